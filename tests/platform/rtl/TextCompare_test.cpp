@@ -1,0 +1,46 @@
+#include "platform/rtl/TextCompare.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextCompareTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetCollationLocale("mk_MK"); }
+};
+
+TEST_F(TextCompareTest, OrdinalFunctionsFoldOnlyAscii) {
+  EXPECT_EQ(CompareText(u"ABC", u"abc"), 0);
+  EXPECT_LT(CompareText(u"abc", u"abd"), 0);
+  EXPECT_LT(CompareText(u"ab", u"abc"), 0);
+  EXPECT_NE(CompareText(u"ЖАБА", u"жаба"), 0);  // Cyrillic is not folded by the plain functions
+  EXPECT_TRUE(SameText(u"Hello", u"hELLO"));
+  EXPECT_EQ(UpperCase(u"abc-жаба"), u"ABC-жаба");
+  EXPECT_LT(CompareStr(u"B", u"a"), 0);  // code units: upper case first
+}
+
+TEST_F(TextCompareTest, LocaleFunctionsHandleCyrillic) {
+  EXPECT_EQ(AnsiCompareText(u"ЖАБА", u"жаба"), 0);
+  EXPECT_TRUE(AnsiSameText(u"Ѓорѓи Ќосе", u"ѓорѓи ќосе"));
+  EXPECT_NE(AnsiCompareStr(u"ЖАБА", u"жаба"), 0);
+  EXPECT_LT(AnsiCompareText(u"азбука", u"Буква"), 0);  // а before б whatever the case
+  EXPECT_LT(AnsiCompareStr(u"а", u"б"), 0);
+  EXPECT_EQ(AnsiUpperCase(u"ѓорѓи ќосе ѕвезда"), u"ЃОРЃИ ЌОСЕ ЅВЕЗДА");
+  EXPECT_EQ(AnsiLowerCase(u"ЉУБОВ"), u"љубов");
+  EXPECT_EQ(AnsiUpperCase(u"straße"), u"STRASSE");
+  EXPECT_EQ(AnsiCompareTextA("ШКОЛА", "школа"), 0);
+  EXPECT_EQ(AnsiUpperCaseA("школа"), "ШКОЛА");
+}
+
+TEST_F(TextCompareTest, LocaleCaselessStillTellsAccentsApart) {
+  EXPECT_NE(AnsiCompareText(u"resume", u"résumé"), 0);
+  EXPECT_EQ(AnsiCompareText(u"RÉSUMÉ", u"résumé"), 0);
+}
+
+TEST_F(TextCompareTest, EmptyTextsAndPunctuation) {
+  EXPECT_EQ(AnsiCompareStr(u"", u""), 0);
+  EXPECT_LT(AnsiCompareStr(u"", u"a"), 0);
+  EXPECT_NE(AnsiCompareText(u"a-b", u"ab"), 0);  // punctuation is significant
+}
+
+}  // namespace
