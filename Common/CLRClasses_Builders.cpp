@@ -106,7 +106,8 @@ void WideStringBuilder::Replace(std::u16string_view oldValue, std::u16string_vie
       std::copy_backward(tailStart, tailEnd, tailEnd + (newLength - oldLength));
     else
       std::copy(tailStart, tailEnd, newTailStart);
-    std::copy(newValue.begin(), newValue.end(), FString.begin() + static_cast<std::ptrdiff_t>(found));
+    std::copy(newValue.begin(), newValue.end(),
+              FString.begin() + static_cast<std::ptrdiff_t>(found));
     FActualLength += newLength - oldLength;
     from = found + static_cast<size_t>(newLength);
   }

@@ -21,9 +21,12 @@ namespace {
 std::string ConverterName(uint32_t codePage) {
   if (codePage >= 28591 && codePage <= 28605) return "ISO-8859-" + std::to_string(codePage - 28590);
   switch (codePage) {
-    case 51932: return "EUC-JP";
-    case 50220: return "ISO-2022-JP";
-    default: return "windows-" + std::to_string(codePage);
+    case 51932:
+      return "EUC-JP";
+    case 50220:
+      return "ISO-2022-JP";
+    default:
+      return "windows-" + std::to_string(codePage);
   }
 }
 
@@ -79,9 +82,9 @@ TBytes FromWide(uint32_t codePage, std::u16string_view text, int maxCharSize) {
   TBytes out(text.size() * static_cast<size_t>(maxCharSize > 0 ? maxCharSize : 1));
   for (;;) {
     UErrorCode status = U_ZERO_ERROR;
-    int32_t written = ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
-                                      static_cast<int32_t>(out.size()), source, sourceLength,
-                                      &status);
+    int32_t written =
+        ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
+                        static_cast<int32_t>(out.size()), source, sourceLength, &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {  // stateful code pages may need escape bytes
       ucnv_resetFromUnicode(converter.get());
       out.resize(static_cast<size_t>(written));
@@ -101,9 +104,9 @@ String ToWide(uint32_t codePage, const uint8_t* bytes, size_t size) {
   String out(size, u'\0');
   for (;;) {
     UErrorCode status = U_ZERO_ERROR;
-    int32_t written = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()),
-                                    static_cast<int32_t>(out.size()), source, sourceLength,
-                                    &status);
+    int32_t written =
+        ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()),
+                      static_cast<int32_t>(out.size()), source, sourceLength, &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       ucnv_resetToUnicode(converter.get());
       out.resize(static_cast<size_t>(written));
@@ -125,8 +128,8 @@ TBytes CodePageEncoding::GetBytes(std::string_view text) const {
   return GetBytesWide(AnsiToString(text));
 }
 
-int CodePageEncoding::GetBytesTo(std::string_view text, int charIndex, int byteIndex,
-                                 TBytes& bytes, int count) const {
+int CodePageEncoding::GetBytesTo(std::string_view text, int charIndex, int byteIndex, TBytes& bytes,
+                                 int count) const {
   return GetBytesWideTo(AnsiToString(text), charIndex, byteIndex, bytes, count);
 }
 

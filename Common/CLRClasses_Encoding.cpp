@@ -78,8 +78,8 @@ TBytes Encoding::GetBytesWide(std::u16string_view text) const {
   return GetBytes(StringToAnsi(text));
 }
 
-int Encoding::GetBytesWideTo(std::u16string_view text, int charIndex, int byteIndex,
-                             TBytes& bytes, int count) const {
+int Encoding::GetBytesWideTo(std::u16string_view text, int charIndex, int byteIndex, TBytes& bytes,
+                             int count) const {
   CheckRange(charIndex, count, text.size());
   AnsiString ansi = StringToAnsi(text.substr(static_cast<size_t>(charIndex), count));
   return GetBytesTo(ansi, 0, byteIndex, bytes, static_cast<int>(ansi.size()));
@@ -111,8 +111,8 @@ TBytes UnicodeEncoding::GetBytes(std::string_view text) const {
   return GetBytesWide(AnsiToString(text));
 }
 
-int UnicodeEncoding::GetBytesTo(std::string_view text, int charIndex, int byteIndex,
-                                TBytes& bytes, int count) const {
+int UnicodeEncoding::GetBytesTo(std::string_view text, int charIndex, int byteIndex, TBytes& bytes,
+                                int count) const {
   return GetBytesWideTo(AnsiToString(text), charIndex, byteIndex, bytes, count);
 }
 
@@ -198,8 +198,7 @@ String UTF8Encoding::GetWideString(const TBytes& bytes) const {
 
 String UTF8Encoding::GetWideStringPart(const TBytes& bytes, int index, int count) const {
   CheckRange(index, count, bytes.size());
-  return UTF8ToString(
-      std::string_view(reinterpret_cast<const char*>(bytes.data()) + index, count));
+  return UTF8ToString(std::string_view(reinterpret_cast<const char*>(bytes.data()) + index, count));
 }
 
 int UTF8Encoding::GetMaxByteCount(int charCount) const { return MaxBytes(charCount, 3); }

@@ -11,7 +11,8 @@ using clr_detail::CheckNotNegative;
 using clr_detail::CheckRange;
 
 // Marshal copies values as the machine holds them; the formats it reads are little-endian.
-static_assert(std::endian::native == std::endian::little, "Marshal assumes a little-endian machine");
+static_assert(std::endian::native == std::endian::little,
+              "Marshal assumes a little-endian machine");
 
 namespace {
 

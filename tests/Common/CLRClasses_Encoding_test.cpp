@@ -165,9 +165,9 @@ TEST(Encoding, MaxByteCountBoundsEveryConversion) {
     Encoding* encoding;
     int expected;
   } cases[] = {
-      {Encoding::GetDefault(), 30},          {Encoding::GetUnicode(), 20},
-      {Encoding::GetUTF8(), 30},             {Encoding::GetEncoding(1251), 10},
-      {Encoding::GetEncoding(1201), 20},     {Encoding::GetEncoding(65001), 30},
+      {Encoding::GetDefault(), 30},      {Encoding::GetUnicode(), 20},
+      {Encoding::GetUTF8(), 30},         {Encoding::GetEncoding(1251), 10},
+      {Encoding::GetEncoding(1201), 20}, {Encoding::GetEncoding(65001), 30},
   };
   for (const auto& c : cases) EXPECT_EQ(c.encoding->GetMaxByteCount(10), c.expected);
   // The bound holds for the widest characters: three UTF-8 bytes per UTF-16 code unit.

@@ -39,7 +39,7 @@ TEST(AnsiStringBuilder, PartsAndLength) {
   sb.AppendPart("0123456789", 3, 4);
   EXPECT_EQ(sb.ToString(), "3456");
   EXPECT_EQ(sb.Capacity(), 5);  // 4 + 0 + 2 / 2
-  sb.SetLength(2);  // grows as an Append of 2 would: 1 free, so 2 + 4 + 5 / 2
+  sb.SetLength(2);              // grows as an Append of 2 would: 1 free, so 2 + 4 + 5 / 2
   EXPECT_EQ(sb.ToString(), "34");
   EXPECT_EQ(sb.Capacity(), 8);
   sb.SetLength(9);  // 6 free, 9 needed: 9 + 2 + 8 / 2
