@@ -41,7 +41,7 @@ int32_t TLxVio::Read(uint8_t* buffer, int32_t offset, int32_t count) {
     if (got <= 0) {
       // The receive failed or the peer closed: one pause, as after any failed receive, and no
       // second receive that could wait out the time-out again.
-      std::this_thread::sleep_for(kRetryPause);
+      PauseAfterFailure();
       return result;
     }
     FBuffered = got;
@@ -53,7 +53,7 @@ int32_t TLxVio::Read(uint8_t* buffer, int32_t offset, int32_t count) {
   while (count > 0) {
     int32_t got = ReadChunk(buffer, offset, count);
     if (got <= 0) {
-      std::this_thread::sleep_for(kRetryPause);
+      PauseAfterFailure();
       break;
     }
     offset += got;
@@ -75,10 +75,12 @@ int32_t TLxVio::Write(const uint8_t* buffer, int32_t offset, int32_t count) {
       continue;
     }
     if (++failures >= kWriteAttempts) break;
-    std::this_thread::sleep_for(kRetryPause);
+    PauseAfterFailure();
   }
   return total;
 }
+
+void TLxVio::PauseAfterFailure() { std::this_thread::sleep_for(kRetryPause); }
 
 bool TLxVio::WaitForData(int32_t) {
   RTL_ASSERT(false, u"WaitForData is not supported by this transport");

@@ -45,6 +45,9 @@ class TLxVio {
   virtual bool WaitForData(int32_t seconds);
 
  protected:
+  // The pause after a receive or send that moved nothing (10 ms), before giving up or retrying.
+  virtual void PauseAfterFailure();
+
   String FLastError;
 
  private:

@@ -19,9 +19,9 @@ size_t DigitRun(const AnsiString& text, size_t from) {
 }  // namespace
 
 bool IsNumericField(const TMySqlFieldInfo& info) {
-  if (info.Type == FIELD_TYPE_YEAR) return true;
+  if (info.Type == kFieldTypeYear) return true;
   if (info.Type > kLastNumericType) return false;
-  if (info.Type == FIELD_TYPE_TIMESTAMP) return info.Length == 14 || info.Length == 8;
+  if (info.Type == kFieldTypeTimestamp) return info.Length == 14 || info.Length == 8;
   return true;
 }
 
@@ -43,7 +43,7 @@ bool InitFieldInfo(const AnsiString& name, const AnsiString& orgName, const Ansi
   info.CharsetNr = charsetNr;
   info.Type = type;
   bool numeric = IsNumericField(info);
-  if (numeric) info.Flags |= NUM_FLAG;
+  if (numeric) info.Flags |= kNumFlag;
   return numeric;
 }
 

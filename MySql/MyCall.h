@@ -13,11 +13,11 @@ enum TMyProtocol : uint8_t { mpDefault, mpTCP, mpSocket, mpPipe, mpMemory, mpSSL
 
 // A MySQL column type code as the server sends it (0 DECIMAL ... 255 GEOMETRY).
 using TMySqlFieldType = uint8_t;
-constexpr TMySqlFieldType FIELD_TYPE_TIMESTAMP = 7;
-constexpr TMySqlFieldType FIELD_TYPE_YEAR = 13;
+constexpr TMySqlFieldType kFieldTypeTimestamp = 7;
+constexpr TMySqlFieldType kFieldTypeYear = 13;
 
 // Added to a column's flags when the column is numeric.
-constexpr uint32_t NUM_FLAG = 0x8000;
+constexpr uint32_t kNumFlag = 0x8000;
 
 struct TMySqlFieldInfo {
   AnsiString Name;          // column name or alias
@@ -29,13 +29,13 @@ struct TMySqlFieldInfo {
   uint32_t Length = 0;      // display length as the server sent it
   uint32_t Decimals = 0;
   uint32_t MaxLength = 0;   // always 0 here
-  uint32_t Flags = 0;       // as sent, plus NUM_FLAG for numeric columns
+  uint32_t Flags = 0;       // as sent, plus kNumFlag for numeric columns
   uint32_t CharsetNr = 0;   // 0 before 4.1
   TMySqlFieldType Type = 0;
 };
 using TMySqlFieldInfos = std::vector<TMySqlFieldInfo>;
 
-// Fills every field and returns whether the column is numeric (then NUM_FLAG is in Flags).
+// Fills every field and returns whether the column is numeric (then kNumFlag is in Flags).
 bool InitFieldInfo(const AnsiString& name, const AnsiString& orgName, const AnsiString& table,
                    TMySqlFieldInfo& info, TMySqlFieldType type, uint32_t charsetNr, uint32_t flags,
                    uint32_t maxLength, uint32_t decimals, uint32_t length,

@@ -12,9 +12,9 @@ using namespace mysqlcodec;
 namespace {
 
 constexpr int32_t kLostConnection = 2013;
-// A packet buffer grown past this by a large packet is given back at the next command, so a
-// session does not keep a 16 MB buffer for the rest of its life.
-constexpr int64_t kKeepBufferUpTo = 1 << 20;
+// A buffer grown past a full packet by a larger one is given back at the next command, so a
+// session does not keep a huge buffer for the rest of its life; smaller ones are kept for reuse.
+constexpr int64_t kKeepBufferUpTo = 20 << 20;
 
 }  // namespace
 
@@ -69,10 +69,10 @@ void TMySqlNet::WriteExact(const uint8_t* buffer, int32_t offset, int32_t count)
 void TMySqlNet::NewCommand() {
   FPacketNumber = 0;
   FCompPacketNumber = 0;
-  if (FPacket.Capacity() > kKeepBufferUpTo) FPacket = MemoryStream(WriteBufferSize);
+  if (FPacket.Capacity() > kKeepBufferUpTo) FPacket = TNetBuffer(WriteBufferSize);
   if (FFrame.capacity() > static_cast<size_t>(kKeepBufferUpTo)) TBytes().swap(FFrame);
   if (FQueue.Capacity() > kKeepBufferUpTo && FQueue.Position() >= FQueue.Length())
-    FQueue = MemoryStream(100);
+    FQueue = TNetBuffer(100);
   NewPacket();
 }
 

@@ -14,6 +14,7 @@
 
 #include "Common/CLRClasses.h"
 #include "Common/LxVio.h"
+#include "MySql/MySqlNetBuffer.h"
 #include "MySql/MySqlNetCodec.h"
 #include "platform/rtl/Types.h"
 
@@ -120,8 +121,8 @@ class TMySqlNet {
   void CheckPacketSize(int64_t length) const;
 
   std::unique_ptr<TLxVio> FVio;
-  MemoryStream FPacket;
-  MemoryStream FQueue;  // inflated bytes of received frames, not yet consumed
+  TNetBuffer FPacket;
+  TNetBuffer FQueue;  // inflated bytes of received frames, not yet consumed
   uint8_t FPacketNumber = 0;
   uint8_t FCompPacketNumber = 0;
   bool FCompress = false;

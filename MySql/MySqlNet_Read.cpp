@@ -15,6 +15,18 @@ namespace {
 constexpr int32_t kOutOfOrder = 1156;
 constexpr int32_t kBadFrame = 1157;
 constexpr int32_t kPacketTooLarge = 2020;
+// Payloads are read into storage that grows with what has arrived, never to a claimed length at
+// once: a server that announces 16 MB and sends ten bytes costs ten bytes.
+constexpr int64_t kFirstPiece = 65536;
+// Deflate cannot expand data by more than about 1032 to 1; a frame that claims more is corrupt.
+constexpr int64_t kMaxInflateRatio = 1032;
+
+// The next piece of a payload of count bytes placed at base, done bytes in: at least the first
+// piece, then as much again as the storage already holds, so growth stays geometric.
+int64_t NextPiece(int64_t base, int64_t done, int64_t count) {
+  int64_t piece = base + done > kFirstPiece ? base + done : kFirstPiece;
+  return piece < count - done ? piece : count - done;
+}
 
 [[noreturn]] void RaiseOutOfOrder(const char16_t* where, int received, int expected) {
   throw EMySqlException::CreateMsg(
@@ -59,12 +71,22 @@ void TMySqlNet::ReceiveFrame() {
     // A run of full frames carries at most one logical packet and the frame it ends in.
     if (queued + adds > FMaxAllowedPacket + MaxPacketSize) throw EMySqlException(kPacketTooLarge);
     if (h.Uncompressed == 0) {
-      FQueue.SetLength(queued + h.Length);
-      ReadExact(FQueue.GetBuffer().data(), static_cast<int32_t>(queued),
-                static_cast<int32_t>(h.Length));
+      for (int64_t done = 0; done < h.Length;) {
+        int64_t piece = NextPiece(queued, done, h.Length);
+        FQueue.SetLength(queued + done + piece);
+        ReadExact(FQueue.GetBuffer().data(), static_cast<int32_t>(queued + done),
+                  static_cast<int32_t>(piece));
+        done += piece;
+      }
     } else {
-      FFrame.resize(h.Length);
-      ReadExact(FFrame.data(), 0, static_cast<int32_t>(h.Length));
+      if (static_cast<int64_t>(h.Uncompressed) > static_cast<int64_t>(h.Length) * kMaxInflateRatio + 64)
+        throw EMySqlException(kBadFrame);
+      for (int64_t done = 0; done < h.Length;) {
+        int64_t piece = NextPiece(0, done, h.Length);
+        FFrame.resize(static_cast<size_t>(done + piece));
+        ReadExact(FFrame.data(), static_cast<int32_t>(done), static_cast<int32_t>(piece));
+        done += piece;
+      }
       FQueue.SetLength(queued + h.Uncompressed);
       uint32_t size = h.Uncompressed;
       bool ok;
@@ -111,8 +133,12 @@ void TMySqlNet::Receive() {
   do {
     n = ReceiveHeader();
     CheckPacketSize(total + n);
-    FPacket.SetLength(total + n);
-    ReadPayload(Buffer(), static_cast<int32_t>(total), n);
+    for (int64_t done = 0; done < n;) {
+      int64_t piece = NextPiece(total, done, n);
+      FPacket.SetLength(total + done + piece);
+      ReadPayload(Buffer(), static_cast<int32_t>(total + done), static_cast<int32_t>(piece));
+      done += piece;
+    }
     total += n;
   } while (n == MaxPacketSize);
   FPacket.SetPosition(0);
@@ -127,8 +153,13 @@ void TMySqlNet::ReceiveBuffer(TBytes& bytes) {
     RTL_ASSERT(false, text);
   }
   if (n == MaxPacketSize) throw ArgumentException(u"Cannot retrieve huge data in FetchAll mode");
-  bytes.resize(static_cast<size_t>(n));
-  ReadPayload(bytes.data(), 0, n);
+  bytes.clear();
+  for (int64_t done = 0; done < n;) {
+    int64_t piece = NextPiece(0, done, n);
+    bytes.resize(static_cast<size_t>(done + piece));
+    ReadPayload(bytes.data(), static_cast<int32_t>(done), static_cast<int32_t>(piece));
+    done += piece;
+  }
   if (bytes[0] == kErrorMarker) {
     FPacket.SetLength(0);
     FPacket.SetPosition(0);

@@ -35,7 +35,7 @@ void TMySqlSession::SetTls(const AnsiString& key, const AnsiString& certificate,
 }
 
 bool TMySqlSession::SpeaksProtocol41() const {
-  return (FServerCapabilities & CLIENT_PROTOCOL_41) && (FClientFlags & CLIENT_PROTOCOL_41);
+  return (FServerCapabilities & kClientProtocol41) && (FClientFlags & kClientProtocol41);
 }
 
 void TMySqlSession::Connect(const AnsiString& host, const AnsiString& user,
@@ -48,14 +48,14 @@ void TMySqlSession::Connect(const AnsiString& host, const AnsiString& user,
   if (port != 0) FPort = port;
   if (FPort == 0) FPort = kDefaultPort;
   if (FHost.empty()) FHost = "localhost";
-  FServerStatus = SERVER_STATUS_AUTOCOMMIT;
+  FServerStatus = kServerStatusAutocommit;
 
   OpenTransport(pipeName);
   ReadGreeting();
   FNet->NewPacket();
   WriteLogin(FPassword, clientFlags);
   Authenticate(FPassword);
-  if (FClientFlags & CLIENT_COMPRESS) FNet->SetCompress(true);
+  if (FClientFlags & kClientCompress) FNet->SetCompress(true);
 }
 
 void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
@@ -106,7 +106,7 @@ void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags)
                                     FServerCapabilities);
   TBytes prefix = LoginPrefix(FClientFlags, FCharacterSet);
   FNet->WriteBytes(prefix);
-  if (FClientFlags & CLIENT_SSL) {
+  if (FClientFlags & kClientSsl) {
     // The prefix alone is the TLS request; the login follows over the encrypted channel.
     FNet->Send();
     StartTls();
@@ -120,7 +120,7 @@ void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags)
   greeting.LongScramble = FLongScramble;
   FNet->WriteBytes(PasswordField(FServerCapabilities, Encoding::GetDefault()->GetBytes(password),
                                  greeting));
-  if (FServerCapabilities & CLIENT_CONNECT_WITH_DB) FNet->WriteString(FDatabase);
+  if (FServerCapabilities & kClientConnectWithDb) FNet->WriteString(FDatabase);
   FNet->Send();
 }
 

@@ -55,26 +55,26 @@ TMySqlGreeting ParseGreeting(const uint8_t* payload, size_t length) {
 
 uint32_t ComputeClientFlags(uint32_t stored, uint32_t given, bool tlsProtocol,
                             uint16_t serverCapabilities) {
-  uint32_t flags = stored | given | CLIENT_DEFAULT_FLAGS | CLIENT_CONNECT_WITH_DB;
-  if (given & CLIENT_MULTI_STATEMENTS) flags |= CLIENT_MULTI_RESULTS;
-  bool tlsAsked = tlsProtocol || (flags & CLIENT_SSL) != 0;
-  const uint32_t serverDecides = CLIENT_COMPRESS | CLIENT_PROTOCOL_41 | CLIENT_SSL;
+  uint32_t flags = stored | given | kClientDefaultFlags | kClientConnectWithDb;
+  if (given & kClientMultiStatements) flags |= kClientMultiResults;
+  bool tlsAsked = tlsProtocol || (flags & kClientSsl) != 0;
+  const uint32_t serverDecides = kClientCompress | kClientProtocol41 | kClientSsl;
   flags &= ~serverDecides | serverCapabilities;
-  flags &= ~CLIENT_SSL;
-  if ((serverCapabilities & CLIENT_SSL) && tlsAsked) flags |= CLIENT_SSL;
+  flags &= ~kClientSsl;
+  if ((serverCapabilities & kClientSsl) && tlsAsked) flags |= kClientSsl;
   return flags;
 }
 
 TBytes LoginPrefix(uint32_t flags, const AnsiString& charsetName) {
   using namespace mysqlcodec;
-  TBytes out;
-  if (flags & CLIENT_PROTOCOL_41) {
-    out.resize(4 + 4 + 1 + 23, 0);
+  const bool v41 = (flags & kClientProtocol41) != 0;
+  // 4.1: flags, maximum packet size, character set, 23 zero bytes. Before: 2 + 3 bytes.
+  TBytes out(v41 ? 4 + 4 + 1 + 23 : 2 + 3, 0);
+  if (v41) {
     PutUInt32(out.data(), flags);
     PutUInt32(out.data() + 4, kMaxPacketAnnounced);
     out[8] = charsetName == "utf8" ? kCharsetUtf8 : kCharsetLatin1;
   } else {
-    out.resize(2 + 3, 0);
     PutUInt16(out.data(), static_cast<uint16_t>(flags));
     // The old form has room for 24 bits; the low 16 bits of the announced size are 0.
     PutUInt24(out.data() + 2, kMaxPacketAnnounced & 0xFFFF);
@@ -87,7 +87,7 @@ TBytes PasswordField(uint16_t serverCapabilities, const TBytes& password,
   TBytes out;
   if (password.empty()) {
     out.push_back(0);
-  } else if (!(serverCapabilities & CLIENT_SECURE_CONNECTION)) {
+  } else if (!(serverCapabilities & kClientSecureConnection)) {
     out = mysqlscramble::ScrambleOld(greeting.Scramble, password);
     out.push_back(0);
   } else if (greeting.LongScramble) {
@@ -103,7 +103,7 @@ TBytes PasswordField(uint16_t serverCapabilities, const TBytes& password,
 }
 
 TAuthReply ClassifyAuthReply(uint16_t serverCapabilities, const uint8_t* payload, size_t length) {
-  if (!(serverCapabilities & CLIENT_SECURE_CONNECTION)) return TAuthReply::Done;
+  if (!(serverCapabilities & kClientSecureConnection)) return TAuthReply::Done;
   if (length == 1 && payload[0] == 0xFE) return TAuthReply::OldScrambleRequest;
   if (length == 24 && payload[0] != 0) return TAuthReply::Exchange410;
   return TAuthReply::Done;

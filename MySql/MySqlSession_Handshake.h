@@ -11,23 +11,23 @@
 namespace mysqlhandshake {
 
 // Capability bits (the protocol's published values).
-constexpr uint32_t CLIENT_LONG_PASSWORD = 0x1;
-constexpr uint32_t CLIENT_LONG_FLAG = 0x4;
-constexpr uint32_t CLIENT_CONNECT_WITH_DB = 0x8;
-constexpr uint32_t CLIENT_COMPRESS = 0x20;
-constexpr uint32_t CLIENT_LOCAL_FILES = 0x80;
-constexpr uint32_t CLIENT_PROTOCOL_41 = 0x200;
-constexpr uint32_t CLIENT_SSL = 0x800;
-constexpr uint32_t CLIENT_TRANSACTIONS = 0x2000;
-constexpr uint32_t CLIENT_SECURE_CONNECTION = 0x8000;
-constexpr uint32_t CLIENT_MULTI_STATEMENTS = 0x10000;
-constexpr uint32_t CLIENT_MULTI_RESULTS = 0x20000;
+constexpr uint32_t kClientLongPassword = 0x1;
+constexpr uint32_t kClientLongFlag = 0x4;
+constexpr uint32_t kClientConnectWithDb = 0x8;
+constexpr uint32_t kClientCompress = 0x20;
+constexpr uint32_t kClientLocalFiles = 0x80;
+constexpr uint32_t kClientProtocol41 = 0x200;
+constexpr uint32_t kClientSsl = 0x800;
+constexpr uint32_t kClientTransactions = 0x2000;
+constexpr uint32_t kClientSecureConnection = 0x8000;
+constexpr uint32_t kClientMultiStatements = 0x10000;
+constexpr uint32_t kClientMultiResults = 0x20000;
 // What every login asks for.
-constexpr uint32_t CLIENT_DEFAULT_FLAGS = 0x3A285;
+constexpr uint32_t kClientDefaultFlags = 0x3A285;
 
-constexpr uint16_t SERVER_STATUS_IN_TRANS = 0x1;
-constexpr uint16_t SERVER_STATUS_AUTOCOMMIT = 0x2;
-constexpr uint16_t SERVER_MORE_RESULTS_EXISTS = 0x8;
+constexpr uint16_t kServerStatusInTrans = 0x1;
+constexpr uint16_t kServerStatusAutocommit = 0x2;
+constexpr uint16_t kServerMoreResultsExists = 0x8;
 
 constexpr uint8_t kProtocolVersion = 10;
 constexpr uint32_t kMaxPacketAnnounced = 0x40000000;

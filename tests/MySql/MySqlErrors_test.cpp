@@ -62,7 +62,7 @@ TEST(MyCall, NumericColumns) {
     TMySqlFieldInfo info;
     bool numeric = InitFieldInfo("c", "c", "t", info, c.type, 33, 0x1, 0, 0, c.length, "", "db", "t");
     EXPECT_EQ(numeric, c.numeric) << "type " << int(c.type) << " length " << c.length;
-    EXPECT_EQ((info.Flags & NUM_FLAG) != 0, c.numeric);
+    EXPECT_EQ((info.Flags & kNumFlag) != 0, c.numeric);
     EXPECT_EQ(info.Flags & 0x1, 0x1u);
   }
 }

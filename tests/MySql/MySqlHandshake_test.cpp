@@ -91,11 +91,11 @@ TEST(ClientFlags, WhatTheServerDoesNotOfferIsDropped) {
   };
   const Case cases[] = {
       {"modern server", 0, 0, false, all & ~fake::kSsl, 0x3A285 | 0x8},
-      {"compression asked", 0, CLIENT_COMPRESS, false, all, 0x3A285 | 0x8 | 0x20},
-      {"compression not offered", 0, CLIENT_COMPRESS, false, all & ~fake::kCompress, 0x3A28D},
+      {"compression asked", 0, kClientCompress, false, all, 0x3A285 | 0x8 | 0x20},
+      {"compression not offered", 0, kClientCompress, false, all & ~fake::kCompress, 0x3A28D},
       {"4.0 server", 0, 0, false, fake::kLongPassword | fake::kConnectWithDb, 0x3A08D},
       {"TLS protocol", 0, 0, true, all, 0x3A28D | 0x800},
-      {"TLS not offered", 0, CLIENT_SSL, true, all & ~fake::kSsl, 0x3A28D},
+      {"TLS not offered", 0, kClientSsl, true, all & ~fake::kSsl, 0x3A28D},
       {"stored flags kept", 0x40, 0, false, all, 0x3A2CD},
   };
   for (const auto& c : cases)

@@ -13,6 +13,7 @@
 namespace {
 
 using fake::Bytes;
+using fake::Cat;
 constexpr int32_t kMax = 0xFFFFFF;
 
 struct NetFixture : ::testing::Test {
@@ -374,6 +375,8 @@ TEST_F(NetFixture, BrokenCompressedFrames) {
       {"inflates to less", claimsMore, 1157, u""},
       {"inflates to more", claimsLess, 1157, u""},
       {"cut frame", Bytes(good.begin(), good.end() - 3), 2013, nullptr},
+      {"claims more than deflate can give", Cat({{10, 0, 0, 1, 0xFF, 0xFF, 0xFF}, Bytes(10)}), 1157,
+       u""},
   };
   for (const auto& c : cases) {
     Incoming(c.stream);

@@ -88,7 +88,7 @@ TEST_F(SessionFixture, AnEmptyPasswordIsOneZeroByte) {
 TEST_F(SessionFixture, CompressionStartsWithTheFirstCommand) {
   fake::FakeServer server({fake::SendPacket(0, fake::Greeting()), fake::ReadPacket(),
                            fake::SendPacket(2, fake::OkPayload()), fake::ReadBytes(7 + 5)});
-  Connect(server, "t3st-Pa55", mysqlhandshake::CLIENT_COMPRESS);
+  Connect(server, "t3st-Pa55", mysqlhandshake::kClientCompress);
   EXPECT_TRUE(session.Net().Compress());
   session.Net().NewCommand();
   session.Net().WriteByte(14);  // a ping
@@ -319,7 +319,7 @@ TEST_F(SessionFixture, AnIOHandlerCarriesTheSession) {
   handler.incoming = Cat({fake::Packet(0, fake::Greeting(o)), fake::Packet(3, fake::OkPayload())});
   session.SetIOHandler(&handler);
   session.SetConnectTimeout(7);
-  session.Connect("db.example", "tester", "t3st-Pa55", "assoc", 3306, "", mysqlhandshake::CLIENT_SSL);
+  session.Connect("db.example", "tester", "t3st-Pa55", "assoc", 3306, "", mysqlhandshake::kClientSsl);
   EXPECT_EQ(session.HostInfo(), "db.example via TTestIOHandler");
   EXPECT_EQ(handler.timeout, 7);
   EXPECT_EQ(handler.tlsStarts, 1);

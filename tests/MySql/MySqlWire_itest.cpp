@@ -138,7 +138,7 @@ TEST_F(WireTest, OldPasswordLoginWhenTheServerAllowsIt) {
 }
 
 TEST_F(WireTest, CompressionIsOnWhenAsked) {
-  auto s = OpenTester(mysqlhandshake::CLIENT_COMPRESS);
+  auto s = OpenTester(mysqlhandshake::kClientCompress);
   EXPECT_TRUE(s->Net().Compress());
   auto rows = Query(*s, "SHOW SESSION STATUS LIKE 'Compression'");
   ASSERT_EQ(rows.size(), 1u);
@@ -155,7 +155,7 @@ TEST_F(WireTest, CompressionIsOnWhenAsked) {
 class WireBothWays : public WireTest, public ::testing::WithParamInterface<bool> {
  protected:
   std::unique_ptr<TMySqlSession> Session() {
-    return OpenTester(GetParam() ? mysqlhandshake::CLIENT_COMPRESS : 0);
+    return OpenTester(GetParam() ? mysqlhandshake::kClientCompress : 0);
   }
 };
 
