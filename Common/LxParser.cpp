@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "Common/CLRClasses.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/TextCompare.h"
 
@@ -107,6 +109,29 @@ const TLexemeTable& SQLKeywordTable() {
 TParser::TParser(AnsiString text) : FText(std::move(text)) {
   FTextEnd = static_cast<int64_t>(FText.size());
   TParser::InitParser();
+}
+
+namespace {
+
+// The rest of a stream as 8-bit text. It is read whole and decoded once, so a multi-byte
+// character never straddles a block boundary.
+AnsiString ReadStreamText(TStream& stream, const Encoding* encoding) {
+  constexpr int32_t kBlock = 65536;
+  TBytes bytes;
+  int64_t remaining = stream.Size() - stream.Position();
+  if (remaining > 0) bytes.reserve(static_cast<size_t>(remaining));
+  std::vector<uint8_t> block(kBlock);
+  for (int32_t got; (got = stream.Read(block.data(), kBlock)) > 0;)
+    bytes.insert(bytes.end(), block.begin(), block.begin() + got);
+  if (encoding == nullptr) encoding = Encoding::GetDefault();
+  return encoding->GetString(bytes);
+}
+
+}  // namespace
+
+TParser::TParser(TStream& stream, const Encoding* encoding)
+    : TParser(ReadStreamText(stream, encoding)) {
+  FFromStream = true;
 }
 
 void TParser::InitParser() {
@@ -373,6 +398,10 @@ void TParser::Back() { FPos = FLastScanStart; }
 // --- TSQLParser -----------------------------------------------------------------------------
 
 TSQLParser::TSQLParser(AnsiString text) : TParser(std::move(text)) { TSQLParser::InitParser(); }
+
+TSQLParser::TSQLParser(TStream& stream, const Encoding* encoding) : TParser(stream, encoding) {
+  TSQLParser::InitParser();
+}
 
 void TSQLParser::InitParser() {
   TParser::InitParser();

@@ -64,9 +64,15 @@ class TLexemeTable {
 
 using TClausesArr = std::vector<TLexemeCode>;
 
+class TStream;
+class Encoding;
+
 class TParser {
  public:
   explicit TParser(AnsiString text);
+  // Reads the rest of the stream from its position, decoded through the encoding (the default
+  // ANSI encoding when none is given). Quoted text is then always scanned with line tracking.
+  TParser(TStream& stream, const Encoding* encoding = nullptr);
   virtual ~TParser() = default;
   TParser(const TParser&) = delete;
   TParser& operator=(const TParser&) = delete;
@@ -156,6 +162,7 @@ class TParser {
 class TSQLParser : public TParser {
  public:
   explicit TSQLParser(AnsiString text);
+  TSQLParser(TStream& stream, const Encoding* encoding = nullptr);
 
   bool IsClause(TLexemeCode code) const;
   int ClauseIndex(TLexemeCode code) const;

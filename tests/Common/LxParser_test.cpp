@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Common/CLRClasses.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 
 namespace {
 
@@ -164,6 +166,32 @@ TEST(LxParser, ClassReferenceCreatesTheDialect) {
   auto parser = cls("a.b");
   parser->GetNextCode();
   EXPECT_EQ(parser->GetNextCode(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LxParser, ReadsTextFromAStreamThroughItsEncoding) {
+  const String sql = u"select 'a\nb', имe -- end\nfrom t";
+  TBytes utf16 = Encoding::GetUnicode()->GetBytesWide(sql);
+  TMemoryStream stream;
+  stream.WriteBuffer("xx", 2);  // the lexer starts at the stream's position
+  stream.WriteBuffer(utf16.data(), static_cast<int32_t>(utf16.size()));
+  stream.SetPosition(2);
+  TSQLParser parser(stream, Encoding::GetUnicode());
+  parser.SkipComments = true;
+  AnsiString token;
+  EXPECT_EQ(parser.GetNextToken(token), lxSELECT);
+  EXPECT_EQ(parser.GetNextToken(token), lcString);
+  EXPECT_EQ(token, "a\nb");
+  EXPECT_EQ(parser.CurrLine(), 1);  // a string read from a stream counts its line breaks
+  EXPECT_EQ(parser.GetNextToken(token), 4);
+  EXPECT_EQ(parser.GetNextToken(token), lcIdentifier);
+  EXPECT_EQ(token, "имe");
+  EXPECT_EQ(parser.GetNextToken(token), lxFROM);
+  EXPECT_EQ(parser.GetNextToken(token), lcIdentifier);
+  EXPECT_EQ(parser.GetNextToken(token), lcEndOfText);
 }
 
 }  // namespace
