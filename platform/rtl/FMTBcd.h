@@ -12,10 +12,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Types.h"
 
 struct TBcd {
@@ -64,8 +64,11 @@ bool IsBcdNegative(const TBcd& bcd);
 // format is impossible (precision 1..64, places 0..min(precision, 63)).
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int places);
 
-namespace bcd_detail {
-// The text forms with an explicit decimal separator; BcdToStr and StrToBcd pass the locale's.
-String FormatBcd(const TBcd& bcd, char16_t decimalSeparator);
-bool TryParseBcd(std::u16string_view text, char16_t decimalSeparator, TBcd& bcd);
-}  // namespace bcd_detail
+// The value with the settings' decimal separator, without leading zeros or trailing decimal
+// zeros: "12.5", "-0.001", "0".
+String BcdToStr(const TBcd& bcd, const TFormatSettings& settings = FormatSettings());
+// Decimal text with optional blanks around it, a sign, the settings' decimal separator and an
+// exponent. StrToBcd raises EBcdException "%s is not a valid BCD value" for bad text and
+// EBcdOverflowException "BCD overflow" for more than 64 integer digits.
+TBcd StrToBcd(const String& s, const TFormatSettings& settings = FormatSettings());
+bool TryStrToBcd(const String& s, TBcd& bcd, const TFormatSettings& settings = FormatSettings());

@@ -8,11 +8,22 @@
 #include <string>
 
 #include "platform/rtl/UnicodeText.h"
+#include "tests/platform/rtl/FormatSettingsFixture.h"
 
 namespace {
 
-using bcd_detail::FormatBcd;
-using bcd_detail::TryParseBcd;
+const TFormatSettings Dot = TFormatSettings::Invariant();
+
+TFormatSettings Comma() {
+  TFormatSettings fs = TFormatSettings::Invariant();
+  fs.DecimalSeparator = u',';
+  fs.ThousandSeparator = u'.';
+  return fs;
+}
+
+bool TryParseBcd(const String& text, char16_t separator, TBcd& bcd) {
+  return TryStrToBcd(text, bcd, separator == u',' ? Comma() : Dot);
+}
 
 TBcd B(const char* text) {
   TBcd bcd;
@@ -20,7 +31,7 @@ TBcd B(const char* text) {
   return bcd;
 }
 
-std::string T(const TBcd& bcd) { return UTF8Encode(FormatBcd(bcd, u'.')); }
+std::string T(const TBcd& bcd) { return UTF8Encode(BcdToStr(bcd, Dot)); }
 
 TEST(FMTBcd, LayoutIsPackedNibblesWithSignAndPlaces) {
   TBcd bcd = B("-12.345");
@@ -100,8 +111,38 @@ TEST(FMTBcd, BadTextIsRejected) {
     EXPECT_EQ(BcdToInt64(bcd), 7) << "unchanged on failure: " << text;
   }
   TBcd bcd;
-  EXPECT_TRUE(TryParseBcd(u"1,5", u',', bcd));
-  EXPECT_EQ(UTF8Encode(FormatBcd(bcd, u',')), "1,5");
+  EXPECT_TRUE(TryParseBcd(u"-1,5", u',', bcd));
+  EXPECT_EQ(BcdToStr(bcd, Comma()), u"-1,5");
+  EXPECT_FALSE(TryParseBcd(u"1.5", u',', bcd)) << "the point is no separator under a comma locale";
+}
+
+TEST(FMTBcd, StrToBcdRaisesWithTheTextOrOverflow) {
+  try {
+    StrToBcd(u"12x", Dot);
+    FAIL() << "no exception";
+  } catch (const EBcdOverflowException&) {
+    FAIL() << "bad text is no overflow";
+  } catch (const EBcdException& e) {
+    EXPECT_EQ(e.Message(), u"12x is not a valid BCD value");
+  }
+  try {
+    StrToBcd(S(std::string(65, '1')), Dot);
+    FAIL() << "no exception";
+  } catch (const EBcdOverflowException& e) {
+    EXPECT_EQ(e.Message(), u"BCD overflow");
+  }
+  EXPECT_EQ(T(StrToBcd(u" 7.25 ", Dot)), "7.25");
+}
+
+TEST(FMTBcd, DefaultSettingsAreTheProcessWideOnes) {
+  TBcd bcd;
+  {
+    TFormatSettingsGuard guard;
+    FormatSettings() = MacedonianSettings();
+    bcd = StrToBcd(u"3,75");
+    EXPECT_EQ(BcdToStr(bcd), u"3,75");
+  }
+  EXPECT_EQ(BcdToStr(bcd), u"3.75");
 }
 
 TEST(FMTBcd, DoubleConversions) {
