@@ -55,7 +55,13 @@ Currency Currency::FromDouble(double v) {
   return c;
 }
 
-double Currency::ToDouble() const { return static_cast<double>(ToExtended()); }
+double Currency::ToDouble() const {
+  // Below 2^53 both operands are exact, so the one division rounds correctly: 0.1 in currency
+  // gives the same double as the text "0.1".
+  constexpr int64_t exactLimit = int64_t{1} << 53;
+  if (FRaw > -exactLimit && FRaw < exactLimit) return static_cast<double>(FRaw) / Scale;
+  return static_cast<double>(ToExtended());
+}
 
 long double Currency::ToExtended() const { return static_cast<long double>(FRaw) / Scale; }
 

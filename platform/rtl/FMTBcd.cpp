@@ -271,9 +271,8 @@ int64_t BcdToInt64(const TBcd& bcd, bool truncate) {
 }
 
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int places) {
-  if (precision < 1 || precision > MaxFMTBcdDigits || places < 0 || places > precision ||
-      places > MaxFMTBcdPlaces)
-    return false;
+  precision = std::min(precision, MaxFMTBcdDigits);
+  if (precision < 1 || places < 0 || places > precision || places > MaxFMTBcdPlaces) return false;
   Decimal d = Unpack(in);
   Rescale(d, places, Rounding::HalfAwayFromZero);
   StripIntegerZeros(d);

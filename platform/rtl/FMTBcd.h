@@ -46,8 +46,8 @@ TBcd Int64ToBcd(int64_t value);
 // Rounds half to even unless truncate is set; EBcdOverflowException beyond the 64-bit range.
 int64_t BcdToInt64(const TBcd& bcd, bool truncate = false);
 
-// The currency with `decimals` places in `precision` digits; false when it does not fit or the
-// format is impossible.
+// The currency with `decimals` places in `precision` digits, the format as NormalizeBcd takes
+// it; false when it does not fit or the format is impossible.
 bool CurrToBCD(Currency c, TBcd& bcd, int precision = 32, int decimals = 4);
 // False when the value is beyond the currency range (c is then unchanged).
 bool BCDToCurr(const TBcd& bcd, Currency& c);
@@ -61,7 +61,8 @@ int BcdScale(const TBcd& bcd);
 bool IsBcdNegative(const TBcd& bcd);
 // The value rounded to `places` decimals and laid out with exactly `precision` digits and
 // `places` places; false when its integer part needs more than precision - places digits or the
-// format is impossible (precision 1..64, places 0..min(precision, 63)).
+// format is impossible (precision below 1, places outside 0..min(precision, 63)). A precision
+// above 64 (a server's DECIMAL(65)) is taken as 64, the most the record holds.
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int places);
 
 // The value with the settings' decimal separator, without leading zeros or trailing decimal

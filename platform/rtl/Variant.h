@@ -124,6 +124,7 @@ class Variant {
 
   static Variant Null();
   static Variant FromDate(TDateTime v);  // varDate
+  static Variant FromOleStr(const String& v);  // varOleStr: wide text as OLE strings carry it
   static Variant FromObject(void* object);  // varObject; the Variant does not own it
 
   uint16_t VarType() const { return FType; }

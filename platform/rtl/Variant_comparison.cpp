@@ -35,6 +35,8 @@ Order CompareNumbers(const Variant& a, const Variant& b) {
   bool exactA = IsIntegral(ta) || ta == varCurrency;
   bool exactB = IsIntegral(tb) || tb == varCurrency;
   if (exactA && exactB) return CompareValues(ScaledCurrency(a), ScaledCurrency(b));
+  // Currency against a floating value compares as doubles, so that 0.1 equals 0.1.
+  if (ta == varCurrency || tb == varCurrency) return CompareValues(a.AsDouble(), b.AsDouble());
   // Extended precision holds every 64-bit integer and every double exactly.
   return CompareValues(ToExtended(a, varDouble), ToExtended(b, varDouble));
 }
@@ -48,7 +50,7 @@ Order CompareTextWith(const Variant& text, const Variant& other) {
   int64_t integer;
   if (IsIntegral(t) && TryStrToInt64(TextOf(text), integer))
     return CompareValues(Int128{integer}, ToInt128(other, t));
-  return CompareValues(ToExtended(text, varDouble), ToExtended(other, varDouble));
+  return CompareNumbers(VarAsType(text, varDouble), other);
 }
 
 Order CompareNonNull(const Variant& a, const Variant& b, bool ordering) {

@@ -294,7 +294,7 @@ Variant VarAsType(const Variant& v, uint16_t type) {
     case varDate: return Variant::FromDate(v.AsDateTime());
     case varCurrency: return Variant(v.AsCurrency());
     case varBoolean: return Variant(v.AsBoolean());
-    case varOleStr: return VariantAccess::Make(varOleStr, ToText(v, varOleStr));
+    case varOleStr: return Variant::FromOleStr(ToText(v, varOleStr));
     case varUString: return Variant(v.AsString());
     case varString: return Variant(v.AsAnsiString());
     case varFMTBcd: return Variant(v.AsBcd());

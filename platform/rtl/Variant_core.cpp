@@ -38,6 +38,7 @@ Variant::Variant(const TBytes& v) : FType(varArray | varByte) {
 
 Variant Variant::Null() { return Variant(varNull, std::monostate{}); }
 Variant Variant::FromDate(TDateTime v) { return Variant(varDate, v); }
+Variant Variant::FromOleStr(const String& v) { return Variant(varOleStr, v); }
 Variant Variant::FromObject(void* object) { return Variant(varObject, object); }
 
 uint16_t VarType(const Variant& v) { return v.VarType(); }

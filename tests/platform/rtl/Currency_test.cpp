@@ -101,6 +101,9 @@ TEST(Currency, ComparesByValue) {
 
 TEST(Currency, ToDoubleIsTheNearestDouble) {
   EXPECT_EQ(Currency::FromRaw(1).ToDouble(), 0.0001);
+  EXPECT_EQ(Currency::FromRaw(1000).ToDouble(), 0.1);
+  EXPECT_EQ(Currency::FromRaw(3000).ToDouble(), 0.3);
+  EXPECT_EQ(Currency::FromRaw(70000000000001).ToDouble(), 7000000000.0001);
   EXPECT_EQ(Currency::FromRaw(-123456789).ToDouble(), -12345.6789);
   EXPECT_EQ(Currency::MaxValue().ToDouble(), 922337203685477.5807);
 }

@@ -212,7 +212,8 @@ TEST(FMTBcd, CurrencyConversions) {
   EXPECT_EQ(T(bcd), "1.26");
   EXPECT_EQ(bcd.Precision, 10);
   EXPECT_FALSE(CurrToBCD(Currency(1000), bcd, 4, 2));
-  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 65, 4));
+  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 4, 5));
+  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 0, 0));
   // To currency rounds half to even at the fourth decimal.
   Currency c = Currency(9);
   ASSERT_TRUE(BCDToCurr(B("0.00005"), c));
@@ -260,8 +261,8 @@ TEST(FMTBcd, NormalizeRoundsAndDetectsOverflow) {
       {"99.995", 4, 2, false, ""},         {"1234", 4, 0, true, "1234"},
       {"12345", 4, 0, false, ""},          {"0.5", 1, 1, true, "0.5"},
       {"0.04", 3, 1, true, "0"},           {"1", 3, 3, false, ""},
-      {"5", 0, 0, false, ""},              {"5", 65, 2, false, ""},
-      {"5", 3, 4, false, ""},
+      {"5", 0, 0, false, ""},              {"5", 3, 4, false, ""},
+      {"1", 64, 64, false, ""},            {"0.5", 64, 64, false, ""},
   };
   for (const auto& c : cases) {
     TBcd out = NullBcd;
@@ -272,6 +273,12 @@ TEST(FMTBcd, NormalizeRoundsAndDetectsOverflow) {
     EXPECT_EQ(BcdScale(out), c.places) << c.in;
   }
   TBcd out;
+  // A precision beyond what the record holds is the most it holds.
+  ASSERT_TRUE(NormalizeBcd(B("-12.5"), out, 65, 30));
+  EXPECT_EQ(out.Precision, 64);
+  EXPECT_EQ(BcdScale(out), 30);
+  EXPECT_EQ(T(out), "-12.5");
+  EXPECT_FALSE(NormalizeBcd(B(std::string(35, '9').c_str()), out, 65, 30));
   ASSERT_TRUE(NormalizeBcd(B("-0.004"), out, 5, 2));
   EXPECT_FALSE(IsBcdNegative(out)) << "a rounded-away negative value is plain zero";
   EXPECT_EQ(out.SignSpecialPlaces, 2);

@@ -74,6 +74,10 @@ TEST_F(VariantComparison, ValuesOfEveryKind) {
       {Variant(int64_t{9007199254740993}), Variant(9007199254740992.0), Greater},
       {Variant(int64_t{INT64_MAX}), Variant(int64_t{INT64_MAX - 1}), Greater},
       {Variant(Currency::FromRaw(15000)), Variant(1.5), Equal},
+      {Variant(Currency::FromRaw(1000)), Variant(0.1), Equal},
+      {Variant(Currency::FromRaw(3000)), Variant(0.1 + 0.2), Less},  // 0.30000000000000004
+      {Variant(Currency::FromRaw(1000)), Variant(0.1f), Less},
+      {Variant(Currency::FromRaw(INT64_MAX)), Variant(1e15), Less},
       {Variant(Currency::FromRaw(1)), Variant(0), Greater},
       {Variant(Currency(2)), Variant(2), Equal},
       {Variant(Currency::FromRaw(-1)), Variant(false), Less},
@@ -101,6 +105,8 @@ TEST_F(VariantComparison, ValuesOfEveryKind) {
       {Variant(u"1.0"), Variant(1), Equal},
       {Variant(u"9007199254740993"), Variant(int64_t{9007199254740992}), Greater},
       {Variant(u"0.5"), Variant(Currency::FromRaw(5000)), Equal},
+      {Variant(u"0.1"), Variant(Currency::FromRaw(1000)), Equal},
+      {Variant(u"0.7"), Variant(0.7), Equal},
       {Variant(u"abc"), Variant(1), CastError},
       {Variant(u""), Variant(0), CastError},
       // ... against a Boolean to a Boolean, against a date to a date.

@@ -33,6 +33,7 @@ TEST(Variant, EachCppTypeGivesItsTypeCode) {
       {Variant::FromDate(45351.5), varDate, "Date 45351.5"},
       {Variant(String(u"Здраво")), varUString, "UnicodeString Здраво"},
       {Variant(u"text"), varUString, "UnicodeString text"},
+      {Variant::FromOleStr(u"Ќ"), varOleStr, "OleStr Ќ"},
       {Variant(u'Ж'), varUString, "UnicodeString Ж"},
       {Variant(AnsiString("Свет")), varString, "String Свет"},
       {Variant("plain"), varString, "String plain"},
