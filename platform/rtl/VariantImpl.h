@@ -14,7 +14,6 @@ struct VarArrayData {
   TBytes Bytes;
   std::vector<Variant> Items;
 
-  size_t Count() const;
   size_t Offset(std::initializer_list<int> indices) const;  // raises EVariantBadIndexError
 };
 

@@ -53,12 +53,6 @@ bool CanBeArrayElement(uint16_t type) {
 
 }  // namespace variant_detail
 
-size_t VarArrayData::Count() const {
-  size_t count = 1;
-  for (const auto& [low, high] : Bounds) count *= static_cast<size_t>(int64_t{high} - low + 1);
-  return count;
-}
-
 size_t VarArrayData::Offset(std::initializer_list<int> indices) const {
   if (indices.size() != Bounds.size()) RaiseBadIndex();
   size_t offset = 0;

@@ -29,6 +29,9 @@ Variant::Variant(const TBcd& v) : FType(varFMTBcd), FValue(v) {}
 Variant::Variant(const TSQLTimeStamp& v) : FType(varSQLTimeStamp), FValue(v) {}
 
 Variant::Variant(const TBytes& v) : FType(varArray | varByte) {
+  // Array indexes are 32-bit.
+  if (v.size() > static_cast<size_t>(INT32_MAX))
+    throw EVariantArrayCreateError(u"Error creating variant or safe array");
   auto data = std::make_shared<VarArrayData>();
   data->ElementType = varByte;
   data->Bounds.emplace_back(0, static_cast<int>(v.size()) - 1);
