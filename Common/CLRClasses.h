@@ -100,10 +100,10 @@ class UTF8Encoding : public Encoding {
   int GetMaxByteCount(int charCount) const override;
 };
 
-// A Windows code page (1250, 1251, 1252, ..., 65001 UTF-8, 1200/1201 UTF-16 LE/BE), converted
-// through the operating system's character converters. Characters the code page lacks become its
-// substitute character, as the system's conversion does; an unknown code page, or a destination
-// array too small for a ...To call, raises EOSError.
+// A Windows code page (1250, 1251, 1252, ..., 65001 UTF-8, 1200/1201 UTF-16 LE/BE; 0, the ANSI
+// code page, is UTF-8 here), converted through the operating system's character converters.
+// Characters the code page lacks become "?", as the system's conversion writes them; an unknown
+// code page, or a destination array too small for a ...To call, raises EOSError.
 class CodePageEncoding : public Encoding {
  public:
   explicit CodePageEncoding(uint32_t codePage);

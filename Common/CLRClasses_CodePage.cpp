@@ -17,10 +17,13 @@ namespace {
 
 // The converter name of a Windows code page. The converters know most code pages as
 // "windows-<number>" (1250..1258, 874, 932..950, 1200/1201 UTF-16, 65001 UTF-8, 20866 KOI8-R...);
-// the ISO 8859 pages and a few others go by their standard names.
+// the ISO 8859 pages and a few others go by their standard names. Code page 0 is the ANSI code
+// page, which is UTF-8 here.
 std::string ConverterName(uint32_t codePage) {
   if (codePage >= 28591 && codePage <= 28605) return "ISO-8859-" + std::to_string(codePage - 28590);
   switch (codePage) {
+    case 0:
+      return "UTF-8";
     case 51932:
       return "EUC-JP";
     case 50220:

@@ -78,6 +78,7 @@ TEST(Encoding, CyrillicThroughUtf8AndCodePage1251) {
 
 TEST(Encoding, UnicodeCodePagesAndTheListOfInstances) {
   EXPECT_EQ(Encoding::GetEncoding(65001)->GetBytesWide(u"Ж"), B({0xD0, 0x96}));
+  EXPECT_EQ(Encoding::GetEncoding(0)->GetBytesWide(u"Ж"), B({0xD0, 0x96}));  // the ANSI code page
   EXPECT_EQ(Encoding::GetEncoding(1200)->GetBytesWide(u"Ж"), B({0x16, 0x04}));
   EXPECT_EQ(Encoding::GetEncoding(1201)->GetBytesWide(u"Ж"), B({0x04, 0x16}));
   EXPECT_EQ(Encoding::GetEncoding(1201)->GetWideString(B({0x04, 0x16})), u"Ж");
