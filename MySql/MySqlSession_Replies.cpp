@@ -45,7 +45,10 @@ TOkPacket DecodeOkPacket(const uint8_t* payload, size_t length, bool withStatus,
     ok.HasWarnings = true;
     ok.WarningCount = r.ReadUInt16();
   }
-  ok.Info = r.ReadZString();
+  // The message goes as a length-coded string, as every server writes it.
+  size_t start, n;
+  if (!r.AtEnd() && r.LocateLengthCoded(start, n))
+    ok.Info.assign(reinterpret_cast<const char*>(payload + start), n);
   return ok;
 }
 

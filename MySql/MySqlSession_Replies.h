@@ -24,10 +24,11 @@ struct TOkPacket {
   uint16_t ServerStatus = 0;
   bool HasWarnings = false;
   uint16_t WarningCount = 0;
-  AnsiString Info;  // to a zero byte or the end
+  AnsiString Info;  // a length-coded string when bytes remain, else empty
 };
 // The server status is there when the session speaks 4.1 or the server has TRANSACTIONS; the
-// warning count only with 4.1. A packet too short for what it must hold is malformed (2027).
+// warning count only with 4.1. A packet too short for what it must hold, or a message longer than
+// the rest of the packet, is malformed (2027).
 TOkPacket DecodeOkPacket(const uint8_t* payload, size_t length, bool withStatus,
                          bool withWarnings);
 

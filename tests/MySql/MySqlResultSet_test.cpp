@@ -277,7 +277,8 @@ TEST(Reply, KindsByTheFirstValue) {
 }
 
 TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
-  Bytes ok = Cat({{0x00, 0x01, 0x2A, 0x03, 0x00, 0x02, 0x00}, Text("Rows matched: 1")});
+  // The message is a length-coded string (a server's OK packet is never read to its end as text).
+  Bytes ok = Cat({{0x00, 0x01, 0x2A, 0x03, 0x00, 0x02, 0x00}, LenStr("Rows matched: 1")});
   TOkPacket v41 = DecodeOkPacket(ok.data(), ok.size(), true, true);
   EXPECT_EQ(v41.AffectedRows, 1u);
   EXPECT_EQ(v41.InsertId, 42u);
@@ -286,7 +287,7 @@ TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
   EXPECT_EQ(v41.Info, "Rows matched: 1");
 
   // A 4.0 server with TRANSACTIONS: status, no warning count; the rest is info.
-  Bytes ok40 = Cat({{0x00, 0x01, 0x2A, 0x03, 0x00}, Text("info")});
+  Bytes ok40 = Cat({{0x00, 0x01, 0x2A, 0x03, 0x00}, LenStr("info")});
   TOkPacket v40 = DecodeOkPacket(ok40.data(), ok40.size(), true, false);
   EXPECT_EQ(v40.ServerStatus, 3);
   EXPECT_FALSE(v40.HasWarnings);
@@ -298,7 +299,12 @@ TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
   EXPECT_EQ(b.AffectedRows, 0x0807060504030201ull);
   EXPECT_EQ(b.InsertId, 0x030201u);
 
-  const Bytes cut[] = {{0x00}, {0x00, 0x01}, {0x00, 0x01, 0x02, 0x03}, {0x00, 0xFE, 1, 2}};
+  // No message at all is an empty one.
+  Bytes bare{0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00};
+  EXPECT_EQ(DecodeOkPacket(bare.data(), bare.size(), true, true).Info, "");
+
+  const Bytes cut[] = {{0x00}, {0x00, 0x01}, {0x00, 0x01, 0x02, 0x03}, {0x00, 0xFE, 1, 2},
+                       Cat({{0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x09}, Text("short")})};
   for (const auto& c : cut)
     EXPECT_EQ(ErrorOf([&] { DecodeOkPacket(c.data(), c.size(), true, true); }), 2027) << c.size();
 }

@@ -39,7 +39,7 @@ Bytes Eof(uint16_t warnings = 0, uint16_t status = 2) {
 
 Bytes OkInfo(uint64_t affected, uint64_t insertId, uint16_t status, uint16_t warnings,
              const std::string& info) {
-  return Cat({fake::OkPayload(affected, insertId, status, warnings), B(info)});
+  return Cat({fake::OkPayload(affected, insertId, status, warnings), info.empty() ? Bytes{} : LenStr(info)});
 }
 
 // The steps of a login that the session accepts.
@@ -119,7 +119,7 @@ TEST_F(CommandsTest, A40ServerWithTransactionsSendsNoWarningCount) {
   v40.Capabilities = fake::kLongPassword | fake::kConnectWithDb | fake::kTransactions;
   fake::FakeServer server(Then(Login(v40, {0, 0, 0, 2, 0}),
                                {fake::ReadPacket(),
-                                fake::SendPacket(1, Cat({{0, 1, 42, 0x01, 0x00}, B("info")}))}));
+                                fake::SendPacket(1, Cat({{0, 1, 42, 0x01, 0x00}, LenStr("info")}))}));
   Connect(server);
   session.SetWarningCount(5);
   session.Query("UPDATE t SET a = 1");
