@@ -12,20 +12,24 @@ namespace {
 constexpr int32_t kMalformedPacket = 2027;
 constexpr int32_t kNullPointer = 2028;
 
+TMySqlSession* Required(TMySqlSession* session) {
+  RTL_ASSERT(session != nullptr, u"TMySqlResultSet: no session");
+  return session;
+}
+
 }  // namespace
 
 TMySqlResultSet::TMySqlResultSet(TMySqlSession* session)
-    : TMySqlResultSet(session, nullptr, session->FieldCount(), session->PendingColumns()) {}
+    : TMySqlResultSet(session, nullptr, Required(session)->FieldCount(),
+                      session->PendingColumns()) {}
 
 TMySqlResultSet::TMySqlResultSet(TMySqlSession* session, std::unique_ptr<TMySqlBinds> resultBinds,
                                  int32_t fieldCount, TMySqlFieldInfos columns)
     : FFieldCount(fieldCount),
       FResultBinds(std::move(resultBinds)),
       FColumns(std::move(columns)),
-      FSession(session),
-      FBinds(std::make_unique<TMySqlBinds>(fieldCount)) {
-  RTL_ASSERT(session != nullptr, u"TMySqlResultSet: no session");
-}
+      FSession(Required(session)),
+      FBinds(std::make_unique<TMySqlBinds>(fieldCount)) {}
 
 TMySqlResultSet::~TMySqlResultSet() = default;
 

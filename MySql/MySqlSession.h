@@ -73,7 +73,9 @@ class TMySqlSession {
   // server asks for one. The server may only have a file that the query named in a LOAD DATA
   // LOCAL INFILE statement: any other request is refused with EMySqlException 2000 after telling
   // the server the file is empty, and the session stays in step. A file that cannot be opened or
-  // read raises the platform's file error once the server's reply has been read.
+  // read raises the platform's file error once the server's reply has been read (an OK reply is
+  // kept, so a further result of the query shows in the server status). A reply that breaks the
+  // format is EMySqlException 2027; a session without a transport raises 2013.
   void ReadResult();
   // A query: Command(ComQuery, the text's bytes, ..., true), then ReadResult.
   void Query(const AnsiString& sql);

@@ -28,6 +28,8 @@ void TMySqlSession::StartCommand(uint8_t code) {
   if (FResultState != ResultIdle) throw EMySqlException(kOutOfSync);
   FInfo.clear();
   FAffectedRows = 0;
+  // A file named by an earlier query is not the next command's to give.
+  FLocalFiles.clear();
   FNet->NewCommand();
   FNet->WriteByte(code);
 }
@@ -36,7 +38,7 @@ void TMySqlSession::Command(uint8_t code, const uint8_t* data, int32_t length, b
   if (FNet->Vio() == nullptr) return;
   FNet->Vio()->SetTimeout(FCommandTimeout);
   StartCommand(code);
-  NoteLocalFiles(code == ComQuery ? data : nullptr, length);
+  if (code == ComQuery) NoteLocalFiles(data, length);
   if (data != nullptr) FNet->WriteLarge(data, 0, length);
   FNet->Send();
   if (!skipReply) FNet->Receive();

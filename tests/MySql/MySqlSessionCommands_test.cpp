@@ -421,6 +421,21 @@ TEST_F(LocalFileTest, AFileTheStatementDidNotNameIsRefused) {
   }
 }
 
+TEST_F(LocalFileTest, ANameCountsForItsOwnQueryOnly) {
+  Write(10);
+  fake::FakeServer server(Then(Login(), {fake::ReadPacket(), fake::SendPacket(1, fake::OkPayload()),
+                                         fake::ReadPacket(),
+                                         fake::SendPacket(1, Cat({{0xFB}, B(path)})),
+                                         fake::ReadPacket(), fake::SendPacket(3, fake::OkPayload())}));
+  Connect(server);
+  session.Query(Load());  // the server did not ask for the file then
+  EXPECT_EQ(ErrorOf([&] { session.Query("SELECT 1"); }), 2000);
+  server.Wait();
+  auto sent = Commands(server);
+  ASSERT_EQ(sent.size(), 3u) << server.Failure();
+  EXPECT_EQ(sent[2].Payload, Bytes{});
+}
+
 TEST_F(LocalFileTest, TheNamedFileGoesOnceOnly) {
   Write(10);
   fake::FakeServer server(Then(Login(), {fake::ReadPacket(),
