@@ -3,6 +3,7 @@
 
 #include "Common/MemData_Blob.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/UnicodeText.h"
 
 TBlob::TBlob(bool isUnicode) : TBlob(isUnicode, new TLxBlobData()) {}
@@ -214,4 +215,26 @@ void TBlob::SetAsWideString(const String& value) {
   }
   Clear();
   Write(0, static_cast<uint32_t>(value.size() * 2), value.data());
+}
+
+void TBlob::LoadFromStream(TStream& stream) {
+  Clear();
+  stream.SetPosition(0);
+  TBytes chunk(PieceCapacity());
+  uint32_t position = 0;
+  while (int32_t n = stream.Read(chunk.data(), static_cast<int32_t>(chunk.size()))) {
+    Write(position, static_cast<uint32_t>(n), chunk.data());
+    position += static_cast<uint32_t>(n);
+  }
+}
+
+void TBlob::SaveToStream(TStream& stream) {
+  stream.SetSize(0);
+  stream.SetPosition(0);
+  TBytes chunk(PieceCapacity());
+  uint32_t position = 0;
+  while (uint32_t n = Read(position, static_cast<uint32_t>(chunk.size()), chunk.data())) {
+    stream.WriteBuffer(chunk.data(), static_cast<int32_t>(n));
+    position += n;
+  }
 }

@@ -8,6 +8,7 @@
 #include "Common/MemData_Types.h"
 
 class TLxBlobData;
+class TStream;
 
 // A piece: this header, then Capacity bytes of which the first UsedBytes hold content.
 struct TBlobPiece {
@@ -119,6 +120,10 @@ class TBlob : public TSharedObject {
   virtual void Truncate(uint32_t size);
   virtual bool IsEmpty();
   virtual void Defrag();
+  // Replaces the content by the whole stream, read from its beginning.
+  virtual void LoadFromStream(TStream& stream);
+  // Replaces the stream's content by the blob's.
+  virtual void SaveToStream(TStream& stream);
   // Drops the rollback copy.
   virtual void Commit();
   // Returns to the rollback copy, when there is one.

@@ -125,3 +125,14 @@ void TBlockManager::GetRecord(TRecordItem* item, uint8_t* recBuf) const {
 void TBlockManager::CopyItem(TRecordItem* source, TRecordItem* dest) const {
   std::memcpy(dest->Data(), source->Data(), static_cast<size_t>(FRecordSize));
 }
+
+bool TBlockManager::IsLiveItem(const TItemBlock* block, const TRecordItem* item,
+                               uint32_t stamp) const {
+  if (!block || !item || !IsLiveBlock(block)) return false;
+  const auto first = reinterpret_cast<uintptr_t>(block) + sizeof(TItemBlock);
+  const auto at = reinterpret_cast<uintptr_t>(item);
+  if (at < first) return false;
+  const uintptr_t offset = at - first;
+  if (offset % FItemStride != 0 || offset / FItemStride >= block->ItemCount) return false;
+  return item->Marker == ItemMarkerUsed && item->Stamp == stamp;
+}

@@ -99,6 +99,9 @@ class TBlockManager {
   // Whether a block of this manager is allocated at that address now. Lets a bookmark be checked
   // without touching memory that may have been freed.
   bool IsLiveBlock(const TItemBlock* block) const { return FLiveBlocks.count(block) != 0; }
+  // Whether item is an item in use of that live block and still carries the stamp; reads only
+  // memory of a live block.
+  bool IsLiveItem(const TItemBlock* block, const TRecordItem* item, uint32_t stamp) const;
 
  private:
   void TakeOffFreeList(TRecordItem* item);
