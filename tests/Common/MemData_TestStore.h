@@ -69,12 +69,14 @@ class TestStore : public TMemData {
   std::vector<Column> FColumns;
 };
 
-// A record buffer of a store, freed with its values unless handed to the store.
+// A record buffer of a store. A new record's buffer owns its values until it is handed to the
+// store; a buffer that only reads stored records (newRecord false) owns nothing.
 class RecBuf {
  public:
-  explicit RecBuf(TData& store, bool withBlob = true) : FStore(store), FBuf(store.AllocRecBuf()) {
+  explicit RecBuf(TData& store, bool newRecord = true)
+      : FStore(store), FBuf(store.AllocRecBuf()), FOwnsValues(newRecord) {
     store.InitRecord(FBuf);
-    store.CreateComplexFields(FBuf, withBlob);
+    if (newRecord) store.CreateComplexFields(FBuf, true);
   }
   ~RecBuf() {
     if (FOwnsValues) FStore.FreeComplexFields(FBuf, true);
@@ -95,7 +97,7 @@ class RecBuf {
  private:
   TData& FStore;
   uint8_t* FBuf;
-  bool FOwnsValues = true;
+  bool FOwnsValues;
 };
 
 template <typename T>
