@@ -100,7 +100,7 @@ void TData::GetFieldData(TFieldDesc* field, uint8_t* data, void* dest) {
       DateTimeToExternal(data, field, dtkMSecs, dest);
       break;
     case dtVariant:
-      // VARIANT-PENDING
+      *static_cast<Variant*>(dest) = LoadPtr<TVariantObject>(data)->Value();
       break;
     case dtExtVarBytes: {
       const uint8_t* buf = LoadPtr<const uint8_t>(data);
@@ -170,7 +170,7 @@ void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const voi
       DateTimeFromExternal(data, field, dtkMSecs, source);
       break;
     case dtVariant:
-      // VARIANT-PENDING
+      LoadPtr<TVariantObject>(data)->SetValue(*static_cast<const Variant*>(source));
       break;
     case dtUInt32:
       std::memcpy(data, source, 4);  // the low half of the 64-bit external value
