@@ -192,6 +192,13 @@ class TData {
   void SetBlobSize(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false,
                    bool useRollback = false);
 
+  // A field's value in the form comparisons take: its address, whether it points into the
+  // record, whether the field is null, and the type code of the value. A value not in place is a
+  // temporary copy that the caller frees with FreeComparableValue.
+  const void* GetComparableValue(uint8_t* recBuf, TFieldDesc* field, bool& inPlace, bool& isNull,
+                                 TDataTypeCode& valueType);
+  static void FreeComparableValue(const void* value);
+
   // Editing support for the dataset, each given the dataset's record buffer.
   void EditRecord(uint8_t* recBuf);
   void PostRecord(uint8_t* recBuf);

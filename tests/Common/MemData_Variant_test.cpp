@@ -205,6 +205,50 @@ TEST(ComplexValues, CopyGivesTheDestinationItsOwnValues) {
   EXPECT_THROW(store.CopyComplexFields(a, b, true), EAssertionFailed);
 }
 
+TEST(ComplexValues, ComparableValues) {
+  TestStore store({{u"ES", dtExtString, 20},
+                   {u"BY", dtBytes, 3},
+                   {u"BCD", dtBCD},
+                   {u"D", dtDate},
+                   {u"M", dtWideMemo},
+                   {u"EW", dtExtWideString, 20}});
+  store.InitFields();
+  RecBuf buf(store);
+  store.PutFieldAsVariant(1, buf, Variant("текст"));
+  store.PutFieldAsVariant(2, buf, Variant(TBytes{7, 8, 9}));
+  store.PutFieldAsVariant(3, buf, Variant(Currency::FromRaw(25000)));
+  store.PutFieldAsVariant(4, buf, Variant::FromDate(45000.0));
+  store.PutFieldAsVariant(5, buf, Variant(u"белешка"));
+  bool inPlace, isNull;
+  TDataTypeCode type;
+  const void* v = store.GetComparableValue(buf, store.Fields()[0], inPlace, isNull, type);
+  EXPECT_TRUE(inPlace);
+  EXPECT_EQ(type, dtString);
+  EXPECT_STREQ(static_cast<const char*>(v), "текст");
+  v = store.GetComparableValue(buf, store.Fields()[1], inPlace, isNull, type);
+  EXPECT_FALSE(inPlace);
+  const auto* bytes = static_cast<const uint8_t*>(v);
+  EXPECT_EQ(bytes[0], 3);
+  EXPECT_EQ(bytes[4], 9);
+  TData::FreeComparableValue(v);
+  v = store.GetComparableValue(buf, store.Fields()[2], inPlace, isNull, type);
+  EXPECT_EQ(*static_cast<const double*>(v), 2.5);
+  TData::FreeComparableValue(v);
+  v = store.GetComparableValue(buf, store.Fields()[3], inPlace, isNull, type);
+  EXPECT_TRUE(inPlace);
+  double date;  // values in place keep the record's alignment: read them by copying
+  std::memcpy(&date, v, sizeof date);
+  EXPECT_EQ(date, 45000.0);
+  v = store.GetComparableValue(buf, store.Fields()[4], inPlace, isNull, type);
+  EXPECT_EQ(type, dtString);
+  EXPECT_STREQ(static_cast<const char*>(v), "белешка");
+  TData::FreeComparableValue(v);
+  v = store.GetComparableValue(buf, store.Fields()[5], inPlace, isNull, type);
+  EXPECT_TRUE(isNull);
+  EXPECT_EQ(type, dtWideString);
+  EXPECT_EQ(*static_cast<const char16_t*>(v), 0);
+}
+
 TEST(ComplexValues, AddRefOfAMissingObjectIsAnAssertion) {
   TestStore store({{u"NOTE", dtMemo}});
   store.InitFields();
