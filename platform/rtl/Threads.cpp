@@ -81,7 +81,8 @@ TWaitResult TThread::WaitForTimeout(uint32_t timeout) {
   if (FThread.joinable() && FThread.get_id() == std::this_thread::get_id())
     throw EThread(u"A thread cannot wait for itself");
   if (FFreeOnTerminate) throw EThread(u"Cannot wait for a thread that frees itself on termination");
-  if (!FStateChanged.wait_for(lock, std::chrono::milliseconds(timeout), [this] { return FFinished; }))
+  if (!FStateChanged.wait_for(lock, std::chrono::milliseconds(timeout),
+                              [this] { return FFinished; }))
     return wrTimeout;
   if (FThread.joinable()) FThread.join();
   return wrSignaled;

@@ -140,8 +140,7 @@ TEST(CollectionTest, UpdateAndNotify) {
 
   collection.Log.clear();
   collection.Delete(0);
-  EXPECT_EQ(collection.Log,
-            (std::vector<std::string>{"deleting 1", "extracting 1", "update *"}));
+  EXPECT_EQ(collection.Log, (std::vector<std::string>{"deleting 1", "extracting 1", "update *"}));
 }
 
 TEST(CollectionTest, AssignCopiesItemByItem) {

@@ -41,9 +41,9 @@ TEST(ListTest, EditingOperations) {
   EXPECT_EQ(list.Extract(P(5)), P(5));
   EXPECT_EQ(list.Extract(P(5)), nullptr);
   EXPECT_EQ(Contents(list), (std::vector<intptr_t>{20, 40}));
-  EXPECT_EQ(list.Heard, (std::vector<std::string>{"added 10", "added 20", "added 30", "added 5",
-                                                  "added 40", "deleted 10", "deleted 30",
-                                                  "extracted 5"}));
+  EXPECT_EQ(list.Heard,
+            (std::vector<std::string>{"added 10", "added 20", "added 30", "added 5", "added 40",
+                                      "deleted 10", "deleted 30", "extracted 5"}));
 
   list.Heard.clear();
   list.Put(0, P(21));

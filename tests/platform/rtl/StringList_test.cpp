@@ -61,7 +61,8 @@ TEST_F(StringListTest, DuplicatesOfASortedList) {
   EXPECT_EQ(list.Count(), 3);
 
   list.SetDuplicates(dupError);
-  ExpectError<EStringListError>([&] { list.Add(u"Жаба"); }, u"String list does not allow duplicates");
+  ExpectError<EStringListError>([&] { list.Add(u"Жаба"); },
+                                u"String list does not allow duplicates");
   EXPECT_EQ(list.Count(), 3);
 
   list.SetDuplicates(dupAccept);
