@@ -51,7 +51,7 @@ void TThread::Run(TThread* thread) {
     if (freeIt) thread->FThread.detach();
     thread->FStateChanged.notify_all();
   }
-  if (freeIt) delete thread;
+  if (freeIt) thread->Free();
 }
 
 void TThread::Terminate() {
