@@ -17,6 +17,17 @@ TThread::~TThread() {
   FThread.join();
 }
 
+void TThread::BeforeDestruction() {
+  {
+    std::lock_guard<std::mutex> lock(FLock);
+    // Nothing to stop; or the thread frees itself, from its own thread, after Execute.
+    if (!FStarted || FFinished || FFreeOnTerminate) return;
+    if (FThread.get_id() == std::this_thread::get_id()) return;
+  }
+  Terminate();
+  WaitFor();
+}
+
 void TThread::Start() {
   std::lock_guard<std::mutex> lock(FLock);
   if (FStarted) throw EThread(u"Cannot call Start on a running or suspended thread");
