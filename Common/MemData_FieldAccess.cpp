@@ -26,6 +26,14 @@ void StorePtr(uint8_t* slot, T* p) {
 // bare LF becomes CR LF, within the same limit.
 template <typename Unit>
 void CopyText(Unit* dest, const Unit* source, int maxUnits, bool convertEOL) {
+  if (!convertEOL) {
+    int n = 0;
+    if (source)
+      while (n < maxUnits && source[n] != 0) ++n;
+    if (n > 0) std::memcpy(dest, source, static_cast<size_t>(n) * sizeof(Unit));
+    dest[n] = 0;
+    return;
+  }
   int out = 0;
   Unit prev = 0;
   for (int in = 0; source && source[in] != 0 && in < maxUnits && out < maxUnits; ++in) {
