@@ -24,7 +24,12 @@ void TData::InitData() {
   FRecNoOffset = 0;
 }
 
-String TData::GetArrayFieldName(int index) { return u"[" + S(std::to_string(index)) + u"]"; }
+String TData::GetArrayFieldName(int index) {
+  String name(1, u'[');
+  name += S(std::to_string(index));
+  name += u']';
+  return name;
+}
 
 void TData::DoAppend(uint8_t* recBuf) {
   if (OnAppend) OnAppend(recBuf);
