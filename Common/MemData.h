@@ -249,6 +249,8 @@ class TData {
     return recBuf + field->Offset();
   }
   TFieldDesc* FieldOf(int fieldNo) const;
+  // A store being destroyed notifies nobody: its owner may be half gone.
+  void ClearHooks();
   // Removes trailing blanks from a text value read out, when the trimming options say so.
   bool TrimsText(const TFieldDesc* field) const {
     return field->Fixed() ? FTrimFixedChar : FTrimVarChar;

@@ -9,12 +9,26 @@
 TData::TData() = default;
 
 TData::~TData() {
+  ClearHooks();
   try {
     Close();
   } catch (...) {
     // A destructor cannot report a failing provider close; the records are freed regardless.
   }
   FFields.Clear();
+}
+
+void TData::ClearHooks() {
+  OnAppend = nullptr;
+  OnDelete = nullptr;
+  OnUpdate = nullptr;
+  OnApplyRecord = nullptr;
+  OnRevertRecord = nullptr;
+  OnAfterApplyUpdates = nullptr;
+  OnCancelUpdates = nullptr;
+  OnFieldsChanged = nullptr;
+  OnAddCalcFieldDescs = nullptr;
+  OnGetCalcFields = nullptr;
 }
 
 void TData::InitData() {

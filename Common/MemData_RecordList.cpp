@@ -16,6 +16,7 @@ std::atomic<uint32_t> StoreGenerationCounter{1};
 TMemData::TMemData() { InitData(); }
 
 TMemData::~TMemData() {
+  ClearHooks();
   try {
     Close();
   } catch (...) {

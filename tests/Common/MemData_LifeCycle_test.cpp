@@ -133,6 +133,18 @@ TEST(StoreLifeCycle, OpeningReleasesRecordsStoredBeforehand) {
   EXPECT_EQ(store->BlockManager().FirstBlock(), nullptr);  // LeakSanitizer checks the blobs
 }
 
+TEST(StoreLifeCycle, DestructionCallsNoHooks) {
+  bool called = false;
+  {
+    TestStore store({{u"ID", dtInteger}});
+    store.InitFields();
+    store.Open();
+    store.OnFieldsChanged = [&] { called = true; };
+    store.OnGetCalcFields = [&](uint8_t*, uint8_t*) { called = true; };
+  }
+  EXPECT_FALSE(called);
+}
+
 TEST(StoreLifeCycle, DestroyingAnOpenStoreFreesEverything) {
   // LeakSanitizer reports anything left behind.
   auto* store = new TestStore({{u"ID", dtInteger},
