@@ -90,6 +90,17 @@ void FillStrings(TStrings* strings, const std::vector<String>& items) {
   strings->EndUpdate();
 }
 
+// The section's "name=value" lines, all from one reading of the file.
+std::vector<String> SectionValueLines(const TIniText& text, const String& section) {
+  std::vector<String> lines;
+  for (const String& name : text.EntryNames(section)) {
+    String value;
+    text.ReadValue(section, name, value);
+    lines.push_back(name + u"=" + value);
+  }
+  return lines;
+}
+
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
@@ -261,6 +272,10 @@ void TIniFile::ReadSection(const String& section, TStrings* strings) {
 
 void TIniFile::ReadSections(TStrings* strings) { FillStrings(strings, Current().SectionNames()); }
 
+void TIniFile::ReadSectionValues(const String& section, TStrings* strings) {
+  FillStrings(strings, SectionValueLines(Current(), section));
+}
+
 void TIniFile::EraseSection(const String& section) {
   Change([&](TIniText& text) {
     if (!text.SectionExists(section)) return false;
@@ -320,6 +335,10 @@ void TMemIniFile::ReadSection(const String& section, TStrings* strings) {
 }
 
 void TMemIniFile::ReadSections(TStrings* strings) { FillStrings(strings, FText->SectionNames()); }
+
+void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) {
+  FillStrings(strings, SectionValueLines(*FText, section));
+}
 
 void TMemIniFile::EraseSection(const String& section) { FText->EraseSection(section); }
 

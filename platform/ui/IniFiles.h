@@ -92,6 +92,7 @@ class TIniFile : public TCustomIniFile {
   void WriteString(const String& section, const String& ident, const String& value) override;
   void ReadSection(const String& section, TStrings* strings) override;
   void ReadSections(TStrings* strings) override;
+  void ReadSectionValues(const String& section, TStrings* strings) override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
   // Nothing is pending: every write has already reached the file.
@@ -122,6 +123,7 @@ class TMemIniFile : public TCustomIniFile {
   void WriteString(const String& section, const String& ident, const String& value) override;
   void ReadSection(const String& section, TStrings* strings) override;
   void ReadSections(TStrings* strings) override;
+  void ReadSectionValues(const String& section, TStrings* strings) override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
   // Writes the content to the file (EIniFileException "Unable to write to %s" when it fails).

@@ -7,11 +7,13 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/IniFiles_Text.h"
 #include "tests/platform/rtl/FormatSettingsFixture.h"
 #include "tests/platform/ui/SettingsTestSupport.h"
 
@@ -108,6 +110,37 @@ TEST_F(IniFiles, HandWrittenFilesAreReadAsTheSystemReadsThem) {
   EXPECT_EQ(Items(names), (std::vector<String>{u"Left", u"Caption", u"Url"}));
   ini.ReadSections(&names);
   EXPECT_EQ(Items(names), (std::vector<String>{u"Window"}));
+}
+
+// Random texts and random entries: whatever is written reads back the same after the text is
+// parsed again, and parsing what was written changes nothing.
+TEST(IniText, RandomEntriesReadBackAfterReparsing) {
+  const String alphabet = u"[]=;\"' \t\r\naЖž#";
+  std::mt19937 random(7);
+  auto randomText = [&](size_t maxLength) {
+    String text;
+    for (size_t n = random() % (maxLength + 1); n > 0; --n)
+      text += alphabet[random() % alphabet.size()];
+    return text;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    TIniText text;
+    text.Parse(randomText(60));
+    TIniText reparsed;
+    reparsed.Parse(text.Text());
+    ASSERT_EQ(reparsed.Text(), text.Text());
+
+    String section = randomText(4), name = randomText(4), value = randomText(8);
+    if (!TIniText::SectionProblem(section).empty() || !TIniText::NameProblem(name).empty() ||
+        !TIniText::ValueProblem(value).empty())
+      continue;
+    text.WriteValue(section, name, value);
+    reparsed.Parse(text.Text());
+    String read;
+    ASSERT_TRUE(reparsed.ReadValue(section, name, read))
+        << UTF8Encode(text.Text()) << " / " << UTF8Encode(section) << " / " << UTF8Encode(name);
+    EXPECT_EQ(read, value) << UTF8Encode(text.Text());
+  }
 }
 
 TEST_F(IniFiles, MemIniFileMatchesNamesWhateverTheirCase) {

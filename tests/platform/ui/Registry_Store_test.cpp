@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <thread>
 
 #include "platform/rtl/Format.h"
@@ -248,6 +249,45 @@ TEST_F(RegistryStore, WritersInSeveralThreadsLoseNothing) {
       EXPECT_EQ(ini.ReadInteger(u"T" + IntToStr(t), IntToStr(n), -1), n);
 }
 
+TEST_F(RegistryStore, MangledStoresNeverCrashAndWhatParsesWritesBackTheSame) {
+  const std::string sample =
+      "association-records registry 1\n"
+      "# a comment\n"
+      "key \"HKEY_CURRENT_USER\" \"Software\" \"Завел\"\n"
+      "value \"Име\" string \"Ана \\\"А\\\" \\\\ \\u0001\\uD800\"\n"
+      "value \"N\" dword 4294967295\n"
+      "value \"B\" binary hex:00FF10\n"
+      "value \"Q\" type-11 hex:0102030405060708\n"
+      "key \"HKEY_LOCAL_MACHINE\"\n"
+      "value \"\" expand-string \"%HOME%\"\n"
+      "end\n";
+  TRegTree tree;
+  String problem;
+  ASSERT_TRUE(ParseRegistryStore(sample, tree, problem)) << UTF8Encode(problem);
+  std::mt19937 random(20240229);
+  const std::string alphabet = "\"\\ \nkeyvalhx:0123456789ABCDEFu-end#\xD0\x96";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = sample;
+    for (int edit = 1 + static_cast<int>(random() % 3); edit > 0 && !text.empty(); --edit) {
+      size_t at = random() % text.size();
+      switch (random() % 4) {
+        case 0: text[at] = alphabet[random() % alphabet.size()]; break;
+        case 1: text.erase(at, 1 + random() % 8); break;
+        case 2: text.insert(at, 1, alphabet[random() % alphabet.size()]); break;
+        default: text.resize(at); break;
+      }
+    }
+    if (!ParseRegistryStore(text, tree, problem)) {
+      EXPECT_EQ(problem.rfind(u"line ", 0), 0u) << UTF8Encode(problem);
+      continue;
+    }
+    const std::string written = FormatRegistryStore(tree);
+    TRegTree again;
+    ASSERT_TRUE(ParseRegistryStore(written, again, problem)) << written;
+    EXPECT_EQ(FormatRegistryStore(again), written);
+  }
+}
+
 // ---- change notification ----
 
 class RegistryNotification : public RegistryStore {
@@ -301,6 +341,7 @@ TEST_F(RegistryNotification, FiltersAndTheSubtreeFlagChooseWhatCounts) {
   TRegistry().DeleteKey(u"Software\\Watched\\NewKey");
   EXPECT_EQ(names.WaitFor(10000), wrSignaled);
   EXPECT_EQ(FChanged.WaitFor(0), wrTimeout);
+  FWatcher.CloseKey();  // the watches end before the local event goes
 }
 
 TEST_F(RegistryNotification, AWriteByAnotherProcessSetsTheEvent) {
