@@ -101,13 +101,6 @@ std::vector<String> SectionValueLines(const TIniText& text, const String& sectio
   return lines;
 }
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
 }  // namespace
 
 // ---- TCustomIniFile ----
@@ -152,8 +145,7 @@ TDateTime TCustomIniFile::ReadDate(const String& section, const String& ident, T
   return !text.empty() && TryStrToDate(text, value) ? value : def;
 }
 
-TDateTime TCustomIniFile::ReadDateTime(const String& section, const String& ident,
-                                       TDateTime def) {
+TDateTime TCustomIniFile::ReadDateTime(const String& section, const String& ident, TDateTime def) {
   String text = ReadString(section, ident, u"");
   TDateTime value;
   return !text.empty() && TryStrToDateTime(text, value) ? value : def;
@@ -181,36 +173,28 @@ void TCustomIniFile::WriteTime(const String& section, const String& ident, TDate
   WriteString(section, ident, TimeToStr(value));
 }
 
-int32_t TCustomIniFile::ReadBinaryStream(const String& section, const String& ident,
-                                         TStream* value) {
-  String text = ReadString(section, ident, u"");
-  TBytes bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) {
-    int high = HexDigit(text[i]);
-    int low = HexDigit(text[i + 1]);
-    if (high < 0 || low < 0) break;
-    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
-  }
+TBytes TCustomIniFile::RestOfStream(TStream* stream) {
+  int64_t count = stream->Size() - stream->Position();
+  TBytes bytes(count > 0 ? static_cast<size_t>(count) : 0);
+  if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return bytes;
+}
+
+int32_t TCustomIniFile::PutBytes(TStream* stream, const TBytes& bytes) {
   if (bytes.empty()) return 0;
-  int64_t start = value->Position();
-  value->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  value->SetPosition(start);
+  int64_t start = stream->Position();
+  stream->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  stream->SetPosition(start);
   return static_cast<int32_t>(bytes.size());
 }
 
-void TCustomIniFile::WriteBinaryStream(const String& section, const String& ident,
-                                       TStream* value) {
-  static const char16_t kDigits[] = u"0123456789ABCDEF";
-  int64_t count = value->Size() - value->Position();
-  TBytes bytes(count > 0 ? static_cast<size_t>(count) : 0);
-  if (!bytes.empty()) value->ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  String text;
-  text.reserve(bytes.size() * 2);
-  for (uint8_t b : bytes) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  WriteString(section, ident, text);
+int32_t TCustomIniFile::ReadBinaryStream(const String& section, const String& ident,
+                                         TStream* value) {
+  return PutBytes(value, TIniText::HexBytes(ReadString(section, ident, u"")));
+}
+
+void TCustomIniFile::WriteBinaryStream(const String& section, const String& ident, TStream* value) {
+  WriteString(section, ident, TIniText::HexText(RestOfStream(value)));
 }
 
 void TCustomIniFile::ReadSectionValues(const String& section, TStrings* strings) {

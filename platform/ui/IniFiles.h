@@ -72,6 +72,11 @@ class TCustomIniFile : public TObject {
 
  protected:
   void SetFileName(const String& fileName) { FFileName = fileName; }
+  // The stream's bytes from its position to its end.
+  static TBytes RestOfStream(TStream* stream);
+  // Writes the bytes at the stream's position, moves the position back to where they start and
+  // returns their number.
+  static int32_t PutBytes(TStream* stream, const TBytes& bytes);
 
  private:
   String FFileName;

@@ -11,9 +11,7 @@ bool IsBlank(char16_t c) { return c <= u' '; }
 
 bool IsQuote(char16_t c) { return c == u'"' || c == u'\''; }
 
-bool HasLineBreak(const String& s) {
-  return s.find_first_of(u"\r\n") != String::npos;
-}
+bool HasLineBreak(const String& s) { return s.find_first_of(u"\r\n") != String::npos; }
 
 // A value in matching quotes reads without them, as the system's INI reader does.
 String Unquoted(const String& value) {
@@ -144,9 +142,9 @@ bool TIniText::ReadValue(const String& section, const String& name, String& valu
 
 String TIniText::EntryLine(const String& name, const String& value) {
   // Quotes keep blanks at the ends, and a value that is itself quoted, from being lost on reading.
-  bool quote = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
-                                  (value.size() >= 2 && IsQuote(value.front()) &&
-                                   value.back() == value.front()));
+  bool quote = !value.empty() &&
+               (IsBlank(value.front()) || IsBlank(value.back()) ||
+                (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
   return name + u"=" + (quote ? u"\"" + value + u"\"" : value);
 }
 
@@ -227,12 +225,41 @@ std::vector<String> TIniText::EntryNames(const String& section) const {
   return names;
 }
 
+String TIniText::HexText(const TBytes& bytes) {
+  static const char16_t kDigits[] = u"0123456789ABCDEF";
+  String text;
+  text.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    text += kDigits[b >> 4];
+    text += kDigits[b & 15];
+  }
+  return text;
+}
+
+TBytes TIniText::HexBytes(const String& text) {
+  auto digit = [](char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+  };
+  TBytes bytes;
+  for (size_t i = 0; i + 1 < text.size(); i += 2) {
+    int high = digit(text[i]);
+    int low = digit(text[i + 1]);
+    if (high < 0 || low < 0) break;
+    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+  }
+  return bytes;
+}
+
 String TIniText::SectionProblem(const String& section) {
-  if (HasLineBreak(section) || (!section.empty() && (IsBlank(section.front()) ||
-                                                     IsBlank(section.back()))))
-    return Format(u"The section name '%s' cannot be stored in an INI file: it holds a line break "
-                  u"or blanks at an end",
-                  {section});
+  if (HasLineBreak(section) ||
+      (!section.empty() && (IsBlank(section.front()) || IsBlank(section.back()))))
+    return Format(
+        u"The section name '%s' cannot be stored in an INI file: it holds a line break "
+        u"or blanks at an end",
+        {section});
   return String();
 }
 
@@ -241,9 +268,10 @@ String TIniText::NameProblem(const String& name) {
              (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()) ||
                                 name.front() == u';' || name.front() == u'['));
   if (bad)
-    return Format(u"The name '%s' cannot be stored in an INI file: it holds \"=\", a line break "
-                  u"or blanks at an end, or starts with \";\" or \"[\"",
-                  {name});
+    return Format(
+        u"The name '%s' cannot be stored in an INI file: it holds \"=\", a line break "
+        u"or blanks at an end, or starts with \";\" or \"[\"",
+        {name});
   return String();
 }
 

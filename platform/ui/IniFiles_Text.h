@@ -46,6 +46,11 @@ class TIniText {
   // The entry names of the section (each once), in file order.
   std::vector<String> EntryNames(const String& section) const;
 
+  // Bytes as the INI files write them: upper-case hexadecimal digits, two a byte.
+  static String HexText(const TBytes& bytes);
+  // The bytes of hexadecimal text, up to the first pair that is not two digits.
+  static TBytes HexBytes(const String& text);
+
   // Why a section name, an entry name or a value cannot be stored so that it reads back the
   // same; empty when it can.
   static String SectionProblem(const String& section);

@@ -138,7 +138,8 @@ bool TRegistry::OpenKeyReadOnly(const String& key) {
 bool TRegistry::CreateKey(const String& key) {
   std::vector<String> path;
   String display;
-  if (!ResolveKey(key, path, display) || !CreateKeyPath(path)) throw ERegistryException(Format(u"Failed to create key %s", {key}));
+  if (!ResolveKey(key, path, display) || !CreateKeyPath(path))
+    throw ERegistryException(Format(u"Failed to create key %s", {key}));
   return true;
 }
 
@@ -229,9 +230,8 @@ int32_t TRegistry::NotifyChangeKeyValue(bool watchSubtree, uint32_t notifyFilter
   // Watches that have fired are done with.
   std::erase_if(FWatches, [](const std::unique_ptr<TRegistryWatch>& w) { return w->Fired(); });
   TEvent done(true, false);
-  auto watch = std::make_unique<TRegistryWatch>(FStore->Folder(), FullPath(FCurrent),
-                                                watchSubtree, notifyFilter,
-                                                asynchronous ? event : &done);
+  auto watch = std::make_unique<TRegistryWatch>(FStore->Folder(), FullPath(FCurrent), watchSubtree,
+                                                notifyFilter, asynchronous ? event : &done);
   int32_t result = watch->Start();
   if (result != ERROR_SUCCESS) return result;
   if (asynchronous) {

@@ -35,10 +35,8 @@ using HKEY = TRegistryKeyTag*;
 
 // The predefined roots, with the system's (sign-extended) numbers.
 inline HKEY const HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN));
-inline HKEY const HKEY_CURRENT_USER =
-    reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 1));
-inline HKEY const HKEY_LOCAL_MACHINE =
-    reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 2));
+inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 1));
+inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 2));
 inline HKEY const HKEY_USERS = reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 3));
 inline HKEY const HKEY_CURRENT_CONFIG =
     reinterpret_cast<HKEY>(static_cast<intptr_t>(INT32_MIN + 5));
@@ -174,9 +172,9 @@ class TRegistry : public TObject {
   // (REG_NOTIFY_CHANGE_NAME) changes, whichever object or process changed it, and when the key is
   // deleted or closed. Asynchronous, the call returns at once; otherwise it returns when the change
   // has happened. After the event fires, ask again for the next change. Returns ERROR_SUCCESS, or
-  // ERROR_INVALID_HANDLE (no open key), ERROR_ACCESS_DENIED (no KEY_NOTIFY), ERROR_INVALID_PARAMETER
-  // (no filter, or no event while asynchronous), ERROR_KEY_DELETED, ERROR_REGISTRY_IO_FAILED.
-  // The event must outlive the open key.
+  // ERROR_INVALID_HANDLE (no open key), ERROR_ACCESS_DENIED (no KEY_NOTIFY),
+  // ERROR_INVALID_PARAMETER (no filter, or no event while asynchronous), ERROR_KEY_DELETED,
+  // ERROR_REGISTRY_IO_FAILED. The event must outlive the open key.
   int32_t NotifyChangeKeyValue(bool watchSubtree, uint32_t notifyFilter, TEvent* event,
                                bool asynchronous);
   // Waits up to timeout milliseconds for a change of the open key's values or subkeys (the whole

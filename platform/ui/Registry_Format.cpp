@@ -301,9 +301,9 @@ bool ParseRegistryStore(std::string_view text, TRegTree& tree, String& problem) 
   std::vector<std::string_view> lines = SplitLines(text);
   if (lines.empty()) return Fail(problem, 1, "the store is empty");
   if (lines[0] != kHeader) {
-    return Fail(problem, 1, lines[0].rfind(kHeaderStart, 0) == 0
-                                ? "a format version this program does not know"
-                                : "this is not a registry store");
+    return Fail(problem, 1,
+                lines[0].rfind(kHeaderStart, 0) == 0 ? "a format version this program does not know"
+                                                     : "this is not a registry store");
   }
   TRegKeyNode* key = nullptr;
   bool ended = false;
@@ -345,6 +345,7 @@ bool ParseRegistryStore(std::string_view text, TRegTree& tree, String& problem) 
       return Fail(problem, number, "a line that is neither a key, a value nor the end");
     }
   }
-  if (!ended) return Fail(problem, lines.size(), "the end line is missing (the store was cut short)");
+  if (!ended)
+    return Fail(problem, lines.size(), "the end line is missing (the store was cut short)");
   return true;
 }

@@ -141,8 +141,7 @@ TRegistryIniFile::TRegistryIniFile(const String& fileName, uint32_t access)
 
 TRegistryIniFile::~TRegistryIniFile() = default;
 
-bool TRegistryIniFile::ValueInfo(const String& section, const String& ident,
-                                 TRegDataInfo& info) {
+bool TRegistryIniFile::ValueInfo(const String& section, const String& ident, TRegDataInfo& info) {
   bool found = false;
   FRegIniFile->InSection(section, [&] { found = FRegIniFile->GetDataInfo(ident, info); });
   return found;
@@ -157,8 +156,7 @@ bool TRegistryIniFile::ValueExists(const String& section, const String& ident) {
   return ValueInfo(section, ident, info);
 }
 
-String TRegistryIniFile::ReadString(const String& section, const String& ident,
-                                    const String& def) {
+String TRegistryIniFile::ReadString(const String& section, const String& ident, const String& def) {
   return FRegIniFile->ReadString(section, ident, def);
 }
 
@@ -224,8 +222,7 @@ void TRegistryIniFile::WriteDate(const String& section, const String& ident, TDa
   FRegIniFile->InNewSection(section, [&] { FRegIniFile->WriteDate(ident, value); });
 }
 
-void TRegistryIniFile::WriteDateTime(const String& section, const String& ident,
-                                     TDateTime value) {
+void TRegistryIniFile::WriteDateTime(const String& section, const String& ident, TDateTime value) {
   FRegIniFile->InNewSection(section, [&] { FRegIniFile->WriteDateTime(ident, value); });
 }
 
@@ -244,18 +241,13 @@ int32_t TRegistryIniFile::ReadBinaryStream(const String& section, const String& 
   FRegIniFile->InSection(section, [&] {
     count = FRegIniFile->ReadBinaryData(ident, bytes.data(), static_cast<int32_t>(bytes.size()));
   });
-  if (count <= 0) return 0;
-  int64_t start = value->Position();
-  value->WriteBuffer(bytes.data(), count);
-  value->SetPosition(start);
-  return count;
+  bytes.resize(count > 0 ? static_cast<size_t>(count) : 0);
+  return PutBytes(value, bytes);
 }
 
 void TRegistryIniFile::WriteBinaryStream(const String& section, const String& ident,
                                          TStream* value) {
-  int64_t count = value->Size() - value->Position();
-  TBytes bytes(count > 0 ? static_cast<size_t>(count) : 0);
-  if (!bytes.empty()) value->ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  TBytes bytes = RestOfStream(value);
   FRegIniFile->InNewSection(section, [&] {
     FRegIniFile->WriteBinaryData(ident, bytes.data(), static_cast<int32_t>(bytes.size()));
   });

@@ -18,7 +18,6 @@
 
 namespace {
 
-const char kStoreName[] = "store";
 const char kLockName[] = "lock";
 
 // Holds the folder's lock file, exclusively, for one read-modify-write. Separate from the store
@@ -48,7 +47,7 @@ String DamagedMessage(const std::string& fileName, const String& problem) {
 
 // Temporary files of writers that died before renaming them; only the lock holder may remove them.
 void RemoveLeftovers(const std::string& folder) {
-  const std::string prefix = settingsfile::TemporaryPrefix(kStoreName);
+  const std::string prefix = settingsfile::TemporaryPrefix(kRegistryStoreName);
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
   while (dirent* entry = ::readdir(dir)) {
@@ -88,7 +87,7 @@ std::string TRegistryStore::DefaultFolder() {
 }
 
 std::string TRegistryStore::FileName() const {
-  return FFolder.empty() ? std::string() : FFolder + "/" + kStoreName;
+  return FFolder.empty() ? std::string() : FFolder + "/" + kRegistryStoreName;
 }
 
 bool TRegistryStore::EnsureFolder() const {
@@ -111,9 +110,9 @@ void TRegistryStore::Load(TRegTree& tree) const {
     case settingsfile::TReadResult::Missing:
       return;
     case settingsfile::TReadResult::Failed:
-      throw ERegistryException(Format(u"Cannot read the registry store %s. %s",
-                                      {UTF8ToString(FileName()),
-                                       settingsfile::SystemErrorText(error)}));
+      throw ERegistryException(
+          Format(u"Cannot read the registry store %s. %s",
+                 {UTF8ToString(FileName()), settingsfile::SystemErrorText(error)}));
     case settingsfile::TReadResult::Read:
       break;
   }

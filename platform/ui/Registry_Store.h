@@ -38,9 +38,9 @@ struct TRegValueData {
 
 struct TRegKeyNode {
   String Name;
-  String Key;  // the name as matched (upper case)
-  std::vector<TRegValueData> Values;    // in the order they were made
-  std::vector<TRegKeyNode> SubKeys;     // ordered by Key
+  String Key;                         // the name as matched (upper case)
+  std::vector<TRegValueData> Values;  // in the order they were made
+  std::vector<TRegKeyNode> SubKeys;   // ordered by Key
 
   TRegKeyNode* FindSubKey(const String& name);
   const TRegKeyNode* FindSubKey(const String& name) const;
@@ -81,6 +81,9 @@ std::string FormatRegistryStore(const TRegTree& tree);
 // Parses the store's text into tree; false with a description of the first fault (its line and
 // what is wrong) in problem.
 bool ParseRegistryStore(std::string_view text, TRegTree& tree, String& problem);
+
+// The store's file name in its folder.
+inline constexpr char kRegistryStoreName[] = "store";
 
 // The store file of one folder. Reading needs no lock (the file is only ever replaced whole);
 // changing it takes the folder's lock file for the whole read-modify-write.

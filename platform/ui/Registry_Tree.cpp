@@ -8,8 +8,7 @@
 namespace {
 
 const char16_t* const kRootNames[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
-                                      u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
-                                      u"HKEY_CURRENT_CONFIG"};
+                                      u"HKEY_LOCAL_MACHINE", u"HKEY_USERS", u"HKEY_CURRENT_CONFIG"};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Format.h"
 #include "platform/rtl/NumberText.h"
+#include "platform/ui/IniFiles_Text.h"
 #include "platform/ui/Registry.h"
 #include "platform/ui/Registry_Store.h"
 
@@ -129,7 +130,6 @@ String TRegistry::ReadString(const String& name) {
 }
 
 String TRegistry::ReadValueAsText(const String& name) {
-  static const char16_t kDigits[] = u"0123456789ABCDEF";
   TValue value;
   if (!ReadValue(name, value)) return String();
   switch (DataTypeToRegData(value.Type)) {
@@ -147,12 +147,7 @@ String TRegistry::ReadValueAsText(const String& name) {
     default:
       break;
   }
-  String text;
-  for (uint8_t b : value.Data) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  return text;
+  return TIniText::HexText(value.Data);
 }
 
 int32_t TRegistry::ReadInteger(const String& name) {

@@ -15,7 +15,6 @@
 
 namespace {
 
-const char kStoreName[] = "store";
 const char kGone[] = "\x01gone";
 
 void AppendUnits(std::string& out, const String& text) {
@@ -50,8 +49,8 @@ void DescribeKey(const TRegKeyNode& node, bool subtree, uint32_t filter, std::st
 
 }  // namespace
 
-TRegistryWatch::TRegistryWatch(const std::string& folder, std::vector<String> path,
-                               bool subtree, uint32_t filter, TEvent* event)
+TRegistryWatch::TRegistryWatch(const std::string& folder, std::vector<String> path, bool subtree,
+                               uint32_t filter, TEvent* event)
     : FStore(folder), FPath(std::move(path)), FSubtree(subtree), FFilter(filter), FEvent(event) {}
 
 TRegistryWatch::~TRegistryWatch() {
@@ -79,8 +78,8 @@ int32_t TRegistryWatch::Start() {
   FNotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
   FWake = ::eventfd(0, EFD_CLOEXEC);
   if (FNotify < 0 || FWake < 0) return ERROR_REGISTRY_IO_FAILED;
-  const uint32_t mask = IN_MOVED_TO | IN_MOVED_FROM | IN_CLOSE_WRITE | IN_DELETE |
-                        IN_DELETE_SELF | IN_MOVE_SELF;
+  const uint32_t mask =
+      IN_MOVED_TO | IN_MOVED_FROM | IN_CLOSE_WRITE | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
   if (::inotify_add_watch(FNotify, FStore.Folder().c_str(), mask) < 0)
     return ERROR_REGISTRY_IO_FAILED;
   // Taken after the watch is in place, so that no change can fall between the two.
@@ -109,7 +108,8 @@ void TRegistryWatch::Run() {
       for (ssize_t at = 0; at < n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
         if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) folderGone = true;
-        if (event->len > 0 && std::strcmp(event->name, kStoreName) == 0) storeChanged = true;
+        if (event->len > 0 && std::strcmp(event->name, kRegistryStoreName) == 0)
+          storeChanged = true;
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }

@@ -15,8 +15,8 @@
 class TRegistryWatch {
  public:
   // path is the key's full path, the root first; filter holds REG_NOTIFY_CHANGE_* bits.
-  TRegistryWatch(const std::string& folder, std::vector<String> path, bool subtree,
-                 uint32_t filter, TEvent* event);
+  TRegistryWatch(const std::string& folder, std::vector<String> path, bool subtree, uint32_t filter,
+                 TEvent* event);
   ~TRegistryWatch();
   TRegistryWatch(const TRegistryWatch&) = delete;
   TRegistryWatch& operator=(const TRegistryWatch&) = delete;

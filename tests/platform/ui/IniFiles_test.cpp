@@ -1,9 +1,8 @@
 #include "platform/ui/IniFiles.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
@@ -69,9 +68,9 @@ TEST_F(IniFiles, CyrillicSectionsKeysAndValuesRoundTripThroughTheFile) {
 }
 
 TEST_F(IniFiles, ValuesKeepEqualsSignsBlanksAndQuotes) {
-  const String values[] = {u"a=b=c", u"=", u"  leading and trailing  ", u"\"quoted\"",
-                           u"'single'", u"\"", u"", u"tab\tinside", u"x;not a comment",
-                           u"[not a section]"};
+  const String values[] = {
+      u"a=b=c", u"=",           u"  leading and trailing  ", u"\"quoted\"",     u"'single'", u"\"",
+      u"",      u"tab\tinside", u"x;not a comment",          u"[not a section]"};
   for (const TIniKind& kind : kKinds) {
     SCOPED_TRACE(kind.Name);
     {
@@ -154,8 +153,8 @@ TEST_F(IniFiles, MemIniFileMatchesNamesWhateverTheirCase) {
   ini.WriteString(u"раздел", u"КЛУЧ", u"нова");
   TStringList lines;
   ini.GetStrings(&lines);
-  EXPECT_EQ(Items(lines), (std::vector<String>{u"[Раздел]", u"Клуч=нова", u"", u"[Settings]",
-                                               u"Width=640"}));
+  EXPECT_EQ(Items(lines),
+            (std::vector<String>{u"[Раздел]", u"Клуч=нова", u"", u"[Settings]", u"Width=640"}));
 
   ini.SetCaseSensitive(true);
   EXPECT_EQ(ini.ReadString(u"РАЗДЕЛ", u"Клуч", u"missing"), u"missing");
@@ -242,8 +241,8 @@ TEST_F(IniFiles, TypedValuesFollowTheTextRules) {
   struct {
     const char16_t* Ident;
     int32_t Expected;
-  } integers[] = {{u"hex", 31},  {u"cx", 32},   {u"bad", -1}, {u"space", 7},
-                  {u"big", -1},  {u"yes", -1},  {u"minus", -3}};
+  } integers[] = {{u"hex", 31}, {u"cx", 32},  {u"bad", -1},  {u"space", 7},
+                  {u"big", -1}, {u"yes", -1}, {u"minus", -3}};
   for (const auto& c : integers)
     EXPECT_EQ(ini.ReadInteger(u"N", c.Ident, -1), c.Expected) << UTF8Encode(c.Ident);
   EXPECT_FALSE(ini.ReadBool(u"N", u"yes", false));  // only numbers count
@@ -394,7 +393,8 @@ TEST_F(IniFiles, WriteFailuresNameTheFile) {
                                   u"Unable to write to " + missingFolder);
   TMemIniFile mem(missingFolder);
   mem.WriteString(u"S", u"K", u"V");
-  ExpectRaises<EIniFileException>([&] { mem.UpdateFile(); }, u"Unable to write to " + missingFolder);
+  ExpectRaises<EIniFileException>([&] { mem.UpdateFile(); },
+                                  u"Unable to write to " + missingFolder);
   // A folder where the file should be cannot be read: TMemIniFile refuses to start over it.
   ::mkdir(UTF8Encode(FFile).c_str(), 0700);
   EXPECT_THROW(TMemIniFile{FFile}, EFOpenError);

@@ -2,9 +2,8 @@
 // several processes and threads, and change notification.
 #include "platform/ui/Registry_Store.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <random>
@@ -126,9 +125,11 @@ TEST_F(RegistryStore, ADamagedStoreIsReportedAndNeverWrittenOver) {
        u"line 2: a key that is not under a known root"},
       {"value first", "association-records registry 1\nvalue \"a\" dword 1\nend\n",
        u"line 2: a value before any key"},
-      {"bad number", "association-records registry 1\nkey \"HKEY_USERS\"\nvalue \"a\" dword 4294967296\nend\n",
+      {"bad number",
+       "association-records registry 1\nkey \"HKEY_USERS\"\nvalue \"a\" dword 4294967296\nend\n",
        u"line 3: a bad dword number"},
-      {"odd hex", "association-records registry 1\nkey \"HKEY_USERS\"\nvalue \"a\" binary hex:ABC\nend\n",
+      {"odd hex",
+       "association-records registry 1\nkey \"HKEY_USERS\"\nvalue \"a\" binary hex:ABC\nend\n",
        u"line 3: bad hexadecimal data"},
       {"bad escape", "association-records registry 1\nkey \"HKEY_USERS\" \"a\\qb\"\nend\n",
        u"line 2: an unknown escape"},
@@ -139,8 +140,8 @@ TEST_F(RegistryStore, ADamagedStoreIsReportedAndNeverWrittenOver) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     WriteStore(c.Text);
-    const String expected = u"The registry store " + UTF8ToString(FStoreFile) +
-                            u" is damaged (" + c.Problem + u"); it has been left as it is";
+    const String expected = u"The registry store " + UTF8ToString(FStoreFile) + u" is damaged (" +
+                            c.Problem + u"); it has been left as it is";
     TRegistry reg;
     ExpectRaises<ERegistryStoreDamaged>([&] { reg.KeyExists(u"Software"); }, expected);
     EXPECT_THROW(reg.OpenKey(u"Software\\Zavel", true), ERegistryStoreDamaged);
@@ -271,10 +272,18 @@ TEST_F(RegistryStore, MangledStoresNeverCrashAndWhatParsesWritesBackTheSame) {
     for (int edit = 1 + static_cast<int>(random() % 3); edit > 0 && !text.empty(); --edit) {
       size_t at = random() % text.size();
       switch (random() % 4) {
-        case 0: text[at] = alphabet[random() % alphabet.size()]; break;
-        case 1: text.erase(at, 1 + random() % 8); break;
-        case 2: text.insert(at, 1, alphabet[random() % alphabet.size()]); break;
-        default: text.resize(at); break;
+        case 0:
+          text[at] = alphabet[random() % alphabet.size()];
+          break;
+        case 1:
+          text.erase(at, 1 + random() % 8);
+          break;
+        case 2:
+          text.insert(at, 1, alphabet[random() % alphabet.size()]);
+          break;
+        default:
+          text.resize(at);
+          break;
       }
     }
     if (!ParseRegistryStore(text, tree, problem)) {
@@ -321,7 +330,7 @@ TEST_F(RegistryNotification, NoChangeUnderTheKeyTimesOut) {
   ASSERT_EQ(FWatcher.NotifyChangeKeyValue(true, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
                                           &FChanged, true),
             ERROR_SUCCESS);
-  Write(u"Software\\Other", u"Theme", u"2");  // another key entirely
+  Write(u"Software\\Other", u"Theme", u"2");        // another key entirely
   Write(u"Software\\Watched\\Sub", u"Same", u"v");  // the same value again changes nothing
   EXPECT_EQ(FChanged.WaitFor(300), wrTimeout);
   Write(u"Software\\Watched\\Sub", u"Deep", u"1");  // the subtree is watched
@@ -331,7 +340,7 @@ TEST_F(RegistryNotification, NoChangeUnderTheKeyTimesOut) {
 TEST_F(RegistryNotification, FiltersAndTheSubtreeFlagChooseWhatCounts) {
   ASSERT_EQ(FWatcher.NotifyChangeKeyValue(false, REG_NOTIFY_CHANGE_LAST_SET, &FChanged, true),
             ERROR_SUCCESS);
-  Write(u"Software\\Watched\\Sub", u"Deep", u"1");  // below the key: not watched
+  Write(u"Software\\Watched\\Sub", u"Deep", u"1");      // below the key: not watched
   TRegistry().CreateKey(u"Software\\Watched\\NewKey");  // a name change: not asked for
   EXPECT_EQ(FChanged.WaitFor(300), wrTimeout);
 

@@ -57,9 +57,8 @@ TEST_F(Registry, ValuesWrittenByOneObjectAreReadByAnother) {
     const char16_t* Name;
     TRegDataType Type;
     int32_t Size;
-  } info[] = {{u"Корисник", rdString, 34}, {u"Path", rdExpandString, 30},
-              {u"Count", rdInteger, 4},    {u"Ratio", rdBinary, 8},
-              {u"Blob", rdBinary, 5},      {u"Empty", rdString, 2},
+  } info[] = {{u"Корисник", rdString, 34}, {u"Path", rdExpandString, 30}, {u"Count", rdInteger, 4},
+              {u"Ratio", rdBinary, 8},     {u"Blob", rdBinary, 5},        {u"Empty", rdString, 2},
               {u"Missing", rdUnknown, -1}};
   for (const auto& c : info) {
     EXPECT_EQ(reader.GetDataType(c.Name), c.Type) << UTF8Encode(c.Name);
@@ -105,7 +104,7 @@ TEST_F(Registry, RelativeAndAbsolutePaths) {
   EXPECT_TRUE(reg.HasSubKeys());
 
   EXPECT_FALSE(reg.OpenKey(u"Nowhere", false));
-  EXPECT_EQ(reg.CurrentPath(), u"Software");  // a failed open keeps the open key
+  EXPECT_EQ(reg.CurrentPath(), u"Software");   // a failed open keeps the open key
   EXPECT_FALSE(reg.OpenKey(u"a\\\\b", true));  // an empty name
   EXPECT_FALSE(reg.OpenKey(String(256, u'x'), true));
   EXPECT_FALSE(reg.KeyExists(u"\\Software\\App\\Grid\\Columns\\Width"));
@@ -202,7 +201,7 @@ TEST_F(Registry, CreatingAndDeletingKeys) {
   TRegistry reg;
   EXPECT_TRUE(reg.CreateKey(u"Software\\A\\B\\C"));
   EXPECT_TRUE(reg.CreateKey(u"Software\\A\\B\\C"));  // already there is fine
-  EXPECT_EQ(reg.CurrentKey(), nullptr);               // created, not opened
+  EXPECT_EQ(reg.CurrentKey(), nullptr);              // created, not opened
   ExpectRaises<ERegistryException>([&] { reg.CreateKey(u"Software\\\\Bad"); },
                                    u"Failed to create key Software\\\\Bad");
   ASSERT_TRUE(reg.OpenKey(u"Software\\A\\B", false));
@@ -237,8 +236,8 @@ TEST_F(Registry, TheStoreLivesInTheConfigurationFolder) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(u"Software\\X", true));
     reg.WriteInteger(u"N", 1);
-    EXPECT_TRUE(std::filesystem::exists(FTemp.Path() +
-                                        "/home/.config/association-records/registry/store"));
+    EXPECT_TRUE(
+        std::filesystem::exists(FTemp.Path() + "/home/.config/association-records/registry/store"));
   }
   // Reading creates nothing.
   TEnvGuard fresh("XDG_CONFIG_HOME", FTemp.Path() + "/fresh");

@@ -2,6 +2,7 @@
 // variable set for the test's length, whole-file reads and writes, and a child process.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,15 +15,14 @@
 #include <stdexcept>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
 class TTempFolder {
  public:
   TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "settings-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "settings-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     FPath = pattern;
   }
