@@ -386,6 +386,9 @@ TEST_F(RegistryNotification, WaitForChangeAnswersSignaledOrTimeout) {
     }
   });
   EXPECT_EQ(FWatcher.WaitForChange(10000), wrSignaled);
+  // The synchronous request returns once a change has happened.
+  EXPECT_EQ(FWatcher.NotifyChangeKeyValue(true, REG_NOTIFY_CHANGE_LAST_SET, nullptr, false),
+            ERROR_SUCCESS);
   stop = true;
   writer.join();
 }
