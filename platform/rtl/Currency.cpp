@@ -2,8 +2,10 @@
 
 #include <cfenv>
 #include <cmath>
+#include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FMTBcd.h"
 
 namespace {
 
@@ -53,7 +55,13 @@ Currency Currency::FromDouble(double v) {
   return c;
 }
 
-double Currency::ToDouble() const { return static_cast<double>(ToExtended()); }
+double Currency::ToDouble() const {
+  // Below 2^53 both operands are exact, so the one division rounds correctly: 0.1 in currency
+  // gives the same double as the text "0.1".
+  constexpr int64_t exactLimit = int64_t{1} << 53;
+  if (FRaw > -exactLimit && FRaw < exactLimit) return static_cast<double>(FRaw) / Scale;
+  return static_cast<double>(ToExtended());
+}
 
 long double Currency::ToExtended() const { return static_cast<long double>(FRaw) / Scale; }
 
@@ -78,4 +86,34 @@ Currency& Currency::operator/=(Currency b) {
   if (b.FRaw == 0) throw EZeroDivide(u"Floating point division by zero");
   *this = FromWide(DivideHalfEven(static_cast<Int128>(FRaw) * Scale, b.FRaw));
   return *this;
+}
+
+String CurrToStr(Currency v, const TFormatSettings& settings) {
+  int64_t raw = v.Raw();
+  uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+  std::string whole = std::to_string(magnitude / Currency::Scale);
+  std::string fraction = std::to_string(magnitude % Currency::Scale + Currency::Scale).substr(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  String text;
+  if (raw < 0) text += u'-';
+  text.append(whole.begin(), whole.end());
+  if (!fraction.empty()) {
+    text += settings.DecimalSeparator;
+    text.append(fraction.begin(), fraction.end());
+  }
+  return text;
+}
+
+bool TryStrToCurr(const String& s, Currency& v, const TFormatSettings& settings) {
+  // The decimal record reads the text exactly, so no binary rounding comes between the digits
+  // and the fourth decimal.
+  TBcd bcd;
+  return TryStrToBcd(s, bcd, settings) && BCDToCurr(bcd, v);
+}
+
+Currency StrToCurr(const String& s, const TFormatSettings& settings) {
+  Currency v;
+  if (!TryStrToCurr(s, v, settings))
+    throw EConvertError(u"'" + s + u"' is not a valid floating point value");
+  return v;
 }

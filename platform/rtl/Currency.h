@@ -7,6 +7,7 @@
 #include <compare>
 #include <cstdint>
 
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Types.h"
 
 class Currency {
@@ -53,3 +54,12 @@ class Currency {
 // Converts a double to currency without raising: false for NaN, infinities and values beyond the
 // range (the result is then unchanged).
 bool TryFloatToCurr(double value, Currency& result);
+
+// The value with the settings' decimal separator, without thousand separators or trailing zeros:
+// "1234.5", "-0.0001", "0".
+String CurrToStr(Currency v, const TFormatSettings& settings = FormatSettings());
+// Decimal text with optional blanks around it, a sign, the settings' decimal separator and an
+// exponent, rounded half to even at the fourth decimal. Bad text, or a value beyond the range,
+// raises EConvertError "'%s' is not a valid floating point value".
+Currency StrToCurr(const String& s, const TFormatSettings& settings = FormatSettings());
+bool TryStrToCurr(const String& s, Currency& v, const TFormatSettings& settings = FormatSettings());

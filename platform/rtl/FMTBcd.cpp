@@ -189,10 +189,6 @@ ParseResult Parse(std::u16string_view text, char16_t separator, TBcd& bcd) {
   return Pack(d, bcd) ? ParseResult::Ok : ParseResult::Overflow;
 }
 
-}  // namespace
-
-namespace bcd_detail {
-
 String FormatBcd(const TBcd& bcd, char16_t decimalSeparator) {
   Decimal d = Unpack(bcd);
   StripIntegerZeros(d);
@@ -210,18 +206,31 @@ String FormatBcd(const TBcd& bcd, char16_t decimalSeparator) {
   }
   return text;
 }
+}  // namespace
 
-bool TryParseBcd(std::u16string_view text, char16_t decimalSeparator, TBcd& bcd) {
+String BcdToStr(const TBcd& bcd, const TFormatSettings& settings) {
+  return FormatBcd(bcd, settings.DecimalSeparator);
+}
+
+TBcd StrToBcd(const String& s, const TFormatSettings& settings) {
+  TBcd bcd;
+  switch (Parse(s, settings.DecimalSeparator, bcd)) {
+    case ParseResult::Ok: return bcd;
+    case ParseResult::Overflow: RaiseOverflow();
+    case ParseResult::Invalid: break;
+  }
+  throw EBcdException(s + u" is not a valid BCD value");
+}
+
+bool TryStrToBcd(const String& s, TBcd& bcd, const TFormatSettings& settings) {
   TBcd parsed;
-  if (Parse(text, decimalSeparator, parsed) != ParseResult::Ok) return false;
+  if (Parse(s, settings.DecimalSeparator, parsed) != ParseResult::Ok) return false;
   bcd = parsed;
   return true;
 }
 
-}  // namespace bcd_detail
-
 double BcdToDouble(const TBcd& bcd) {
-  std::string text = UTF8Encode(bcd_detail::FormatBcd(bcd, u'.'));
+  std::string text = UTF8Encode(FormatBcd(bcd, u'.'));
   double value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
   return value;
@@ -262,9 +271,8 @@ int64_t BcdToInt64(const TBcd& bcd, bool truncate) {
 }
 
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int places) {
-  if (precision < 1 || precision > MaxFMTBcdDigits || places < 0 || places > precision ||
-      places > MaxFMTBcdPlaces)
-    return false;
+  precision = std::min(precision, MaxFMTBcdDigits);
+  if (precision < 1 || places < 0 || places > precision || places > MaxFMTBcdPlaces) return false;
   Decimal d = Unpack(in);
   Rescale(d, places, Rounding::HalfAwayFromZero);
   StripIntegerZeros(d);

@@ -12,10 +12,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Types.h"
 
 struct TBcd {
@@ -46,8 +46,8 @@ TBcd Int64ToBcd(int64_t value);
 // Rounds half to even unless truncate is set; EBcdOverflowException beyond the 64-bit range.
 int64_t BcdToInt64(const TBcd& bcd, bool truncate = false);
 
-// The currency with `decimals` places in `precision` digits; false when it does not fit or the
-// format is impossible.
+// The currency with `decimals` places in `precision` digits, the format as NormalizeBcd takes
+// it; false when it does not fit or the format is impossible.
 bool CurrToBCD(Currency c, TBcd& bcd, int precision = 32, int decimals = 4);
 // False when the value is beyond the currency range (c is then unchanged).
 bool BCDToCurr(const TBcd& bcd, Currency& c);
@@ -61,11 +61,15 @@ int BcdScale(const TBcd& bcd);
 bool IsBcdNegative(const TBcd& bcd);
 // The value rounded to `places` decimals and laid out with exactly `precision` digits and
 // `places` places; false when its integer part needs more than precision - places digits or the
-// format is impossible (precision 1..64, places 0..min(precision, 63)).
+// format is impossible (precision below 1, places outside 0..min(precision, 63)). A precision
+// above 64 (a server's DECIMAL(65)) is taken as 64, the most the record holds.
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int places);
 
-namespace bcd_detail {
-// The text forms with an explicit decimal separator; BcdToStr and StrToBcd pass the locale's.
-String FormatBcd(const TBcd& bcd, char16_t decimalSeparator);
-bool TryParseBcd(std::u16string_view text, char16_t decimalSeparator, TBcd& bcd);
-}  // namespace bcd_detail
+// The value with the settings' decimal separator, without leading zeros or trailing decimal
+// zeros: "12.5", "-0.001", "0".
+String BcdToStr(const TBcd& bcd, const TFormatSettings& settings = FormatSettings());
+// Decimal text with optional blanks around it, a sign, the settings' decimal separator and an
+// exponent. StrToBcd raises EBcdException "%s is not a valid BCD value" for bad text and
+// EBcdOverflowException "BCD overflow" for more than 64 integer digits.
+TBcd StrToBcd(const String& s, const TFormatSettings& settings = FormatSettings());
+bool TryStrToBcd(const String& s, TBcd& bcd, const TFormatSettings& settings = FormatSettings());

@@ -47,6 +47,9 @@ class TVarRec {
   TVarRec(long double v) : FKind(vkFloat), FFloat(v) {}
   TVarRec(bool v) : FKind(vkBool), FInt(v) {}
   TVarRec(char16_t v) : FKind(vkChar), FInt(v) {}
+  // An 8-bit character is a UTF-8 code unit: ASCII stays, a lone byte above it cannot stand for
+  // a character and becomes U+FFFD.
+  TVarRec(char v) : FKind(vkChar), FInt(static_cast<unsigned char>(v) < 0x80 ? v : 0xFFFD) {}
   TVarRec(const String& v) : FKind(vkString), FString(&v) {}
   TVarRec(const char16_t* v) : FKind(vkWideChars), FWideChars(v) {}
   TVarRec(const AnsiString& v) : FKind(vkAnsiString), FAnsiString(&v) {}

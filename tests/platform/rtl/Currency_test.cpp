@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/UnicodeText.h"
+#include "tests/platform/rtl/FormatSettingsFixture.h"
 
 namespace {
 
@@ -99,8 +101,78 @@ TEST(Currency, ComparesByValue) {
 
 TEST(Currency, ToDoubleIsTheNearestDouble) {
   EXPECT_EQ(Currency::FromRaw(1).ToDouble(), 0.0001);
+  EXPECT_EQ(Currency::FromRaw(1000).ToDouble(), 0.1);
+  EXPECT_EQ(Currency::FromRaw(3000).ToDouble(), 0.3);
+  EXPECT_EQ(Currency::FromRaw(70000000000001).ToDouble(), 7000000000.0001);
   EXPECT_EQ(Currency::FromRaw(-123456789).ToDouble(), -12345.6789);
   EXPECT_EQ(Currency::MaxValue().ToDouble(), 922337203685477.5807);
+}
+
+TEST(Currency, TextAtTheFourthDecimal) {
+  const TFormatSettings dot = TFormatSettings::Invariant();
+  const TFormatSettings comma = MacedonianSettings();
+  struct Case {
+    int64_t raw;
+    const char* dotText;
+    const char* commaText;
+  } cases[] = {
+      {0, "0", "0"},
+      {10000, "1", "1"},
+      {15000, "1.5", "1,5"},
+      {1, "0.0001", "0,0001"},
+      {-1, "-0.0001", "-0,0001"},
+      {-12345678, "-1234.5678", "-1234,5678"},
+      {12345000000, "1234500", "1234500"},
+      {INT64_MAX, "922337203685477.5807", "922337203685477,5807"},
+      {INT64_MIN, "-922337203685477.5808", "-922337203685477,5808"},
+  };
+  for (const auto& c : cases) {
+    Currency v = Currency::FromRaw(c.raw);
+    EXPECT_EQ(UTF8Encode(CurrToStr(v, dot)), c.dotText);
+    EXPECT_EQ(UTF8Encode(CurrToStr(v, comma)), c.commaText);
+    EXPECT_EQ(StrToCurr(S(c.dotText), dot), v) << c.dotText;
+    EXPECT_EQ(StrToCurr(S(c.commaText), comma), v) << c.commaText;
+  }
+}
+
+TEST(Currency, TextRoundsHalfToEvenAtTheFourthDecimal) {
+  const TFormatSettings dot = TFormatSettings::Invariant();
+  struct Case {
+    const char* text;
+    int64_t raw;
+  } cases[] = {
+      {"0.00005", 0},          {"0.00015", 2},      {"0.000051", 1},    {"-0.00005", 0},
+      {"-0.00015", -2},        {"1.23456", 12346},  {"  12.5  ", 125000}, {"+3", 30000},
+      {"1.5e2", 1500000},      {"25E-4", 25},       {".5", 5000},       {"5.", 50000},
+      {"922337203685477.58074", INT64_MAX},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StrToCurr(S(c.text), dot).Raw(), c.raw) << c.text;
+}
+
+TEST(Currency, BadTextRaisesConvertError) {
+  const TFormatSettings dot = TFormatSettings::Invariant();
+  const char* bad[] = {"", "abc", "1,5", "1.2.3", "--1", "1e", "$5", "1 000",
+                       "922337203685477.58075", "1e15"};
+  for (const char* text : bad) {
+    Currency c = Currency(3);
+    EXPECT_FALSE(TryStrToCurr(S(text), c, dot)) << text;
+    EXPECT_EQ(c, Currency(3)) << "unchanged on failure: " << text;
+    try {
+      StrToCurr(S(text), dot);
+      ADD_FAILURE() << "no exception for " << text;
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), u"'" + S(text) + u"' is not a valid floating point value");
+    }
+  }
+}
+
+TEST(Currency, TextDefaultsToTheProcessWideSettings) {
+  TFormatSettingsGuard guard;
+  FormatSettings() = MacedonianSettings();
+  EXPECT_EQ(CurrToStr(Currency::FromRaw(25000)), u"2,5");
+  EXPECT_EQ(StrToCurr(u"2,5").Raw(), 25000);
+  Currency c;
+  EXPECT_FALSE(TryStrToCurr(u"2.5", c));
 }
 
 }  // namespace

@@ -8,11 +8,22 @@
 #include <string>
 
 #include "platform/rtl/UnicodeText.h"
+#include "tests/platform/rtl/FormatSettingsFixture.h"
 
 namespace {
 
-using bcd_detail::FormatBcd;
-using bcd_detail::TryParseBcd;
+const TFormatSettings Dot = TFormatSettings::Invariant();
+
+TFormatSettings Comma() {
+  TFormatSettings fs = TFormatSettings::Invariant();
+  fs.DecimalSeparator = u',';
+  fs.ThousandSeparator = u'.';
+  return fs;
+}
+
+bool TryParseBcd(const String& text, char16_t separator, TBcd& bcd) {
+  return TryStrToBcd(text, bcd, separator == u',' ? Comma() : Dot);
+}
 
 TBcd B(const char* text) {
   TBcd bcd;
@@ -20,7 +31,7 @@ TBcd B(const char* text) {
   return bcd;
 }
 
-std::string T(const TBcd& bcd) { return UTF8Encode(FormatBcd(bcd, u'.')); }
+std::string T(const TBcd& bcd) { return UTF8Encode(BcdToStr(bcd, Dot)); }
 
 TEST(FMTBcd, LayoutIsPackedNibblesWithSignAndPlaces) {
   TBcd bcd = B("-12.345");
@@ -100,8 +111,38 @@ TEST(FMTBcd, BadTextIsRejected) {
     EXPECT_EQ(BcdToInt64(bcd), 7) << "unchanged on failure: " << text;
   }
   TBcd bcd;
-  EXPECT_TRUE(TryParseBcd(u"1,5", u',', bcd));
-  EXPECT_EQ(UTF8Encode(FormatBcd(bcd, u',')), "1,5");
+  EXPECT_TRUE(TryParseBcd(u"-1,5", u',', bcd));
+  EXPECT_EQ(BcdToStr(bcd, Comma()), u"-1,5");
+  EXPECT_FALSE(TryParseBcd(u"1.5", u',', bcd)) << "the point is no separator under a comma locale";
+}
+
+TEST(FMTBcd, StrToBcdRaisesWithTheTextOrOverflow) {
+  try {
+    StrToBcd(u"12x", Dot);
+    FAIL() << "no exception";
+  } catch (const EBcdOverflowException&) {
+    FAIL() << "bad text is no overflow";
+  } catch (const EBcdException& e) {
+    EXPECT_EQ(e.Message(), u"12x is not a valid BCD value");
+  }
+  try {
+    StrToBcd(S(std::string(65, '1')), Dot);
+    FAIL() << "no exception";
+  } catch (const EBcdOverflowException& e) {
+    EXPECT_EQ(e.Message(), u"BCD overflow");
+  }
+  EXPECT_EQ(T(StrToBcd(u" 7.25 ", Dot)), "7.25");
+}
+
+TEST(FMTBcd, DefaultSettingsAreTheProcessWideOnes) {
+  TBcd bcd;
+  {
+    TFormatSettingsGuard guard;
+    FormatSettings() = MacedonianSettings();
+    bcd = StrToBcd(u"3,75");
+    EXPECT_EQ(BcdToStr(bcd), u"3,75");
+  }
+  EXPECT_EQ(BcdToStr(bcd), u"3.75");
 }
 
 TEST(FMTBcd, DoubleConversions) {
@@ -171,7 +212,8 @@ TEST(FMTBcd, CurrencyConversions) {
   EXPECT_EQ(T(bcd), "1.26");
   EXPECT_EQ(bcd.Precision, 10);
   EXPECT_FALSE(CurrToBCD(Currency(1000), bcd, 4, 2));
-  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 65, 4));
+  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 4, 5));
+  EXPECT_FALSE(CurrToBCD(Currency(1), bcd, 0, 0));
   // To currency rounds half to even at the fourth decimal.
   Currency c = Currency(9);
   ASSERT_TRUE(BCDToCurr(B("0.00005"), c));
@@ -219,8 +261,8 @@ TEST(FMTBcd, NormalizeRoundsAndDetectsOverflow) {
       {"99.995", 4, 2, false, ""},         {"1234", 4, 0, true, "1234"},
       {"12345", 4, 0, false, ""},          {"0.5", 1, 1, true, "0.5"},
       {"0.04", 3, 1, true, "0"},           {"1", 3, 3, false, ""},
-      {"5", 0, 0, false, ""},              {"5", 65, 2, false, ""},
-      {"5", 3, 4, false, ""},
+      {"5", 0, 0, false, ""},              {"5", 3, 4, false, ""},
+      {"1", 64, 64, false, ""},            {"0.5", 64, 64, false, ""},
   };
   for (const auto& c : cases) {
     TBcd out = NullBcd;
@@ -231,6 +273,12 @@ TEST(FMTBcd, NormalizeRoundsAndDetectsOverflow) {
     EXPECT_EQ(BcdScale(out), c.places) << c.in;
   }
   TBcd out;
+  // A precision beyond what the record holds is the most it holds.
+  ASSERT_TRUE(NormalizeBcd(B("-12.5"), out, 65, 30));
+  EXPECT_EQ(out.Precision, 64);
+  EXPECT_EQ(BcdScale(out), 30);
+  EXPECT_EQ(T(out), "-12.5");
+  EXPECT_FALSE(NormalizeBcd(B(std::string(35, '9').c_str()), out, 65, 30));
   ASSERT_TRUE(NormalizeBcd(B("-0.004"), out, 5, 2));
   EXPECT_FALSE(IsBcdNegative(out)) << "a rounded-away negative value is plain zero";
   EXPECT_EQ(out.SignSpecialPlaces, 2);

@@ -42,6 +42,7 @@ TEST(Format, TextArguments) {
   const AnsiString ansi = "Охрид";
   EXPECT_EQ(Format(u"%s|%s|%s|%s|%s", {wide, u"lit", ansi, "plain", u'x'}, kInvariant),
             u"Скопје|lit|Охрид|plain|x");
+  EXPECT_EQ(Format(u"%s%s", {'a', '\xD0'}, kInvariant), u"a\uFFFD");
   EXPECT_EQ(Format(u"%.3s", {u"abcdef"}, kInvariant), u"abc");
   EXPECT_EQ(Format(u"[%8s]", {u"abc"}, kInvariant), u"[     abc]");
   EXPECT_EQ(Format(u"[%-8s]", {u"abc"}, kInvariant), u"[abc     ]");
@@ -104,7 +105,7 @@ TEST(Format, BadSpecifierOrArgumentRaises) {
   const Case invalid[] = {
       {u"%d", {1.5}}, {u"%f", {1}},    {u"%s", {42}},   {u"%d", {u"x"}},     {u"%y", {1}},
       {u"abc%", {}},  {u"%s", {true}}, {u"%d", {true}}, {u"%*d", {u"x", 1}}, {u"%x", {2.0}},
-      {u"%p", {1}},   {u"%d", {u'c'}}, {u"%5.", {1}},
+      {u"%p", {1}},   {u"%d", {u'c'}}, {u"%5.", {1}},   {u"%d", {'c'}},
   };
   for (const auto& c : invalid) {
     try {
