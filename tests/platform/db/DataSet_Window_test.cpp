@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
 #include "tests/platform/db/ScriptedDataSet.h"
 
@@ -47,12 +46,6 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 std::vector<std::string> Scrolled(int d1, int d5, int d11) {
   return {"1: scrolled " + std::to_string(d1), "5: scrolled " + std::to_string(d5),
           "11: scrolled " + std::to_string(d11)};
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::ostringstream out;
-  for (const auto& line : lines) out << line << "\n";
-  return out.str();
 }
 
 class WindowScript : public ::testing::Test {

@@ -435,6 +435,13 @@ inline std::unique_ptr<TStream> TScriptedDataSet::CreateBlobStream(TField* field
   return std::make_unique<TScriptedBlobStream>(this, field, mode);
 }
 
+// A log as one text, a line per entry, for readable comparisons.
+inline std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\n";
+  return text;
+}
+
 // A link that writes every notification into a log, prefixed with its name.
 class TLogLink : public TDataLink {
  public:
