@@ -134,7 +134,8 @@ TField* TFieldDef::CreateField(TComponent* owner, TObjectField* parentField,
     field->SetSize(FSize);
     field->SetFieldName(fieldName.empty() ? Name() : fieldName);
     field->SetRequired(FAttributes.Contains(faRequired));
-    field->SetReadOnly(FAttributes.Contains(faReadonly));
+    // A class that is read-only by nature (auto-increment) stays so.
+    field->SetReadOnly(field->ReadOnly() || FAttributes.Contains(faReadonly));
     field->SetFieldType(FDataType);
     if (FDataType == ftBCD || FDataType == ftFMTBcd) field->SetPrecisionValue(FPrecision);
     if (FInternalCalcField) field->SetFieldKind(fkInternalCalc);
