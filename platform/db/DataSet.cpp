@@ -112,7 +112,6 @@ void TDataSet::AllocateBuffers() {
   FRecordCount = 0;
   FActiveRecord = 0;
   FCurrentRecord = -1;
-  FCalcBuffer = AllocRecordBuffer();
   SetBufferCount(LinkBufferCount());
 }
 
@@ -121,7 +120,6 @@ void TDataSet::FreeBuffers() {
     if (buffer) FreeRecordBuffer(buffer);
   }
   FBuffers.clear();
-  if (FCalcBuffer) FreeRecordBuffer(FCalcBuffer);
   FCalcBuffer = nullptr;
   FBufferCount = 0;
   FRecordCount = 0;

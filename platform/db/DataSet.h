@@ -9,7 +9,7 @@
 // is the slot of the current record. The descendant's cursor stands on the record of slot
 // CurrentRecord() (-1: unknown); UpdateCursorPos() puts it back on the active record. One more
 // buffer (TempBuffer()) is where GetRecord reads a record before it joins the window, and
-// CalcBuffer() is the buffer whose calculated fields are being computed.
+// CalcBuffer() points to the buffer whose calculated fields are being computed (it owns none).
 #pragma once
 
 #include <cstdint>
