@@ -63,6 +63,10 @@ void TVariantField::SetAsCurrency(Currency value) { SetAsVariant(Variant(value))
 TObjectField::TObjectField(TComponent* owner)
     : TField(owner), FFields(std::make_unique<TFields>(nullptr)) {
   SetDataType(ftADT);
+  // The dataset's list of every field by full name includes the children.
+  FFields->OnChange = [this] {
+    if (DataSet()) DataSet()->FieldList()->Invalidate();
+  };
 }
 
 TObjectField::~TObjectField() {
