@@ -292,7 +292,6 @@ class TDataSet : public TComponent {
   virtual void InternalPost();
   virtual void InternalCancel() {}
   virtual void InternalDelete() = 0;
-  virtual void InternalCalcFields(TRecordBuffer) {}
 
   // ---- Bookmarks of the descendant's buffers: BookmarkSize() bytes at data.
   virtual void GetBookmarkData(TRecordBuffer buffer, uint8_t* data) = 0;

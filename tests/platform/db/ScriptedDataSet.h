@@ -50,6 +50,8 @@ class TScriptedDataSet : public TDataSet {
   // Rows a refresh finds (the records of another user).
   void SetRefreshRows(std::vector<TRow> rows) { FRefreshRows = std::move(rows); }
   bool LogReads = true;
+  // Every GetRecord call, logged or not.
+  int64_t Reads = 0;
 
   // The slot numbers the tests check.
   int ActiveSlot() const { return ActiveRecord(); }
@@ -235,6 +237,7 @@ class TScriptedDataSet : public TDataSet {
 
   TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool) override {
     const int count = static_cast<int>(FRows.size());
+    ++Reads;
     TGetResult result = grOK;
     switch (mode) {
       case gmNext:
@@ -259,8 +262,10 @@ class TScriptedDataSet : public TDataSet {
     }
     if (LogReads) {
       static const char* const modes[] = {"cur", "next", "prior"};
-      std::string entry = std::string("get ") + modes[mode];
-      entry += result == grOK ? " " + std::to_string(FCursor + 1) : " none";
+      std::string entry = "get ";
+      entry += modes[mode];
+      entry += ' ';
+      entry += result == grOK ? std::to_string(FCursor + 1) : std::string("none");
       FLog.push_back(entry);
     }
     if (result == grOK) FillBuffer(buffer, FCursor);
