@@ -31,6 +31,7 @@ class TFieldDefList;
 class TFieldDefs;
 class TFieldList;
 class TFields;
+class TIndexDef;
 class TIndexDefs;
 class TObjectField;
 class TParams;
@@ -194,6 +195,13 @@ class TDataSet : public TComponent {
   virtual bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options);
   virtual Variant Lookup(const String& keyFields, const Variant& keyValues,
                          const String& resultFields);
+  // The next or prior record that passes the filter, from the start (restart) or the current
+  // record; sets Found.
+  virtual bool FindRecord(bool restart, bool goForward);
+
+  // Tells the data sources (and so the links) of an event; see TDataEvent for the info. Field
+  // changes also mark the record modified and recalculate the calculated fields.
+  virtual void DataEvent(TDataEvent event, intptr_t info);
 
   // ---- Field data. GetFieldData answers whether the field holds a value and, when buffer is
   // not nullptr, copies it there in the native buffer form of the field's type (DataSize bytes):
@@ -247,12 +255,16 @@ class TDataSet : public TComponent {
   // a dataset without SQL, keys or transactions does.
   virtual void PSEndTransaction(bool commit);
   virtual void PSExecute();
-  virtual int PSExecuteStatement(const String& sql, TParams* params);
+  // Runs the statement with the parameters; with resultSet, hands the caller (who owns it) a
+  // dataset over its rows. Returns the rows affected.
+  virtual int PSExecuteStatement(const String& sql, TParams* params,
+                                 TDataSet** resultSet = nullptr);
   virtual void PSGetAttributes(std::vector<std::pair<String, Variant>>& list);
   virtual String PSGetCommandText();
   virtual int PSGetCommandType();
   virtual TIndexDefs* PSGetIndexDefs(TIndexOptions indexTypes);
-  virtual String PSGetDefaultOrder();
+  // The order of the rows as an index definition, or none.
+  virtual std::unique_ptr<TIndexDef> PSGetDefaultOrder();
   virtual String PSGetKeyFields();
   virtual TParams* PSGetParams();
   virtual String PSGetQuoteChar();
@@ -310,12 +322,14 @@ class TDataSet : public TComponent {
   virtual int GetRecNo() { return -1; }
   virtual bool GetCanModify() { return true; }
   virtual TDataSource* GetDataSource() { return nullptr; }
-  virtual bool FindRecord(bool restart, bool goForward);
+  // Next() while a block is read: the base moves one record.
+  virtual void BlockReadNext() { MoveBy(1); }
+  // Called when a blob stream of the field is done with; the base has nothing to release.
+  virtual void CloseBlob(TField*) {}
   virtual bool GetNextRecord();
   virtual bool GetPriorRecord();
   virtual void SetCurrentRecord(int index);
   virtual void CalculateFields(TRecordBuffer buffer);
-  virtual void DataEvent(TDataEvent event, intptr_t info);
   virtual void CheckFieldCompatibility(TField* field, TFieldDef* fieldDef);
   virtual void SetUniDirectional(bool value) { FUniDirectional = value; }
   void AssignTo(TPersistent* dest) override;

@@ -13,7 +13,7 @@ void TDataSet::PSEndTransaction(bool) {}
 
 void TDataSet::PSExecute() { DatabaseError(SOperationNotSupported, this); }
 
-int TDataSet::PSExecuteStatement(const String&, TParams*) {
+int TDataSet::PSExecuteStatement(const String&, TParams*, TDataSet**) {
   DatabaseError(SOperationNotSupported, this);
 }
 
@@ -25,7 +25,7 @@ int TDataSet::PSGetCommandType() { return -1; }
 
 TIndexDefs* TDataSet::PSGetIndexDefs(TIndexOptions) { return nullptr; }
 
-String TDataSet::PSGetDefaultOrder() { return String(); }
+std::unique_ptr<TIndexDef> TDataSet::PSGetDefaultOrder() { return nullptr; }
 
 String TDataSet::PSGetKeyFields() {
   String keys;

@@ -206,7 +206,12 @@ void TDataSet::Last() {
   finish();
 }
 
-void TDataSet::Next() { MoveBy(1); }
+void TDataSet::Next() {
+  if (FBlockReadSize > 0)
+    BlockReadNext();
+  else
+    MoveBy(1);
+}
 
 void TDataSet::Prior() { MoveBy(-1); }
 
