@@ -401,3 +401,32 @@ TEST_F(LinkFixture, ClosedDataSetRefusesToMove) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LinkFixture, LayoutChangesReachLinksAndBaseLinksFoldEventsIntoRecordChanged) {
+  TLogLink grid("grid", log);
+  grid.SetDataSource(&source);
+  ds.Open();
+  log.clear();
+  ds.FieldByName(u"AMOUNT")->SetVisible(false);
+  ds.FieldByName(u"AMOUNT")->SetDisplayLabel(u"Износ");
+  EXPECT_EQ(Lines(log), "grid: layout\ngrid: layout\n");
+
+  // A link that only listens for record changes hears scrolls, data-set changes and layout
+  // changes as RecordChanged(nil).
+  class TRecordOnly : public TDataLink {
+   public:
+    int Changes = 0;
+
+   protected:
+    void RecordChanged(TField* field) override { Changes += field == nullptr; }
+  } plain;
+  plain.SetDataSource(&source);
+  ds.Next();
+  ds.First();
+  ds.FieldByName(u"AMOUNT")->SetVisible(true);
+  EXPECT_EQ(plain.Changes, 3);
+}
+
+}  // namespace
