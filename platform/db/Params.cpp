@@ -81,8 +81,6 @@ void TParam::Clear() { FData = Variant::Null(); }
 
 bool TParam::GetIsNull() { return FData.IsNull() || FData.IsEmpty(); }
 
-void TParam::SetDataTypeValue(TFieldType value) { FDataType = value; }
-
 void TParam::SetTypedValue(TFieldType type, const Variant& value) {
   FDataType = type;
   FData = value;

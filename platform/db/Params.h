@@ -33,7 +33,8 @@ class TParam : public TCollectionItem {
   const String& Name() const { return FName; }
   void SetName(const String& value) { FName = value; }
   TFieldType DataType() const { return GetDataType(); }
-  void SetDataType(TFieldType value) { SetDataTypeValue(value); }
+  // Keeps the value; a descendant may keep a value object per type.
+  virtual void SetDataType(TFieldType value) { FDataType = value; }
   TParamType ParamType() const { return FParamType; }
   void SetParamType(TParamType value) { FParamType = value; }
   bool Bound() const { return FBound; }
@@ -103,7 +104,6 @@ class TParam : public TCollectionItem {
 
  protected:
   virtual TFieldType GetDataType() const { return FDataType; }
-  virtual void SetDataTypeValue(TFieldType value);
   virtual bool GetIsNull();
   void AssignTo(TPersistent* dest) override;
   // Stores the value under the type, bound.
