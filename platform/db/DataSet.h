@@ -76,7 +76,8 @@ class TDataSet : public TComponent {
   virtual int MoveBy(int distance);
   bool Bof() const { return FBof; }
   bool Eof() const { return FEof; }
-  bool IsEmpty() const { return Active() && FRecordCount == 0 && State() != dsInsert; }
+  // No record in the window (a new record counts): also true while closed.
+  bool IsEmpty() const { return FActiveRecord >= FRecordCount; }
   bool Found() const { return FFound; }
   bool FindFirst();
   bool FindLast();
