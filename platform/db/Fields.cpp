@@ -231,7 +231,9 @@ String TField::GetClassDesc() {
   size_t start = !name.empty() && name[0] == u'T' ? 1 : 0;
   size_t end = name.size();
   if (end - start >= 5 && SameText(std::u16string_view(name).substr(end - 5), u"FIELD")) end -= 5;
-  String desc = u"(" + name.substr(start, end - start) + u")";
+  String desc(1, u'(');
+  desc.append(name, start, end - start);
+  desc += u')';
   return IsNull() ? desc : AnsiUpperCase(desc);
 }
 
