@@ -1,0 +1,4 @@
+// The MySQL provider classes.
+#pragma once
+
+#include "MySql/MyClasses_SQLInfo.h"
