@@ -320,14 +320,13 @@ void TDeviceContext::PaintWithBrush(TGdiBrush* brush, const std::function<void(c
   }
 }
 
-void TDeviceContext::Log(const char* name, std::vector<int32_t> args, uint32_t flags,
-                         const String& text) {
-  if (FLog == nullptr) return;
+void TDeviceContext::Record(const char* name, std::vector<int32_t> args, uint32_t flags,
+                            std::u16string_view text) {
   TDrawingCall call;
   call.Name = name;
   call.Args = std::move(args);
   call.Flags = flags;
-  call.Text = text;
+  call.Text = String(text);
   TGdiPen* pen = FState.Pen.get();
   call.PenColor = pen->Kind() == PS_NULL ? CLR_INVALID : pen->Color;
   TGdiBrush* brush = FState.Brush.get();

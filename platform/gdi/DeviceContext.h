@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -87,10 +89,17 @@ class TDeviceContext {
 
   void SetLog(TDrawingLog* log) { FLog = log; }
   bool Logging() const { return FLog != nullptr; }
-  // Records a call with the current colours and clip.
-  void Log(const char* name, std::vector<int32_t> args, uint32_t flags = 0, const String& text = {});
+  // Records a call with the current colours and clip (nothing is built unless a log is attached).
+  void Log(const char* name, std::initializer_list<int32_t> args, uint32_t flags = 0,
+           std::u16string_view text = {}) {
+    if (FLog != nullptr) Record(name, std::vector<int32_t>(args), flags, text);
+  }
+  void Log(const char* name, const std::vector<int32_t>& args, uint32_t flags = 0, std::u16string_view text = {}) {
+    if (FLog != nullptr) Record(name, args, flags, text);
+  }
 
  private:
+  void Record(const char* name, std::vector<int32_t> args, uint32_t flags, std::u16string_view text);
   void ApplyClipAndTransform(cairo_t* cr, TPoint shift) const;
   cairo_t* Cairo();
 
