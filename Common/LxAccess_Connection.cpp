@@ -1,10 +1,11 @@
 #include "Common/LxAccess_Connection.h"
 
 #include "Common/LxAccess_Transaction.h"
+#include "Common/LxVio.h"
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/TickCount.h"
 
-TLxConnection::TLxConnection() = default;
+TLxConnection::TLxConnection() : FHttpOptions(new THttpOptions()) {}
 
 TLxConnection::~TLxConnection() {
   if (FInternalTransaction) FInternalTransaction->DetachConnection(this);
@@ -108,6 +109,8 @@ bool TLxConnection::ReturnToPool() {
   FOwnerComponent = nullptr;
   return FPoolReturn ? FPoolReturn(this) : false;
 }
+
+void TLxConnection::SetHttpOptions(THttpOptions* options) { FHttpOptions->Assign(options); }
 
 void TLxConnection::SetPool(TLxLocalConnectionPool* pool, TPoolReturnProc returnProc) {
   FPool = pool;

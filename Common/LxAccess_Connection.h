@@ -11,9 +11,11 @@
 #include "Common/LxAccess_Props.h"
 #include "Common/LxAccess_SQLInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Variant.h"
 
 class TComponent;
+class THttpOptions;
 class TLxConnection;
 class TLxIOHandler;
 class TLxLocalConnectionPool;
@@ -137,6 +139,9 @@ class TLxConnection {
   void SetOwnerComponent(TComponent* component) { FOwnerComponent = component; }
   TLxIOHandler* IOHandler() const { return FIOHandler; }
   void SetIOHandler(TLxIOHandler* handler) { FIOHandler = handler; }
+  // The HTTP tunnel settings, owned; setting them copies the given ones in.
+  THttpOptions* HttpOptions() const { return FHttpOptions.get(); }
+  void SetHttpOptions(THttpOptions* options);
 
   TLxLocalConnectionPool* Pool() const { return FPool; }
   void SetPool(TLxLocalConnectionPool* pool, TPoolReturnProc returnProc);
@@ -179,4 +184,5 @@ class TLxConnection {
   bool FReconnected = false;
   uint8_t FDefaultSortType = 0;
   TLxIOHandler* FIOHandler = nullptr;
+  std::unique_ptr<THttpOptions, TObjectFree> FHttpOptions;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Common/LxAccess_Transaction.h"
+#include "Common/LxVio.h"
 #include "platform/rtl/UnicodeText.h"
 
 namespace {
@@ -276,6 +277,19 @@ TEST(Connection, AssignCopiesCredentialsBcdFlagsCallbackAndHandlerOnly) {
   bool fail = true;
   dest.HandleError(e, fail);
   EXPECT_EQ(calls, 1);
+}
+
+TEST(Connection, HttpOptionsAreOwnedAndCopiedIn) {
+  TFakeConnection conn;
+  ASSERT_NE(conn.HttpOptions(), nullptr);
+  THttpOptions given;
+  given.SetUrl(u"https://example.org/tunnel.php");
+  given.ProxyOptions()->SetPort(3128);
+  conn.SetHttpOptions(&given);
+  EXPECT_NE(conn.HttpOptions(), &given);
+  EXPECT_TRUE(conn.HttpOptions()->Equals(&given));
+  given.SetUrl(u"changed");
+  EXPECT_EQ(conn.HttpOptions()->Url(), u"https://example.org/tunnel.php");
 }
 
 TEST(Connection, EnlistIsNotSupported) {
