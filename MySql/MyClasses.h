@@ -1,6 +1,7 @@
 // The MySQL provider classes.
 #pragma once
 
+#include "MySql/MyClasses_Connection.h"
 #include "MySql/MyClasses_Error.h"
 #include "MySql/MyClasses_Literals.h"
 #include "MySql/MyClasses_SQLInfo.h"
