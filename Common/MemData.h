@@ -10,6 +10,18 @@
 #include "Common/MemData_Blob.h"
 #include "Common/MemData_Storage.h"
 #include "Common/MemData_Types.h"
+#include "platform/rtl/Variant.h"
+
+// The value of a variant field (code 19): record buffers point to it and share it by reference.
+class TVariantObject : public TSharedObject {
+ public:
+  const char* ClassName() const override { return "TVariantObject"; }
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& value) { FValue = value; }
+
+ private:
+  Variant FValue;  // unassigned at first
+};
 
 // Where a dataset buffer's record lives. The item is trusted only while the generation is the
 // store's and the item's block is still allocated with the same stamp on the item.
@@ -101,6 +113,9 @@ class TData {
   virtual void PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const void* source);
   virtual bool GetNull(int fieldNo, uint8_t* recBuf);
   virtual void SetNull(int fieldNo, uint8_t* recBuf, bool value);
+  virtual Variant GetFieldAsVariant(int fieldNo, uint8_t* recBuf);
+  virtual void PutFieldAsVariant(int fieldNo, uint8_t* recBuf, const Variant& value,
+                                 bool exact = false);
   virtual void DateTimeToExternal(const uint8_t* data, TFieldDesc* field, int kind, void* dest);
   virtual void DateTimeFromExternal(uint8_t* data, TFieldDesc* field, int kind,
                                     const void* source);
@@ -177,6 +192,13 @@ class TData {
   void SetBlobSize(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false,
                    bool useRollback = false);
 
+  // A field's value in the form comparisons take: its address, whether it points into the
+  // record, whether the field is null, and the type code of the value. A value not in place is a
+  // temporary copy that the caller frees with FreeComparableValue.
+  const void* GetComparableValue(uint8_t* recBuf, TFieldDesc* field, bool& inPlace, bool& isNull,
+                                 TDataTypeCode& valueType);
+  static void FreeComparableValue(const void* value);
+
   // Editing support for the dataset, each given the dataset's record buffer.
   void EditRecord(uint8_t* recBuf);
   void PostRecord(uint8_t* recBuf);
@@ -227,11 +249,14 @@ class TData {
     return recBuf + field->Offset();
   }
   TFieldDesc* FieldOf(int fieldNo) const;
+  // A store being destroyed notifies nobody: its owner may be half gone.
+  void ClearHooks();
   // Removes trailing blanks from a text value read out, when the trimming options say so.
   bool TrimsText(const TFieldDesc* field) const {
     return field->Fixed() ? FTrimFixedChar : FTrimVarChar;
   }
   void ReleaseComplexField(TFieldDesc* field, uint8_t* recBuf, bool withBlob);
+  void StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, bool exact);
 
   TFieldDescs FFields;
   TStringHeap FStringHeap;

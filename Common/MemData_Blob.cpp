@@ -31,11 +31,22 @@ void TBlob::CheckCached() const {
 
 TLxBlobData* TBlob::CreateBlobData() { return new TLxBlobData(); }
 
+TLxBlobData* TBlob::RollbackStore() {
+  if (FEmptyRollback) {
+    FRollbackStore = CreateBlobData();
+    FEmptyRollback = false;
+  }
+  return FRollbackStore;
+}
+
 void TBlob::SaveToRollback() {
   CheckCached();
+  TSharedObject::Release(FRollbackStore);
+  FRollbackStore = nullptr;
+  FEmptyRollback = FStore->IsEmpty();
+  if (FEmptyRollback) return;
   TLxBlobData* rollback = CreateBlobData();
   FStore->MoveDataTo(*rollback);
-  TSharedObject::Release(FRollbackStore);
   FRollbackStore = rollback;
 }
 
@@ -43,9 +54,15 @@ void TBlob::Commit() {
   RTL_ASSERT(FSavedStore == nullptr, u"Commit while the rollback is read");
   TSharedObject::Release(FRollbackStore);
   FRollbackStore = nullptr;
+  FEmptyRollback = false;
 }
 
 void TBlob::Cancel() {
+  if (FEmptyRollback) {
+    FStore->Clear();
+    FEmptyRollback = false;
+    return;
+  }
   if (!FRollbackStore) return;
   RTL_ASSERT(FSavedStore == nullptr, u"Cancel while the rollback is read");
   FStore->Free();
@@ -55,7 +72,8 @@ void TBlob::Cancel() {
 
 void TBlob::SetReadRollback(bool value) {
   if (value) {
-    if (FRollbackStore && !FSavedStore) {
+    if (HasRollback() && !FSavedStore) {
+      RollbackStore();
       FSavedStore = FStore;
       FStore = FRollbackStore;
     }

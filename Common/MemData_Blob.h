@@ -100,7 +100,9 @@ class TBlob : public TSharedObject {
   const char* ClassName() const override { return "TBlob"; }
 
   TLxBlobData* Store() const { return FStore; }
-  TLxBlobData* RollbackStore() const { return FRollbackStore; }
+  // The rollback copy's store (nil without a rollback). A rollback of empty content is kept as a
+  // flag until a store is asked for.
+  TLxBlobData* RollbackStore();
   bool IsUnicode() const { return FIsUnicode; }
   bool RollbackEnabled() const { return FRollbackEnabled; }
   void SetRollbackEnabled(bool v) { FRollbackEnabled = v; }
@@ -136,7 +138,7 @@ class TBlob : public TSharedObject {
   void SetStore(TLxBlobData* store);
   void CheckCached() const;
   void EnableRollback() { FRollbackEnabled = true; }
-  bool HasRollback() const { return FRollbackStore != nullptr; }
+  bool HasRollback() const { return FRollbackStore != nullptr || FEmptyRollback; }
   // Shows the rollback copy in place of the current bytes (true) or the current bytes again.
   void SetReadRollback(bool value);
   uint32_t PieceCapacity() const { return FStore->PieceCapacity(); }
@@ -160,13 +162,16 @@ class TBlob : public TSharedObject {
 
  private:
   void SaveBeforeChange() {
-    if (FRollbackEnabled && !FRollbackStore) SaveToRollback();
+    if (FRollbackEnabled && !HasRollback()) SaveToRollback();
   }
 
   TLxBlobData* FStore;
   bool FIsUnicode;
   bool FRollbackEnabled = false;
   TLxBlobData* FRollbackStore = nullptr;
+  // The content before the first change was empty: no store is made for it, so that filling a
+  // new blob costs no allocation for its rollback.
+  bool FEmptyRollback = false;
   TLxBlobData* FSavedStore = nullptr;
   uint8_t FValidMarker = ValidMarkerAlive;
 };

@@ -115,7 +115,7 @@ void TLxBlobData::ConvertLineEnds() {
   Unit prev = 0;
   bool pendingCR = false;  // removing: a CR waiting to see whether an LF follows
   while (remaining >= sizeof(Unit)) {
-    Unit unit;
+    Unit unit = 0;
     if constexpr (sizeof(Unit) == 1) {
       unit = reader.Get();
     } else {

@@ -60,7 +60,7 @@ void TData::CreateComplexField(uint8_t* recBuf, int index, bool withBlob) {
     blob->EnableRollback();
     StorePtr(slot, blob);
   } else if (code == dtVariant) {
-    // VARIANT-PENDING StorePtr(slot, new TVariantObject());
+    StorePtr(slot, new TVariantObject());
   } else if (IsHeapCode(code)) {
     StorePtr<uint8_t>(slot, nullptr);
   }
@@ -75,7 +75,8 @@ void TData::ReleaseComplexField(TFieldDesc* field, uint8_t* recBuf, bool withBlo
   const TDataTypeCode code = field->DataType();
   if (IsBlobFieldType(code) || code == dtVariant) {
     if (IsBlobFieldType(code) && !withBlob) return;
-    TSharedObject* obj = LoadPtr<TBlob>(slot);  // VARIANT-PENDING
+    TSharedObject* obj = IsBlobFieldType(code) ? static_cast<TSharedObject*>(LoadPtr<TBlob>(slot))
+                                               : LoadPtr<TVariantObject>(slot);
     if (!obj) return;
     if (obj->RefCount() == 1) StorePtr<TSharedObject>(slot, nullptr);
     obj->Free();
@@ -117,7 +118,9 @@ void TData::CopyComplexFields(uint8_t* source, uint8_t* dest, bool withBlob) {
     uint8_t* from = FieldData(field, source);
     uint8_t* to = FieldData(field, dest);
     if (code == dtVariant) {
-      (void)from; (void)to; // VARIANT-PENDING
+      auto* src = LoadPtr<TVariantObject>(from);
+      auto* dst = LoadPtr<TVariantObject>(to);
+      if (src && dst) dst->SetValue(src->Value());
     } else if (IsHeapCode(code)) {
       StorePtr(to, CopyHeapValue(FStringHeap, code, LoadPtr<uint8_t>(from)));
     }
@@ -133,7 +136,7 @@ void TData::EditRecord(uint8_t* recBuf) {
     for (TFieldDesc* field : FFields) {
       if (!OwnsValue(field)) continue;
       if (field->DataType() == dtVariant)
-        (void)0; // VARIANT-PENDING StorePtr(FieldData(field, scratch), new TVariantObject());
+        StorePtr(FieldData(field, scratch), new TVariantObject());
       else if (IsHeapCode(field->DataType()))
         StorePtr<uint8_t>(FieldData(field, scratch), nullptr);
     }

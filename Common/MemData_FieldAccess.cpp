@@ -26,6 +26,14 @@ void StorePtr(uint8_t* slot, T* p) {
 // bare LF becomes CR LF, within the same limit.
 template <typename Unit>
 void CopyText(Unit* dest, const Unit* source, int maxUnits, bool convertEOL) {
+  if (!convertEOL) {
+    int n = 0;
+    if (source)
+      while (n < maxUnits && source[n] != 0) ++n;
+    if (n > 0) std::memcpy(dest, source, static_cast<size_t>(n) * sizeof(Unit));
+    dest[n] = 0;
+    return;
+  }
   int out = 0;
   Unit prev = 0;
   for (int in = 0; source && source[in] != 0 && in < maxUnits && out < maxUnits; ++in) {
@@ -100,7 +108,7 @@ void TData::GetFieldData(TFieldDesc* field, uint8_t* data, void* dest) {
       DateTimeToExternal(data, field, dtkMSecs, dest);
       break;
     case dtVariant:
-      // VARIANT-PENDING
+      *static_cast<Variant*>(dest) = LoadPtr<TVariantObject>(data)->Value();
       break;
     case dtExtVarBytes: {
       const uint8_t* buf = LoadPtr<const uint8_t>(data);
@@ -170,7 +178,7 @@ void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const voi
       DateTimeFromExternal(data, field, dtkMSecs, source);
       break;
     case dtVariant:
-      // VARIANT-PENDING
+      LoadPtr<TVariantObject>(data)->SetValue(*static_cast<const Variant*>(source));
       break;
     case dtUInt32:
       std::memcpy(data, source, 4);  // the low half of the 64-bit external value

@@ -18,7 +18,6 @@ TItemBlock* TBlockManager::AllocBlock(uint16_t count) {
   RTL_ASSERT(count > 0, u"AllocBlock: no items");
   auto* block = static_cast<TItemBlock*>(std::malloc(sizeof(TItemBlock) + count * FItemStride));
   if (!block) throw std::bad_alloc();
-  FLiveBlocks.insert(block);
   block->ItemCount = count;
   block->UsedItems = 0;
   block->Prev = nullptr;
@@ -31,6 +30,7 @@ TItemBlock* TBlockManager::AllocBlock(uint16_t count) {
     item->Prev = item->Next = item->Rollback = nullptr;
     item->Marker = ItemMarkerFree;
   }
+  FLiveBlocks.Insert(block);
   return block;
 }
 
@@ -40,7 +40,7 @@ void TBlockManager::FreeBlock(TItemBlock* block) {
   else
     FFirstBlock = block->Next;
   if (block->Next) block->Next->Prev = block->Prev;
-  FLiveBlocks.erase(block);
+  FLiveBlocks.Erase(block);
   std::free(block);
 }
 
@@ -51,7 +51,7 @@ void TBlockManager::FreeAllBlocks() {
     FFirstBlock = next;
   }
   FFirstFreeItem = nullptr;
-  FLiveBlocks.clear();
+  FLiveBlocks.Clear();
 }
 
 void TBlockManager::InitUsedItem(TRecordItem* item) {
@@ -135,4 +135,55 @@ bool TBlockManager::IsLiveItem(const TItemBlock* block, const TRecordItem* item,
   const uintptr_t offset = at - first;
   if (offset % FItemStride != 0 || offset / FItemStride >= block->ItemCount) return false;
   return item->Marker == ItemMarkerUsed && item->Stamp == stamp;
+}
+
+size_t TBlockSet::SlotOf(const TItemBlock* block) const {
+  // Blocks are at least 16-byte aligned: the low bits say nothing.
+  uint64_t h = reinterpret_cast<uintptr_t>(block) >> 4;
+  h *= 0x9E3779B97F4A7C15ull;
+  return static_cast<size_t>(h >> 32) & (FSlots.size() - 1);
+}
+
+bool TBlockSet::Contains(const TItemBlock* block) const {
+  if (FSlots.empty() || !block) return false;
+  for (size_t i = SlotOf(block);; i = (i + 1) & (FSlots.size() - 1)) {
+    if (FSlots[i] == block) return true;
+    if (!FSlots[i]) return false;
+  }
+}
+
+void TBlockSet::Grow() {
+  std::vector<const TItemBlock*> old(FSlots.empty() ? 16 : FSlots.size() * 2, nullptr);
+  old.swap(FSlots);
+  FCount = 0;
+  for (const TItemBlock* block : old)
+    if (block) Insert(block);
+}
+
+void TBlockSet::Insert(const TItemBlock* block) {
+  if ((FCount + 1) * 2 > FSlots.size()) Grow();
+  size_t i = SlotOf(block);
+  while (FSlots[i] && FSlots[i] != block) i = (i + 1) & (FSlots.size() - 1);
+  if (!FSlots[i]) ++FCount;
+  FSlots[i] = block;
+}
+
+void TBlockSet::Erase(const TItemBlock* block) {
+  if (FSlots.empty()) return;
+  const size_t mask = FSlots.size() - 1;
+  size_t i = SlotOf(block);
+  while (FSlots[i] != block) {
+    if (!FSlots[i]) return;
+    i = (i + 1) & mask;
+  }
+  // Backward-shift deletion: entries after the hole move up when their home slot allows it.
+  for (size_t j = (i + 1) & mask; FSlots[j]; j = (j + 1) & mask) {
+    const size_t home = SlotOf(FSlots[j]);
+    if (((j - home) & mask) >= ((j - i) & mask)) {
+      FSlots[i] = FSlots[j];
+      i = j;
+    }
+  }
+  FSlots[i] = nullptr;
+  --FCount;
 }

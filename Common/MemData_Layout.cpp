@@ -92,6 +92,13 @@ void TData::InitFields() {
 
 namespace {
 
+// "_" and the number, as renamed names end.
+String NumberSuffix(int n) {
+  String suffix(1, u'_');
+  suffix += S(std::to_string(n));
+  return suffix;
+}
+
 // Renames the descriptors after index in sorted order whose names equal its new name, and their
 // new names in turn.
 void RenameCollisions(std::vector<TFieldDesc*>& sorted, size_t index) {
@@ -100,7 +107,7 @@ void RenameCollisions(std::vector<TFieldDesc*>& sorted, size_t index) {
   for (size_t j = index + 1; j < sorted.size(); ++j) {
     if (AnsiCompareText(sorted[j]->Name(), newName) > 0) break;
     if (AnsiSameText(sorted[j]->Name(), newName)) {
-      sorted[j]->SetName(sorted[j]->Name() + u"_" + S(std::to_string(++k)));
+      sorted[j]->SetName(sorted[j]->Name() + NumberSuffix(++k));
       RenameCollisions(sorted, j);
     }
   }
@@ -136,14 +143,14 @@ void TData::RenameDuplicates() {
     if (n > 1) {
       // Still the same group when the previous new name is this name plus "_" and n - 1.
       String base = sorted[i - 1]->Name();
-      const String suffix = u"_" + S(std::to_string(n - 1));
+      const String suffix = NumberSuffix(n - 1);
       if (base.size() >= suffix.size() && base.compare(base.size() - suffix.size(), suffix.size(),
                                                        suffix) == 0)
         base.resize(base.size() - suffix.size());
       if (!AnsiSameText(base, field->Name())) n = 0;
     }
     if (n > 0 || field->Name().empty()) {
-      field->SetName(field->Name() + u"_" + S(std::to_string(n)));
+      field->SetName(field->Name() + NumberSuffix(n));
       RenameCollisions(sorted, i);
     }
     ++n;

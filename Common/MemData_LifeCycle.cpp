@@ -9,12 +9,26 @@
 TData::TData() = default;
 
 TData::~TData() {
+  ClearHooks();
   try {
     Close();
   } catch (...) {
     // A destructor cannot report a failing provider close; the records are freed regardless.
   }
   FFields.Clear();
+}
+
+void TData::ClearHooks() {
+  OnAppend = nullptr;
+  OnDelete = nullptr;
+  OnUpdate = nullptr;
+  OnApplyRecord = nullptr;
+  OnRevertRecord = nullptr;
+  OnAfterApplyUpdates = nullptr;
+  OnCancelUpdates = nullptr;
+  OnFieldsChanged = nullptr;
+  OnAddCalcFieldDescs = nullptr;
+  OnGetCalcFields = nullptr;
 }
 
 void TData::InitData() {
@@ -24,7 +38,12 @@ void TData::InitData() {
   FRecNoOffset = 0;
 }
 
-String TData::GetArrayFieldName(int index) { return u"[" + S(std::to_string(index)) + u"]"; }
+String TData::GetArrayFieldName(int index) {
+  String name(1, u'[');
+  name += S(std::to_string(index));
+  name += u']';
+  return name;
+}
 
 void TData::DoAppend(uint8_t* recBuf) {
   if (OnAppend) OnAppend(recBuf);

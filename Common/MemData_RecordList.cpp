@@ -16,6 +16,7 @@ std::atomic<uint32_t> StoreGenerationCounter{1};
 TMemData::TMemData() { InitData(); }
 
 TMemData::~TMemData() {
+  ClearHooks();
   try {
     Close();
   } catch (...) {
@@ -36,6 +37,12 @@ void TMemData::SetIndexFieldNames(const String& text) {
 }
 
 void TMemData::InitData() {
+  // Records still held (stored before an Open) are released, never orphaned.
+  if (FFirstItem || FBlockManager.FirstBlock()) {
+    ReleaseAllRecords();
+    FStringHeap.Clear();
+    FBlockManager.FreeAllBlocks();
+  }
   TData::InitData();
   FFirstItem = FLastItem = FCurrentItem = nullptr;
   FRecordNoCache.clear();
@@ -57,12 +64,8 @@ void TMemData::ReleaseAllRecords() {
   }
 }
 
-void TMemData::FreeData() {
-  ReleaseAllRecords();
-  FStringHeap.Clear();
-  FBlockManager.FreeAllBlocks();
-  InitData();
-}
+// InitData releases every record (and rollback copy) before it starts the list afresh.
+void TMemData::FreeData() { InitData(); }
 
 void TMemData::Reopen() {
   TData::Reopen();

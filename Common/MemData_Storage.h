@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_set>
+#include <vector>
 
 // The status of a record item under cached updates.
 using TItemUpdateStatus = uint8_t;
@@ -31,6 +31,26 @@ constexpr uint8_t frVisible = 1;
 constexpr uint8_t frHidden = 2;
 
 struct TItemBlock;
+
+// The addresses of the blocks a manager has allocated: an open-addressing hash set, so that
+// registering a block costs no allocation of its own.
+class TBlockSet {
+ public:
+  bool Contains(const TItemBlock* block) const;
+  void Insert(const TItemBlock* block);
+  void Erase(const TItemBlock* block);
+  void Clear() {
+    FSlots.clear();
+    FCount = 0;
+  }
+
+ private:
+  size_t SlotOf(const TItemBlock* block) const;
+  void Grow();
+
+  std::vector<const TItemBlock*> FSlots;  // nil marks an empty slot; size is a power of two
+  size_t FCount = 0;
+};
 
 // A record item: this header, then the record's RecordSize bytes.
 struct TRecordItem {
@@ -98,7 +118,7 @@ class TBlockManager {
 
   // Whether a block of this manager is allocated at that address now. Lets a bookmark be checked
   // without touching memory that may have been freed.
-  bool IsLiveBlock(const TItemBlock* block) const { return FLiveBlocks.count(block) != 0; }
+  bool IsLiveBlock(const TItemBlock* block) const { return FLiveBlocks.Contains(block); }
   // Whether item is an item in use of that live block and still carries the stamp; reads only
   // memory of a live block.
   bool IsLiveItem(const TItemBlock* block, const TRecordItem* item, uint32_t stamp) const;
@@ -112,7 +132,7 @@ class TBlockManager {
   size_t FItemStride = sizeof(TRecordItem);
   uint16_t FDefaultItemCount = 10;
   uint32_t FNextStamp = 1;
-  std::unordered_set<const TItemBlock*> FLiveBlocks;
+  TBlockSet FLiveBlocks;
 };
 
 // A pool of small buffers for texts and byte values held by reference. Each buffer carries a

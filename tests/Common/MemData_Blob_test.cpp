@@ -5,6 +5,7 @@
 
 #include "Common/MemData_Blob.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 
 namespace {
 
@@ -132,6 +133,23 @@ TEST(BlobRollback, CancelRestoresTheBytesBeforeTheFirstChange) {
   blob->Commit();
   blob->Cancel();  // nothing to return to
   EXPECT_EQ(Content(blob.blob), "ori");
+}
+
+TEST(BlobRollback, RollbackOfAnEmptyBlob) {
+  BlobHolder blob;
+  blob->EnableRollback();
+  WriteText(blob.blob, 0, "typed into a new record");
+  EXPECT_TRUE(blob->HasRollback());
+  blob->SetReadRollback(true);
+  EXPECT_EQ(Content(blob.blob), "");
+  blob->SetReadRollback(false);
+  blob->Cancel();
+  EXPECT_TRUE(blob->IsEmpty());
+  EXPECT_FALSE(blob->HasRollback());
+  WriteText(blob.blob, 0, "kept");
+  blob->Commit();
+  EXPECT_FALSE(blob->HasRollback());
+  EXPECT_EQ(Content(blob.blob), "kept");
 }
 
 TEST(BlobRollback, MessagesOfMisuse) {
@@ -265,6 +283,21 @@ TEST(BlobText, AssignCopiesContentAndUnicodeFlag) {
   copy->Assign(*source.blob);
   EXPECT_TRUE(copy->IsUnicode());
   EXPECT_EQ(copy->GetAsWideString(), u"текст");
+}
+
+TEST(BlobStreams, LoadAndSaveInPieceSizedChunks) {
+  BlobHolder blob(false, 7);
+  TMemoryStream in;
+  const std::string text = "a stream longer than one piece of seven bytes";
+  in.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  blob->LoadFromStream(in);  // from position 0, wherever the stream stood
+  EXPECT_EQ(Content(blob.blob), text);
+  EXPECT_EQ(PieceSizes(blob.blob).front(), 7u);
+  TMemoryStream out;
+  out.WriteBuffer("old content that is longer than the blob's own", 46);
+  blob->SaveToStream(out);
+  EXPECT_EQ(out.Size(), static_cast<int64_t>(text.size()));
+  EXPECT_EQ(std::string(static_cast<char*>(out.Memory()), text.size()), text);
 }
 
 }  // namespace

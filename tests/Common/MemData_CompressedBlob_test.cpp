@@ -106,9 +106,10 @@ TEST(CompressedBlob, WritesToCompressedContent) {
 
 TEST(CompressedBlob, PlainContentThatLooksCompressedStaysPlain) {
   CompressedBlob blob;
-  TBytes lookalike(TCompressedBlobData::HeaderGuid, TCompressedBlobData::HeaderGuid + 16);
-  lookalike.insert(lookalike.end(), {0xFF, 0xFF, 0, 0});  // a huge "uncompressed size"
-  lookalike.insert(lookalike.end(), 30, 'x');
+  TBytes lookalike(50, 'x');
+  std::memcpy(lookalike.data(), TCompressedBlobData::HeaderGuid, 16);
+  const uint8_t hugeSize[4] = {0xFF, 0xFF, 0, 0};  // a huge "uncompressed size"
+  std::memcpy(lookalike.data() + 16, hugeSize, 4);
   blob->SetAsBytes(lookalike);
   EXPECT_FALSE(blob->GetCompressed());
   EXPECT_EQ(blob->GetSize(), lookalike.size());

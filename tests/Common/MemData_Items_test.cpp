@@ -101,4 +101,33 @@ TEST(BlockManager, RecordsCopyInAndOut) {
   manager.FreeAllBlocks();
 }
 
+TEST(BlockSet, AgreesWithAReferenceSetThroughInsertsAndErases) {
+  TBlockSet set;
+  std::vector<uint64_t> storage(4096);
+  auto addressOf = [&](size_t i) {
+    return reinterpret_cast<const TItemBlock*>(&storage[i * 2]);  // 16-byte steps
+  };
+  std::vector<bool> reference(2048, false);
+  uint32_t seed = 1;
+  for (int step = 0; step < 100000; ++step) {
+    seed = seed * 1103515245u + 12345u;
+    const size_t i = (seed >> 8) % 2048;
+    if ((seed >> 4) % 3 == 0) {
+      set.Erase(addressOf(i));
+      reference[i] = false;
+    } else {
+      set.Insert(addressOf(i));
+      reference[i] = true;
+    }
+    if (step % 997 == 0) {
+      for (size_t j = 0; j < 2048; ++j) {
+        ASSERT_EQ(set.Contains(addressOf(j)), reference[j]) << j;
+      }
+    }
+  }
+  EXPECT_FALSE(set.Contains(nullptr));
+  set.Clear();
+  EXPECT_FALSE(set.Contains(addressOf(0)));
+}
+
 }  // namespace

@@ -124,6 +124,27 @@ TEST(StoreLifeCycle, GenerationChangesOnEveryInitData) {
   EXPECT_NE(a.StoreGeneration(), before);
 }
 
+TEST(StoreLifeCycle, OpeningReleasesRecordsStoredBeforehand) {
+  std::unique_ptr<TestStore> store(NewStore());
+  store->InitFields();
+  AppendRows(*store, 12);  // stored without an Open
+  store->Open();
+  EXPECT_EQ(store->GetRecordCount(), 0);
+  EXPECT_EQ(store->BlockManager().FirstBlock(), nullptr);  // LeakSanitizer checks the blobs
+}
+
+TEST(StoreLifeCycle, DestructionCallsNoHooks) {
+  bool called = false;
+  {
+    TestStore store({{u"ID", dtInteger}});
+    store.InitFields();
+    store.Open();
+    store.OnFieldsChanged = [&] { called = true; };
+    store.OnGetCalcFields = [&](uint8_t*, uint8_t*) { called = true; };
+  }
+  EXPECT_FALSE(called);
+}
+
 TEST(StoreLifeCycle, DestroyingAnOpenStoreFreesEverything) {
   // LeakSanitizer reports anything left behind.
   auto* store = new TestStore({{u"ID", dtInteger},

@@ -315,6 +315,51 @@ TEST_F(RecordList, FilterFunctionHidesRecords) {
   EXPECT_EQ(CurrentId(), 8);
 }
 
+TEST_F(RecordList, UpdatedRecordThatNoLongerPassesTheFilterLeavesTheNumbering) {
+  Fill(6);
+  store.SetFilterFunc([&](uint8_t* rec) { return ReadValue<int32_t>(store, 1, rec) > 0; });
+  store.ResetFilterResults();
+  store.ReorderItems(nullptr, 2);
+  store.SetRecNo(2);
+  RecBuf buf(store, false);
+  store.GetRecord(buf);
+  const int32_t hidden = -2;
+  store.PutField(1, buf, false, &hidden);
+  store.UpdateRecord(buf);
+  EXPECT_EQ(store.GetRecordCount(), 5);
+  EXPECT_EQ(IdsForward(), (std::vector<int32_t>{1, 3, 4, 5, 6}));
+  int32_t expected = 0;
+  for (TRecordItem* it = store.FirstItem(); it; it = it->Next) {
+    if (!store.IsItemHidden(it)) {
+      EXPECT_EQ(store.RecNoOf(it), ++expected);
+    }
+  }
+  store.SetRecNo(2);
+  EXPECT_EQ(CurrentId(), 3);
+}
+
+TEST_F(RecordList, StoredCalculatedFieldsAndProviderNumbering) {
+  Fill(4);
+  std::vector<int32_t> seen;
+  store.OnGetCalcFields = [&](uint8_t* target, uint8_t* source) {
+    EXPECT_EQ(source, nullptr);  // the record is calculated in place
+    seen.push_back(ReadValue<int32_t>(store, 1, target));
+  };
+  store.CalcStoredFields(store.FirstItem()->Next, store.LastItem()->Prev);
+  EXPECT_EQ(seen, (std::vector<int32_t>{2, 3}));
+  store.CalcStoredFields(nullptr, nullptr);
+  EXPECT_EQ(seen.size(), 6u);
+  // A provider numbers the items it linked in itself.
+  for (TRecordItem* it = store.FirstItem(); it; it = it->Next) it->Order = 0;
+  const int32_t before = store.GetRecordCount();
+  store.RenumberFrom(store.FirstItem()->Next->Next, false, false);
+  EXPECT_EQ(store.GetRecordCount(), before + 2);  // counted as new
+  EXPECT_EQ(store.LastItem()->Order, 2);
+  store.RenumberFrom(store.FirstItem()->Next, true, false);
+  EXPECT_EQ(store.LastItem()->Order, 3);
+  EXPECT_EQ(store.GetRecordCount(), before + 2);
+}
+
 // ---- Bookmarks ----
 
 TEST_F(RecordList, BookmarksReturnToTheirRecord) {
