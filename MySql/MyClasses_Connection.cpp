@@ -97,9 +97,9 @@ void TMySQLConnection::OpenSession() {
   String server = Server();
   AnsiString host = server.empty() ? AnsiString("localhost")
                                    : Encode(server.substr(0, server.find(u',')));
-  uint32_t flags = CLIENT_FOUND_ROWS;
-  if (IsClient41()) flags |= CLIENT_MULTI_STATEMENTS;
-  if (FCompress) flags |= CLIENT_COMPRESS;
+  uint32_t flags = MYCLIENT_FOUND_ROWS;
+  if (IsClient41()) flags |= MYCLIENT_MULTI_STATEMENTS;
+  if (FCompress) flags |= MYCLIENT_COMPRESS;
   AnsiString user = Encode(Username());
   AnsiString password = Encode(Password());
   AnsiString database = Encode(FDatabase);
@@ -120,10 +120,10 @@ void TMySQLConnection::OpenSession() {
 
 void TMySQLConnection::SetConnectOptions(bool utf8) {
   int timeout = FConnectionTimeout;
-  CheckResultFalse(FAPI->mysql_options(FHandle, MYSQL_OPT_CONNECT_TIMEOUT, &timeout),
+  CheckResultFalse(FAPI->mysql_options(FHandle, MYOPT_CONNECT_TIMEOUT, &timeout),
                    OwnerComponent());
   if (utf8)
-    CheckResultFalse(FAPI->mysql_options_str(FHandle, MYSQL_SET_CHARSET_NAME, "utf8"),
+    CheckResultFalse(FAPI->mysql_options_str(FHandle, MYOPT_SET_CHARSET_NAME, "utf8"),
                      OwnerComponent());
   if (auto* direct = dynamic_cast<TMySQLAPIDirect*>(FAPI)) direct->SetIOHandler(FHandle, IOHandler());
   SetProtocolOptions();
@@ -153,17 +153,17 @@ void TMySQLConnection::SetProtocolOptions() {
     case mpMemory:
       if (IsClient41()) {
         uint8_t code = static_cast<uint8_t>(FProtocol);  // 1 TCP .. 4 shared memory
-        CheckResultFalse(FAPI->mysql_options(FHandle, MYSQL_OPT_PROTOCOL, &code),
+        CheckResultFalse(FAPI->mysql_options(FHandle, MYOPT_PROTOCOL, &code),
                          OwnerComponent());
         size_t comma = Server().find(u',');
         if (FProtocol == mpMemory && comma != String::npos) {
           AnsiString base = Encode(Server().substr(comma + 1));
           CheckResultFalse(
-              FAPI->mysql_options_str(FHandle, MYSQL_SHARED_MEMORY_BASE_NAME, base.c_str()),
+              FAPI->mysql_options_str(FHandle, MYOPT_SHARED_MEMORY_BASE_NAME, base.c_str()),
               OwnerComponent());
         }
       } else if (FProtocol == mpPipe) {
-        CheckResultFalse(FAPI->mysql_options(FHandle, MYSQL_OPT_NAMED_PIPE, nullptr),
+        CheckResultFalse(FAPI->mysql_options(FHandle, MYOPT_NAMED_PIPE, nullptr),
                          OwnerComponent());
       }
       return;

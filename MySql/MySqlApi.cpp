@@ -94,8 +94,8 @@ void TMySQLAPI::SetClientVersion(const AnsiString& version) {
 void TMySQLAPI::SetTimeouts(PMYSQL_CON con, int seconds) {
   if (FClientStructVer == 1 || FClientStructVer == 2) return;
   const int value = seconds == 0 ? 31536000 : seconds;
-  mysql_options(con, MYSQL_OPT_READ_TIMEOUT, &value);
-  mysql_options(con, MYSQL_OPT_WRITE_TIMEOUT, &value);
+  mysql_options(con, MYOPT_READ_TIMEOUT, &value);
+  mysql_options(con, MYOPT_WRITE_TIMEOUT, &value);
 }
 
 // Clients from 5.0.3 on take the longer record; older ones take ours as it is.

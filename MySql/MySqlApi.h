@@ -85,28 +85,29 @@ struct TMYSQL_BIND503 {
 using TMYSQL_BINDS = std::vector<TMYSQL_BIND>;
 using TMYSQL_BINDS503 = std::vector<TMYSQL_BIND503>;
 
-// Option codes of mysql_options and mysql_options_str, in the client interface's numbering.
+// Option codes of mysql_options and mysql_options_str, in the client interface's numbering (the
+// names differ from the client library's, so tests can include both).
 enum : uint8_t {
-  MYSQL_OPT_CONNECT_TIMEOUT = 0,  // pointer to int seconds
-  MYSQL_OPT_NAMED_PIPE = 2,       // no value
-  MYSQL_SET_CHARSET_NAME = 7,     // text
-  MYSQL_OPT_PROTOCOL = 9,         // pointer to a byte: 1 TCP, 2 socket, 3 pipe, 4 shared memory
-  MYSQL_SHARED_MEMORY_BASE_NAME = 10,  // text
-  MYSQL_OPT_READ_TIMEOUT = 11,    // pointer to int seconds
-  MYSQL_OPT_WRITE_TIMEOUT = 12,   // pointer to int seconds
+  MYOPT_CONNECT_TIMEOUT = 0,           // pointer to int seconds
+  MYOPT_NAMED_PIPE = 2,                // no value
+  MYOPT_SET_CHARSET_NAME = 7,          // text
+  MYOPT_PROTOCOL = 9,                  // pointer to a byte: 1 TCP, 2 socket, 3 pipe, 4 memory
+  MYOPT_SHARED_MEMORY_BASE_NAME = 10,  // text
+  MYOPT_READ_TIMEOUT = 11,             // pointer to int seconds
+  MYOPT_WRITE_TIMEOUT = 12,            // pointer to int seconds
 };
 
 // Client flags the provider passes to mysql_real_connect.
-constexpr uint32_t CLIENT_FOUND_ROWS = 0x2;
-constexpr uint32_t CLIENT_COMPRESS = 0x20;
-constexpr uint32_t CLIENT_MULTI_STATEMENTS = 0x10000;
+constexpr uint32_t MYCLIENT_FOUND_ROWS = 0x2;
+constexpr uint32_t MYCLIENT_COMPRESS = 0x20;
+constexpr uint32_t MYCLIENT_MULTI_STATEMENTS = 0x10000;
 
 // Server status bit: another result follows.
-constexpr uint16_t SERVER_MORE_RESULTS_EXIST = 8;
+constexpr uint16_t MYSERVER_MORE_RESULTS_EXIST = 8;
 
 // mysql_stmt_fetch and StmtFetchRow answers.
-constexpr int MYSQL_NO_DATA = 100;
-constexpr int MYSQL_DATA_TRUNCATED = 101;
+constexpr int MYSTMT_NO_DATA = 100;
+constexpr int MYSTMT_DATA_TRUNCATED = 101;
 
 class TMySQLAPI {
  public:

@@ -2,6 +2,7 @@
 
 #include "Common/CLRClasses.h"
 #include "MySql/MySqlErrors.h"
+#include "MySql/MySqlResultSet.h"
 #include "MySql/MySqlSession.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -63,11 +64,16 @@ PMYSQL_CON TMySQLAPIDirect::mysql_real_connect(PMYSQL_CON con, const char* host,
   }
 }
 
-// Freeing the session closes its transport.
 void TMySQLAPIDirect::mysql_close(PMYSQL_CON con) {
   if (con == nullptr) return;
+  TMySqlSession* session = Session(con);
   try {
-    delete Session(con);
+    session->Close();
+  } catch (const EMySqlException&) {
+  }
+  if (TMySqlResultSet* result = session->CurrentResult()) result->ForgetSession();
+  try {
+    delete session;
   } catch (const EMySqlException&) {
   }
 }
@@ -88,17 +94,17 @@ int TMySQLAPIDirect::mysql_options(PMYSQL_CON con, uint8_t option, const void* a
   TMySqlSession* session = Session(con);
   session->SetError(0, String());
   switch (option) {
-    case MYSQL_OPT_CONNECT_TIMEOUT:
+    case MYOPT_CONNECT_TIMEOUT:
       session->SetConnectTimeout(*static_cast<const int*>(arg));
       break;
-    case MYSQL_OPT_NAMED_PIPE:
+    case MYOPT_NAMED_PIPE:
       session->SetProtocol(mpPipe);
       break;
-    case MYSQL_OPT_PROTOCOL:
+    case MYOPT_PROTOCOL:
       session->SetProtocol(static_cast<TMyProtocol>(*static_cast<const uint8_t*>(arg)));
       break;
-    case MYSQL_OPT_READ_TIMEOUT:
-    case MYSQL_OPT_WRITE_TIMEOUT:
+    case MYOPT_READ_TIMEOUT:
+    case MYOPT_WRITE_TIMEOUT:
       session->SetCommandTimeout(*static_cast<const int*>(arg));
       break;
     default:
@@ -110,7 +116,7 @@ int TMySQLAPIDirect::mysql_options(PMYSQL_CON con, uint8_t option, const void* a
 int TMySQLAPIDirect::mysql_options_str(PMYSQL_CON con, uint8_t option, const char* arg) {
   TMySqlSession* session = Session(con);
   session->SetError(0, String());
-  if (option == MYSQL_SET_CHARSET_NAME) session->SetCharacterSet(Text(arg));
+  if (option == MYOPT_SET_CHARSET_NAME) session->SetCharacterSet(Text(arg));
   return 0;
 }
 

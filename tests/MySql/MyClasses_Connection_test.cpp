@@ -38,7 +38,7 @@ class TScriptedAPI : public TMySQLAPI {
     return &FSession;
   }
   int mysql_options(PMYSQL_CON, uint8_t option, const void* arg) override {
-    std::string value = arg ? std::to_string(option == MYSQL_OPT_PROTOCOL
+    std::string value = arg ? std::to_string(option == MYOPT_PROTOCOL
                                                  ? *static_cast<const uint8_t*>(arg)
                                                  : *static_cast<const int*>(arg))
                             : "-";

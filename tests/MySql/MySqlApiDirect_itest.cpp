@@ -37,10 +37,10 @@ TEST(MySQLAPIDirect, LoginAndItsErrorsThroughTheTable) {
 
   PMYSQL_CON con = api.mysql_init(nullptr);
   int timeout = 10;
-  EXPECT_EQ(api.mysql_options(con, MYSQL_OPT_CONNECT_TIMEOUT, &timeout), 0);
+  EXPECT_EQ(api.mysql_options(con, MYOPT_CONNECT_TIMEOUT, &timeout), 0);
   EXPECT_EQ(api.mysql_real_connect(con, db.host.c_str(), db.user.c_str(), db.password.c_str(),
                                    db.database.c_str(), static_cast<int>(db.port), nullptr,
-                                   CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS),
+                                   MYCLIENT_FOUND_ROWS | MYCLIENT_MULTI_STATEMENTS),
             con);
   EXPECT_EQ(api.mysql_errno(con), 0);
   EXPECT_EQ(api.mysql_get_server_info(con).rfind("10.11.", 0), 0u) << api.mysql_get_server_info(con);

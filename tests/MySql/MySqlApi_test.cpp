@@ -177,9 +177,9 @@ TEST(MySQLAPI, TimeoutsOnlyWhereTheClientHasThem) {
   modern.Initialize();
   modern.SetTimeouts(nullptr, 0);
   ASSERT_EQ(modern.Options.size(), 2u);
-  EXPECT_EQ(modern.Options[0].code, MYSQL_OPT_READ_TIMEOUT);
+  EXPECT_EQ(modern.Options[0].code, MYOPT_READ_TIMEOUT);
   EXPECT_EQ(modern.Options[0].value, 31536000);
-  EXPECT_EQ(modern.Options[1].code, MYSQL_OPT_WRITE_TIMEOUT);
+  EXPECT_EQ(modern.Options[1].code, MYOPT_WRITE_TIMEOUT);
   EXPECT_EQ(modern.Options[1].value, 31536000);
   modern.SetTimeouts(nullptr, 30);
   EXPECT_EQ(modern.Options[2].value, 30);
