@@ -21,7 +21,7 @@ namespace {
 
 using Row = std::vector<std::optional<std::string>>;
 
-void OpenWithApplicationSettings(TMySQLConnection& conn) {
+void OpenWithApplicationSettings(TMySQLConnection& conn, bool compress = false) {
   const testdb::Settings& db = testdb::Get();
   conn.SetServer(UTF8ToString(db.host));
   conn.SetProp(pcPort, static_cast<int32_t>(db.port));
@@ -30,7 +30,7 @@ void OpenWithApplicationSettings(TMySQLConnection& conn) {
   conn.SetProp(pcDatabase, UTF8ToString(db.database));
   conn.SetProp(pcUseUnicode, true);
   conn.SetProp(pcCharset, u"utf8");
-  conn.SetProp(pcCompress, false);
+  conn.SetProp(pcCompress, compress);
   conn.Connect(u"");
 }
 
@@ -225,6 +225,18 @@ TEST(MySQLConnectionServer, MacedonianTextWithTheApplicationSettings) {
     EXPECT_EQ(*rows[i][1], std::to_string(names[i].size()));  // characters, not bytes
   }
   EXPECT_EQ(One(conn, "SELECT COUNT(*) FROM donors WHERE name LIKE 'Ѓ%'"), "1");
+}
+
+TEST(MySQLConnectionServer, CompressedSessionWithTheApplicationSettings) {
+  TMySQLConnection conn;
+  OpenWithApplicationSettings(conn, true);
+  auto status = Rows(conn, "SHOW SESSION STATUS LIKE 'Compression'");
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_EQ(*status[0][1], "ON");
+  const String text = u"Прилепска Ѕвезда " + String(3000, u'ж');
+  auto rows = Rows(conn, "SELECT " + Literal(conn, dtWideString, Variant(text)));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(UTF8ToString(*rows[0][0]), text);
 }
 
 class LiteralsThroughTheEngine : public ::testing::TestWithParam<bool> {};
