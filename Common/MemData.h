@@ -360,7 +360,8 @@ class TMemData : public TData {
   virtual int CompareRecordsByColumn(uint8_t* recA, uint8_t* recB, const TSortColumn& column);
   // Null before values (after them with cfNullsLast), then CompareFieldValue.
   virtual int CompareFields(uint8_t* recA, uint8_t* recB, int flags, TFieldDesc* field);
-  // Stores the sort specification; an active store sorts at once, a prepared one parses it.
+  // Stores the sort specification; an active store sorts at once, a prepared one parses it. A
+  // specification that does not parse raises and changes nothing.
   virtual void SetIndexFieldNames(const String& text);
   virtual void SortItems();
 
@@ -411,6 +412,7 @@ class TMemData : public TData {
   // Reads IndexFieldNames into sort columns. Raises "Invalid IndexFieldNames format!" or
   // "Field %s not found" and then leaves no sort columns.
   void ParseIndexFieldNames();
+  TSortColumns ReadSortColumns(const String& text);
   void ClearSortColumns() { FSortColumns.clear(); }
   // The order of two records by the sort columns.
   int CompareRecords(uint8_t* recA, uint8_t* recB);

@@ -103,16 +103,19 @@ TEST_F(Sorting, IndexFieldNamesGrammar) {
       {u"NOPE", u"Field NOPE not found"},
       {u"ID; [No Such] DESC", u"Field No Such not found"},
   };
+  store.SetIndexFieldNames(u"ID DESC");
   for (const auto& c : bad) {
     SCOPED_TRACE(UTF8Encode(c.text));
-    store.SetIndexFieldNames(u"ID");
     try {
       store.SetIndexFieldNames(c.text);
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), c.message);
     }
-    EXPECT_TRUE(store.SortColumns().empty());
+    // Refused: the specification and the sort columns stay as they were.
+    EXPECT_EQ(store.IndexFieldNames(), u"ID DESC");
+    ASSERT_EQ(store.SortColumns().size(), 1u);
+    EXPECT_EQ(store.SortColumns()[0].Descending, 1);
   }
 }
 
@@ -339,6 +342,8 @@ TEST(SortCalculated, CalculatedFieldsSortOnCopiesAndAFailingComparisonLeavesTheL
   fail = true;
   EXPECT_THROW(store.SetIndexFieldNames(u"NEG DESC"), Exception);
   EXPECT_EQ(VisibleInts(store, 1), (std::vector<int>{5, 4, 3, 2, 1}));
+  EXPECT_EQ(store.IndexFieldNames(), u"NEG");
+  EXPECT_EQ(store.SortColumns()[0].Descending, 0);
   EXPECT_TRUE(NumbersAreConsecutive(store));
 }
 
