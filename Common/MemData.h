@@ -255,7 +255,6 @@ class TData {
   }
 
  protected:
-
   // The field's record offset as a pointer into a buffer.
   static uint8_t* FieldData(const TFieldDesc* field, uint8_t* recBuf) {
     return recBuf + field->Offset();
@@ -493,7 +492,7 @@ class TMemData : public TData {
     TCacheList::iterator RunStart;
     bool LastKnown = false;
     TRecordItem* LastToApply = nullptr;
-    TApplyWalk* Outer = nullptr;  // a pass started by a hook of this one
+    TApplyWalk* Outer = nullptr;  // the pass whose hook started this one, if any
 
     void Forget(TCacheList::iterator it) {
       const TCacheList::iterator next = std::next(it);

@@ -138,7 +138,8 @@ void TMemData::AddRecord(uint8_t* recBuf, TItemUpdateStatus status) {
     if (blob) blob->Commit();
   }
   // Compared with the record it was inserted before; at the end it can only move back.
-  if (HasSortColumns()) MoveToSortPosition(item->Next ? CompareRecords(recBuf, item->Next->Data()) : -1);
+  if (HasSortColumns())
+    MoveToSortPosition(item->Next ? CompareRecords(recBuf, item->Next->Data()) : -1);
   if (IsItemHidden(item)) {
     // A record the filter rejects takes no number and leaves the others' numbers alone.
     item->Order = 0;

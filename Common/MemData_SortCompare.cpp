@@ -109,7 +109,8 @@ class TWideText {
         cp = (char32_t(b & 0x1F) << 6) | (static_cast<uint8_t>(text[i + 1]) & 0x3F);
         i += 2;
       } else if (b >= 0xE0 && b < 0xF0 && cont(1) && cont(2)) {
-        cp = (char32_t(b & 0x0F) << 12) | (char32_t(static_cast<uint8_t>(text[i + 1]) & 0x3F) << 6) |
+        cp = (char32_t(b & 0x0F) << 12) |
+             (char32_t(static_cast<uint8_t>(text[i + 1]) & 0x3F) << 6) |
              (static_cast<uint8_t>(text[i + 2]) & 0x3F);
         if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
         i += 3;
@@ -351,6 +352,9 @@ int TMemData::CompareFieldValue(const void* value, TDataTypeCode valueType, int 
     case dtString: case dtGuid: {
       const std::string_view text(static_cast<const char*>(value));
       const TDataTypeCode code = field->DataType();
+      if (code == dtGuid) flags |= cfCaseInsensitive;
+      // Texts of fixed or variable length lose their trailing blanks when trimming is on.
+      const bool trims = (code == dtString || code == dtWideString) && TrimsText(field);
       if (code == dtString || code == dtGuid || code == dtExtString) {
         std::string_view fieldText;
         if (code == dtExtString) {
@@ -359,29 +363,26 @@ int TMemData::CompareFieldValue(const void* value, TDataTypeCode valueType, int 
         } else {
           fieldText = TextIn(data, static_cast<size_t>(field->Size()));
         }
-        if (code == dtGuid) flags |= cfCaseInsensitive;
-        const bool trims = code == dtString && TrimsText(field);
-        if (!(flags & (cfPartial | cfContains)) && !trims) return CompareAnsiStr(text, fieldText, flags);
         if (trims) return CompareStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
+        if (!(flags & (cfPartial | cfContains))) return CompareAnsiStr(text, fieldText, flags);
         return CompareStrByOptions(text, fieldText, flags);
       }
       const AnsiString fieldText = code == dtMemo || code == dtBlob
                                        ? GetBlob(field->FieldNo(), recBuf)->GetAsAnsiString()
                                        : UTF8Encode(FieldValueText(*this, field, recBuf, flags));
+      if (trims) return CompareStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
       return CompareStrByOptions(text, fieldText, flags);
     }
     case dtWideString: {
       const String text = WideTextIn(value, Unbounded);
       const TDataTypeCode code = field->DataType();
-      if (code == dtWideString || code == dtExtWideString) {
-        const String fieldText = FieldValueText(*this, field, recBuf, flags);
-        const bool trims = code == dtWideString && TrimsText(field);
-        if (!(flags & (cfPartial | cfContains)) && !trims) return CompareWideStr(text, fieldText, flags);
-        if (trims) return CompareWideStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
-        return CompareWideStrByOptions(text, fieldText, flags);
-      }
       if (code == dtGuid) flags |= cfCaseInsensitive;
-      return CompareWideStrByOptions(text, FieldValueText(*this, field, recBuf, flags), flags);
+      const bool trims = (code == dtString || code == dtWideString) && TrimsText(field);
+      const String fieldText = FieldValueText(*this, field, recBuf, flags);
+      if (trims) return CompareWideStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
+      if ((code == dtWideString || code == dtExtWideString) && !(flags & (cfPartial | cfContains)))
+        return CompareWideStr(text, fieldText, flags);
+      return CompareWideStrByOptions(text, fieldText, flags);
     }
     default:
       RTL_ASSERT(false, u"Unknown ValueType = " + S(std::to_string(valueType)));

@@ -60,7 +60,8 @@ class Cached : public ::testing::Test {
     std::vector<std::string> rows;
     RecBuf buf(store, false);
     store.SetToBegin();
-    for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf)) rows.push_back(Text(buf));
+    for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
+      rows.push_back(Text(buf));
     return rows;
   }
   std::string Text(uint8_t* buf) {
@@ -77,7 +78,7 @@ class Cached : public ::testing::Test {
     store.GetOldRecord(buf);
     return Text(buf);
   }
-  // Status and result of the record with that ID, found among all items.
+  // The item of the record with that ID, hidden ones included; nil when there is none.
   TRecordItem* Item(int id) {
     for (TRecordItem* it = store.FirstItem(); it; it = it->Next)
       if (ReadValue<int32_t>(store, 1, it->Data()) == id) return it;
@@ -85,13 +86,15 @@ class Cached : public ::testing::Test {
   }
   std::vector<int> CachedIds() {
     std::vector<int> ids;
-    for (TRecordItem* item : store.CacheItems()) ids.push_back(ReadValue<int32_t>(store, 1, item->Data()));
+    for (TRecordItem* item : store.CacheItems())
+      ids.push_back(ReadValue<int32_t>(store, 1, item->Data()));
     return ids;
   }
   static std::vector<std::string> Original() {
     std::vector<std::string> rows;
     for (int id = 1; id <= 5; ++id)
-      rows.push_back(std::to_string(id) + " n" + std::to_string(id) + " memo " + std::to_string(id));
+      rows.push_back(std::to_string(id) + " n" + std::to_string(id) + " memo " +
+                     std::to_string(id));
     return rows;
   }
 

@@ -241,7 +241,8 @@ TEST_F(Filters, TreeShapesAndConstantTypes) {
 
 TEST_F(Filters, ThousandsOfAlternativesNeedNoDeepRecursion) {
   String text = u"ID = 0";
-  for (int i = 0; i < 20000; ++i) text += u" OR ID = " + S(std::to_string(i % 3 == 0 ? 2 : 100 + i));
+  for (int i = 0; i < 20000; ++i)
+    text += u" OR ID = " + S(std::to_string(i % 3 == 0 ? 2 : 100 + i));
   EXPECT_EQ(Filtered(text), (std::vector<int>{2}));
 }
 

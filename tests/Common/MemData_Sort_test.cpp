@@ -370,6 +370,33 @@ TEST(SortCompare, BytesAndTextsWithOptions) {
   EXPECT_EQ(store.CompareWideStrByOptions(u"ёжики!", u"ёжик", cfPartial), 1);
 }
 
+TEST(SortCompare, TextValuesAgainstFieldsOfOtherTypes) {
+  // As the dataset's locate compares: a text against the field's value as text.
+  SetCollationLocale("ru_RU");
+  TestStore store({{u"U32", dtUInt32}, {u"NAME", dtString, 10}, {u"W", dtWideString, 10},
+                   {u"AMOUNT", dtBCD}});
+  store.InitFields();
+  store.Open();
+  AppendRow(store, {uint32_t{3000000000u}, "Ёлка   ", u"Ёлка", 12.5});
+  uint8_t* rec = store.FirstItem()->Data();
+  auto compare = [&](const char* value, int fieldNo, int flags) {
+    return store.CompareFieldValue(value, dtString, flags, rec, store.Fields()[fieldNo - 1]);
+  };
+  EXPECT_EQ(compare("3000000000", 1, 0), 0);  // the full unsigned value, not a negative one
+  EXPECT_EQ(compare("300", 1, cfPartial), 0);
+  EXPECT_NE(compare("-1294967296", 1, 0), 0);
+  EXPECT_NE(compare("Ёлка", 2, 0), 0);  // trailing blanks count unless trimming is on
+  store.SetTrimVarChar(true);
+  EXPECT_EQ(compare("Ёлка", 2, 0), 0);
+  EXPECT_EQ(compare("ёл", 2, cfPartial | cfCaseInsensitive), 0);
+  EXPECT_EQ(compare("ёлка", 3, cfCaseInsensitive), 0);  // a wide field as text
+  EXPECT_LT(compare("ёлка", 3, 0), 0);
+  EXPECT_EQ(compare("12.5", 4, 0), 0);
+  const char16_t wide[] = u"ЁЛКА";
+  EXPECT_EQ(store.CompareFieldValue(wide, dtWideString, cfCaseInsensitive, rec,
+                                    store.Fields()[1]), 0);
+}
+
 TEST(SortLarge, HundredThousandRecordsWithDuplicatesKeepEveryRecord) {
   TestStore store({{u"ID", dtInteger}, {u"KEY", dtInteger}, {u"NAME", dtExtString, 40}});
   store.InitFields();

@@ -151,7 +151,8 @@ inline std::vector<Variant> VisibleValues(TMemData& store, int fieldNo) {
 // The integer values of one field of the visible records; a null reads as -1.
 inline std::vector<int> VisibleInts(TMemData& store, int fieldNo) {
   std::vector<int> ints;
-  for (const Variant& v : VisibleValues(store, fieldNo)) ints.push_back(v.IsNull() ? -1 : v.AsInteger());
+  for (const Variant& v : VisibleValues(store, fieldNo))
+    ints.push_back(v.IsNull() ? -1 : v.AsInteger());
   return ints;
 }
 
