@@ -69,10 +69,14 @@ void TMemData::InitFields() {
   TData::InitFields();
   FBlockManager.SetRecordSize(FRecordSize);
   ParseIndexFieldNames();
+  // The parsed filter names the descriptors of the new layout again.
+  if (FActive && !HasFilterExpression()) ParseFilter(FFilterText);
 }
 
 void TMemData::ClearFields() {
+  // Sort columns and the parsed filter point to the descriptors about to be freed.
   ClearSortColumns();
+  FreeFilter();
   TData::ClearFields();
 }
 
