@@ -8,6 +8,7 @@
 #include "MemData_TestStore.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TextCompare.h"
 #include "platform/rtl/UnicodeText.h"
 
 using namespace memdata_test;
@@ -48,6 +49,9 @@ class Filters : public ::testing::Test {
     AppendRow(store, {6, "", 20.0, Null, false, Null, "O'Brien", int64_t{7}, u""});
     AppendRow(store, {7, Null, 20.0, Null, Null, Null, "", int64_t{7}, u"Ωmega"});
   }
+
+  // Text order and case folding follow a Cyrillic locale.
+  void SetUp() override { SetCollationLocale("ru_RU"); }
 
   std::vector<int> Filtered(const String& text) {
     store.SetFilterText(text);
