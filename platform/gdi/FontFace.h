@@ -1,0 +1,65 @@
+// Fonts as the drawing layer sees them: a logical font resolved to an installed face, its metrics,
+// measured advance widths and the drawing of single lines. Faces are shared by every font handle
+// with the same logical font and live for the process, so widths are measured once per face.
+// Used from the thread that paints.
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/GdiStructs.h"
+#include "platform/rtl/Types.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _PangoLayout PangoLayout;
+typedef struct _PangoFontDescription PangoFontDescription;
+
+// The installed family that stands in for a family name: the common Windows UI, serif and
+// monospaced faces map to the DejaVu families; an installed family with Cyrillic coverage is
+// taken as it is; anything else falls back to the default sans face.
+String ResolveFontFamily(std::u16string_view name);
+// Whether a family of that name can be had: a known alias or an installed family.
+bool FontFamilyExists(std::u16string_view name);
+
+class TFontFace {
+ public:
+  explicit TFontFace(const LOGFONTW& font);
+  ~TFontFace();
+  TFontFace(const TFontFace&) = delete;
+  TFontFace& operator=(const TFontFace&) = delete;
+
+  const TEXTMETRICW& Metrics() const { return FMetrics; }
+  const String& Family() const { return FFamily; }
+  double EmPixels() const { return FEmPixels; }
+  bool Underline() const { return FUnderline; }
+  bool StrikeOut() const { return FStrikeOut; }
+  int Escapement() const { return FEscapement; }
+
+  // Advance width of one line of text (no line breaks, no prefix processing), in pixels.
+  int TextWidth(std::u16string_view text);
+  // Advance widths of each UTF-16 unit of the text (the second unit of a pair gets 0).
+  void CharWidths(std::u16string_view text, std::vector<int>& out);
+  // Draws one line of text with its baseline at (x, baseline) in the cairo context's current source.
+  void DrawLine(cairo_t* cr, double x, double baseline, std::u16string_view text, bool rtl = false);
+
+ private:
+  int MeasureWithLayout(std::u16string_view text);
+  int CodePointWidth(char32_t cp);
+  PangoLayout* Layout();
+
+  String FFamily;
+  double FEmPixels = 0;
+  bool FUnderline = false;
+  bool FStrikeOut = false;
+  int FEscapement = 0;
+  TEXTMETRICW FMetrics;
+  PangoFontDescription* FDescription = nullptr;
+  PangoLayout* FLayout = nullptr;
+  std::vector<int16_t> FLowWidths;  // widths of U+0000..U+04FF, -1 until measured
+  std::unordered_map<char32_t, int> FOtherWidths;
+};
+
+// The shared face of a logical font.
+std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font);
