@@ -155,6 +155,10 @@ String QuoteStr(std::u16string_view text, char16_t quote) {
   return result;
 }
 
+String FormatStr(const String& format, std::initializer_list<TVarRec> args) {
+  return Format(format, args);
+}
+
 String DequoteStr(std::u16string_view text) {
   if (text.size() < 2) return String(text);
   char16_t quote = text.front();

@@ -5,11 +5,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/TextCompare.h"
 #include "platform/rtl/Types.h"
 #include "platform/rtl/ZLib.h"
+
+class Variant;
 
 // Whether the system is a Windows 9x platform. It never is here; the UTF-16 comparisons still
 // assert on it, as they do wherever the flag can be set.
@@ -96,6 +101,38 @@ int WideStrLComp(const char16_t* a, const char16_t* b, int maxLength);
 int WideStrLIComp(const char16_t* a, const char16_t* b, int maxLength);
 
 // ---------------------------------------------------------------------------------------------
+// Dates
+// ---------------------------------------------------------------------------------------------
+// TryEncodeDate (false for year 0 or above 9999, a month outside 1 to 12, day 0 or beyond the
+// month's length, leap years counted), TryEncodeTime (hour up to 23, minute and second up to 59,
+// millisecond up to 999) and TimeStampToDateTime come from DateTime.h, whose rules are these.
+
+// Both parts; the time fraction is added to a non-negative date and subtracted from a negative
+// one (a negative date-time still has its time of day as the fraction). False when either part
+// is invalid.
+bool TryEncodeDateTime(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
+                       uint16_t minute, uint16_t second, uint16_t millisecond, TDateTime& value);
+// Raises EConvertError "'%d.%d' is not a valid timestamp" (day, milliseconds) for negative
+// milliseconds or a day number below 1.
+void ValidateTimeStamp(const TTimeStamp& timeStamp);
+
+// ---------------------------------------------------------------------------------------------
+// Variants
+// ---------------------------------------------------------------------------------------------
+
+// Equality as the record store and the components test it:
+// 1. a wide string against a wide or 8-bit string: equal when their UTF-16 texts are identical;
+// 2. two Nulls are equal, a Null and anything else are not;
+// 3. an empty text equals only another empty text;
+// 4. when neither is a byte array, the Variant equality decides (it may raise for values that do
+//    not convert, as it does everywhere);
+// 5. a byte array equals only a byte array of the same length and bytes; against any other value
+//    (which holds no array) it is not equal.
+bool VarEqual(const Variant& a, const Variant& b);
+// The value as text; Null gives an empty text.
+String VarToString(const Variant& value);
+
+// ---------------------------------------------------------------------------------------------
 // Class test and text wrappers
 // ---------------------------------------------------------------------------------------------
 
@@ -115,6 +152,8 @@ String QuoteStr(std::u16string_view text, char16_t quote = u'"');
 // A text enclosed in a pair of single or double quotes loses them and its doubled inner quotes
 // become single; any other text comes back unchanged.
 String DequoteStr(std::u16string_view text);
+// Format with the process's format settings.
+String FormatStr(const String& format, std::initializer_list<TVarRec> args);
 
 namespace MemUtils {
 // Equal by the locale, ignoring case. (The platform's own SameText folds only A-Z.)

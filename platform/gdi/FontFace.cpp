@@ -269,6 +269,7 @@ TFontFace::TFontFace(const LOGFONTW& font) : FLowWidths(0x500, -1) {
 }
 
 TFontFace::~TFontFace() {
+  if (FFont != nullptr) g_object_unref(FFont);
   if (FLayout != nullptr) g_object_unref(FLayout);
   pango_font_description_free(FDescription);
 }
@@ -279,8 +280,9 @@ PangoLayout* TFontFace::Layout() {
   pango_layout_set_font_description(FLayout, FDescription);
   pango_layout_set_single_paragraph_mode(FLayout, TRUE);
   PangoAttrList* attrs = pango_attr_list_new();
-  // Advances add up as the widths measured one character at a time.
-  pango_attr_list_insert(attrs, pango_attr_font_features_new("-kern,-liga,-clig"));
+  // Advances add up as the widths measured one character at a time, and each character takes its
+  // face's nominal glyph, as the cached glyph path draws it.
+  pango_attr_list_insert(attrs, pango_attr_font_features_new("-kern,-liga,-clig,-locl"));
   if (FUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
   if (FStrikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
   pango_layout_set_attributes(FLayout, attrs);
@@ -339,8 +341,63 @@ void TFontFace::CharWidths(std::u16string_view text, std::vector<int>& out) {
   }
 }
 
+namespace {
+constexpr uint32_t kUnknownGlyph = 0xFFFFFFFF;
+}
+
+uint32_t TFontFace::GlyphOf(char32_t cp) {
+  if (FFont == nullptr) {
+    TFontSystem& system = TFontSystem::Instance();
+    FFont = pango_font_map_load_font(system.FontMap(), system.Context(), FDescription);
+    FLowGlyphs.assign(0x500, kUnknownGlyph);
+  }
+  uint32_t* slot = cp < FLowGlyphs.size() ? &FLowGlyphs[cp] : nullptr;
+  if (slot == nullptr) {
+    auto it = FOtherGlyphs.find(cp);
+    if (it != FOtherGlyphs.end()) return it->second;
+  } else if (*slot != kUnknownGlyph) {
+    return *slot;
+  }
+  hb_codepoint_t glyph = 0;
+  if (FFont == nullptr || !hb_font_get_nominal_glyph(pango_font_get_hb_font(FFont), cp, &glyph)) glyph = 0;
+  if (slot != nullptr) {
+    *slot = glyph;
+  } else {
+    FOtherGlyphs.emplace(cp, glyph);
+  }
+  return glyph;
+}
+
+bool TFontFace::DrawLineFromGlyphs(cairo_t* cr, double x, double baseline, std::u16string_view text) {
+  if (FUnderline || FStrikeOut) return false;
+  std::vector<cairo_glyph_t> glyphs;
+  glyphs.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = NextCodePoint(text, i);
+    if (!IsSimple(cp)) return false;
+    int width = CodePointWidth(cp);
+    if (IsControl(cp)) continue;
+    uint32_t glyph = GlyphOf(cp);
+    if (glyph == 0) return false;  // the face lacks it: pango finds another face
+    glyphs.push_back({glyph, x, baseline});
+    x += width;
+  }
+  cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(FFont));
+  if (scaled == nullptr) return false;
+  cairo_set_scaled_font(cr, scaled);
+  cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+  return true;
+}
+
 void TFontFace::DrawLine(cairo_t* cr, double x, double baseline, std::u16string_view text,
                          bool rtl) {
+  if (text.empty()) return;
+  if (!rtl && DrawLineFromGlyphs(cr, x, baseline, text)) return;
+  DrawLineShaped(cr, x, baseline, text, rtl);
+}
+
+void TFontFace::DrawLineShaped(cairo_t* cr, double x, double baseline, std::u16string_view text,
+                               bool rtl) {
   if (text.empty()) return;
   AnsiString utf8 = DrawableUtf8(text);
   PangoLayout* layout = Layout();

@@ -15,6 +15,7 @@
 typedef struct _cairo cairo_t;
 typedef struct _PangoLayout PangoLayout;
 typedef struct _PangoFontDescription PangoFontDescription;
+typedef struct _PangoFont PangoFont;
 
 // The installed family that stands in for a family name: the common Windows UI, serif and
 // monospaced faces map to the DejaVu families; an installed family with Cyrillic coverage is
@@ -42,9 +43,15 @@ class TFontFace {
   // Advance widths of each UTF-16 unit of the text (the second unit of a pair gets 0).
   void CharWidths(std::u16string_view text, std::vector<int>& out);
   // Draws one line of text with its baseline at (x, baseline) in the cairo context's current source.
+  // Text of simple scripts whose characters the face has is drawn from cached glyphs; anything
+  // else is shaped by pango.
   void DrawLine(cairo_t* cr, double x, double baseline, std::u16string_view text, bool rtl = false);
+  // The same through pango in every case.
+  void DrawLineShaped(cairo_t* cr, double x, double baseline, std::u16string_view text, bool rtl);
 
  private:
+  bool DrawLineFromGlyphs(cairo_t* cr, double x, double baseline, std::u16string_view text);
+  uint32_t GlyphOf(char32_t cp);
   int MeasureWithLayout(std::u16string_view text);
   int CodePointWidth(char32_t cp);
   PangoLayout* Layout();
@@ -59,6 +66,11 @@ class TFontFace {
   PangoLayout* FLayout = nullptr;
   std::vector<int16_t> FLowWidths;  // widths of U+0000..U+04FF, -1 until measured
   std::unordered_map<char32_t, int> FOtherWidths;
+  // The primary font and its glyph indices (0: missing, kUnknownGlyph: not looked up yet).
+  PangoFont* FFont = nullptr;
+  std::vector<uint32_t> FLowGlyphs;
+  std::unordered_map<char32_t, uint32_t> FOtherGlyphs;
+
 };
 
 // The shared face of a logical font.

@@ -205,6 +205,31 @@ TEST(GdiText, OpaqueBackgroundAndUnderlinedAccessKey) {
   EXPECT_LT(CountOther(Snapshot(hidden.get()), {0, underline, width, underline + 1}, kWhite), width - 1);
 }
 
+TEST(GdiText, CachedGlyphsDrawWhatPangoShapes) {
+  LOGFONTW log;
+  log.lfHeight = -13;
+  std::u16string_view name = u"Tahoma";
+  std::copy(name.begin(), name.end(), log.lfFaceName);
+  auto face = AcquireFontFace(log);
+  for (std::u16string_view text : {std::u16string_view(u"Љубомир Ѓорѓиевски, ул. Партизанска 12"),
+                                   std::u16string_view(u"AVA Tory WAVE 1/2 (x)")}) {
+    TDcPtr fast(CreateImageDC(320, 20)), shaped(CreateImageDC(320, 20));
+    for (auto [dc, useCache] : {std::pair{fast.get(), true}, std::pair{shaped.get(), false}}) {
+      cairo_t* cr = cairo_create(GetDCSurface(dc));
+      cairo_set_source_rgb(cr, 0, 0, 0);
+      if (useCache) {
+        face->DrawLine(cr, 3, 14, text);
+      } else {
+        face->DrawLineShaped(cr, 3, 14, text, false);
+      }
+      cairo_destroy(cr);
+    }
+    TSnapshot a = Snapshot(fast.get()), b = Snapshot(shaped.get());
+    EXPECT_GT(CountOther(a, {0, 0, 320, 20}, kWhite), 100);
+    EXPECT_EQ(a, b) << "drawing differs for a text";
+  }
+}
+
 TEST(GdiText, EscapementTurnsTheText) {
   TDcPtr dc(CreateImageDC(80, 160));
   TObject<HFONT> up(MakeFont(u"Tahoma", -13, FW_NORMAL, 900));
