@@ -149,6 +149,7 @@ LRESULT DefWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
     case WM_PAINT: {
+      if (wParam) return 0;  // painting on a given context: nothing to validate
       PAINTSTRUCT paint;
       BeginPaint(handle, &paint);
       EndPaint(handle, &paint);
@@ -176,6 +177,12 @@ LRESULT DefWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONUP: window->PressedHit = HTNOWHERE; return 0;
+    case WM_RBUTTONUP: {
+      TPoint screen = LParamToPoint(lParam);
+      ClientToScreen(handle, &screen);
+      SendMessage(handle, WM_CONTEXTMENU, ToWParam(handle), PointToLParam(screen));
+      return 0;
+    }
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
         SendMessage(TopLevelOf(window)->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -19,6 +19,9 @@
 // The program's one module.
 extern HINSTANCE const HInstance;
 
+// Whether a window session runs (objects that outlive it skip their window calls).
+bool WindowSessionRunning();
+
 // --- Window classes -----------------------------------------------------------------------------
 
 struct WNDCLASS {
@@ -107,6 +110,8 @@ HWND GetWindow(HWND window, UINT relation);
 HWND GetTopWindow(HWND window);
 bool IsChild(HWND parent, HWND window);
 HWND GetDesktopWindow();
+// Calls back for each top-level window, top of the z-order first, until the callback says false.
+bool EnumWindows(const std::function<bool(HWND window)>& callback);
 
 LONG_PTR GetWindowLongPtr(HWND window, int index);
 LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value);

@@ -80,6 +80,8 @@ TWindowSystem& WindowSystem() {
 
 bool HasWindowSystem() { return GCurrent != nullptr; }
 
+bool WindowSessionRunning() { return GCurrent != nullptr; }
+
 TWindowSession::TWindowSession(std::unique_ptr<TBackEnd> backEnd) {
   if (GCurrent) throw EInvalidOperation(u"A window session is running already");
   FSystem = std::make_unique<TWindowSystem>(std::move(backEnd));

@@ -422,3 +422,11 @@ bool IsChild(HWND parentHandle, HWND handle) {
 }
 
 HWND GetDesktopWindow() { return WindowSystem().Desktop()->Handle; }
+
+bool EnumWindows(const std::function<bool(HWND window)>& callback) {
+  std::vector<HWND> tops;
+  for (TWindow* top : WindowSystem().Desktop()->Children) tops.push_back(top->Handle);
+  for (HWND top : tops)
+    if (IsWindow(top) && !callback(top)) return false;
+  return true;
+}
