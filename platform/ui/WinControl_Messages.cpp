@@ -84,6 +84,11 @@ void TWinControl::Dispatch(TMessage& message) {
     case CM_FONTCHANGED: CMFontChanged(message); return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR: CMDialogKeyOrChar(message); return;
+    case CM_FOCUSCHANGED:
+      // Every control hears which one took the focus (default buttons follow it).
+      for (TControl* child : std::vector<TControl*>(FControls))
+        if (ContainsControl(child)) child->Perform(message.Msg, message.WParam, message.LParam);
+      return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case CM_SHOWHINTCHANGED: NotifyControls(CM_PARENTSHOWHINTCHANGED); return;
