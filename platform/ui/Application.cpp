@@ -78,7 +78,15 @@ bool TApplication::ProcessMessage(MSG& msg) {
     DispatchMessage(&msg);
   }
   bool pointer = (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
-                 (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
+                 (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK) ||
+                 msg.message == WM_MOUSELEAVE;
+  if (msg.message == WM_MOUSEMOVE && IsWindow(msg.hwnd)) {
+    // Told when the pointer leaves the window, even for a place outside every window.
+    TRACKMOUSEEVENT track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = msg.hwnd;
+    TrackMouseEvent(&track);
+  }
   if (pointer) DoMouseIdle();
   return true;
 }

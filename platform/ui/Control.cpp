@@ -411,9 +411,10 @@ void TControl::DoMouseUp(TMessage& message, TMouseButton button) {
   MouseUp(button, KeysToShiftState(message.Keys()), message.XPos(), message.YPos());
 }
 
+// The wheel goes to the focused control and, while nobody takes it, up through its parents
+// (CM_MOUSEWHEEL); the window's default procedure does not pass it on a second time.
 void TControl::WMMouseWheel(TMessage& message) {
   message.Result = Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
-  if (!message.Result) DefaultHandler(message);
 }
 
 void TControl::CMMouseWheel(TMessage& message) {

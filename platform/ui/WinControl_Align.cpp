@@ -101,7 +101,6 @@ void TWinControl::DoAnchors(TControl* control) {
   TRect client = ClientRect();
   int dx = client.Width() - control->FAnchorParentSize.cx;
   int dy = client.Height() - control->FAnchorParentSize.cy;
-  if (dx == 0 && dy == 0) return;
   TRect b = control->FAnchorBounds;
   int left = b.Left, top = b.Top, width = b.Width(), height = b.Height();
   if (anchors.Contains(akRight)) {

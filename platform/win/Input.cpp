@@ -123,7 +123,13 @@ bool MouseMessage(const TInputEvent& event, MSG& msg, bool remove) {
   HWND target = system.Capture;
   LRESULT hit = HTCLIENT;
   if (!target) target = HitTest(event.Pos, hit);
-  if (!target) return false;
+  if (!target) {
+    if (remove && system.MouseTracked) {
+      PostMessage(system.MouseTracked, WM_MOUSELEAVE, 0, 0);
+      system.MouseTracked = nullptr;
+    }
+    return false;
+  }
   std::shared_ptr<TWindow> window = system.Hold(target);
   if (!window) return false;
   UINT message = event.Kind == TInputEvent::MouseMove ? (hit == HTCLIENT ? WM_MOUSEMOVE

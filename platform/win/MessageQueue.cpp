@@ -78,9 +78,11 @@ bool PeekMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT removeFlags)
   TWindowSystem& system = WindowSystem();
   bool remove = (removeFlags & PM_REMOVE) != 0;
   MSG found;
+  // Input that reaches no window may post a message (WM_MOUSELEAVE): look at the posted ones again.
   bool got = TakePosted(found, filter, first, last, remove) ||
              TakeQuit(found, first, last, remove) ||
              TakeInputMessage(found, filter, first, last, remove) ||
+             TakePosted(found, filter, first, last, remove) ||
              (InRange(WM_PAINT, first, last) && TakePaintMessage(found, filter, remove)) ||
              (InRange(WM_TIMER, first, last) && TakeTimerMessage(found, filter, remove));
   if (!got) return false;
