@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/gdi/ProgramResources.h"
 #include "platform/gdi/RasterDraw.h"
 
 // --- TBitmapCanvas -----------------------------------------------------------------------------
@@ -192,6 +193,12 @@ void TBitmap::LoadFromRaster(const TRasterImage& image) {
   }
   FAlphaFormat = alpha ? afDefined : afIgnored;
   Changed();
+}
+
+void TBitmap::LoadFromResourceName(const void*, const String& name) {
+  TRasterImage image;
+  if (!FindResourceImage(name, image)) RaiseResourceNotFound(name);
+  LoadFromRaster(image);
 }
 
 void TBitmap::Assign(TPersistent* source) {

@@ -51,6 +51,9 @@ class TBitmap : public TGraphic {
   TGraphic* NewInstance() const override { return new TBitmap; }
   // Replaces the picture (32 bits a pixel, alpha kept when the picture has any).
   void LoadFromRaster(const TRasterImage& image);
+  // A bitmap resource of the program (ProgramResources.h); the instance is the module, of which
+  // there is one. Raises EResNotFound for a name the program does not carry.
+  void LoadFromResourceName(const void* instance, const String& name);
 
   TCanvas* Canvas();
   // The bitmap's handle, which the bitmap owns.

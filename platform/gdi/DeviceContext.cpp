@@ -113,6 +113,7 @@ bool TDeviceContext::Restore(int which) {
   if (which == 0 || index < 0 || index >= static_cast<int>(FSaved.size())) return false;
   FState = FSaved[index];
   FSaved.resize(index);
+  FVisibleKnown = false;
   return true;
 }
 
@@ -136,16 +137,38 @@ TRect TDeviceContext::DeviceBounds() const {
   return FBounds;
 }
 
-TRegionData TDeviceContext::VisibleRegion() const {
-  TRegionData region = TRegionData::FromRect(DeviceBounds());
-  if (FHasVisible) region = TRegionData::Combine(region, FVisible, TRegionData::TOp::And);
-  if (FState.HasClip) region = TRegionData::Combine(region, FState.Clip, TRegionData::TOp::And);
-  return region;
+const TRegionData& TDeviceContext::VisibleRegion() const {
+  if (!FVisibleKnown) {
+    TRegionData region = TRegionData::FromRect(DeviceBounds());
+    if (FHasVisible) region = TRegionData::Combine(region, FVisible, TRegionData::TOp::And);
+    if (FState.HasClip) region = TRegionData::Combine(region, FState.Clip, TRegionData::TOp::And);
+    FVisibleCache = std::move(region);
+    FVisibleKnown = true;
+  }
+  return FVisibleCache;
 }
 
 void TDeviceContext::SetVisibleRegion(const TRegionData& region) {
   FHasVisible = true;
   FVisible = region;
+  FVisibleKnown = false;
+}
+
+void TDeviceContext::SetClip(const TRegionData* clip) {
+  FState.HasClip = clip != nullptr;
+  FState.Clip = clip != nullptr ? *clip : TRegionData();
+  FVisibleKnown = false;
+}
+
+void TDeviceContext::OffsetClip(int32_t dx, int32_t dy) {
+  if (!FState.HasClip) return;
+  FState.Clip.Offset(dx, dy);
+  FVisibleKnown = false;
+}
+
+void TDeviceContext::SelectBitmap(TGdiBitmap* bitmap) {
+  FState.Bitmap = TGdiRef<TGdiBitmap>(bitmap);
+  FVisibleKnown = false;
 }
 
 bool TDeviceContext::IsMonochrome() const {
@@ -188,8 +211,10 @@ void TDeviceContext::ApplyClipAndTransform(cairo_t* cr, TPoint shift) const {
   cairo_identity_matrix(cr);
   cairo_new_path(cr);
   if (FState.HasClip || FHasVisible) {
-    for (const TRect& r : VisibleRegion().Rects()) {
-      cairo_rectangle(cr, r.Left + dx, r.Top + dy, r.Width(), r.Height());
+    for (const auto& band : VisibleRegion().Bands()) {
+      for (const auto& span : band.Spans) {
+        cairo_rectangle(cr, span.Left + dx, band.Top + dy, span.Right - span.Left, band.Bottom - band.Top);
+      }
     }
   } else {
     TRect r = DeviceBounds();
@@ -320,14 +345,13 @@ void TDeviceContext::PaintWithBrush(TGdiBrush* brush, const std::function<void(c
   }
 }
 
-void TDeviceContext::Log(const char* name, std::vector<int32_t> args, uint32_t flags,
-                         const String& text) {
-  if (FLog == nullptr) return;
+void TDeviceContext::Record(const char* name, std::vector<int32_t> args, uint32_t flags,
+                            std::u16string_view text) {
   TDrawingCall call;
   call.Name = name;
   call.Args = std::move(args);
   call.Flags = flags;
-  call.Text = text;
+  call.Text = String(text);
   TGdiPen* pen = FState.Pen.get();
   call.PenColor = pen->Kind() == PS_NULL ? CLR_INVALID : pen->Color;
   TGdiBrush* brush = FState.Brush.get();

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -62,8 +64,14 @@ class TDeviceContext {
   TPoint SurfaceOrigin() const { return FKind == TKind::Memory ? TPoint{} : FOrigin; }
   // The paintable part of the context, device coordinates.
   TRect DeviceBounds() const;
-  // The visible part: bounds within the clip region, device coordinates.
-  TRegionData VisibleRegion() const;
+  // The visible part: bounds within the visible and clip regions, device coordinates. Kept until
+  // one of them or the selected bitmap changes.
+  const TRegionData& VisibleRegion() const;
+  // The clip region (device coordinates), or none for null; changes go through these so that the
+  // visible part is worked out again.
+  void SetClip(const TRegionData* clip);
+  void OffsetClip(int32_t dx, int32_t dy);
+  void SelectBitmap(TGdiBitmap* bitmap);
   // Limits painting to a region of device space besides the clip region (a window's visible part).
   void SetVisibleRegion(const TRegionData& region);
   // Whether a 1-bit bitmap is selected (copies into it keep only black and white).
@@ -87,10 +95,17 @@ class TDeviceContext {
 
   void SetLog(TDrawingLog* log) { FLog = log; }
   bool Logging() const { return FLog != nullptr; }
-  // Records a call with the current colours and clip.
-  void Log(const char* name, std::vector<int32_t> args, uint32_t flags = 0, const String& text = {});
+  // Records a call with the current colours and clip (nothing is built unless a log is attached).
+  void Log(const char* name, std::initializer_list<int32_t> args, uint32_t flags = 0,
+           std::u16string_view text = {}) {
+    if (FLog != nullptr) Record(name, std::vector<int32_t>(args), flags, text);
+  }
+  void Log(const char* name, const std::vector<int32_t>& args, uint32_t flags = 0, std::u16string_view text = {}) {
+    if (FLog != nullptr) Record(name, args, flags, text);
+  }
 
  private:
+  void Record(const char* name, std::vector<int32_t> args, uint32_t flags, std::u16string_view text);
   void ApplyClipAndTransform(cairo_t* cr, TPoint shift) const;
   cairo_t* Cairo();
 
@@ -100,6 +115,8 @@ class TDeviceContext {
   TRect FBounds;
   bool FHasVisible = false;
   TRegionData FVisible;
+  mutable bool FVisibleKnown = false;
+  mutable TRegionData FVisibleCache;
   TDcState FState;
   std::vector<TDcState> FSaved;
   cairo_t* FCairo = nullptr;

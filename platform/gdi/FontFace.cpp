@@ -68,8 +68,9 @@ struct TFaceKey {
   String Face;
   int32_t Height, Width, Escapement, Weight;
   uint8_t Italic, Underline, StrikeOut, CharSet;
+  int32_t EmQuarters;  // a fractional em size in 1/64 pixels, or 0
   auto Tie() const {
-    return std::tie(Face, Height, Width, Escapement, Weight, Italic, Underline, StrikeOut, CharSet);
+    return std::tie(Face, Height, Width, Escapement, Weight, Italic, Underline, StrikeOut, CharSet, EmQuarters);
   }
   bool operator<(const TFaceKey& o) const { return Tie() < o.Tie(); }
 };
@@ -109,7 +110,7 @@ class TFontSystem {
     return it->second;
   }
 
-  std::shared_ptr<TFontFace> Face(const LOGFONTW& font) {
+  std::shared_ptr<TFontFace> Face(const LOGFONTW& font, double emPixels) {
     TFaceKey key{String(font.lfFaceName),
                  font.lfHeight,
                  font.lfWidth,
@@ -118,11 +119,12 @@ class TFontSystem {
                  font.lfItalic,
                  font.lfUnderline,
                  font.lfStrikeOut,
-                 font.lfCharSet};
+                 font.lfCharSet,
+                 static_cast<int32_t>(std::lround(emPixels * 64))};
     auto it = FFaces.find(key);
     if (it != FFaces.end()) return it->second;
     if (FFaces.size() >= 512) Trim();
-    auto face = std::make_shared<TFontFace>(font);
+    auto face = std::make_shared<TFontFace>(font, emPixels);
     FFaces.emplace(key, face);
     return face;
   }
@@ -204,15 +206,17 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 #endif
 
+PangoContext* SharedPangoContext() { return TFontSystem::Instance().Context(); }
+
 String ResolveFontFamily(std::u16string_view name) { return TFontSystem::Instance().Resolve(name); }
 
 bool FontFamilyExists(std::u16string_view name) { return TFontSystem::Instance().Exists(name); }
 
-std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font) {
-  return TFontSystem::Instance().Face(font);
+std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font, double emPixels) {
+  return TFontSystem::Instance().Face(font, emPixels > 0 ? emPixels : 0);
 }
 
-TFontFace::TFontFace(const LOGFONTW& font) : FLowWidths(0x500, -1) {
+TFontFace::TFontFace(const LOGFONTW& font, double emPixels) : FLowWidths(0x500, -1) {
   TFontSystem& system = TFontSystem::Instance();
   String name(font.lfFaceName);
   FFamily = system.Resolve(name.empty() ? u"Tahoma" : name);
@@ -234,7 +238,9 @@ TFontFace::TFontFace(const LOGFONTW& font) : FLowWidths(0x500, -1) {
     g_object_unref(loaded);
   };
   PangoFontMetrics* metrics = nullptr;
-  if (font.lfHeight < 0) {
+  if (emPixels > 0) {
+    FEmPixels = emPixels;
+  } else if (font.lfHeight < 0) {
     FEmPixels = -static_cast<double>(font.lfHeight);
   } else {
     // A cell height: scale the em so that ascent plus descent come to it.

@@ -16,6 +16,7 @@ typedef struct _cairo cairo_t;
 typedef struct _PangoLayout PangoLayout;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFont PangoFont;
+typedef struct _PangoContext PangoContext;
 
 // The installed family that stands in for a family name: the common Windows UI, serif and
 // monospaced faces map to the DejaVu families; an installed family with Cyrillic coverage is
@@ -26,12 +27,14 @@ bool FontFamilyExists(std::u16string_view name);
 
 class TFontFace {
  public:
-  explicit TFontFace(const LOGFONTW& font);
+  // emPixels, when above 0, gives the em size exactly and the logical font's height is not used.
+  explicit TFontFace(const LOGFONTW& font, double emPixels = 0);
   ~TFontFace();
   TFontFace(const TFontFace&) = delete;
   TFontFace& operator=(const TFontFace&) = delete;
 
   const TEXTMETRICW& Metrics() const { return FMetrics; }
+  PangoFontDescription* Description() const { return FDescription; }
   const String& Family() const { return FFamily; }
   double EmPixels() const { return FEmPixels; }
   bool Underline() const { return FUnderline; }
@@ -73,5 +76,9 @@ class TFontFace {
 
 };
 
-// The shared face of a logical font.
-std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font);
+// The context every layout of the drawing layer is made in: 96 pixels per inch, whole-pixel
+// advances, grey antialiasing.
+PangoContext* SharedPangoContext();
+
+// The shared face of a logical font (with an exact em size when emPixels is above 0).
+std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font, double emPixels = 0);

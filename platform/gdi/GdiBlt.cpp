@@ -253,7 +253,7 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int srcX, int src
   }
   bitmap->PixelsChanged();
   std::unique_ptr<TDeviceContext> memory(new TDeviceContext());
-  memory->State().Bitmap = bitmap;
+  memory->SelectBitmap(bitmap.get());
   // The source rectangle of a bottom-up bitmap counts from its bottom row.
   int top = dib.TopDown ? srcY : image.Height - srcY - srcHeight;
   dc->Log("StretchDIBits", {x, y, x + width, y + height, srcX, srcY, srcWidth, srcHeight}, rop);

@@ -89,7 +89,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     case OBJ_BITMAP:
       if (dc->Kind() != TDeviceContext::TKind::Memory) return nullptr;
       old = s.Bitmap.get();
-      s.Bitmap = TGdiRef<TGdiBitmap>(static_cast<TGdiBitmap*>(object));
+      dc->SelectBitmap(static_cast<TGdiBitmap*>(object));
       break;
     case OBJ_REGION: {
       // Selecting a region selects a copy of it as the clip region.

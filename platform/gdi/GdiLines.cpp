@@ -175,9 +175,11 @@ bool LineTo(HDC dc, int x, int y) {
 bool Polyline(HDC dc, const TPoint* points, int count) {
   if (dc == nullptr || points == nullptr || count < 2) return false;
   std::vector<TPoint> list(points, points + count);
-  std::vector<int32_t> args;
-  for (const TPoint& p : list) args.insert(args.end(), {p.X, p.Y});
-  dc->Log("Polyline", args);
+  if (dc->Logging()) {
+    std::vector<int32_t> args;
+    for (const TPoint& p : list) args.insert(args.end(), {p.X, p.Y});
+    dc->Log("Polyline", args);
+  }
   if (PenIsThin(dc)) {
     StrokeThin(dc, list, false);
   } else {

@@ -22,9 +22,8 @@ TRegionData CurrentClip(HDC dc) {
   return TRegionData::FromRect(dc->DeviceBounds());
 }
 
-int SetClip(HDC dc, TRegionData clip) {
-  dc->State().HasClip = true;
-  dc->State().Clip = std::move(clip);
+int SetClip(HDC dc, const TRegionData& clip) {
+  dc->SetClip(&clip);
   return dc->VisibleRegion().Complexity();
 }
 
@@ -158,8 +157,7 @@ bool InvertRgn(HDC dc, HRGN region) {
 int SelectClipRgn(HDC dc, HRGN region) {
   if (dc == nullptr) return RGN_ERROR;
   if (region == nullptr) {
-    dc->State().HasClip = false;
-    dc->State().Clip = {};
+    dc->SetClip(nullptr);
     return dc->VisibleRegion().Complexity();
   }
   return SetClip(dc, region->Data);
@@ -198,7 +196,7 @@ int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
 
 int OffsetClipRgn(HDC dc, int dx, int dy) {
   if (dc == nullptr) return RGN_ERROR;
-  if (dc->State().HasClip) dc->State().Clip.Offset(dx, dy);
+  dc->OffsetClip(dx, dy);
   return dc->VisibleRegion().Complexity();
 }
 

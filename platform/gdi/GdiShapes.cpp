@@ -202,9 +202,11 @@ bool Ellipse(HDC dc, int left, int top, int right, int bottom) {
 bool Polygon(HDC dc, const TPoint* points, int count) {
   if (dc == nullptr || points == nullptr || count < 2) return false;
   std::vector<TPoint> list(points, points + count);
-  std::vector<int32_t> args;
-  for (const TPoint& p : list) args.insert(args.end(), {p.X, p.Y});
-  dc->Log("Polygon", args);
+  if (dc->Logging()) {
+    std::vector<int32_t> args;
+    for (const TPoint& p : list) args.insert(args.end(), {p.X, p.Y});
+    dc->Log("Polygon", args);
+  }
   auto path = [&](cairo_t* cr) {
     cairo_set_fill_rule(cr, dc->State().PolyFillMode == WINDING ? CAIRO_FILL_RULE_WINDING
                                                                 : CAIRO_FILL_RULE_EVEN_ODD);

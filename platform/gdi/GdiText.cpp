@@ -62,9 +62,11 @@ bool OutputText(HDC dc, int x, int y, uint32_t options, const TRect* rect, std::
   TDcState& s = dc->State();
   TFontFace& face = s.Font->Face();
   const TEXTMETRICW& tm = face.Metrics();
-  std::vector<int32_t> args{x, y};
-  if (rect != nullptr) args.insert(args.end(), {rect->Left, rect->Top, rect->Right, rect->Bottom});
-  dc->Log(name, args, options, String(text));
+  if (rect != nullptr) {
+    dc->Log(name, {x, y, rect->Left, rect->Top, rect->Right, rect->Bottom}, options, text);
+  } else {
+    dc->Log(name, {x, y}, options, text);
+  }
   bool updateCp = (s.TextAlign & TA_UPDATECP) != 0;
   if (updateCp) {
     x = s.CurrentPos.X;
@@ -170,7 +172,7 @@ String GetTextFace(HDC dc) { return dc == nullptr ? String() : String(dc->State(
 
 int DrawTextEx(HDC dc, std::u16string_view text, TRect& rect, uint32_t format, DRAWTEXTPARAMS* params) {
   if (dc == nullptr) return 0;
-  dc->Log("DrawText", {rect.Left, rect.Top, rect.Right, rect.Bottom}, format, String(text));
+  dc->Log("DrawText", {rect.Left, rect.Top, rect.Right, rect.Bottom}, format, text);
   TTextFormat layoutFormat;
   if (format & DT_TABSTOP) {
     layoutFormat.TabLength = static_cast<int>((format >> 8) & 0xFF);

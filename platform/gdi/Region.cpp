@@ -57,10 +57,13 @@ const std::vector<TSpan>* SpansAt(const std::vector<TRegionData::TBand>& bands, 
   return &kNone;
 }
 
-// Spans of pixels whose centres fall inside [left, right] (floating-point coordinates).
+// Spans of pixels whose centres fall inside [left, right) (floating-point coordinates).
 void AddCentreSpan(std::vector<TSpan>& spans, double left, double right) {
+  constexpr double kLimit = double(1 << 16);
+  left = std::clamp(left, -kLimit, kLimit);
+  right = std::clamp(right, -kLimit, kLimit);
   auto from = static_cast<int32_t>(std::ceil(left - 0.5));
-  auto to = static_cast<int32_t>(std::floor(right - 0.5)) + 1;
+  auto to = static_cast<int32_t>(std::ceil(right - 0.5));
   if (to > from) spans.push_back({from, to});
 }
 
@@ -82,29 +85,50 @@ TRegionData TRegionData::FromRect(const TRect& r) {
 }
 
 TRegionData TRegionData::FromPolygon(const TPoint* points, int count, int fillMode) {
+  if (points == nullptr || count < 3) return {};
+  std::vector<TPointD> polygon;
+  for (int i = 0; i < count; ++i) polygon.push_back({double(points[i].X), double(points[i].Y)});
+  return FromPolygons({polygon}, fillMode);
+}
+
+TRegionData TRegionData::FromPolygons(const std::vector<std::vector<TPointD>>& polygons, int fillMode) {
   TRegionData region;
-  if (points == nullptr || count < 3) return region;
-  int32_t minY = points[0].Y, maxY = points[0].Y;
-  for (int i = 1; i < count; ++i) {
-    minY = std::min(minY, points[i].Y);
-    maxY = std::max(maxY, points[i].Y);
+  double minY = 0, maxY = 0;
+  bool any = false;
+  for (const auto& polygon : polygons) {
+    if (polygon.size() < 3) continue;
+    for (const TPointD& p : polygon) {
+      if (!std::isfinite(p.X) || !std::isfinite(p.Y)) return region;
+      minY = any ? std::min(minY, p.Y) : p.Y;
+      maxY = any ? std::max(maxY, p.Y) : p.Y;
+      any = true;
+    }
   }
+  if (!any) return region;
+  // Rows whose centres can be inside, within the reach of any surface (absurd coordinates must not
+  // loop for ever).
+  auto first = static_cast<int64_t>(std::floor(minY - 0.5)), last = static_cast<int64_t>(std::ceil(maxY));
+  first = std::max<int64_t>(first, -(int64_t(1) << 16));
+  last = std::min<int64_t>(last, int64_t(1) << 16);
   struct TCrossing {
     double X;
     int Dir;
   };
   std::vector<TCrossing> crossings;
-  for (int32_t y = minY; y < maxY; ++y) {
-    double yc = y + 0.5;
+  for (int64_t row = first; row <= last; ++row) {
+    double yc = row + 0.5;
     crossings.clear();
-    for (int i = 0; i < count; ++i) {
-      TPoint p = points[i], q = points[(i + 1) % count];
-      if (p.Y == q.Y) continue;
-      bool down = q.Y > p.Y;
-      double y0 = down ? p.Y : q.Y, y1 = down ? q.Y : p.Y;
-      if (yc < y0 || yc >= y1) continue;
-      double t = (yc - p.Y) / static_cast<double>(q.Y - p.Y);
-      crossings.push_back({p.X + t * (q.X - p.X), down ? 1 : -1});
+    for (const auto& polygon : polygons) {
+      if (polygon.size() < 3) continue;
+      for (size_t i = 0; i < polygon.size(); ++i) {
+        TPointD p = polygon[i], q = polygon[(i + 1) % polygon.size()];
+        if (p.Y == q.Y) continue;
+        bool down = q.Y > p.Y;
+        double y0 = down ? p.Y : q.Y, y1 = down ? q.Y : p.Y;
+        if (yc < y0 || yc >= y1) continue;
+        double t = (yc - p.Y) / (q.Y - p.Y);
+        crossings.push_back({p.X + t * (q.X - p.X), down ? 1 : -1});
+      }
     }
     std::sort(crossings.begin(), crossings.end(),
               [](const TCrossing& a, const TCrossing& b) { return a.X < b.X; });
@@ -116,17 +140,16 @@ TRegionData TRegionData::FromPolygon(const TPoint* points, int count, int fillMo
       if (inside) AddCentreSpan(spans, crossings[k].X, crossings[k + 1].X);
     }
     // Neighbouring pieces of one row may touch or overlap: normalise them.
-    std::sort(spans.begin(), spans.end(),
-              [](const TSpan& a, const TSpan& b) { return a.Left < b.Left; });
+    std::sort(spans.begin(), spans.end(), [](const TSpan& a, const TSpan& b) { return a.Left < b.Left; });
     std::vector<TSpan> merged;
-    for (const TSpan& s : spans) {
-      if (!merged.empty() && s.Left <= merged.back().Right) {
-        merged.back().Right = std::max(merged.back().Right, s.Right);
+    for (const TSpan& sp : spans) {
+      if (!merged.empty() && sp.Left <= merged.back().Right) {
+        merged.back().Right = std::max(merged.back().Right, sp.Right);
       } else {
-        merged.push_back(s);
+        merged.push_back(sp);
       }
     }
-    region.AppendBand(y, y + 1, std::move(merged));
+    region.AppendBand(static_cast<int32_t>(row), static_cast<int32_t>(row + 1), std::move(merged));
   }
   return region;
 }

@@ -24,6 +24,12 @@ class TRegionData {
   static TRegionData FromRect(const TRect& r);
   // Polygon by the alternate (even-odd) or winding fill rule (ALTERNATE, WINDING).
   static TRegionData FromPolygon(const TPoint* points, int count, int fillMode);
+  // Several polygons of real coordinates filled together: the pixels whose centres (x + 0.5,
+  // y + 0.5) lie inside.
+  struct TPointD {
+    double X, Y;
+  };
+  static TRegionData FromPolygons(const std::vector<std::vector<TPointD>>& polygons, int fillMode);
   static TRegionData FromEllipse(const TRect& bounds);
   // Rectangle whose corners are quarter ellipses of the given full width and height.
   static TRegionData FromRoundRect(const TRect& bounds, int cornerWidth, int cornerHeight);

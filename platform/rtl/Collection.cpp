@@ -36,8 +36,7 @@ String TCollectionItem::DisplayName() const { return ClassName(); }
 void TCollectionItem::SetDisplayName(const String&) { Changed(false); }
 
 void TCollectionItem::Changed(bool allItems) {
-  if (FCollection && FCollection->FUpdateCount == 0)
-    FCollection->Update(allItems ? nullptr : this);
+  if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(allItems ? nullptr : this);
 }
 
 TPersistent* TCollectionItem::GetOwner() { return FCollection; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/Format.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/TextCompare.h"
 
@@ -28,7 +29,7 @@ bool IsValidComponentName(const String& name) {
 }
 
 [[noreturn]] void DuplicateNameError(const String& name) {
-  throw EComponentError(u"A component named " + name + u" already exists");
+  throw EComponentError(Format(u"A component named %s already exists", {name}));
 }
 
 template <class T>
@@ -77,7 +78,7 @@ void TComponent::SetComponentIndex(int value) {
 void TComponent::SetName(const String& newName) {
   if (FName == newName) return;
   if (!newName.empty() && !IsValidComponentName(newName))
-    throw EComponentError(u"'" + newName + u"' is not a valid component name");
+    throw EComponentError(Format(u"'%s' is not a valid component name", {newName}));
   if (FOwner)
     FOwner->ValidateRename(this, FName, newName);
   else
@@ -161,8 +162,7 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 void TComponent::FreeNotification(TComponent* component) {
   if (!component || component == this) return;
   // A component on its way out can no longer tell anyone later: never link to one.
-  if (FComponentState.Contains(csDestroying) ||
-      component->FComponentState.Contains(csDestroying))
+  if (FComponentState.Contains(csDestroying) || component->FComponentState.Contains(csDestroying))
     return;
   AddFreeLink(component);
   component->AddFreeLink(this);

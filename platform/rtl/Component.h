@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/List.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Sets.h"
 
@@ -43,7 +44,7 @@ class TComponent : public TPersistent {
 
   TComponent* Owner() const { return FOwner; }
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-  // Raises EListError for an index out of range.
+  // Raises EListError "List index out of bounds (%d)" for an index out of range.
   TComponent* Components(int index) const;
   // The position in the owner's list; -1 without an owner.
   int ComponentIndex() const;

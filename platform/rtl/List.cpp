@@ -1,16 +1,12 @@
 #include "platform/rtl/List.h"
 
 #include <algorithm>
-#include <string>
 #include <utility>
 
-#include "platform/rtl/UnicodeText.h"
+#include "platform/rtl/Format.h"
 
 void TList::Error(const String& message, int64_t data) {
-  String text = message;
-  size_t at = text.find(u"%d");
-  if (at != String::npos) text.replace(at, 2, UTF8ToString(std::to_string(data)));
-  throw EListError(text);
+  throw EListError(Format(message, {data}));
 }
 
 void TList::Error(int64_t index) { Error(u"List index out of bounds (%d)", index); }
@@ -72,8 +68,7 @@ void TList::Pack() { std::erase(FList, nullptr); }
 
 void TList::Sort(const TListSortCompare& compare) {
   // stable_sort stays within bounds even when a comparer is not a strict order.
-  std::stable_sort(FList.begin(), FList.end(),
-                   [&](void* a, void* b) { return compare(a, b) < 0; });
+  std::stable_sort(FList.begin(), FList.end(), [&](void* a, void* b) { return compare(a, b) < 0; });
 }
 
 void TList::Clear() {

@@ -55,7 +55,7 @@ class TList : public TObject {
   // The raw items, for fast walks.
   void* const* List() const { return FList.data(); }
 
-  // Raises EListError with the message, its "%d" replaced by the number.
+  // Raises EListError with the message formatted with the number (Format's "%d").
   [[noreturn]] static void Error(const String& message, int64_t data);
   // Raises EListError "List index out of bounds (%d)".
   [[noreturn]] static void Error(int64_t index);

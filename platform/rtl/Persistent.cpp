@@ -1,5 +1,7 @@
 #include "platform/rtl/Persistent.h"
 
+#include "platform/rtl/Format.h"
+
 void TPersistent::Assign(TPersistent* source) {
   if (source) {
     source->AssignTo(this);
@@ -12,5 +14,5 @@ void TPersistent::AssignTo(TPersistent* dest) { dest->AssignError(this); }
 
 void TPersistent::AssignError(TPersistent* source) {
   String sourceName = source ? source->ClassName() : String(u"nil");
-  throw EConvertError(u"Cannot assign a " + sourceName + u" to a " + ClassName());
+  throw EConvertError(Format(u"Cannot assign a %s to a %s", {sourceName, ClassName()}));
 }

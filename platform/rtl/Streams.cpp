@@ -67,9 +67,15 @@ int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   switch (origin) {
-    case soBeginning: FPosition = offset; break;
-    case soCurrent: FPosition += offset; break;
-    case soEnd: FPosition = FSize + offset; break;
+    case soBeginning:
+      FPosition = offset;
+      break;
+    case soCurrent:
+      FPosition += offset;
+      break;
+    case soEnd:
+      FPosition = FSize + offset;
+      break;
   }
   return FPosition;
 }
@@ -160,7 +166,8 @@ TBytesStream::TBytesStream(TBytes bytes) {
 
 TStringStream::TStringStream(const String& text) : TStringStream(UTF8Encode(text)) {}
 
-TStringStream::TStringStream(const AnsiString& text) : TBytesStream(TBytes(text.begin(), text.end())) {}
+TStringStream::TStringStream(const AnsiString& text)
+    : TBytesStream(TBytes(text.begin(), text.end())) {}
 
 String TStringStream::DataString() const {
   return UTF8ToString(std::string_view(reinterpret_cast<const char*>(FData.data()), FData.size()));

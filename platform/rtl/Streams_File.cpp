@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
+#include "platform/rtl/Format.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -24,7 +24,8 @@ int OpenFile(const String& fileName, uint16_t mode, uint32_t rights) {
   if ((mode & fmCreate) == fmCreate) {
     int handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, rights);
     if (handle < 0) {
-      throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + SystemErrorText(errno));
+      throw EFCreateError(
+          Format(u"Cannot create file \"%s\". %s", {fileName, SystemErrorText(errno)}));
     }
     return handle;
   }
@@ -41,7 +42,7 @@ int OpenFile(const String& fileName, uint16_t mode, uint32_t rights) {
     error = EISDIR;
   }
   if (handle < 0)
-    throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + SystemErrorText(error));
+    throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {fileName, SystemErrorText(error)}));
   return handle;
 }
 
@@ -80,13 +81,13 @@ void THandleStream::SetSize(int64_t newSize) {
   int64_t position = Position();
   if (::ftruncate(FHandle, newSize) != 0) {
     int error = errno;
-    throw EStreamError(u"System Error.  Code: " + UTF8ToString(std::to_string(error)) + u".\n" +
-                       SystemErrorText(error));
+    throw EStreamError(Format(u"System Error.  Code: %d.\n%s", {error, SystemErrorText(error)}));
   }
   if (position > newSize) Seek(newSize, soBeginning);
 }
 
-TFileStream::TFileStream(const String& fileName, uint16_t mode) : TFileStream(fileName, mode, 0666) {}
+TFileStream::TFileStream(const String& fileName, uint16_t mode)
+    : TFileStream(fileName, mode, 0666) {}
 
 TFileStream::TFileStream(const String& fileName, uint16_t mode, uint32_t rights)
     : THandleStream(OpenFile(fileName, mode, rights)), FFileName(fileName) {}

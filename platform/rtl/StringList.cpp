@@ -1,16 +1,11 @@
 // TStrings: everything built on a descendant's storage.
 #include "platform/rtl/StringList.h"
 
-#include <string>
-
+#include "platform/rtl/Format.h"
 #include "platform/rtl/TextCompare.h"
-#include "platform/rtl/UnicodeText.h"
 
 void TStrings::Error(const String& message, int64_t data) const {
-  String text = message;
-  size_t at = text.find(u"%d");
-  if (at != String::npos) text.replace(at, 2, UTF8ToString(std::to_string(data)));
-  throw EStringListError(text);
+  throw EStringListError(Format(message, {data}));
 }
 
 int TStrings::Add(const String& s) {
@@ -35,7 +30,8 @@ void TStrings::AddStrings(TStrings* strings) {
   // A list added to itself: take the snapshot first, it grows while we add.
   std::vector<std::pair<String, TObject*>> items;
   items.reserve(strings->Count());
-  for (int i = 0; i < strings->Count(); ++i) items.emplace_back(strings->Get(i), strings->GetObject(i));
+  for (int i = 0; i < strings->Count(); ++i)
+    items.emplace_back(strings->Get(i), strings->GetObject(i));
   WithinUpdate([&] {
     for (auto& [s, object] : items) AddObject(s, object);
   });

@@ -27,6 +27,7 @@ class TStrings : public TPersistent {
   void Append(const String& s) { Add(s); }
   virtual void AddStrings(TStrings* strings);
   // From another TStrings: the strings, objects and text settings (separators, quote, line break).
+  // The objects are shared, not copied: at most one of two lists may own them.
   void Assign(TPersistent* source) override;
   virtual void Clear() = 0;
   virtual void Delete(int index) = 0;

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "platform/rtl/StringList.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/StringList.h"
 #include "platform/rtl/UnicodeText.h"
 
 namespace {

@@ -11,10 +11,10 @@ TWaitResult TCriticalSection::WaitFor(uint32_t timeout) {
 }
 
 void TEvent::SetEvent() {
-  {
-    std::lock_guard<std::mutex> lock(FMutex);
-    FSignaled = true;
-  }
+  // Notified under the lock: a waiter released here may destroy the event as soon as it returns,
+  // and must not find this call still using the condition variable.
+  std::lock_guard<std::mutex> lock(FMutex);
+  FSignaled = true;
   if (FManualReset)
     FChanged.notify_all();
   else

@@ -17,6 +17,17 @@ TThread::~TThread() {
   FThread.join();
 }
 
+void TThread::BeforeDestruction() {
+  {
+    std::lock_guard<std::mutex> lock(FLock);
+    // Nothing to stop; or the thread frees itself, from its own thread, after Execute.
+    if (!FStarted || FFinished || FFreeOnTerminate) return;
+    if (FThread.get_id() == std::this_thread::get_id()) return;
+  }
+  Terminate();
+  WaitFor();
+}
+
 void TThread::Start() {
   std::lock_guard<std::mutex> lock(FLock);
   if (FStarted) throw EThread(u"Cannot call Start on a running or suspended thread");
@@ -51,7 +62,7 @@ void TThread::Run(TThread* thread) {
     if (freeIt) thread->FThread.detach();
     thread->FStateChanged.notify_all();
   }
-  if (freeIt) delete thread;
+  if (freeIt) thread->Free();
 }
 
 void TThread::Terminate() {
@@ -81,7 +92,8 @@ TWaitResult TThread::WaitForTimeout(uint32_t timeout) {
   if (FThread.joinable() && FThread.get_id() == std::this_thread::get_id())
     throw EThread(u"A thread cannot wait for itself");
   if (FFreeOnTerminate) throw EThread(u"Cannot wait for a thread that frees itself on termination");
-  if (!FStateChanged.wait_for(lock, std::chrono::milliseconds(timeout), [this] { return FFinished; }))
+  if (!FStateChanged.wait_for(lock, std::chrono::milliseconds(timeout),
+                              [this] { return FFinished; }))
     return wrTimeout;
   if (FThread.joinable()) FThread.join();
   return wrSignaled;

@@ -25,9 +25,11 @@ TThreadID GetCurrentThreadId();
 // An exception escaping Execute never ends the process: it is kept in FatalException.
 // OnTerminate fires on the thread itself, after Execute.
 //
-// The base destructor stops a running thread (Terminate, then wait), but it runs after a
-// descendant's members are gone: a descendant whose Execute uses its members calls Terminate()
-// and WaitFor() in its own destructor.
+// Free() stops a running thread (Terminate, then wait) before any destructor runs, so Execute and
+// TerminatedSet still find the whole object. A plain delete of a running thread would tear the
+// object down under its running Execute: a descendant that may be deleted so calls Terminate()
+// and WaitFor() in its own destructor. (The base destructor still stops the thread, as a last
+// guard.)
 class TThread : public TObject {
  public:
   TThread() = default;
@@ -57,6 +59,8 @@ class TThread : public TObject {
   std::exception_ptr FatalException() const;
 
   TNotifyEvent OnTerminate;
+
+  void BeforeDestruction() override;
 
  protected:
   virtual void Execute() = 0;

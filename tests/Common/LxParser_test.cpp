@@ -195,3 +195,24 @@ TEST(LxParser, ReadsTextFromAStreamThroughItsEncoding) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LxParser, TokenAcrossTheStreamBlockBoundaryStaysWhole) {
+  // The stream is read in 64 KB blocks; an identifier that straddles the boundary is one lexeme.
+  AnsiString text(65530, ' ');
+  text += "straddling_name x";
+  TMemoryStream stream;
+  stream.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  stream.SetPosition(0);
+  TSQLParser parser(stream);
+  AnsiString token;
+  EXPECT_EQ(parser.GetNextToken(token), lcIdentifier);
+  EXPECT_EQ(token, "straddling_name");
+  EXPECT_EQ(parser.GetPrevPos(), 0);
+  EXPECT_EQ(parser.GetCurrPos(), 65545);
+  EXPECT_EQ(parser.GetNextToken(token), lcIdentifier);
+  EXPECT_EQ(token, "x");
+}
+
+}  // namespace

@@ -69,3 +69,38 @@ TEST(MyParser, ParameterScanSkipsEscapedQuotes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Parameters and their look-alikes: only a ":" that starts a lexeme of its own before a name is a
+// parameter marker; the others stay inside strings, quoted names and comments.
+TEST(MyParser, ParameterMarkersAndLookAlikes) {
+  EXPECT_EQ(Lex("select :p, 'a:b', `c:d`, \"e:f\" /* :g */ # :h\n-- :i\n from t where x=:q"),
+            (Tokens{{lxSELECT, "SELECT"},
+                    {3, ":"},
+                    {lcIdentifier, "p"},
+                    {4, ","},
+                    {lcString, "a:b"},
+                    {4, ","},
+                    {lcIdentifier, "`c:d`"},
+                    {4, ","},
+                    {lcString, "e:f"},
+                    {lcComment, "/* :g */"},
+                    {lcComment, "# :h"},
+                    {lcComment, "-- :i"},
+                    {lxFROM, "FROM"},
+                    {lcIdentifier, "t"},
+                    {lxWHERE, "WHERE"},
+                    {lcIdentifier, "x"},
+                    {2, "="},
+                    {3, ":"},
+                    {lcIdentifier, "q"}}));
+  EXPECT_EQ(Lex("@v:=1.5e3"), (Tokens{{lcOtherSymbol, "@"},
+                                     {lcIdentifier, "v"},
+                                     {3, ":"},
+                                     {2, "="},
+                                     {lcNumber, "1.5"},
+                                     {lcIdentifier, "e3"}}));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DrawingLog.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Region.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
 namespace {
@@ -287,6 +288,31 @@ TEST(GdiDraw, DoubleBufferingEqualsDirectPainting) {
   EXPECT_EQ(a, b);
   EXPECT_EQ(a.At(29, 19), kWhite);  // nothing outside the child
   EXPECT_EQ(a.At(30, 20), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(GdiDraw, AWindowsVisibleRegionBoundsEveryClipAndSurvivesRestore) {
+  TDcPtr screen(CreateImageDC(60, 40));
+  // A child window at (10, 10), 40 x 20, partly covered by a sibling on its right half.
+  TDcPtr child(CreateSurfaceDC(GetDCSurface(screen.get()), {10, 10}, {0, 0, 40, 20}));
+  SetDCVisibleRegion(child.get(), TRegionData::FromRect({0, 0, 20, 20}));
+  TObject<HBRUSH> red(CreateSolidBrush(kRed));
+  TObject<HBRUSH> blue(CreateSolidBrush(kBlue));
+  int saved = SaveDC(child.get());
+  IntersectClipRect(child.get(), 5, 5, 100, 100);
+  FillRect(child.get(), {0, 0, 100, 100}, red);
+  TSnapshot shot = Snapshot(screen.get());
+  EXPECT_EQ(CountColor(shot, {0, 0, 60, 40}, kRed), 15 * 15);
+  RestoreDC(child.get(), saved);
+  FillRect(child.get(), {0, 0, 100, 100}, blue);
+  shot = Snapshot(screen.get());
+  EXPECT_EQ(CountColor(shot, {0, 0, 60, 40}, kBlue), 20 * 20);
+  EXPECT_EQ(shot.At(30, 15), kWhite);  // under the sibling
+  SelectClipRgn(child.get(), nullptr);  // removing the clip does not uncover the sibling's part
+  FillRect(child.get(), {0, 0, 100, 100}, red);
+  EXPECT_EQ(CountColor(Snapshot(screen.get()), {0, 0, 60, 40}, kRed), 20 * 20);
+  TRect box;
+  GetClipBox(child.get(), &box);
+  EXPECT_EQ(box, (TRect{0, 0, 20, 20}));
 }
 
 TEST(GdiDraw, BitBltRasterOperationsAndStretching) {

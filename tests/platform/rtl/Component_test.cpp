@@ -153,7 +153,8 @@ TEST(ComponentTest, FreeNotificationSurvivesAChangeOfOwner) {
 TEST(ComponentTest, OwnerDestructionTellsLinkedSiblings) {
   TLog log;
   auto* owner = new TProbe(nullptr, "Owner", &log);
-  auto* holder = new TProbe(owner, "Holder", &log);  // deleted after Watched: it is first in the list
+  auto* holder =
+      new TProbe(owner, "Holder", &log);  // deleted after Watched: it is first in the list
   auto* watched = new TProbe(owner, "Watched", &log);
   holder->Link = watched;
   watched->FreeNotification(holder);

@@ -1,3 +1,4 @@
+// Waits in bench/pending until the drawing library is linked into benchmarks.
 // Measuring and drawing short Cyrillic cell texts, the work of every grid paint: 10,000 texts are
 // measured, and drawn into grid cells with DrawText, and the same done with a plain pango layout per
 // text (no cached widths) as the peer. Each benchmark reports the time per text.

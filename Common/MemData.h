@@ -1,0 +1,392 @@
+// Unit MemData: the record store behind every dataset. TData lays out record buffers from field
+// descriptors and moves values in and out of them; TMemData keeps the records in memory as a
+// linked list of items and navigates it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "Common/MemData_Blob.h"
+#include "Common/MemData_Storage.h"
+#include "Common/MemData_Types.h"
+#include "platform/rtl/Variant.h"
+
+// The value of a variant field (code 19): record buffers point to it and share it by reference.
+class TVariantObject : public TSharedObject {
+ public:
+  const char* ClassName() const override { return "TVariantObject"; }
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& value) { FValue = value; }
+
+ private:
+  Variant FValue;  // unassigned at first
+};
+
+// Where a dataset buffer's record lives. The item is trusted only while the generation is the
+// store's and the item's block is still allocated with the same stamp on the item.
+struct TRecBookmark {
+  uint32_t Generation;
+  TRecordItem* Item;
+  int32_t RecNo;
+  TItemBlock* Block;
+  uint32_t Stamp;
+};
+
+// Update kinds of OnApplyRecord, in the platform's order.
+constexpr uint8_t ukModify = 0;
+constexpr uint8_t ukInsert = 1;
+constexpr uint8_t ukDelete = 2;
+
+// Kinds of DateTimeToExternal and DateTimeFromExternal.
+constexpr int dtkMSecs = 0;      // milliseconds of the time stamp, as a double
+constexpr int dtkDateTime = 1;   // the date-time double itself
+constexpr int dtkTime = 2;       // milliseconds since midnight, 32-bit
+constexpr int dtkDate = 3;       // the time stamp's day number, 32-bit
+
+// The abstract record store.
+class TData {
+ public:
+  using TRecordProc = std::function<void(uint8_t* recBuf)>;
+  using TNotifyProc = std::function<void()>;
+  using TApplyRecordProc = std::function<void(uint8_t kind, uint8_t& action, bool lastItem)>;
+  using TGetCalcFieldsProc = std::function<void(uint8_t* target, uint8_t* source)>;
+  using TFilterFunc = std::function<bool(uint8_t* recBuf)>;
+
+  TData();
+  virtual ~TData();
+  TData(const TData&) = delete;
+  TData& operator=(const TData&) = delete;
+
+  // Hooks of the owning dataset; each is skipped while unassigned. An error raised in OnAppend,
+  // OnUpdate or OnDelete stops the operation before the store changes.
+  TRecordProc OnAppend;
+  TNotifyProc OnDelete;
+  TRecordProc OnUpdate;
+  TApplyRecordProc OnApplyRecord;
+  TNotifyProc OnRevertRecord;
+  TNotifyProc OnAfterApplyUpdates;
+  TNotifyProc OnCancelUpdates;
+  TNotifyProc OnFieldsChanged;
+  TNotifyProc OnAddCalcFieldDescs;
+  TGetCalcFieldsProc OnGetCalcFields;
+
+  // ---- Virtual operations, in slot order ----
+  virtual void InternalPrepare() {}
+  virtual void InternalUnPrepare() {}
+  virtual void InternalOpen() {}
+  virtual void InternalClose() {}
+  virtual void InitData();
+  virtual void FreeData() { InitData(); }
+  // The provider's step of InitFields that creates the descriptors.
+  virtual void DetectCommandType() {}
+  virtual String GetArrayFieldName(int index);
+  virtual int GetFieldCount() { return FieldCount(); }
+  virtual bool GetConvertEOL() { return false; }
+  virtual bool GetEOF() { return FEof; }
+  virtual bool GetBOF() { return FBof; }
+  virtual int32_t GetRecordCount() { return -1; }
+  virtual int32_t GetRecNo() { return -1; }
+  virtual void SetRecNo(int32_t) {}
+  virtual void DoAppend(uint8_t* recBuf);
+  virtual void DoDelete();
+  virtual void DoUpdate(uint8_t* recBuf);
+  virtual void SetFilterText(const String& text);
+  virtual void DoRevertRecord();
+  virtual void DoAfterApplyUpdates();
+  virtual void DoCancelUpdates();
+  virtual bool HasUnappliedUpdates() { return false; }
+  virtual void SetFilterItemTypes(uint8_t types) { FFilterItemTypes = types; }
+  virtual void Open();
+  virtual void Close();
+  virtual void Prepare();
+  virtual void UnPrepare();
+  virtual bool GetReinitOnReopen() { return true; }
+  virtual void Reopen();
+  virtual TFieldDescClass GetFieldDescClass() { return &TFieldDesc::Create; }
+  virtual void InitFields();
+  virtual void ExplicitInitFields() { InitFields(); }
+  virtual void ClearFields();
+  // Whether field fieldNo of the buffer is null; with a destination, the value in external form.
+  virtual void GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank);
+  virtual void GetFieldData(TFieldDesc* field, uint8_t* data, void* dest);
+  virtual void PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const void* source);
+  virtual bool GetNull(int fieldNo, uint8_t* recBuf);
+  virtual void SetNull(int fieldNo, uint8_t* recBuf, bool value);
+  virtual Variant GetFieldAsVariant(int fieldNo, uint8_t* recBuf);
+  virtual void PutFieldAsVariant(int fieldNo, uint8_t* recBuf, const Variant& value,
+                                 bool exact = false);
+  virtual void DateTimeToExternal(const uint8_t* data, TFieldDesc* field, int kind, void* dest);
+  virtual void DateTimeFromExternal(uint8_t* data, TFieldDesc* field, int kind,
+                                    const void* source);
+  virtual bool IsBlobFieldType(TDataTypeCode dataType);
+  virtual bool IsSharedObjectType(TDataTypeCode dataType);
+  virtual bool FieldsChanged() { return false; }
+  virtual void GetRecord(uint8_t* recBuf) = 0;
+  virtual void GetNextRecord(uint8_t* recBuf) = 0;
+  virtual void GetPriorRecord(uint8_t* recBuf) = 0;
+  virtual void PutRecord(uint8_t* recBuf) = 0;
+  virtual void AppendRecord(uint8_t* recBuf) = 0;
+  virtual void InsertRecord(uint8_t* recBuf) = 0;
+  virtual void UpdateRecord(uint8_t* recBuf) = 0;
+  virtual void DeleteRecord() = 0;
+  virtual void RevertBlobs(uint8_t* recBuf);
+  virtual void CreateComplexFields(uint8_t* recBuf, bool withBlob);
+  virtual void CreateComplexField(uint8_t* recBuf, int index, bool withBlob);
+  virtual void FreeComplexFields(uint8_t* recBuf, bool withBlob);
+  virtual void CopyComplexFields(uint8_t* source, uint8_t* dest, bool withBlob);
+  virtual void AddRefComplexFields(uint8_t* recBuf);
+  virtual void SetToBegin();
+  virtual void SetToEnd();
+  virtual void GetBookmark(TRecBookmark* bookmark);
+  virtual void SetToBookmark(TRecBookmark* bookmark);
+  virtual bool BookmarkValid(TRecBookmark* bookmark);
+  virtual int CompareBookmarks(TRecBookmark* bookmark1, TRecBookmark* bookmark2);
+  virtual bool NeedsRecordReread() { return false; }
+  virtual TItemUpdateStatus GetUpdateStatus() { return isUnmodified; }
+  virtual uint8_t GetUpdateResult() { return urNone; }
+  virtual bool GetUpdatesPending() { return false; }
+  virtual void SetCacheBuffers(uint8_t*, uint8_t*) {}
+  virtual void ApplyUpdates(uint8_t) {}
+  virtual void CommitUpdates() {}
+  virtual void CancelUpdates() {}
+  virtual void RestoreUpdates() {}
+  virtual void RevertRecord() {}
+  virtual void DoApplyRecord(uint8_t kind, uint8_t& action, bool lastItem);
+  virtual void GetOldRecord(uint8_t*) {}
+  virtual void FilterUpdated() {}
+
+  // ---- Layout and field access ----
+  TFieldDescs& Fields() { return FFields; }
+  TStringHeap& StringHeap() { return FStringHeap; }
+  uint16_t FieldCount() const { return static_cast<uint16_t>(FFields.Count()); }
+  TFieldDesc* FindField(const String& name) const { return FFields.FindField(name); }
+  TFieldDesc* FieldByName(const String& name) const { return FFields.FieldByName(name); }
+  int32_t DataSize() const { return FDataSize; }
+  int32_t CalcDataSize() const { return FCalcDataSize; }
+  int32_t RecordSize() const { return FRecordSize; }
+  int32_t CalcRecordSize() const { return FCalcRecordSize; }
+  bool HasComplexFields() const { return FHasComplexFields; }
+  bool HasBlobFields();
+
+  // Buffers of RecordSize bytes, contents undefined; buffers that carry calculated fields are
+  // allocated with withCalc.
+  uint8_t* AllocRecBuf(bool withCalc = false);
+  void FreeRecBuf(uint8_t* recBuf);
+  // Every field null; a buffer with complex fields is zeroed first.
+  void InitRecord(uint8_t* recBuf);
+  // Stores a value in external form; nil sets the field null.
+  void PutField(int fieldNo, uint8_t* recBuf, bool exact, const void* source);
+  void RenameDuplicates();
+
+  // Blob fields.
+  TBlob* GetBlob(int fieldNo, uint8_t* recBuf);
+  void SetBlob(int fieldNo, uint8_t* recBuf, TBlob* blob);
+  TBlob* GetBlobObject(int fieldNo, uint8_t* recBuf);
+  uint32_t ReadBlob(int fieldNo, uint8_t* recBuf, uint32_t position, uint32_t count, void* dest,
+                    bool raw = false, bool useRollback = false);
+  void WriteBlob(int fieldNo, uint8_t* recBuf, uint32_t position, uint32_t count,
+                 const void* source, bool raw = false);
+  void TruncateBlob(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false);
+  uint32_t GetBlobSize(int fieldNo, uint8_t* recBuf, bool raw = false, bool useRollback = false);
+  void SetBlobSize(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false,
+                   bool useRollback = false);
+
+  // A field's value in the form comparisons take: its address, whether it points into the
+  // record, whether the field is null, and the type code of the value. A value not in place is a
+  // temporary copy that the caller frees with FreeComparableValue.
+  const void* GetComparableValue(uint8_t* recBuf, TFieldDesc* field, bool& inPlace, bool& isNull,
+                                 TDataTypeCode& valueType);
+  static void FreeComparableValue(const void* value);
+
+  // Editing support for the dataset, each given the dataset's record buffer.
+  void EditRecord(uint8_t* recBuf);
+  void PostRecord(uint8_t* recBuf);
+
+  // ---- State ----
+  bool Active() const { return FActive; }
+  bool Prepared() const { return FPrepared; }
+  bool Bof() const { return FBof; }
+  bool Eof() const { return FEof; }
+  int32_t RecordCount() const { return FRecordCount; }
+  int32_t RecNoOffset() const { return FRecNoOffset; }
+  bool RebuildFieldsOnInit() const { return FRebuildFieldsOnInit; }
+  void SetRebuildFieldsOnInit(bool v) { FRebuildFieldsOnInit = v; }
+  bool TrimFixedChar() const { return FTrimFixedChar; }
+  void SetTrimFixedChar(bool v) { FTrimFixedChar = v; }
+  bool TrimVarChar() const { return FTrimVarChar; }
+  void SetTrimVarChar(bool v) { FTrimVarChar = v; }
+  bool SetEmptyStrToNull() const { return FSetEmptyStrToNull; }
+  void SetSetEmptyStrToNull(bool v) { FSetEmptyStrToNull = v; }
+  bool CachedUpdates() const { return FCachedUpdates; }
+  void SetCachedUpdates(bool value);
+  bool LocalUpdate() const { return FLocalUpdate; }
+  void SetLocalUpdate(bool v) { FLocalUpdate = v; }
+  uint8_t FilterItemTypes() const { return FFilterItemTypes; }
+  const String& FilterText() const { return FFilterText; }
+  bool FilterCaseInsensitive() const { return FFilterCaseInsensitive; }
+  void SetFilterCaseInsensitive(bool v) { FFilterCaseInsensitive = v; }
+  bool FilterNoPartialCompare() const { return FFilterNoPartialCompare; }
+  void SetFilterNoPartialCompare(bool v) { FFilterNoPartialCompare = v; }
+  const TFilterFunc& FilterFunc() const { return FFilterFunc; }
+  void SetFilterFunc(TFilterFunc f) { FFilterFunc = std::move(f); }
+  const TFilterFunc& FilterMDFunc() const { return FFilterMDFunc; }
+  void SetFilterMDFunc(TFilterFunc f) { FFilterMDFunc = std::move(f); }
+  // A filter function, a parsed expression or a master/detail function is present.
+  bool HasFilter() const { return FFilterFunc || FFilterMDFunc || HasFilterExpression(); }
+
+ protected:
+  // The seam of the filter expression engine: it parses FilterText, evaluates the parsed
+  // expression on a record and frees it. Without the engine there is never a parsed expression,
+  // and a non-blank filter text is refused.
+  virtual void ParseFilter(const String& text);
+  virtual void FreeFilter() {}
+  virtual bool HasFilterExpression() const { return false; }
+  virtual bool FilterExpressionAccepts(uint8_t*) { return true; }
+
+  // The field's record offset as a pointer into a buffer.
+  static uint8_t* FieldData(const TFieldDesc* field, uint8_t* recBuf) {
+    return recBuf + field->Offset();
+  }
+  TFieldDesc* FieldOf(int fieldNo) const;
+  // A store being destroyed notifies nobody: its owner may be half gone.
+  void ClearHooks();
+  // Removes trailing blanks from a text value read out, when the trimming options say so.
+  bool TrimsText(const TFieldDesc* field) const {
+    return field->Fixed() ? FTrimFixedChar : FTrimVarChar;
+  }
+  void ReleaseComplexField(TFieldDesc* field, uint8_t* recBuf, bool withBlob);
+  void StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, bool exact);
+
+  TFieldDescs FFields;
+  TStringHeap FStringHeap;
+  int32_t FDataSize = 0;
+  int32_t FCalcDataSize = 0;
+  int32_t FRecordSize = 0;
+  int32_t FCalcRecordSize = 0;
+  bool FRebuildFieldsOnInit = true;
+  bool FTrimFixedChar = false;
+  bool FTrimVarChar = false;
+  bool FSetEmptyStrToNull = false;
+  bool FHasComplexFields = false;
+  bool FActive = false;
+  bool FPrepared = false;
+  bool FBof = true;
+  bool FEof = true;
+  int32_t FRecordCount = 0;
+  int32_t FRecNoOffset = 0;
+  bool FCachedUpdates = false;
+  bool FLocalUpdate = false;
+  uint8_t FFilterItemTypes = 0;
+  String FFilterText;
+  bool FFilterCaseInsensitive = false;
+  bool FFilterNoPartialCompare = false;
+  TFilterFunc FFilterFunc;
+  TFilterFunc FFilterMDFunc;
+  uint8_t* FNewValueBuffer = nullptr;
+  uint8_t* FOldValueBuffer = nullptr;
+
+ private:
+  bool FSuppressFieldsChanged = false;
+};
+
+// The in-memory record store: records as items of a doubly linked list in blocks.
+class TMemData : public TData {
+ public:
+  TMemData();
+  ~TMemData() override;
+
+  // ---- Virtual operations added after TData's ----
+  // Adds rows from the provider; whether any were added. The in-memory store has none to add.
+  virtual bool Fetch(bool fetchBack = false);
+  // Sorting by IndexFieldNames plugs in here.
+  virtual void SetIndexFieldNames(const String& text);
+  virtual void SortItems() {}
+
+  // ---- Overrides ----
+  void InitData() override;
+  void FreeData() override;
+  bool GetEOF() override;
+  bool GetBOF() override;
+  int32_t GetRecordCount() override { return FRecordCount; }
+  int32_t GetRecNo() override;
+  void SetRecNo(int32_t recNo) override;
+  void Reopen() override;
+  void InitFields() override;
+  void ClearFields() override;
+  void GetRecord(uint8_t* recBuf) override;
+  void GetNextRecord(uint8_t* recBuf) override;
+  void GetPriorRecord(uint8_t* recBuf) override;
+  void PutRecord(uint8_t* recBuf) override;
+  void AppendRecord(uint8_t* recBuf) override;
+  void InsertRecord(uint8_t* recBuf) override;
+  void UpdateRecord(uint8_t* recBuf) override;
+  void DeleteRecord() override;
+  void SetToBegin() override;
+  void SetToEnd() override;
+  void GetBookmark(TRecBookmark* bookmark) override;
+  void SetToBookmark(TRecBookmark* bookmark) override;
+  bool BookmarkValid(TRecBookmark* bookmark) override;
+  int CompareBookmarks(TRecBookmark* bookmark1, TRecBookmark* bookmark2) override;
+
+  // ---- List maintenance ----
+  TRecordItem* FirstItem() const { return FFirstItem; }
+  TRecordItem* LastItem() const { return FLastItem; }
+  TRecordItem* CurrentItem() const { return FCurrentItem; }
+  TBlockManager& BlockManager() { return FBlockManager; }
+  uint32_t StoreGeneration() const { return FStoreGeneration; }
+  const String& IndexFieldNames() const { return FIndexFieldNames; }
+
+  // A new item before the current one (at the end in the end state); it becomes current.
+  TRecordItem* InsertItem();
+  TRecordItem* AppendItem();
+  // Unlinks and frees an item; a current item passes its place to the next (or previous) one.
+  void DeleteItem(TRecordItem* item);
+  // Stores a buffer as a new record before the current one.
+  void AddRecord(uint8_t* recBuf);
+  void RemoveRecord();
+  // Record numbers after an insert (mode 0), a delete (1) or of the whole list (2).
+  void ReorderItems(TRecordItem* item, int mode);
+  void RenumberFrom(TRecordItem* item, bool noCount, bool backward);
+  bool IsItemHidden(TRecordItem* item);
+  void ResetFilterResults();
+  void CalcStoredFields(TRecordItem* first, TRecordItem* last);
+  void BuildRecordNoCache();
+  void ClearRecordNoCache() { FRecordNoCache.clear(); }
+  bool RecordNoCacheBuilt() const { return !FRecordNoCache.empty(); }
+  int32_t RecNoOf(const TRecordItem* item) const { return item->Order + FRecNoOffset; }
+
+ protected:
+  // The seam of sorting by IndexFieldNames: whether sort columns exist, moving the current item
+  // into place (direction: the new values' comparison with their neighbour or old values), the
+  // record comparison, and re-reading the sort specification after the layout changed.
+  virtual bool HasSortColumns() const { return false; }
+  virtual int CompareRecords(uint8_t*, uint8_t*) { return 0; }
+  virtual void MoveToSortPosition(int) {}
+  virtual void ParseIndexFieldNames() {}
+  virtual void ClearSortColumns() {}
+  // The seam of cached updates: the cached branches of the editing operations.
+  virtual void CachedInsertRecord(uint8_t* recBuf);
+  virtual void CachedUpdateRecord(uint8_t* recBuf);
+  virtual void CachedDeleteRecord();
+
+  bool Caching() const { return FCachedUpdates && !FLocalUpdate; }
+  TRecordItem* NextVisible(TRecordItem* item);
+  TRecordItem* PriorVisible(TRecordItem* item);
+  // Frees every record's values and rollback copies where they must be released one by one.
+  void ReleaseAllRecords();
+
+  TRecordItem* FFirstItem = nullptr;
+  TRecordItem* FLastItem = nullptr;
+  TRecordItem* FCurrentItem = nullptr;
+  TBlockManager FBlockManager;
+  uint32_t FStoreGeneration = 0;
+  std::vector<TRecordItem*> FRecordNoCache;
+  String FIndexFieldNames;
+  std::vector<uint8_t> FCalcScratch;
+
+ private:
+  void RenumberForward(TRecordItem* item);
+  void RenumberBackward(TRecordItem* item, int offsetChange);
+  bool ItemIsLive(const TRecBookmark* bookmark) const;
+};

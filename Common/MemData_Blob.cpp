@@ -1,0 +1,258 @@
+// The blob value: validity, rollback copy, reads and writes, and its text forms.
+#include <cstring>
+
+#include "Common/MemData_Blob.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/UnicodeText.h"
+
+TBlob::TBlob(bool isUnicode) : TBlob(isUnicode, new TLxBlobData()) {}
+
+TBlob::TBlob(bool isUnicode, TLxBlobData* store) : FStore(store), FIsUnicode(isUnicode) {}
+
+TBlob::~TBlob() {
+  FValidMarker = 0;
+  if (FSavedStore) {
+    // The rollback copy is shown in place of the current bytes: Store is an alias of it.
+    FStore = FSavedStore;
+    FSavedStore = nullptr;
+  }
+  TSharedObject::Release(FStore);
+  TSharedObject::Release(FRollbackStore);
+}
+
+void TBlob::CheckValid() const {
+  if (FValidMarker != ValidMarkerAlive) throw Exception(u"Invalid BLOB");
+}
+
+void TBlob::CheckCached() const {
+  if (!FRollbackEnabled) throw Exception(u"Blob must be in cached mode");
+}
+
+TLxBlobData* TBlob::CreateBlobData() { return new TLxBlobData(); }
+
+TLxBlobData* TBlob::RollbackStore() {
+  if (FEmptyRollback) {
+    FRollbackStore = CreateBlobData();
+    FEmptyRollback = false;
+  }
+  return FRollbackStore;
+}
+
+void TBlob::SaveToRollback() {
+  CheckCached();
+  TSharedObject::Release(FRollbackStore);
+  FRollbackStore = nullptr;
+  FEmptyRollback = FStore->IsEmpty();
+  if (FEmptyRollback) return;
+  TLxBlobData* rollback = CreateBlobData();
+  FStore->MoveDataTo(*rollback);
+  FRollbackStore = rollback;
+}
+
+void TBlob::Commit() {
+  RTL_ASSERT(FSavedStore == nullptr, u"Commit while the rollback is read");
+  TSharedObject::Release(FRollbackStore);
+  FRollbackStore = nullptr;
+  FEmptyRollback = false;
+}
+
+void TBlob::Cancel() {
+  if (FEmptyRollback) {
+    FStore->Clear();
+    FEmptyRollback = false;
+    return;
+  }
+  if (!FRollbackStore) return;
+  RTL_ASSERT(FSavedStore == nullptr, u"Cancel while the rollback is read");
+  FStore->Free();
+  FStore = FRollbackStore;
+  FRollbackStore = nullptr;
+}
+
+void TBlob::SetReadRollback(bool value) {
+  if (value) {
+    if (HasRollback() && !FSavedStore) {
+      RollbackStore();
+      FSavedStore = FStore;
+      FStore = FRollbackStore;
+    }
+  } else if (FSavedStore) {
+    FStore = FSavedStore;
+    FSavedStore = nullptr;
+  }
+}
+
+void TBlob::SetStore(TLxBlobData* store) {
+  if (store == FStore) return;
+  RTL_ASSERT(FSavedStore == nullptr, u"SetStore while the rollback is read");
+  RTL_ASSERT(store != nullptr, u"SetStore: no store");
+  store->AddRef();
+  FStore->Free();
+  FStore = store;
+}
+
+uint32_t TBlob::GetSize() {
+  CheckValid();
+  return FStore->GetSize();
+}
+
+void TBlob::SetSize(uint32_t size) {
+  CheckValid();
+  FStore->SetSize(size);
+}
+
+void TBlob::SetIsUnicode(bool value) {
+  if (value == FIsUnicode) return;
+  if (GetSize() > 0) throw Exception(u"Cannot change IsUnicode if Size > 0");
+  FIsUnicode = value;
+}
+
+uint32_t TBlob::GetSizeUni() {
+  RTL_ASSERT(FIsUnicode, u"GetSizeUni of a blob that is not Unicode");
+  CheckValid();
+  return FStore->GetSizeAnsi();
+}
+
+uint32_t TBlob::TranslatePosition(uint32_t ansiPosition) {
+  RTL_ASSERT(FIsUnicode, u"TranslatePosition of a blob that is not Unicode");
+  CheckValid();
+  return FStore->TranslatePosition(ansiPosition);
+}
+
+uint32_t TBlob::Read(uint32_t position, uint32_t count, void* dest) {
+  CheckValid();
+  CheckValue();
+  return FStore->Read(position, count, dest);
+}
+
+void TBlob::Write(uint32_t position, uint32_t count, const void* source) {
+  CheckValid();
+  SaveBeforeChange();
+  FStore->Write(position, count, source);
+}
+
+void TBlob::Clear() {
+  CheckValid();
+  if (FStore->IsEmpty()) return;
+  SaveBeforeChange();
+  FStore->Clear();
+}
+
+void TBlob::Truncate(uint32_t size) {
+  CheckValid();
+  SaveBeforeChange();
+  FStore->Truncate(size);
+}
+
+bool TBlob::IsEmpty() {
+  CheckValid();
+  return FStore->IsEmpty();
+}
+
+void TBlob::Defrag() {
+  CheckValid();
+  FStore->Defrag();
+}
+
+void TBlob::AddCarriageReturns() {
+  CheckValid();
+  CheckValue();
+  SaveBeforeChange();
+  if (FIsUnicode)
+    FStore->AddCRWide();
+  else
+    FStore->AddCR();
+}
+
+void TBlob::RemoveCarriageReturns() {
+  CheckValid();
+  CheckValue();
+  SaveBeforeChange();
+  if (FIsUnicode)
+    FStore->RemoveCRWide();
+  else
+    FStore->RemoveCR();
+}
+
+void TBlob::Assign(TBlob& source) {
+  Clear();
+  FIsUnicode = source.IsUnicode();
+  TBytes buffer(65536);
+  uint32_t position = 0;
+  while (uint32_t n = source.Read(position, static_cast<uint32_t>(buffer.size()), buffer.data())) {
+    Write(position, n, buffer.data());
+    position += n;
+  }
+}
+
+TBytes TBlob::GetAsBytes() {
+  TBytes bytes(GetSize());
+  if (!bytes.empty()) bytes.resize(Read(0, 0, bytes.data()));
+  return bytes;
+}
+
+void TBlob::SetAsBytes(const TBytes& value) {
+  Clear();
+  Write(0, static_cast<uint32_t>(value.size()), value.data());
+}
+
+AnsiString TBlob::GetAsAnsiString() {
+  if (FIsUnicode) return UTF8Encode(GetAsWideString());
+  AnsiString text(GetSize(), '\0');
+  if (!text.empty()) text.resize(Read(0, 0, text.data()));
+  return text;
+}
+
+void TBlob::SetAsAnsiString(const AnsiString& value) {
+  if (FIsUnicode) {
+    SetAsWideString(UTF8ToString(value));
+    return;
+  }
+  Clear();
+  Write(0, static_cast<uint32_t>(value.size()), value.data());
+}
+
+String TBlob::GetAsWideString() {
+  if (!FIsUnicode) return UTF8ToString(GetAsAnsiString());
+  const uint32_t size = GetSize();
+  String text(size / 2, u'\0');
+  if (size >= 2) {
+    TBytes bytes(size);
+    const uint32_t n = Read(0, 0, bytes.data());
+    text.resize(n / 2);
+    std::memcpy(text.data(), bytes.data(), text.size() * 2);
+  }
+  return text;
+}
+
+void TBlob::SetAsWideString(const String& value) {
+  if (!FIsUnicode) {
+    SetAsAnsiString(UTF8Encode(value));
+    return;
+  }
+  Clear();
+  Write(0, static_cast<uint32_t>(value.size() * 2), value.data());
+}
+
+void TBlob::LoadFromStream(TStream& stream) {
+  Clear();
+  stream.SetPosition(0);
+  TBytes chunk(PieceCapacity());
+  uint32_t position = 0;
+  while (int32_t n = stream.Read(chunk.data(), static_cast<int32_t>(chunk.size()))) {
+    Write(position, static_cast<uint32_t>(n), chunk.data());
+    position += static_cast<uint32_t>(n);
+  }
+}
+
+void TBlob::SaveToStream(TStream& stream) {
+  stream.SetSize(0);
+  stream.SetPosition(0);
+  TBytes chunk(PieceCapacity());
+  uint32_t position = 0;
+  while (uint32_t n = Read(position, static_cast<uint32_t>(chunk.size()), chunk.data())) {
+    stream.WriteBuffer(chunk.data(), static_cast<int32_t>(n));
+    position += n;
+  }
+}

@@ -1,0 +1,234 @@
+// Blob values: a chain of separately allocated pieces (TLxBlobData), the reference-counted blob
+// that record buffers point to (TBlob) with its rollback copy, and the compressed variants.
+// Part of unit MemData.
+#pragma once
+
+#include <cstdint>
+
+#include "Common/MemData_Types.h"
+
+class TLxBlobData;
+class TStream;
+
+// A piece: this header, then Capacity bytes of which the first UsedBytes hold content.
+struct TBlobPiece {
+  TLxBlobData* Owner;  // the store whose chain holds the piece; nil while in none
+  uint32_t Capacity;
+  uint32_t UsedBytes;
+  TBlobPiece* Prev;
+  TBlobPiece* Next;
+  uint8_t Reserved[2];
+
+  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + sizeof(TBlobPiece); }
+};
+
+// The bytes of a blob as a doubly linked chain of pieces.
+class TLxBlobData : public TSharedObject {
+ public:
+  // With the 22-byte piece header of 32-bit builds this made 64 KB pieces.
+  static constexpr uint32_t DefaultPieceCapacity = 65514;
+
+  TLxBlobData() = default;
+  const char* ClassName() const override { return "TLxBlobData"; }
+
+  TBlobPiece* FirstPiece() const { return FFirstPiece; }
+  uint32_t PieceCapacity() const { return FPieceCapacity; }
+  void SetPieceCapacity(uint32_t capacity) { FPieceCapacity = capacity; }
+
+  virtual uint32_t GetSize();
+  virtual void SetSize(uint32_t size);
+  virtual void Clear();
+  virtual void Truncate(uint32_t size);
+  virtual bool IsEmpty() { return GetSize() == 0; }
+  // Copies up to count bytes (0: to the end) from position; the number copied.
+  virtual uint32_t Read(uint32_t position, uint32_t count, void* dest);
+  // Overwrites from position on and extends past the end; a position past the end means the end.
+  virtual void Write(uint32_t position, uint32_t count, const void* source);
+  // Brings compressed content to its plain form; plain stores have nothing to do.
+  virtual void MakePlain() {}
+
+  // All content in one piece.
+  void Defrag();
+  // The destination takes over the chain; this store continues with a copy of the content.
+  void MoveDataTo(TLxBlobData& dest);
+  // Line ends: bare LF to CR LF and back, on bytes or on UTF-16 units.
+  void AddCR();
+  void RemoveCR();
+  void AddCRWide();
+  void RemoveCRWide();
+  // For UTF-16 content: the byte offset of an ANSI (UTF-8) character position, and the ANSI size.
+  uint32_t TranslatePosition(uint32_t ansiPosition);
+  uint32_t GetSizeAnsi();
+
+  // Piece primitives.
+  static TBlobPiece* AllocPiece(uint32_t capacity);
+  // Changes a piece's capacity (0 frees it); a piece in a chain keeps its place.
+  TBlobPiece* ReallocPiece(TBlobPiece* piece, uint32_t capacity);
+  static void FreePiece(TBlobPiece* piece);
+  void AppendPiece(TBlobPiece* piece);
+  void RemovePiece(TBlobPiece* piece);
+  // Shrinks a piece to its used bytes.
+  TBlobPiece* TrimPiece(TBlobPiece* piece) { return ReallocPiece(piece, piece->UsedBytes); }
+
+ protected:
+  ~TLxBlobData() override;
+  // The size and bytes as stored, whatever form they are in.
+  uint32_t StoredSize() const;
+  uint32_t ReadStored(uint32_t position, uint32_t count, void* dest) const;
+  void WriteStored(uint32_t position, uint32_t count, const void* source);
+  void TruncateStored(uint32_t size);
+  // Whether the stored bytes are compressed content; carried along when the chain moves.
+  virtual bool StoresCompressed() const { return false; }
+  virtual void SetStoresCompressed(bool) {}
+  // Replaces the chain by a single piece (which the store takes).
+  void ReplaceContent(TBlobPiece* piece);
+
+ private:
+  template <typename Unit, bool Adding>
+  void ConvertLineEnds();
+
+  TBlobPiece* FFirstPiece = nullptr;
+  uint32_t FPieceCapacity = DefaultPieceCapacity;
+};
+
+// A blob value with an optional rollback copy of its bytes.
+class TBlob : public TSharedObject {
+ public:
+  static constexpr uint8_t ValidMarkerAlive = 0xDD;
+
+  explicit TBlob(bool isUnicode = false);
+  const char* ClassName() const override { return "TBlob"; }
+
+  TLxBlobData* Store() const { return FStore; }
+  // The rollback copy's store (nil without a rollback). A rollback of empty content is kept as a
+  // flag until a store is asked for.
+  TLxBlobData* RollbackStore();
+  bool IsUnicode() const { return FIsUnicode; }
+  bool RollbackEnabled() const { return FRollbackEnabled; }
+  void SetRollbackEnabled(bool v) { FRollbackEnabled = v; }
+
+  virtual TLxBlobData* CreateBlobData();
+  // Loads data on demand in descendants; nothing here.
+  virtual void CheckValue() {}
+  virtual void SaveToRollback();
+  virtual uint32_t GetSize();
+  virtual void SetSize(uint32_t size);
+  virtual void SetIsUnicode(bool value);
+  virtual uint32_t GetSizeUni();
+  virtual void SpareHook() {}
+  virtual uint32_t Read(uint32_t position, uint32_t count, void* dest);
+  virtual void Write(uint32_t position, uint32_t count, const void* source);
+  virtual void Clear();
+  virtual void Truncate(uint32_t size);
+  virtual bool IsEmpty();
+  virtual void Defrag();
+  // Replaces the content by the whole stream, read from its beginning.
+  virtual void LoadFromStream(TStream& stream);
+  // Replaces the stream's content by the blob's.
+  virtual void SaveToStream(TStream& stream);
+  // Drops the rollback copy.
+  virtual void Commit();
+  // Returns to the rollback copy, when there is one.
+  virtual void Cancel();
+
+  // Raises "Invalid BLOB" for a blob that was destroyed.
+  void CheckValid() const;
+  TBlobPiece* GetFirstPiece() const { return FStore->FirstPiece(); }
+  void Assign(TBlob& source);
+  void SetStore(TLxBlobData* store);
+  void CheckCached() const;
+  void EnableRollback() { FRollbackEnabled = true; }
+  bool HasRollback() const { return FRollbackStore != nullptr || FEmptyRollback; }
+  // Shows the rollback copy in place of the current bytes (true) or the current bytes again.
+  void SetReadRollback(bool value);
+  uint32_t PieceCapacity() const { return FStore->PieceCapacity(); }
+  uint32_t TranslatePosition(uint32_t ansiPosition);
+  void AddCarriageReturns();
+  void RemoveCarriageReturns();
+
+  AnsiString GetAsString() { return GetAsAnsiString(); }
+  void SetAsString(const AnsiString& value) { SetAsAnsiString(value); }
+  AnsiString GetAsAnsiString();
+  void SetAsAnsiString(const AnsiString& value);
+  String GetAsWideString();
+  void SetAsWideString(const String& value);
+  TBytes GetAsBytes();
+  void SetAsBytes(const TBytes& value);
+
+ protected:
+  // For descendants that keep their bytes in a store of their own class.
+  TBlob(bool isUnicode, TLxBlobData* store);
+  ~TBlob() override;
+
+ private:
+  void SaveBeforeChange() {
+    if (FRollbackEnabled && !HasRollback()) SaveToRollback();
+  }
+
+  TLxBlobData* FStore;
+  bool FIsUnicode;
+  bool FRollbackEnabled = false;
+  TLxBlobData* FRollbackStore = nullptr;
+  // The content before the first change was empty: no store is made for it, so that filling a
+  // new blob costs no allocation for its rollback.
+  bool FEmptyRollback = false;
+  TLxBlobData* FSavedStore = nullptr;
+  uint8_t FValidMarker = ValidMarkerAlive;
+};
+
+// A piece store that can hold its bytes zlib-compressed in one piece behind a 20-byte header:
+// a 16-byte GUID, then the uncompressed size. The store itself knows whether its content is
+// compressed; plain bytes that happen to start with the header are never taken for it.
+class TCompressedBlobData : public TLxBlobData {
+ public:
+  static constexpr uint32_t HeaderSize = 20;
+  // Content of this size or less is never compressed.
+  static constexpr uint32_t MinCompressSize = 50;
+  static const uint8_t HeaderGuid[16];
+
+  const char* ClassName() const override { return "TCompressedBlobData"; }
+
+  bool IsCompressed() const { return FCompressed; }
+  // The uncompressed size of compressed content.
+  uint32_t RawSize() const;
+  // Stores n source bytes compressed when that saves more than the header; whether it did.
+  bool CompressData(const void* source, uint32_t size);
+  // Decompresses the content into dest; size is the room on entry and the bytes produced after.
+  void UncompressData(void* dest, uint32_t& size);
+  // Switches the content to the requested form; whether the content changed form.
+  bool SetCompressedState(bool compress);
+  // Takes the current content for compressed content when it carries the header and an inflatable
+  // stream of the size it states (bytes fetched from a column that the server keeps compressed).
+  bool AdoptCompressedContent();
+
+  uint32_t GetSize() override;
+  void SetSize(uint32_t size) override;
+  void Clear() override;
+  void Truncate(uint32_t size) override;
+  uint32_t Read(uint32_t position, uint32_t count, void* dest) override;
+  void Write(uint32_t position, uint32_t count, const void* source) override;
+  void MakePlain() override { SetCompressedState(false); }
+
+ protected:
+  bool StoresCompressed() const override { return FCompressed; }
+  void SetStoresCompressed(bool value) override { FCompressed = value; }
+
+ private:
+  bool FCompressed = false;
+};
+
+class TCompressedBlob : public TBlob {
+ public:
+  explicit TCompressedBlob(bool isUnicode = false);
+  const char* ClassName() const override { return "TCompressedBlob"; }
+
+  TLxBlobData* CreateBlobData() override;
+  bool GetCompressed();
+  // Compresses (true) or decompresses the content; whether the content changed form. Compressing
+  // content of 50 bytes or less, or content that does not shrink by more than the header, leaves
+  // it plain and answers false.
+  bool SetCompressed(bool value);
+
+ private:
+  TCompressedBlobData* CompressedStore() const;
+};

@@ -1,0 +1,248 @@
+// Reading and writing field values in the platform dataset's external forms.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Common/MemData.h"
+#include "Common/MemUtils.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Exceptions.h"
+
+namespace {
+
+template <typename T>
+T* LoadPtr(const uint8_t* slot) {
+  T* p;
+  std::memcpy(&p, slot, sizeof p);
+  return p;
+}
+
+template <typename T>
+void StorePtr(uint8_t* slot, T* p) {
+  std::memcpy(slot, &p, sizeof p);
+}
+
+// Copies a zero-terminated text of at most maxUnits units and terminates it; with convertEOL a
+// bare LF becomes CR LF, within the same limit.
+template <typename Unit>
+void CopyText(Unit* dest, const Unit* source, int maxUnits, bool convertEOL) {
+  if (!convertEOL) {
+    int n = 0;
+    if (source)
+      while (n < maxUnits && source[n] != 0) ++n;
+    if (n > 0) std::memcpy(dest, source, static_cast<size_t>(n) * sizeof(Unit));
+    dest[n] = 0;
+    return;
+  }
+  int out = 0;
+  Unit prev = 0;
+  for (int in = 0; source && source[in] != 0 && in < maxUnits && out < maxUnits; ++in) {
+    const Unit c = source[in];
+    if (convertEOL && c == Unit(10) && prev != Unit(13)) {
+      dest[out++] = Unit(13);
+      if (out == maxUnits) break;
+    }
+    dest[out++] = c;
+    prev = c;
+  }
+  dest[out] = 0;
+}
+
+bool IsEmptyText(TDataTypeCode code, const void* source) {
+  if (code == dtString || code == dtExtString) return *static_cast<const char*>(source) == 0;
+  if (code == dtWideString || code == dtExtWideString)
+    return *static_cast<const char16_t*>(source) == 0;
+  return false;
+}
+
+// The value formatted with scale decimals and read back.
+double RoundToScale(double value, int scale) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%.*f", scale, value);
+  return std::strtod(text, nullptr);
+}
+
+}  // namespace
+
+void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank) {
+  TFieldDesc* field = FieldOf(fieldNo);
+  isBlank = GetNull(fieldNo, recBuf);
+  if (!dest) return;
+  const TDataTypeCode code = field->DataType();
+  // A null blob or variant field still hands out its object.
+  if (isBlank && !IsBlobFieldType(code) && code != dtVariant) return;
+  RTL_ASSERT(!field->HasParent(), u"Sub-field " + field->Name() + u" has no object type");
+  GetFieldData(field, FieldData(field, recBuf), dest);
+  if (isBlank || !TrimsText(field)) return;
+  if (code == dtString)
+    TrimTrailingBlanks(static_cast<char*>(dest), field->Fixed() ? field->Length() : -1);
+  else if (code == dtWideString)
+    TrimTrailingBlanksW(static_cast<char16_t*>(dest), -1);
+}
+
+void TData::GetFieldData(TFieldDesc* field, uint8_t* data, void* dest) {
+  const int length = field->Length();
+  switch (field->DataType()) {
+    case dtString:
+      CopyText(static_cast<char*>(dest), reinterpret_cast<const char*>(data), length,
+               GetConvertEOL());
+      break;
+    case dtExtString:
+      CopyText(static_cast<char*>(dest), LoadPtr<const char>(data), length, GetConvertEOL());
+      break;
+    case dtWideString:
+      CopyText(static_cast<char16_t*>(dest), reinterpret_cast<const char16_t*>(data), length,
+               GetConvertEOL());
+      break;
+    case dtExtWideString:
+      CopyText(static_cast<char16_t*>(dest), LoadPtr<const char16_t>(data), length,
+               GetConvertEOL());
+      break;
+    case dtDate:
+      DateTimeToExternal(data, field, dtkDate, dest);
+      break;
+    case dtTime:
+      DateTimeToExternal(data, field, dtkTime, dest);
+      break;
+    case dtDateTime:
+      DateTimeToExternal(data, field, dtkMSecs, dest);
+      break;
+    case dtVariant:
+      *static_cast<Variant*>(dest) = LoadPtr<TVariantObject>(data)->Value();
+      break;
+    case dtExtVarBytes: {
+      const uint8_t* buf = LoadPtr<const uint8_t>(data);
+      uint16_t size = 0;
+      if (buf) std::memcpy(&size, buf, sizeof size);
+      std::memcpy(dest, &size, sizeof size);
+      if (size) std::memcpy(static_cast<uint8_t*>(dest) + 2, buf + 2, size);
+      break;
+    }
+    case dtUInt32: {
+      uint32_t value;
+      std::memcpy(&value, data, sizeof value);
+      const uint64_t wide = value;
+      std::memcpy(dest, &wide, sizeof wide);
+      break;
+    }
+    case dtFMTBCD:
+      std::memcpy(dest, data, 34);
+      break;
+    default:
+      std::memcpy(dest, data, static_cast<size_t>(field->Size()));
+      break;
+  }
+}
+
+void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const void* source) {
+  const int length = field->Length();
+  switch (field->DataType()) {
+    case dtString:
+      CopyText(reinterpret_cast<char*>(data), static_cast<const char*>(source), length, false);
+      break;
+    case dtWideString:
+      CopyText(reinterpret_cast<char16_t*>(data), static_cast<const char16_t*>(source), length,
+               false);
+      break;
+    case dtExtString:
+      FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
+      StorePtr(data, FStringHeap.AllocStr(static_cast<const char*>(source)));
+      break;
+    case dtExtWideString:
+      FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
+      StorePtr(data, FStringHeap.AllocWideStr(static_cast<const char16_t*>(source)));
+      break;
+    case dtExtVarBytes: {
+      FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
+      uint16_t size;
+      std::memcpy(&size, source, sizeof size);
+      uint8_t* buf = FStringHeap.NewBuf(2 + size);
+      std::memcpy(buf, source, 2u + size);
+      StorePtr(data, buf);
+      break;
+    }
+    case dtFloat: {
+      double value;
+      std::memcpy(&value, source, sizeof value);
+      if (!exact && field->Scale() > 0) value = RoundToScale(value, field->Scale());
+      std::memcpy(data, &value, sizeof value);
+      break;
+    }
+    case dtDate:
+      DateTimeFromExternal(data, field, dtkDate, source);
+      break;
+    case dtTime:
+      DateTimeFromExternal(data, field, dtkTime, source);
+      break;
+    case dtDateTime:
+      DateTimeFromExternal(data, field, dtkMSecs, source);
+      break;
+    case dtVariant:
+      LoadPtr<TVariantObject>(data)->SetValue(*static_cast<const Variant*>(source));
+      break;
+    case dtUInt32:
+      std::memcpy(data, source, 4);  // the low half of the 64-bit external value
+      break;
+    case dtFMTBCD:
+      std::memcpy(data, source, 34);
+      break;
+    default:
+      std::memcpy(data, source, static_cast<size_t>(field->Size()));
+      break;
+  }
+}
+
+void TData::PutField(int fieldNo, uint8_t* recBuf, bool exact, const void* source) {
+  TFieldDesc* field = FieldOf(fieldNo);
+  const TDataTypeCode code = field->DataType();
+  // A wide-string field buffer of the dataset holds a pointer to the text.
+  if ((code == dtWideString || code == dtExtWideString) && source) {
+    const char16_t* text;
+    std::memcpy(&text, source, sizeof text);
+    if (text) source = text;
+  }
+  if (!source || (FSetEmptyStrToNull && IsEmptyText(code, source))) {
+    SetNull(fieldNo, recBuf, true);
+    return;
+  }
+  RTL_ASSERT(!field->HasParent(), u"Sub-field " + field->Name() + u" has no object type");
+  PutFieldData(field, FieldData(field, recBuf), exact, source);
+  SetNull(fieldNo, recBuf, false);
+}
+
+void TData::DateTimeToExternal(const uint8_t* data, TFieldDesc*, int kind, void* dest) {
+  TDateTime value;
+  std::memcpy(&value, data, sizeof value);
+  if (kind == dtkDateTime) {
+    std::memcpy(dest, &value, sizeof value);
+    return;
+  }
+  const TTimeStamp stamp = DateTimeToTimeStamp(value);
+  if (kind == dtkMSecs) {
+    const double msecs = TimeStampToMSecs(stamp);
+    std::memcpy(dest, &msecs, sizeof msecs);
+  } else {
+    const int32_t part = kind == dtkTime ? stamp.Time : stamp.Date;
+    std::memcpy(dest, &part, sizeof part);
+  }
+}
+
+void TData::DateTimeFromExternal(uint8_t* data, TFieldDesc*, int kind, const void* source) {
+  TDateTime value;
+  if (kind == dtkDateTime) {
+    std::memcpy(&value, source, sizeof value);
+  } else {
+    TTimeStamp stamp;
+    if (kind == dtkMSecs) {
+      double msecs;
+      std::memcpy(&msecs, source, sizeof msecs);
+      stamp = MSecsToTimeStamp(msecs);
+    } else {
+      int32_t part;
+      std::memcpy(&part, source, sizeof part);
+      stamp = kind == dtkTime ? TTimeStamp{part, DateDelta} : TTimeStamp{0, part};
+    }
+    value = TimeStampToDateTime(stamp);
+  }
+  std::memcpy(data, &value, sizeof value);
+}

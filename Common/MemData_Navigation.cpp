@@ -1,0 +1,168 @@
+// Navigation of the in-memory record list: both ends, next and prior, record numbers and
+// bookmarks.
+#include <cstdlib>
+
+#include "Common/MemData.h"
+#include "platform/rtl/Exceptions.h"
+
+bool TMemData::GetBOF() { return !FCurrentItem && FBof; }
+
+bool TMemData::GetEOF() { return !FCurrentItem && FEof; }
+
+void TMemData::SetToBegin() {
+  FCurrentItem = nullptr;
+  FBof = true;
+  FEof = FFirstItem == nullptr;
+}
+
+void TMemData::SetToEnd() {
+  FCurrentItem = nullptr;
+  FEof = true;
+  FBof = FFirstItem == nullptr;
+}
+
+TRecordItem* TMemData::NextVisible(TRecordItem* item) {
+  while (item && IsItemHidden(item)) item = item->Next;
+  return item;
+}
+
+TRecordItem* TMemData::PriorVisible(TRecordItem* item) {
+  while (item && IsItemHidden(item)) item = item->Prev;
+  return item;
+}
+
+void TMemData::GetNextRecord(uint8_t* recBuf) {
+  if (GetEOF()) return;
+  TRecordItem* item;
+  if (GetBOF()) {
+    FBof = false;
+    item = FFirstItem;
+  } else {
+    item = FCurrentItem ? FCurrentItem->Next : FFirstItem;
+  }
+  item = NextVisible(item);
+  FCurrentItem = item;
+  if (!item) {
+    FEof = true;
+    return;
+  }
+  if (recBuf) FBlockManager.GetRecord(item, recBuf);
+}
+
+void TMemData::GetPriorRecord(uint8_t* recBuf) {
+  if (GetBOF()) return;
+  TRecordItem* item;
+  if (GetEOF()) {
+    FEof = false;
+    item = FLastItem;
+  } else {
+    item = FCurrentItem ? FCurrentItem->Prev : FLastItem;
+  }
+  item = PriorVisible(item);
+  FCurrentItem = item;
+  if (!item) {
+    FBof = true;
+    return;
+  }
+  if (recBuf) FBlockManager.GetRecord(item, recBuf);
+}
+
+void TMemData::GetRecord(uint8_t* recBuf) {
+  if (GetEOF() || GetBOF() || !FCurrentItem) return;
+  if (IsItemHidden(FCurrentItem)) {
+    GetNextRecord(recBuf);
+    return;
+  }
+  FBlockManager.GetRecord(FCurrentItem, recBuf);
+}
+
+int32_t TMemData::GetRecNo() { return FCurrentItem ? RecNoOf(FCurrentItem) : 0; }
+
+void TMemData::SetRecNo(int32_t recNo) {
+  if (!FFirstItem || recNo < 1) return;
+  if (FRecordNoCache.empty()) {
+    // Walk from the nearest of the first record, the last visible one and the current one.
+    TRecordItem* start = FFirstItem;
+    int64_t distance = recNo;
+    bool forward = true;
+    auto consider = [&](TRecordItem* item) {
+      if (!item || IsItemHidden(item)) return;
+      const int64_t d = std::llabs(static_cast<int64_t>(RecNoOf(item)) - recNo);
+      if (d < distance) {
+        distance = d;
+        start = item;
+        forward = RecNoOf(item) <= recNo;
+      }
+    };
+    consider(PriorVisible(FLastItem));
+    consider(FCurrentItem ? FCurrentItem : FFirstItem);
+    // A long jump builds the record-number index instead: it costs one pass over the list and
+    // makes every later jump direct until the list changes.
+    if (distance > 64 && distance * 4 >= FRecordCount && recNo <= FRecordCount) {
+      BuildRecordNoCache();
+    } else {
+      TRecordItem* item = start;
+      while (item) {
+        if (!IsItemHidden(item)) {
+          const int32_t n = RecNoOf(item);
+          if (n == recNo) {
+            FCurrentItem = item;
+            FBof = FEof = false;
+            return;
+          }
+          if (forward ? n > recNo : n < recNo) return;
+        }
+        if (forward) {
+          if (!item->Next && !Fetch(false)) return;
+          item = item->Next;
+        } else {
+          item = item->Prev;
+        }
+      }
+      return;
+    }
+  }
+  if (static_cast<size_t>(recNo) <= FRecordNoCache.size()) {
+    FCurrentItem = FRecordNoCache[static_cast<size_t>(recNo) - 1];
+    FBof = FEof = false;
+  }
+}
+
+bool TMemData::ItemIsLive(const TRecBookmark* bookmark) const {
+  return bookmark->Generation == FStoreGeneration &&
+         FBlockManager.IsLiveItem(bookmark->Block, bookmark->Item, bookmark->Stamp);
+}
+
+void TMemData::GetBookmark(TRecBookmark* bookmark) {
+  bookmark->Generation = FStoreGeneration;
+  bookmark->Item = FCurrentItem;
+  bookmark->Block = FCurrentItem ? FCurrentItem->Block : nullptr;
+  bookmark->Stamp = FCurrentItem ? FCurrentItem->Stamp : 0;
+  bookmark->RecNo = FCurrentItem ? RecNoOf(FCurrentItem) : -1;
+}
+
+void TMemData::SetToBookmark(TRecBookmark* bookmark) {
+  if (ItemIsLive(bookmark)) {
+    FCurrentItem = bookmark->Item;
+    FBof = FEof = false;
+    return;
+  }
+  TData::SetToBookmark(bookmark);
+}
+
+bool TMemData::BookmarkValid(TRecBookmark* bookmark) {
+  if (!bookmark) return false;
+  const bool live = ItemIsLive(bookmark);
+  bool valid = bookmark->RecNo != -1 && bookmark->RecNo <= FRecordCount;
+  if (!valid && live) valid = bookmark->Item->Order <= FRecordCount;
+  if (valid && live && HasFilter()) valid = !IsItemHidden(bookmark->Item);
+  return valid;
+}
+
+int TMemData::CompareBookmarks(TRecBookmark* bookmark1, TRecBookmark* bookmark2) {
+  if (bookmark1 && bookmark2 && ItemIsLive(bookmark1) && ItemIsLive(bookmark2)) {
+    if (bookmark1->Item == bookmark2->Item) return 0;
+    return bookmark1->Item->Order < bookmark2->Item->Order ? -1 : 1;
+  }
+  return TData::CompareBookmarks(bookmark1, bookmark2);
+}

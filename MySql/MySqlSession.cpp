@@ -1,0 +1,155 @@
+#include "MySql/MySqlSession.h"
+
+#include <cstring>
+
+#include "Common/CLRClasses.h"
+#include "Common/LxVioTcp.h"
+#include "MySql/MySqlErrors.h"
+#include "MySql/MySqlSession_Handshake.h"
+#include "platform/rtl/UnicodeText.h"
+
+using namespace mysqlhandshake;
+
+namespace {
+
+constexpr int32_t kDefaultPort = 3306;
+constexpr int32_t kCannotConnect = 2003;
+constexpr int32_t kUnknownProtocol = 2046;
+// The code the connect error names, whatever the transport's own failure was.
+constexpr int32_t kConnectionRefused = 10061;
+
+}  // namespace
+
+TMySqlSession::TMySqlSession() : FNet(std::make_unique<TMySqlNet>()) {}
+
+TMySqlSession::~TMySqlSession() = default;
+
+void TMySqlSession::SetTls(const AnsiString& key, const AnsiString& certificate,
+                           const AnsiString& ca, const AnsiString& caPath,
+                           const AnsiString& cipher) {
+  FTlsKey = key;
+  FTlsCertificate = certificate;
+  FTlsCA = ca;
+  FTlsCAPath = caPath;
+  FTlsCipher = cipher;
+}
+
+bool TMySqlSession::SpeaksProtocol41() const {
+  return (FServerCapabilities & kClientProtocol41) && (FClientFlags & kClientProtocol41);
+}
+
+void TMySqlSession::Connect(const AnsiString& host, const AnsiString& user,
+                            const AnsiString& password, const AnsiString& database, int32_t port,
+                            const AnsiString& pipeName, uint32_t clientFlags) {
+  if (!host.empty()) FHost = host;
+  if (!user.empty()) FUser = user;
+  if (!password.empty()) FPassword = password;
+  if (!database.empty()) FDatabase = database;
+  if (port != 0) FPort = port;
+  if (FPort == 0) FPort = kDefaultPort;
+  if (FHost.empty()) FHost = "localhost";
+  FServerStatus = kServerStatusAutocommit;
+
+  OpenTransport(pipeName);
+  ReadGreeting();
+  FNet->NewPacket();
+  WriteLogin(FPassword, clientFlags);
+  Authenticate(FPassword);
+  if (FClientFlags & kClientCompress) FNet->SetCompress(true);
+}
+
+void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
+  if (FIOHandler != nullptr) {
+    FNet->SetVio(std::make_unique<TLxVioHandler>(FHost, FPort, FIOHandler, FTlsKey,
+                                                 FTlsCertificate, FTlsCA));
+    FHostInfo = FHost + " via " + StringToAnsi(FIOHandler->ClassName());
+    FNet->Vio()->SetTimeout(FConnectTimeout);
+    // The handler's own errors are the application's: they pass through as they are.
+    FNet->Vio()->Connect();
+    return;
+  }
+  switch (FProtocol) {
+    case mpDefault:
+    case mpTCP:
+      FNet->SetVio(std::make_unique<TLxVioTcp>(FHost, FPort));
+      FHostInfo = FHost + " via TCP/IP";
+      break;
+    default:
+      // A protocol without a transport of its own reuses the one the session has.
+      if (FNet->Vio() == nullptr) throw EMySqlException(kUnknownProtocol);
+      break;
+  }
+  TLxVio* vio = FNet->Vio();
+  try {
+    vio->SetTimeout(FConnectTimeout);
+    vio->Connect();
+  } catch (const Exception&) {
+    throw EMySqlException::CreateFmt(kCannotConnect, vio->LastError(),
+                                     {FHost, kConnectionRefused});
+  }
+}
+
+void TMySqlSession::ReadGreeting() {
+  FNet->Receive();
+  TMySqlGreeting g = ParseGreeting(FNet->Buffer(), static_cast<size_t>(FNet->Length()));
+  FServerVersion = g.ServerVersion;
+  FThreadId = g.ThreadId;
+  std::memcpy(FScramble, g.Scramble, sizeof FScramble);
+  FLongScramble = g.LongScramble;
+  FServerCapabilities = g.Capabilities;
+  FServerLanguage = g.Language;
+  FServerStatus = g.Status;
+}
+
+void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags) {
+  FClientFlags = ComputeClientFlags(FClientFlags, clientFlags, FProtocol == mpSSL,
+                                    FServerCapabilities);
+  TBytes prefix = LoginPrefix(FClientFlags, FCharacterSet);
+  FNet->WriteBytes(prefix);
+  if (FClientFlags & kClientSsl) {
+    // The prefix alone is the TLS request; the login follows over the encrypted channel.
+    FNet->Send();
+    StartTls();
+    FNet->NewPacket();
+    FNet->WriteBytes(prefix);
+  }
+  FNet->WriteString(FUser);
+
+  TMySqlGreeting greeting;
+  std::memcpy(greeting.Scramble, FScramble, sizeof FScramble);
+  greeting.LongScramble = FLongScramble;
+  FNet->WriteBytes(PasswordField(FServerCapabilities, Encoding::GetDefault()->GetBytes(password),
+                                 greeting));
+  if (FServerCapabilities & kClientConnectWithDb) FNet->WriteString(FDatabase);
+  FNet->Send();
+}
+
+void TMySqlSession::StartTls() {
+  // A plain TCP transport has no TLS of its own: the switch changes nothing on it.
+  if (auto* handler = dynamic_cast<TLxVioHandler*>(FNet->Vio())) handler->StartTLS(1);
+}
+
+void TMySqlSession::Authenticate(const AnsiString& password) {
+  FNet->Receive();
+  TBytes pw = Encoding::GetDefault()->GetBytes(password);
+  switch (ClassifyAuthReply(FServerCapabilities, FNet->Buffer(),
+                            static_cast<size_t>(FNet->Length()))) {
+    case TAuthReply::Done:
+      return;
+    case TAuthReply::OldScrambleRequest: {
+      FNet->NewPacket();
+      FNet->WriteBytes(mysqlscramble::ScrambleOld(FScramble, pw));
+      FNet->WriteByte(0);
+      break;
+    }
+    case TAuthReply::Exchange410: {
+      auto exchange = mysqlscramble::Answer410(FNet->Buffer(), pw);
+      std::memcpy(FScramble, exchange.Scramble, sizeof FScramble);
+      FNet->NewPacket();
+      FNet->WriteBytes(exchange.Answer);
+      break;
+    }
+  }
+  FNet->Send();
+  FNet->Receive();
+}

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "MemData_TestStore.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Exceptions.h"
+
+using namespace memdata_test;
+
+namespace {
+
+// One column of every type that has a fixed external form, written and read back.
+class FieldAccess : public ::testing::Test {
+ protected:
+  FieldAccess()
+      : store({{u"S", dtString, 5},           // 1
+               {u"I8", dtInt8},               // 2
+               {u"I16", dtSmallint},          // 3
+               {u"I32", dtInteger},           // 4
+               {u"F", dtFloat},               // 5
+               {u"D", dtDate},                // 6
+               {u"T", dtTime},                // 7
+               {u"DT", dtDateTime},           // 8
+               {u"W", dtWord},                // 9
+               {u"B", dtBoolean},             // 10
+               {u"I64", dtLargeint},          // 11
+               {u"C", dtCurrency},            // 12
+               {u"ES", dtExtString, 50},      // 13
+               {u"BY", dtBytes, 3},           // 14
+               {u"VB", dtVarBytes, 4},        // 15
+               {u"EVB", dtExtVarBytes, 100},  // 16
+               {u"U32", dtUInt32},            // 17
+               {u"WS", dtWideString, 6},      // 18
+               {u"EWS", dtExtWideString, 50}, // 19
+               {u"BCD", dtBCD},               // 20
+               {u"FB", dtFMTBCD},             // 21
+               {u"G", dtGuid, 38},            // 22
+               {u"TS", dtSQLTimeStamp}}),     // 23
+        buf((store.InitFields(), store)) {}
+  ~FieldAccess() override = default;
+
+  template <typename T>
+  T RoundTrip(int fieldNo, T in) {
+    store.PutField(fieldNo, buf, false, &in);
+    EXPECT_FALSE(store.GetNull(fieldNo, buf));
+    return ReadValue<T>(store, fieldNo, buf);
+  }
+  template <typename T>
+  T Stored(int fieldNo) {
+    T v;
+    std::memcpy(&v, buf.get() + store.Fields()[fieldNo - 1]->Offset(), sizeof v);
+    return v;
+  }
+
+  TestStore store;
+  RecBuf buf;
+};
+
+TEST_F(FieldAccess, NumbersKeepTheirWidthAndSign) {
+  EXPECT_EQ(RoundTrip<int8_t>(2, -5), -5);
+  EXPECT_EQ(RoundTrip<int16_t>(3, -32768), -32768);
+  EXPECT_EQ(RoundTrip<int32_t>(4, -2000000000), -2000000000);
+  EXPECT_EQ(RoundTrip<double>(5, 3.25), 3.25);
+  EXPECT_EQ(RoundTrip<uint16_t>(9, 65535), 65535);
+  EXPECT_EQ(RoundTrip<uint16_t>(10, 1), 1);
+  EXPECT_EQ(RoundTrip<int64_t>(11, -(int64_t{1} << 62)), -(int64_t{1} << 62));
+  EXPECT_EQ(RoundTrip<double>(12, 12.34), 12.34);
+  EXPECT_EQ(RoundTrip<int64_t>(20, 123456789), 123456789);  // currency as its integer count
+}
+
+TEST_F(FieldAccess, UnsignedThirtyTwoBitsComeOutZeroExtended) {
+  const uint64_t in = 0xFFFFFFF0u;
+  EXPECT_EQ(RoundTrip<uint64_t>(17, in), 0xFFFFFFF0u);
+  EXPECT_EQ(Stored<uint32_t>(17), 0xFFFFFFF0u);
+  // Written back from the low four bytes of the external value.
+  EXPECT_EQ(RoundTrip<uint64_t>(17, 0x1234567800000005ull), 5u);
+}
+
+TEST_F(FieldAccess, TextsAreCutToTheirLength) {
+  store.PutField(1, buf, false, "abcdefgh");
+  EXPECT_EQ(ReadText(store, 1, buf), "abcde");
+  PutWide(store, 18, buf, u"Здраво свете");
+  EXPECT_EQ(ReadWide(store, 18, buf), u"Здраво");
+  store.PutField(22, buf, false, "{F19D8C39-5558-3849-A652-87CEE0C6DA7E}");
+  EXPECT_EQ(ReadText(store, 22, buf), "{F19D8C39-5558-3849-A652-87CEE0C6DA7E}");
+}
+
+TEST_F(FieldAccess, TextsHeldByReferenceLiveInTheHeap) {
+  store.PutField(13, buf, false, "heap text");
+  char* first = Stored<char*>(13);
+  EXPECT_STREQ(first, "heap text");
+  EXPECT_EQ(TStringHeap::BufRefWord(first), 101);
+  store.PutField(13, buf, false, "another");
+  EXPECT_EQ(TStringHeap::BufRefWord(first), 100);  // the old buffer was disposed of
+  EXPECT_EQ(ReadText(store, 13, buf), "another");
+  PutWide(store, 19, buf, u"Ѓорѓи Ќосе");
+  EXPECT_EQ(ReadWide(store, 19, buf), u"Ѓорѓи Ќосе");
+}
+
+TEST_F(FieldAccess, ByteValues) {
+  const uint8_t fixed[3] = {1, 0, 3};
+  store.PutField(14, buf, false, fixed);
+  uint8_t out[3] = {};
+  bool blank;
+  store.GetField(14, buf, out, blank);
+  EXPECT_EQ(std::memcmp(out, fixed, 3), 0);
+
+  const uint8_t var[6] = {2, 0, 0xAA, 0xBB, 0, 0};  // 16-bit length, then the bytes
+  store.PutField(15, buf, false, var);
+  uint8_t varOut[6] = {};
+  store.GetField(15, buf, varOut, blank);
+  EXPECT_EQ(varOut[0], 2);
+  EXPECT_EQ(varOut[3], 0xBB);
+
+  const uint8_t ext[5] = {3, 0, 7, 8, 9};
+  store.PutField(16, buf, false, ext);
+  uint8_t extOut[5] = {};
+  store.GetField(16, buf, extOut, blank);
+  EXPECT_EQ(std::memcmp(extOut, ext, 5), 0);
+}
+
+TEST_F(FieldAccess, DatesAndTimesTravelAsTimeStampParts) {
+  // 2024-02-29 is time-stamp day 738945.
+  const int32_t day = DateTimeToTimeStamp(EncodeDate(2024, 2, 29)).Date;
+  EXPECT_EQ(RoundTrip<int32_t>(6, day), day);
+  EXPECT_EQ(Stored<double>(6), EncodeDate(2024, 2, 29));
+  const int32_t msecs = ((13 * 60 + 45) * 60 + 30) * 1000 + 250;
+  EXPECT_EQ(RoundTrip<int32_t>(7, msecs), msecs);
+  EXPECT_NEAR(Stored<double>(7), EncodeTime(13, 45, 30, 250), 1e-12);
+  const double stamp = static_cast<double>(day) * 86400000.0 + msecs;
+  EXPECT_EQ(RoundTrip<double>(8, stamp), stamp);
+  EXPECT_NEAR(Stored<double>(8), EncodeDate(2024, 2, 29) + EncodeTime(13, 45, 30, 250), 1e-9);
+  // A date before 1899-12-30 keeps its time of day as a negative fraction.
+  const int32_t oldDay = DateTimeToTimeStamp(EncodeDate(1800, 1, 1)).Date;
+  const double oldStamp = static_cast<double>(oldDay) * 86400000.0 + 6 * 3600000.0;
+  EXPECT_EQ(RoundTrip<double>(8, oldStamp), oldStamp);
+  EXPECT_LT(Stored<double>(8), 0);
+}
+
+TEST_F(FieldAccess, InvalidTimeStampsAreConversionErrors) {
+  const int32_t zeroDay = 0;
+  try {
+    store.PutField(6, buf, false, &zeroDay);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), u"'0.0' is not a valid timestamp");
+  }
+  const int32_t negative = -1;
+  EXPECT_THROW(store.PutField(7, buf, false, &negative), EConvertError);
+  EXPECT_TRUE(store.GetNull(6, buf));  // nothing was stored
+}
+
+TEST_F(FieldAccess, FloatsRoundToTheirScaleUnlessExact) {
+  store.Fields()[4]->SetScale(2);
+  const double v = 1.005;
+  store.PutField(5, buf, false, &v);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  EXPECT_EQ(Stored<double>(5), std::strtod(text, nullptr));
+  const double w = 2.3456;
+  store.PutField(5, buf, false, &w);
+  EXPECT_EQ(Stored<double>(5), 2.35);
+  store.PutField(5, buf, true, &w);
+  EXPECT_EQ(Stored<double>(5), 2.3456);
+}
+
+TEST_F(FieldAccess, FixedSizeRecordsCopyWhole) {
+  uint8_t bcd[34];
+  for (int i = 0; i < 34; ++i) bcd[i] = static_cast<uint8_t>(i + 1);
+  store.PutField(21, buf, false, bcd);
+  uint8_t out[34] = {};
+  bool blank;
+  store.GetField(21, buf, out, blank);
+  EXPECT_EQ(std::memcmp(out, bcd, 34), 0);
+  uint8_t ts[16];
+  for (int i = 0; i < 16; ++i) ts[i] = static_cast<uint8_t>(100 + i);
+  store.PutField(23, buf, false, ts);
+  uint8_t tsOut[16] = {};
+  store.GetField(23, buf, tsOut, blank);
+  EXPECT_EQ(std::memcmp(tsOut, ts, 16), 0);
+}
+
+TEST_F(FieldAccess, NilAndEmptyTexts) {
+  int32_t sentinel = 77;
+  store.PutField(4, buf, false, &sentinel);
+  store.PutField(4, buf, false, nullptr);  // nil sets null
+  bool blank = false;
+  int32_t out = -1;
+  store.GetField(4, buf, &out, blank);
+  EXPECT_TRUE(blank);
+  EXPECT_EQ(out, -1);  // a null field leaves the destination alone
+
+  store.PutField(1, buf, false, "");
+  EXPECT_FALSE(store.GetNull(1, buf));
+  EXPECT_EQ(ReadText(store, 1, buf), "");
+  store.SetSetEmptyStrToNull(true);
+  struct Case {
+    int fieldNo;
+    bool wide;
+  } cases[] = {{1, false}, {13, false}, {18, true}, {19, true}};
+  for (const Case& c : cases) {
+    if (c.wide)
+      PutWide(store, c.fieldNo, buf, u"");
+    else
+      store.PutField(c.fieldNo, buf, false, "");
+    EXPECT_TRUE(store.GetNull(c.fieldNo, buf)) << c.fieldNo;
+  }
+}
+
+TEST(FieldTrimming, TrailingBlanksByOption) {
+  TestStore store({{u"V", dtString, 8}, {u"F", dtString, 8, 0, true}, {u"W", dtWideString, 8}});
+  store.InitFields();
+  RecBuf buf(store);
+  store.PutField(1, buf, false, "abc  ");
+  store.PutField(2, buf, false, "abc  ");
+  PutWide(store, 3, buf, u"жаба  ");
+  EXPECT_EQ(ReadText(store, 1, buf), "abc  ");
+  store.SetTrimVarChar(true);
+  EXPECT_EQ(ReadText(store, 1, buf), "abc");
+  EXPECT_EQ(ReadText(store, 2, buf), "abc  ");  // a fixed column follows TrimFixedChar only
+  EXPECT_EQ(ReadWide(store, 3, buf), u"жаба");
+  store.SetTrimFixedChar(true);
+  EXPECT_EQ(ReadText(store, 2, buf), "abc");
+}
+
+TEST(FieldLineEnds, ConvertedWhenTheProviderAsks) {
+  TestStore store({{u"S", dtString, 4}, {u"W", dtExtWideString, 10}});
+  store.InitFields();
+  RecBuf buf(store);
+  store.PutField(1, buf, false, "a\nbc");
+  PutWide(store, 2, buf, u"x\ny\r\nz");
+  EXPECT_EQ(ReadText(store, 1, buf), "a\nbc");
+  store.ConvertEOL = true;
+  EXPECT_EQ(ReadText(store, 1, buf), "a\r\nb");  // still at most Length characters
+  EXPECT_EQ(ReadWide(store, 2, buf), u"x\r\ny\r\nz");
+}
+
+TEST(BlobFields, NullStateFollowsTheBlob) {
+  TestStore store({{u"ID", dtInteger}, {u"NOTE", dtMemo}, {u"WNOTE", dtWideMemo}});
+  store.InitFields();
+  RecBuf buf(store);
+  EXPECT_TRUE(store.GetNull(2, buf));
+  TBlob* blob = store.GetBlob(2, buf);
+  EXPECT_FALSE(blob->IsUnicode());
+  EXPECT_TRUE(store.GetBlob(3, buf)->IsUnicode());
+  EXPECT_TRUE(blob->RollbackEnabled());
+  blob->SetAsAnsiString("text");  // the null byte still says null
+  const int nullByte = store.DataSize() + 1;
+  EXPECT_EQ(buf[nullByte], 1);
+  EXPECT_FALSE(store.GetNull(2, buf));
+  EXPECT_EQ(buf[nullByte], 0);
+  store.SetNull(2, buf, true);  // empties the blob
+  EXPECT_TRUE(blob->IsEmpty());
+  try {
+    store.GetBlob(1, buf);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Field is not BLOB");
+  }
+  EXPECT_EQ(store.GetBlobObject(1, buf), nullptr);
+}
+
+TEST(BlobFields, AnsiOperationsOnUnicodeBlobs) {
+  TestStore store({{u"WNOTE", dtWideMemo}});
+  store.InitFields();
+  RecBuf buf(store);
+  const std::string text = "Здраво, world";  // 6 Cyrillic letters of 2 bytes each
+  store.WriteBlob(1, buf, 0, static_cast<uint32_t>(text.size()), text.data());
+  EXPECT_FALSE(store.GetNull(1, buf));
+  EXPECT_EQ(store.GetBlob(1, buf)->GetAsWideString(), u"Здраво, world");
+  EXPECT_EQ(store.GetBlobSize(1, buf), text.size());
+  EXPECT_EQ(store.GetBlobSize(1, buf, true), 13u * 2);  // raw: UTF-16 bytes
+  char out[64] = {};
+  EXPECT_EQ(store.ReadBlob(1, buf, 4, 6, out), 6u);  // from the third letter, six bytes
+  EXPECT_EQ(std::string(out), "рав");
+  EXPECT_EQ(store.ReadBlob(1, buf, 12, 0, out), 7u);
+  EXPECT_EQ(std::string(out, 7), ", world");
+  EXPECT_EQ(store.ReadBlob(1, buf, 0, 3, out), 2u);  // never half a character
+  EXPECT_THROW(store.ReadBlob(1, buf, 3, 2, out), Exception);  // inside a character
+  EXPECT_THROW(store.WriteBlob(1, buf, 100, 1, "x"), Exception);  // past the end
+  store.TruncateBlob(1, buf, 6);
+  EXPECT_EQ(store.GetBlob(1, buf)->GetAsWideString(), u"Здр");
+  store.SetBlobSize(1, buf, 8);
+  EXPECT_EQ(store.GetBlobSize(1, buf), 8u);
+  store.TruncateBlob(1, buf, 0);
+  EXPECT_TRUE(store.GetNull(1, buf));
+}
+
+TEST(BlobFields, ReadingTheRollbackCopy) {
+  TestStore store({{u"NOTE", dtMemo}});
+  store.InitFields();
+  RecBuf buf(store);
+  store.WriteBlob(1, buf, 0, 3, "old");
+  store.GetBlob(1, buf)->Commit();
+  store.WriteBlob(1, buf, 0, 5, "newer");
+  char out[8] = {};
+  EXPECT_EQ(store.ReadBlob(1, buf, 0, 0, out, false, true), 3u);
+  EXPECT_EQ(std::string(out, 3), "old");
+  EXPECT_EQ(store.GetBlobSize(1, buf, false, true), 3u);
+  EXPECT_EQ(store.GetBlobSize(1, buf), 5u);
+  store.RevertBlobs(buf);
+  EXPECT_EQ(store.GetBlob(1, buf)->GetAsAnsiString(), "old");
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// A record store with hand-described columns for the record store's tests.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Common/MemData.h"
+
+namespace memdata_test {
+
+struct Column {
+  String name;
+  TDataTypeCode type;
+  uint16_t length = 0;
+  uint8_t calcKind = 0;
+  bool fixed = false;
+  uint16_t scale = 0;
+};
+
+// The stored size of a column of that type and length.
+inline int32_t StoredSize(TDataTypeCode type, uint16_t length) {
+  switch (type) {
+    case dtString: case dtGuid: return length + 1;
+    case dtWideString: return (length + 1) * 2;
+    case dtInt8: return 1;
+    case dtSmallint: case dtWord: case dtBoolean: return 2;
+    case dtInteger: case dtUInt32: return 4;
+    case dtBytes: return length;
+    case dtVarBytes: return length + 2;
+    case dtFMTBCD: return 34;
+    case dtSQLTimeStamp: return 16;
+    default: return 8;
+  }
+}
+
+class TestStore : public TMemData {
+ public:
+  explicit TestStore(std::vector<Column> columns) : FColumns(std::move(columns)) {}
+
+  void DetectCommandType() override {
+    for (const Column& c : FColumns) {
+      TFieldDesc* field = GetFieldDescClass()();
+      field->SetName(c.name);
+      field->SetSourceName(c.name);
+      field->SetDataType(c.type);
+      field->SetLength(c.length);
+      field->SetScale(c.scale);
+      field->SetSize(StoredSize(c.type, c.length));
+      field->SetCalcKind(c.calcKind);
+      field->SetFixed(c.fixed);
+      Fields().Add(field);
+    }
+  }
+  bool GetConvertEOL() override { return ConvertEOL; }
+  void InternalOpen() override {
+    if (OnInternalOpen) OnInternalOpen();
+  }
+  void InternalClose() override {
+    if (OnInternalClose) OnInternalClose();
+  }
+
+  bool ConvertEOL = false;
+  std::function<void()> OnInternalOpen;
+  std::function<void()> OnInternalClose;
+
+ private:
+  std::vector<Column> FColumns;
+};
+
+// A record buffer of a store. A new record's buffer owns its values until it is handed to the
+// store; a buffer that only reads stored records (newRecord false) owns nothing.
+class RecBuf {
+ public:
+  explicit RecBuf(TData& store, bool newRecord = true)
+      : FStore(store), FBuf(store.AllocRecBuf()), FOwnsValues(newRecord) {
+    store.InitRecord(FBuf);
+    if (newRecord) store.CreateComplexFields(FBuf, true);
+  }
+  ~RecBuf() {
+    if (FOwnsValues) FStore.FreeComplexFields(FBuf, true);
+    FStore.FreeRecBuf(FBuf);
+  }
+  RecBuf(const RecBuf&) = delete;
+  RecBuf& operator=(const RecBuf&) = delete;
+  uint8_t* get() const { return FBuf; }
+  operator uint8_t*() const { return FBuf; }
+  // The store took the values (the buffer was stored); the buffer must not release them.
+  void Handed() { FOwnsValues = false; }
+  void Reset() {
+    FStore.InitRecord(FBuf);
+    FStore.CreateComplexFields(FBuf, true);
+    FOwnsValues = true;
+  }
+
+ private:
+  TData& FStore;
+  uint8_t* FBuf;
+  bool FOwnsValues;
+};
+
+template <typename T>
+T ReadValue(TData& store, int fieldNo, uint8_t* buf, bool* isNull = nullptr) {
+  T value{};
+  bool blank = false;
+  store.GetField(fieldNo, buf, &value, blank);
+  if (isNull) *isNull = blank;
+  return value;
+}
+
+inline std::string ReadText(TData& store, int fieldNo, uint8_t* buf) {
+  char text[1024] = {};
+  bool blank = false;
+  store.GetField(fieldNo, buf, text, blank);
+  return blank ? std::string("<null>") : std::string(text);
+}
+
+inline std::u16string ReadWide(TData& store, int fieldNo, uint8_t* buf) {
+  char16_t text[1024] = {};
+  bool blank = false;
+  store.GetField(fieldNo, buf, text, blank);
+  return blank ? std::u16string(u"<null>") : std::u16string(text);
+}
+
+inline void PutWide(TData& store, int fieldNo, uint8_t* buf, const char16_t* text) {
+  store.PutField(fieldNo, buf, false, &text);  // the dataset hands a pointer to the text
+}
+
+}  // namespace memdata_test
