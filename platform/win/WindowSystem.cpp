@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/win/DragDrop.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSession.h"
 
@@ -35,6 +36,8 @@ TWindowSystem::TWindowSystem(std::unique_ptr<TBackEnd> backEnd) : FBackEnd(std::
 }
 
 TWindowSystem::~TWindowSystem() {
+  for (auto& [window, target] : DropTargets) target->Release();
+  DropTargets.clear();
   // Windows left at the end of a session are dropped without messages: the objects behind their
   // window procedures may be gone already.
   for (auto& [handle, window] : FWindows) {

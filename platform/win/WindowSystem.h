@@ -124,6 +124,19 @@ struct TCaretState {
   int HideLevel = 1;  // a new caret is hidden until ShowCaret
 };
 
+struct TGlobalBlock;
+class IDropTarget;
+// The clipboard's content: the blocks by format, in the order they were set.
+struct TClipboardState {
+  ~TClipboardState();
+  void Clear();
+  bool Open = false;
+  HWND Opener = nullptr;
+  HWND Owner = nullptr;
+  DWORD Sequence = 0;
+  std::vector<std::pair<UINT, TGlobalBlock*>> Data;
+};
+
 struct TMonitorState {
   TRect Bounds;
   TRect WorkArea;
@@ -193,6 +206,10 @@ class TWindowSystem {
   std::vector<TMonitorState> Monitors;
   std::vector<TMessageSpy> Spies;
   std::vector<std::unique_ptr<TCursorObject>> NamedCursors;
+  TClipboardState Clipboard;
+  // The drop targets windows registered, each holding a reference.
+  std::vector<std::pair<HWND, IDropTarget*>> DropTargets;
+  bool Dragging = false;
   int Beeps = 0;
 
  private:
@@ -246,3 +263,5 @@ void KillWindowTimers(HWND window);
 // The widths of the frame (and the caption's height) that the styles give a window.
 TRect FrameInsets(DWORD style, DWORD exStyle);
 void DestroyCaretOf(HWND window);
+// Lets go of a window's drop target (the window goes).
+void RevokeDropTarget(HWND window);

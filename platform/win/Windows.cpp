@@ -50,6 +50,7 @@ void FreeSubtree(HWND handle) {
   for (TWindow* child : window->Children) children.push_back(child->Handle);
   for (HWND child : children) FreeSubtree(child);
   KillWindowTimers(handle);
+  RevokeDropTarget(handle);
   SendMessage(handle, WM_NCDESTROY, 0, 0);
   if (system.Focus == handle) system.Focus = nullptr;
   if (system.Active == handle) system.Active = nullptr;

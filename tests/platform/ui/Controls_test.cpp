@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/DrawingLog.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/HintWindow.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -339,6 +340,28 @@ TEST_F(ControlsTest, AnErrorInAnEventHandlerIsShownAndTheLoopGoesOn) {
   Script().Then([&] { Click(panel); });
   RunScript();
   EXPECT_EQ(seen, (std::vector<String>{u"'abc' is not a valid integer value"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, TheClipboardObjectCarriesTextAndBlocks) {
+  Form->Show();
+  Clipboard()->SetAsText(u"Листа на настани");
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+  EXPECT_EQ(Clipboard()->AsText(), u"Листа на настани");
+  UINT rtf = RegisterClipboardFormat(u"Rich Text Format");
+  Clipboard()->Open();
+  Clipboard()->SetAsBytes(rtf, {'{', '\\', 'r', 't', 'f', '1', '}'});
+  Clipboard()->SetAsBytes(CF_UNICODETEXT, {'o', 0, 'k', 0, 0, 0});
+  Clipboard()->Close();
+  // Both formats were set while the clipboard stayed open, so both are there.
+  EXPECT_EQ(Clipboard()->AsBytes(rtf).size(), 7u);
+  EXPECT_EQ(Clipboard()->AsText(), u"ok");
+  Clipboard()->Clear();
+  EXPECT_EQ(Clipboard()->FormatCount(), 0);
+  EXPECT_EQ(Clipboard()->AsText(), u"");
 }
 
 }  // namespace
