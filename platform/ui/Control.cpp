@@ -230,6 +230,9 @@ void TControl::BringToFront() { SetZOrder(true); }
 void TControl::SendToBack() { SetZOrder(false); }
 
 void TControl::SetZOrder(bool topMost) {
+  if (auto* windowed = dynamic_cast<TWinControl*>(this); windowed && windowed->HandleAllocated())
+    SetWindowPos(windowed->Handle(), topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!FParent) return;
   auto& siblings = FParent->FControls;
   auto it = std::find(siblings.begin(), siblings.end(), this);

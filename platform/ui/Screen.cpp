@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/List.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Forms.h"
 
@@ -98,14 +99,24 @@ TMonitor* TScreen::MonitorFromWindow(HWND window, TMonitorDefaultTo defaultTo) {
   return nullptr;
 }
 
-void TScreen::AddForm(TCustomForm* form) {
-  FCustomForms.push_back(form);
-  if (auto* plain = dynamic_cast<TForm*>(form)) FForms.push_back(plain);
+// A form registers from its constructor, before it is a TForm: which forms are TForms is asked
+// when the list is read.
+void TScreen::AddForm(TCustomForm* form) { FCustomForms.push_back(form); }
+
+int TScreen::FormCount() const {
+  return static_cast<int>(std::count_if(FCustomForms.begin(), FCustomForms.end(),
+                                        [](TCustomForm* f) { return dynamic_cast<TForm*>(f) != nullptr; }));
+}
+
+TForm* TScreen::Forms(int index) const {
+  int remaining = index;
+  for (TCustomForm* form : FCustomForms)
+    if (auto* plain = dynamic_cast<TForm*>(form); plain && remaining-- == 0) return plain;
+  TList::Error(index);
 }
 
 void TScreen::RemoveForm(TCustomForm* form) {
   FCustomForms.erase(std::remove(FCustomForms.begin(), FCustomForms.end(), form), FCustomForms.end());
-  FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
   if (FFocusedForm == form) FFocusedForm = nullptr;
   if (FActiveCustomForm == form) {
     FActiveCustomForm = nullptr;
@@ -126,7 +137,6 @@ void TScreen::SetActive(TWinControl* control, TCustomForm* form) {
     if (it != list.end()) std::rotate(list.begin(), it, it + 1);
   };
   toFront(FCustomForms, form);
-  if (FActiveForm) toFront(FForms, FActiveForm);
   if (controlChanged && OnActiveControlChange) OnActiveControlChange(this);
   if (formChanged && OnActiveFormChange) OnActiveFormChange(this);
 }

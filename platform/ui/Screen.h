@@ -61,8 +61,9 @@ class TScreen : public TComponent {
   TMonitor* MonitorFromWindow(HWND window, TMonitorDefaultTo defaultTo = mdNearest);
 
   // --- Forms ---
-  int FormCount() const { return static_cast<int>(FForms.size()); }
-  TForm* Forms(int index) const { return FForms.at(static_cast<size_t>(index)); }
+  // The TForm descendants among the forms, the most recently active first.
+  int FormCount() const;
+  TForm* Forms(int index) const;
   int CustomFormCount() const { return static_cast<int>(FCustomForms.size()); }
   TCustomForm* CustomForms(int index) const { return FCustomForms.at(static_cast<size_t>(index)); }
   TForm* ActiveForm() const { return FActiveForm; }
@@ -97,7 +98,6 @@ class TScreen : public TComponent {
   void SetFocusedForm(TCustomForm* form) { FFocusedForm = form; }
   void RefreshMonitors();
 
-  std::vector<TForm*> FForms;
   std::vector<TCustomForm*> FCustomForms;
   TForm* FActiveForm = nullptr;
   TCustomForm* FActiveCustomForm = nullptr;

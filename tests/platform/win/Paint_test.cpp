@@ -132,3 +132,41 @@ TEST_F(PaintTest, ThePaintLogRecordsTheWindowsDrawing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PaintTest, TheCaretNestsItsHidingAndGoesWithItsWindow) {
+  HWND window = TopLevel("W", Bounds(0, 0, 200, 100), WS_POPUP | WS_VISIBLE);
+  EXPECT_TRUE(CreateCaret(window, nullptr, 1, 16));
+  EXPECT_FALSE(IsCaretShowing());  // a new caret is hidden
+  ShowCaret(window);
+  EXPECT_TRUE(IsCaretShowing());
+  HideCaret(window);
+  HideCaret(window);
+  ShowCaret(window);
+  EXPECT_FALSE(IsCaretShowing());  // two hides need two shows
+  ShowCaret(window);
+  SetCaretPos(30, 4);
+  TPoint pos;
+  GetCaretPos(&pos);
+  EXPECT_EQ(pos, Point(30, 4));
+  EXPECT_EQ(GetCaretSize().cy, 16);
+  bool showingWhilePainting = true;
+  Answer(window, [&](UINT message, WPARAM, LPARAM, LRESULT&) {
+    if (message != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    showingWhilePainting = IsCaretShowing();
+    EndPaint(window, &ps);
+    return true;
+  });
+  InvalidateRect(window, nullptr, false);
+  UpdateWindow(window);
+  EXPECT_FALSE(showingWhilePainting);  // painting hides it
+  EXPECT_TRUE(IsCaretShowing());
+  DestroyWindow(window);
+  EXPECT_EQ(GetCaretOwner(), nullptr);
+  EXPECT_FALSE(IsCaretShowing());
+}
+
+}  // namespace
