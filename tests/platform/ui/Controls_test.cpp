@@ -203,6 +203,7 @@ TEST_F(ControlsTest, AHintShowsAfterThePauseAndHidesLater) {
   EXPECT_EQ(seen.HintControl, panel);
   EXPECT_EQ(seen.HintStr, u"Лични податоци");
   EXPECT_FALSE(Application->HintWindow()->Active());
+  panel->SetWindowProc([panel](TMessage& m) { panel->WndProc(m); });
 }
 
 class TTestPopupMenu : public TComponent, public IPopupMenu {
@@ -392,6 +393,7 @@ TEST_F(ControlsTest, CommandsAndNotificationsComeBackToTheControlThatSentThem) {
   TMessage pressed{CM_BUTTONPRESSED, 1, reinterpret_cast<LPARAM>(button), 0};
   panel->Broadcast(pressed);
   EXPECT_EQ(pressed.Result, 0);
+  button->SetWindowProc(original);  // the replacement refers to this test's locals
 }
 
 }  // namespace
