@@ -29,6 +29,10 @@ TMyFieldMapping MapFieldType(const TMYSQL_FIELD& column, const TMyFieldOptions& 
                         options.EnableBoolean, (column.Flags & MyUnsignedFlag) != 0, isBinary);
   }
 
+  // Bytes of a binary column shown as a string are no UTF-8: they stay single-byte, so that a
+  // VARBINARY value cannot fail the fetch or change in decoding.
+  if (m.DataType == dtWideString && column.CharsetNr == BinaryCharset) m.DataType = dtString;
+
   m.Size = column.Length;
   const TDataTypeCode dt = m.DataType;
   // Lengths of character columns are in bytes; a UTF-8 character takes up to three of them.

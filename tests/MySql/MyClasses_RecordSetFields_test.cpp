@@ -65,6 +65,8 @@ TEST(MyRecordSetFields, ColumnsMapToTypesAndLayouts) {
       {"VARBINARY(40) without FlatBuffers", Column(253, 40, MyBinaryFlag, 63),
        With([](TMyFieldOptions& o) { o.BinaryAsString = false; o.FlatBuffers = false; }),
        dtExtVarBytes, 40, 4},
+      {"VARBINARY(8) as string with Unicode", Column(253, 8, MyBinaryFlag, 63), unicode, dtString,
+       8, 9},
       {"TEXT Unicode", Column(252, 65535), unicode, dtWideMemo, 0, 4},
       {"BLOB", Column(252, 65535, MyBinaryFlag, 63), plain, dtBlob, 0, 4},
       {"DATETIME(6)", Column(12, 26), plain, dtDateTime, 26, 8},
