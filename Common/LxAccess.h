@@ -6,3 +6,4 @@
 #include "Common/LxAccess_Props.h"
 #include "Common/LxAccess_SQLInfo.h"
 #include "Common/LxAccess_Transaction.h"
+#include "Common/LxAccess_RecordSet.h"
