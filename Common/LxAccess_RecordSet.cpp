@@ -203,11 +203,13 @@ void TLxRecordSet::DoAfterFetch() {
   if (OnAfterFetch) OnAfterFetch();
 }
 
-void TLxRecordSet::FilterUpdated() {
+bool TLxRecordSet::FilterUpdated() {
   const TCursorState state = FCommand->GetCursorState();
   const bool moreRowsMayCome = state != csInactive && state < csFetched;
-  TMemData::FilterUpdated();
+  bool nothingVisible = TMemData::FilterUpdated();
+  // Rows still to be fetched may pass the filter: the end is not reached yet.
   if (moreRowsMayCome) FEof = false;
+  return nothingVisible;
 }
 
 void TLxRecordSet::SortItems() {

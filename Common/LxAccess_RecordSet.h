@@ -91,7 +91,7 @@ class TLxRecordSet : public TMemData {
   TFieldDescClass GetFieldDescClass() override { return &TLxFieldDesc::Create; }
   void GetNextRecord(uint8_t* recBuf) override;
   void GetPriorRecord(uint8_t* recBuf) override;
-  void FilterUpdated() override;
+  bool FilterUpdated() override;
   void SortItems() override;
 
   // ---- State ----
