@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/LxAccess.h"
 #include "platform/db/CustomConnection.h"
