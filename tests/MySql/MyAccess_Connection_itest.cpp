@@ -3,7 +3,9 @@
 // after the session is killed from a second connection.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MySql/MyAccess.h"
@@ -166,6 +168,52 @@ TEST(MyConnectionServer, KilledSessionIsReestablishedAndTheOpenReplayed) {
   EXPECT_EQ(errors, 0);
   EXPECT_TRUE(conn.Connected());
   EXPECT_NE(One(conn, "SELECT CONNECTION_ID()"), before);
+}
+
+// The session is killed while its statement runs on the server: the open is replayed on a new
+// session and returns the statement's row.
+TEST(MyConnectionServer, SessionKilledWhileAStatementRunsIsReplayed) {
+  TMyConnection conn(nullptr);
+  ApplySettings(conn);
+  conn.Options()->SetLocalFailover(true);
+  conn.SetConnected(true);
+  std::vector<TConnLostCause> causes;
+  conn.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause cause, TRetryMode&) {
+    causes.push_back(cause);
+  };
+  const std::string id = One(conn, "SELECT CONNECTION_ID()");
+  std::thread killer([id] {
+    TMyConnection watcher(nullptr);
+    ApplySettings(watcher);
+    watcher.SetConnected(true);
+    // Waits until the statement is running, then kills its session.
+    const std::string running = "SELECT COUNT(*) FROM information_schema.processlist WHERE id = " +
+                                id + " AND info LIKE 'SELECT SLEEP%'";
+    for (int i = 0; i < 500 && One(watcher, running) == "0"; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    watcher.MySQLConnection()->ExecSQL(u"KILL CONNECTION " + UTF8ToString(id));
+  });
+  std::string readBack;
+  int passes = 0;
+  for (;;) {
+    ++passes;
+    conn.EnterOperation(clOpen, true);
+    try {
+      readBack = One(conn, passes == 1 ? "SELECT SLEEP(20), 'first'" : "SELECT 'replayed'");
+      conn.LeaveOperation();
+      break;
+    } catch (const EFailOver& e) {
+      conn.LeaveOperation();
+      EXPECT_EQ(e.ConnLostCause(), clOpen);
+      if (passes >= 3) break;
+      conn.RestoreAfterReconnect();
+    }
+  }
+  killer.join();
+  EXPECT_EQ(passes, 2);
+  EXPECT_EQ(readBack, "replayed");
+  EXPECT_EQ(causes, std::vector<TConnLostCause>{clOpen});
+  EXPECT_NE(One(conn, "SELECT CONNECTION_ID()"), id);
 }
 
 TEST(MyConnectionServer, KilledSessionDuringExecuteRaisesAndDisconnects) {
