@@ -13,6 +13,7 @@
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/LxAccess.h"
+#include "Common/MemData.h"  // TSortType
 #include "platform/db/CustomConnection.h"
 #include "platform/rtl/Persistent.h"
 
@@ -21,8 +22,6 @@ class TCustomDAConnection;
 // What a lost connection does next: raise the error, reconnect, or reconnect and run the
 // interrupted operation again.
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
-
-enum TSortType : uint8_t { stCaseSensitive, stCaseInsensitive, stBinary };
 
 using TDAConnectionErrorEvent =
     std::function<void(TObject* sender, EDAError& e, bool& fail)>;

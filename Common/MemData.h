@@ -14,6 +14,7 @@
 #include "Common/MemData_Blob.h"
 #include "Common/MemData_Filter.h"
 #include "Common/MemData_Storage.h"
+#include "platform/db/DBTypes.h"
 #include "Common/MemData_Types.h"
 #include "platform/rtl/Variant.h"
 
@@ -38,10 +39,8 @@ struct TRecBookmark {
   uint32_t Stamp;
 };
 
-// Update kinds of OnApplyRecord, in the platform's order.
-constexpr uint8_t ukModify = 0;
-constexpr uint8_t ukInsert = 1;
-constexpr uint8_t ukDelete = 2;
+// Update kinds of OnApplyRecord are the data-set framework's TUpdateKind (ukModify, ukInsert,
+// ukDelete), held in a byte.
 
 // Kinds of DateTimeToExternal and DateTimeFromExternal.
 constexpr int dtkMSecs = 0;      // milliseconds of the time stamp, as a double
