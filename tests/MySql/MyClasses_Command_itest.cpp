@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -286,9 +287,9 @@ TEST(MySQLCommandBreak, ASleepIsBrokenFromAnotherThread) {
   cmd.SetConnection(conn.get());
   cmd.SetSQL(u"SELECT SLEEP(10)");
   std::atomic<bool> done{false};
+  auto watcher = Open();
   std::thread breaker([&] {
     // Waits until the server runs the statement, then breaks it.
-    auto watcher = Open();
     while (!done) {
       if (One(*watcher,
               "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE INFO = 'SELECT SLEEP(10)'") ==
