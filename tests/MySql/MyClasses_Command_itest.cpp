@@ -173,6 +173,13 @@ TEST_F(MySQLCommand, ExecuteWhileTheResultIsPendingIsRefused) {
 TEST_F(MySQLCommand, ASecondStatementThatFailsReportsItsError) {
   conn->ExecSQL(u"DROP TABLE IF EXISTS cmd_multi");
   conn->ExecSQL(u"CREATE TABLE cmd_multi (id INT)");
+  std::vector<bool> outcomes;
+  cmd.SetAfterExecute([&](bool succeeded) { outcomes.push_back(succeeded); });
+  cmd.SetSQL(u"INSERT INTO cmd_multi VALUES (1), (2)");
+  cmd.Execute();
+  Variant rows;
+  cmd.GetProp(pcRowsAffected, rows);
+  EXPECT_EQ(rows.AsInteger(), 2);
   cmd.SetSQL(u"INSERT INTO cmd_multi VALUES (1); INSERT INTO cmd_no_such_table VALUES (1)");
   try {
     cmd.Execute();
@@ -182,7 +189,8 @@ TEST_F(MySQLCommand, ASecondStatementThatFailsReportsItsError) {
     EXPECT_NE(e.Message().find(u"cmd_no_such_table"), String::npos);
   }
   EXPECT_EQ(cmd.GetCursorState(), csInactive);
-  EXPECT_EQ(One(*conn, "SELECT COUNT(*) FROM cmd_multi"), "1");
+  EXPECT_EQ(outcomes, (std::vector<bool>{true, false}));
+  EXPECT_EQ(One(*conn, "SELECT COUNT(*) FROM cmd_multi"), "3");
   conn->ExecSQL(u"DROP TABLE cmd_multi");
 }
 
