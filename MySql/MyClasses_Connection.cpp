@@ -5,6 +5,7 @@
 #include "Common/LxAccess_Transaction.h"
 #include "MySql/MyClasses_Error.h"
 #include "MySql/MyClasses_SQLInfo.h"
+#include "MySql/MyClasses_Transaction.h"
 #include "MySql/MyParser.h"
 #include "MySql/MySqlApiDirect.h"
 #include "platform/rtl/NumberText.h"
@@ -46,10 +47,8 @@ TLxCommandClass TMySQLConnection::GetCommandClass() const {
   return {&NewSQLInfo<TMySQLInfo>, &NewParser<TMyParser>};
 }
 
-// The MySQL transaction comes with the MySQL command; until then the neutral one, which refuses to
-// begin.
 TLxTransactionClass TMySQLConnection::GetTransactionClass() const {
-  return [] { return std::make_unique<TLxTransaction>(); };
+  return []() -> std::unique_ptr<TLxTransaction> { return std::make_unique<TMySQLTransaction>(); };
 }
 
 AnsiString TMySQLConnection::Encode(const String& text) const { return UTF8Encode(text); }
