@@ -132,8 +132,10 @@ PMYSQL_RES TMySQLAPIDirect::mysql_stmt_param_metadata(PMYSQL_STMT) { NotSupporte
 int TMySQLAPIDirect::StmtFetchColumn(PMYSQL_STMT, TMYSQL_BINDS&, int, int) { NotSupported(); }
 
 void TMySQLAPIDirect::Initialize() {
-  FClientStructVer = 0;
-  FClientVer = mysql_get_client_info();
+  std::call_once(FInitialized, [this] {
+    FClientStructVer = 0;
+    FClientVer = mysql_get_client_info();
+  });
 }
 
 void TMySQLAPIDirect::SetIOHandler(PMYSQL_CON con, TLxIOHandler* handler) {

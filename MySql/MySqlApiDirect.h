@@ -3,6 +3,8 @@
 // where mysql_errno and mysql_error read them, as the client interface reports its failures.
 #pragma once
 
+#include <mutex>
+
 #include "MySql/MySqlApi.h"
 #include "platform/rtl/SyncObjs.h"
 
@@ -84,6 +86,8 @@ class TMySQLAPIDirect : public TMySQLAPI {
   // Statements are copied into one shared buffer before they are sent; the lock guards it.
   TBytes FQueryBuffer;
   TCriticalSection FLock;
+  // The version facts are set once: connections on other threads read them meanwhile.
+  std::once_flag FInitialized;
 };
 
 // The process-wide own-protocol call table.
