@@ -1,0 +1,164 @@
+// The standard controls of the class library, drawn by the library itself: the edit box.
+//
+// An edit keeps its text, selection and undo state in the object (not in the window), so it works
+// the same before and after its window exists; the edit messages (EM_*) reach the same state.
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
+
+// Edit messages and notifications as the edit controls answer them.
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr UINT EM_GETRECT = 0x00B2;
+constexpr UINT EM_SETRECT = 0x00B3;
+constexpr UINT EM_SETRECTNP = 0x00B4;
+constexpr UINT EM_SCROLLCARET = 0x00B7;
+constexpr UINT EM_GETMODIFY = 0x00B8;
+constexpr UINT EM_SETMODIFY = 0x00B9;
+constexpr UINT EM_REPLACESEL = 0x00C2;
+constexpr UINT EM_LIMITTEXT = 0x00C5;
+constexpr UINT EM_CANUNDO = 0x00C6;
+constexpr UINT EM_UNDO = 0x00C7;
+constexpr UINT EM_SETPASSWORDCHAR = 0x00CC;
+constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
+constexpr UINT EM_SETREADONLY = 0x00CF;
+constexpr UINT EM_GETPASSWORDCHAR = 0x00D2;
+constexpr UINT EM_POSFROMCHAR = 0x00D6;
+constexpr UINT EM_CHARFROMPOS = 0x00D7;
+constexpr UINT EM_SHOWBALLOONTIP = 0x1503;
+constexpr UINT EM_HIDEBALLOONTIP = 0x1504;
+constexpr WORD EN_CHANGE = 0x0300;
+
+// What EM_SHOWBALLOONTIP points at.
+struct TEditBalloonTip {
+  DWORD cbStruct = sizeof(TEditBalloonTip);
+  const char16_t* pszTitle = nullptr;
+  const char16_t* pszText = nullptr;
+  int ttiIcon = 0;
+};
+
+// A control's border: bsNone or bsSingle of the form border styles.
+using TBorderStyle = TFormBorderStyle;
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+class TCustomEdit : public TCustomControl {
+ public:
+  explicit TCustomEdit(TComponent* owner);
+
+  // --- Text and selection (positions count UTF-16 units from 0) ---
+  int SelStart() const { return std::min(FSelAnchor, FCaret); }
+  void SetSelStart(int value);
+  int SelLength() const { return std::abs(FCaret - FSelAnchor); }
+  void SetSelLength(int value);
+  String SelText() const;
+  // Replaces the selection as typing would (one undo step; MaxLength and ReadOnly are not asked).
+  void SetSelText(const String& value);
+  void SelectAll();
+  void ClearSelection();
+  // The caret: the moving end of the selection.
+  int CaretPos() const { return FCaret; }
+
+  // --- Behaviour ---
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int value);
+  char16_t PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(char16_t value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool value);
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool value) { FAutoSelect = value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase value);
+  bool Modified() const { return FModified; }
+  void SetModified(bool value) { FModified = value; }
+
+  // --- Clipboard and undo ---
+  void CutToClipboard();
+  void CopyToClipboard();
+  void PasteFromClipboard();
+  bool CanUndo() const { return FHasUndo; }
+  void Undo();
+  void ClearUndo() { FHasUndo = false; }
+  void Clear() { SetText(String()); }
+
+  // The rectangle the text is laid out in (client coordinates); EM_SETRECT changes it.
+  TRect FormattingRect();
+  // The character nearest a client point, and the client point of a character's left edge.
+  int CharFromPos(TPoint point);
+  TPoint PosFromChar(int index);
+  // The balloon tip EM_SHOWBALLOONTIP last showed (empty when hidden).
+  const String& BalloonTitle() const { return FBalloonTitle; }
+  const String& BalloonText() const { return FBalloonText; }
+
+  TNotifyEvent OnChange;
+
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  virtual void Change();
+  void Paint() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DoEnter() override;
+  void DoExit() override;
+
+ private:
+  // The text as shown: password characters in place of the text.
+  String DisplayText() const;
+  int TextX(int index);
+  void PrepareCanvas();
+  void MoveCaret(int position, bool extend);
+  // Replaces the selection with text: the one path by which the user changes the text.
+  // Typing one character after another makes one undo step.
+  void ReplaceSelection(String text, bool canUndo, bool typing);
+  void SetTextInternal(const String& text);
+  void SetSel(int start, int end);
+  void ScrollToCaret();
+  void UpdateCaret();
+  String ApplyCharCase(String text) const;
+  int WordStartBefore(int index) const;
+  int WordEndAfter(int index) const;
+  int CharBefore(int index) const;
+  int CharAfter(int index) const;
+
+  String FEditText;
+  int FSelAnchor = 0;
+  int FCaret = 0;
+  int FScroll = 0;  // pixels of text scrolled out on the left
+  int FMaxLength = 0;
+  char16_t FPasswordChar = 0;
+  bool FReadOnly = false;
+  bool FAutoSelect = true;
+  bool FModified = false;
+  bool FHasUndo = false;
+  bool FSelecting = false;
+  bool FTypingRun = false;
+  bool FCaretCreated = false;
+  String FUndoText;
+  int FUndoSelStart = 0;
+  int FUndoSelEnd = 0;
+  TAlignment FAlignment = taLeftJustify;
+  TBorderStyle FBorderStyle = bsSingle;
+  TEditCharCase FCharCase = ecNormal;
+  TRect FFormatRect;
+  bool FFormatRectSet = false;
+  String FBalloonTitle;
+  String FBalloonText;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+};
