@@ -162,3 +162,131 @@ class TEdit : public TCustomEdit {
  public:
   explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
 };
+
+// --- Buttons ---------------------------------------------------------------------------------------
+
+// Whether ch is the accelerator of a caption: the character after a single "&" (case ignored).
+bool IsAccel(char16_t ch, const String& caption);
+
+// A push button: clicked by the mouse, Space, its accelerator, and Enter (Default) or Escape
+// (Cancel) anywhere on its form; a click hands its ModalResult to the form.
+class TButton : public TCustomControl {
+ public:
+  explicit TButton(TComponent* owner);
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult value) { FModalResult = value; }
+  bool Default() const { return FDefault; }
+  void SetDefault(bool value);
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool value) { FCancel = value; }
+  void Click() override;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void KeyUp(WORD& key, TShiftState shift) override;
+
+ private:
+  TModalResult FModalResult = mrNone;
+  bool FDefault = false;
+  bool FCancel = false;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// A check box or radio button: a mark and a caption; a click or Space changes the mark.
+class TButtonControl : public TCustomControl {
+ public:
+  explicit TButtonControl(TComponent* owner);
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool value) = 0;
+  TAlignment Alignment() const { return FAlignment; }  // taRightJustify: caption right of the mark
+  void SetAlignment(TAlignment value);
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  // What a click by the user does to the mark.
+  virtual void Toggle() = 0;
+  virtual uint32_t MarkState() const = 0;
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void KeyUp(WORD& key, TShiftState shift) override;
+  // The mark changed: OnClick fires, as for a click, whether the user or the program changed it.
+  void MarkChanged();
+
+ private:
+  TAlignment FAlignment = taRightJustify;
+  bool FPressed = false;
+};
+
+class TCustomCheckBox : public TButtonControl {
+ public:
+  explicit TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {}
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState value);
+  bool Checked() const override { return FState == cbChecked; }
+  void SetChecked(bool value) override { SetState(value ? cbChecked : cbUnchecked); }
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool value) { FAllowGrayed = value; }
+
+ protected:
+  void Toggle() override;
+  uint32_t MarkState() const override;
+
+ private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+};
+
+class TCheckBox : public TCustomCheckBox {
+ public:
+  explicit TCheckBox(TComponent* owner) : TCustomCheckBox(owner) {}
+};
+
+// A radio button: checking one unchecks the other radio buttons of the same parent.
+class TRadioButton : public TButtonControl {
+ public:
+  explicit TRadioButton(TComponent* owner) : TButtonControl(owner) {}
+  bool Checked() const override { return FChecked; }
+  void SetChecked(bool value) override;
+
+ protected:
+  void Toggle() override { SetChecked(true); }
+  uint32_t MarkState() const override;
+
+ private:
+  bool FChecked = false;
+};
+
+// --- Label -----------------------------------------------------------------------------------------
+
+// Text on the parent: word wrap, transparency, and an "&" accelerator that focuses FocusControl.
+class TLabel : public TGraphicControl {
+ public:
+  explicit TLabel(TComponent* owner);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool value);
+  bool ShowAccelChar() const { return FShowAccelChar; }
+  void SetShowAccelChar(bool value);
+  TWinControl* FocusControl() const { return FFocusControl; }
+  void SetFocusControl(TWinControl* value);
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  uint32_t TextFlags() const;
+  TAlignment FAlignment = taLeftJustify;
+  bool FWordWrap = false;
+  bool FTransparent = false;
+  bool FShowAccelChar = true;
+  TWinControl* FFocusControl = nullptr;
+};
