@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/rtl/StringList.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 
@@ -289,4 +290,64 @@ class TLabel : public TGraphicControl {
   bool FTransparent = false;
   bool FShowAccelChar = true;
   TWinControl* FFocusControl = nullptr;
+};
+
+// --- List box --------------------------------------------------------------------------------------
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused };
+using TOwnerDrawState = TSet<TOwnerDrawStateItem, 8>;
+using TDrawItemEvent =
+    std::function<void(TWinControl* control, int index, TRect rect, TOwnerDrawState state)>;
+
+// A list of lines, one of them selected (ItemIndex, -1 for none), chosen by the mouse and the
+// arrow keys; the user's choice fires OnClick. Owner-drawn styles paint through OnDrawItem.
+class TCustomListBox : public TCustomControl {
+ public:
+  explicit TCustomListBox(TComponent* owner);
+  ~TCustomListBox() override;
+  TStrings* Items() const { return FItems.get(); }
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int value);
+  int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int value);
+  int TopIndex() const { return FTopIndex; }
+  void SetTopIndex(int value);
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle value);
+  bool Sorted() const { return FItems->Sorted(); }
+  void SetSorted(bool value) { FItems->SetSorted(value); }
+  // The item at a client point (-1 below the last one), and an item's client rectangle.
+  int ItemAtPos(TPoint pos, bool existing) const;
+  TRect ItemRect(int index) const;
+  // How many whole items the client area shows.
+  int VisibleCount();
+
+  TDrawItemEvent OnDrawItem;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void Paint() override;
+  virtual void DrawItem(int index, TRect rect, TOwnerDrawState state);
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+
+ private:
+  // The user picked an item: select it, keep it in view, and report it.
+  void SelectByUser(int index);
+  void MakeVisible(int index);
+  void ItemsChanged(TObject* sender);
+
+  std::unique_ptr<TStringList> FItems;
+  int FItemIndex = -1;
+  int FItemHeight = 16;
+  int FTopIndex = 0;
+  TListBoxStyle FStyle = lbStandard;
+};
+
+class TListBox : public TCustomListBox {
+ public:
+  explicit TListBox(TComponent* owner) : TCustomListBox(owner) {}
 };
