@@ -351,3 +351,76 @@ class TListBox : public TCustomListBox {
  public:
   explicit TListBox(TComponent* owner) : TCustomListBox(owner) {}
 };
+
+// --- Combo box -------------------------------------------------------------------------------------
+
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr UINT CB_SHOWDROPDOWN = 0x014F;
+constexpr UINT CB_GETDROPPEDSTATE = 0x0157;
+constexpr UINT CB_SETDROPPEDWIDTH = 0x0160;
+constexpr UINT CB_GETDROPPEDWIDTH = 0x015F;
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TComboDropList;
+
+// A combo box of the drop-down-list kind: the selected item shows in the box; the arrow keys,
+// typing the first letters of an item, and the dropped list (F4, Alt+Down or a click) choose one.
+// A choice by the user fires OnChange and OnSelect; dropping and closing fire OnDropDown and
+// OnCloseUp.
+class TCustomComboBox : public TCustomControl {
+ public:
+  explicit TCustomComboBox(TComponent* owner);
+  ~TCustomComboBox() override;
+  TStrings* Items() const { return FItems.get(); }
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle value) { FStyle = value; }
+  int DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(int value) { FDropDownCount = std::max(value, 1); }
+  // The width of the dropped list (0: the width of the box).
+  int DroppedWidth() const { return FDroppedWidth; }
+  void SetDroppedWidth(int value) { FDroppedWidth = std::max(value, 0); }
+  bool DroppedDown() const;
+  void SetDroppedDown(bool value);
+  // The dropped list while it shows (nullptr otherwise).
+  TCustomListBox* DropList() const;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  TDrawItemEvent OnDrawItem;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void Paint() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DoExit() override;
+
+ private:
+  friend class TComboDropList;
+  void SelectByUser(int index);
+  void ItemsChanged(TObject* sender);
+  // The dropped list's choice (-1: closed without one).
+  void ListClosed(int chosen);
+
+  std::unique_ptr<TStringList> FItems;
+  std::unique_ptr<TComboDropList> FList;
+  int FItemIndex = -1;
+  TComboBoxStyle FStyle = csDropDownList;
+  int FDropDownCount = 8;
+  int FDroppedWidth = 0;
+  String FSearch;
+  uint64_t FSearchTime = 0;
+};
+
+class TComboBox : public TCustomComboBox {
+ public:
+  explicit TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
+};
