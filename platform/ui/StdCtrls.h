@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/db/DBTypes.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
@@ -42,9 +43,8 @@ struct TEditBalloonTip {
   int ttiIcon = 0;
 };
 
-// A control's border: bsNone or bsSingle of the form border styles.
-using TBorderStyle = TFormBorderStyle;
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// TAlignment (left, right, centre) is the one the data-set framework declares; TBorderStyle
+// (bsNone, bsSingle) is the forms unit's.
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 class TCustomEdit : public TCustomControl {
