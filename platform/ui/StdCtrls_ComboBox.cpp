@@ -226,7 +226,10 @@ void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, i
 
 void TCustomComboBox::Dispatch(TMessage& message) {
   switch (message.Msg) {
-    case WM_GETDLGCODE: message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
+    case WM_GETDLGCODE:
+      // While dropped, Enter and Escape are the list's, before any default or cancel button.
+      message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (DroppedDown() ? DLGC_WANTALLKEYS : 0);
+      return;
     case CM_DIALOGKEY:
       // While the list is dropped, Enter and Escape belong to it, not to the form's buttons.
       if (DroppedDown() && (message.CharCode() == VK_RETURN || message.CharCode() == VK_ESCAPE)) {
