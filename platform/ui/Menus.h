@@ -1,0 +1,100 @@
+// Popup menus: TMenuItem (a caption with a click, in a tree) and TPopupMenu, which shows its
+// items in a small window of its own at a screen point and runs the clicked item's OnClick.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/ui/Controls.h"
+
+class TPopupMenu;
+class TMenuWindow;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& value) { FCaption = value; }
+  // A caption "-" makes a separator line, which is never clicked.
+  bool IsLine() const { return FCaption == u"-"; }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool value) { FEnabled = value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value) { FVisible = value; }
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool value) { FChecked = value; }
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value) { FImageIndex = value; }
+  // The id a WM_COMMAND for this item carries; unique among the items alive.
+  UINT Command() const { return FCommand; }
+
+  // --- The tree: an item owns the items added to it ---
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TMenuItem* Items(int index) const { return FItems.at(static_cast<size_t>(index)); }
+  TMenuItem* Parent() const { return FParent; }
+  void Add(TMenuItem* item);
+  void Insert(int index, TMenuItem* item);
+  void Remove(TMenuItem* item);
+  int IndexOf(TMenuItem* item) const;
+  // Frees every item under this one.
+  void Clear();
+  // The item with a command id in this tree (nullptr when none).
+  TMenuItem* FindCommand(UINT command);
+
+  // Runs OnClick when the item is enabled.
+  virtual void Click();
+  TNotifyEvent OnClick;
+
+ private:
+  String FCaption;
+  bool FEnabled = true;
+  bool FVisible = true;
+  bool FChecked = false;
+  int FImageIndex = -1;
+  UINT FCommand = 0;
+  TMenuItem* FParent = nullptr;
+  std::vector<TMenuItem*> FItems;
+};
+
+class TPopupMenu : public TComponent, public IPopupMenu {
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
+
+  TMenuItem* Items() const { return FItems.get(); }
+  bool AutoPopup() const override { return FAutoPopup; }
+  void SetAutoPopup(bool value) { FAutoPopup = value; }
+  // The control the menu was last shown for (right-clicked), nullptr when shown directly.
+  TComponent* PopupComponent() const { return FPopupComponent; }
+  void SetPopupComponent(TComponent* value) { FPopupComponent = value; }
+  // The image list the items' ImageIndex refer to (kept for the items; drawn by the owner).
+  TComponent* Images() const { return FImages; }
+  void SetImages(TComponent* value) { FImages = value; }
+
+  // Shows the menu with its top left corner at a screen point; returns at once. OnPopup runs
+  // first (it may change the items); the menu closes on a click on an item or anywhere else.
+  virtual void Popup(int x, int y);
+  void PopupFor(TControl* control, int x, int y) override;
+  // Closes the menu without choosing.
+  void CloseMenu();
+  bool IsShowing() const;
+  // Where a visible item is on the screen while the menu shows (empty otherwise).
+  TRect ItemScreenRect(TMenuItem* item) const;
+
+  TNotifyEvent OnPopup;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  friend class TMenuWindow;
+  void Choose(TMenuItem* item);
+
+  std::unique_ptr<TMenuItem> FItems;
+  std::unique_ptr<TMenuWindow> FWindow;
+  bool FAutoPopup = true;
+  TComponent* FPopupComponent = nullptr;
+  TComponent* FImages = nullptr;
+};
