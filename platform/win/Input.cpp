@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/win/Keyboard.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
@@ -233,6 +234,10 @@ void Inject(TInputEvent event) {
 }  // namespace
 
 void InjectKey(uint16_t virtualKey, bool down) {
+  // The key-state tables have one byte per virtual key; a character is injected with InjectChar.
+  if (virtualKey > 0xFF)
+    throw EInvalidOperation(u"A virtual-key code lies between 0 and 255; inject characters with "
+                            u"InjectChar");
   TWindowSystem& system = WindowSystem();
   SetKeyDown(system.AsyncKeyState, virtualKey, down);
   TInputEvent event;

@@ -191,3 +191,13 @@ TEST_F(InputTest, TrackingReportsWhenThePointerLeaves) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InputTest, AKeyCodeBeyondTheKeyTableIsRefused) {
+  // A Cyrillic letter is a character, not a virtual key: it would index past the key tables.
+  EXPECT_THROW(InjectKey(u'Ж', true), EInvalidOperation);
+  EXPECT_EQ(GetAsyncKeyState(u'Ж' & 0xFF), 0);
+}
+
+}  // namespace
