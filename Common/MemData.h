@@ -5,9 +5,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <list>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Common/MemData_Blob.h"
+#include "Common/MemData_Filter.h"
 #include "Common/MemData_Storage.h"
 #include "Common/MemData_Types.h"
 #include "platform/rtl/Variant.h"
@@ -154,7 +159,8 @@ class TData {
   virtual void RevertRecord() {}
   virtual void DoApplyRecord(uint8_t kind, uint8_t& action, bool lastItem);
   virtual void GetOldRecord(uint8_t*) {}
-  virtual void FilterUpdated() {}
+  // Re-decides which records are visible after a filter changed; whether none is.
+  virtual bool FilterUpdated() { return false; }
 
   // ---- Layout and field access ----
   TFieldDescs& Fields() { return FFields; }
@@ -235,14 +241,20 @@ class TData {
   // A filter function, a parsed expression or a master/detail function is present.
   bool HasFilter() const { return FFilterFunc || FFilterMDFunc || HasFilterExpression(); }
 
+  // ---- Filter expressions ----
+  // Replaces the parsed expression by that of the text; a blank text leaves none. Raises
+  // "Illegal filter expression" or "Field %s not found", leaving no parsed expression.
+  void ParseFilter(const String& text);
+  void FreeFilter();
+  bool HasFilterExpression() const { return FFilterRoot != nullptr; }
+  const TExpressionNode* FilterRoot() const { return FFilterRoot; }
+  // The value of a node of the parsed expression on a record.
+  bool EvaluateNode(const TExpressionNode* node, uint8_t* recBuf);
+  bool FilterExpressionAccepts(uint8_t* recBuf) {
+    return !FFilterRoot || EvaluateNode(FFilterRoot, recBuf);
+  }
+
  protected:
-  // The seam of the filter expression engine: it parses FilterText, evaluates the parsed
-  // expression on a record and frees it. Without the engine there is never a parsed expression,
-  // and a non-blank filter text is refused.
-  virtual void ParseFilter(const String& text);
-  virtual void FreeFilter() {}
-  virtual bool HasFilterExpression() const { return false; }
-  virtual bool FilterExpressionAccepts(uint8_t*) { return true; }
 
   // The field's record offset as a pointer into a buffer.
   static uint8_t* FieldData(const TFieldDesc* field, uint8_t* recBuf) {
@@ -287,8 +299,36 @@ class TData {
   uint8_t* FOldValueBuffer = nullptr;
 
  private:
+  bool EvaluateChain(const TExpressionNode* node, uint8_t* recBuf);
+  bool EvaluateComparison(const TExpressionNode* node, uint8_t* recBuf);
+  Variant OperandValue(const TExpressionNode* node, uint8_t* recBuf);
+
   bool FSuppressFieldsChanged = false;
+  std::vector<std::unique_ptr<TExpressionNode>> FFilterNodes;
+  TExpressionNode* FFilterRoot = nullptr;
 };
+
+// How a sort column orders texts: by the locale with or without case, or by bytes (UTF-16 units
+// for wide texts).
+enum TSortType : uint8_t { stCaseSensitive, stCaseInsensitive, stBinary };
+
+// One entry of IndexFieldNames.
+struct TSortColumn {
+  TFieldDesc* Field = nullptr;
+  uint8_t Descending = 0;
+  TSortType SortKind = stCaseSensitive;
+};
+using TSortColumns = std::vector<TSortColumn>;
+
+// Flags of the comparison operations, combined as bits.
+constexpr int cfCaseInsensitive = 1;
+constexpr int cfPartial = 2;    // the value matches a prefix of the field
+constexpr int cfContains = 4;   // the value occurs anywhere in the field
+constexpr int cfBinary = 8;     // bytes or UTF-16 units instead of the locale's order
+constexpr int cfNullsLast = 16;
+
+// The records changed under cached updates, in the order of their first change.
+using TCacheList = std::list<TRecordItem*>;
 
 // The in-memory record store: records as items of a doubly linked list in blocks.
 class TMemData : public TData {
@@ -299,9 +339,30 @@ class TMemData : public TData {
   // ---- Virtual operations added after TData's ----
   // Adds rows from the provider; whether any were added. The in-memory store has none to add.
   virtual bool Fetch(bool fetchBack = false);
-  // Sorting by IndexFieldNames plugs in here.
+  // The defaults of a new sort column: ascending, case-sensitive.
+  virtual void GetRecordOptions(TSortColumn& column);
+  // Text comparisons; each gives <0, 0 or >0 and takes the comparison flags. CompareStr takes
+  // zero-terminated texts, CompareAnsiStr counted ones; ComparePartialWideStr compares the value
+  // with as many leading characters of the field as the value has.
+  virtual int CompareStr(const char* a, const char* b, int flags);
+  virtual int CompareAnsiStr(std::string_view a, std::string_view b, int flags);
+  virtual int ComparePartialWideStr(std::u16string_view value, std::u16string_view field,
+                                    int flags);
+  virtual int CompareWideStr(std::u16string_view a, std::u16string_view b, int flags);
+  // A value text against a field text with the partial and contains options.
+  virtual int CompareStrByOptions(std::string_view value, std::string_view field, int flags);
+  virtual int CompareWideStrByOptions(std::u16string_view value, std::u16string_view field,
+                                      int flags);
+  // A value in comparable form (GetComparableValue) against a field of a record: the sign of
+  // value minus field.
+  virtual int CompareFieldValue(const void* value, TDataTypeCode valueType, int flags,
+                                uint8_t* recBuf, TFieldDesc* field);
+  virtual int CompareRecordsByColumn(uint8_t* recA, uint8_t* recB, const TSortColumn& column);
+  // Null before values (after them with cfNullsLast), then CompareFieldValue.
+  virtual int CompareFields(uint8_t* recA, uint8_t* recB, int flags, TFieldDesc* field);
+  // Stores the sort specification; an active store sorts at once, a prepared one parses it.
   virtual void SetIndexFieldNames(const String& text);
-  virtual void SortItems() {}
+  virtual void SortItems();
 
   // ---- Overrides ----
   void InitData() override;
@@ -314,6 +375,9 @@ class TMemData : public TData {
   void Reopen() override;
   void InitFields() override;
   void ClearFields() override;
+  void Open() override;
+  bool FilterUpdated() override;
+  void SetFilterItemTypes(uint8_t types) override;
   void GetRecord(uint8_t* recBuf) override;
   void GetNextRecord(uint8_t* recBuf) override;
   void GetPriorRecord(uint8_t* recBuf) override;
@@ -328,6 +392,44 @@ class TMemData : public TData {
   void SetToBookmark(TRecBookmark* bookmark) override;
   bool BookmarkValid(TRecBookmark* bookmark) override;
   int CompareBookmarks(TRecBookmark* bookmark1, TRecBookmark* bookmark2) override;
+  // Cached updates.
+  bool HasUnappliedUpdates() override;
+  TItemUpdateStatus GetUpdateStatus() override;
+  uint8_t GetUpdateResult() override;
+  bool GetUpdatesPending() override;
+  void SetCacheBuffers(uint8_t* newValues, uint8_t* oldValues) override;
+  void ApplyUpdates(uint8_t kinds) override;
+  void CommitUpdates() override;
+  void CancelUpdates() override;
+  void RestoreUpdates() override;
+  void RevertRecord() override;
+  void GetOldRecord(uint8_t* recBuf) override;
+
+  // ---- Sorting ----
+  const TSortColumns& SortColumns() const { return FSortColumns; }
+  bool HasSortColumns() const { return !FSortColumns.empty(); }
+  // Reads IndexFieldNames into sort columns. Raises "Invalid IndexFieldNames format!" or
+  // "Field %s not found" and then leaves no sort columns.
+  void ParseIndexFieldNames();
+  void ClearSortColumns() { FSortColumns.clear(); }
+  // The order of two records by the sort columns.
+  int CompareRecords(uint8_t* recA, uint8_t* recB);
+  // Exchanges the places of two items in the list.
+  void SwapItems(TRecordItem* a, TRecordItem* b);
+  // Moves the current item into place: backward for a negative direction, forward for a
+  // positive one.
+  void MoveToSortPosition(int direction);
+  static int CompareBytes(const uint8_t* value, size_t valueLength, const uint8_t* field,
+                          size_t fieldLength, int flags);
+
+  // ---- Cache list ----
+  const TCacheList& CacheItems() const { return FCacheItems; }
+  void AddCacheItem(TRecordItem* item);
+  bool HasCacheItem(TRecordItem* item) const { return FCacheIndex.count(item) != 0; }
+  // Returns a record to its state before its cached change (an inserted record is removed).
+  void RevertItem(TRecordItem* item);
+  // Gives a record its values from before its first cached change back.
+  void RestoreRollback(TRecordItem* item);
 
   // ---- List maintenance ----
   TRecordItem* FirstItem() const { return FFirstItem; }
@@ -342,8 +444,8 @@ class TMemData : public TData {
   TRecordItem* AppendItem();
   // Unlinks and frees an item; a current item passes its place to the next (or previous) one.
   void DeleteItem(TRecordItem* item);
-  // Stores a buffer as a new record before the current one.
-  void AddRecord(uint8_t* recBuf);
+  // Stores a buffer as a new record with that update status before the current one.
+  void AddRecord(uint8_t* recBuf, TItemUpdateStatus status = isUnmodified);
   void RemoveRecord();
   // Record numbers after an insert (mode 0), a delete (1) or of the whole list (2).
   void ReorderItems(TRecordItem* item, int mode);
@@ -357,18 +459,12 @@ class TMemData : public TData {
   int32_t RecNoOf(const TRecordItem* item) const { return item->Order + FRecNoOffset; }
 
  protected:
-  // The seam of sorting by IndexFieldNames: whether sort columns exist, moving the current item
-  // into place (direction: the new values' comparison with their neighbour or old values), the
-  // record comparison, and re-reading the sort specification after the layout changed.
-  virtual bool HasSortColumns() const { return false; }
-  virtual int CompareRecords(uint8_t*, uint8_t*) { return 0; }
-  virtual void MoveToSortPosition(int) {}
-  virtual void ParseIndexFieldNames() {}
-  virtual void ClearSortColumns() {}
-  // The seam of cached updates: the cached branches of the editing operations.
-  virtual void CachedInsertRecord(uint8_t* recBuf);
-  virtual void CachedUpdateRecord(uint8_t* recBuf);
-  virtual void CachedDeleteRecord();
+  // The cached branches of the editing operations.
+  void CachedInsertRecord(uint8_t* recBuf);
+  void CachedUpdateRecord(uint8_t* recBuf);
+  void CachedDeleteRecord();
+  // Stores new values over the current record, moving it into place or out of the numbering.
+  void StoreUpdatedRecord(uint8_t* recBuf);
 
   bool Caching() const { return FCachedUpdates && !FLocalUpdate; }
   TRecordItem* NextVisible(TRecordItem* item);
@@ -386,7 +482,56 @@ class TMemData : public TData {
   std::vector<uint8_t> FCalcScratch;
 
  private:
+  // Where a pass of ApplyUpdates stands in the cache list. An entry removed while a hook runs
+  // (the hook may revert or commit) moves the pass past it.
+  struct TApplyWalk {
+    TCacheList::iterator Current;
+    bool CurrentRemoved = false;
+    bool RunOpen = false;  // a run of deferred entries is open
+    TCacheList::iterator RunStart;
+    bool LastKnown = false;
+    TRecordItem* LastToApply = nullptr;
+    TApplyWalk* Outer = nullptr;  // a pass started by a hook of this one
+
+    void Forget(TCacheList::iterator it) {
+      const TCacheList::iterator next = std::next(it);
+      if (Current == it) {
+        Current = next;
+        CurrentRemoved = true;
+      }
+      if (RunOpen && RunStart == it) RunStart = next;
+      LastKnown = false;
+    }
+    void ForgetAll(TCacheList::iterator end) {
+      Current = end;
+      CurrentRemoved = true;
+      RunOpen = false;
+      LastKnown = false;
+    }
+  };
+
   void RenumberForward(TRecordItem* item);
   void RenumberBackward(TRecordItem* item, int offsetChange);
   bool ItemIsLive(const TRecBookmark* bookmark) const;
+  // Sorting.
+  void MoveItemToSortPosition(TRecordItem* item, int direction);
+  uint8_t* CalculatedCopy(uint8_t* recBuf, std::vector<uint8_t>& scratch);
+  // Cached updates.
+  void RemoveCacheItem(TRecordItem* item);
+  void ClearCacheItems();
+  void MakeRollback(TRecordItem* item);
+  void SeparateRollbackBlobs(TRecordItem* item);
+  void ReleaseRecord(TRecordItem* item);
+  bool ApplyOne(TRecordItem* item, uint8_t kinds, bool lastItem, uint8_t& action,
+                uint8_t* newValues, uint8_t* oldValues);
+  bool WriteBackApplied(TRecordItem* item, uint8_t* newValues);
+  TRecordItem* FindLastToApply(uint8_t kinds) const;
+  void RecordApplyResult(TApplyWalk& walk, uint8_t action);
+
+  TSortColumns FSortColumns;
+  std::vector<uint8_t> FSortScratchA;
+  std::vector<uint8_t> FSortScratchB;
+  TCacheList FCacheItems;
+  std::unordered_map<TRecordItem*, TCacheList::iterator> FCacheIndex;
+  TApplyWalk* FApplyWalk = nullptr;
 };

@@ -73,12 +73,6 @@ void TData::DoApplyRecord(uint8_t kind, uint8_t& action, bool lastItem) {
   if (OnApplyRecord) OnApplyRecord(kind, action, lastItem);
 }
 
-void TData::ParseFilter(const String& text) {
-  FreeFilter();
-  if (text.find_first_not_of(u" \t\r\n") == String::npos) return;
-  throw ENotSupportedException(u"Filter expressions are not available in this store");
-}
-
 void TData::SetFilterText(const String& text) {
   if (text == FFilterText) return;
   if (FActive) ParseFilter(text);

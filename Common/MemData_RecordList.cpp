@@ -26,16 +26,6 @@ TMemData::~TMemData() {
 
 bool TMemData::Fetch(bool) { return false; }
 
-void TMemData::SetIndexFieldNames(const String& text) {
-  FIndexFieldNames = text;
-  if (FActive) {
-    ParseIndexFieldNames();
-    SortItems();
-  } else if (FPrepared) {
-    ParseIndexFieldNames();
-  }
-}
-
 void TMemData::InitData() {
   // Records still held (stored before an Open) are released, never orphaned.
   if (FFirstItem || FBlockManager.FirstBlock()) {
@@ -44,6 +34,7 @@ void TMemData::InitData() {
     FBlockManager.FreeAllBlocks();
   }
   TData::InitData();
+  ClearCacheItems();
   FFirstItem = FLastItem = FCurrentItem = nullptr;
   FRecordNoCache.clear();
   FStoreGeneration = ++StoreGenerationCounter;
@@ -132,9 +123,9 @@ void TMemData::DeleteItem(TRecordItem* item) {
   FBlockManager.FreeItem(item);
 }
 
-void TMemData::AddRecord(uint8_t* recBuf) {
-  TRecordItem* remembered = FCurrentItem;
+void TMemData::AddRecord(uint8_t* recBuf, TItemUpdateStatus status) {
   TRecordItem* item = InsertItem();
+  item->Status = status;
   FCurrentItem = item;
   FBof = FEof = false;
   FRecordNoCache.clear();
@@ -146,16 +137,24 @@ void TMemData::AddRecord(uint8_t* recBuf) {
     std::memcpy(&blob, FieldData(field, recBuf), sizeof blob);
     if (blob) blob->Commit();
   }
-  if (HasSortColumns())
-    MoveToSortPosition(remembered ? CompareRecords(recBuf, remembered->Data()) : -1);
+  // Compared with the record it was inserted before; at the end it can only move back.
+  if (HasSortColumns()) MoveToSortPosition(item->Next ? CompareRecords(recBuf, item->Next->Data()) : -1);
+  if (IsItemHidden(item)) {
+    // A record the filter rejects takes no number and leaves the others' numbers alone.
+    item->Order = 0;
+    return;
+  }
   ++FRecordCount;
-  ReorderItems(FCurrentItem, 0);
+  ReorderItems(item, 0);
 }
 
 void TMemData::RemoveRecord() {
   TRecordItem* item = FCurrentItem;
-  if (FHasComplexFields) FreeComplexFields(item->Data(), true);
+  const bool wasVisible = !IsItemHidden(item);
+  ReleaseRecord(item);
   DeleteItem(item);
+  // A hidden record had no number: the others keep theirs.
+  if (!wasVisible) return;
   --FRecordCount;
   ReorderItems(FCurrentItem, 1);
 }
@@ -181,15 +180,27 @@ void TMemData::UpdateRecord(uint8_t* recBuf) {
     return;
   }
   if (!FCachedUpdates) DoUpdate(recBuf);
-  const int direction = HasSortColumns() ? CompareRecords(recBuf, FCurrentItem->Data()) : 0;
+  StoreUpdatedRecord(recBuf);
+}
+
+void TMemData::StoreUpdatedRecord(uint8_t* recBuf) {
+  TRecordItem* item = FCurrentItem;
+  const bool wasVisible = !IsItemHidden(item);
+  const int direction = HasSortColumns() ? CompareRecords(recBuf, item->Data()) : 0;
   PutRecord(recBuf);
   if (HasSortColumns()) {
     MoveToSortPosition(direction);
     ReorderItems(nullptr, 2);
-  } else if (IsItemHidden(FCurrentItem)) {
+    return;
+  }
+  const bool visible = !IsItemHidden(item);
+  if (wasVisible && !visible) {
     // The record no longer passes the filter: it leaves the numbering like a deleted one.
     --FRecordCount;
-    ReorderItems(FCurrentItem, 1);
+    ReorderItems(item, 1);
+  } else if (!wasVisible && visible) {
+    ++FRecordCount;
+    ReorderItems(item, 0);
   }
 }
 
@@ -198,6 +209,19 @@ void TMemData::DeleteRecord() {
   if (FCurrentItem == FLastItem) Fetch(false);
   if (Caching()) {
     CachedDeleteRecord();
+    return;
+  }
+  if (FCachedUpdates && HasCacheItem(FCurrentItem)) {
+    // A local delete first drops the record's pending change; an inserted record goes with it.
+    TRecordItem* item = FCurrentItem;
+    const bool inserted = item->Status == isAppended;
+    RemoveCacheItem(item);
+    RevertItem(item);
+    if (!inserted) {
+      FCurrentItem = item;
+      RemoveRecord();
+    }
+    ReorderItems(nullptr, 2);
     return;
   }
   if (!FCachedUpdates) DoDelete();
@@ -209,18 +233,6 @@ void TMemData::PutRecord(uint8_t* recBuf) {
   FRecordNoCache.clear();
   FCurrentItem->FilterResult = frUnknown;
   FBlockManager.PutRecord(recBuf, FCurrentItem);
-}
-
-void TMemData::CachedInsertRecord(uint8_t*) {
-  throw ENotSupportedException(u"Cached updates are not available in this store");
-}
-
-void TMemData::CachedUpdateRecord(uint8_t*) {
-  throw ENotSupportedException(u"Cached updates are not available in this store");
-}
-
-void TMemData::CachedDeleteRecord() {
-  throw ENotSupportedException(u"Cached updates are not available in this store");
 }
 
 // ---- Record numbers ----

@@ -77,17 +77,21 @@ TEST(StoreLifeCycle, FailingCloseStillClosesAndFrees) {
   store->OnInternalClose = nullptr;
 }
 
-TEST(StoreLifeCycle, FilterTextWaitsForTheFilterEngine) {
+TEST(StoreLifeCycle, FilterTextIsParsedWhenTheStoreOpens) {
   std::unique_ptr<TestStore> store(NewStore());
   store->InitFields();
-  store->SetFilterText(u"ID > 1");  // stored only while inactive
-  EXPECT_EQ(store->FilterText(), u"ID > 1");
-  EXPECT_THROW(store->Open(), ENotSupportedException);
+  store->SetFilterText(u"ID >");  // stored only while inactive
+  EXPECT_EQ(store->FilterText(), u"ID >");
+  EXPECT_THROW(store->Open(), Exception);
   EXPECT_FALSE(store->Active());
+  EXPECT_FALSE(store->HasFilterExpression());
   store->SetFilterText(u"  ");
   store->Open();
-  EXPECT_THROW(store->SetFilterText(u"ID > 1"), ENotSupportedException);
+  EXPECT_FALSE(store->HasFilterExpression());
+  EXPECT_THROW(store->SetFilterText(u"ID >"), Exception);
   EXPECT_EQ(store->FilterText(), u"  ");  // a text that fails to parse is not taken
+  store->SetFilterText(u"ID > 1");
+  EXPECT_TRUE(store->HasFilterExpression());
 }
 
 TEST(StoreLifeCycle, CachedUpdatesSwitch) {

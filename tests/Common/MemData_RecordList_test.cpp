@@ -283,19 +283,20 @@ TEST_F(RecordList, EditingWithoutACurrentRecordIsAnAssertion) {
   EXPECT_THROW(store.DeleteRecord(), EAssertionFailed);
 }
 
-TEST_F(RecordList, CachedUpdatesAreASeamNotYetFilled) {
+TEST_F(RecordList, LocalUpdatesUnderCachedUpdatesBypassTheCacheAndTheHooks) {
   Fill(1);
   store.SetCachedUpdates(true);
   EXPECT_EQ(store.FilterItemTypes(), 7);
-  RecBuf buf(store);
-  EXPECT_THROW(store.AppendRecord(buf), ENotSupportedException);
-  store.SetLocalUpdate(true);  // local changes bypass the cache and the hooks
+  store.SetLocalUpdate(true);
   int appends = 0;
   store.OnAppend = [&](uint8_t*) { ++appends; };
+  RecBuf buf(store);
   store.AppendRecord(buf);
   buf.Handed();
   EXPECT_EQ(appends, 0);
   EXPECT_EQ(store.GetRecordCount(), 2);
+  EXPECT_TRUE(store.CacheItems().empty());
+  EXPECT_EQ(store.GetUpdateStatus(), isUnmodified);
 }
 
 TEST_F(RecordList, FilterFunctionHidesRecords) {
