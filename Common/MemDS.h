@@ -28,6 +28,17 @@ class TDataTypesMap {
   virtual TDataTypeCode GetDataType(TFieldType fieldType) const;
 };
 
+// Options of the extended locate, as bits: the platform's two locate options come first.
+enum TSearchOption {
+  soCaseInsensitive,  // texts compare without case
+  soPartialKey,       // a text key matches a field that begins with it
+  soNearest,          // a record whose field sorts after the key matches too; the end counts
+  soNext,             // the search starts after the current record
+  soBackward,         // the search runs backwards, from before the current record
+  soPartialCompare    // a text key matches a field that contains it
+};
+using TSearchOptions = TSet<TSearchOption>;
+
 class TMemDataSet : public TDataSet {
  public:
   explicit TMemDataSet(TComponent* owner);
@@ -97,6 +108,36 @@ class TMemDataSet : public TDataSet {
   void CheckCachedUpdates();
   TUpdateErrorEvent OnUpdateError;
   TUpdateRecordEvent OnUpdateRecord;
+
+  // ---- Searching. Keys that match the store's leading sort columns are found by a binary
+  // search over record numbers; other searches visit the records in order.
+  bool Locate(const String& keyFields, const Variant& keyValues,
+              TLocateOptions options) override;
+  // The result fields of the record with those keys, or Null; never moves the cursor.
+  Variant Lookup(const String& keyFields, const Variant& keyValues,
+                 const String& resultFields) override;
+  // Locate by fields with the two locate options of the search options.
+  bool LocateEx(const std::vector<TField*>& fields, TSearchOptions options,
+                const Variant& values);
+  // Locate by fields with every search option; after a nearest search that ran off the end the
+  // dataset stands on its last record.
+  bool DoLocate(const std::vector<TField*>& fields, TSearchOptions options, const Variant& values);
+  bool LocateRecordByNames(const String& keyFields, const Variant& keyValues,
+                           bool restorePosition, TSearchOptions options);
+  bool LocateRecordFields(const std::vector<TField*>& fields, const Variant& keyValues,
+                          bool restorePosition, TSearchOptions options);
+  // The key value in the form the store compares (buffer, value type); false for a null key.
+  // With convert, text is converted to the column's type.
+  virtual bool GetKeyValueBuffer(const Variant& value, TBytes& buffer, bool convert,
+                                 TFieldDesc* fieldDesc, TDataTypeCode& valueType);
+  bool FindRecord(bool restart, bool goForward) override;
+  const String& IndexFieldNames() const { return FIndexFieldNames; }
+  // The store's sort order: "NAME; ID DESC" (see the store for the grammar).
+  void SetIndexFieldNames(const String& value);
+  void SetFiltered(bool value) override;
+  void SetFilterText(const String& value) override;
+  void SetFilterOptions(TFilterOptions value) override;
+  void SetOnFilterRecord(const TFilterRecordEvent& value) override;
 
   // ---- Overrides of the platform dataset.
   using TDataSet::GetFieldData;
@@ -205,10 +246,26 @@ class TMemDataSet : public TDataSet {
   template <class Call>
   void WithCacheBuffers(Call call);
 
+  struct TLocateKey;
+  bool LocateRecord(std::vector<TFieldDesc*> fields, const Variant& keyValues,
+                    bool restorePosition, TSearchOptions options);
+  // Converts the key values; false when a sorted key did not convert (every key then compares
+  // unconverted, by visiting the records).
+  bool PrepareLocateKeys(std::vector<TLocateKey>& keys);
+  int CompareLocateKey(const TLocateKey& key, uint8_t* recBuf, int flags);
+  // Reads a record for comparing into the temporary buffer, with its calculated fields.
+  uint8_t* ReadForCompare(bool withCalcFields);
+  void ActivateFilters();
+  void DeactivateFilters();
+  bool RecordFilter(uint8_t* recBuf);
+  void SetFilterData(const String& text, TFilterOptions options);
+  // Shows the store's records again after its filter changed, from the first one.
+  void Refilter();
+
   std::unique_ptr<TData> FData;
   std::unique_ptr<TDataSetService> FDataSetService;
   std::vector<std::pair<TField*, TFieldDesc*>> FCalcFieldsMapping;
-  std::vector<uint8_t> FCalcScratch;
+  String FIndexFieldNames;
 
   int FRecInfoOfs = 0;
   int FBookmarkOfs = 0;

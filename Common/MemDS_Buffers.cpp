@@ -184,6 +184,8 @@ void TMemDataSet::InternalLast() { FData->SetToEnd(); }
 int TMemDataSet::GetRecordCount() { return IsCursorOpen() ? FData->GetRecordCount() : 0; }
 
 int TMemDataSet::GetRecNo() {
+  // A record under the filter's test is the store's record alone, without the dataset's info.
+  if (State() == dsFilter) return 0;
   TRecordBuffer buffer = GetActiveRecBuf();
   return buffer ? RecInfoRecNo(buffer) : 0;
 }

@@ -119,6 +119,8 @@ void TMemDataSet::SetData(std::unique_ptr<TData> value) {
   if (!FData) return;
   FData->SetCachedUpdates(FCachedUpdates);
   FData->SetFilterItemTypes(VisibleUpdateKinds);
+  if (auto* memData = dynamic_cast<TMemData*>(FData.get()))
+    memData->SetIndexFieldNames(FIndexFieldNames);
   HookData();
 }
 
@@ -315,6 +317,10 @@ void TMemDataSet::InternalOpen() {
     memData->CalcStoredFields(nullptr, nullptr);
   if (memData) memData->SortItems();
   FInCacheProcessing = false;
+  if (Filtered()) {
+    ActivateFilters();
+    FData->FilterUpdated();
+  }
 }
 
 void TMemDataSet::InternalClose() {

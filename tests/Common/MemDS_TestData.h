@@ -23,11 +23,29 @@ class TRowStore : public memdata_test::TestStore {
 
   std::vector<std::vector<Variant>> Rows;
   int Opens = 0;
+  // Records read into buffers (current, next and prior).
+  int64_t Reads = 0;
+
+  void GetRecord(uint8_t* recBuf) override {
+    ++Reads;
+    TestStore::GetRecord(recBuf);
+  }
+  void GetNextRecord(uint8_t* recBuf) override {
+    ++Reads;
+    TestStore::GetNextRecord(recBuf);
+  }
+  void GetPriorRecord(uint8_t* recBuf) override {
+    ++Reads;
+    TestStore::GetPriorRecord(recBuf);
+  }
 
   void InternalOpen() override {
     ++Opens;
     InitFields();
     if (OnInternalOpen) OnInternalOpen();
+    // Rows arrive in the result's order, as a provider fetches them; the dataset sorts them
+    // once they are all in.
+    ClearSortColumns();
     for (const std::vector<Variant>& row : Rows) {
       std::unique_ptr<uint8_t[]> owner(AllocRecBuf());
       uint8_t* buffer = owner.get();
@@ -46,6 +64,7 @@ class TRowStore : public memdata_test::TestStore {
       SetToEnd();
       AddRecord(buffer);
     }
+    ParseIndexFieldNames();
     SetToBegin();
   }
 };
