@@ -128,6 +128,27 @@ AnsiString TMySqlReader::ReadRest() {
 
 void TMySqlReader::SkipUpTo(size_t count) { FPosition += count < Remaining() ? count : Remaining(); }
 
+bool TMySqlReader::LocateLengthCoded(size_t& start, size_t& length) {
+  Need(1);
+  const size_t saved = FPosition;
+  // Within a row a cut-off 8-byte length is a short packet, not a corrupt value.
+  if (FData[FPosition] == 254) Need(9);
+  int64_t n = ReadLengthCoded();
+  if (n == kLengthCodedNull && FData[saved] == 251) {
+    start = 0;
+    length = 0;
+    return false;
+  }
+  if (static_cast<uint64_t>(n) > Remaining()) {
+    FPosition = saved;
+    throw EMySqlException(kMalformedPacket);
+  }
+  start = FPosition;
+  length = static_cast<size_t>(n);
+  FPosition += length;
+  return true;
+}
+
 TServerError DecodeErrorPacket(const uint8_t* payload, size_t length) {
   TMySqlReader reader(payload, length);
   if (reader.ReadByte() != kErrorMarker) throw EMySqlException(kMalformedPacket);

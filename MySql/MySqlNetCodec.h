@@ -105,6 +105,10 @@ class TMySqlReader {
   AnsiString ReadRest();
   // Moves past count bytes, or to the end when fewer remain.
   void SkipUpTo(size_t count);
+  // A length-coded string located in place, the reader moved past it: false for NULL (251);
+  // otherwise true with where its bytes start and how many there are. A length, or the 2, 3 or 8
+  // bytes of a length, that would pass the end raises 2027; the marker 255 ArgumentException.
+  bool LocateLengthCoded(size_t& start, size_t& length);
 
  private:
   void Need(size_t count) const;

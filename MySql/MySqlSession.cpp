@@ -5,6 +5,7 @@
 #include "Common/CLRClasses.h"
 #include "Common/LxVioTcp.h"
 #include "MySql/MySqlErrors.h"
+#include "MySql/MySqlResultSet.h"
 #include "MySql/MySqlSession_Handshake.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -22,7 +23,9 @@ constexpr int32_t kConnectionRefused = 10061;
 
 TMySqlSession::TMySqlSession() : FNet(std::make_unique<TMySqlNet>()) {}
 
-TMySqlSession::~TMySqlSession() = default;
+TMySqlSession::~TMySqlSession() {
+  if (FCurrentResult != nullptr) FCurrentResult->ForgetSession();
+}
 
 void TMySqlSession::SetTls(const AnsiString& key, const AnsiString& certificate,
                            const AnsiString& ca, const AnsiString& caPath,

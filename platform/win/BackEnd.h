@@ -1,0 +1,47 @@
+// The seam between the window layer and what shows its windows. The window layer keeps the whole
+// window tree, the messages, focus, capture and timers itself; a back end only gives top-level
+// windows a surface to paint on, shows them, tells the time, and feeds input while the message
+// loop waits. The headless back end (tests) and the X11 back end (people) implement it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/rtl/Types.h"
+#include "platform/win/WinDefs.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+// The back end's side of one top-level window.
+class TNativeWindow {
+ public:
+  virtual ~TNativeWindow() = default;
+  // The window rectangle on the screen; the surface follows its size.
+  virtual void SetBounds(const TRect& screenRect) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetTitle(const String& title) = 0;
+  // The surface the window and its children paint into, the size of the whole window.
+  virtual cairo_surface_t* Surface() = 0;
+  // Painting into the surface has finished for the area (window coordinates): show it.
+  virtual void Present(const TRect& area) = 0;
+};
+
+class TBackEnd {
+ public:
+  virtual ~TBackEnd() = default;
+
+  virtual std::unique_ptr<TNativeWindow> CreateNativeWindow(HWND window,
+                                                            const TRect& screenRect) = 0;
+  // Milliseconds of the clock that timers and message times run on.
+  virtual uint64_t Now() = 0;
+  // Called when the message loop has nothing to do: returns once input has been fed to the
+  // window layer (Input.h) or the clock has reached the deadline (a Now() value; UINT64_MAX when
+  // no timer waits).
+  virtual void WaitForInput(uint64_t deadline) = 0;
+  // The pointer shape to show.
+  virtual void SetCursorShape(HCURSOR cursor) = 0;
+  // An audible warning (a click on a disabled window, MessageBeep).
+  virtual void Beep() {}
+  // Opens a link of an allowed scheme with the desktop's handler. Answers whether it started.
+  virtual bool OpenUrl(const String& url) = 0;
+};

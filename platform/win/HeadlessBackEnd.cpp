@@ -1,0 +1,109 @@
+#include "platform/win/HeadlessBackEnd.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+
+#include "platform/win/WinApi.h"
+#include "platform/win/WindowSystem.h"
+
+namespace {
+
+class THeadlessWindow : public TNativeWindow {
+ public:
+  explicit THeadlessWindow(const TRect& bounds) { SetBounds(bounds); }
+  ~THeadlessWindow() override {
+    if (FSurface) cairo_surface_destroy(FSurface);
+  }
+
+  void SetBounds(const TRect& screenRect) override {
+    int width = std::max(screenRect.Width(), 1);
+    int height = std::max(screenRect.Height(), 1);
+    if (!FSurface || width != FWidth || height != FHeight) {
+      if (FSurface) cairo_surface_destroy(FSurface);
+      FSurface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+      FWidth = width;
+      FHeight = height;
+    }
+  }
+  void SetVisible(bool) override {}
+  void SetTitle(const String&) override {}
+  cairo_surface_t* Surface() override { return FSurface; }
+  void Present(const TRect&) override { cairo_surface_flush(FSurface); }
+
+ private:
+  cairo_surface_t* FSurface = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TNativeWindow> THeadlessBackEnd::CreateNativeWindow(HWND, const TRect& rect) {
+  return std::make_unique<THeadlessWindow>(rect);
+}
+
+bool THeadlessBackEnd::OpenUrl(const String& url) {
+  FOpenedUrls.push_back(url);
+  return true;
+}
+
+void THeadlessBackEnd::Then(std::function<void()> step) {
+  FSteps.push_back({std::move(step), 0});
+}
+
+void THeadlessBackEnd::AdvanceBy(uint64_t milliseconds) { FSteps.push_back({nullptr, milliseconds}); }
+
+void THeadlessBackEnd::MoveClock(uint64_t deadline) {
+  // A deadline that has passed belongs to a timer the waiting loop does not take (it filters
+  // its messages): time goes on to the step's end.
+  FNow = deadline > FNow ? std::min(deadline, FAdvanceTarget) : FAdvanceTarget;
+  if (FNow >= FAdvanceTarget) {
+    FAdvancing = false;
+    FSteps.pop_front();
+  }
+}
+
+void THeadlessBackEnd::WaitForInput(uint64_t deadline) {
+  if (FAdvancing) {
+    MoveClock(deadline);
+    return;
+  }
+  if (FSteps.empty())
+    throw EScriptEnded(u"The message loop waits for input, and the test script has no step left");
+  TStep& step = FSteps.front();
+  if (!step.Action) {
+    FAdvancing = true;
+    FAdvanceTarget = FNow + step.Advance;
+    MoveClock(deadline);
+    return;
+  }
+  std::function<void()> action = std::move(step.Action);
+  FSteps.pop_front();
+  action();
+}
+
+void THeadlessBackEnd::RunScript() {
+  for (;;) {
+    MSG msg;
+    if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+      continue;
+    }
+    if (FSteps.empty() && !FAdvancing) return;
+    WaitForInput(NextTimerDue());
+  }
+}
+
+THeadlessSession::THeadlessSession() : THeadlessSession(new THeadlessBackEnd) {}
+
+THeadlessSession::THeadlessSession(THeadlessBackEnd* backEnd)
+    : TWindowSession(std::unique_ptr<TBackEnd>(backEnd)), FHeadless(backEnd) {}
+
+THeadlessBackEnd& Headless() {
+  auto* headless = dynamic_cast<THeadlessBackEnd*>(&WindowSystem().BackEnd());
+  if (!headless) throw EInvalidOperation(u"The window session does not run headless");
+  return *headless;
+}

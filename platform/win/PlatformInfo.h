@@ -1,0 +1,32 @@
+// The platform's fixed answers to the questions components ask about the system they run on.
+// They are decided once for the whole program and kept here, so a component never guesses.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/rtl/Types.h"
+
+namespace PlatformInfo {
+
+// No visual-style theme is ever active: components draw their classic look.
+constexpr bool ThemesActive = false;
+constexpr bool ThemesAvailable = false;
+
+// The Windows version probes answer "Vista or later" (and so "XP or later"): version 6.1.
+constexpr uint32_t WindowsMajorVersion = 6;
+constexpr uint32_t WindowsMinorVersion = 1;
+constexpr bool IsWinXPOrLater = true;
+constexpr bool IsVistaOrLater = true;
+
+// The common-controls library reports version 6.
+constexpr uint32_t ComCtlMajorVersion = 6;
+constexpr uint32_t ComCtlMinorVersion = 0;
+
+// No Office colour scheme is installed: the registry keys that name one are absent, so
+// components that adapt to it keep their own colours.
+constexpr bool OfficeColorSchemeInstalled = false;
+
+// The name of the module every window class belongs to.
+inline const char16_t* ModuleName() { return u"AssociationRecords"; }
+
+}  // namespace PlatformInfo

@@ -1,0 +1,19 @@
+// Shell execution: opening a link with the desktop's handler. Only links of the schemes http,
+// https and mailto are opened, and only with the "open" verb; files, programs and other schemes
+// are refused, so a link from the data can never start a program.
+#pragma once
+
+#include "platform/rtl/Types.h"
+#include "platform/win/WinDefs.h"
+
+constexpr int ERROR_FILE_NOT_FOUND = 2;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+constexpr int SE_ERR_NOASSOC = 31;
+
+// Answers a value above 32 when the link was handed to the desktop, else an error number
+// (SE_ERR_ACCESSDENIED for a refused link or verb, ERROR_FILE_NOT_FOUND for an empty one,
+// SE_ERR_NOASSOC when the desktop could not open it).
+HINSTANCE ShellExecute(HWND window, const String& operation, const String& file,
+                       const String& parameters, const String& directory, int showCommand);
+// Whether a link may be opened: a scheme of the allow-list followed by something.
+bool IsAllowedUrl(const String& url);
