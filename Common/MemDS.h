@@ -17,6 +17,24 @@
 #include "Common/MemData.h"
 #include "platform/db/DB.h"
 
+class TMemDataSet;
+class TWin32Timer;
+
+// The link through which a detail dataset follows its master's data source.
+class TDADetailDataLink : public TDetailDataLink {
+ public:
+  explicit TDADetailDataLink(TMemDataSet* detail) : FDetail(detail) {}
+
+ protected:
+  void ActiveChanged() override;
+  void RecordChanged(TField* field) override;
+  void CheckBrowseMode() override;
+  TDataSet* GetDetailDataSet() override;
+
+ private:
+  TMemDataSet* FDetail;
+};
+
 // Translates between the store's type codes and the platform's field types. The dataset names
 // the map it uses (GetDataTypesMapClass), so a provider may replace it.
 class TDataTypesMap {
@@ -139,6 +157,34 @@ class TMemDataSet : public TDataSet {
   void SetFilterOptions(TFilterOptions value) override;
   void SetOnFilterRecord(const TFilterRecordEvent& value) override;
 
+  // ---- Master/detail. With MasterSource, MasterFields and DetailFields set, the dataset shows
+  // only the records whose detail fields equal the master's current values (";"-separated names,
+  // paired by position). A detail delay makes quick master scrolls refresh the detail once.
+  TDataSource* MasterSource() { return GetDataSource(); }
+  // Raises "Circular datalinks are not allowed" for a source that shows this dataset.
+  void SetMasterSource(TDataSource* value);
+  const String& MasterFields() const { return FMasterFields; }
+  void SetMasterFields(const String& value);
+  const String& DetailFields() const { return FDetailFields; }
+  void SetDetailFields(const String& value);
+  int DetailDelay() const { return FDetailDelay; }
+  void SetDetailDelay(int milliseconds);
+  TWin32Timer* DetailRefreshTimer() const { return FDetailRefreshTimer.get(); }
+  // Takes the master's current key values; raises when the master is not a TMemDataSet or a
+  // paired field has no descriptor.
+  virtual bool BindToMaster();
+  // Shows the records of the master's current values (the components query them again).
+  virtual void RefreshDetail();
+  virtual bool IsLocalMasterDetail();
+  virtual void MasterDetailChanged();
+  // The master moved or changed: bind its values and refresh now or after the delay.
+  void MasterChanged();
+  bool HasMasterDetail();
+  bool IsMasterActive();
+  void SetLocalMDFilter();
+  void GetDetailLinkFields(std::vector<TField*>& masterFields,
+                           std::vector<TField*>& detailFields) override;
+
   // ---- Overrides of the platform dataset.
   using TDataSet::GetFieldData;
   using TDataSet::SetFieldData;
@@ -197,6 +243,8 @@ class TMemDataSet : public TDataSet {
   void DoAfterOpen() override;
   void DoOnNewRecord() override;
   void AssignTo(TPersistent* dest) override;
+  void InternalHandleException() override;
+  TDataSource* GetDataSource() override;
 
   // ---- The record info of a buffer.
   int32_t RecInfoRecNo(TRecordBuffer buffer) const;
@@ -219,6 +267,19 @@ class TMemDataSet : public TDataSet {
  private:
   friend class TBlobStream;
   friend class TDataSetService;
+  friend class TDADetailDataLink;
+
+  // A master value bound for the local master/detail filter, in the detail column's form.
+  struct TLocalMDLink {
+    int FieldNo = 0;
+    TDataTypeCode ValueType = 0;
+    bool IsNull = true;
+    TBytes Value;
+    std::shared_ptr<TVariantObject> VariantValue;
+  };
+  bool MasterDetailFilter(uint8_t* recBuf);
+  // A new detail record takes the master's values of the paired fields.
+  void CopyMasterValues();
 
   // Hooks installed on the data object.
   void HookData();
@@ -262,6 +323,12 @@ class TMemDataSet : public TDataSet {
   // Shows the store's records again after its filter changed, from the first one.
   void Refilter();
 
+  std::unique_ptr<TDADetailDataLink> FDataLink;
+  std::unique_ptr<TWin32Timer> FDetailRefreshTimer;
+  std::vector<TLocalMDLink> FLocalMDLinks;
+  String FMasterFields;
+  String FDetailFields;
+  int FDetailDelay = 0;
   std::unique_ptr<TData> FData;
   std::unique_ptr<TDataSetService> FDataSetService;
   std::vector<std::pair<TField*, TFieldDesc*>> FCalcFieldsMapping;

@@ -92,6 +92,7 @@ void TMemDataSet::DoOnNewRecord() {
     InternalCancel();
     throw;
   }
+  CopyMasterValues();
 }
 
 // ---- Post.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Common/MemDS.h"
+#include "Common/Win32Timer.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -87,7 +88,8 @@ TDataTypeCode TDataTypesMap::GetDataType(TFieldType fieldType) const {
 
 // ---- Construction.
 
-TMemDataSet::TMemDataSet(TComponent* owner) : TDataSet(owner) {
+TMemDataSet::TMemDataSet(TComponent* owner)
+    : TDataSet(owner), FDataLink(std::make_unique<TDADetailDataLink>(this)) {
   // A descendant that keeps its rows in a provider record set installs it in its own
   // constructor: the base constructor cannot reach the descendant's CreateData.
   CreateData();
@@ -100,6 +102,8 @@ TMemDataSet::~TMemDataSet() {
     Close();
   } catch (...) {
   }
+  FDetailRefreshTimer.reset();
+  FDataLink.reset();
   try {
     UnPrepare();
   } catch (...) {
@@ -122,6 +126,7 @@ void TMemDataSet::SetData(std::unique_ptr<TData> value) {
   if (auto* memData = dynamic_cast<TMemData*>(FData.get()))
     memData->SetIndexFieldNames(FIndexFieldNames);
   HookData();
+  SetLocalMDFilter();
 }
 
 void TMemDataSet::HookData() {
@@ -321,9 +326,14 @@ void TMemDataSet::InternalOpen() {
     ActivateFilters();
     FData->FilterUpdated();
   }
+  if (IsMasterActive() && IsLocalMasterDetail()) {
+    BindToMaster();
+    FData->FilterUpdated();
+  }
 }
 
 void TMemDataSet::InternalClose() {
+  FLocalMDLinks.clear();
   BindFields(false);
   if (DefaultFields()) DestroyFields();
   FData->Close();
@@ -346,6 +356,7 @@ void TMemDataSet::OpenCursor(bool infoQuery) {
 }
 
 void TMemDataSet::CloseCursor() {
+  if (FDetailRefreshTimer) FDetailRefreshTimer->SetEnabled(false);
   // An edit or insert that is dropped by closing gives back what its buffer holds: a new record's
   // own values, or an edited record's blob changes and its copies of variant and heap values.
   TRecordBuffer active = ActiveBuffer();
@@ -369,10 +380,16 @@ void TMemDataSet::DoAfterOpen() {
   DataEvent(deDataSetChange, 0);
 }
 
+void TMemDataSet::InternalHandleException() { HandleRunningException(this); }
+
 void TMemDataSet::AssignTo(TPersistent* dest) {
   if (auto* target = dynamic_cast<TMemDataSet*>(dest)) {
     target->SetCachedUpdates(FCachedUpdates);
     target->FRequiredFields = FRequiredFields;
+    target->SetMasterSource(MasterSource());
+    target->SetMasterFields(FMasterFields);
+    target->SetDetailFields(FDetailFields);
+    if (FDetailRefreshTimer) target->SetDetailDelay(FDetailDelay);
     return;
   }
   TDataSet::AssignTo(dest);
