@@ -55,8 +55,8 @@ int32_t TBlobStream::Read(void* buffer, int32_t count) {
   const uint32_t size = static_cast<uint32_t>(Size());
   if (FPosition >= size) return 0;
   const uint32_t wanted = std::min<uint32_t>(static_cast<uint32_t>(count), size - FPosition);
-  const uint32_t read =
-      FDataSet->Data()->ReadBlob(FFieldNo, FBuffer, FPosition, wanted, buffer, false, UseRollback());
+  const uint32_t read = FDataSet->Data()->ReadBlob(FFieldNo, FBuffer, FPosition, wanted, buffer,
+                                                   false, UseRollback());
   FPosition += read;
   return static_cast<int32_t>(read);
 }

@@ -166,7 +166,8 @@ bool TMemDataSet::BookmarkValid(const TBookmark& bookmark) {
 }
 
 int TMemDataSet::CompareBookmarks(const TBookmark& bookmark1, const TBookmark& bookmark2) {
-  if (bookmark1.empty() || bookmark2.empty()) return TDataSet::CompareBookmarks(bookmark1, bookmark2);
+  if (bookmark1.empty() || bookmark2.empty())
+    return TDataSet::CompareBookmarks(bookmark1, bookmark2);
   if (!FData || bookmark1.size() != sizeof(TRecBookmark) ||
       bookmark2.size() != sizeof(TRecBookmark))
     return 0;

@@ -7,7 +7,8 @@
 
 void TMemDataSet::ActivateFilters() {
   DeactivateFilters();
-  if (OnFilterRecord()) FData->SetFilterFunc([this](uint8_t* recBuf) { return RecordFilter(recBuf); });
+  if (OnFilterRecord())
+    FData->SetFilterFunc([this](uint8_t* recBuf) { return RecordFilter(recBuf); });
   if (!Trim(Filter()).empty()) FData->SetFilterText(Filter());
   FData->SetFilterCaseInsensitive(FilterOptions().Contains(foCaseInsensitive));
   FData->SetFilterNoPartialCompare(FilterOptions().Contains(foNoPartialCompare));

@@ -76,7 +76,8 @@ bool TMemDataSet::BindToMaster() {
     link.IsNull = value.IsNull() || value.IsEmpty();
     if (!link.IsNull) {
       if (detailDesc->DataType() == dtVariant) {
-        link.VariantValue.reset(new TVariantObject(), [](TVariantObject* object) { object->Free(); });
+        link.VariantValue.reset(new TVariantObject(),
+                                [](TVariantObject* object) { object->Free(); });
         link.VariantValue->SetValue(value);
         TVariantObject* object = link.VariantValue.get();
         link.Value.resize(sizeof object);

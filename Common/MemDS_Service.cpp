@@ -111,7 +111,8 @@ void TDataSetService::SetNumberFieldRange(TFieldDef* fieldDef) {
     }
     case ftLargeint: {
       auto* largeField = dynamic_cast<TLargeintField*>(field);
-      RTL_ASSERT(largeField != nullptr, u"Field " + field->FieldName() + u" is not a large integer field");
+      RTL_ASSERT(largeField != nullptr,
+                 u"Field " + field->FieldName() + u" is not a large integer field");
       const int64_t max = NinesOf<int64_t>(length);
       largeField->SetMaxValue(max);
       largeField->SetMinValue(-max);

@@ -47,7 +47,8 @@ TWin32Timer::TWin32Timer(TComponent* owner) : TComponent(owner) {
   }
   FWindowHandle = CreateWindowEx(WS_EX_TOOLWINDOW, WindowClassName, String(), WS_POPUP, 0, 0, 0,
                                  0, nullptr, nullptr, HInstance, nullptr);
-  if (FWindowHandle) SetWindowLongPtr(FWindowHandle, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  if (FWindowHandle)
+    SetWindowLongPtr(FWindowHandle, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TWin32Timer::~TWin32Timer() {
