@@ -14,6 +14,7 @@
 #include "Common/MemData_Blob.h"
 #include "Common/MemData_Filter.h"
 #include "Common/MemData_Storage.h"
+#include "platform/db/DBTypes.h"
 #include "Common/MemData_Types.h"
 #include "platform/rtl/Variant.h"
 
@@ -38,10 +39,8 @@ struct TRecBookmark {
   uint32_t Stamp;
 };
 
-// Update kinds of OnApplyRecord, in the platform's order.
-constexpr uint8_t ukModify = 0;
-constexpr uint8_t ukInsert = 1;
-constexpr uint8_t ukDelete = 2;
+// Update kinds of OnApplyRecord are the data-set framework's TUpdateKind (ukModify, ukInsert,
+// ukDelete), held in a byte.
 
 // Kinds of DateTimeToExternal and DateTimeFromExternal.
 constexpr int dtkMSecs = 0;      // milliseconds of the time stamp, as a double
@@ -255,7 +254,6 @@ class TData {
   }
 
  protected:
-
   // The field's record offset as a pointer into a buffer.
   static uint8_t* FieldData(const TFieldDesc* field, uint8_t* recBuf) {
     return recBuf + field->Offset();
@@ -360,7 +358,8 @@ class TMemData : public TData {
   virtual int CompareRecordsByColumn(uint8_t* recA, uint8_t* recB, const TSortColumn& column);
   // Null before values (after them with cfNullsLast), then CompareFieldValue.
   virtual int CompareFields(uint8_t* recA, uint8_t* recB, int flags, TFieldDesc* field);
-  // Stores the sort specification; an active store sorts at once, a prepared one parses it.
+  // Stores the sort specification; an active store sorts at once, a prepared one parses it. A
+  // specification that does not parse raises and changes nothing.
   virtual void SetIndexFieldNames(const String& text);
   virtual void SortItems();
 
@@ -411,6 +410,7 @@ class TMemData : public TData {
   // Reads IndexFieldNames into sort columns. Raises "Invalid IndexFieldNames format!" or
   // "Field %s not found" and then leaves no sort columns.
   void ParseIndexFieldNames();
+  TSortColumns ReadSortColumns(const String& text);
   void ClearSortColumns() { FSortColumns.clear(); }
   // The order of two records by the sort columns.
   int CompareRecords(uint8_t* recA, uint8_t* recB);
@@ -491,7 +491,7 @@ class TMemData : public TData {
     TCacheList::iterator RunStart;
     bool LastKnown = false;
     TRecordItem* LastToApply = nullptr;
-    TApplyWalk* Outer = nullptr;  // a pass started by a hook of this one
+    TApplyWalk* Outer = nullptr;  // the pass whose hook started this one, if any
 
     void Forget(TCacheList::iterator it) {
       const TCacheList::iterator next = std::next(it);

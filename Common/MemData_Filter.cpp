@@ -7,6 +7,7 @@
 #include "Common/MemUtils.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/TextCompare.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -20,10 +21,16 @@ bool IsDateField(const TExpressionNode* node) {
   return node->NodeKind == nkField && IsDateTimeCode(node->Field->DataType());
 }
 
-// A text compared with a date field is read as a date-time.
+// A text compared with a date field is read as a date-time: in the locale's formats, else in
+// the ISO form 2024-01-31, else by the Variant conversion (which raises for a text that is none).
 Variant AsDateTime(const Variant& text) {
   TDateTime value;
-  if (!TryStrToDateTime(text.AsString(), value)) value = VarToDateTime(text);
+  if (!TryStrToDateTime(text.AsString(), value)) {
+    TFormatSettings iso = FormatSettings();
+    iso.ShortDateFormat = u"yyyy/MM/dd";
+    iso.DateSeparator = u'-';
+    if (!TryStrToDateTime(text.AsString(), value, iso)) value = VarToDateTime(text);
+  }
   return Variant::FromDate(value);
 }
 

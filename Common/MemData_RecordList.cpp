@@ -69,10 +69,14 @@ void TMemData::InitFields() {
   TData::InitFields();
   FBlockManager.SetRecordSize(FRecordSize);
   ParseIndexFieldNames();
+  // The parsed filter names the descriptors of the new layout again.
+  if (FActive && !HasFilterExpression()) ParseFilter(FFilterText);
 }
 
 void TMemData::ClearFields() {
+  // Sort columns and the parsed filter point to the descriptors about to be freed.
   ClearSortColumns();
+  FreeFilter();
   TData::ClearFields();
 }
 
@@ -138,7 +142,8 @@ void TMemData::AddRecord(uint8_t* recBuf, TItemUpdateStatus status) {
     if (blob) blob->Commit();
   }
   // Compared with the record it was inserted before; at the end it can only move back.
-  if (HasSortColumns()) MoveToSortPosition(item->Next ? CompareRecords(recBuf, item->Next->Data()) : -1);
+  if (HasSortColumns())
+    MoveToSortPosition(item->Next ? CompareRecords(recBuf, item->Next->Data()) : -1);
   if (IsItemHidden(item)) {
     // A record the filter rejects takes no number and leaves the others' numbers alone.
     item->Order = 0;

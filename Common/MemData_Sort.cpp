@@ -112,11 +112,10 @@ class TIndexFieldNamesReader {
 
 }  // namespace
 
-void TMemData::ParseIndexFieldNames() {
-  FSortColumns.clear();
-  if (FIndexFieldNames.find_first_not_of(u" \t\r\n") == String::npos) return;
+TSortColumns TMemData::ReadSortColumns(const String& text) {
   TSortColumns columns;
-  TIndexFieldNamesReader reader(FIndexFieldNames);
+  if (text.find_first_not_of(u" \t\r\n") == String::npos) return columns;
+  TIndexFieldNamesReader reader(text);
   while (reader.NextEntry()) {
     TSortColumn column;
     column.Field = FFields.FieldByName(UTF8ToString(reader.ReadName()));
@@ -124,16 +123,31 @@ void TMemData::ParseIndexFieldNames() {
     reader.ReadWords(column);
     columns.push_back(column);
   }
-  FSortColumns = std::move(columns);
+  return columns;
+}
+
+void TMemData::ParseIndexFieldNames() {
+  FSortColumns.clear();
+  FSortColumns = ReadSortColumns(FIndexFieldNames);
 }
 
 void TMemData::SetIndexFieldNames(const String& text) {
-  FIndexFieldNames = text;
-  if (FActive) {
-    ParseIndexFieldNames();
+  if (!FActive && !FPrepared) {
+    FIndexFieldNames = text;
+    return;
+  }
+  // A text that does not parse, or whose sort fails, is refused: the order stays as it was.
+  TSortColumns columns = ReadSortColumns(text);
+  String previousText = text;
+  FIndexFieldNames.swap(previousText);
+  FSortColumns.swap(columns);
+  if (!FActive) return;
+  try {
     SortItems();
-  } else if (FPrepared) {
-    ParseIndexFieldNames();
+  } catch (...) {
+    FIndexFieldNames.swap(previousText);
+    FSortColumns.swap(columns);
+    throw;
   }
 }
 

@@ -79,6 +79,55 @@ size_t Utf8Length(std::string_view text) {
   return n;
 }
 
+// A UTF-8 text as UTF-16 for the locale's comparison. Sorting compares texts many times over,
+// so short texts are decoded into a buffer of the object's own instead of a new string.
+class TWideText {
+ public:
+  explicit TWideText(std::string_view text) {
+    if (text.size() <= InlineUnits && DecodeInline(text)) return;
+    FHeap = UTF8ToString(text);  // long texts and malformed sequences
+    FView = FHeap;
+  }
+  std::u16string_view View() const { return FView; }
+
+ private:
+  static constexpr size_t InlineUnits = 128;
+
+  // Well-formed sequences of up to three bytes only; anything else takes the general path.
+  bool DecodeInline(std::string_view text) {
+    size_t n = 0;
+    for (size_t i = 0; i < text.size();) {
+      const auto b = static_cast<uint8_t>(text[i]);
+      auto cont = [&](size_t k) {
+        return i + k < text.size() && (static_cast<uint8_t>(text[i + k]) & 0xC0) == 0x80;
+      };
+      char32_t cp;
+      if (b < 0x80) {
+        cp = b;
+        i += 1;
+      } else if (b >= 0xC2 && b < 0xE0 && cont(1)) {
+        cp = (char32_t(b & 0x1F) << 6) | (static_cast<uint8_t>(text[i + 1]) & 0x3F);
+        i += 2;
+      } else if (b >= 0xE0 && b < 0xF0 && cont(1) && cont(2)) {
+        cp = (char32_t(b & 0x0F) << 12) |
+             (char32_t(static_cast<uint8_t>(text[i + 1]) & 0x3F) << 6) |
+             (static_cast<uint8_t>(text[i + 2]) & 0x3F);
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += 3;
+      } else {
+        return false;
+      }
+      FInline[n++] = static_cast<char16_t>(cp);
+    }
+    FView = std::u16string_view(FInline, n);
+    return true;
+  }
+
+  char16_t FInline[InlineUnits];
+  String FHeap;
+  std::u16string_view FView;
+};
+
 bool IsByteArray(const Variant& v) { return v.VarType() == (varArray | varByte); }
 
 // Small integer to currency, short integer to 64-bit integer.
@@ -132,7 +181,9 @@ int TMemData::CompareStr(const char* a, const char* b, int flags) {
 int TMemData::CompareAnsiStr(std::string_view a, std::string_view b, int flags) {
   // char_traits<char> compares as unsigned bytes, which for UTF-8 is code-point order.
   if (flags & cfBinary) return Sign(a.compare(b));
-  return Sign(flags & cfCaseInsensitive ? AnsiCompareTextA(a, b) : AnsiCompareStrA(a, b));
+  const TWideText wideA(a), wideB(b);
+  return Sign(flags & cfCaseInsensitive ? AnsiCompareText(wideA.View(), wideB.View())
+                                        : AnsiCompareStr(wideA.View(), wideB.View()));
 }
 
 int TMemData::CompareWideStr(std::u16string_view a, std::u16string_view b, int flags) {
@@ -301,6 +352,9 @@ int TMemData::CompareFieldValue(const void* value, TDataTypeCode valueType, int 
     case dtString: case dtGuid: {
       const std::string_view text(static_cast<const char*>(value));
       const TDataTypeCode code = field->DataType();
+      if (code == dtGuid) flags |= cfCaseInsensitive;
+      // Texts of fixed or variable length lose their trailing blanks when trimming is on.
+      const bool trims = (code == dtString || code == dtWideString) && TrimsText(field);
       if (code == dtString || code == dtGuid || code == dtExtString) {
         std::string_view fieldText;
         if (code == dtExtString) {
@@ -309,29 +363,26 @@ int TMemData::CompareFieldValue(const void* value, TDataTypeCode valueType, int 
         } else {
           fieldText = TextIn(data, static_cast<size_t>(field->Size()));
         }
-        if (code == dtGuid) flags |= cfCaseInsensitive;
-        const bool trims = code == dtString && TrimsText(field);
-        if (!(flags & (cfPartial | cfContains)) && !trims) return CompareAnsiStr(text, fieldText, flags);
         if (trims) return CompareStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
+        if (!(flags & (cfPartial | cfContains))) return CompareAnsiStr(text, fieldText, flags);
         return CompareStrByOptions(text, fieldText, flags);
       }
       const AnsiString fieldText = code == dtMemo || code == dtBlob
                                        ? GetBlob(field->FieldNo(), recBuf)->GetAsAnsiString()
                                        : UTF8Encode(FieldValueText(*this, field, recBuf, flags));
+      if (trims) return CompareStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
       return CompareStrByOptions(text, fieldText, flags);
     }
     case dtWideString: {
       const String text = WideTextIn(value, Unbounded);
       const TDataTypeCode code = field->DataType();
-      if (code == dtWideString || code == dtExtWideString) {
-        const String fieldText = FieldValueText(*this, field, recBuf, flags);
-        const bool trims = code == dtWideString && TrimsText(field);
-        if (!(flags & (cfPartial | cfContains)) && !trims) return CompareWideStr(text, fieldText, flags);
-        if (trims) return CompareWideStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
-        return CompareWideStrByOptions(text, fieldText, flags);
-      }
       if (code == dtGuid) flags |= cfCaseInsensitive;
-      return CompareWideStrByOptions(text, FieldValueText(*this, field, recBuf, flags), flags);
+      const bool trims = (code == dtString || code == dtWideString) && TrimsText(field);
+      const String fieldText = FieldValueText(*this, field, recBuf, flags);
+      if (trims) return CompareWideStrByOptions(TrimRight(text), TrimRight(fieldText), flags);
+      if ((code == dtWideString || code == dtExtWideString) && !(flags & (cfPartial | cfContains)))
+        return CompareWideStr(text, fieldText, flags);
+      return CompareWideStrByOptions(text, fieldText, flags);
     }
     default:
       RTL_ASSERT(false, u"Unknown ValueType = " + S(std::to_string(valueType)));

@@ -214,7 +214,10 @@ void TBitmap::Assign(TPersistent* source) {
     FWidth = FHeight = 0;
     Recreate(bitmap->FWidth, bitmap->FHeight, bitmap->StorageBits());
     if (!Empty()) {
-      std::memcpy(FHandle->Bits(), bitmap->FHandle->Bits(), static_cast<size_t>(FHandle->RowBytes()) * FHeight);
+      // Both surfaces have the same size, hence the same layout.
+      std::memcpy(FHandle->Pixels(), bitmap->FHandle->Pixels(),
+                  static_cast<size_t>(FHandle->PixelStride()) * 4 * FHeight);
+      FHandle->PixelsChanged();
     }
     FTransparent = bitmap->FTransparent;
     FTransparentColor = bitmap->FTransparentColor;

@@ -212,6 +212,32 @@ String ResolveFontFamily(std::u16string_view name) { return TFontSystem::Instanc
 
 bool FontFamilyExists(std::u16string_view name) { return TFontSystem::Instance().Exists(name); }
 
+std::vector<String> ScreenFontNames() {
+  std::vector<String> names;
+  for (const TAlias& alias : kAliases) names.push_back(alias.Name);
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_CHARSET, nullptr);
+  FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+  for (int i = 0; fonts != nullptr && i < fonts->nfont; ++i) {
+    FcCharSet* charset = nullptr;
+    if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
+        !FcCharSetHasChar(charset, 0x0416) || !FcCharSetHasChar(charset, 0x0459)) {
+      continue;
+    }
+    FcChar8* family = nullptr;
+    for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch; ++k) {
+      names.push_back(UTF8ToString(reinterpret_cast<const char*>(family)));
+    }
+  }
+  if (fonts != nullptr) FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  std::sort(names.begin(), names.end(), [](const String& a, const String& b) { return CompareText(a, b) < 0; });
+  names.erase(std::unique(names.begin(), names.end(), [](const String& a, const String& b) { return SameText(a, b); }),
+              names.end());
+  return names;
+}
+
 std::shared_ptr<TFontFace> AcquireFontFace(const LOGFONTW& font, double emPixels) {
   return TFontSystem::Instance().Face(font, emPixels > 0 ? emPixels : 0);
 }

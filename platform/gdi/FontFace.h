@@ -24,6 +24,9 @@ typedef struct _PangoContext PangoContext;
 String ResolveFontFamily(std::u16string_view name);
 // Whether a family of that name can be had: a known alias or an installed family.
 bool FontFamilyExists(std::u16string_view name);
+// The font names a program can choose from (the screen's fonts): the known aliases and the
+// installed families with Cyrillic coverage, sorted, each once.
+std::vector<String> ScreenFontNames();
 
 class TFontFace {
  public:

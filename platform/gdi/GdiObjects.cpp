@@ -53,6 +53,11 @@ cairo_surface_t* TGdiBitmap::Surface() {
       int row = BottomUp ? Height - 1 - y : y;
       const uint8_t* src = FRows.data() + static_cast<size_t>(row) * RowBytes();
       auto* dst = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+      if (BitsPixel == 1) {
+        // A set bit is white.
+        for (int x = 0; x < Width; ++x) dst[x] = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? 0xFFFFFF : 0;
+        continue;
+      }
       for (int x = 0; x < Width; ++x, src += step) {
         dst[x] = (uint32_t(src[2]) << 16) | (uint32_t(src[1]) << 8) | src[0];
       }
@@ -78,6 +83,12 @@ uint8_t* TGdiBitmap::Bits() {
       int row = BottomUp ? Height - 1 - y : y;
       const auto* src = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
       uint8_t* dst = FRows.data() + static_cast<size_t>(row) * RowBytes();
+      if (BitsPixel == 1) {
+        for (int x = 0; x < Width; ++x) {
+          if ((src[x] & 0xFFFFFF) == 0xFFFFFF) dst[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+        }
+        continue;
+      }
       for (int x = 0; x < Width; ++x, dst += step) {
         dst[0] = static_cast<uint8_t>(src[x]);
         dst[1] = static_cast<uint8_t>(src[x] >> 8);

@@ -101,8 +101,9 @@ struct TGdiBitmap : TGdiObject {
   int RowBytes() const;   // of the rows Bits() returns
   // The surface, up to date, for drawing and reading.
   cairo_surface_t* Surface();
-  // The rows (32 bits: blue, green, red, unused), up to date; the caller may write them until it
-  // next draws on the bitmap.
+  // The rows (32 bits: blue, green, red, unused; 24 bits: blue, green, red; 1 bit: set for
+  // white, first pixel in the high bit), up to date; the caller may write them until it next draws
+  // on the bitmap.
   uint8_t* Bits();
   // Pixel access for the blitting code: after Surface(); PixelsChanged() after writing.
   uint32_t* Pixels();
@@ -110,7 +111,7 @@ struct TGdiBitmap : TGdiObject {
   void PixelsChanged();
 
  private:
-  bool OwnRows() const { return BitsPixel == 24 || BottomUp; }
+  bool OwnRows() const { return BitsPixel != 32 || BottomUp; }
   cairo_surface_t* FSurface = nullptr;
   std::vector<uint8_t> FRows;
   bool FBitsNewer = false;

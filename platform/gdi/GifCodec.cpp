@@ -110,7 +110,8 @@ bool DecodeGifFile(const uint8_t* data, size_t size, int frame, TRasterImage& ou
   TGifReader reader(data, size);
   const uint8_t* screen = reader.Take(13);
   int width = Le16(screen + 6), height = Le16(screen + 8);
-  if (!ImageSizeAcceptable(width, height)) return false;
+  // A 12-bit code stands for at most 4096 pixels.
+  if (!ImageSizePlausible(width, height, size, 4096 * 8 / 12 + 1)) return false;
   const uint8_t* globalTable = nullptr;
   int globalColors = 0;
   if (screen[10] & 0x80) {
@@ -168,7 +169,7 @@ bool DecodeGifFile(const uint8_t* data, size_t size, int frame, TRasterImage& ou
       }
       if (disposal == 3) saved = canvas;
       if (w > 0 && h > 0) {
-        if (table == nullptr || !ImageSizeAcceptable(w, h)) return false;
+        if (table == nullptr || !ImageSizePlausible(w, h, size, 4096 * 8 / 12 + 1)) return false;
         if (!DecodeLzw(codes, minCodeSize, static_cast<size_t>(w) * h, indices)) return false;
         for (int n = 0; n < h; ++n) {
           int row = interlaced ? InterlacedRow(n, h) : n;

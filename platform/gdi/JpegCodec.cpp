@@ -1,5 +1,5 @@
-// JPEG through libjpeg. Its errors come back by longjmp to the one function that sets the jump,
-// which keeps only plain data in its own frame; a warning (truncated or corrupt data) also fails.
+// JPEG through libjpeg. Its errors and warnings (truncated or corrupt data) come back by longjmp
+// to the one function that sets the jump, which keeps only plain data in its own frame.
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/gdi/ImageCodecs.h"
 
@@ -22,8 +23,12 @@ struct TErrorManager {
 }
 
 void OnMessage(j_common_ptr cinfo, int level) {
-  // Warnings are counted (and fail the decode afterwards); trace messages are dropped.
-  if (level < 0) ++cinfo->err->num_warnings;
+  if (level >= 0) return;  // trace messages
+  // A warning about the data itself means damage: the decode fails at once rather than filling in
+  // the rest. Warnings about a newer JFIF version or an odd colour profile are harmless.
+  int code = cinfo->err->msg_code;
+  if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC) return;
+  std::longjmp(reinterpret_cast<TErrorManager*>(cinfo->err)->Jump, 1);
 }
 
 void Silent(j_common_ptr) {}
@@ -47,8 +52,9 @@ bool Decompress(const uint8_t* data, size_t size, TRasterImage* out) {
   jpeg_create_decompress(&cinfo);
   cinfo.mem->max_memory_to_use = kMaxMemory;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  // Every 8 x 8 block of every component takes a few bits at the least.
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK ||
-      !ImageSizeAcceptable(cinfo.image_width, cinfo.image_height)) {
+      !ImageSizePlausible(cinfo.image_width, cinfo.image_height, size, 1024)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }

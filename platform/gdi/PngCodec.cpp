@@ -39,7 +39,8 @@ bool DecodePngFile(const uint8_t* data, size_t size, TRasterImage& out) {
   if (data == nullptr || size < 33 || std::memcmp(data, kSignature, 8) != 0) return false;
   // The first chunk is IHDR of 13 bytes: width, height, depth, colour type, ...
   if (Be32(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
-  if (!ImageSizeAcceptable(Be32(data + 16), Be32(data + 20))) return false;
+  // Deflate makes at most about a thousand bytes of one, and a pixel takes at least one bit.
+  if (!ImageSizePlausible(Be32(data + 16), Be32(data + 20), size, 8 * 1032)) return false;
   TReader reader{data, size, 0};
   cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadChunk, &reader);
   bool ok = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;

@@ -33,3 +33,10 @@ inline bool ImageSizeAcceptable(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
          width * height <= kMaxImagePixels;
 }
+
+// Whether a compressed file of `bytes` bytes can hold that many pixels at all, given the most
+// pixels one byte of its coding can stand for: a small damaged file claiming a huge picture is
+// refused before memory is set aside for it.
+inline bool ImageSizePlausible(int64_t width, int64_t height, size_t bytes, int64_t pixelsPerByte) {
+  return ImageSizeAcceptable(width, height) && width * height <= static_cast<int64_t>(bytes) * pixelsPerByte + 4096;
+}

@@ -9,3 +9,9 @@ uint32_t GetTickCount();
 uint64_t GetTickCount64();
 // Suspends the calling thread for the milliseconds.
 void Sleep(uint32_t milliseconds);
+
+// Replaces the clock behind GetTickCount, GetTickCount64 and Sleep; null functions restore the
+// system's. The headless window back end installs its virtual clock here, so code that times
+// itself by ticks (keep-alive intervals, time-outs measured by the GUI thread) runs on the time a
+// test advances.
+void SetTickSource(uint64_t (*now)(), void (*sleep)(uint32_t milliseconds));

@@ -247,7 +247,6 @@ class TWinControl : public TControl {
   TPoint ClientOrigin() override;
   void SetBounds(int left, int top, int width, int height) override;
   void SetParent(TWinControl* value) override;
-  void SetEnabled(bool value) override;
   TBrush* Brush() const { return FBrush.get(); }
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
@@ -333,7 +332,6 @@ class TWinControl : public TControl {
   bool DoKeyDown(TMessage& message);
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
-  void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
 
  private:

@@ -295,8 +295,6 @@ void TWinControl::SetParent(TWinControl* value) {
   TControl::SetParent(value);
 }
 
-void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
-
 // --- Children ----------------------------------------------------------------------------------
 
 void TWinControl::Insert(TControl* control) {
@@ -383,10 +381,6 @@ HWND TWinControl::PrecedingWindow(TControl* control) {
     if (auto* windowed = dynamic_cast<TWinControl*>(*it); windowed && windowed->FHandle)
       return windowed->FHandle;
   return HWND_TOP;
-}
-
-void TWinControl::Notification(TComponent* component, TOperation operation) {
-  TControl::Notification(component, operation);
 }
 
 void TWinControl::Loaded() {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/TickCount.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
 
@@ -56,8 +57,10 @@ void THeadlessBackEnd::AdvanceBy(uint64_t milliseconds) { FSteps.push_back({null
 
 void THeadlessBackEnd::MoveClock(uint64_t deadline) {
   // A deadline that has passed belongs to a timer the waiting loop does not take (it filters
-  // its messages): time goes on to the step's end.
-  FNow = deadline > FNow ? std::min(deadline, FAdvanceTarget) : FAdvanceTarget;
+  // its messages): time goes on to the step's end. A Sleep may already have passed it: the clock
+  // never goes back.
+  uint64_t next = deadline > FNow ? std::min(deadline, FAdvanceTarget) : FAdvanceTarget;
+  FNow = std::max(FNow, next);
   if (FNow >= FAdvanceTarget) {
     FAdvancing = false;
     FSteps.pop_front();
@@ -95,6 +98,27 @@ void THeadlessBackEnd::RunScript() {
     if (FSteps.empty() && !FAdvancing) return;
     WaitForInput(NextTimerDue());
   }
+}
+
+namespace {
+
+// The back end whose clock GetTickCount reads; one headless back end lives at a time.
+THeadlessBackEnd* gClockOwner = nullptr;
+
+uint64_t VirtualNow() { return gClockOwner->Now(); }
+void VirtualSleep(uint32_t milliseconds) { gClockOwner->SleepFor(milliseconds); }
+
+}  // namespace
+
+THeadlessBackEnd::THeadlessBackEnd() {
+  gClockOwner = this;
+  SetTickSource(&VirtualNow, &VirtualSleep);
+}
+
+THeadlessBackEnd::~THeadlessBackEnd() {
+  if (gClockOwner != this) return;
+  SetTickSource(nullptr, nullptr);
+  gClockOwner = nullptr;
 }
 
 THeadlessSession::THeadlessSession() : THeadlessSession(new THeadlessBackEnd) {}

@@ -22,8 +22,14 @@ class THeadlessBackEnd : public TBackEnd {
   // The virtual clock starts here, so no tick count is ever 0.
   static constexpr uint64_t StartTime = 100000;
 
+  // While a headless back end lives, GetTickCount and Sleep run on its virtual clock: a Sleep
+  // lets the time pass at once, as a sleeping thread handles no message meanwhile.
+  THeadlessBackEnd();
+  ~THeadlessBackEnd() override;
+
   std::unique_ptr<TNativeWindow> CreateNativeWindow(HWND window, const TRect& screenRect) override;
   uint64_t Now() override { return FNow; }
+  void SleepFor(uint32_t milliseconds) { FNow += milliseconds; }
   void WaitForInput(uint64_t deadline) override;
   void SetCursorShape(HCURSOR cursor) override { FCursorShape = cursor; }
   void Beep() override { ++FBeeps; }

@@ -54,14 +54,18 @@ LRESULT SendMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool PostMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   TWindowSystem& system = WindowSystem();
-  if (handle && !system.Find(handle)) return false;
   MSG msg;
   msg.hwnd = handle;
   msg.message = message;
   msg.wParam = wParam;
   msg.lParam = lParam;
-  msg.time = static_cast<DWORD>(system.Now());
-  msg.pt = system.CursorPos;
+  // Another thread may only queue: the window table, the clock and the pointer belong to the
+  // GUI thread, and a message for a window that has gone is dropped when it is dispatched.
+  if (std::this_thread::get_id() == system.GuiThread) {
+    if (handle && !system.Find(handle)) return false;
+    msg.time = static_cast<DWORD>(system.Now());
+    msg.pt = system.CursorPos;
+  }
   std::lock_guard<std::mutex> lock(system.QueueLock);
   system.Posted.push_back(msg);
   return true;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/rtl/Types.h"
+#include "platform/win/WinDefs.h"
 
 namespace PlatformInfo {
 
@@ -29,4 +30,17 @@ constexpr bool OfficeColorSchemeInstalled = false;
 // The name of the module every window class belongs to.
 inline const char16_t* ModuleName() { return u"AssociationRecords"; }
 
+// The common-controls version packed as the version probes read it (major in the high word).
+constexpr uint32_t ComCtlVersion = (ComCtlMajorVersion << 16) | ComCtlMinorVersion;
+
 }  // namespace PlatformInfo
+
+// The visual-style calls components make, with the answers of a desktop that runs no theme: no
+// theme is active, no theme data opens, and drawing through a theme fails, so the classic look
+// is drawn instead.
+using HTHEME = struct TThemeTag*;
+inline bool IsThemeActive() { return PlatformInfo::ThemesActive; }
+inline bool IsAppThemed() { return PlatformInfo::ThemesActive; }
+inline HTHEME OpenThemeData(HWND, const String&) { return nullptr; }
+inline int32_t CloseThemeData(HTHEME) { return 0; }
+inline String GetCurrentThemeName() { return String(); }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -172,7 +173,9 @@ class TWindowSystem {
   HWND LastMouseWindow = nullptr;
 
   // --- Queues ---
-  // Posted messages may come from other threads; everything else is the GUI thread's.
+  // Posted messages may come from other threads; everything else is the GUI thread's (the
+  // thread that started the session).
+  std::thread::id GuiThread = std::this_thread::get_id();
   std::mutex QueueLock;
   std::deque<MSG> Posted;
   bool QuitPosted = false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "Common/MemData.h"
 
 namespace memdata_test {
@@ -125,6 +127,51 @@ inline std::u16string ReadWide(TData& store, int fieldNo, uint8_t* buf) {
 
 inline void PutWide(TData& store, int fieldNo, uint8_t* buf, const char16_t* text) {
   store.PutField(fieldNo, buf, false, &text);  // the dataset hands a pointer to the text
+}
+
+// Appends a record with the values in field order; a Null value leaves its field null.
+inline void AppendRow(TMemData& store, std::initializer_list<Variant> values) {
+  RecBuf buf(store);
+  int fieldNo = 1;
+  for (const Variant& value : values) store.PutFieldAsVariant(fieldNo++, buf, value);
+  store.AppendRecord(buf);
+  buf.Handed();
+}
+
+// The values of one field of the visible records, first to last.
+inline std::vector<Variant> VisibleValues(TMemData& store, int fieldNo) {
+  std::vector<Variant> values;
+  RecBuf buf(store, false);
+  store.SetToBegin();
+  for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
+    values.push_back(store.GetFieldAsVariant(fieldNo, buf));
+  return values;
+}
+
+// The integer values of one field of the visible records; a null reads as -1.
+inline std::vector<int> VisibleInts(TMemData& store, int fieldNo) {
+  std::vector<int> ints;
+  for (const Variant& v : VisibleValues(store, fieldNo))
+    ints.push_back(v.IsNull() ? -1 : v.AsInteger());
+  return ints;
+}
+
+// Every visible record has the next record number and RecordCount counts them.
+inline ::testing::AssertionResult NumbersAreConsecutive(TMemData& store) {
+  int32_t expected = 0;
+  for (TRecordItem* it = store.FirstItem(); it; it = it->Next) {
+    if (store.IsItemHidden(it)) {
+      if (it->Order != 0) return ::testing::AssertionFailure() << "hidden item numbered";
+      continue;
+    }
+    if (store.RecNoOf(it) != ++expected)
+      return ::testing::AssertionFailure()
+             << "item " << expected << " has number " << store.RecNoOf(it);
+  }
+  if (expected != store.GetRecordCount())
+    return ::testing::AssertionFailure()
+           << expected << " visible, RecordCount " << store.GetRecordCount();
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace memdata_test

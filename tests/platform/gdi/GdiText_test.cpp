@@ -2,6 +2,8 @@
 
 #include "platform/gdi/FontFace.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/TextCompare.h"
+#include "platform/rtl/UnicodeText.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
 namespace {
@@ -32,6 +34,12 @@ TEST(GdiText, FamiliesMapToInstalledFacesAndUnknownOnesFallBack) {
   EXPECT_TRUE(FontFamilyExists(u"Tahoma"));
   EXPECT_TRUE(FontFamilyExists(u"dejavu sans mono"));
   EXPECT_FALSE(FontFamilyExists(u"No Such Face 123"));
+  std::vector<String> screen = ScreenFontNames();
+  for (const char16_t* name : {u"Tahoma", u"Courier New", u"DejaVu Sans", u"DejaVu Sans Mono"}) {
+    EXPECT_NE(std::find(screen.begin(), screen.end(), String(name)), screen.end()) << UTF8Encode(name);
+  }
+  EXPECT_TRUE(std::is_sorted(screen.begin(), screen.end(),
+                             [](const String& a, const String& b) { return CompareText(a, b) < 0; }));
 
   // A font of a missing family measures exactly as the default face does.
   TDcPtr dc(CreateImageDC(10, 10));

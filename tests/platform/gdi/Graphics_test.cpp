@@ -162,6 +162,25 @@ TEST(Graphics, BitmapScanLinesSizeAndTransparency) {
   EXPECT_EQ(bitmap.Canvas()->Pixels(3, 1), clLime);
   EXPECT_THROW(bitmap.ScanLine(3), EInvalidGraphicOperation);
 
+  TBitmap copy;
+  copy.Assign(&bitmap);
+  EXPECT_EQ(copy.PixelFormat(), pf24bit);
+  EXPECT_EQ(copy.Canvas()->Pixels(3, 1), clLime);
+  EXPECT_EQ(copy.Canvas()->Pixels(0, 2), clRed);
+
+  // Monochrome rows pack eight pixels a byte, a set bit white.
+  TBitmap mono;
+  mono.SetMonochrome(true);
+  mono.SetSize(10, 2);
+  mono.Canvas()->Brush()->SetColor(clBlack);
+  mono.Canvas()->FillRect(Rect(0, 0, 3, 2));
+  auto* bits = static_cast<uint8_t*>(mono.ScanLine(0));
+  EXPECT_EQ(bits[0], 0x1F);
+  EXPECT_EQ(bits[1] & 0xC0, 0xC0);
+  bits[1] = 0;  // the ninth and tenth pixels black
+  EXPECT_EQ(mono.Canvas()->Pixels(9, 0), clBlack);
+  EXPECT_EQ(mono.Canvas()->Pixels(9, 1), clWhite);
+
   bitmap.SetSize(6, 3);  // keeps the picture, new pixels white
   EXPECT_EQ(bitmap.Canvas()->Pixels(0, 0), clRed);
   EXPECT_EQ(bitmap.Canvas()->Pixels(3, 1), clLime);

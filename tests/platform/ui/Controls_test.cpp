@@ -203,6 +203,7 @@ TEST_F(ControlsTest, AHintShowsAfterThePauseAndHidesLater) {
   EXPECT_EQ(seen.HintControl, panel);
   EXPECT_EQ(seen.HintStr, u"Лични податоци");
   EXPECT_FALSE(Application->HintWindow()->Active());
+  panel->SetWindowProc([panel](TMessage& m) { panel->WndProc(m); });
 }
 
 class TTestPopupMenu : public TComponent, public IPopupMenu {
@@ -362,6 +363,37 @@ TEST_F(ControlsTest, TheClipboardObjectCarriesTextAndBlocks) {
   Clipboard()->Clear();
   EXPECT_EQ(Clipboard()->FormatCount(), 0);
   EXPECT_EQ(Clipboard()->AsText(), u"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, CommandsAndNotificationsComeBackToTheControlThatSentThem) {
+  auto* panel = Make<TTestPanel>(Form, Bounds(10, 10, 100, 100));
+  auto* button = Make<TTestPanel>(panel, Bounds(5, 5, 20, 20));
+  Form->Show();
+  std::vector<UINT> reflected;
+  TWndMethod original = button->WindowProc();
+  button->SetWindowProc([&](TMessage& m) {
+    if (m.Msg == CN_COMMAND || m.Msg == CN_NOTIFY) {
+      reflected.push_back(m.Msg);
+      m.Result = 5;
+      return;
+    }
+    original(m);
+  });
+  EXPECT_EQ(SendMessage(panel->Handle(), WM_COMMAND, 0, reinterpret_cast<LPARAM>(button->Handle())), 5);
+  NMHDR header;
+  header.hwndFrom = button->Handle();
+  header.code = 12;
+  EXPECT_EQ(SendMessage(panel->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 5);
+  EXPECT_EQ(reflected, (std::vector<UINT>{CN_COMMAND, CN_NOTIFY}));
+  // A button-pressed broadcast reaches every child until one answers.
+  TMessage pressed{CM_BUTTONPRESSED, 1, reinterpret_cast<LPARAM>(button), 0};
+  panel->Broadcast(pressed);
+  EXPECT_EQ(pressed.Result, 0);
+  button->SetWindowProc(original);  // the replacement refers to this test's locals
 }
 
 }  // namespace

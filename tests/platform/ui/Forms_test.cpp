@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/rtl/TextCompare.h"
 #include "platform/win/NonClient.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -186,6 +187,16 @@ TEST_F(FormsTest, DoubleBufferedPaintingGivesTheSamePicture) {
   dc = GetDC(edit->Handle());
   EXPECT_EQ(GetPixel(dc, 50, 15), RGB(0, 255, 255));
   ReleaseDC(edit->Handle(), dc);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormsTest, TheScreenListsTheInstalledFontFamilies) {
+  TStrings* fonts = Screen->Fonts();
+  EXPECT_GE(fonts->IndexOf(u"DejaVu Sans"), 0);
+  for (int i = 1; i < fonts->Count(); ++i) EXPECT_LE(AnsiCompareText(fonts->Strings(i - 1), fonts->Strings(i)), 0);
 }
 
 }  // namespace

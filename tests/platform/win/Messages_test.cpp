@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "tests/platform/win/WinTestSupport.h"
 
 namespace {
@@ -143,6 +145,25 @@ TEST_F(MessagesTest, ScriptStepsRunWhenTheLoopWaits) {
   Script().RunScript();
   EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(Script().StepsLeft(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MessagesTest, AnotherThreadMayPostToTheLoop) {
+  HWND window = TopLevel("A", Bounds(0, 0, 100, 100), WS_POPUP);
+  std::vector<WPARAM> seen;
+  Answer(window, [&](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_USER) seen.push_back(wParam);
+    return false;
+  });
+  std::thread worker([window] {
+    for (WPARAM i = 1; i <= 3; ++i) PostMessage(window, WM_USER, i);
+  });
+  worker.join();
+  Script().RunScript();
+  EXPECT_EQ(seen, (std::vector<WPARAM>{1, 2, 3}));
 }
 
 }  // namespace

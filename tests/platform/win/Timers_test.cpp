@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/rtl/TickCount.h"
 #include "tests/platform/win/WinTestSupport.h"
 
 namespace {
@@ -114,6 +115,28 @@ TEST_F(TimersTest, ATimerWithoutAWindowCallsItsProcedure) {
   Script().AdvanceBy(1000);
   Script().RunScript();
   EXPECT_EQ(GCallbackTimes, (std::vector<uint64_t>{500, 1000}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TimersTest, TickCountAndSleepRunOnTheVirtualClock) {
+  HWND window = TopLevel("A", Bounds(0, 0, 100, 100), WS_POPUP);
+  TTickRecorder recorder;
+  recorder.Attach(*this, window);
+  EXPECT_EQ(GetTickCount64(), WindowClockNow());
+  SetTimer(window, 1, 1000, nullptr);
+  uint32_t before = GetTickCount();
+  Sleep(2500);  // the GUI thread sleeps: time passes, no message is handled meanwhile
+  EXPECT_EQ(GetTickCount() - before, 2500u);
+  EXPECT_TRUE(recorder.Ticks.empty());
+  Script().AdvanceBy(100);
+  Script().RunScript();
+  // A timer that fell due during the sleep fires once, late, and the clock never went back.
+  ASSERT_FALSE(recorder.Ticks.empty());
+  EXPECT_EQ(recorder.Ticks.front().At, 2500u);
+  EXPECT_EQ(WindowClockNow() - THeadlessBackEnd::StartTime, 2600u);
 }
 
 }  // namespace

@@ -1,0 +1,197 @@
+// The provider-neutral connection component: credentials and options, the provider connection it
+// owns, connect requests that let datasets and commands connect implicitly (and, in disconnected
+// mode, close the connection again), and the failover decision when the link to the server
+// breaks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "Common/DBAccess_Options.h"
+#include "Common/DBAccess_Params.h"
+#include "Common/LxAccess.h"
+#include "Common/MemData.h"  // TSortType
+#include "platform/db/CustomConnection.h"
+#include "platform/rtl/Persistent.h"
+
+class TCustomDAConnection;
+
+// What a lost connection does next: raise the error, reconnect, or reconnect and run the
+// interrupted operation again.
+enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
+
+using TDAConnectionErrorEvent =
+    std::function<void(TObject* sender, EDAError& e, bool& fail)>;
+using TConnectionLostEvent = std::function<void(TObject* sender, TComponent* component,
+                                                TConnLostCause cause, TRetryMode& retryMode)>;
+
+// The seam to the dataset and command components: what the connection asks a registered client
+// when it decides whether a lost connection may be re-established. A dataset that has rows still
+// to fetch, or any prepared one, holds server state that a new session would not have; so does a
+// prepared command that is not running. Clients that do not implement it never block a
+// reconnect.
+class IDAConnectionClient {
+ public:
+  virtual ~IDAConnectionClient() = default;
+  virtual bool IsCommandClient() const = 0;  // a command component, else a dataset component
+  virtual bool ClientPrepared() const = 0;
+  virtual bool ClientActive() const { return false; }
+  virtual bool ClientFetchAll() const { return true; }
+  virtual bool ClientFetched() const { return true; }
+  virtual bool ClientIsQuery() const { return true; }  // the statement returns rows
+  virtual bool ClientExecuting() const { return false; }
+};
+
+class TDAConnectionOptions : public TPersistent {
+ public:
+  explicit TDAConnectionOptions(TCustomDAConnection* owner) : FOwner(owner) {}
+
+  bool KeepDesignConnected() const { return FKeepDesignConnected; }
+  void SetKeepDesignConnected(bool value) { FKeepDesignConnected = value; }
+  bool DisconnectedMode() const { return FDisconnectedMode; }
+  void SetDisconnectedMode(bool value);
+  bool LocalFailover() const { return FLocalFailover; }
+  void SetLocalFailover(bool value) { FLocalFailover = value; }
+  TSortType DefaultSortType() const { return FDefaultSortType; }
+  void SetDefaultSortType(TSortType value);
+  bool EnableBCD() const { return FEnableBCD; }
+  void SetEnableBCD(bool value);
+  bool EnableFMTBCD() const { return FEnableFMTBCD; }
+  void SetEnableFMTBCD(bool value);
+
+  void Assign(TPersistent* source) override;
+
+ protected:
+  TCustomDAConnection* Owner() const { return FOwner; }
+  // Passes a numbered property to the owner's provider connection when there is one.
+  void PassProp(TLxPropCode prop, const Variant& value);
+
+ private:
+  bool FKeepDesignConnected = true;
+  bool FDisconnectedMode = false;
+  bool FLocalFailover = false;
+  TSortType FDefaultSortType = stCaseSensitive;
+  bool FEnableBCD = false;
+  bool FEnableFMTBCD = false;
+  TCustomDAConnection* FOwner;
+};
+
+class TPoolingOptions : public TPersistent {
+ public:
+  explicit TPoolingOptions(TCustomDAConnection* owner) : FOwner(owner) {}
+  int MaxPoolSize = 100;
+  int MinPoolSize = 0;
+  int ConnectionLifetime = 0;
+  bool Validate = false;
+  void Assign(TPersistent* source) override;
+
+ private:
+  TCustomDAConnection* FOwner;
+};
+
+class TCustomDAConnection : public TCustomConnection {
+ public:
+  // How many reconnect attempts one error may make before the failure is final. A server that
+  // stays down would otherwise keep the failover loop going for ever.
+  static constexpr int MaxReconnectAttempts = 3;
+  // How many times the disconnect notice is sent again after a client lost its connection while
+  // hearing it.
+  static constexpr int MaxDisconnectNotices = 5;
+
+  explicit TCustomDAConnection(TComponent* owner);
+  ~TCustomDAConnection() override;
+
+  void SetConnected(bool value) override;
+  void RegisterClient(TObject* client, TConnectChangeEvent event = nullptr) override;
+  void UnRegisterClient(TObject* client) override;
+
+  const String& Username() const { return FUsername; }
+  void SetUsername(const String& value);
+  const String& Password() const { return FPassword; }
+  void SetPassword(const String& value);
+  const String& Server() const { return FServer; }
+  void SetServer(const String& value) { DoSetServer(value); }
+  bool AutoCommit() const { return FAutoCommit; }
+  void SetAutoCommit(bool value);
+  bool ConvertEOL() const { return FConvertEOL; }
+  void SetConvertEOL(bool value);
+  bool Pooling() const { return FPooling; }
+  void SetPooling(bool value);
+  TDAConnectionOptions* Options() const { return FOptions.get(); }
+  TPoolingOptions* PoolingOptions() const { return FPoolingOptions.get(); }
+  int ConnectCount() const { return FConnectCount; }
+  bool ShouldShowPrompt() const { return FShouldShowPrompt; }
+  TLxConnection* IConnection() const { return FIConnection.get(); }
+
+  TDAConnectionErrorEvent OnError;
+  TConnectionLostEvent OnConnectionLost;
+
+  // Implicit connections of datasets and commands.
+  virtual void TakeConnectRequest();
+  virtual void DropConnectRequest();
+
+  // Failover bookkeeping of the operations in progress.
+  virtual int EnterOperation(TConnLostCause cause, bool allowFailOver);
+  virtual void LeaveOperation();
+  virtual bool IsFailOverAllowed();
+  virtual TConnLostCause FindConnLostCause(TComponent* component);
+  virtual void DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute, int attempt,
+                       TConnLostCause& cause);
+  virtual void RestoreAfterReconnect() {}
+  virtual void ResetOnFatalError();
+
+  // True while the provider's transaction is open.
+  virtual bool InTransaction();
+  bool GetInTransaction() { return InTransaction(); }
+
+  // Sets the provider's auto-commit off while a transaction runs, and back afterwards.
+  void DisableProviderAutoCommit();
+  void RestoreProviderAutoCommit();
+
+  virtual void AssignConnect(TCustomDAConnection* source);
+  bool IsConnectedStored();
+
+ protected:
+  bool GetConnected() override;
+  void DoConnect() override;
+  void DoDisconnect() override;
+  void Loaded() override;
+
+  virtual void DoSetServer(const String& value);
+  virtual String GetServer() { return FServer; }
+  virtual bool UsesLoginDialog() { return LoginPrompt(); }
+  // A provider's descendant installs its provider connection here (SetIConnection).
+  virtual void CreateIConnection() {}
+  void SetIConnection(std::unique_ptr<TLxConnection> connection);
+  void FreeIConnection();
+  // A provider's descendant replaces the neutral options with its own class in its constructor.
+  void InstallOptions(std::unique_ptr<TDAConnectionOptions> options);
+  void PerformConnect(bool skipBefore);
+
+ private:
+  struct TOperation {
+    TConnLostCause Cause;
+    bool AllowFailOver;
+  };
+  void SendDisconnectNotice();
+  bool ReconnectBlockedByClients(TConnLostCause cause, TComponent* errorComponent);
+
+  String FUsername;
+  String FPassword;
+  String FServer;
+  bool FAutoCommit = true;
+  bool FConvertEOL = false;
+  bool FPooling = false;
+  bool FDisconnectGuard = false;
+  bool FConnectAfterLoad = false;
+  bool FShouldShowPrompt = true;
+  int FConnectCount = 0;
+  std::unique_ptr<TDAConnectionOptions> FOptions;
+  std::unique_ptr<TPoolingOptions> FPoolingOptions;
+  std::unique_ptr<TLxConnection> FIConnection;
+  std::vector<TOperation> FOperations;
+  std::recursive_mutex FClientsLock;
+};

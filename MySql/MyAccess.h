@@ -1,0 +1,125 @@
+// The MySQL connection component: the server-specific settings and their transfer to the MySQL
+// provider connection as numbered properties.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "Common/DBAccess.h"
+#include "MySql/MyCall.h"
+
+class TCustomMyConnection;
+class TMySQLConnection;
+
+enum TMyIsolationLevel : uint8_t {
+  ilReadCommitted,
+  ilReadUnCommitted,
+  ilRepeatableRead,
+  ilSerializable
+};
+enum TDANumericType : uint8_t { ntFloat, ntBCD, ntFmtBCD };
+
+inline constexpr char16_t SConnectionOpen[] = u"Cannot perform this operation on an open connection";
+
+class TCustomMyConnectionOptions : public TDAConnectionOptions {
+ public:
+  explicit TCustomMyConnectionOptions(TCustomDAConnection* owner)
+      : TDAConnectionOptions(owner) {}
+
+  bool UseUnicode() const { return FUseUnicode; }
+  void SetUseUnicode(bool value);
+  const String& Charset() const { return FCharset; }
+  void SetCharset(const String& value);
+  bool OptimizedBigInt() const { return FOptimizedBigInt; }
+  void SetOptimizedBigInt(bool value);
+  bool NullForZeroTesmarDate() const { return FNullForZeroTesmarDate; }
+  void SetNullForZeroTesmarDate(bool value);
+  TDANumericType NumericType() const;
+  void SetNumericType(TDANumericType value);
+
+  void Assign(TPersistent* source) override;
+
+ protected:
+  // Refuses a change on an open connection at run time: the session was made with the old value.
+  void CheckChange(bool changed);
+
+ private:
+  bool FUseUnicode = false;
+  String FCharset;
+  bool FOptimizedBigInt = false;
+  bool FNullForZeroTesmarDate = false;
+};
+
+class TMyConnectionOptions : public TCustomMyConnectionOptions {
+ public:
+  explicit TMyConnectionOptions(TCustomDAConnection* owner)
+      : TCustomMyConnectionOptions(owner) {}
+
+  bool Compress() const { return FCompress; }
+  void SetCompress(bool value);
+  TMyProtocol Protocol() const { return FProtocol; }
+  void SetProtocol(TMyProtocol value);
+  bool Embedded() const { return FEmbedded; }
+  void SetEmbedded(bool value);
+  bool Direct() const { return FDirect; }
+  void SetDirect(bool value);
+  bool CheckBackslashes() const { return FCheckBackslashes; }
+  void SetCheckBackslashes(bool value);
+
+  // Copies every option but Embedded and Direct, which choose the client library.
+  void Assign(TPersistent* source) override;
+
+ private:
+  bool FCompress = false;
+  TMyProtocol FProtocol = mpDefault;
+  bool FEmbedded = false;
+  bool FDirect = true;
+  bool FCheckBackslashes = false;
+};
+
+class TCustomMyConnection : public TCustomDAConnection {
+ public:
+  explicit TCustomMyConnection(TComponent* owner);
+
+  const String& Database() const { return FDatabase; }
+  void SetDatabase(const String& value);
+  int ConnectionTimeout() const { return FConnectionTimeout; }
+  void SetConnectionTimeout(int value);
+  TCustomMyConnectionOptions* MyOptions() const {
+    return static_cast<TCustomMyConnectionOptions*>(Options());
+  }
+  TMySQLConnection* MySQLConnection() const;
+
+  virtual String GetClientVersion() = 0;
+  void AssignConnect(TCustomDAConnection* source) override;
+
+ protected:
+  bool UsesLoginDialog() override { return LoginPrompt(); }
+  void CreateIConnection() override;
+  virtual void ApplyConnectionSettings(TLxConnection* connection);
+
+ private:
+  String FDatabase;
+  int FConnectionTimeout = 15;
+};
+
+class TMyConnection : public TCustomMyConnection {
+ public:
+  explicit TMyConnection(TComponent* owner);
+
+  int Port() const { return FPort; }
+  void SetPort(int value);
+  TMyConnectionOptions* Options() const {
+    return static_cast<TMyConnectionOptions*>(TCustomDAConnection::Options());
+  }
+  bool Embedded() const { return Options()->Embedded(); }
+  void SetEmbedded(bool value) { Options()->SetEmbedded(value); }
+  String GetClientVersion() override;
+  void AssignConnect(TCustomDAConnection* source) override;
+
+ protected:
+  void ApplyConnectionSettings(TLxConnection* connection) override;
+
+ private:
+  int FPort = 3306;
+};

@@ -1,0 +1,179 @@
+// The MySQL connection component and its options.
+#include "MySql/MyAccess.h"
+
+#include "MySql/MyClasses.h"
+#include "platform/db/DBTypes.h"
+#include "platform/rtl/UnicodeText.h"
+
+void TCustomMyConnectionOptions::CheckChange(bool changed) {
+  TCustomDAConnection* owner = Owner();
+  if (changed && owner && owner->Connected() &&
+      !owner->ComponentState().Contains(csDesigning))
+    DatabaseError(SConnectionOpen);
+}
+
+void TCustomMyConnectionOptions::SetUseUnicode(bool value) {
+  CheckChange(value != FUseUnicode);
+  FUseUnicode = value;
+  PassProp(pcUseUnicode, value);
+}
+
+// Compared as written: a change of letter case is a change the server is told of.
+void TCustomMyConnectionOptions::SetCharset(const String& value) {
+  CheckChange(value != FCharset);
+  FCharset = value;
+  PassProp(pcCharset, value);
+}
+
+void TCustomMyConnectionOptions::SetOptimizedBigInt(bool value) {
+  CheckChange(value != FOptimizedBigInt);
+  FOptimizedBigInt = value;
+  PassProp(pcOptimizedBigInt, value);
+}
+
+void TCustomMyConnectionOptions::SetNullForZeroTesmarDate(bool value) {
+  CheckChange(value != FNullForZeroTesmarDate);
+  FNullForZeroTesmarDate = value;
+  PassProp(pcNullForDayZero, value);
+}
+
+TDANumericType TCustomMyConnectionOptions::NumericType() const {
+  if (EnableFMTBCD()) return ntFmtBCD;
+  return EnableBCD() ? ntBCD : ntFloat;
+}
+
+void TCustomMyConnectionOptions::SetNumericType(TDANumericType value) {
+  SetEnableBCD(value == ntBCD);
+  SetEnableFMTBCD(value == ntFmtBCD);
+}
+
+void TCustomMyConnectionOptions::Assign(TPersistent* source) {
+  TDAConnectionOptions::Assign(source);
+  if (auto* src = dynamic_cast<TCustomMyConnectionOptions*>(source)) {
+    SetUseUnicode(src->FUseUnicode);
+    SetCharset(src->FCharset);
+    SetOptimizedBigInt(src->FOptimizedBigInt);
+    SetNullForZeroTesmarDate(src->FNullForZeroTesmarDate);
+  }
+}
+
+void TMyConnectionOptions::SetCompress(bool value) {
+  CheckChange(value != FCompress);
+  FCompress = value;
+  PassProp(pcCompress, value);
+}
+
+void TMyConnectionOptions::SetProtocol(TMyProtocol value) {
+  CheckChange(value != FProtocol);
+  FProtocol = value;
+  PassProp(pcProtocol, static_cast<int32_t>(value));
+}
+
+void TMyConnectionOptions::SetEmbedded(bool value) {
+  CheckChange(value != FEmbedded);
+  FEmbedded = value;
+  PassProp(pcEmbedded, value);
+}
+
+void TMyConnectionOptions::SetDirect(bool value) {
+  CheckChange(value != FDirect);
+  FDirect = value;
+  PassProp(pcDirect, value);
+}
+
+void TMyConnectionOptions::SetCheckBackslashes(bool value) {
+  FCheckBackslashes = value;
+  PassProp(pcCheckBackslashes, value);
+}
+
+void TMyConnectionOptions::Assign(TPersistent* source) {
+  TCustomMyConnectionOptions::Assign(source);
+  if (auto* src = dynamic_cast<TMyConnectionOptions*>(source)) {
+    SetCompress(src->FCompress);
+    SetProtocol(src->FProtocol);
+    SetCheckBackslashes(src->FCheckBackslashes);
+  }
+}
+
+TCustomMyConnection::TCustomMyConnection(TComponent* owner) : TCustomDAConnection(owner) {
+  InstallOptions(std::make_unique<TCustomMyConnectionOptions>(this));
+}
+
+TMySQLConnection* TCustomMyConnection::MySQLConnection() const {
+  return static_cast<TMySQLConnection*>(IConnection());
+}
+
+void TCustomMyConnection::SetDatabase(const String& value) {
+  FDatabase = value;
+  if (IConnection()) IConnection()->SetProp(pcDatabase, value);
+}
+
+void TCustomMyConnection::SetConnectionTimeout(int value) {
+  FConnectionTimeout = value;
+  if (IConnection()) IConnection()->SetProp(pcConnectionTimeout, static_cast<int32_t>(value));
+}
+
+// A connection pool is not part of this library yet: with Pooling on the connection is made
+// the same way as without it.
+void TCustomMyConnection::CreateIConnection() {
+  auto connection = std::make_unique<TMySQLConnection>();
+  ApplyConnectionSettings(connection.get());
+  connection->SetProp(pcEnableBCD, MyOptions()->EnableBCD());
+  connection->SetProp(pcEnableFMTBCD, MyOptions()->EnableFMTBCD());
+  connection->SetProp(pcAutoCommit, AutoCommit());
+  connection->SetProp(pcConvertEOL, ConvertEOL());
+  connection->SetProp(pcOptimizedBigInt, MyOptions()->OptimizedBigInt());
+  connection->SetProp(pcNullForDayZero, MyOptions()->NullForZeroTesmarDate());
+  connection->SetProp(pcDisconnectedMode, MyOptions()->DisconnectedMode());
+  connection->SetProp(pcDefaultSortType, static_cast<int32_t>(MyOptions()->DefaultSortType()));
+  SetIConnection(std::move(connection));
+}
+
+void TCustomMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
+  connection->SetProp(pcDatabase, FDatabase);
+  connection->SetProp(pcConnectionTimeout, static_cast<int32_t>(FConnectionTimeout));
+  connection->SetProp(pcUseUnicode, MyOptions()->UseUnicode());
+  connection->SetProp(pcCharset, MyOptions()->Charset());
+}
+
+void TCustomMyConnection::AssignConnect(TCustomDAConnection* source) {
+  TCustomDAConnection::AssignConnect(source);
+  if (auto* src = dynamic_cast<TCustomMyConnection*>(source)) {
+    SetDatabase(src->FDatabase);
+    SetConnectionTimeout(src->FConnectionTimeout);
+    MyOptions()->Assign(src->MyOptions());
+  }
+}
+
+TMyConnection::TMyConnection(TComponent* owner) : TCustomMyConnection(owner) {
+  InstallOptions(std::make_unique<TMyConnectionOptions>(this));
+}
+
+void TMyConnection::SetPort(int value) {
+  FPort = value;
+  if (IConnection()) IConnection()->SetProp(pcPort, static_cast<int32_t>(value));
+}
+
+String TMyConnection::GetClientVersion() {
+  if (Options()->Direct() && !Options()->Embedded()) return u"7.0.0 Direct";
+  if (Connected()) return IConnection()->GetClientVersion();
+  TMySQLConnection probe;
+  probe.SetProp(pcEmbedded, Options()->Embedded());
+  probe.SetProp(pcDirect, false);
+  return probe.GetClientVersion();
+}
+
+void TMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
+  TCustomMyConnection::ApplyConnectionSettings(connection);
+  connection->SetProp(pcPort, static_cast<int32_t>(FPort));
+  connection->SetProp(pcEmbedded, Options()->Embedded());
+  connection->SetProp(pcDirect, Options()->Direct());
+  connection->SetProp(pcCompress, Options()->Compress());
+  connection->SetProp(pcProtocol, static_cast<int32_t>(Options()->Protocol()));
+  connection->SetProp(pcCheckBackslashes, Options()->CheckBackslashes());
+}
+
+void TMyConnection::AssignConnect(TCustomDAConnection* source) {
+  TCustomMyConnection::AssignConnect(source);
+  if (auto* src = dynamic_cast<TMyConnection*>(source)) SetPort(src->FPort);
+}
