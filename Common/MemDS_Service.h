@@ -9,15 +9,7 @@
 #include <memory>
 #include <typeinfo>
 
-// The record store names its update kinds ukModify, ukInsert and ukDelete as constants, and so
-// does the platform's TUpdateKind: the store's are renamed here so that both can be seen at once.
-#define ukModify MemData_ukModify
-#define ukInsert MemData_ukInsert
-#define ukDelete MemData_ukDelete
 #include "Common/MemData.h"
-#undef ukModify
-#undef ukInsert
-#undef ukDelete
 #include "platform/db/DB.h"
 #include "platform/rtl/Object.h"
 
