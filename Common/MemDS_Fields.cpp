@@ -135,7 +135,18 @@ bool TMemDataSet::GetFieldData(TField* field, void* buffer) {
         return false;
     }
   }
+  TFieldDesc* desc = FData->Fields()[fieldNo - 1];
   bool isBlank = true;
+  if (buffer && desc->DataType() == dtInt8 && desc->Size() == 1) {
+    // A one-byte integer reaches the field as the 16-bit value the field reads, sign and all.
+    uint8_t raw[8] = {};
+    FData->GetField(fieldNo, recBuf, raw, isBlank);
+    if (!isBlank) {
+      const int16_t value = static_cast<int8_t>(raw[0]);
+      std::memcpy(buffer, &value, sizeof value);
+    }
+    return !isBlank;
+  }
   FData->GetField(fieldNo, recBuf, buffer, isBlank);
   return !isBlank;
 }

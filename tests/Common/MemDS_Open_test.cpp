@@ -67,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ftWideString, 40, u"Охрид"},
         TypeCase{"Integer", {u"N", dtInteger}, Variant(int32_t{-42}), ftInteger, 0, u"-42"},
         TypeCase{"Smallint", {u"N", dtSmallint}, Variant(int16_t{-7}), ftSmallint, 0, u"-7"},
+        TypeCase{"OneByteInteger", {u"N", dtInt8}, Variant(int32_t{-5}), ftSmallint, 0, u"-5"},
         TypeCase{"Word", {u"N", dtWord}, Variant(int32_t{65000}), ftWord, 0, u"65000"},
         TypeCase{"Largeint", {u"N", dtLargeint}, Variant(int64_t{1234567890123}), ftLargeint, 0,
                  u"1234567890123"},
