@@ -1,4 +1,4 @@
-// Sorting the in-memory record list by IndexFieldNames: reading the specification, sorting the
+// Sorting the in-memory record list by IndexFieldNames: reading the field list, sorting the
 // whole list and moving single records into place.
 #include <algorithm>
 #include <vector>

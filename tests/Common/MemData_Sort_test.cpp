@@ -112,7 +112,7 @@ TEST_F(Sorting, IndexFieldNamesGrammar) {
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), c.message);
     }
-    // Refused: the specification and the sort columns stay as they were.
+    // Refused: the field list and the sort columns stay as they were.
     EXPECT_EQ(store.IndexFieldNames(), u"ID DESC");
     ASSERT_EQ(store.SortColumns().size(), 1u);
     EXPECT_EQ(store.SortColumns()[0].Descending, 1);
