@@ -113,6 +113,14 @@ class TMySqlNet {
   void Advance(const mysqlcodec::TMySqlReader& reader) {
     FPacket.SetPosition(static_cast<int64_t>(reader.Position()));
   }
+  // Reads one value with the bounds-checked reader and moves past it.
+  template <class T>
+  T Take(T (mysqlcodec::TMySqlReader::*read)()) {
+    auto r = Reader();
+    T value = (r.*read)();
+    Advance(r);
+    return value;
+  }
   void WriteHeader(int32_t length);
   void WriteFrame(const uint8_t* bytes, int32_t count);
   void Put(const uint8_t* buffer, int32_t& offset, int32_t count, int32_t headerLength);

@@ -200,40 +200,15 @@ TMySqlReader TMySqlNet::Reader() {
   return TMySqlReader(Buffer(), static_cast<size_t>(Length()), static_cast<size_t>(Position()));
 }
 
-uint8_t TMySqlNet::ReadByte() {
-  auto r = Reader();
-  uint8_t v = r.ReadByte();
-  Advance(r);
-  return v;
-}
+uint8_t TMySqlNet::ReadByte() { return Take(&mysqlcodec::TMySqlReader::ReadByte); }
 
-uint16_t TMySqlNet::ReadUInt16() {
-  auto r = Reader();
-  uint16_t v = r.ReadUInt16();
-  Advance(r);
-  return v;
-}
+uint16_t TMySqlNet::ReadUInt16() { return Take(&mysqlcodec::TMySqlReader::ReadUInt16); }
 
-uint32_t TMySqlNet::ReadUInt24() {
-  auto r = Reader();
-  uint32_t v = r.ReadUInt24();
-  Advance(r);
-  return v;
-}
+uint32_t TMySqlNet::ReadUInt24() { return Take(&mysqlcodec::TMySqlReader::ReadUInt24); }
 
-uint32_t TMySqlNet::ReadUInt32() {
-  auto r = Reader();
-  uint32_t v = r.ReadUInt32();
-  Advance(r);
-  return v;
-}
+uint32_t TMySqlNet::ReadUInt32() { return Take(&mysqlcodec::TMySqlReader::ReadUInt32); }
 
-uint64_t TMySqlNet::ReadUInt64() {
-  auto r = Reader();
-  uint64_t v = r.ReadUInt64();
-  Advance(r);
-  return v;
-}
+uint64_t TMySqlNet::ReadUInt64() { return Take(&mysqlcodec::TMySqlReader::ReadUInt64); }
 
 int32_t TMySqlNet::ReadBytes(TBytes& bytes, int32_t offset, int32_t count) {
   RTL_ASSERT(offset >= 0 && count >= 0 &&

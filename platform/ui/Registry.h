@@ -324,6 +324,11 @@ class TRegistryIniFile : public TCustomIniFile {
  private:
   // The type and size of the section's value; false when it is missing.
   bool ValueInfo(const String& section, const String& ident, TRegDataInfo& info);
+  // A value written as text is read as the INI classes read text; a binary one through the
+  // registry's own reader.
+  template <class T, class FromText>
+  T ReadTyped(const String& section, const String& ident, T def, FromText fromText,
+              T (TRegistry::*fromRegistry)(const String&));
 
   std::unique_ptr<TRegIniFile> FRegIniFile;
 };

@@ -173,45 +173,39 @@ void TRegistryIniFile::WriteInteger(const String& section, const String& ident, 
   FRegIniFile->InNewSection(section, [&] { FRegIniFile->TRegistry::WriteInteger(ident, value); });
 }
 
-double TRegistryIniFile::ReadFloat(const String& section, const String& ident, double def) {
+template <class T, class FromText>
+T TRegistryIniFile::ReadTyped(const String& section, const String& ident, T def,
+                              FromText fromText, T (TRegistry::*fromRegistry)(const String&)) {
   TRegDataInfo info;
   if (!ValueInfo(section, ident, info)) return def;
-  if (info.RegData == rdString || info.RegData == rdExpandString)
-    return TCustomIniFile::ReadFloat(section, ident, def);
-  double result = def;
-  FRegIniFile->InSection(section, [&] { result = FRegIniFile->ReadFloat(ident); });
+  if (info.RegData == rdString || info.RegData == rdExpandString) return fromText();
+  T result = def;
+  FRegIniFile->InSection(section, [&] { result = ((*FRegIniFile).*fromRegistry)(ident); });
   return result;
+}
+
+double TRegistryIniFile::ReadFloat(const String& section, const String& ident, double def) {
+  // The base class's text reading, called non-virtually.
+  auto fromText = [&] { return TCustomIniFile::ReadFloat(section, ident, def); };
+  return ReadTyped<double>(section, ident, def, fromText, &TRegistry::ReadFloat);
 }
 
 TDateTime TRegistryIniFile::ReadDate(const String& section, const String& ident, TDateTime def) {
-  TRegDataInfo info;
-  if (!ValueInfo(section, ident, info)) return def;
-  if (info.RegData == rdString || info.RegData == rdExpandString)
-    return TCustomIniFile::ReadDate(section, ident, def);
-  TDateTime result = def;
-  FRegIniFile->InSection(section, [&] { result = FRegIniFile->ReadDate(ident); });
-  return result;
+  // The base class's text reading, called non-virtually.
+  auto fromText = [&] { return TCustomIniFile::ReadDate(section, ident, def); };
+  return ReadTyped<TDateTime>(section, ident, def, fromText, &TRegistry::ReadDate);
 }
 
-TDateTime TRegistryIniFile::ReadDateTime(const String& section, const String& ident,
-                                         TDateTime def) {
-  TRegDataInfo info;
-  if (!ValueInfo(section, ident, info)) return def;
-  if (info.RegData == rdString || info.RegData == rdExpandString)
-    return TCustomIniFile::ReadDateTime(section, ident, def);
-  TDateTime result = def;
-  FRegIniFile->InSection(section, [&] { result = FRegIniFile->ReadDateTime(ident); });
-  return result;
+TDateTime TRegistryIniFile::ReadDateTime(const String& section, const String& ident, TDateTime def) {
+  // The base class's text reading, called non-virtually.
+  auto fromText = [&] { return TCustomIniFile::ReadDateTime(section, ident, def); };
+  return ReadTyped<TDateTime>(section, ident, def, fromText, &TRegistry::ReadDateTime);
 }
 
 TDateTime TRegistryIniFile::ReadTime(const String& section, const String& ident, TDateTime def) {
-  TRegDataInfo info;
-  if (!ValueInfo(section, ident, info)) return def;
-  if (info.RegData == rdString || info.RegData == rdExpandString)
-    return TCustomIniFile::ReadTime(section, ident, def);
-  TDateTime result = def;
-  FRegIniFile->InSection(section, [&] { result = FRegIniFile->ReadTime(ident); });
-  return result;
+  // The base class's text reading, called non-virtually.
+  auto fromText = [&] { return TCustomIniFile::ReadTime(section, ident, def); };
+  return ReadTyped<TDateTime>(section, ident, def, fromText, &TRegistry::ReadTime);
 }
 
 void TRegistryIniFile::WriteFloat(const String& section, const String& ident, double value) {
