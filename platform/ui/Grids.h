@@ -203,6 +203,7 @@ class TCustomGrid : public TCustomControl {
   int Row() const { return FCurrent.Y; }
   void SetRow(int value);
   TGridRect Selection() const;
+  TGridRect GetSelection() const { return Selection(); }
   void SetSelection(const TGridRect& value);
   int LeftCol() const { return FTopLeft.X; }
   void SetLeftCol(int value);
