@@ -165,3 +165,22 @@ TEST_F(GridEditorTest, ASecondClickOnTheCurrentCellOpensTheEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridEditorTest, TheTypedTextIsKeptWhenTheFocusLeavesForAnotherControl) {
+  auto* other = new uitest::TTestEdit(Form);
+  other->SetParent(Form);
+  other->SetBounds(350, 10, 120, 21);
+  Run([] {
+    Key(VK_F2);
+    Type(u"Скопје");
+  });
+  ASSERT_TRUE(EditorShows());
+  Run([&] { Click(other); });
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(Grid->Cells(2, 3), u"Скопје");
+  EXPECT_EQ(Written, (std::vector<TWrite>{{2, 3, u"Скопје"}}));
+}
+
+}  // namespace

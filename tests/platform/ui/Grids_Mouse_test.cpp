@@ -11,7 +11,11 @@ using gridtest::TGridTest;
 constexpr int ColBorder(int col) { return 51 * col + 50; }
 constexpr int RowBorder(int row) { return 21 * row + 20; }
 
-class GridMouseTest : public TGridTest {};
+class GridMouseTest : public TGridTest {
+ public:
+  // The border after a column as it lies now (left to right).
+  int BorderOf(int col) { return Grid->CellRect(col, 0).Right; }
+};
 
 TEST_F(GridMouseTest, ClickDragAndShiftClickSelect) {
   Run([&] { ClickAt(AtCell(2, 3)); });
@@ -107,24 +111,37 @@ TEST_F(GridMouseTest, ColumnAndRowSizingRunsThroughTheSizingStatesAndHooks) {
   EXPECT_EQ(Grid->RowHeights(3), 10);
   EXPECT_EQ(Grid->Log, std::vector<std::string>{"heights"});
 
+  // Right to left, the border is on the cell's left and dragging it leftwards widens the column.
+  int border = BorderOf(4);
+  Grid->SetBiDiMode(bdRightToLeft);
+  Run([&] {
+    Press(AtClient(299 - border, 10));
+    InjectMouseMove(AtClient(299 - border - 15, 10));
+    Release(AtClient(299 - border - 15, 10));
+  });
+  EXPECT_EQ(Grid->ColWidths(4), 65);
+  Grid->SetBiDiMode(bdLeftToRight);
+
   // A descendant that clears the state in CalcSizingState stops the sizing.
   Grid->RefuseSizing = true;
+  border = BorderOf(3);
   Run([&] {
-    Press(AtClient(ColBorder(3), 10));
-    InjectMouseMove(AtClient(ColBorder(3) + 30, 10));
-    Release(AtClient(ColBorder(3) + 30, 10));
+    Press(AtClient(border, 10));
+    InjectMouseMove(AtClient(border + 30, 10));
+    Release(AtClient(border + 30, 10));
   });
   EXPECT_EQ(Grid->ColWidths(3), 50);
 
   // Without the options the borders do nothing.
   Grid->RefuseSizing = false;
   Grid->SetOptions(Grid->Options() >> goColSizing);
+  border = BorderOf(1);
   Run([&] {
-    Press(AtClient(ColBorder(4), 10));
-    InjectMouseMove(AtClient(ColBorder(4) + 30, 10));
-    Release(AtClient(ColBorder(4) + 30, 10));
+    Press(AtClient(border, 10));
+    InjectMouseMove(AtClient(border + 30, 10));
+    Release(AtClient(border + 30, 10));
   });
-  EXPECT_EQ(Grid->ColWidths(4), 50);
+  EXPECT_EQ(Grid->ColWidths(1), 50);
 }
 
 TEST_F(GridMouseTest, MovingAColumnOrARowByItsFixedCellMovesItsCells) {
