@@ -210,6 +210,8 @@ class TCustomEdit : public TCustomControl {
   void SetTextInternal(const String& text);
   void ScrollToCaret();
   void SetTopRow(int row);
+  // The text or the room for it changed: the view follows.
+  void LayoutChanged();
   void UpdateScrollBars();
   void ScrollMessage(TMessage& message);
   void UpdateCaret();

@@ -154,11 +154,16 @@ void TCustomEdit::SetEditBuffer(const String& text) {
   FSelAnchor = std::min(FSelAnchor, length);
   FCaret = std::min(FCaret, length);
   InvalidateRows();
+  // Many lines changed in one update are laid out once, when the update ends.
+  if (!FLines || FLines->UpdateCount() == 0) LayoutChanged();
+  Change();
+}
+
+void TCustomEdit::LayoutChanged() {
   ScrollToCaret();
   UpdateCaret();
   UpdateScrollBars();
   Invalidate();
-  Change();
 }
 
 void TCustomEdit::SetTextInternal(const String& text) {

@@ -202,4 +202,8 @@ void TEditLines::Delete(int index) {
 
 void TEditLines::Clear() { SetEditText(String()); }
 
+void TEditLines::SetUpdateState(bool updating) {
+  if (!updating) FEdit->LayoutChanged();
+}
+
 void TEditLines::SetTextStr(const String& text) { SetEditText(NormalizeLineBreaks(text)); }

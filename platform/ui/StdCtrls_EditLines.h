@@ -23,6 +23,7 @@ class TEditLines : public TStrings {
   int GetCount() const override;
   void Put(int index, const String& s) override;
   void SetTextStr(const String& text) override;
+  void SetUpdateState(bool updating) override;
 
  private:
   // Where line index starts and where it ends (before its break) in the text.

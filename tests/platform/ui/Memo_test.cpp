@@ -153,6 +153,14 @@ TEST_F(MemoTest, DraggingTheMouseSelectsAcrossLines) {
   EXPECT_TRUE(Memo->Focused());
   EXPECT_EQ(Memo->SelStart(), 2);
   EXPECT_EQ(Memo->SelText(), u"ва\r\nВтора\r\nТр");
+  // Characters and client points map to each other on every line.
+  for (int index : {0, 3, 6, 10, 13, 17}) {
+    LRESULT pos = Memo->Perform(EM_POSFROMCHAR, static_cast<WPARAM>(index));
+    int x = static_cast<int16_t>(LOWORD(pos)), y = static_cast<int16_t>(HIWORD(pos));
+    LRESULT hit = Memo->Perform(EM_CHARFROMPOS, 0, MAKELPARAM(x + 1, y + 3));
+    EXPECT_EQ(LOWORD(hit), index) << index;
+    EXPECT_EQ(HIWORD(hit), Memo->LineFromChar(index)) << index;
+  }
   // Shift+click extends from the anchor to another line; a click below the last line goes to it.
   Script().Then([this] {
     InjectKey(VK_SHIFT, true);
@@ -264,7 +272,14 @@ TEST_F(MemoTest, WordWrapReflowsWhenTheMemoIsResized) {
 
 TEST_F(MemoTest, VerticalScrollingKeepsTheCaretInView) {
   Memo->SetScrollBars(ssVertical);
+  // Lines added in one update: the view catches up when the update ends.
+  Memo->Lines()->BeginUpdate();
   for (int i = 0; i < 40; ++i) Memo->Lines()->Add(u"ред " + IntToStr(i));
+  Memo->Lines()->EndUpdate();
+  SCROLLINFO range;
+  range.fMask = SIF_RANGE;
+  ASSERT_TRUE(GetScrollInfo(Memo->Handle(), SB_VERT, &range));
+  EXPECT_EQ(range.nMax, 40);
   Memo->Canvas()->Font()->Assign(Memo->Font());
   int visible = Memo->FormattingRect().Height() / Memo->Canvas()->TextHeight(u"Wy");
   ASSERT_GT(visible, 2);
