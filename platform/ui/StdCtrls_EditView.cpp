@@ -212,6 +212,12 @@ void TCustomEdit::ScrollMessage(TMessage& message) {
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: target = thumb; break;
     case SB_LEFT: target = 0; break;
+    case SB_RIGHT: {
+      int widest = 0;
+      for (const TEditRow& row : Rows()) widest = std::max(widest, RowWidth(row, row.End));
+      target = widest - page + 1;
+      break;
+    }
     default: return;
   }
   FScroll = std::max(target, 0);

@@ -268,6 +268,11 @@ TEST_F(MemoTest, WordWrapReflowsWhenTheMemoIsResized) {
   Memo->SetSelStart(static_cast<int>(words.size()));
   EXPECT_LT(Memo->PosFromChar(0).X, Memo->FormattingRect().Left);
   EXPECT_LE(Memo->PosFromChar(static_cast<int>(words.size())).X, Memo->FormattingRect().Right);
+  Memo->Perform(WM_HSCROLL, SB_LEFT);
+  EXPECT_EQ(Memo->PosFromChar(0).X, Memo->FormattingRect().Left);
+  Memo->Perform(WM_HSCROLL, SB_RIGHT);
+  EXPECT_LT(Memo->PosFromChar(static_cast<int>(words.size())).X, Memo->FormattingRect().Right);
+  EXPECT_LT(Memo->PosFromChar(0).X, Memo->FormattingRect().Left);
 }
 
 TEST_F(MemoTest, VerticalScrollingKeepsTheCaretInView) {
