@@ -363,6 +363,30 @@ TEST_F(MemoTest, ReturnsAndTabsGoToTheMemoOnlyWhenItWantsThem) {
   EXPECT_GT(Memo->PosFromChar(4).X - Memo->PosFromChar(3).X, Memo->Canvas()->TextWidth(u"xx"));
 }
 
+TEST_F(MemoTest, AReadOnlyMemoIsReadAndCopiedButNotChanged) {
+  Memo->SetText(u"прва\r\nвтора");
+  Memo->SetReadOnly(true);
+  Memo->SetWantTabs(true);
+  Clipboard()->SetAsText(u"x");
+  Changes = 0;
+  FocusThen([] {
+    Type(u"а");
+    Key(VK_RETURN);
+    Key(VK_TAB);
+    Key(VK_DOWN, true);
+    Ctrl('V');
+    Ctrl('X');
+    Key(VK_BACK);
+    Key(VK_DELETE);
+  });
+  EXPECT_EQ(Memo->Text(), u"прва\r\nвтора");
+  EXPECT_EQ(Changes, 0);
+  EXPECT_EQ(Memo->SelText(), u"прва\r\n");
+  Script().Then([] { Ctrl('C'); });
+  RunScript();
+  EXPECT_EQ(Clipboard()->AsText(), u"прва\r\n");
+}
+
 // An edit whose window is made multi-line by a descendant's CreateParams behaves as one.
 class TStyledEdit : public TCustomEdit {
  public:
