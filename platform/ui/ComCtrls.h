@@ -165,7 +165,10 @@ class TPickerCalendar;
 // Down step it; digits type it. A date drops a month calendar (F4, Alt+Down, a click on the button)
 // or, in dmUpDown mode, shows arrows that step the field. MinDate and MaxDate (0: none) bound the
 // date: the user cannot leave the range and the program is refused (EDateTimeError) outside it.
-// With ShowCheckbox a check box in front says whether there is a value at all (Checked).
+// With ShowCheckbox a check box in front says whether there is a value at all (Checked). With
+// ParseInput, F2 lets the user type the value as free text; Enter hands it to the parent in
+// DTN_USERSTRINGW, and the picker itself reads it with OnUserInput (or as a date and time of the
+// settings when there is no handler).
 // Changes are announced to the parent in WM_NOTIFY (DTN_*), and OnChange, OnDropDown and
 // OnCloseUp fire when they come back.
 class TDateTimePicker : public TCustomControl {
@@ -201,6 +204,9 @@ class TDateTimePicker : public TCustomControl {
   void SetChecked(bool value);
   bool ParseInput() const { return FParseInput; }
   void SetParseInput(bool value) { FParseInput = value; }
+  // Whether the user is typing free text (ParseInput), and the text so far.
+  bool EditingText() const { return FEditingText; }
+  const String& UserText() const { return FUserText; }
   bool DroppedDown() const;
   void SetDroppedDown(bool value);
   // The dropped calendar (nullptr while closed).
@@ -254,6 +260,10 @@ class TDateTimePicker : public TCustomControl {
   TDateTime Bounded(TDateTime value) const;
   void CheckRange(TDateTime value) const;
   void CalendarChose(TDateTime day, bool close);
+  void BeginUserText();
+  void EndUserText(bool commit);
+  void UserStringNotified(NMDATETIMESTRINGW& request);
+  bool UserTextKeyDown(WORD key);
   int FieldAtX(int x);
   TRect TextRect();
 
@@ -267,6 +277,8 @@ class TDateTimePicker : public TCustomControl {
   bool FShowCheckbox = false;
   bool FChecked = true;
   bool FParseInput = false;
+  bool FEditingText = false;
+  String FUserText;
   std::vector<TField> FFields;
   int FField = -1;
   int FTypedDigits = 0;  // digits typed into the current field so far

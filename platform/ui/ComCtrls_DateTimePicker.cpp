@@ -374,6 +374,15 @@ void TDateTimePicker::CheckByUser(bool value) {
 
 void TDateTimePicker::KeyDown(WORD& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
+  if (FEditingText) {
+    if (UserTextKeyDown(key)) key = 0;
+    return;
+  }
+  if (key == VK_F2 && FParseInput && !DroppedDown()) {
+    BeginUserText();
+    key = 0;
+    return;
+  }
   if (DroppedDown()) {
     switch (key) {
       case VK_RETURN: CalendarChose(MonthCalendar()->Date(), true); break;
@@ -422,6 +431,12 @@ void TDateTimePicker::KeyDown(WORD& key, TShiftState shift) {
 
 void TDateTimePicker::KeyPress(char16_t& key) {
   TCustomControl::KeyPress(key);
+  if (FEditingText) {
+    if (key >= 32) FUserText += key;
+    Invalidate();
+    key = 0;
+    return;
+  }
   if (key == u' ' && FShowCheckbox) {
     CheckByUser(!FChecked);
   } else if (key >= u'0' && key <= u'9') {
@@ -440,4 +455,56 @@ void TDateTimePicker::KeyPress(char16_t& key) {
     return;
   }
   key = 0;
+}
+
+// --- Free text -----------------------------------------------------------------------------------
+
+void TDateTimePicker::BeginUserText() {
+  FEditingText = true;
+  FUserText = DisplayText();
+  Invalidate();
+}
+
+bool TDateTimePicker::UserTextKeyDown(WORD key) {
+  switch (key) {
+    case VK_RETURN: EndUserText(true); return true;
+    case VK_ESCAPE: EndUserText(false); return true;
+    case VK_BACK:
+      // One character back (a pair of UTF-16 units for a character outside the basic plane).
+      if (!FUserText.empty()) {
+        FUserText.pop_back();
+        if (!FUserText.empty() && FUserText.back() >= 0xD800 && FUserText.back() <= 0xDBFF)
+          FUserText.pop_back();
+      }
+      Invalidate();
+      return true;
+    default: return false;
+  }
+}
+
+void TDateTimePicker::EndUserText(bool commit) {
+  if (!FEditingText) return;
+  FEditingText = false;
+  Invalidate();
+  if (!commit) return;
+  String text = FUserText;
+  NMDATETIMESTRINGW request;
+  request.nmhdr.code = DTN_USERSTRINGW;
+  request.pszUserString = text.c_str();
+  request.st = DateTimeToSystemTime(FDateTime);
+  request.dwFlags = static_cast<DWORD>(GDT_ERROR);
+  Notify(request.nmhdr);
+  TDateTime value;
+  // A text that names no date leaves the value as it was.
+  if (request.dwFlags == static_cast<DWORD>(GDT_VALID) && TrySystemTimeToDateTime(request.st, value))
+    ChangeByUser(value);
+}
+
+void TDateTimePicker::UserStringNotified(NMDATETIMESTRINGW& request) {
+  String text = request.pszUserString ? String(request.pszUserString) : String();
+  TDateTime value = 0;
+  bool valid = TryStrToDateTime(text, value);
+  if (OnUserInput) OnUserInput(this, text, value, valid);
+  request.dwFlags = static_cast<DWORD>(valid ? GDT_VALID : GDT_ERROR);
+  if (valid) request.st = DateTimeToSystemTime(value);
 }

@@ -117,6 +117,7 @@ void TDateTimePicker::CalendarChose(TDateTime day, bool close) {
 
 void TDateTimePicker::DoExit() {
   SetDroppedDown(false);
+  EndUserText(true);
   TCustomControl::DoExit();
 }
 
@@ -156,10 +157,12 @@ void TDateTimePicker::Dispatch(TMessage& message) {
   auto* st = reinterpret_cast<SYSTEMTIME*>(message.LParam);
   switch (message.Msg) {
     case WM_GETDLGCODE:
-      message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (DroppedDown() ? DLGC_WANTALLKEYS : 0);
+      message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS |
+                       (DroppedDown() || FEditingText ? DLGC_WANTALLKEYS : 0);
       return;
     case CM_DIALOGKEY:
-      if (DroppedDown() && (message.CharCode() == VK_RETURN || message.CharCode() == VK_ESCAPE)) {
+      if ((DroppedDown() || FEditingText) &&
+          (message.CharCode() == VK_RETURN || message.CharCode() == VK_ESCAPE)) {
         WORD key = message.CharCode();
         KeyDown(key, {});
         message.Result = 1;
@@ -221,6 +224,7 @@ void TDateTimePicker::Dispatch(TMessage& message) {
       auto* header = reinterpret_cast<NMHDR*>(message.LParam);
       if (!header) return;
       if (header->code == DTN_DATETIMECHANGE) Change();
+      else if (header->code == DTN_USERSTRINGW) UserStringNotified(*reinterpret_cast<NMDATETIMESTRINGW*>(header));
       else if (header->code == DTN_DROPDOWN) DropDown();
       else if (header->code == DTN_CLOSEUP) CloseUp();
       message.Result = 0;
@@ -322,6 +326,12 @@ void TDateTimePicker::Paint() {
   TRect text = TextRect();
   int x = text.Left;
   int y = text.Top + (text.Height() - canvas->TextHeight(u"0")) / 2;
+  if (FEditingText) {
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetColor(Font()->Color());
+    canvas->TextOut(x, y, FUserText);
+    return;
+  }
   bool showField = Focused() && !DroppedDown() && !gray;
   for (int index = 0; index < static_cast<int>(FFields.size()); ++index) {
     String part = FieldText(FFields[static_cast<size_t>(index)]);

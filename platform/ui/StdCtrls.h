@@ -464,6 +464,8 @@ class TCustomComboBox : public TCustomControl {
   void SetSorted(bool value) { FItems->SetSorted(value); }
   int MaxLength() const;
   void SetMaxLength(int value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase value);
   // The edit's selection (the drop-down and simple styles; 0 for the others).
   int SelStart() const;
   void SetSelStart(int value);
@@ -537,6 +539,7 @@ class TCustomComboBox : public TCustomControl {
   int FDroppedWidth = 0;
   int FItemHeight = 16;
   bool FAutoComplete = true;
+  TEditCharCase FCharCase = ecNormal;
   bool FSettingText = false;
   String FSearch;
   uint64_t FSearchTime = 0;

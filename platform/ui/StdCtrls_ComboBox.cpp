@@ -40,6 +40,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle value) {
   FStyle = value;
   if (HasEdit() && !FEdit) {
     FEdit = new TComboEdit(this);
+    FEdit->SetCharCase(FCharCase);
     FEdit->SetParent(this);
   } else if (!HasEdit() && FEdit) {
     TComboEdit* edit = FEdit;
@@ -168,6 +169,10 @@ void TCustomComboBox::SetEditText(const String& text) {
 int TCustomComboBox::MaxLength() const { return FEdit ? FEdit->MaxLength() : 0; }
 void TCustomComboBox::SetMaxLength(int value) {
   if (FEdit) FEdit->SetMaxLength(value);
+}
+void TCustomComboBox::SetCharCase(TEditCharCase value) {
+  FCharCase = value;
+  if (FEdit) FEdit->SetCharCase(value);
 }
 int TCustomComboBox::SelStart() const { return FEdit ? FEdit->SelStart() : 0; }
 void TCustomComboBox::SetSelStart(int value) {

@@ -24,6 +24,13 @@ void TComboEdit::Change() {
 }
 
 void TComboEdit::KeyDown(WORD& key, TShiftState shift) {
+  // Tab moves on from the combo box as a whole: from the edit, Shift+Tab would find the combo
+  // box itself, which hands the focus straight back.
+  if (key == VK_TAB && !shift.Contains(ssCtrl)) {
+    if (TCustomForm* form = GetParentForm(FCombo)) form->SelectNext(FCombo, !shift.Contains(ssShift), true);
+    key = 0;
+    return;
+  }
   FCombo->KeyDown(key, shift);
   if (key) TEdit::KeyDown(key, shift);
 }
@@ -42,10 +49,14 @@ void TComboEdit::KeyUp(WORD& key, TShiftState shift) {
 }
 
 void TComboEdit::Dispatch(TMessage& message) {
-  if (message.Msg == CM_WANTSPECIALKEY && FCombo->DroppedDown() &&
-      (message.CharCode() == VK_RETURN || message.CharCode() == VK_ESCAPE)) {
-    message.Result = 1;
-    return;
+  if (message.Msg == CM_WANTSPECIALKEY) {
+    WORD key = message.CharCode();
+    bool dropKey = FCombo->DroppedDown() && (key == VK_RETURN || key == VK_ESCAPE);
+    bool tab = key == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (dropKey || tab) {
+      message.Result = 1;
+      return;
+    }
   }
   TEdit::Dispatch(message);
 }

@@ -266,4 +266,54 @@ TEST_F(DateTimePickerTest, WithoutAFormatTheSettingsGiveTheFields) {
   EXPECT_EQ(Picker->DisplayText(), u"2:07 AM");
 }
 
+TEST_F(DateTimePickerTest, WithParseInputTheUserTypesTheValueAsText) {
+  FormatSettings().ShortDateFormat = u"dd/mm/yyyy";
+  FormatSettings().DateSeparator = u'.';
+  Picker->SetParseInput(true);
+  Focus();
+  auto retype = [](const String& text) {
+    Key(VK_F2);
+    for (int i = 0; i < 12; ++i) Key(VK_BACK);
+    Type(text);
+  };
+  // Without a handler a text that reads as a date is taken; one that does not changes nothing.
+  Script().Then([&] { retype(u"05.03.2024"); });
+  Script().Then([&] {
+    EXPECT_TRUE(Picker->EditingText());
+    EXPECT_EQ(Picker->UserText(), u"05.03.2024");
+    Key(VK_RETURN);
+  });
+  Script().Then([&] {
+    retype(u"не е датум");
+    Key(VK_RETURN);
+  });
+  RunScript();
+  EXPECT_FALSE(Picker->EditingText());
+  EXPECT_EQ(Picker->DisplayText(), u"05.03.2024");
+  EXPECT_EQ(Events, (std::vector<std::string>{"change 05.03.2024"}));
+
+  // A handler reads the text its own way, and may refuse it.
+  std::vector<String> seen;
+  Picker->OnUserInput = [&](TObject*, const String& text, TDateTime& value, bool& allow) {
+    seen.push_back(text);
+    allow = text == u"утре";
+    if (allow) value = EncodeDate(2024, 3, 6);
+  };
+  Script().Then([&] {
+    retype(u"утре");
+    Key(VK_RETURN);
+  });
+  Script().Then([&] {
+    retype(u"01.01.2020");
+    Key(VK_RETURN);
+  });
+  Script().Then([&] {
+    retype(u"утре");
+    Key(VK_ESCAPE);  // given up: nothing is asked
+  });
+  RunScript();
+  EXPECT_EQ(seen, (std::vector<String>{u"утре", u"01.01.2020"}));
+  EXPECT_EQ(Picker->DisplayText(), u"06.03.2024");
+}
+
 }  // namespace

@@ -264,4 +264,22 @@ TEST_F(ComboStylesTest, TheComboMessagesWorkOnTheItemsAndTheEdit) {
   EXPECT_EQ(Combo->ItemIndex(), -1);
 }
 
+TEST_F(ComboStylesTest, TabAndShiftTabPassThroughAnEditableComboBoxAsOneStop) {
+  auto* before = new uitest::TTestEdit(Form);
+  before->SetParent(Form);
+  before->SetTabOrder(0);
+  auto* after = new uitest::TTestEdit(Form);
+  after->SetTop(100);
+  after->SetParent(Form);
+  TWinControl* edit = Combo->EditControl();
+  std::vector<TWinControl*> focused;
+  Script().Then([&] { before->SetFocus(); });
+  for (bool back : {false, false, true, true}) {
+    Script().Then([&, back] { Key(VK_TAB, back); });
+    Script().Then([&] { focused.push_back(Screen->ActiveControl()); });
+  }
+  RunScript();
+  EXPECT_EQ(focused, (std::vector<TWinControl*>{edit, after, edit, before}));
+}
+
 }  // namespace
