@@ -303,7 +303,7 @@ using TMeasureItemEvent = std::function<void(TWinControl* control, int index, in
 
 // The strings of a list control with a word of data kept beside each one (a check list box keeps
 // its marks there), so the data moves with its string when strings are inserted, deleted,
-// exchanged or moved.
+// exchanged, moved or sorted.
 class TListControlStrings : public TStringList {
  public:
   uint32_t Data(int index) const;
@@ -312,6 +312,7 @@ class TListControlStrings : public TStringList {
   void Delete(int index) override;
   void Exchange(int index1, int index2) override;
   void Move(int curIndex, int newIndex) override;
+  void CustomSort(const TStringListSortCompare& compare) override;
 
  protected:
   void InsertItem(int index, const String& s, TObject* object) override;

@@ -1,5 +1,6 @@
 // TCustomListBox: a scrolling list of lines with one selected item.
 #include <algorithm>
+#include <numeric>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/StdCtrls.h"
@@ -51,6 +52,23 @@ void TListControlStrings::Move(int curIndex, int newIndex) {
   uint32_t moved = FData[curIndex];
   FData.erase(FData.begin() + curIndex);
   FData.insert(FData.begin() + newIndex, moved);
+}
+
+void TListControlStrings::CustomSort(const TStringListSortCompare& compare) {
+  if (Sorted() || Count() < 2) {
+    TStringList::CustomSort(compare);
+    return;
+  }
+  // The strings are put in order by a stable sort with this comparer: the same order, worked
+  // out here first, takes the data along.
+  std::vector<int> order(static_cast<size_t>(Count()));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
+  std::vector<uint32_t> data;
+  data.reserve(order.size());
+  for (int index : order) data.push_back(Data(index));
+  TStringList::CustomSort(compare);
+  FData = std::move(data);
 }
 
 // --- TCustomListBox ------------------------------------------------------------------------------

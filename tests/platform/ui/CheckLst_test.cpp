@@ -91,10 +91,16 @@ TEST_F(CheckListTest, MarksTravelWithTheirItems) {
   List->Items()->Delete(0);
   for (int i = 0; i < List->Count(); ++i)
     EXPECT_EQ(List->Checked(i), false) << i;
+  // Sorting takes the marks along: Нов, Патни, Семинар (grayed, disabled), Членарина.
+  List->SetSorted(true);
+  EXPECT_EQ(List->Items()->Strings(2), u"Семинар");
+  EXPECT_EQ(List->State(2), cbGrayed);
+  EXPECT_FALSE(List->ItemEnabled(2));
+  EXPECT_TRUE(List->ItemEnabled(3));
   List->CheckAll(cbChecked, true, false);
-  EXPECT_EQ(List->State(3), cbGrayed);  // disabled, left alone
+  EXPECT_EQ(List->State(2), cbGrayed);  // disabled, left alone
   EXPECT_TRUE(List->Checked(0));
-  EXPECT_TRUE(List->Checked(2));
+  EXPECT_TRUE(List->Checked(3));
 }
 
 TEST_F(CheckListTest, OwnerDrawnItemsAreDrawnRightOfTheBoxWithTheirMark) {
