@@ -224,11 +224,9 @@ void TMonthCalendar::MouseDown(TMouseButton button, TShiftState shift, int x, in
     MoveByUser(FToday);
     if (OnSelect) OnSelect(this);
   } else if (TDateTime day = DayAtPos(p); day != 0) {
-    TDateTime before = FDate;
+    // A day outside the range is not chosen: the date only moves towards it.
     MoveByUser(day);
-    // A day outside the range is not chosen.
-    if (FDate == WholeDay(day) || FDate != before)
-      if (OnSelect) OnSelect(this);
+    if (FDate == WholeDay(day) && OnSelect) OnSelect(this);
   }
 }
 

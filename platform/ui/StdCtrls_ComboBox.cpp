@@ -255,10 +255,11 @@ LRESULT TCustomComboBox::ComboMessage(TMessage& message) {
       if (message.Msg == CB_SELECTSTRING && found >= 0) SetItemIndex(found);
       return found >= 0 ? found : CB_ERR;
     }
-    case CB_GETITEMDATA: return valid ? static_cast<LRESULT>(FItems->Data(index)) : CB_ERR;
+    // An item's data is its object, as Items.Objects shows it.
+    case CB_GETITEMDATA: return valid ? reinterpret_cast<LRESULT>(FItems->Objects(index)) : CB_ERR;
     case CB_SETITEMDATA:
       if (!valid) return CB_ERR;
-      FItems->SetData(index, static_cast<uint32_t>(message.LParam));
+      FItems->SetObjects(index, reinterpret_cast<TObject*>(message.LParam));
       return CB_OKAY;
     case CB_SHOWDROPDOWN: SetDroppedDown(message.WParam != 0); return 1;
     case CB_GETDROPPEDSTATE: return DroppedDown() ? 1 : 0;

@@ -108,11 +108,18 @@ TEST_F(DateTimePickerTest, TheRangeBoundsTheUserAndRefusesTheProgram) {
   Script().Then([&] { Key(VK_F4); });
   Script().Then([&] {
     ASSERT_NE(Calendar(), nullptr);
+    // A click on a day past the range chooses nothing.
+    ClickAt(Calendar()->ClientToScreen(CenterOf(Calendar()->DayRect(EncodeDate(2023, 2, 25)))));
+  });
+  Script().Then([&] {
+    ASSERT_NE(Calendar(), nullptr);
+    EXPECT_EQ(Picker->Date(), EncodeDate(2023, 2, 10));
     EXPECT_EQ(Calendar()->MinDate(), EncodeDate(2023, 2, 10));
-    Key(VK_LEFT);  // before the range: stays
+    Key(VK_HOME);  // the first of the month is before the range too
     Key(VK_RETURN);
   });
   RunScript();
+  EXPECT_FALSE(Picker->DroppedDown());
   EXPECT_EQ(Picker->Date(), EncodeDate(2023, 2, 10));
 }
 

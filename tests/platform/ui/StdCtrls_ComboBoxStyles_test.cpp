@@ -254,10 +254,13 @@ TEST_F(ComboStylesTest, TheComboMessagesWorkOnTheItemsAndTheEdit) {
   EXPECT_EQ(Combo->DropList()->ItemHeight(), 19);
   Combo->SetDroppedDown(false);
 
-  // Emptying the list by message clears the text too; the items' data travels with them.
-  Combo->Perform(CB_SETITEMDATA, 2, 77);
+  // An item's data is its object; emptying the list by message clears the text too.
+  TObject marker;
+  Combo->Items()->SetObjects(2, &marker);
   Combo->Items()->Delete(0);
-  EXPECT_EQ(Combo->Perform(CB_GETITEMDATA, 1), 77);
+  EXPECT_EQ(Combo->Perform(CB_GETITEMDATA, 1), reinterpret_cast<LRESULT>(&marker));
+  Combo->Perform(CB_SETITEMDATA, 0, reinterpret_cast<LPARAM>(&marker));
+  EXPECT_EQ(Combo->Items()->Objects(0), &marker);
   EXPECT_EQ(Combo->Perform(CB_RESETCONTENT), CB_OKAY);
   EXPECT_EQ(Combo->Items()->Count(), 0);
   EXPECT_EQ(Combo->Text(), u"");
