@@ -328,6 +328,19 @@ void TPopupMenu::Popup(int x, int y) {
   SetCaptureControl(FLevels[0].get());
 }
 
+void TPopupMenu::SetPopupComponent(TComponent* value) {
+  if (FPopupComponent && FPopupComponent != FImages) FPopupComponent->RemoveFreeNotification(this);
+  FPopupComponent = value;
+  if (FPopupComponent) FPopupComponent->FreeNotification(this);
+}
+
+void TPopupMenu::SetImages(TComponent* value) {
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = value;
+  if (FImages) FImages->FreeNotification(this);
+  for (auto& level : FLevels) level->Invalidate();
+}
+
 void TPopupMenu::PopupFor(TControl* control, int x, int y) {
   SetPopupComponent(control);
   Popup(x, y);

@@ -87,10 +87,10 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   void SetAutoPopup(bool value) { FAutoPopup = value; }
   // The control the menu was last shown for (right-clicked), nullptr when shown directly.
   TComponent* PopupComponent() const { return FPopupComponent; }
-  void SetPopupComponent(TComponent* value) { FPopupComponent = value; }
+  void SetPopupComponent(TComponent* value);
   // The image list the items' ImageIndex refer to (kept for the items; drawn by the owner).
   TComponent* Images() const { return FImages; }
-  void SetImages(TComponent* value) { FImages = value; }
+  void SetImages(TComponent* value);
 
   // Shows the menu with its top left corner at a screen point; returns at once. OnPopup runs
   // first (it may change the items); the menu closes on a click on an item or anywhere else.
