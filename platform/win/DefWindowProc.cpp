@@ -166,6 +166,11 @@ LRESULT DefWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_NCLBUTTONDOWN:
+      if (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL)) {
+        TrackScrollBar(handle, wParam == static_cast<WPARAM>(HTVSCROLL) ? SB_VERT : SB_HORZ,
+                       LParamToPoint(lParam));
+        return 0;
+      }
       window->PressedHit = static_cast<LRESULT>(wParam);
       if (wParam == static_cast<WPARAM>(HTCLOSE))
         RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);

@@ -76,36 +76,78 @@ LRESULT NonClientHitTest(TWindow* window, TPoint screen) {
   return HTBORDER;
 }
 
+TScrollBarParts ScrollBarParts(const TRect& area, const TScrollBarState& state, bool vertical,
+                               int pos) {
+  TScrollBarParts parts;
+  if (IsRectEmpty(area)) return parts;
+  int size = GetSystemMetrics(SM_CXVSCROLL);
+  // A bar shorter than two arrows shares its length between them.
+  int arrow = std::min(size, (vertical ? area.Height() : area.Width()) / 2);
+  parts.First = vertical ? TRect{area.Left, area.Top, area.Right, area.Top + arrow}
+                         : TRect{area.Left, area.Top, area.Left + arrow, area.Bottom};
+  parts.Last = vertical ? TRect{area.Left, area.Bottom - arrow, area.Right, area.Bottom}
+                        : TRect{area.Right - arrow, area.Top, area.Right, area.Bottom};
+  parts.Track = vertical ? TRect{area.Left, parts.First.Bottom, area.Right, parts.Last.Top}
+                         : TRect{parts.First.Right, area.Top, parts.Last.Left, area.Bottom};
+  int length = vertical ? parts.Track.Height() : parts.Track.Width();
+  long long range = static_cast<long long>(state.Max) - state.Min + 1;
+  if (!ScrollBarUsable(state) || length < size) return parts;
+  long long page = state.Page ? state.Page : 1;
+  int thumb = std::max(size / 2, static_cast<int>(length * page / range));
+  thumb = std::min(thumb, length);
+  long long movable = range - page;
+  long long along = std::clamp<long long>(static_cast<long long>(pos) - state.Min, 0, movable);
+  int offset = static_cast<int>((length - thumb) * along / movable);
+  parts.Thumb = vertical ? TRect{parts.Track.Left, parts.Track.Top + offset, parts.Track.Right,
+                                 parts.Track.Top + offset + thumb}
+                         : TRect{parts.Track.Left + offset, parts.Track.Top,
+                                 parts.Track.Left + offset + thumb, parts.Track.Bottom};
+  return parts;
+}
+
+int ScrollBarPartAt(const TScrollBarParts& parts, TPoint p, bool vertical) {
+  if (PtInRect(parts.First, p)) return SB_LINEUP;
+  if (PtInRect(parts.Last, p)) return SB_LINEDOWN;
+  if (!PtInRect(parts.Track, p) || IsRectEmpty(parts.Thumb)) return -1;
+  if (PtInRect(parts.Thumb, p)) return SB_THUMBTRACK;
+  bool before = vertical ? p.Y < parts.Thumb.Top : p.X < parts.Thumb.Left;
+  return before ? SB_PAGEUP : SB_PAGEDOWN;
+}
+
+bool ScrollBarUsable(const TScrollBarState& state) {
+  return state.Enabled && state.Max > state.Min &&
+         (state.Page == 0 || state.Page <= static_cast<UINT>(state.Max - state.Min));
+}
+
 namespace {
 
-void PaintScrollBar(HDC dc, const TRect& area, const TScrollBarState& state, bool vertical) {
+void PaintScrollBar(HDC dc, HWND handle, const TRect& area, const TScrollBarState& state,
+                    int bar) {
   if (IsRectEmpty(area)) return;
-  int size = GetSystemMetrics(SM_CXVSCROLL);
+  bool vertical = bar == SB_VERT;
+  int pressed = PressedScrollBarPart(handle, bar);
+  int pos = pressed == SB_THUMBTRACK ? state.TrackPos : state.Pos;
+  TScrollBarParts parts = ScrollBarParts(area, state, vertical, pos);
   UINT disabled = state.Enabled ? 0 : DFCS_INACTIVE;
-  TRect first = vertical ? TRect{area.Left, area.Top, area.Right, area.Top + size}
-                         : TRect{area.Left, area.Top, area.Left + size, area.Bottom};
-  TRect last = vertical ? TRect{area.Left, area.Bottom - size, area.Right, area.Bottom}
-                        : TRect{area.Right - size, area.Top, area.Right, area.Bottom};
-  TRect track = vertical ? TRect{area.Left, first.Bottom, area.Right, last.Top}
-                         : TRect{first.Right, area.Top, last.Left, area.Bottom};
-  FillRect(dc, track, GetSysColorBrush(COLOR_SCROLLBAR));
-  DrawFrameControl(dc, first, DFC_SCROLL, (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | disabled);
-  DrawFrameControl(dc, last, DFC_SCROLL,
-                   (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | disabled);
-  int length = vertical ? track.Height() : track.Width();
-  int range = state.Max - state.Min + 1;
-  if (!state.Enabled || range <= 0 || length < size) return;
-  int page = state.Page ? static_cast<int>(state.Page) : 1;
-  int thumb = std::max(size / 2, static_cast<int>(static_cast<long long>(length) * page / range));
-  int movable = range - page;
-  int offset = movable > 0 ? static_cast<int>(static_cast<long long>(length - thumb) *
-                                              (state.Pos - state.Min) / movable)
-                           : 0;
-  TRect thumbRect = vertical ? TRect{track.Left, track.Top + offset, track.Right,
-                                     track.Top + offset + thumb}
-                             : TRect{track.Left + offset, track.Top, track.Left + offset + thumb,
-                                     track.Bottom};
-  DrawEdge(dc, thumbRect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+  FillRect(dc, parts.Track, GetSysColorBrush(COLOR_SCROLLBAR));
+  if (!IsRectEmpty(parts.Thumb) && (pressed == SB_PAGEUP || pressed == SB_PAGEDOWN)) {
+    // The pressed side of the track, between its arrow and the thumb, shows dark.
+    TRect side = parts.Track;
+    if (pressed == SB_PAGEUP)
+      (vertical ? side.Bottom : side.Right) = vertical ? parts.Thumb.Top : parts.Thumb.Left;
+    else
+      (vertical ? side.Top : side.Left) = vertical ? parts.Thumb.Bottom : parts.Thumb.Right;
+    FillRect(dc, side, GetSysColorBrush(COLOR_BTNSHADOW));
+  }
+  UINT firstPushed = pressed == SB_LINEUP ? DFCS_PUSHED : 0;
+  UINT lastPushed = pressed == SB_LINEDOWN ? DFCS_PUSHED : 0;
+  DrawFrameControl(dc, parts.First, DFC_SCROLL,
+                   (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | disabled | firstPushed);
+  DrawFrameControl(dc, parts.Last, DFC_SCROLL,
+                   (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | disabled | lastPushed);
+  if (!state.Enabled || IsRectEmpty(parts.Thumb)) return;
+  TRect thumb = parts.Thumb;
+  DrawEdge(dc, thumb, pressed == SB_THUMBTRACK ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
 }
 
 }  // namespace
@@ -152,8 +194,8 @@ void PaintNonClient(HWND handle) {
                        DFCS_CAPTIONCLOSE | (window->PressedHit == HTCLOSE ? DFCS_PUSHED : 0));
     }
   }
-  PaintScrollBar(dc, layout.VScroll, window->Scroll[SB_VERT], true);
-  PaintScrollBar(dc, layout.HScroll, window->Scroll[SB_HORZ], false);
+  PaintScrollBar(dc, handle, layout.VScroll, window->Scroll[SB_VERT], SB_VERT);
+  PaintScrollBar(dc, handle, layout.HScroll, window->Scroll[SB_HORZ], SB_HORZ);
   if (!IsRectEmpty(layout.SizeGrip)) FillRect(dc, layout.SizeGrip, GetSysColorBrush(COLOR_BTNFACE));
   ReleaseDC(handle, dc);
 }

@@ -5,6 +5,7 @@
 #include "platform/win/WinApi.h"
 
 class TWindow;
+struct TScrollBarState;
 
 struct TNonClientLayout {
   TRect Caption;    // empty without a caption
@@ -22,3 +23,29 @@ TRect GetCloseBoxRect(HWND window);
 LRESULT NonClientHitTest(TWindow* window, TPoint screen);
 // Paints the frame, caption, close box and scroll bars of a window (WM_NCPAINT).
 void PaintNonClient(HWND window);
+
+// The parts of a scroll bar lying in `area`: the two arrows, the track between them and the thumb
+// on the track where `pos` puts it. The thumb is empty when the bar has nothing to scroll or is
+// too short to show one.
+struct TScrollBarParts {
+  TRect First;
+  TRect Last;
+  TRect Track;
+  TRect Thumb;
+};
+TScrollBarParts ScrollBarParts(const TRect& area, const TScrollBarState& state, bool vertical,
+                               int pos);
+// The request a press at `p` makes of a bar: SB_LINEUP, SB_PAGEUP, SB_THUMBTRACK, SB_PAGEDOWN or
+// SB_LINEDOWN (the horizontal codes have the same values); -1 outside the bar.
+int ScrollBarPartAt(const TScrollBarParts& parts, TPoint p, bool vertical);
+// Whether the mouse can use a bar: it is enabled and its range has something to scroll.
+bool ScrollBarUsable(const TScrollBarState& state);
+
+// A held arrow or track repeats its request after the first delay, then at every interval.
+constexpr UINT ScrollRepeatDelay = 250;
+constexpr UINT ScrollRepeatInterval = 50;
+// Follows a left-button press on a window's scroll bar (`bar` is SB_HORZ or SB_VERT) until the
+// button is released, sending WM_HSCROLL or WM_VSCROLL to the window.
+void TrackScrollBar(HWND window, int bar, TPoint screen);
+// The part of a window's bar under a held button, drawn pressed; -1 when none is.
+int PressedScrollBarPart(HWND window, int bar);
