@@ -103,7 +103,8 @@ class TTracking {
     }
     if (GetCapture() == FHandle) ReleaseCapture();
     if (!FWindow->Destroyed) {
-      if (FPart == SB_THUMBTRACK) Send(FHandle, FBar, SB_THUMBPOSITION, FWindow->Scroll[FBar].TrackPos);
+      if (FPart == SB_THUMBTRACK)
+        Send(FHandle, FBar, SB_THUMBPOSITION, FWindow->Scroll[FBar].TrackPos);
       if (!FWindow->Destroyed) Send(FHandle, FBar, SB_ENDSCROLL, 0);
     }
     // The loop took the quit request off the queue; the caller's loop must still see it.

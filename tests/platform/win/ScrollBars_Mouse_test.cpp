@@ -240,4 +240,22 @@ TEST_F(ScrollBarMouseTest, ABarThatCannotScrollIgnoresTheMouse) {
   }
 }
 
+TEST_F(ScrollBarMouseTest, AWindowDestroyedByItsOwnScrollRequestEndsTheHoldSafely) {
+  Answer(Pane, [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_VSCROLL) return false;
+    Calls.push_back("V" + std::to_string(LOWORD(wParam)));
+    DestroyWindow(Pane);
+    result = 0;
+    return true;
+  });
+  TPoint arrow = At(191, 128);
+  Press(arrow);
+  Script().AdvanceBy(ScrollRepeatDelay + 2 * ScrollRepeatInterval);
+  Release(arrow);
+  Script().RunScript();
+  EXPECT_EQ(Calls, (std::vector<std::string>{"V1"}));
+  EXPECT_FALSE(IsWindow(Pane));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 }  // namespace
