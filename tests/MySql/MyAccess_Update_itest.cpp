@@ -201,6 +201,32 @@ TEST_F(MyPosting, UpdateIsStrictAndDeleteRemovesTheRow) {
   EXPECT_EQ(query.RecordCount(), 0);
 }
 
+TEST_F(MyPosting, UserStatementsTakeOldValuesAndKeepQuestionMarksInText) {
+  // A "?" in a string or a comment of the user's statement is text, not a placeholder.
+  query.Close();
+  query.SQLInsert()->SetText(
+      u"INSERT INTO payment (client_id, amount, note, type) /* who? */\r\n"
+      u"VALUES (:client_id, :amount, CONCAT(:note, ' ?'), :TYPE)");
+  query.SQLUpdate()->SetText(u"UPDATE payment SET id = :id, amount = :amount WHERE id = :old_ID");
+  query.Open();
+  query.Append();
+  FillDonation(clientId);
+  query.Post();
+  EXPECT_EQ(check.One(u"SELECT note FROM payment"), u"Донација за зимска облека ?");
+  String id = query.FieldByName(u"id")->AsString();
+  EXPECT_EQ(id, check.One(u"SELECT MAX(id) FROM payment"));
+
+  // The key itself changes: the row is found by the value it had before the edit.
+  query.Edit();
+  query.FieldByName(u"id")->SetAsLargeInt(std::stoll(UTF8Encode(id)) + 100);
+  query.FieldByName(u"amount")->SetAsFloat(7);
+  query.Post();
+  EXPECT_EQ(check.One(u"SELECT amount FROM payment WHERE id = " + id), u"<none>");
+  EXPECT_EQ(check.One(u"SELECT amount FROM payment WHERE id = " +
+                      UTF8ToString(std::to_string(std::stoll(UTF8Encode(id)) + 100))),
+            u"7");
+}
+
 TEST_F(MyPosting, ChangeWithoutAnUpdatingTableIsRefused) {
   query.Close();
   query.SetSQLText(u"SELECT 1 + 1 AS two");
