@@ -57,10 +57,11 @@ TField* TDADataSetUpdater::FindParamField(const String& name, bool& old) {
     old = true;
     fieldName = name.substr(4);
   }
-  bool number = !fieldName.empty();
+  bool number = !fieldName.empty() && fieldName.size() <= 9;
   for (char16_t c : fieldName) number = number && c >= u'0' && c <= u'9';
   if (number) {
-    int fieldNo = std::stoi(std::string(fieldName.begin(), fieldName.end()));
+    int fieldNo = 0;
+    for (char16_t c : fieldName) fieldNo = fieldNo * 10 + (c - u'0');
     for (TField* field : *FDataSet->Fields())
       if (field->FieldNo() == fieldNo) return field;
     return nullptr;

@@ -208,6 +208,7 @@ TEST_F(MyPosting, UserStatementsTakeOldValuesAndKeepQuestionMarksInText) {
       u"INSERT INTO payment (client_id, amount, note, type) /* who? */\r\n"
       u"VALUES (:client_id, :amount, CONCAT(:note, ' ?'), :TYPE)");
   query.SQLUpdate()->SetText(u"UPDATE payment SET id = :id, amount = :amount WHERE id = :old_ID");
+  query.SQLDelete()->SetText(u"DELETE FROM payment WHERE id = :1");  // field number 1: id
   query.Open();
   query.Append();
   FillDonation(clientId);
@@ -225,6 +226,8 @@ TEST_F(MyPosting, UserStatementsTakeOldValuesAndKeepQuestionMarksInText) {
   EXPECT_EQ(check.One(u"SELECT amount FROM payment WHERE id = " +
                       UTF8ToString(std::to_string(std::stoll(UTF8Encode(id)) + 100))),
             u"7");
+  query.Delete();
+  EXPECT_EQ(check.One(u"SELECT COUNT(*) FROM payment"), u"0");
 }
 
 TEST_F(MyPosting, ChangeWithoutAnUpdatingTableIsRefused) {
