@@ -37,10 +37,9 @@ int TDADataSetUpdater::RowsAffected(TLxCommand& command) {
   return -1;
 }
 
-void TDADataSetUpdater::CheckUpdatingTable() {
+void TDADataSetUpdater::CheckUpdatingTable(TStatementType statementType) {
   FService->InitUpdatingInfo();
-  if (FService->UpdatingTableInfo() == nullptr && GetUserSQL(stInsert).empty() &&
-      GetUserSQL(stUpdate).empty() && GetUserSQL(stDelete).empty())
+  if (FService->UpdatingTableInfo() == nullptr && GetUserSQL(statementType).empty())
     DatabaseError(u"The change cannot be saved: the statement has no table to update", FDataSet);
 }
 
@@ -141,7 +140,7 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementType statementT
 }
 
 bool TDADataSetUpdater::PerformAppend() {
-  CheckUpdatingTable();
+  CheckUpdatingTable(stInsert);
   if (!PerformSQL(String(), stInsert)) return false;
   Variant id;
   TFieldDesc* identity = FService->IdentityField();
@@ -163,11 +162,11 @@ bool TDADataSetUpdater::PerformAppend() {
 }
 
 bool TDADataSetUpdater::PerformUpdate() {
-  CheckUpdatingTable();
+  CheckUpdatingTable(stUpdate);
   return PerformSQL(String(), stUpdate);
 }
 
 bool TDADataSetUpdater::PerformDelete() {
-  CheckUpdatingTable();
+  CheckUpdatingTable(stDelete);
   return PerformSQL(String(), stDelete);
 }

@@ -55,7 +55,7 @@ class TDADataSetUpdater : public TDataSetUpdater {
   void FillUserParams(TLxCommand& command);
   static void CopyFieldToParam(TField* field, bool old, TParamDesc* param, TFieldDesc* desc);
   // A posted change needs a statement; without an updating table it would stay in memory only.
-  void CheckUpdatingTable();
+  void CheckUpdatingTable(TStatementType statementType);
 
   TCustomDADataSet* FDataSet;
   TDADataSetService* FService;

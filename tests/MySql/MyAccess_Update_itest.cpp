@@ -241,6 +241,15 @@ TEST_F(MyPosting, ChangeWithoutAnUpdatingTableIsRefused) {
   EXPECT_EQ(query.State(), dsEdit);
   query.Cancel();
   EXPECT_EQ(query.FieldByName(u"two")->AsInteger(), 2);
+
+  // A statement of the user's own for another kind of change does not carry this one.
+  query.Close();
+  query.SQLInsert()->SetText(u"INSERT INTO payment (client_id) VALUES (:two)");
+  query.Open();
+  query.Edit();
+  query.FieldByName(u"two")->SetAsInteger(3);
+  EXPECT_THROW(query.Post(), EDatabaseError);
+  query.Cancel();
 }
 
 }  // namespace
