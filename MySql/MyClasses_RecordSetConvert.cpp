@@ -270,6 +270,32 @@ size_t DecodeUtf8(char16_t* dest, size_t capacityBytes, bool terminate, const ui
   size_t written = 0;
   size_t i = 0;
   auto continuation = [](uint8_t b) { return (b & 0xC0) == 0x80; };
+  if (count > 0 && count < capacity) {
+    // No sequence yields more units than it has bytes, so with room for every byte (and the
+    // terminator) the destination cannot fill up: the loop needs no room checks.
+    char16_t* out = dest;
+    const uint8_t* p = source;
+    const uint8_t* const end = source + count;
+    // The last byte is left to the general loop, so a pair never needs a bounds check here.
+    const uint8_t* const pairEnd = end - 1;
+    while (p < pairEnd) {
+      const uint8_t lead = *p;
+      if (lead < 0x80) {
+        *out++ = lead;
+        ++p;
+      } else if ((lead & 0x20) == 0) {
+        const uint8_t last = p[1];
+        // A trail byte of 0xC0 or above is neither a continuation byte nor plain ASCII.
+        if (last >= 0xC0) throw Exception(u"malformed trail byte");
+        *out++ = static_cast<char16_t>(((lead & 0x1Fu) << 6) | (last & 0x3Fu));
+        p += 2;
+      } else {
+        break;  // longer sequences take the general loop below
+      }
+    }
+    written = static_cast<size_t>(out - dest);
+    i = static_cast<size_t>(p - source);
+  }
   while (i < count) {
     const uint8_t lead = source[i];
     uint32_t cp;

@@ -67,8 +67,11 @@ void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_
   for (size_t i = 0; i < FColumns.size(); ++i) {
     const TColumnPlan& column = FColumns[i];
     uint8_t* data = record + column.Offset;
-    const bool isNull = column.Calculated || FApi.FieldIsNull(row, column.Column);
-    if (isNull) {
+    // One call answers both questions: where the value is, and whether there is one.
+    const char* value =
+        column.Calculated ? nullptr
+                          : static_cast<const char*>(FApi.GetFieldPtr(result, row, column.Column));
+    if (value == nullptr) {
       if (IsBlobType(column.DataType) && !column.Calculated) {
         StoreAt<TBlob*>(data, nullptr);
         PutBlob(column, record, nullptr, 0);
@@ -79,9 +82,7 @@ void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_
       continue;
     }
     nulls[i] = 0;
-    int offset = 0;
-    const char* base = static_cast<const char*>(FApi.GetFieldBuffer(row, column.Column, offset));
-    ConvertValue(column, record, base + offset, FLengths[static_cast<size_t>(column.Column)]);
+    ConvertValue(column, record, value, FLengths[static_cast<size_t>(column.Column)]);
   }
 }
 
@@ -203,6 +204,10 @@ void TMyRowConverter::PutBlob(const TColumnPlan& column, uint8_t* record, const 
     blob->Write(0, static_cast<uint32_t>(bytes), FWide.data());
   } else {
     blob->Write(0, length, text);
+  }
+  if (CompressBlobMode == 0) {
+    blob->SetRollbackEnabled(true);
+    return;
   }
   if (auto* compressed = dynamic_cast<TCompressedBlob*>(blob)) {
     // Server-side modes fetch content the server keeps compressed; client-side modes keep the
