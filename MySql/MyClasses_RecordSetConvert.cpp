@@ -157,10 +157,14 @@ double ParseFloatText(const char* text, size_t length) {
   const size_t mantissaStart = i;
   bool point = false;
   size_t digits = 0;
+  size_t fractionDigits = 0;
+  uint64_t mantissa = 0;
   for (; i < length; ++i) {
     const char c = text[i];
     if (c >= '0' && c <= '9') {
       ++digits;
+      if (digits <= 19) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      if (point) ++fractionDigits;
     } else if (c == '.' && !point) {
       point = true;
     } else {
@@ -176,10 +180,20 @@ double ParseFloatText(const char* text, size_t length) {
     for (; j < length; ++j)
       if (text[j] < '0' || text[j] > '9') FloatError(text, length, "integer");
   }
+  const bool negative = mantissaStart > 0 && text[0] == '-';
+  // A mantissa and a power of ten that are both exact doubles give the correctly rounded
+  // quotient in one division, which covers the texts the server sends for most columns.
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (i == length && digits <= 19 && mantissa <= (uint64_t{1} << 53) && fractionDigits <= 22) {
+    const double exact = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return negative ? -exact : exact;
+  }
   double value = 0;
   const auto result = std::from_chars(text + mantissaStart, text + length, value);
   if (result.ec == std::errc::result_out_of_range) FloatError(text, length, "floating point");
-  return mantissaStart > 0 && text[0] == '-' ? -value : value;
+  return negative ? -value : value;
 }
 
 bool ParseDateTimeText(uint32_t mysqlType, uint32_t fieldLength, const char* text, size_t length,

@@ -172,12 +172,14 @@ void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, c
                  reinterpret_cast<const uint8_t*>(text), clamped);
       break;
     case dtExtWideString: {
-      const size_t capacity = 2 * static_cast<size_t>(length) + 2;
-      uint8_t* buf = FStore.StringHeap().NewBuf(static_cast<int32_t>(capacity));
-      // The buffer is the record's from here on, so a decoding failure must not leave it loose.
+      // Decoded first, so that the heap buffer takes only the units the text needs: most
+      // non-Latin text is half as long in UTF-16 units as in UTF-8 bytes.
+      FWide.resize(static_cast<size_t>(length) + 1);
+      const size_t bytes = DecodeUtf8(FWide.data(), FWide.size() * 2, true,
+                                      reinterpret_cast<const uint8_t*>(text), length);
+      uint8_t* buf = FStore.StringHeap().NewBuf(static_cast<int32_t>(bytes));
+      std::memcpy(buf, FWide.data(), bytes);
       StoreAt<uint8_t*>(data, buf);
-      DecodeUtf8(reinterpret_cast<char16_t*>(buf), capacity, true,
-                 reinterpret_cast<const uint8_t*>(text), length);
       break;
     }
     case dtBlob:
