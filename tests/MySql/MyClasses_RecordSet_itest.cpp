@@ -176,6 +176,10 @@ TEST_F(MyRecordSet, ResultsOfABatchOpenOneAfterTheOther) {
     rs->Close();
     rs->GetProp(pcMoreResults, more);
     EXPECT_FALSE(more.AsBoolean());
+    // Asking for a next result that is not there opens nothing and runs nothing again.
+    rs->SetProp(pcOpenNext, true);
+    EXPECT_THROW(rs->Open(), EDatabaseError);
+    rs->SetProp(pcOpenNext, false);
     EXPECT_EQ(One(*conn, u"SELECT 5"), u"5");
   }
 }
