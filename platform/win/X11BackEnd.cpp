@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <clocale>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
@@ -239,10 +237,9 @@ TX11BackEnd::TX11BackEnd() : FX(std::make_unique<TX11Connection>()) {
   x.TextPlainUtf8 = atom("text/plain;charset=utf-8");
   x.ClipProperty = atom("RECORDS_CLIPBOARD");
   x.NetWorkArea = atom("_NET_WORKAREA");
-  // The input method turns key presses into text in any layout. It reads the locale's
-  // character type, which the program otherwise leaves alone.
-  if (!std::setlocale(LC_CTYPE, nullptr) || std::strcmp(std::setlocale(LC_CTYPE, nullptr), "C") == 0)
-    std::setlocale(LC_CTYPE, "");
+  // The input method turns key presses into text in any layout (Cyrillic keys give Cyrillic
+  // letters whatever the program's locale). The desktop's input method server when one is set
+  // (XMODIFIERS), else Xlib's own.
   if (XSupportsLocale()) {
     XSetLocaleModifiers("");
     x.Im = XOpenIM(x.Dpy, nullptr, nullptr, nullptr);
