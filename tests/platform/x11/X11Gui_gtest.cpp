@@ -176,10 +176,16 @@ class X11Gui : public ::testing::Test {
     return XGetWindowAttributes(Test, window, &attributes) && attributes.map_state == IsViewable;
   }
 
-  // A point of a control as the server's root window counts it.
-  TPoint RootPointOf(TControl* control, TPoint local) {
+  // A point of a control as the server counts it: from the form's X window, which shows the
+  // form's client area.
+  TPoint RootPointOf(TForm* form, TControl* control, TPoint local) {
     TPoint screen = control->ClientToScreen(local);
-    return screen;
+    TPoint origin = form->ClientToScreen({0, 0});
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(Test, XWindowOf(form), DefaultRootWindow(Test), screen.X - origin.X,
+                          screen.Y - origin.Y, &x, &y, &child);
+    return {x, y};
   }
   void ClickAt(TPoint root) {
     XTestFakeMotionEvent(Test, -1, root.X, root.Y, CurrentTime);
@@ -200,6 +206,14 @@ class X11Gui : public ::testing::Test {
     }
     XTestFakeKeyEvent(Test, code, True, CurrentTime);
     XTestFakeKeyEvent(Test, code, False, CurrentTime);
+    XSync(Test, False);
+  }
+  // A key pressed while a modifier (Shift, Control) is held.
+  void PressWith(KeySym modifier, KeySym sym) {
+    KeyCode held = XKeysymToKeycode(Test, modifier);
+    XTestFakeKeyEvent(Test, held, True, CurrentTime);
+    PressKeySym(sym);
+    XTestFakeKeyEvent(Test, held, False, CurrentTime);
     XSync(Test, False);
   }
   KeyCode SpareKeyCode() {
@@ -382,22 +396,25 @@ TEST_F(X11Gui, CyrillicTypedAndAButtonClickedOnTheServerReachTheForm) {
   XFree(title);
 
   // The focus goes to the edit by a click in it; the server's keyboard types into it.
-  ClickAt(RootPointOf(demo.Edit, {20, 13}));
+  ClickAt(RootPointOf(demo.Form, demo.Edit, {20, 13}));
   ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Focused(); }));
   for (KeySym sym : {XK_Cyrillic_PE, XK_Cyrillic_er, XK_Cyrillic_i, XK_Cyrillic_ve,
                      XK_Cyrillic_ie, XK_Cyrillic_te, XK_space, XK_4, XK_2})
     PressKeySym(sym);
-  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 42"; }))
+  // Shifted Latin letters type once each, as capitals.
+  PressWith(XK_Shift_L, XK_o);
+  PressKeySym(XK_k);
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 42Ok"; }))
       << UTF8Encode(demo.Edit->Text());
-  // A key the layout maps as a key still works as one: Backspace takes the last character.
+  // Keys that edit are keys: Backspace takes the last character.
   PressKeySym(XK_BackSpace);
-  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 4"; }))
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 42O"; }))
       << UTF8Encode(demo.Edit->Text());
   EXPECT_TRUE(demo.Label->Caption().empty());
 
-  ClickAt(RootPointOf(demo.Button, {50, 14}));
+  ClickAt(RootPointOf(demo.Form, demo.Button, {50, 14}));
   ASSERT_TRUE(PumpUntil([&] { return demo.Clicks == 1; }));
-  EXPECT_EQ(demo.Label->Caption(), u"Привет 4");
+  EXPECT_EQ(demo.Label->Caption(), u"Привет 42O");
 
   // The window shows what the program painted: the form's face, the edit's white field with
   // the typed text, and the label's text, which only the click put there.
@@ -490,11 +507,14 @@ TEST_F(X11Gui, TextAndNamedFormatsGoBothWaysThroughTheClipboardSelection) {
   demo.Form->Show();
   ASSERT_TRUE(PumpUntil([&] { return Viewable(XWindowOf(demo.Form)); }));
 
-  // The program copies: another client reads the text.
+  // The person copies with the keyboard's shortcuts: another client reads the text.
   demo.Edit->SetText(u"Копия из программы");
-  demo.Edit->SelectAll();
-  demo.Edit->CopyToClipboard();
+  ClickAt(RootPointOf(demo.Form, demo.Edit, {20, 13}));
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Focused(); }));
+  PressWith(XK_Control_L, XK_a);
+  PressWith(XK_Control_L, XK_c);
   ASSERT_TRUE(PumpUntil([&] { return X11->OwnsClipboardSelection(); }));
+  EXPECT_EQ(demo.Edit->Text(), u"Копия из программы") << "the shortcuts typed nothing";
   bool ok = false;
   EXPECT_EQ(RunClient({XclipPath, "-o", "-selection", "clipboard"}, "", ok), "Копия из программы");
   EXPECT_TRUE(ok);
@@ -523,9 +543,10 @@ TEST_F(X11Gui, TextAndNamedFormatsGoBothWaysThroughTheClipboardSelection) {
                                      Clipboard()->AsText() == u"Вставка из xclip"; }))
       << UTF8Encode(Clipboard()->AsText());
   EXPECT_FALSE(Clipboard()->HasFormat(cells)) << "what the program copied before is gone";
-  demo.Edit->SetText(u"");
-  demo.Edit->PasteFromClipboard();
-  EXPECT_EQ(demo.Edit->Text(), u"Вставка из xclip");
+  PressWith(XK_Control_L, XK_a);
+  PressWith(XK_Control_L, XK_v);
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Вставка из xclip"; }))
+      << UTF8Encode(demo.Edit->Text());
 
   // And the program's format, from another client, arrives as that format.
   std::string foreign("x\ty\nz", 5);
