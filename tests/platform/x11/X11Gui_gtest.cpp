@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,12 +19,14 @@
 #include <vector>
 
 #include "platform/gdi/Colors.h"
+#include "platform/rtl/NumberText.h"
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/Timer.h"
 #include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/X11BackEnd.h"
@@ -467,6 +469,90 @@ TEST_F(X11Gui, TheWindowManagersCloseClosesTheFormAndOwnedFormsAreTransient) {
   EXPECT_EQ(closes, 1);
   ASSERT_TRUE(PumpUntil([&] { return !Viewable(secondWindow); }));
   EXPECT_TRUE(main.Form->Visible());
+}
+
+TEST_F(X11Gui, AModalFormIsAModalDialogOfItsOwnerAndHasTheFocus) {
+  TDemoForm main;
+  main.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(XWindowOf(main.Form)); }));
+  TForm* dialog = nullptr;
+  Application->CreateForm(dialog);
+  dialog->SetBorderStyle(bsDialog);
+  dialog->SetBounds(150, 120, 260, 120);
+  Window transientFor = 0;
+  bool modal = false, focused = false;
+  int ticks = 0;
+  // The checks run inside the modal form's own loop; they end it once the server shows the
+  // form focused (or after a long while, when it never does).
+  auto* timer = new TTimer(dialog);
+  timer->SetInterval(20);
+  timer->SetOnTimer([&](TObject*) {
+    Window window = XWindowOf(dialog);
+    if (++ticks > 500) dialog->SetModalResult(mrCancel);
+    if (!window || !Viewable(window)) return;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Test, &focus, &revert);
+    if (focus != window) return;
+    focused = true;
+    XGetTransientForHint(Test, window, &transientFor);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(Test, window, XInternAtom(Test, "_NET_WM_STATE", False), 0, 16, False,
+                       XA_ATOM, &type, &format, &count, &after, &data);
+    Atom modalState = XInternAtom(Test, "_NET_WM_STATE_MODAL", False);
+    for (unsigned long i = 0; data && i < count; ++i)
+      if (reinterpret_cast<Atom*>(data)[i] == modalState) modal = true;
+    if (data) XFree(data);
+    dialog->SetModalResult(mrOk);
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(transientFor, XWindowOf(main.Form));
+  EXPECT_TRUE(modal);
+  // The owner has the focus back once the modal form is gone.
+  Window mainWindow = XWindowOf(main.Form);
+  EXPECT_TRUE(PumpUntil([&] {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Test, &focus, &revert);
+    return focus == mainWindow;
+  }));
+}
+
+TEST_F(X11Gui, TheWheelScrollsAndTwoQuickClicksAreADoubleClick) {
+  TDemoForm demo;
+  auto* list = new TListBox(demo.Form);
+  list->SetBounds(16, 60, 200, 100);
+  list->SetParent(demo.Form);
+  for (int i = 0; i < 60; ++i) list->Items()->Add(u"строка " + IntToStr(i));
+  int doubleClicks = 0;
+  demo.Form->OnDblClick = [&](TObject*) { ++doubleClicks; };
+  demo.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(XWindowOf(demo.Form)); }));
+
+  // The wheel turns what has the focus.
+  list->SetFocus();
+  TPoint overList = RootPointOf(demo.Form, list, {50, 50});
+  XTestFakeMotionEvent(Test, -1, overList.X, overList.Y, CurrentTime);
+  for (unsigned button : {5u, 5u}) {  // two notches towards the user
+    XTestFakeButtonEvent(Test, button, True, CurrentTime);
+    XTestFakeButtonEvent(Test, button, False, CurrentTime);
+  }
+  XSync(Test, False);
+  ASSERT_TRUE(PumpUntil([&] { return list->TopIndex() > 0; }));
+  int scrolled = list->TopIndex();
+  XTestFakeButtonEvent(Test, 4, True, CurrentTime);  // one notch back
+  XTestFakeButtonEvent(Test, 4, False, CurrentTime);
+  XSync(Test, False);
+  ASSERT_TRUE(PumpUntil([&] { return list->TopIndex() < scrolled; }));
+
+  TPoint empty = RootPointOf(demo.Form, demo.Form, {300, 150});
+  ClickAt(empty);
+  ClickAt(empty);
+  ASSERT_TRUE(PumpUntil([&] { return doubleClicks == 1; }));
 }
 
 TEST_F(X11Gui, ADropDownListIsAPopupTheWindowManagerLeavesAlone) {
