@@ -165,7 +165,8 @@ void Dispatch(TX11Connection& x, XEvent& event) {
       break;
     case FocusIn:
       if (window && window->InputContext()) XSetICFocus(window->InputContext());
-      if (window && (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed)) {
+      if (window &&
+          (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed)) {
         HWND handle = window->Handle();
         if (!IsWindowEnabled(handle)) {
           // A form a modal form disables: the focus goes back to the modal one.
@@ -341,8 +342,9 @@ bool TX11BackEnd::OpenUrl(const String& url) {
   // The desktop's opener runs on its own; the shell in between ends at once and is waited for,
   // so no child is left behind. The link goes in as an argument, never as shell text.
   AnsiString link = UTF8Encode(url);
-  const char* argv[] = {"sh", "-c", "command -v xdg-open >/dev/null || exit 1; xdg-open \"$1\" >/dev/null 2>&1 &",
-                        "sh", link.c_str(), nullptr};
+  const char* script =
+      "command -v xdg-open >/dev/null || exit 1; xdg-open \"$1\" >/dev/null 2>&1 &";
+  const char* argv[] = {"sh", "-c", script, "sh", link.c_str(), nullptr};
   pid_t child = 0;
   if (posix_spawnp(&child, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
     return false;

@@ -427,7 +427,8 @@ TEST_F(X11Gui, CyrillicTypedAndAButtonClickedOnTheServerReachTheForm) {
   EXPECT_EQ(cairo_image_surface_get_width(shot), demo.Form->ClientWidth());
   EXPECT_EQ(cairo_image_surface_get_height(shot), demo.Form->ClientHeight());
   EXPECT_EQ(PixelAt(shot, 8, demo.Form->ClientHeight() - 8), Rgb(demo.Form->Color()));
-  EXPECT_EQ(PixelAt(shot, 16 + 250, 16 + 13), Rgb(clWindow)) << "the edit's field, right of its text";
+  EXPECT_EQ(PixelAt(shot, 16 + 250, 16 + 13), Rgb(clWindow))
+      << "the edit's field, right of its text";
   EXPECT_GT(DarkPixels(shot, {20, 18, 270, 40}), 20) << "the typed text in the edit";
   EXPECT_GT(DarkPixels(shot, {16, 70, 396, 110}), 20) << "the label's text";
   EXPECT_EQ(DarkPixels(shot, {16, 130, 396, demo.Form->ClientHeight() - 4}), 0)
