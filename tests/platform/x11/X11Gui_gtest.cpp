@@ -314,9 +314,6 @@ struct TDemoForm {
     Button->OnClick = [this](TObject*) {
       ++Clicks;
       Label->SetCaption(Edit->Text());
-      // A label does not repaint by itself when its caption changes (yet): asked here, so the
-      // window's pixels show the result.
-      Label->Invalidate();
     };
   }
   TForm* Form = nullptr;
