@@ -400,14 +400,11 @@ void TCustomDADataSet::InternalRefresh() {
       }
       ReleaseConnection();
       FRowsAffected = -1;
-      if (!keys.empty() && !keyValues.IsEmpty()) {
-        DoBeforeScroll();
-        if (LocateRecordFields(keys, keyValues, false, TSearchOptions())) {
-          Resync(TResyncMode());
-          DoAfterScroll();
-          return;
-        }
-      }
+      // The platform's refresh fills the window again right after this, around the record
+      // found here, so that the links hear of the refresh once.
+      if (!keys.empty() && !keyValues.IsEmpty() &&
+          LocateRecordFields(keys, keyValues, false, TSearchOptions()))
+        return;
       InternalFirst();
       return;
     } catch (const EFailOver&) {

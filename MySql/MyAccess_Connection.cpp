@@ -105,7 +105,7 @@ TCustomMyConnection::~TCustomMyConnection() {
 }
 
 TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {
-  return TCustomDAConnection::GetIRecordSetClass();
+  return TLxRecordSetClass::Of<TMySQLRecordset>();
 }
 
 Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<Variant> values) {
