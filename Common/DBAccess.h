@@ -11,8 +11,10 @@
 #include <typeinfo>
 #include <vector>
 
+#include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
+#include "Common/DBAccess_SQLText.h"
 #include "Common/LxAccess.h"
 #include "Common/MemData.h"  // TSortType
 #include "platform/db/CustomConnection.h"

@@ -110,7 +110,8 @@ void ReadTextInt(const char* text, size_t length, TDataTypeCode dataType, void* 
   uint64_t magnitude = 0;
   for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
     magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
-  const int64_t value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  // Negated as unsigned: the smallest BIGINT has no positive counterpart.
+  const int64_t value = static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
   StoreIntValue(dataType, value, dest);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/support/TestDb.h"
 
@@ -203,6 +204,90 @@ TEST_F(MyRecordSet, RowlessStatementsBeforeTheRowsArePassedOver) {
   auto rs = Make(u"SET @x = 41; SELECT @x + 1");
   rs->Open();
   EXPECT_EQ(Column(*rs), std::vector<String>{u"42"});
+}
+
+// ---- reading on demand and breaking off ----
+
+constexpr const char16_t* kLongSelect = u"SELECT seq, REPEAT('x', 100) AS pad FROM seq_1_to_2000000";
+
+bool ThreadAlive(TMySQLConnection& conn, int threadId) {
+  return One(conn, u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = " +
+                       UTF8ToString(std::to_string(threadId))) != u"0";
+}
+
+TEST_F(MyRecordSet, OnDemandRowsComeOverAConnectionOfTheirOwnThatIsKilledWhenAbandoned) {
+  auto rs = Make(kLongSelect, false);
+  rs->Open();
+  EXPECT_EQ(rs->RecordCount(), 25);
+  TMySQLConnection* fetch = rs->MyCommand()->MyConnection();
+  ASSERT_NE(fetch, conn.get());
+  EXPECT_EQ(rs->SavedConnection(), conn.get());
+  EXPECT_TRUE(fetch->FetchConnection());
+  EXPECT_TRUE(rs->KillAllowed());
+  const int fetchThread = fetch->API()->mysql_thread_id(fetch->Handle());
+  // The main connection runs other statements while the rows wait.
+  EXPECT_EQ(One(*conn, u"SELECT 11"), u"11");
+  EXPECT_TRUE(ThreadAlive(*conn, fetchThread));
+
+  rs->Close();
+  EXPECT_EQ(rs->MyCommand()->MyConnection(), conn.get());
+  EXPECT_EQ(rs->SavedConnection(), nullptr);
+  EXPECT_EQ(One(*conn, u"SELECT 12"), u"12");
+  // The server ends the killed session on its own schedule; it must be gone within a while.
+  bool alive = true;
+  for (int i = 0; i < 100 && alive; ++i) {
+    alive = ThreadAlive(*conn, fetchThread);
+    if (alive) Sleep(100);
+  }
+  EXPECT_FALSE(alive);
+  // The record set opens again as before.
+  rs->SetSQL(u"SELECT seq FROM seq_1_to_3");
+  rs->Open();
+  EXPECT_EQ(Column(*rs), (std::vector<String>{u"1", u"2", u"3"}));
+}
+
+TEST_F(MyRecordSet, ABreakOnTheMainConnectionStopsTheStatementAndKeepsTheSession) {
+  conn->ExecSQL(u"SET @kept = 'session'");
+  conn->ExecSQL(u"CREATE TEMPORARY TABLE mine (a INT)");
+  auto rs = Make(kLongSelect, false);
+  rs->SetProp(pcCreateConnection, false);
+  rs->SetProp(pcFetchRows, 100);
+  rs->Open();
+  EXPECT_TRUE(rs->Fetch(false));
+  EXPECT_EQ(rs->RecordCount(), 200);
+  rs->BreakFetch();
+  EXPECT_FALSE(rs->Fetch(false));
+  EXPECT_EQ(rs->RecordCount(), 200);
+  rs->Close();
+  EXPECT_EQ(One(*conn, u"SELECT @kept"), u"session");
+  EXPECT_EQ(One(*conn, u"SELECT COUNT(*) FROM mine"), u"0");
+  EXPECT_EQ(One(*conn, u"SELECT COUNT(*) FROM seq_1_to_10"), u"10");
+}
+
+TEST_F(MyRecordSet, AllRowsReadOnDemandHandTheFetchConnectionBack) {
+  bool handedOut = false;
+  bool handedBack = false;
+  TMySQLConnection pooled;
+  pooled.Assign(*conn);
+  conn->SetOnGetFetchConnection([&] {
+    handedOut = true;
+    return &pooled;
+  });
+  conn->SetOnReleaseFetchConnection([&](TMySQLConnection* back) {
+    EXPECT_EQ(back, &pooled);
+    EXPECT_TRUE(back->IsValid());
+    handedBack = true;
+  });
+  auto rs = Make(u"SELECT seq FROM seq_1_to_60", false);
+  rs->Open();
+  EXPECT_TRUE(handedOut);
+  EXPECT_FALSE(handedBack);
+  rs->FetchAll();
+  EXPECT_EQ(rs->RecordCount(), 60);
+  EXPECT_TRUE(handedBack);
+  EXPECT_EQ(rs->MyCommand()->MyConnection(), conn.get());
+  rs->Close();
+  pooled.Disconnect();
 }
 
 // ---- fields described before the statement runs ----
