@@ -410,6 +410,18 @@ TEST_F(DataSetFixture, ChangingTheSQLClosesTheDataSet) {
   EXPECT_EQ(Connection.ConnectCount(), 0);
 }
 
+TEST_F(DataSetFixture, UpdateStatementTextsShareTheMacrosButLeaveTheDataSetOpen) {
+  DataSet.Open();
+  TStringList insert;
+  insert.SetText(u"INSERT INTO &target (ID) VALUES (:ID)");
+  DataSet.SetUpdateSQL(stInsert, &insert);
+  EXPECT_TRUE(DataSet.Active());
+  EXPECT_EQ(DataSet.UpdateSQL(stInsert)->Text(), insert.Text());
+  ASSERT_NE(DataSet.Macros()->FindMacro(u"target"), nullptr);
+  EXPECT_EQ(DataSet.UpdateSQL(stCustom), nullptr) << "only the kinds a dataset keeps";
+  DataSet.SetUpdateSQL(stCustom, &insert);  // ignored, never a crash
+}
+
 TEST_F(DataSetFixture, FetchEventsAndACancelledFetch) {
   int before = 0;
   int after = 0;

@@ -267,6 +267,172 @@ TEST_F(QueryServer, AnOpenInterruptedByAKilledSessionIsReplayedOnANewOne) {
   EXPECT_NE(id.FieldByName(u"cid")->AsString(), before);
 }
 
+TEST_F(QueryServer, FilterSQLReopensWithTheConditionAndAFailingOneIsTakenBack) {
+  TMyQuery payments(nullptr);
+  payments.SetConnection(&Conn);
+  payments.SetSQLText(u"select * from payment /* all types */ order by id");
+  payments.Open();
+  ASSERT_EQ(payments.RecordCount(), 4);
+  payments.SetFilterSQL(u"  type = 2  ");
+  EXPECT_EQ(payments.FilterSQL(), u"type = 2");
+  EXPECT_TRUE(payments.Active());
+  EXPECT_EQ(payments.RecordCount(), 1);
+  const String final = payments.FinalSQL();
+  EXPECT_NE(final.find(u"/* all types */"), String::npos) << "the comment stays";
+  EXPECT_LT(final.find(u"WHERE type = 2"), final.find(u"order by id"));
+
+  EXPECT_THROW(payments.SetFilterSQL(u"no_such_column = 1"), EMyError);
+  EXPECT_EQ(payments.FilterSQL(), u"type = 2");
+  payments.Open();
+  EXPECT_EQ(payments.RecordCount(), 1);
+  payments.SetFilterSQL(u"");
+  EXPECT_EQ(payments.RecordCount(), 4);
+  EXPECT_EQ(Conn.ConnectCount(), 0);
+}
+
+TEST_F(QueryServer, AddWhereKeepsTheTextBeforeItsFirstChange) {
+  TMyQuery users(nullptr);
+  users.SetConnection(&Conn);
+  const String original = u"select * from users order by id";
+  users.SetSQLText(original);
+  users.AddWhere(u"id > 1");
+  users.AddWhere(u"username <> 'elena'");
+  EXPECT_EQ(users.BaseSQL(), original + u"\n");
+  users.Open();
+  EXPECT_EQ(users.RecordCount(), 1);
+  EXPECT_EQ(users.FieldByName(u"username")->AsString(), u"marko");
+  users.SetSQLText(u"select * from users");  // a change from outside forgets the base
+  EXPECT_EQ(users.BaseSQL(), u"select * from users\n");
+}
+
+TEST_F(QueryServer, MacrosAreExpandedWithValuesThatHoldQuotes) {
+  TMyQuery users(nullptr);
+  users.SetConnection(&Conn);
+  users.SetSQLText(u"select username from users &cond order by &order");
+  ASSERT_EQ(users.Macros()->Count(), 2);
+  users.MacroByName(u"cond")->SetValue(u"where password = 'x''y' or name = 'Ана'");
+  users.MacroByName(u"order")->SetValue(u"username desc");
+  users.Open();
+  std::vector<std::u16string> names;
+  for (users.First(); !users.Eof(); users.Next())
+    names.push_back(users.FieldByName(u"username")->AsString());
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"marko", u"admin"}));
+  // A new value for a macro the text uses rebuilds the open statement.
+  users.MacroByName(u"cond")->SetValue(u"where username = :p_username");
+  EXPECT_FALSE(users.Active());
+  ASSERT_NE(users.FindParam(u"p_username"), nullptr) << "parameters follow the expanded text";
+  users.ParamByName(u"p_username")->SetAsString(u"elena");
+  users.Open();
+  EXPECT_EQ(users.RecordCount(), 1);
+}
+
+TEST_F(QueryServer, ATableBuildsItsSelectFromNameOrderLimitAndOffset) {
+  TMyTable table(nullptr);
+  table.SetConnection(&Conn);
+  try {
+    table.Open();
+    ADD_FAILURE() << "opened without a table name";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), u"TableName must be defined");
+  }
+  table.SetTableName(u"`payment`");
+  EXPECT_EQ(table.TableName(), u"payment");
+  table.SetOrderFields(u"amount desc");
+  table.SetLimit(2);
+  table.SetOffset(1);
+  table.Open();
+  EXPECT_EQ(table.SQL()->Text(), u"SELECT * FROM payment ORDER BY amount desc LIMIT 1, 2\n");
+  std::vector<double> amounts;
+  for (table.First(); !table.Eof(); table.Next())
+    amounts.push_back(table.FieldByName(u"amount")->AsFloat());
+  EXPECT_EQ(amounts, (std::vector<double>{100, 70}));
+  table.SetLimit(2);  // the same value still closes the table and drops its statement
+  EXPECT_FALSE(table.Active());
+  EXPECT_EQ(table.SQL()->Count(), 0);
+}
+
+TEST_F(QueryServer, ExecSQLRunsDirectlyOrWithParameters) {
+  Conn.ExecSQL(u"create temporary table notes (id int, txt varchar(50))");
+  Conn.ExecSQL(u"insert into notes values (:id, :txt)", {1, String(u"Охрид")});
+  Conn.ExecSQL(u"insert into notes values (:id, :txt)", {2});  // a missing value is NULL
+  TMyQuery notes(nullptr);
+  notes.SetConnection(&Conn);
+  notes.SetSQLText(u"select id, txt from notes order by id");
+  notes.Open();
+  ASSERT_EQ(notes.RecordCount(), 2);
+  EXPECT_EQ(notes.FieldByName(u"txt")->AsString(), u"Охрид");
+  notes.Next();
+  EXPECT_TRUE(notes.FieldByName(u"txt")->IsNull());
+  EXPECT_THROW(Conn.ExecSQL(u"insert into no_such_table values (1)"), EMyError);
+  EXPECT_TRUE(Conn.Connected());
+  EXPECT_EQ(Conn.ConnectCount(), 0) << "every call gave its request back, also the failing one";
+}
+
+TEST_F(QueryServer, AStatementOnAKilledSessionIsRunAgainWhenTheRetryModeAllowsIt) {
+  Conn.Options()->SetLocalFailover(true);
+  Conn.SetConnected(true);
+  std::vector<TConnLostCause> causes;
+  Conn.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause cause, TRetryMode& mode) {
+    causes.push_back(cause);
+    EXPECT_EQ(mode, rmRaise) << "a statement is not run again unless the program says so";
+    mode = rmReconnectExecute;
+  };
+  Conn.ExecSQL(u"create table if not exists counters (n int)");
+  Conn.ExecSQL(u"delete from counters");
+  TMyQuery id(nullptr);
+  id.SetConnection(&Conn);
+  id.SetSQLText(u"select connection_id() as cid");
+  id.Open();
+  const String before = id.FieldByName(u"cid")->AsString();
+  id.Close();
+  {
+    TMyConnection killer(nullptr);
+    ApplySettings(killer, AppDatabase);
+    Exec(killer, u"KILL CONNECTION " + before);
+  }
+  TMyQuery insert(nullptr);
+  insert.SetConnection(&Conn);
+  insert.SetSQLText(u"insert into counters values (1)");
+  insert.Execute();
+  EXPECT_EQ(causes, std::vector<TConnLostCause>{clExecute});
+  EXPECT_EQ(insert.RowsAffected(), 1);
+  id.Open();
+  EXPECT_NE(id.FieldByName(u"cid")->AsString(), before);
+  TMyQuery count(nullptr);
+  count.SetConnection(&Conn);
+  count.SetSQLText(u"select count(*) as c from counters");
+  count.Open();
+  EXPECT_EQ(count.FieldByName(u"c")->AsInteger(), 1) << "run once on the new session";
+}
+
+TEST_F(QueryServer, AStatementOnAKilledSessionRaisesByDefaultAndTheNextOneConnectsAgain) {
+  Conn.Options()->SetLocalFailover(true);
+  Conn.SetConnected(true);
+  std::vector<int> errors;
+  Conn.OnError = [&](TObject*, EDAError& e, bool&) { errors.push_back(e.ErrorCode()); };
+  TMyQuery id(nullptr);
+  id.SetConnection(&Conn);
+  id.SetSQLText(u"select connection_id() as cid");
+  id.Open();
+  const String before = id.FieldByName(u"cid")->AsString();
+  id.Close();
+  {
+    TMyConnection killer(nullptr);
+    ApplySettings(killer, AppDatabase);
+    Exec(killer, u"KILL CONNECTION " + before);
+  }
+  TMyQuery touch(nullptr);
+  touch.SetConnection(&Conn);
+  touch.SetSQLText(u"delete from numbers where id = 0");
+  EXPECT_THROW(touch.Execute(), EMyError);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(Conn.ConnectCount(), 0);
+  touch.Execute();  // an implicit connect makes a new session
+  EXPECT_EQ(touch.RowsAffected(), 0);
+  id.Open();
+  EXPECT_NE(id.FieldByName(u"cid")->AsString(), before);
+}
+
 class AutoRefreshServer : public QueryServer {
  protected:
   THeadlessBackEnd& Script() { return Session.Headless(); }
