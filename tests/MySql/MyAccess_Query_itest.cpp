@@ -4,7 +4,9 @@
 // through the data source, and an open replayed after the session was killed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Common/Win32Timer.h"
@@ -431,6 +433,95 @@ TEST_F(QueryServer, AStatementOnAKilledSessionRaisesByDefaultAndTheNextOneConnec
   EXPECT_EQ(touch.RowsAffected(), 0);
   id.Open();
   EXPECT_NE(id.FieldByName(u"cid")->AsString(), before);
+}
+
+TEST_F(QueryServer, SettingsReachTheRecordSetWhenItIsMadeAndWhileItExists) {
+  TMyQuery numbers(nullptr);
+  numbers.SetConnection(&Conn);
+  numbers.SetSQLText(u"select id from numbers");
+  // Before the record set exists.
+  numbers.SetFetchAll(false);
+  numbers.SetFetchRows(7);
+  numbers.SetCommandTimeout(9);
+  numbers.Options()->SetNullForZeroDate(false);
+  numbers.Options()->SetFieldsAsString(true);
+  numbers.Options()->SetLongStrings(false);
+  numbers.Options()->SetQuoteNames(true);
+  numbers.Open();
+  auto* rs = dynamic_cast<TMySQLRecordset*>(numbers.IRecordSet());
+  ASSERT_NE(rs, nullptr);
+  EXPECT_FALSE(rs->FetchAllFlag());
+  EXPECT_EQ(rs->FetchRows(), 7);
+  EXPECT_EQ(rs->MyCommand()->CommandTimeout(), 9);
+  EXPECT_FALSE(rs->NullForZeroDate());
+  EXPECT_TRUE(rs->FieldsAsString());
+  EXPECT_FALSE(rs->LongStrings());
+  EXPECT_TRUE(rs->MyCommand()->QuoteNames());
+  EXPECT_EQ(numbers.RecordCount(), 7);
+  // While it exists: a closed dataset passes each change at once; an open one refuses those
+  // that change the record layout.
+  EXPECT_THROW(numbers.Options()->SetEnableBoolean(false), EDatabaseError);
+  EXPECT_TRUE(rs->EnableBoolean());
+  numbers.Close();
+  numbers.Options()->SetEnableBoolean(false);
+  numbers.Options()->SetNullForZeroDate(true);
+  numbers.SetCommandTimeout(3);
+  EXPECT_FALSE(rs->EnableBoolean());
+  EXPECT_TRUE(rs->NullForZeroDate());
+  EXPECT_EQ(rs->MyCommand()->CommandTimeout(), 3);
+}
+
+// The session is killed while the query's statement runs on the server: the open is run again
+// on a new session and the rows arrive whole. The statement sleeps as long as the pauses table
+// says, which the killer sets to nothing first, so that only the interrupted run waits.
+TEST_F(QueryServer, ASessionKilledWhileTheQueryOpensIsReplaced) {
+  Conn.ExecSQL(u"create table if not exists pauses (p int)");
+  Conn.ExecSQL(u"delete from pauses");
+  Conn.ExecSQL(u"insert into pauses values (20)");
+  Conn.Options()->SetLocalFailover(true);
+  std::vector<TConnLostCause> causes;
+  Conn.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause cause, TRetryMode&) {
+    causes.push_back(cause);
+  };
+  TMyQuery id(nullptr);
+  id.SetConnection(&Conn);
+  id.SetSQLText(u"select connection_id() as cid");
+  id.Open();
+  const String session = id.FieldByName(u"cid")->AsString();
+  id.Close();
+  std::thread killer([session] {
+    TMyConnection watcher(nullptr);
+    ApplySettings(watcher, AppDatabase);
+    TMyQuery running(nullptr);
+    running.SetConnection(&watcher);
+    running.SetSQLText(u"select count(*) as n from information_schema.processlist where id = " +
+                       session + u" and info like '%sleep((select p%'");
+    for (int i = 0; i < 500; ++i) {
+      running.Open();
+      const bool found = running.FieldByName(u"n")->AsInteger() > 0;
+      running.Close();
+      if (found) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Exec(watcher, u"update pauses set p = 0");
+    Exec(watcher, u"KILL CONNECTION " + session);
+  });
+  TMyQuery slow(nullptr);
+  slow.SetConnection(&Conn);
+  slow.SetSQLText(u"select id from numbers where sleep((select p from pauses)) = 0 order by id");
+  try {
+    slow.Open();
+  } catch (...) {
+    killer.join();
+    throw;
+  }
+  killer.join();
+  EXPECT_EQ(causes, std::vector<TConnLostCause>{clOpen});
+  EXPECT_EQ(slow.RecordCount(), 100);
+  slow.Last();
+  EXPECT_EQ(slow.FieldByName(u"id")->AsInteger(), 100);
+  id.Open();
+  EXPECT_NE(id.FieldByName(u"cid")->AsString(), session);
 }
 
 class AutoRefreshServer : public QueryServer {
