@@ -79,7 +79,7 @@ class QueryServer : public ::testing::Test {
   TMyConnection Conn{nullptr};
 };
 
-TEST_F(QueryServer, ANewQueryHasTheDefaultsFormsRelyOn) {
+TEST_F(QueryServer, ANewQueryHasTheDefaultsFormsRelyOnAndRefusesToOpenWithoutSQL) {
   TMyQuery query(nullptr);
   EXPECT_TRUE(query.FetchAll());
   EXPECT_EQ(query.FetchRows(), 25);
@@ -93,6 +93,17 @@ TEST_F(QueryServer, ANewQueryHasTheDefaultsFormsRelyOn) {
   EXPECT_TRUE(options->FieldsOrigin());
   EXPECT_FALSE(options->AutoRefresh());
   EXPECT_EQ(query.AutoRefreshTimer(), nullptr);
+
+  query.SetName(u"Events");
+  query.SetConnection(&Conn);
+  try {
+    query.Open();
+    ADD_FAILURE() << "a query without SQL opened";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), u"Events: No SQL statement provided");
+  }
+  EXPECT_FALSE(query.Active());
+  EXPECT_EQ(Conn.ConnectCount(), 0);
 }
 
 TEST_F(QueryServer, LoginQueryFindsTheUserByTwoWideStringParameters) {
