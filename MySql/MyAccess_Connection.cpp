@@ -139,6 +139,10 @@ Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<V
   return Variant::Null();
 }
 
+void TCustomMyConnection::ApplyTransactionSettings(TLxTransaction* transaction) {
+  transaction->SetProp(pcIsolationLevel, static_cast<int32_t>(FIsolationLevel));
+}
+
 TMySQLConnection* TCustomMyConnection::MySQLConnection() const {
   return static_cast<TMySQLConnection*>(IConnection());
 }

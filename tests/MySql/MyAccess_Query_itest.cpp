@@ -222,6 +222,35 @@ TEST_F(QueryServer, DisconnectedModeClosesTheSessionAfterTheLastRowAndKeepsTheRo
   EXPECT_EQ(connects, 2);
 }
 
+TEST_F(QueryServer, DisconnectedModeKeepsTheSessionWhileATransactionIsOpen) {
+  Conn.ExecSQL(u"create table if not exists ledger (n int) engine=InnoDB");
+  Conn.ExecSQL(u"delete from ledger");
+  Conn.SetConnected(false);
+  Conn.Options()->SetDisconnectedMode(true);
+  Conn.SetIsolationLevel(ilSerializable);
+  Conn.StartTransaction();
+  EXPECT_TRUE(Conn.InTransaction());
+  TMyQuery insert(nullptr);
+  insert.SetConnection(&Conn);
+  insert.SetSQLText(u"insert into ledger values (:n)");
+  insert.ParamByName(u"n")->SetAsInteger(5);
+  insert.Execute();
+  TMyQuery sum(nullptr);
+  sum.SetConnection(&Conn);
+  sum.SetSQLText(u"select count(*) as c from ledger");
+  sum.Open();
+  EXPECT_EQ(sum.FieldByName(u"c")->AsInteger(), 1);
+  EXPECT_TRUE(Conn.Connected()) << "the open transaction keeps its session";
+  Conn.Rollback();
+  EXPECT_FALSE(Conn.InTransaction());
+  EXPECT_FALSE(Conn.Connected()) << "the last request went with the transaction";
+  sum.Close();
+  sum.Open();
+  EXPECT_EQ(sum.FieldByName(u"c")->AsInteger(), 0) << "the insert was rolled back";
+  EXPECT_FALSE(Conn.Connected());
+  EXPECT_THROW(Conn.Commit(), EDatabaseError) << "nothing to commit";
+}
+
 // The data link sees what the platform's data source passes on, in its order.
 class TRecordingLink : public TDataLink {
  public:
