@@ -394,7 +394,9 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
     Close();
     UnPrepare();
   }
+  // The condition may bring parameters of its own.
   WriteSQL();
+  if (FParamCheck) CreateParamsFromSQL();
   if (!wasActive) return;
   try {
     Open();
@@ -402,6 +404,7 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
     // The user's condition made the statement fail: the dataset keeps the one that worked.
     FFilterSQL = old;
     WriteSQL();
+    if (FParamCheck) CreateParamsFromSQL();
     throw;
   }
 }

@@ -329,6 +329,16 @@ TEST_F(QueryServer, FilterSQLReopensWithTheConditionAndAFailingOneIsTakenBack) {
   EXPECT_EQ(payments.RecordCount(), 1);
   payments.SetFilterSQL(u"");
   EXPECT_EQ(payments.RecordCount(), 4);
+  // A condition with a parameter of its own, kept across further changes of the filter.
+  payments.Close();
+  payments.SetFilterSQL(u"client_id = :p_client");
+  ASSERT_NE(payments.FindParam(u"p_client"), nullptr);
+  payments.ParamByName(u"p_client")->SetAsInteger(2);
+  payments.Open();
+  EXPECT_EQ(payments.RecordCount(), 2);
+  payments.SetFilterSQL(u"client_id = :p_client and type = 1");
+  EXPECT_EQ(payments.RecordCount(), 2);
+  EXPECT_EQ(payments.ParamByName(u"p_client")->AsInteger(), 2);
   EXPECT_EQ(Conn.ConnectCount(), 0);
 }
 
