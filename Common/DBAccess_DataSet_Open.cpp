@@ -330,8 +330,11 @@ void TCustomDADataSet::Execute() {
       FExecuting = false;
       if (FICommand->GetCursorState() == csExecuted) {
         // Rows came back from a statement that names none (a procedure call): they are given
-        // up, so that the session is ready for the next statement.
-        rs->UnprepareCommand();
+        // up with every result that follows them, so that the session is ready for the next
+        // statement.
+        rs->InternalClose();
+        // The execution kept its request for rows that nobody will read.
+        ReleaseConnection();
       }
       return;
     } catch (const EFailOver& e) {

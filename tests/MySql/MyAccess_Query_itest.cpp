@@ -251,6 +251,28 @@ TEST_F(QueryServer, DisconnectedModeKeepsTheSessionWhileATransactionIsOpen) {
   EXPECT_THROW(Conn.Commit(), EDatabaseError) << "nothing to commit";
 }
 
+TEST_F(QueryServer, ExecuteOpensASelectAndLeavesTheSessionReadyAfterAProcedureWithRows) {
+  TMyQuery query(nullptr);
+  query.SetConnection(&Conn);
+  query.SetSQLText(u"select id from numbers where id <= 3");
+  query.Execute();
+  EXPECT_TRUE(query.Active());
+  EXPECT_EQ(query.RecordCount(), 3);
+
+  Conn.ExecSQL(u"drop procedure if exists three_rows");
+  Conn.ExecSQL(u"create procedure three_rows() select id from numbers where id <= 3");
+  query.Close();
+  query.SetSQLText(u"call three_rows()");
+  query.Execute();  // a statement that names no rows but returns some
+  EXPECT_FALSE(query.Active());
+  TMyQuery next(nullptr);
+  next.SetConnection(&Conn);
+  next.SetSQLText(u"select count(*) as c from numbers");
+  next.Open();
+  EXPECT_EQ(next.FieldByName(u"c")->AsInteger(), 100) << "the session took the next statement";
+  EXPECT_EQ(Conn.ConnectCount(), 0);
+}
+
 // The data link sees what the platform's data source passes on, in its order.
 class TRecordingLink : public TDataLink {
  public:
