@@ -403,6 +403,18 @@ TEST_F(DataSetFixture, FetchSettingsAndTheirErrors) {
   EXPECT_THROW(DataSet.SetUniDirectional(false), EDatabaseError);
 }
 
+TEST_F(DataSetFixture, AUniDirectionalDataSetWalksForwardOnly) {
+  DataSet.SetUniDirectional(true);
+  DataSet.SetFetchRows(10);
+  DataSet.Open();
+  EXPECT_TRUE(DataSet.IsUniDirectional());
+  std::vector<int32_t> seen;
+  for (; !DataSet.Eof(); DataSet.Next()) seen.push_back(CurrentId());
+  EXPECT_EQ(seen, Range(1, 100));
+  EXPECT_THROW(DataSet.Last(), EDatabaseError);
+  EXPECT_EQ(Connection.ConnectCount(), 0);
+}
+
 TEST_F(DataSetFixture, ChangingTheSQLClosesTheDataSet) {
   DataSet.Open();
   DataSet.SQL()->Add(u"WHERE ID > 5");
