@@ -222,7 +222,7 @@ void TMonthCalendar::MouseDown(TMouseButton button, TShiftState shift, int x, in
     TurnMonths(1);
   } else if (PtInRect(TodayRect(), p)) {
     MoveByUser(FToday);
-    if (OnSelect) OnSelect(this);
+    if (FDate == FToday && OnSelect) OnSelect(this);
   } else if (TDateTime day = DayAtPos(p); day != 0) {
     // A day outside the range is not chosen: the date only moves towards it.
     MoveByUser(day);
