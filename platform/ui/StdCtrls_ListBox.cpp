@@ -310,6 +310,8 @@ bool TCustomListBox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mous
 }
 
 void TCustomListBox::Dispatch(TMessage& message) {
+  // The selected item shows the focus.
+  if (message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS) Invalidate();
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;
