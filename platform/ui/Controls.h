@@ -24,6 +24,8 @@
 
 class TWinControl;
 class TCustomForm;
+class TBasicAction;
+class TControlActionLink;
 
 // What CreateParams fills for CreateWnd: the window's class, styles, place and parent.
 struct TCreateParams {
@@ -119,6 +121,10 @@ class TControl : public TComponent {
     SetPopupMenuObject(menu, menu);
   }
   void SetPopupMenuObject(TComponent* component, IPopupMenu* menu);
+  // The action the control shows and runs on a click (ActnList.h; nullptr: none).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
 
   // --- Messages ---
   // Sends a message straight to the control's window procedure.
@@ -179,6 +185,9 @@ class TControl : public TComponent {
   void SetZOrder(bool topMost);
   // Sends WM_CANCELMODE to the window holding the capture unless it is this control's.
   void SendCancelMode();
+  // The linked action changed; the control takes over what its link says is linked.
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  virtual TControlActionLink* CreateActionLink();
 
  private:
   friend class TWinControl;
@@ -223,6 +232,7 @@ class TControl : public TComponent {
   TComponent* FPopupMenu = nullptr;
   IPopupMenu* FPopupMenuInterface = nullptr;
   int FWheelAccumulator = 0;
+  std::unique_ptr<TControlActionLink, void (*)(TControlActionLink*)> FActionLink{nullptr, nullptr};
 };
 
 class TWinControl : public TControl {

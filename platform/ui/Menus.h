@@ -1,5 +1,8 @@
 // Popup menus: TMenuItem (a caption with a click, in a tree) and TPopupMenu, which shows its
-// items in a small window of its own at a screen point and runs the clicked item's OnClick.
+// items in a small window of its own at a screen point and runs the chosen item's OnClick. An item
+// with items of its own opens them as a submenu beside it. While a menu shows it holds the mouse
+// and the keyboard: arrows move between items and in and out of submenus, Enter chooses, Escape
+// closes a level, and an item's "&" letter chooses it.
 #pragma once
 
 #include <memory>
@@ -9,6 +12,8 @@
 
 class TPopupMenu;
 class TMenuWindow;
+class TBasicAction;
+class TMenuActionLink;
 
 class TMenuItem : public TComponent {
  public:
@@ -27,6 +32,13 @@ class TMenuItem : public TComponent {
   void SetChecked(bool value) { FChecked = value; }
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int value) { FImageIndex = value; }
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut value) { FShortCut = value; }
+  const String& Hint() const { return FHint; }
+  void SetHint(const String& value) { FHint = value; }
+  // The action whose properties the item shows and whose Execute a click runs (nullptr: none).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
   // The id a WM_COMMAND for this item carries; unique among the items alive.
   UINT Command() const { return FCommand; }
 
@@ -43,19 +55,26 @@ class TMenuItem : public TComponent {
   // The item with a command id in this tree (nullptr when none).
   TMenuItem* FindCommand(UINT command);
 
-  // Runs OnClick when the item is enabled.
+  // Runs OnClick (or the linked action) when the item is enabled.
   virtual void Click();
   TNotifyEvent OnClick;
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
+  friend class TMenuActionLink;
   String FCaption;
   bool FEnabled = true;
   bool FVisible = true;
   bool FChecked = false;
   int FImageIndex = -1;
   UINT FCommand = 0;
+  TShortCut FShortCut = scNone;
+  String FHint;
   TMenuItem* FParent = nullptr;
   std::vector<TMenuItem*> FItems;
+  std::unique_ptr<TMenuActionLink> FActionLink;
 };
 
 class TPopupMenu : public TComponent, public IPopupMenu {
@@ -68,10 +87,10 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   void SetAutoPopup(bool value) { FAutoPopup = value; }
   // The control the menu was last shown for (right-clicked), nullptr when shown directly.
   TComponent* PopupComponent() const { return FPopupComponent; }
-  void SetPopupComponent(TComponent* value) { FPopupComponent = value; }
+  void SetPopupComponent(TComponent* value);
   // The image list the items' ImageIndex refer to (kept for the items; drawn by the owner).
   TComponent* Images() const { return FImages; }
-  void SetImages(TComponent* value) { FImages = value; }
+  void SetImages(TComponent* value);
 
   // Shows the menu with its top left corner at a screen point; returns at once. OnPopup runs
   // first (it may change the items); the menu closes on a click on an item or anywhere else.
@@ -80,8 +99,12 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   // Closes the menu without choosing.
   void CloseMenu();
   bool IsShowing() const;
-  // Where a visible item is on the screen while the menu shows (empty otherwise).
+  // Where a visible item is on the screen while its menu or submenu shows (empty otherwise).
   TRect ItemScreenRect(TMenuItem* item) const;
+  // The item the keyboard or the pointer has lit in the innermost open level (nullptr: none).
+  TMenuItem* HotItem() const;
+  // Whether the item's submenu is open.
+  bool IsSubmenuOpen(TMenuItem* item) const;
 
   TNotifyEvent OnPopup;
 
@@ -91,10 +114,24 @@ class TPopupMenu : public TComponent, public IPopupMenu {
  private:
   friend class TMenuWindow;
   void Choose(TMenuItem* item);
+  // Input while the menu shows; the root window holds the capture and passes everything here.
+  void MenuMouse(UINT message, TPoint screen);
+  bool MenuKey(WORD key);
+  bool MenuChar(char16_t ch);
+  // Opens the submenu of the lit item of a level; closes the levels above `level`.
+  void OpenSubmenu(size_t level, bool selectFirst);
+  void CloseLevelsAbove(size_t level);
+  // The innermost level whose window holds a screen point (-1: none).
+  int LevelAt(TPoint screen) const;
 
   std::unique_ptr<TMenuItem> FItems;
-  std::unique_ptr<TMenuWindow> FWindow;
+  std::vector<std::unique_ptr<TMenuWindow>> FLevels;
   bool FAutoPopup = true;
   TComponent* FPopupComponent = nullptr;
   TComponent* FImages = nullptr;
 };
+
+// The text of a short cut as menus show it ("Ctrl+S", "Shift+Del", "Esc"); empty for none.
+String ShortCutToText(TShortCut shortCut);
+// The short cut a text names (scNone when it names none).
+TShortCut TextToShortCut(const String& text);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "platform/db/DBTypes.h"
 #include "platform/rtl/StringList.h"
@@ -29,11 +31,35 @@ constexpr UINT EM_SETPASSWORDCHAR = 0x00CC;
 constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETPASSWORDCHAR = 0x00D2;
+constexpr UINT EM_GETLINECOUNT = 0x00BA;
+constexpr UINT EM_LINEINDEX = 0x00BB;
+constexpr UINT EM_LINEFROMCHAR = 0x00C9;
+constexpr UINT EM_LINELENGTH = 0x00C1;
+constexpr UINT EM_LINESCROLL = 0x00B6;
+constexpr UINT EM_GETLINE = 0x00C4;
+constexpr UINT EM_GETFIRSTVISIBLELINE = 0x00CE;
 constexpr UINT EM_POSFROMCHAR = 0x00D6;
 constexpr UINT EM_CHARFROMPOS = 0x00D7;
 constexpr UINT EM_SHOWBALLOONTIP = 0x1503;
 constexpr UINT EM_HIDEBALLOONTIP = 0x1504;
 constexpr WORD EN_CHANGE = 0x0300;
+
+// Edit window styles. A descendant's CreateParams may add or remove them; the edit takes its
+// behaviour from the style its window was made with (a multi-line window is a memo).
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_CENTER = 0x0001;
+constexpr DWORD ES_RIGHT = 0x0002;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_UPPERCASE = 0x0008;
+constexpr DWORD ES_LOWERCASE = 0x0010;
+constexpr DWORD ES_PASSWORD = 0x0020;
+constexpr DWORD ES_AUTOVSCROLL = 0x0040;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_NOHIDESEL = 0x0100;
+constexpr DWORD ES_READONLY = 0x0800;
+constexpr DWORD ES_WANTRETURN = 0x1000;
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // What EM_SHOWBALLOONTIP points at.
 struct TEditBalloonTip {
@@ -47,11 +73,14 @@ struct TEditBalloonTip {
 // (bsNone, bsSingle) is the forms unit's.
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
+class TEditLines;
+
 class TCustomEdit : public TCustomControl {
  public:
   explicit TCustomEdit(TComponent* owner);
+  ~TCustomEdit() override;
 
-  // --- Text and selection (positions count UTF-16 units from 0) ---
+  // --- Text and selection (positions count UTF-16 units from 0; a line break is CR LF) ---
   int SelStart() const { return std::min(FSelAnchor, FCaret); }
   void SetSelStart(int value);
   int SelLength() const { return std::abs(FCaret - FSelAnchor); }
@@ -81,8 +110,10 @@ class TCustomEdit : public TCustomControl {
   void SetCharCase(TEditCharCase value);
   bool Modified() const { return FModified; }
   void SetModified(bool value) { FModified = value; }
+  // Whether the edit holds several lines (a memo, or a window made with ES_MULTILINE).
+  bool MultiLine() const { return FMultiLine; }
 
-  // --- Clipboard and undo ---
+  // --- Clipboard and undo (each sends the message a descendant may intercept) ---
   void CutToClipboard();
   void CopyToClipboard();
   void PasteFromClipboard();
@@ -93,9 +124,18 @@ class TCustomEdit : public TCustomControl {
 
   // The rectangle the text is laid out in (client coordinates); EM_SETRECT changes it.
   TRect FormattingRect();
-  // The character nearest a client point, and the client point of a character's left edge.
+  // The character nearest a client point, and the client point of a character's top left.
   int CharFromPos(TPoint point);
   TPoint PosFromChar(int index);
+  // Lines as the edit shows them (a wrapped line counts once per row): the row of a character,
+  // the first character of a row, and how many rows there are. A single-line edit has one.
+  int LineFromChar(int index);
+  int LineIndex(int line);
+  int LineCount();
+  // The first row shown (a single-line edit: the first character shown).
+  int FirstVisibleLine();
+  // Scrolls by rows and (without word wrap) by average character widths.
+  void LineScroll(int columns, int lines);
   // The balloon tip EM_SHOWBALLOONTIP last showed (empty when hidden).
   const String& BalloonTitle() const { return FBalloonTitle; }
   const String& BalloonText() const { return FBalloonText; }
@@ -106,28 +146,81 @@ class TCustomEdit : public TCustomControl {
 
  protected:
   virtual void Change();
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
   void Paint() override;
+  void Resize() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void DoEnter() override;
   void DoExit() override;
 
+  // The multi-line settings a memo publishes; they decide the window style CreateParams makes.
+  void SetMultiLine(bool value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool value);
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool value) { FWantTabs = value; }
+  // The logical lines of the text (split at line breaks), kept in step with it.
+  TStrings* EditLines();
+
+  // For descendants that edit the text by rules of their own (a mask): the text as the window
+  // holds it, and a change by the user that becomes one undo step (a typing run merges into one).
+  const String& EditBuffer() const { return FEditText; }
+  void ChangeByUser(const String& text, int selStart, int selEnd, bool typing);
+  // Sets the text as the program does (no undo step, not modified), keeping the caret in range.
+  void SetEditBuffer(const String& text);
+  void SetSel(int start, int end);
+
  private:
+  friend class TEditLines;
+  // A row of the text as shown: [Start, End) without the line break that may follow.
+  struct TEditRow {
+    int Start = 0;
+    int End = 0;
+  };
+
   // The text as shown: password characters in place of the text.
   String DisplayText() const;
+  String NormalizeInput(String text) const;
   int TextX(int index);
+  int RowWidth(const TEditRow& row, int to);
+  int RowLeft(const TEditRow& row);
+  int LineHeight();
+  int VisibleRows();
+  const std::vector<TEditRow>& Rows();
+  void InvalidateRows() { FRowsValid = false; }
+  void WrapLine(int start, int end, int width, std::vector<TEditRow>& rows);
+  int RowOf(int index);
   void PrepareCanvas();
   void MoveCaret(int position, bool extend);
+  void MoveVertically(int rows, bool extend);
   // Replaces the selection with text: the one path by which the user changes the text.
   // Typing one character after another makes one undo step.
   void ReplaceSelection(String text, bool canUndo, bool typing);
+  void CommitChange(String text, int anchor, int caret, bool canUndo, bool typing);
   void SetTextInternal(const String& text);
-  void SetSel(int start, int end);
   void ScrollToCaret();
+  void SetTopRow(int row);
+  // The text or the room for it changed: the view follows.
+  void LayoutChanged();
+  void UpdateScrollBars();
+  void ScrollMessage(TMessage& message);
   void UpdateCaret();
+  void ApplyWindowStyle(DWORD style);
+  void DoCut();
+  void DoCopy();
+  void DoPaste();
+  void DoUndo();
+  void PaintRow(const TEditRow& row, int y, int selStart, int selEnd);
   String ApplyCharCase(String text) const;
   int WordStartBefore(int index) const;
   int WordEndAfter(int index) const;
@@ -137,7 +230,9 @@ class TCustomEdit : public TCustomControl {
   String FEditText;
   int FSelAnchor = 0;
   int FCaret = 0;
-  int FScroll = 0;  // pixels of text scrolled out on the left
+  int FScroll = 0;   // pixels of text scrolled out on the left
+  int FTopRow = 0;   // the first row shown (multi-line)
+  int FDesiredX = -1;  // the column Up and Down keep to, as a client x (-1: the caret's)
   int FMaxLength = 0;
   char16_t FPasswordChar = 0;
   bool FReadOnly = false;
@@ -147,6 +242,14 @@ class TCustomEdit : public TCustomControl {
   bool FSelecting = false;
   bool FTypingRun = false;
   bool FCaretCreated = false;
+  bool FMultiLine = false;
+  bool FWordWrap = false;
+  bool FWantReturns = false;
+  bool FWantTabs = false;
+  TScrollStyle FScrollBars = ssNone;
+  std::vector<TEditRow> FRows;
+  bool FRowsValid = false;
+  int FRowsWidth = -1;
   String FUndoText;
   int FUndoSelStart = 0;
   int FUndoSelEnd = 0;
@@ -157,11 +260,36 @@ class TCustomEdit : public TCustomControl {
   bool FFormatRectSet = false;
   String FBalloonTitle;
   String FBalloonText;
+  std::unique_ptr<TEditLines> FLines;
 };
 
 class TEdit : public TCustomEdit {
  public:
   explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+};
+
+// A multi-line edit: Lines is its text line by line. WordWrap breaks long lines at blanks at the
+// right edge (and the text then never scrolls sideways); WantReturns lets Enter start a new line
+// and WantTabs lets Tab type a tab instead of moving the focus.
+class TCustomMemo : public TCustomEdit {
+ public:
+  explicit TCustomMemo(TComponent* owner);
+  TStrings* Lines() { return EditLines(); }
+  void SetLines(TStrings* value) { EditLines()->Assign(value); }
+  using TCustomEdit::ScrollBars;
+  using TCustomEdit::SetScrollBars;
+  using TCustomEdit::SetWantReturns;
+  using TCustomEdit::SetWantTabs;
+  using TCustomEdit::SetWordWrap;
+  using TCustomEdit::WantReturns;
+  using TCustomEdit::WantTabs;
+  using TCustomEdit::WordWrap;
+  void Dispatch(TMessage& message) override;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  explicit TMemo(TComponent* owner) : TCustomMemo(owner) {}
 };
 
 // --- Buttons ---------------------------------------------------------------------------------------

@@ -404,3 +404,40 @@ void AddMessageSpy(TMessageSpy spy);
 void ClearMessageSpies();
 // How many times the session beeped (a click on a disabled window, MessageBeep).
 int BeepCount();
+
+// --- Popup menus (the raw calls; menus of the class library are TPopupMenu) ------------------------
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_UNCHECKED = 0x0000;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_DISABLED = 0x0002;
+constexpr UINT MF_CHECKED = 0x0008;
+constexpr UINT MF_SEPARATOR = 0x0800;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT TPM_LEFTBUTTON = 0x0000;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_NONOTIFY = 0x0080;
+constexpr UINT TPM_RETURNCMD = 0x0100;
+
+HMENU CreatePopupMenu();
+bool DestroyMenu(HMENU menu);
+bool IsMenu(HMENU menu);
+bool AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const String& text);
+// position: an index with MF_BYPOSITION (-1 or past the end appends), else the id of the item the
+// new one goes before.
+bool InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, const String& text);
+int GetMenuItemCount(HMENU menu);
+// -1 for a separator or a position with no item.
+int GetMenuItemID(HMENU menu, int position);
+// Return the item's previous state, or -1 when there is no such item.
+int EnableMenuItem(HMENU menu, UINT item, UINT flags);
+int CheckMenuItem(HMENU menu, UINT item, UINT flags);
+// Shows the menu with its corner at a screen point and returns when it closes: an item chosen by
+// the mouse (the button TPM_RIGHTBUTTON names, or the left one), Enter or its "&" letter, or
+// closed by Escape or a press elsewhere. With TPM_RETURNCMD the chosen id is returned (0 for
+// none); otherwise the choice is posted to `owner` as WM_COMMAND and the result says whether there
+// was one.
+int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const TRect* rect);

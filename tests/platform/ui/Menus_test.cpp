@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImgList.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -23,7 +25,7 @@ class MenusTest : public TUiTest {
     Disabled->SetEnabled(false);
     Hidden = AddItem(u"Скриено");
     Hidden->SetVisible(false);
-    Close = AddItem(u"Затвори");
+    Close = AddItem(u"За&твори");
     Edit->SetPopupMenu(Menu);
     Menu->OnPopup = [this](TObject*) { Note("popup"); };
     Form->Show();
@@ -111,6 +113,139 @@ TEST_F(MenusTest, ItemsFormATreeWithCommandIdsAndFreeTheirChildren) {
   // Disabled items do not run their OnClick even when clicked by program.
   Disabled->Click();
   EXPECT_TRUE(Events.empty());
+}
+
+
+TEST_F(MenusTest, KeysMoveChooseAndCloseAndNeverReachTheFocusedControl) {
+  Script().Then([&] { Click(Edit); });
+  Script().Then([&] { Menu->Popup(150, 150); });
+  Script().Then([&] {
+    Key(VK_DOWN);  // the first item
+    Key(VK_DOWN);  // over the line to the disabled item
+    Key(VK_DOWN);  // the hidden item is not there: the last one
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Menu->HotItem(), Close);
+    Key(VK_DOWN);  // round to the top
+    Key(VK_UP);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Menu->HotItem(), Close);
+    Key(VK_UP);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Menu->HotItem(), Disabled);
+    Key(VK_RETURN);  // a disabled item is lit but not chosen
+  });
+  Script().Then([&] {
+    EXPECT_TRUE(Menu->IsShowing());
+    Key(VK_ESCAPE);
+  });
+  Script().Then([&] {
+    EXPECT_FALSE(Menu->IsShowing());
+    // Its "&" letter (Cyrillic here) chooses an item at once.
+    Menu->Popup(150, 150);
+  });
+  Script().Then([&] { Type(u"Т"); });
+  Script().Then([&] {
+    EXPECT_FALSE(Menu->IsShowing());
+    Menu->Popup(150, 150);
+  });
+  Script().Then([&] {
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+  });
+  RunScript();
+  EXPECT_EQ(Events, (std::vector<std::string>{"popup", "popup", "click 5", "popup", "click 1"}));
+  // None of the keys the menu took went on to the edit.
+  EXPECT_EQ(Edit->Text(), u"");
+  EXPECT_TRUE(Edit->Focused());
+}
+
+TEST_F(MenusTest, SubmenusOpenByPointerAndKeysAndChooseTheirItems) {
+  auto* more = new TMenuItem(Form);
+  more->SetCaption(u"Повеќе");
+  Menu->Items()->Insert(1, more);
+  TMenuItem* first = AddItem(u"Прво");
+  TMenuItem* second = AddItem(u"Второ");
+  more->Add(first);
+  more->Add(second);
+  first->SetTag(10);
+  second->SetTag(20);
+  Script().Then([&] { Menu->Popup(150, 150); });
+  Script().Then([&] { InjectMouseMove(CenterOf(Menu->ItemScreenRect(more))); });
+  Script().Then([&] {
+    ASSERT_TRUE(Menu->IsSubmenuOpen(more));
+    TRect parent = Menu->ItemScreenRect(more);
+    TRect child = Menu->ItemScreenRect(second);
+    EXPECT_GE(child.Left, parent.Right - 4);  // beside its item
+    // Pointing at another item of the first level closes the submenu.
+    InjectMouseMove(CenterOf(Menu->ItemScreenRect(Open)));
+  });
+  Script().Then([&] {
+    EXPECT_FALSE(Menu->IsSubmenuOpen(more));
+    InjectMouseMove(CenterOf(Menu->ItemScreenRect(more)));
+  });
+  Script().Then([&] { ClickAt(CenterOf(Menu->ItemScreenRect(second))); });
+  Script().Then([&] {
+    EXPECT_FALSE(Menu->IsShowing());
+    // By keys: Right opens and lights the first item, Left closes only the submenu.
+    Menu->Popup(150, 150);
+  });
+  Script().Then([&] {
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+  });
+  Script().Then([&] {
+    EXPECT_TRUE(Menu->IsSubmenuOpen(more));
+    EXPECT_EQ(Menu->HotItem(), first);
+    Key(VK_LEFT);
+  });
+  Script().Then([&] {
+    EXPECT_FALSE(Menu->IsSubmenuOpen(more));
+    EXPECT_TRUE(Menu->IsShowing());
+    EXPECT_EQ(Menu->HotItem(), more);
+    Key(VK_RETURN);  // Enter on a submenu item opens it as well
+  });
+  Script().Then([&] {
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+  });
+  RunScript();
+  EXPECT_EQ(Events, (std::vector<std::string>{"popup", "click 20", "popup", "click 20"}));
+  EXPECT_FALSE(Menu->IsShowing());
+}
+
+TEST_F(MenusTest, ItemsShowTheirImagesFromTheMenusImageList) {
+  TImageList images(Form);
+  TBitmap red;
+  red.SetSize(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  images.Add(&red, nullptr);
+  Menu->SetImages(&images);
+  Open->SetImageIndex(0);
+  Close->SetImageIndex(5);  // out of range: no image, no crash
+  Script().Then([&] { Menu->Popup(150, 150); });
+  Script().Then([&] {
+    TRect open = Menu->ItemScreenRect(Open);
+    TRect close = Menu->ItemScreenRect(Close);
+    HWND window = WindowFromPoint(CenterOf(open));
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    TPoint o = {open.Left + 6, open.Top + open.Height() / 2};
+    TPoint c = {close.Left + 6, close.Top + close.Height() / 2};
+    ScreenToClient(window, &o);
+    ScreenToClient(window, &c);
+    EXPECT_EQ(GetPixel(dc, o.X, o.Y), ColorToRGB(clRed));
+    EXPECT_NE(GetPixel(dc, c.X, c.Y), ColorToRGB(clRed));
+    ReleaseDC(window, dc);
+    Menu->CloseMenu();
+  });
+  RunScript();
+  Menu->SetImages(static_cast<TComponent*>(nullptr));
 }
 
 }  // namespace
