@@ -5,6 +5,7 @@
 #include "Common/DBAccess_SQLText.h"
 #include "Common/Win32Timer.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_Service.h"
 #include "MySql/MyParser.h"
 
 // ---- Options.
@@ -90,6 +91,10 @@ TCustomMyConnection* TCustomMyDataSet::Connection() const {
 }
 
 TParserClass TCustomMyDataSet::GetParserClass() { return &NewParser<TMyParser>; }
+
+TDataSetServiceClass TCustomMyDataSet::GetDataSetServiceClass() {
+  return TDataSetServiceClass::Of<TMyDataSetService>();
+}
 
 void TCustomMyDataSet::PassSettings() {
   TCustomDADataSet::PassSettings();

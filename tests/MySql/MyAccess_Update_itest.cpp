@@ -68,24 +68,10 @@ class TChecker {
   TMySQLConnection FConn;
 };
 
-// The connection with the MySQL record set as its provider record set, as the MySQL connection
-// component is to have it.
-class TRecordSetConnection : public TMyConnection {
- public:
-  using TMyConnection::TMyConnection;
-  TLxRecordSetClass GetIRecordSetClass() override {
-    return TLxRecordSetClass::Of<TMySQLRecordset>();
-  }
-};
-
-// The query component with the MySQL dataset service in place, as the MySQL dataset components
-// are to have it.
+// The query component, with a look at the statement its updater sent last.
 class TPostingQuery : public TMyQuery {
  public:
   using TMyQuery::TMyQuery;
-  TDataSetServiceClass GetDataSetServiceClass() override {
-    return TDataSetServiceClass::Of<TMyDataSetService>();
-  }
   const String& LastSQL() {
     return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
   }
@@ -121,7 +107,7 @@ class MyPosting : public ::testing::Test {
   }
 
   TChecker check;
-  TRecordSetConnection conn{nullptr};
+  TMyConnection conn{nullptr};
   TPostingQuery query{nullptr};
   int clientId = 0;
 };
