@@ -121,8 +121,8 @@ class TMenuWindow : public TCustomControl {
     Canvas()->Font()->Assign(Font());
     int width = 80, height = 4;
     for (TMenuItem* item : FItems) {
-      int text = Canvas()->TextWidth(item->Caption());
-      if (item->ShortCut() != scNone) text += 24 + Canvas()->TextWidth(ShortCutToText(item->ShortCut()));
+      int text = Canvas()->TextWidth(CaptionText(item)) + 4;
+      if (!RightText(item).empty()) text += 24 + Canvas()->TextWidth(RightText(item));
       width = std::max(width, TextIndent() + text + 24);
       height += item->IsLine() ? kLineHeight : ItemHeight();
     }
@@ -259,9 +259,9 @@ class TMenuWindow : public TCustomControl {
       canvas->Font()->SetColor(!item->Enabled() ? clGrayText : hot ? clHighlightText : clMenuText);
       canvas->Brush()->SetStyle(bsClear);
       TRect text = Rect(r.Left + TextIndent(), r.Top, r.Right - 16, r.Bottom);
-      DrawText(canvas->Handle(), item->Caption(), text, DT_VCENTER | DT_SINGLELINE);
-      if (item->ShortCut() != scNone)
-        DrawText(canvas->Handle(), ShortCutToText(item->ShortCut()), text, DT_VCENTER | DT_SINGLELINE | DT_RIGHT);
+      DrawText(canvas->Handle(), CaptionText(item), text, DT_VCENTER | DT_SINGLELINE);
+      if (!RightText(item).empty())
+        DrawText(canvas->Handle(), RightText(item), text, DT_VCENTER | DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX);
       if (item->Count() > 0) {
         TRect arrow = Rect(r.Right - 16, r.Top + 2, r.Right - 2, r.Bottom - 2);
         DrawFrameControl(canvas->Handle(), arrow, DFC_MENU, DFCS_MENUARROW);
@@ -277,6 +277,17 @@ class TMenuWindow : public TCustomControl {
     return images ? std::max(images->Height(), 16) : 16;
   }
   int ItemHeight() const { return std::max(20, ImageSize() + 4); }
+  // A caption "Undo<tab>Ctrl+Z" shows its second part on the right, where short cuts go.
+  static String CaptionText(TMenuItem* item) {
+    const String& caption = item->Caption();
+    return caption.substr(0, caption.find(u'\t'));
+  }
+  static String RightText(TMenuItem* item) {
+    const String& caption = item->Caption();
+    size_t tab = caption.find(u'\t');
+    if (tab != String::npos) return caption.substr(tab + 1);
+    return item->ShortCut() != scNone ? ShortCutToText(item->ShortCut()) : String();
+  }
   // Room on the left for the check mark or the image.
   int TextIndent() const { return ImageSize() + 6; }
 

@@ -426,7 +426,10 @@ void TCustomRichEdit::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     }
-    case WM_GETDLGCODE: message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL; return;
+    case WM_GETDLGCODE:
+      message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (FWantReturns ? DLGC_WANTALLKEYS : 0) |
+                       (FWantTabs ? DLGC_WANTTAB : 0);
+      return;
     case WM_CUT: CutToClipboard(); return;
     case WM_COPY: CopyToClipboard(); return;
     case WM_PASTE: PasteFromClipboard(); return;

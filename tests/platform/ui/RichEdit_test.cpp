@@ -350,4 +350,37 @@ TEST_F(RichEditTest, RequestsTheSizeItsContentNeeds) {
   EXPECT_FALSE(hidden.HandleAllocated());
 }
 
+TEST_F(RichEditTest, MouseAndArrowKeysPlaceTheCaretOnLaidOutLines) {
+  Edit->SetText(u"абв\r\nгдеѓжз");
+  const std::vector<TRichLine>& lines = Edit->LaidOutLines();
+  ASSERT_EQ(lines.size(), 2u);
+  TRect format = Edit->FormattingRect();
+  auto at = [&](int line, int offset) {
+    const TRichLine& l = lines[static_cast<size_t>(line)];
+    return Edit->ClientToScreen({format.Left + l.CharX[static_cast<size_t>(offset)] + 1, format.Top + l.Top + 2});
+  };
+  Script().Then([&] { ClickAt(at(1, 0)); });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelStart(), 4);
+    Key(VK_END, true);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelText(), u"гдеѓжз");
+    // Up from beyond the shorter line's end lands at its end.
+    Key(VK_UP);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelStart(), 3);
+    EXPECT_EQ(Edit->SelLength(), 0);
+    // Dragging selects across the paragraph mark.
+    TPoint from = at(0, 1), to = at(1, 2);
+    InjectMouseMove(from);
+    InjectMouseButton(TMouseButtonId::Left, true, from);
+    InjectMouseMove(to);
+    InjectMouseButton(TMouseButtonId::Left, false, to);
+  });
+  RunScript();
+  EXPECT_EQ(Edit->SelText(), u"бв\r\nгд");
+}
+
 }  // namespace
