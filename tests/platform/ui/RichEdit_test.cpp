@@ -332,6 +332,12 @@ TEST_F(RichEditTest, RequestsTheSizeItsContentNeeds) {
   EXPECT_LT(narrow.Width(), Edit->FormattingRect().Width());
   Edit->Lines()->Add(u"многу подолг ред од сите претходни редови заедно");
   EXPECT_GT(requests.back().Width(), narrow.Width());
+  // A line added and deleted again (how a measuring editor forces a new layout) leaves the size.
+  TRect before = requests.back();
+  Edit->Lines()->Add(String());
+  EXPECT_GT(requests.back().Height(), before.Height());
+  Edit->Lines()->Delete(Edit->Lines()->Count() - 1);
+  EXPECT_EQ(requests.back(), before);
   // Switched off by the event mask.
   size_t count = requests.size();
   Edit->Perform(EM_SETEVENTMASK, 0, 0);
