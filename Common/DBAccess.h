@@ -8,16 +8,32 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <typeinfo>
 #include <vector>
 
+#include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
+#include "Common/DBAccess_SQLText.h"
 #include "Common/LxAccess.h"
 #include "Common/MemData.h"  // TSortType
 #include "platform/db/CustomConnection.h"
 #include "platform/rtl/Persistent.h"
 
 class TCustomDAConnection;
+class TLxRecordSet;
+
+// A class reference to a provider record set: its type, to tell whether an installed record set
+// is of that class, and how to make one.
+struct TLxRecordSetClass {
+  const std::type_info* Type = nullptr;
+  std::unique_ptr<TLxRecordSet> (*Create)() = nullptr;
+
+  template <class T>
+  static TLxRecordSetClass Of() {
+    return {&typeid(T), []() -> std::unique_ptr<TLxRecordSet> { return std::make_unique<T>(); }};
+  }
+};
 
 // What a lost connection does next: raise the error, reconnect, or reconnect and run the
 // interrupted operation again.
@@ -154,6 +170,10 @@ class TCustomDAConnection : public TCustomConnection {
   virtual void AssignConnect(TCustomDAConnection* source);
   bool IsConnectedStored();
 
+  // The provider's record set class, which the datasets on this connection make. A provider's
+  // descendant must answer it.
+  virtual TLxRecordSetClass GetIRecordSetClass();
+
  protected:
   bool GetConnected() override;
   void DoConnect() override;
@@ -195,3 +215,6 @@ class TCustomDAConnection : public TCustomConnection {
   std::vector<TOperation> FOperations;
   std::recursive_mutex FClientsLock;
 };
+
+// The dataset component belongs to the same unit.
+#include "Common/DBAccess_DataSet.h"  // IWYU pragma: export

@@ -299,3 +299,8 @@ void TCustomDAConnection::AssignConnect(TCustomDAConnection* source) {
   SetPassword(source->FPassword);
   SetServer(source->FServer);
 }
+
+TLxRecordSetClass TCustomDAConnection::GetIRecordSetClass() {
+  RTL_ASSERT(false, u"Must be overrided");
+  return {};
+}

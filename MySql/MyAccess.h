@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "Common/DBAccess.h"
+#include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyCall.h"
 
 class TCustomMyConnection;
@@ -80,6 +82,7 @@ class TMyConnectionOptions : public TCustomMyConnectionOptions {
 class TCustomMyConnection : public TCustomDAConnection {
  public:
   explicit TCustomMyConnection(TComponent* owner);
+  ~TCustomMyConnection() override;
 
   const String& Database() const { return FDatabase; }
   void SetDatabase(const String& value);
@@ -92,6 +95,12 @@ class TCustomMyConnection : public TCustomDAConnection {
 
   virtual String GetClientVersion() = 0;
   void AssignConnect(TCustomDAConnection* source) override;
+  TLxRecordSetClass GetIRecordSetClass() override;
+
+  // Runs a statement that returns no rows. Without values the text goes straight to the
+  // session; with values it runs as a statement with parameters, the values taken in the order
+  // of the parameters (missing ones are NULL, extra ones ignored). The result is always Null.
+  Variant ExecSQL(const String& text, std::initializer_list<Variant> values = {});
 
  protected:
   bool UsesLoginDialog() override { return LoginPrompt(); }
@@ -101,6 +110,8 @@ class TCustomMyConnection : public TCustomDAConnection {
  private:
   String FDatabase;
   int FConnectionTimeout = 15;
+  // Runs the statements with parameters; made on first use.
+  std::unique_ptr<TCustomMyDataSet> FCommand;
 };
 
 class TMyConnection : public TCustomMyConnection {

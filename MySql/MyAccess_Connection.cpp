@@ -99,6 +99,46 @@ TCustomMyConnection::TCustomMyConnection(TComponent* owner) : TCustomDAConnectio
   InstallOptions(std::make_unique<TCustomMyConnectionOptions>(this));
 }
 
+TCustomMyConnection::~TCustomMyConnection() {
+  // The statement dataset is a client of this connection: it goes while the connection is whole.
+  FCommand.reset();
+}
+
+TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {
+  return TCustomDAConnection::GetIRecordSetClass();
+}
+
+Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<Variant> values) {
+  if (values.size() == 0) {
+    TakeConnectRequest();
+    try {
+      SetConnected(true);
+      MySQLConnection()->ExecSQL(text);
+    } catch (...) {
+      DropConnectRequest();
+      throw;
+    }
+    DropConnectRequest();
+    return Variant::Null();
+  }
+  if (!FCommand) {
+    FCommand = std::make_unique<TCustomMyDataSet>(nullptr);
+    FCommand->SetConnection(this);
+  }
+  FCommand->SQL()->Clear();
+  FCommand->SetSQLText(text);
+  FCommand->SetCommandTimeout(FConnectionTimeout);
+  TDAParams* params = FCommand->Params();
+  for (int i = 0; i < params->Count(); ++i) {
+    if (static_cast<size_t>(i) < values.size())
+      params->Items(i)->SetAsVariant(values.begin()[i]);
+    else
+      params->Items(i)->SetAsVariant(Variant::Null());
+  }
+  FCommand->Execute();
+  return Variant::Null();
+}
+
 TMySQLConnection* TCustomMyConnection::MySQLConnection() const {
   return static_cast<TMySQLConnection*>(IConnection());
 }

@@ -324,6 +324,12 @@ void TMySQLCommand::ReleaseResult() {
   if (FCursorState != csPrepared) FCursorState = FPrepared ? csPrepared : csInactive;
 }
 
+void TMySQLCommand::AdoptResult(PMYSQL_RES result, int32_t rowsAffected) {
+  FResult = result;
+  FRowsAffected = rowsAffected;
+  if (result != nullptr) FCursorState = csExecuted;
+}
+
 PMYSQL_RES TMySQLCommand::TakeResult() {
   PMYSQL_RES result = FResult;
   FResult = nullptr;

@@ -93,6 +93,17 @@ class TMySQLCommand : public TLxCommand {
   // Hands the pending result to the caller, who frees it; the command forgets it.
   PMYSQL_RES TakeResult();
   PMYSQL_STMT StatementHandle() const { return FStmt; }
+  // For the record set that walks the results of a batch: the next result (already opened) and
+  // its affected-row count become the command's own, as if the command had just run it.
+  void AdoptResult(PMYSQL_RES result, int32_t rowsAffected);
+  // Reads the affected rows of the session's current result; the cursor state becomes csExecuted
+  // when that result has columns, else csInactive.
+  int32_t ReadAffectedRows() { return GetAffectedRows(); }
+  void SetPrevRowsAffected(int32_t value) { FPrevRowsAffected = value; }
+  bool OpenNext() const { return FOpenNext; }
+  void SetIsSelectParams(bool value) { FIsSelectParams = value; }
+  // The executing flag around a BreakExec that the record set asks for while it gives up rows.
+  void SetExecutingFlag(bool value) { SetExecuting(value); }
   // Called with the final statement text just before it is sent.
   void SetOnExecute(std::function<void(const String&)> proc) { FOnExecute = std::move(proc); }
 

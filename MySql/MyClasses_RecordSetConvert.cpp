@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/rtl/Currency.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumberText.h"
@@ -109,7 +110,8 @@ void ReadTextInt(const char* text, size_t length, TDataTypeCode dataType, void* 
   uint64_t magnitude = 0;
   for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
     magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
-  const int64_t value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  // Negated as unsigned: the smallest BIGINT has no positive counterpart.
+  const int64_t value = static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
   StoreIntValue(dataType, value, dest);
 }
 
@@ -317,4 +319,34 @@ size_t DecodeUtf8(char16_t* dest, size_t capacityBytes, bool terminate, const ui
       dest[capacity - 1] = 0;
   }
   return written * 2;
+}
+
+namespace {
+
+// The server sends decimals with a point: the conversions read them with that separator rather
+// than the user's locale.
+const TFormatSettings& ServerNumberFormat() {
+  static const TFormatSettings settings = [] {
+    TFormatSettings s = FormatSettings();
+    s.DecimalSeparator = u'.';
+    s.ThousandSeparator = u',';
+    return s;
+  }();
+  return settings;
+}
+
+String AsciiText(const char* text, size_t length) { return String(text, text + length); }
+
+}  // namespace
+
+int64_t ReadCurrencyText(const char* text, size_t length) {
+  return StrToCurr(AsciiText(text, length), ServerNumberFormat()).Raw();
+}
+
+TBcd ReadFmtBcdText(const char* text, size_t length, int precision, int scale) {
+  const TBcd parsed = StrToBcd(AsciiText(text, length), ServerNumberFormat());
+  TBcd normalized;
+  // A value that does not fit the column's declared digits is kept as read rather than lost.
+  if (precision > 0 && NormalizeBcd(parsed, normalized, precision, scale)) return normalized;
+  return parsed;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "Common/MemData_Types.h"
+#include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/Types.h"
 
 // The date-time value that stands for a zero date when it is not read as NULL: 0001-01-01.
@@ -46,3 +47,10 @@ bool ReadBinaryDateTime(uint32_t mysqlType, const uint8_t* data, size_t length, 
 // "incomplete multibyte char".
 size_t DecodeUtf8(char16_t* dest, size_t capacityBytes, bool terminate, const uint8_t* source,
                   size_t count);
+
+// An exact decimal text (a DECIMAL column's value, always with "." whatever the locale) as a
+// currency value in units of 1/10 000, rounded half to even at the fourth decimal. Raises
+// EConvertError "'%s' is not a valid floating point value" for bad text.
+int64_t ReadCurrencyText(const char* text, size_t length);
+// The same text as a BCD record with the column's precision and scale.
+TBcd ReadFmtBcdText(const char* text, size_t length, int precision, int scale);

@@ -6,6 +6,7 @@
 
 #include "MySql/MyClasses_RecordSetConvert.h"
 #include "MySql/MyClasses_RecordSetFields.h"
+#include "MySql/MyClasses_SQLInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumberText.h"
 
@@ -20,49 +21,83 @@ bool IsPointerType(TDataTypeCode dt) {
   return dt == dtExtString || dt == dtExtVarBytes || dt == dtExtWideString;
 }
 
+bool IsBlobType(TDataTypeCode dt) { return dt == dtBlob || dt == dtMemo || dt == dtWideMemo; }
+
+constexpr uint32_t MyTypeTimestamp = 7;
+constexpr uint32_t MyTypeBit = 16;
+
 }  // namespace
 
-void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row) {
-  FApi.FetchLengths(result, FLengths);
+void TMyRowConverter::Plan() {
   TFieldDescs& fields = FStore.Fields();
+  FColumns.clear();
+  FColumns.reserve(static_cast<size_t>(fields.Count()));
   for (int i = 0; i < fields.Count(); ++i) {
-    TFieldDesc* field = fields[i];
-    const int fieldNo = i + 1;
-    uint8_t* data = record + field->Offset();
-    const TDataTypeCode dt = field->DataType();
-    const int column = field->ColumnIndex();
-    const bool isNull = field->CalcKind() != 0 || FApi.FieldIsNull(row, column);
-    if (isNull) {
-      if (FStore.IsBlobFieldType(dt) && field->CalcKind() == 0) {
-        StoreAt<TBlob*>(data, nullptr);
-        PutBlob(fieldNo, record, nullptr, 0);
-      } else if (IsPointerType(dt)) {
-        StoreAt<void*>(data, nullptr);
-      }
-      record[FStore.DataSize() + i] = 1;
-      continue;
+    auto* field = static_cast<TMySQLFieldDesc*>(fields[i]);
+    TColumnPlan plan{};
+    plan.Field = field;
+    plan.Offset = field->Offset();
+    plan.Size = field->Size();
+    plan.FieldNo = i + 1;
+    plan.Column = field->ColumnIndex();
+    plan.DataType = field->DataType();
+    plan.MySQLType = field->MySQLType();
+    plan.Length = field->Length();
+    plan.Calculated = field->CalcKind() != 0;
+    plan.IsBit = field->MySQLType() == MyTypeBit;
+    if (plan.MySQLType == MyTypeTimestamp) {
+      auto* table = dynamic_cast<TMyTableInfo*>(field->TableInfo());
+      if (table && table->TimestampField() == field) plan.TimestampTable = table;
     }
-    record[FStore.DataSize() + i] = 0;
-    int offset = 0;
-    const char* base = static_cast<const char*>(FApi.GetFieldBuffer(row, column, offset));
-    ConvertValue(fieldNo, record, base + offset, FLengths[static_cast<size_t>(column)]);
+    FColumns.push_back(plan);
   }
 }
 
-void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* text,
+TBlob* TMyRowConverter::CreateBlob(TDataTypeCode dataType) const {
+  const bool unicode = UseUnicode && (dataType == dtMemo || dataType == dtWideMemo);
+  TBlob* blob = CompressBlobMode != 0 ? new TCompressedBlob(unicode) : new TBlob(unicode);
+  blob->SetRollbackEnabled(true);
+  return blob;
+}
+
+void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row) {
+  if (FColumns.size() != static_cast<size_t>(FStore.Fields().Count())) Plan();
+  FApi.FetchLengths(result, FLengths);
+  uint8_t* nulls = record + FStore.DataSize();
+  for (size_t i = 0; i < FColumns.size(); ++i) {
+    const TColumnPlan& column = FColumns[i];
+    uint8_t* data = record + column.Offset;
+    const bool isNull = column.Calculated || FApi.FieldIsNull(row, column.Column);
+    if (isNull) {
+      if (IsBlobType(column.DataType) && !column.Calculated) {
+        StoreAt<TBlob*>(data, nullptr);
+        PutBlob(column, record, nullptr, 0);
+      } else if (IsPointerType(column.DataType)) {
+        StoreAt<void*>(data, nullptr);
+      }
+      nulls[i] = 1;
+      continue;
+    }
+    nulls[i] = 0;
+    int offset = 0;
+    const char* base = static_cast<const char*>(FApi.GetFieldBuffer(row, column.Column, offset));
+    ConvertValue(column, record, base + offset, FLengths[static_cast<size_t>(column.Column)]);
+  }
+}
+
+void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text,
                                    uint32_t length) {
-  auto* field = static_cast<TMySQLFieldDesc*>(FStore.Fields()[fieldNo - 1]);
-  uint8_t* data = record + field->Offset();
-  const TDataTypeCode dt = field->DataType();
+  uint8_t* data = record + column.Offset;
+  const TDataTypeCode dt = column.DataType;
   // A value longer than its slot is cut to the slot; with Unicode the slot counts characters.
   const uint32_t clamped =
-      (field->Length() != 0 && !UseUnicode) ? std::min<uint32_t>(length, field->Length()) : length;
-  auto setNull = [&] { record[FStore.DataSize() + fieldNo - 1] = 1; };
+      (column.Length != 0 && !UseUnicode) ? std::min<uint32_t>(length, column.Length) : length;
+  auto setNull = [&] { record[FStore.DataSize() + column.FieldNo - 1] = 1; };
 
   switch (dt) {
     case dtString:
     case dtBytes: {
-      const uint32_t n = std::min<uint32_t>(clamped, static_cast<uint32_t>(field->Size() - 1));
+      const uint32_t n = std::min<uint32_t>(clamped, static_cast<uint32_t>(column.Size - 1));
       std::memcpy(data, text, n);
       data[n] = 0;
       break;
@@ -74,7 +109,7 @@ void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* tex
     case dtBoolean:
     case dtLargeint:
     case dtUInt32:
-      if (field->MySQLType() == 16)
+      if (column.IsBit)
         ReadBit(reinterpret_cast<const uint8_t*>(text), length, dt, data);
       else
         ReadTextInt(text, length, dt, data);
@@ -82,12 +117,21 @@ void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* tex
     case dtFloat:
       StoreAt<double>(data, ParseFloatText(text, length));
       break;
+    case dtBCD:
+      StoreAt<int64_t>(data, ReadCurrencyText(text, length));
+      break;
+    case dtFMTBCD: {
+      const TBcd bcd = ReadFmtBcdText(text, length, static_cast<int>(column.Length),
+                                      static_cast<int>(column.Field->Scale()));
+      std::memcpy(data, &bcd, sizeof bcd);
+      break;
+    }
     case dtDate:
     case dtTime:
     case dtDateTime: {
       TDateTime value = 0;
-      const bool ok =
-          ParseDateTimeText(field->MySQLType(), field->Length(), text, length, field->Name(), value);
+      const bool ok = ParseDateTimeText(column.MySQLType, column.Length, text, length,
+                                        column.Field->Name(), value);
       // A TIME has no zero date: 00:00:00 is a time like any other.
       if (ok && value == 0.0 && NullForZeroTesmarDate && dt != dtTime) {
         setNull();
@@ -96,6 +140,9 @@ void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* tex
       } else {
         StoreAt<double>(data, ok ? value : MyZeroDateValue);
       }
+      // The newest time stamp of a table tells a later refresh which rows changed since.
+      if (ok && column.TimestampTable && value > column.TimestampTable->MaxTimestamp())
+        column.TimestampTable->SetMaxTimestamp(value);
       break;
     }
     case dtExtString: {
@@ -106,7 +153,7 @@ void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* tex
       break;
     }
     case dtVarBytes: {
-      const uint32_t n = std::min<uint32_t>(clamped, static_cast<uint32_t>(field->Size() - 2));
+      const uint32_t n = std::min<uint32_t>(clamped, static_cast<uint32_t>(column.Size - 2));
       StoreAt<uint16_t>(data, static_cast<uint16_t>(n));
       std::memcpy(data + 2, text, n);
       break;
@@ -120,43 +167,57 @@ void TMyRowConverter::ConvertValue(int fieldNo, uint8_t* record, const char* tex
       break;
     }
     case dtWideString:
-      DecodeUtf8(reinterpret_cast<char16_t*>(data), static_cast<size_t>(field->Size()), true,
+      DecodeUtf8(reinterpret_cast<char16_t*>(data), static_cast<size_t>(column.Size), true,
                  reinterpret_cast<const uint8_t*>(text), clamped);
       break;
     case dtExtWideString: {
       const size_t capacity = 2 * static_cast<size_t>(length) + 2;
       uint8_t* buf = FStore.StringHeap().NewBuf(static_cast<int32_t>(capacity));
+      // The buffer is the record's from here on, so a decoding failure must not leave it loose.
+      StoreAt<uint8_t*>(data, buf);
       DecodeUtf8(reinterpret_cast<char16_t*>(buf), capacity, true,
                  reinterpret_cast<const uint8_t*>(text), length);
-      StoreAt<uint8_t*>(data, buf);
       break;
     }
     case dtBlob:
     case dtMemo:
     case dtWideMemo:
-      PutBlob(fieldNo, record, text, length);
+      PutBlob(column, record, text, length);
       break;
     default:
       RTL_ASSERT(false, u"Invalid internal field type " + IntToStr(dt) + u" for field " +
-                            field->Name());
+                            column.Field->Name());
   }
 }
 
-void TMyRowConverter::PutBlob(int fieldNo, uint8_t* record, const char* text, uint32_t length) {
-  TFieldDesc* field = FStore.Fields()[fieldNo - 1];
-  const bool unicode =
-      UseUnicode && (field->DataType() == dtMemo || field->DataType() == dtWideMemo);
-  auto* blob = new TBlob(unicode);
-  FStore.SetBlob(fieldNo, record, blob);
+void TMyRowConverter::PutBlob(const TColumnPlan& column, uint8_t* record, const char* text,
+                              uint32_t length) {
+  TBlob* blob = CreateBlob(column.DataType);
+  FStore.SetBlob(column.FieldNo, record, blob);
   if (length == 0) return;
   blob->SetRollbackEnabled(false);
-  if (unicode) {
+  if (blob->IsUnicode()) {
     FWide.resize(static_cast<size_t>(length) + 1);
     const size_t bytes = DecodeUtf8(FWide.data(), FWide.size() * 2, false,
                                     reinterpret_cast<const uint8_t*>(text), length);
     blob->Write(0, static_cast<uint32_t>(bytes), FWide.data());
   } else {
     blob->Write(0, length, text);
+  }
+  if (auto* compressed = dynamic_cast<TCompressedBlob*>(blob)) {
+    // Server-side modes fetch content the server keeps compressed; client-side modes keep the
+    // content compressed in memory, the others keep it plain.
+    const bool serverCompressed = CompressBlobMode == 2 || CompressBlobMode == 3;
+    const bool compress = CompressBlobMode == 1 || CompressBlobMode == 3;
+    try {
+      if (serverCompressed)
+        if (auto* store = dynamic_cast<TCompressedBlobData*>(compressed->Store()))
+          store->AdoptCompressedContent();
+      compressed->SetCompressed(compress);
+    } catch (const std::exception&) {
+      blob->Clear();
+      record[FStore.DataSize() + column.FieldNo - 1] = 1;
+    }
   }
   blob->SetRollbackEnabled(true);
 }

@@ -8,6 +8,9 @@
 #include "Common/MemData.h"
 #include "MySql/MySqlApi.h"
 
+class TMySQLFieldDesc;
+class TMyTableInfo;
+
 class TMyRowConverter {
  public:
   TMyRowConverter(TData& store, TMySQLAPI& api) : FStore(store), FApi(api) {}
@@ -17,17 +20,42 @@ class TMyRowConverter {
   bool NullForZeroDate = true;
   // A valid date-time whose value is 0.0 (1899-12-30 00:00:00) reads as NULL.
   bool NullForZeroTesmarDate = false;
+  // The command's compressed-blob mode (TCompressBlobMode): with any but cbNone blobs are made as
+  // compressed blobs, and cbClient/cbClientServer keep their content compressed in memory.
+  uint8_t CompressBlobMode = 0;
 
+  TMySQLAPI& Api() const { return FApi; }
+  // Forget what was learnt of the fields; the next row learns them again.
+  void Reset() { FColumns.clear(); }
   // Fills the record from the row; the record's previous contents are not read. Every field of
   // the store must be a TMySQLFieldDesc with ColumnIndex set to its column.
   void ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row);
+  // An empty blob of the kind the settings ask for, rollback on.
+  TBlob* CreateBlob(TDataTypeCode dataType) const;
 
  private:
-  void ConvertValue(int fieldNo, uint8_t* record, const char* text, uint32_t length);
-  void PutBlob(int fieldNo, uint8_t* record, const char* text, uint32_t length);
+  // What the conversion needs of one field, gathered once per layout.
+  struct TColumnPlan {
+    TMySQLFieldDesc* Field;
+    int32_t Offset;
+    int32_t Size;
+    int FieldNo;
+    int Column;
+    TDataTypeCode DataType;
+    uint32_t MySQLType;
+    uint32_t Length;
+    bool Calculated;
+    bool IsBit;
+    TMyTableInfo* TimestampTable;  // the table whose largest time stamp this column raises
+  };
+
+  void Plan();
+  void ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
+  void PutBlob(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
 
   TData& FStore;
   TMySQLAPI& FApi;
   TLenArr FLengths;
   std::vector<char16_t> FWide;
+  std::vector<TColumnPlan> FColumns;
 };

@@ -20,11 +20,13 @@ endfunction()
 
 # project_tests(<name> DIR <folder> DEPS <target>...)
 # Files named *_test.cpp make the program <name> (label "unit"); files named *_itest.cpp cross the
-# wire to the test server and make <name>_mysql (label "mysql").
+# wire to the test server and make <name>_mysql (label "mysql"); files named *_gtest.cpp drive the
+# program on a real X server (they start their own) and make <name>_gui (label "gui").
 function(project_tests name)
   cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
   file(GLOB_RECURSE unit_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${ARG_DIR}/*_test.cpp")
   file(GLOB_RECURSE mysql_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${ARG_DIR}/*_itest.cpp")
+  file(GLOB_RECURSE gui_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${ARG_DIR}/*_gtest.cpp")
   if(unit_sources)
     add_executable(${name} ${unit_sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest_main GTest::gmock)
@@ -36,5 +38,14 @@ function(project_tests name)
     target_link_libraries(${name}_mysql PRIVATE ${ARG_DEPS} test_support GTest::gtest_main GTest::gmock)
     add_test(NAME ${name}_mysql COMMAND ${name}_mysql)
     set_tests_properties(${name}_mysql PROPERTIES LABELS mysql)
+  endif()
+  if(gui_sources)
+    add_executable(${name}_gui ${gui_sources})
+    target_link_libraries(${name}_gui PRIVATE ${ARG_DEPS} test_support GTest::gtest_main GTest::gmock)
+    # Keys and clicks reach the server as a person's would, through XTest.
+    find_package(X11 REQUIRED COMPONENTS Xtst)
+    target_link_libraries(${name}_gui PRIVATE X11::Xtst)
+    add_test(NAME ${name}_gui COMMAND ${name}_gui)
+    set_tests_properties(${name}_gui PROPERTIES LABELS gui)
   endif()
 endfunction()

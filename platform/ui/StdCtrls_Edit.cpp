@@ -1,9 +1,10 @@
-// TCustomEdit: the text, the selection, undo, the clipboard and the edit messages.
+// TCustomEdit: the text, the selection, undo, the clipboard and the window style.
 #include <algorithm>
 
 #include "platform/rtl/TextCompare.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/StdCtrls_EditLines.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TCustomControl(owner) {
   SetCursor(crIBeam);
 }
 
+TCustomEdit::~TCustomEdit() = default;
+
 // --- Selection -----------------------------------------------------------------------------------
 
 void TCustomEdit::SetSel(int start, int end) {
@@ -33,14 +36,22 @@ void TCustomEdit::SetSel(int start, int end) {
   }
   start = std::clamp(start, 0, length);
   end = std::clamp(end, 0, length);
-  // A selection never splits a character made of two UTF-16 units.
-  if (start < length && start > 0 && IsLowSurrogate(FEditText[static_cast<size_t>(start)])) --start;
-  if (end < length && end > 0 && IsLowSurrogate(FEditText[static_cast<size_t>(end)])) ++end;
+  // A selection never splits a character made of two UTF-16 units, nor a line break.
+  auto inside = [&](int at) {
+    if (at <= 0 || at >= length) return false;
+    char16_t ch = FEditText[static_cast<size_t>(at)];
+    return IsLowSurrogate(ch) || (ch == u'\n' && FEditText[static_cast<size_t>(at - 1)] == u'\r');
+  };
+  // Each end moves outwards; a caret without a selection moves before the character.
+  int anchor = start, caret = end;
+  if (inside(anchor)) start = anchor <= caret ? anchor - 1 : anchor + 1;
+  if (inside(caret)) end = caret > anchor ? caret + 1 : caret - 1;
   FSelAnchor = start;
   FCaret = end;
   FTypingRun = false;
   ScrollToCaret();
   UpdateCaret();
+  UpdateScrollBars();
   Invalidate();
 }
 
@@ -71,11 +82,20 @@ String TCustomEdit::ApplyCharCase(String text) const {
   return text;
 }
 
+// A single-line edit keeps the text up to the first line break; a multi-line one keeps every
+// line break as CR LF, whichever form it came in.
+String TCustomEdit::NormalizeInput(String text) const {
+  if (!FMultiLine) {
+    size_t lineBreak = text.find_first_of(u"\r\n");
+    if (lineBreak != String::npos) text.resize(lineBreak);
+  } else if (text.find_first_of(u"\r\n") != String::npos) {
+    text = NormalizeLineBreaks(text);
+  }
+  return ApplyCharCase(std::move(text));
+}
+
 void TCustomEdit::ReplaceSelection(String text, bool canUndo, bool typing) {
-  // The text stops at the first line break in a single-line edit.
-  size_t lineBreak = text.find_first_of(u"\r\n");
-  if (lineBreak != String::npos) text.resize(lineBreak);
-  text = ApplyCharCase(std::move(text));
+  text = NormalizeInput(std::move(text));
   int start = SelStart();
   int selLength = SelLength();
   if (FMaxLength > 0) {
@@ -83,33 +103,71 @@ void TCustomEdit::ReplaceSelection(String text, bool canUndo, bool typing) {
     if (room < static_cast<int>(text.size())) {
       room = std::max(room, 0);
       if (room > 0 && IsLowSurrogate(text[static_cast<size_t>(room)])) --room;
+      // Never half a line break.
+      if (room > 0 && text[static_cast<size_t>(room)] == u'\n' &&
+          text[static_cast<size_t>(room - 1)] == u'\r')
+        --room;
       text.resize(static_cast<size_t>(room));
     }
   }
   if (text.empty() && selLength == 0) return;
+  String changed = FEditText;
+  changed.replace(static_cast<size_t>(start), static_cast<size_t>(selLength), text);
+  int caret = start + static_cast<int>(text.size());
+  CommitChange(std::move(changed), caret, caret, canUndo, typing);
+}
+
+void TCustomEdit::ChangeByUser(const String& text, int selStart, int selEnd, bool typing) {
+  CommitChange(text, selStart, selEnd, true, typing);
+}
+
+void TCustomEdit::CommitChange(String text, int anchor, int caret, bool canUndo, bool typing) {
   // Typing one character after another is undone as one step.
   if (canUndo && !(typing && FTypingRun)) {
     FUndoText = FEditText;
-    FUndoSelStart = start;
-    FUndoSelEnd = start + selLength;
+    FUndoSelStart = SelStart();
+    FUndoSelEnd = SelStart() + SelLength();
     FHasUndo = true;
   }
   if (!canUndo) FHasUndo = false;
-  FEditText.replace(static_cast<size_t>(start), static_cast<size_t>(selLength), text);
-  FSelAnchor = FCaret = start + static_cast<int>(text.size());
+  FEditText = std::move(text);
+  int length = static_cast<int>(FEditText.size());
+  FSelAnchor = std::clamp(anchor, 0, length);
+  FCaret = std::clamp(caret, 0, length);
   FTypingRun = typing;
   FModified = true;
+  FDesiredX = -1;
+  InvalidateRows();
   ScrollToCaret();
   UpdateCaret();
+  UpdateScrollBars();
   Invalidate();
   Change();
 }
 
+void TCustomEdit::SetEditBuffer(const String& text) {
+  FHasUndo = false;
+  FTypingRun = false;
+  if (text == FEditText) return;
+  FEditText = text;
+  int length = static_cast<int>(FEditText.size());
+  FSelAnchor = std::min(FSelAnchor, length);
+  FCaret = std::min(FCaret, length);
+  InvalidateRows();
+  // Many lines changed in one update are laid out once, when the update ends.
+  if (!FLines || FLines->UpdateCount() == 0) LayoutChanged();
+  Change();
+}
+
+void TCustomEdit::LayoutChanged() {
+  ScrollToCaret();
+  UpdateCaret();
+  UpdateScrollBars();
+  Invalidate();
+}
+
 void TCustomEdit::SetTextInternal(const String& text) {
-  String value = text;
-  size_t lineBreak = value.find_first_of(u"\r\n");
-  if (lineBreak != String::npos) value.resize(lineBreak);
-  value = ApplyCharCase(std::move(value));
+  String value = NormalizeInput(text);
   // Setting the text takes the undo step and the modified flag away, as in every edit box.
   FHasUndo = false;
   FModified = false;
@@ -118,7 +176,10 @@ void TCustomEdit::SetTextInternal(const String& text) {
   FEditText = std::move(value);
   FSelAnchor = FCaret = 0;
   FScroll = 0;
+  FTopRow = 0;
+  InvalidateRows();
   UpdateCaret();
+  UpdateScrollBars();
   Invalidate();
   if (changed) Change();
 }
@@ -127,27 +188,37 @@ void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }
 
+TStrings* TCustomEdit::EditLines() {
+  if (!FLines) FLines = std::make_unique<TEditLines>(this);
+  return FLines.get();
+}
+
 // --- Clipboard and undo --------------------------------------------------------------------------
 
-void TCustomEdit::CopyToClipboard() {
+void TCustomEdit::CutToClipboard() { Perform(WM_CUT); }
+void TCustomEdit::CopyToClipboard() { Perform(WM_COPY); }
+void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE); }
+void TCustomEdit::Undo() { Perform(WM_UNDO); }
+
+void TCustomEdit::DoCopy() {
   // A password is never handed out.
-  if (FPasswordChar != 0 || SelLength() == 0) return;
+  if ((FPasswordChar != 0 && !FMultiLine) || SelLength() == 0) return;
   Clipboard()->SetAsText(SelText());
 }
 
-void TCustomEdit::CutToClipboard() {
-  if (FReadOnly || FPasswordChar != 0) return;
-  CopyToClipboard();
+void TCustomEdit::DoCut() {
+  if (FReadOnly || (FPasswordChar != 0 && !FMultiLine)) return;
+  DoCopy();
   ClearSelection();
 }
 
-void TCustomEdit::PasteFromClipboard() {
+void TCustomEdit::DoPaste() {
   if (FReadOnly) return;
   String text = Clipboard()->AsText();
   if (!text.empty()) ReplaceSelection(text, true, false);
 }
 
-void TCustomEdit::Undo() {
+void TCustomEdit::DoUndo() {
   if (!FHasUndo || FReadOnly) return;
   // Undo swaps the text with the one before the last change, so a second Undo redoes it.
   String previous = FUndoText;
@@ -159,7 +230,9 @@ void TCustomEdit::Undo() {
   FEditText = std::move(previous);
   FModified = true;
   FTypingRun = false;
+  InvalidateRows();
   SetSel(selStart, selEnd);
+  UpdateScrollBars();
   Change();
 }
 
@@ -170,6 +243,7 @@ void TCustomEdit::SetMaxLength(int value) { FMaxLength = std::max(value, 0); }
 void TCustomEdit::SetPasswordChar(char16_t value) {
   if (FPasswordChar == value) return;
   FPasswordChar = value;
+  InvalidateRows();
   Invalidate();
 }
 
@@ -185,6 +259,7 @@ void TCustomEdit::SetAlignment(TAlignment value) {
 void TCustomEdit::SetBorderStyle(TBorderStyle value) {
   if (FBorderStyle == value) return;
   FBorderStyle = value;
+  InvalidateRows();
   Invalidate();
 }
 
@@ -194,111 +269,91 @@ void TCustomEdit::SetCharCase(TEditCharCase value) {
   if (value != ecNormal) SetTextInternal(FEditText);
 }
 
+void TCustomEdit::SetMultiLine(bool value) {
+  if (FMultiLine == value) return;
+  FMultiLine = value;
+  if (!value) SetTextInternal(FEditText);  // back to one line
+  InvalidateRows();
+  Invalidate();
+}
+
+void TCustomEdit::SetWordWrap(bool value) {
+  if (FWordWrap == value) return;
+  FWordWrap = value;
+  FScroll = 0;
+  InvalidateRows();
+  ScrollToCaret();
+  UpdateCaret();
+  UpdateScrollBars();
+  Invalidate();
+}
+
+void TCustomEdit::SetScrollBars(TScrollStyle value) {
+  if (FScrollBars == value) return;
+  FScrollBars = value;
+  if (HandleAllocated()) {
+    bool vertical = value == ssVertical || value == ssBoth;
+    bool horizontal = value == ssHorizontal || value == ssBoth;
+    ShowScrollBar(Handle(), SB_VERT, vertical);
+    ShowScrollBar(Handle(), SB_HORZ, horizontal);
+  }
+  InvalidateRows();
+  UpdateScrollBars();
+  Invalidate();
+}
+
+void TCustomEdit::SetWantReturns(bool value) { FWantReturns = value; }
+
 String TCustomEdit::DisplayText() const {
-  if (FPasswordChar == 0) return FEditText;
+  if (FPasswordChar == 0 || FMultiLine) return FEditText;
   return String(FEditText.size(), FPasswordChar);
 }
 
-// --- Messages ------------------------------------------------------------------------------------
+// --- The window style ----------------------------------------------------------------------------
 
-void TCustomEdit::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_GETTEXT: {
-      auto* out = reinterpret_cast<char16_t*>(message.LParam);
-      message.Result = 0;
-      if (!out || message.WParam == 0) return;
-      size_t count = std::min<size_t>(FEditText.size(), message.WParam - 1);
-      std::copy_n(FEditText.data(), count, out);
-      out[count] = u'\0';
-      message.Result = static_cast<LRESULT>(count);
-      return;
-    }
-    case WM_GETTEXTLENGTH: message.Result = static_cast<LRESULT>(FEditText.size()); return;
-    case WM_SETTEXT: {
-      auto* text = reinterpret_cast<const char16_t*>(message.LParam);
-      SetTextInternal(text ? String(text) : String());
-      message.Result = 1;
-      return;
-    }
-    case WM_GETDLGCODE:
-      message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-      return;
-    case WM_CUT: CutToClipboard(); return;
-    case WM_COPY: CopyToClipboard(); return;
-    case WM_PASTE: PasteFromClipboard(); return;
-    case WM_CLEAR: ClearSelection(); return;
-    case WM_UNDO:
-    case EM_UNDO:
-      message.Result = FHasUndo ? 1 : 0;
-      Undo();
-      return;
-    case EM_CANUNDO: message.Result = FHasUndo ? 1 : 0; return;
-    case EM_EMPTYUNDOBUFFER: FHasUndo = false; return;
-    case EM_GETSEL: {
-      auto start = static_cast<DWORD>(SelStart());
-      auto end = static_cast<DWORD>(SelStart() + SelLength());
-      if (message.WParam) *reinterpret_cast<DWORD*>(message.WParam) = start;
-      if (message.LParam) *reinterpret_cast<DWORD*>(message.LParam) = end;
-      message.Result = static_cast<LRESULT>(std::min<DWORD>(start, 0xFFFF) |
-                                            (std::min<DWORD>(end, 0xFFFF) << 16));
-      return;
-    }
-    case EM_SETSEL:
-      SetSel(static_cast<int>(static_cast<intptr_t>(message.WParam)),
-             static_cast<int>(message.LParam));
-      return;
-    case EM_REPLACESEL: {
-      auto* text = reinterpret_cast<const char16_t*>(message.LParam);
-      ReplaceSelection(text ? String(text) : String(), message.WParam != 0, false);
-      return;
-    }
-    case EM_GETMODIFY: message.Result = FModified ? 1 : 0; return;
-    case EM_SETMODIFY: FModified = message.WParam != 0; return;
-    case EM_LIMITTEXT: SetMaxLength(static_cast<int>(message.WParam)); return;
-    case EM_SETREADONLY:
-      SetReadOnly(message.WParam != 0);
-      message.Result = 1;
-      return;
-    case EM_SETPASSWORDCHAR: SetPasswordChar(static_cast<char16_t>(message.WParam)); return;
-    case EM_GETPASSWORDCHAR: message.Result = FPasswordChar; return;
-    case EM_GETRECT:
-      if (message.LParam) *reinterpret_cast<TRect*>(message.LParam) = FormattingRect();
-      return;
-    case EM_SETRECT:
-    case EM_SETRECTNP:
-      if (message.LParam) {
-        FFormatRect = *reinterpret_cast<const TRect*>(message.LParam);
-        FFormatRectSet = true;
-      } else {
-        FFormatRectSet = false;
-      }
-      if (message.Msg == EM_SETRECT) Invalidate();
-      return;
-    case EM_SCROLLCARET: ScrollToCaret(); return;
-    case EM_CHARFROMPOS: {
-      TPoint point{static_cast<int16_t>(message.LParam & 0xFFFF),
-                   static_cast<int16_t>((message.LParam >> 16) & 0xFFFF)};
-      message.Result = CharFromPos(point) & 0xFFFF;
-      return;
-    }
-    case EM_POSFROMCHAR: {
-      TPoint point = PosFromChar(static_cast<int>(message.WParam));
-      message.Result = static_cast<LRESULT>((point.X & 0xFFFF) | ((point.Y & 0xFFFF) << 16));
-      return;
-    }
-    case EM_SHOWBALLOONTIP: {
-      auto* tip = reinterpret_cast<const TEditBalloonTip*>(message.LParam);
-      if (!tip) return;
-      FBalloonTitle = tip->pszTitle ? String(tip->pszTitle) : String();
-      FBalloonText = tip->pszText ? String(tip->pszText) : String();
-      message.Result = 1;
-      return;
-    }
-    case EM_HIDEBALLOONTIP:
-      FBalloonTitle.clear();
-      FBalloonText.clear();
-      message.Result = 1;
-      return;
-    default: TCustomControl::Dispatch(message); return;
+void TCustomEdit::CreateParams(TCreateParams& params) {
+  TCustomControl::CreateParams(params);
+  params.Style |= ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+  if (FAlignment == taRightJustify) params.Style |= ES_RIGHT;
+  if (FAlignment == taCenter) params.Style |= ES_CENTER;
+  if (FReadOnly) params.Style |= ES_READONLY;
+  if (FCharCase == ecUpperCase) params.Style |= ES_UPPERCASE;
+  if (FCharCase == ecLowerCase) params.Style |= ES_LOWERCASE;
+  if (!FMultiLine) {
+    if (FPasswordChar != 0) params.Style |= ES_PASSWORD;
+    return;
   }
+  params.Style |= ES_MULTILINE;
+  if (FWantReturns) params.Style |= ES_WANTRETURN;
+  if (FWordWrap) params.Style &= ~ES_AUTOHSCROLL;
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth) params.Style |= WS_VSCROLL;
+  if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) params.Style |= WS_HSCROLL;
+}
+
+void TCustomEdit::CreateWnd() {
+  TCustomControl::CreateWnd();
+  ApplyWindowStyle(static_cast<DWORD>(GetWindowLongPtr(Handle(), GWL_STYLE)));
+}
+
+// The window's style, as CreateParams and a descendant's additions made it, decides how the edit
+// behaves from now on.
+void TCustomEdit::ApplyWindowStyle(DWORD style) {
+  FMultiLine = (style & ES_MULTILINE) != 0;
+  if (FMultiLine) {
+    FWordWrap = (style & ES_AUTOHSCROLL) == 0;
+    FWantReturns = (style & ES_WANTRETURN) != 0;
+    bool vertical = (style & WS_VSCROLL) != 0;
+    bool horizontal = (style & WS_HSCROLL) != 0;
+    FScrollBars = vertical ? (horizontal ? ssBoth : ssVertical) : (horizontal ? ssHorizontal : ssNone);
+  }
+  if (style & ES_RIGHT)
+    FAlignment = taRightJustify;
+  else if (style & ES_CENTER)
+    FAlignment = taCenter;
+  else
+    FAlignment = taLeftJustify;
+  if ((style & ES_PASSWORD) && FPasswordChar == 0) FPasswordChar = u'*';
+  if (style & ES_READONLY) FReadOnly = true;
+  InvalidateRows();
+  UpdateScrollBars();
 }

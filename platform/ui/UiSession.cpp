@@ -3,6 +3,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/win/WindowSession.h"
+#include "platform/win/X11BackEnd.h"
 
 TUiSession::TUiSession(std::unique_ptr<TBackEnd> backEnd)
     : FWindows(std::make_unique<TWindowSession>(std::move(backEnd))) {
@@ -26,3 +27,8 @@ THeadlessUiSession::THeadlessUiSession() : THeadlessUiSession(new THeadlessBackE
 
 THeadlessUiSession::THeadlessUiSession(THeadlessBackEnd* backEnd)
     : TUiSession(std::unique_ptr<TBackEnd>(backEnd)), FHeadless(backEnd) {}
+
+std::unique_ptr<TBackEnd> CreateDesktopBackEnd() {
+  if (TX11BackEnd::DisplayAvailable()) return std::make_unique<TX11BackEnd>();
+  return std::make_unique<THeadlessBackEnd>();
+}

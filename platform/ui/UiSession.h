@@ -22,6 +22,10 @@ class TUiSession {
   std::unique_ptr<TWindowSession> FWindows;
 };
 
+// The back end the program runs on: the X display when one can be opened (DISPLAY), else the
+// headless one.
+std::unique_ptr<TBackEnd> CreateDesktopBackEnd();
+
 // A session on a new headless back end.
 class THeadlessUiSession : public TUiSession {
  public:

@@ -42,6 +42,8 @@ class TBackEnd {
   virtual void SetCursorShape(HCURSOR cursor) = 0;
   // An audible warning (a click on a disabled window, MessageBeep).
   virtual void Beep() {}
+  // The longest time in milliseconds between two clicks that make a double click.
+  virtual UINT DoubleClickTime() { return 500; }
   // Opens a link of an allowed scheme with the desktop's handler. Answers whether it started.
   virtual bool OpenUrl(const String& url) = 0;
 };

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr UINT DoubleClickTime = 500;
-
 uint16_t ButtonKey(TMouseButtonId button) {
   switch (button) {
     case TMouseButtonId::Right: return VK_RBUTTON;
@@ -169,7 +167,7 @@ bool MouseMessage(const TInputEvent& event, MSG& msg, bool remove) {
       int dy = std::abs(event.Pos.Y - system.LastClickPos.Y);
       bool doubleClick = (window->Class->Style & CS_DBLCLKS) && system.LastClickWindow == target &&
                          system.LastClickMessage == message && system.LastClickTime != 0 &&
-                         event.Time - system.LastClickTime <= DoubleClickTime &&
+                         event.Time - system.LastClickTime <= system.BackEnd().DoubleClickTime() &&
                          dx <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                          dy <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
       if (doubleClick) {
@@ -349,7 +347,7 @@ bool SetCursorPos(int x, int y) {
   return true;
 }
 
-UINT GetDoubleClickTime() { return DoubleClickTime; }
+UINT GetDoubleClickTime() { return WindowSystem().BackEnd().DoubleClickTime(); }
 
 bool MessageBeep(UINT) {
   TWindowSystem& system = WindowSystem();

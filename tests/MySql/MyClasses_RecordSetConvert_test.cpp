@@ -31,6 +31,8 @@ TEST(MyConvertInt, TextIntegersKeepTheirRangeInTheRecordSize) {
   EXPECT_EQ(Stored<int32_t>(buf), INT32_MIN);
   ReadTextInt("-9223372036854775807", 20, dtLargeint, buf);
   EXPECT_EQ(Stored<int64_t>(buf), -9223372036854775807LL);
+  ReadTextInt("-9223372036854775808", 20, dtLargeint, buf);
+  EXPECT_EQ(Stored<int64_t>(buf), INT64_MIN);
   ReadTextInt("2", 1, dtBoolean, buf);
   EXPECT_EQ(Stored<int16_t>(buf), -1);
   ReadTextInt("0", 1, dtBoolean, buf);

@@ -13,6 +13,7 @@ class ComboBoxTest : public TUiTest {
     Application->CreateForm(Form);
     Form->SetBounds(100, 100, 400, 300);
     Combo = new TComboBox(Form);
+    Combo->SetStyle(csDropDownList);
     Combo->SetBounds(10, 10, 150, 23);
     Combo->SetParent(Form);
     for (const char16_t* city : {u"Битола", u"Берово", u"Велес", u"Охрид", u"Скопје", u"Струга"})

@@ -1,0 +1,258 @@
+// The provider-neutral dataset component: an in-memory dataset whose record store is the
+// provider's record set, filled by running the component's SQL on its connection component.
+// It prepares, opens, executes and fetches (all at once, in blocks, or on demand), takes and
+// releases the connection's implicit connect requests, and survives a reconnect by running the
+// interrupted open, execute or refresh again.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "Common/DBAccess.h"
+#include "Common/DBAccess_Options.h"
+#include "Common/DBAccess_Params.h"
+#include "Common/LxAccess_RecordSet.h"
+#include "Common/MemDS.h"
+#include "platform/rtl/Sets.h"
+#include "platform/rtl/StringList.h"
+
+class TCustomDAConnection;
+class TCustomDADataSet;
+
+enum TRefreshOption : uint8_t { roAfterInsert, roAfterUpdate, roBeforeEdit };
+using TRefreshOptions = TSet<TRefreshOption>;
+
+enum TLockMode : uint8_t { lmNone, lmPessimistic, lmOptimistic };
+
+// The kinds of statement a dataset runs or has generated for it; a set is a bit set with bit n
+// for value n.
+enum TStatementType : uint8_t {
+  stQuery,
+  stInsert,
+  stUpdate,
+  stDelete,
+  stLock,
+  stRefresh,
+  stCustom,
+  stRefreshQuick,
+  stRefreshCheckDeleted,
+  stBatchUpdate
+};
+using TStatementTypes = TSet<TStatementType, 16>;
+constexpr int StatementTypeCount = 10;
+
+using TBeforeExecuteEvent = std::function<void(TObject* sender)>;
+using TAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
+using TBeforeFetchEvent = std::function<void(TCustomDADataSet* dataSet, bool& cancel)>;
+using TAfterFetchEvent = std::function<void(TCustomDADataSet* dataSet)>;
+
+inline constexpr char16_t SConnectionNotDefined[] = u"Connection is not defined";
+inline constexpr char16_t SFetchRowsRange[] = u"FetchRows must be 1..10000";
+inline constexpr char16_t SFieldNotFoundFmt[] = u"Field %s not found";
+inline constexpr char16_t SNoSQLStatement[] = u"No SQL statement provided";
+// Running a statement again from inside its own execution, or while the record count is being
+// read, would have nothing to report; the caller hears so instead of a silent no-op.
+inline constexpr char16_t SStatementExecuting[] = u"The statement is still executing";
+
+class TCustomDADataSet : public TMemDataSet,
+                         public IDADataSetOptionsOwner,
+                         public IDAConnectionClient {
+ public:
+  explicit TCustomDADataSet(TComponent* owner);
+  ~TCustomDADataSet() override;
+
+  // ---- The connection and the provider objects.
+  TCustomDAConnection* Connection() const { return FConnection; }
+  virtual void SetConnection(TCustomDAConnection* value);
+  // The connection the dataset works on: its own, or one given by a descendant.
+  virtual TCustomDAConnection* EffectiveConnection() { return FConnection; }
+  TLxRecordSet* IRecordSet() const { return dynamic_cast<TLxRecordSet*>(Data()); }
+  TLxCommand* ICommand() const { return FICommand; }
+  // Makes the connection's record set when there is none or it is of another class.
+  void CheckIRecordSet();
+  void CreateData() override;
+  void SetData(std::unique_ptr<TData> value) override;
+  void FreeIRecordSet();
+
+  // ---- The statement and its parameters.
+  TStrings* SQL() const { return FSQL.get(); }
+  void SetSQLText(const String& text) { FSQL->SetText(text); }
+  TDAParams* Params() const { return FParams.get(); }
+  bool ParamCheck() const { return FParamCheck; }
+  void SetParamCheck(bool value);
+  TDAParam* ParamByName(const String& name) const { return FParams->ParamByName(name); }
+  TDAParam* FindParam(const String& name) const { return FParams->FindParam(name); }
+  // The statement as it goes to the server: the SQL with the filter condition added.
+  virtual String FinalSQL();
+  // The text before the component rewrote it (AddWhere), else the SQL.
+  String BaseSQL() const;
+  // Adds a condition to the statement, keeping the text before the first rewrite as BaseSQL.
+  void AddWhere(const String& condition);
+  void SetSQLKeepingBase(const String& text);
+  // The statement texts for updates, by kind; none for kinds the dataset does not keep.
+  TStrings* UpdateSQL(TStatementType type) const;
+  void SetUpdateSQL(TStatementType type, TStrings* value);
+  virtual TStatementTypes GetUpdateStatementTypes();
+
+  // ---- Options and fetch settings.
+  TDADataSetOptions* Options() const { return FOptions.get(); }
+  int FetchRows() const { return FFetchRows; }
+  void SetFetchRows(int value);
+  bool FetchAll() const { return GetFetchAll(); }
+  void SetFetchAll(bool value) { SetFetchAllValue(value); }
+  bool UniDirectional() const { return FUniDirectional; }
+  void SetUniDirectional(bool value) override;
+  bool ReadOnly() const { return FReadOnly; }
+  virtual void SetReadOnly(bool value);
+  bool AutoCommit() const { return FAutoCommit; }
+  void SetAutoCommit(bool value);
+  bool Debug() const { return FDebug; }
+  void SetDebug(bool value) { FDebug = value; }
+  TRefreshOptions RefreshOptions() const { return FRefreshOptions; }
+  virtual void SetRefreshOptions(TRefreshOptions value);
+  TLockMode LockMode() const { return FLockMode; }
+  void SetLockMode(TLockMode value) { FLockMode = value; }
+  const String& KeyFields() const { return FKeyFields; }
+  virtual void SetKeyFields(const String& value);
+  const String& UpdatingTable() const { return FUpdatingTable; }
+  virtual void SetUpdatingTable(const String& value);
+  const String& FilterSQL() const { return FFilterSQL; }
+  // Reopens an active dataset with the condition; a failing reopen puts the old one back.
+  virtual void SetFilterSQL(const String& value);
+
+  // ---- Running.
+  void Prepare() override;
+  void UnPrepare() override;
+  // Runs a statement without result set, or opens the dataset for one with rows.
+  virtual void Execute();
+  // Whether every row of the result has been read.
+  virtual bool Fetched();
+  virtual void BreakExec();
+  virtual bool IsQuery();
+  int RowsAffected() const { return FRowsAffected; }
+  int64_t LastInsertId() const { return FLastInsertId; }
+  TDataTypeCode GetDataType(const String& fieldName);
+  TFieldDesc* GetFieldDescByNo(int fieldNo);
+  void Resync(TResyncMode mode) override;
+
+  // ---- Connection requests, balanced: every Acquire(true) has its Release.
+  virtual void AcquireConnection(bool implicit);
+  virtual void ReleaseConnection();
+  void CheckConnection() { AcquireConnection(false); }
+  // The connection goes away: close (or, in disconnected mode, only drop the statement).
+  virtual void Disconnect(bool close);
+
+  // ---- SQL text operations of the dialect; the base has none and answers empty texts.
+  virtual String SQLGetFrom(const String& sql);
+  virtual String SQLAddWhere(const String& sql, const String& condition);
+  virtual String SQLDeleteWhere(const String& sql);
+  virtual String SQLGetWhere(const String& sql);
+  virtual String SQLSetOrderBy(const String& sql, const String& fields);
+  virtual String SQLGetOrderBy(const String& sql);
+  String GetOrderBy();
+  virtual void CheckSQL() {}
+  virtual bool IsTableComponent() { return false; }
+  virtual bool AllowsUpdateSQL() { return true; }
+
+  TBeforeExecuteEvent BeforeExecute;
+  TAfterExecuteEvent AfterExecute;
+  TBeforeFetchEvent BeforeFetch;
+  TAfterFetchEvent AfterFetch;
+
+  // ---- The connection's view of the dataset during failover.
+  bool IsCommandClient() const override { return false; }
+  bool ClientPrepared() const override;
+  bool ClientActive() const override { return Active(); }
+  bool ClientFetchAll() const override { return GetFetchAll(); }
+  bool ClientFetched() const override;
+  bool ClientIsQuery() const override;
+
+  // ---- The options' view of the dataset.
+  void CheckInactive() override { TDataSet::CheckInactive(); }
+  bool PassToRecordSet(TLxPropCode prop, const Variant& value) override;
+  bool PassToCommand(TLxPropCode prop, const Variant& value) override;
+  void OptionChanged(TDADataSetOptionEffect effect, bool value) override;
+
+ protected:
+  // Descendants put their own options class in place (from their constructor).
+  virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
+  void InstallOptions(std::unique_ptr<TDADataSetOptions> options);
+  // The lexer class that finds the parameters of the SQL text.
+  virtual TParserClass GetParserClass();
+
+  virtual bool GetFetchAll() const { return FFetchAll; }
+  virtual void SetFetchAllValue(bool value);
+  virtual void BeforeOpenCursor(bool) {}
+  virtual void AfterOpenCursor(bool) {}
+  virtual void ExecCommand();
+  // The connection connects (re-attach) or disconnects (close or drop the statement).
+  virtual void ConnectChange(TObject* sender, bool connecting);
+  virtual void DoBeforeExecute();
+  virtual void DoAfterExecute(bool result);
+  virtual void DoBeforeFetch(bool& cancel);
+  virtual void DoAfterFetch();
+  void RecordSetAfterExecute(bool result);
+  // The SQL or its texts changed: the statement, its parameters and the cached names go.
+  virtual void SQLChanged();
+
+  void OpenCursor(bool infoQuery) override;
+  void CloseCursor() override;
+  void InternalOpen() override;
+  void InternalClose() override;
+  void InternalRefresh() override;
+  int GetRecordCount() override;
+  void DoAfterScroll() override;
+  void RefreshData() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  // The server's row count for QueryRecCount; the base has no way to ask.
+  virtual int GetServerRecordCount() { return 0; }
+  // Passes every setting to a freshly installed record set and its command.
+  virtual void PassSettings();
+  int ServerRecordCount() const { return FServerRecordCount; }
+  bool InAfterExecute() const { return FInAfterExecute; }
+
+ private:
+  // Parameters: the list rebuilt from the SQL text, keeping the values of same-named parameters,
+  // and the values written to the command's descriptors.
+  void CreateParamsFromSQL();
+  void WriteParams(bool withValues);
+  void ReadParams();
+  void WriteSQL();
+  void ApplyRefreshKeepingRecord();
+  // Restores transactions after a reconnect and says whether the operation runs again.
+  bool ReplayAfterFailOver();
+
+  TCustomDAConnection* FConnection = nullptr;
+  TLxCommand* FICommand = nullptr;
+  std::unique_ptr<TStringList> FSQL;
+  std::unique_ptr<TDAParams> FParams;
+  std::unique_ptr<TDADataSetOptions> FOptions;
+  std::array<std::unique_ptr<TStringList>, StatementTypeCount> FUpdateSQL;
+  String FBaseSQL;
+  String FKeyFields;
+  String FUpdatingTable;
+  String FFilterSQL;
+  String FKeyFieldsCache;
+  String FTableNameCache;
+  int FFetchRows = 25;
+  int FRowsAffected = -1;
+  int FServerRecordCount = 0;
+  int64_t FLastInsertId = 0;
+  TRefreshOptions FRefreshOptions;
+  TLockMode FLockMode = lmNone;
+  bool FParamCheck = true;
+  bool FDebug = false;
+  bool FReadOnly = false;
+  bool FUniDirectional = false;
+  bool FAutoCommit = true;
+  bool FFetchAll = false;
+  bool FFetchCanceled = false;
+  bool FKeepBaseSQL = false;
+  bool FInAfterExecute = false;
+  bool FExecuting = false;
+  // Whether this dataset holds a connect request for its open, unfinished cursor.
+  bool FCursorHoldsConnection = false;
+};

@@ -1,0 +1,187 @@
+// The SQL generator: turns one record of a dataset into the text of one statement (INSERT,
+// UPDATE, DELETE, the SELECT that re-reads it, the statements of a quick refresh) and, while it
+// writes, creates the statement's parameters and records which field and which version of its
+// value (old or new) feeds each one. The dataset updater asks for a statement whenever the user
+// supplied none; the dataset service answers the generator's questions about its dataset.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "Common/CLRClasses.h"
+#include "Common/DBAccess_Params.h"
+#include "Common/LxAccess_RecordSet.h"
+#include "platform/rtl/Collection.h"
+#include "platform/rtl/Sets.h"
+
+class TField;
+
+// The kinds of statement the updater runs; a set is a bit set with bit n for value n.
+enum TStatementType : uint8_t {
+  stQuery,
+  stInsert,
+  stUpdate,
+  stDelete,
+  stLock,
+  stRefresh,
+  stCustom,
+  stRefreshQuick,
+  stRefreshCheckDeleted,
+  stBatchUpdate
+};
+using TStatementTypes = TSet<TStatementType, 16>;
+
+using TFieldDescArray = std::vector<TFieldDesc*>;
+
+// The fields that identify a record and the fields that may be written.
+struct TKeyAndDataFields {
+  TFieldDescArray KeyFieldDescs;
+  TFieldDescArray DataFieldDescs;
+};
+
+// What the generator asks about the dataset whose record it writes out. The dataset service
+// answers for its dataset.
+class IDASQLGeneratorHost {
+ public:
+  virtual ~IDASQLGeneratorHost() = default;
+
+  virtual TSQLInfo* SQLInfo() = 0;
+  virtual bool QuoteNames() = 0;
+  virtual bool FullRefresh() = 0;
+  virtual bool ReadOnly() = 0;
+  virtual bool Designing() = 0;
+  virtual bool CachedUpdates() = 0;
+  virtual bool ApplyingUpdates() = 0;  // the record store is applying cached updates now
+  virtual bool Active() = 0;
+  // The dataset's own parameters (of its SELECT); may be null.
+  virtual TDAParams* OwnParams() = 0;
+  // The dataset field of a descriptor, or null.
+  virtual TField* FieldOf(TFieldDesc* fieldDesc) = 0;
+  // The descriptor's index in the record store's field list.
+  virtual int FieldDescIndex(TFieldDesc* fieldDesc) = 0;
+  // The record's old (before the edit) or new value is null.
+  virtual bool ValueIsNull(TFieldDesc* fieldDesc, bool useOld) = 0;
+  // The old and new values of the record differ.
+  virtual bool ValuesDiffer(TFieldDesc* fieldDesc) = 0;
+
+  virtual String FinalSQL() = 0;
+  virtual String BaseSQL() = 0;  // with macros expanded
+  virtual String SQLAddWhere(const String& sql, const String& condition) = 0;
+  virtual String SQLGetFrom(const String& sql) = 0;
+  virtual String SQLGetWhere(const String& sql) = 0;
+
+  // The table that receives the changes; null when there is none.
+  virtual TLxTableInfo* UpdatingTableInfo() = 0;
+  // The updating table was named by the user but is not one of the query's tables.
+  virtual bool UpdatingTableAdded() = 0;
+  virtual int QueryTableCount() = 0;
+  virtual TFieldDesc* IdentityField() = 0;
+  virtual TKeyAndDataFields GetKeyAndDataFields(bool allTables) = 0;
+};
+
+// Which field, and which version of its value, feeds the parameter of the same index.
+class TDAParamInfo : public TCollectionItem {
+ public:
+  explicit TDAParamInfo(TCollection* collection) : TCollectionItem(collection) {}
+
+  TField* Field() const { return FField; }
+  void SetField(TField* value) { FField = value; }
+  bool Old() const { return FOld; }
+  void SetOld(bool value) { FOld = value; }
+  // The statement's number inside a batch, -1 outside one.
+  int ParamIndex() const { return FParamIndex; }
+  void SetParamIndex(int value) { FParamIndex = value; }
+
+ private:
+  TField* FField = nullptr;
+  bool FOld = false;
+  int FParamIndex = -1;
+};
+
+class TDAParamsInfo : public TCollection {
+ public:
+  explicit TDAParamsInfo(TCollectionItemClass itemClass) : TCollection(std::move(itemClass)) {}
+  TDAParamInfo* Items(int index) const {
+    return static_cast<TDAParamInfo*>(TCollection::Items(index));
+  }
+};
+
+class TDASQLGenerator : public TObject {
+ public:
+  explicit TDASQLGenerator(IDASQLGeneratorHost* host);
+  ~TDASQLGenerator() override;
+
+  // The entry point of the updater: the statement of the type for the updating table, or the
+  // empty text when there is none.
+  void BuildUpdatingTableStatement(TStatementType statementType, bool modifiedOnly, String& text,
+                                   int batchIndex, TDAParams* params);
+  virtual String BuildStatement(TLxTableInfo* tableInfo, const TKeyAndDataFields& fields,
+                                int batchIndex, TDAParams* params, bool modifiedOnly,
+                                TStatementType statementType);
+  // The statement of a table component.
+  virtual String BuildTableSelect(const String& tableName, const String& orderFields);
+  String BuildSelectValues(const String& expression) { return u"SELECT " + expression; }
+
+  // Filled by the last build: one item per parameter created.
+  TDAParamsInfo* ParamsInfo() const { return FParamsInfo.get(); }
+  static String BatchParamPrefix() { return u"P_"; }
+
+  // "_" and the descriptor's index; the reverse gives -1 for anything else.
+  virtual String GetFieldAlias(int index);
+  virtual int DecodeFieldAlias(const String& alias);
+
+ protected:
+  IDASQLGeneratorHost* Host() const { return FHost; }
+  TLxTableInfo* TableInfo() const { return FTableInfo; }
+  TDAParams* TargetParams() const { return FParams; }
+
+  virtual void Clear();
+  virtual String AssembleSQL();
+  virtual bool IsBlobDataType(TDataTypeCode dataType);
+  virtual bool IsObjectDataType(TDataTypeCode dataType);
+  virtual bool FieldIsNull(TFieldDesc* fieldDesc, bool useOld);
+  virtual bool FieldIsModified(TFieldDesc* fieldDesc);
+  virtual String GetSQLFieldName(TFieldDesc* fieldDesc, bool qualify);
+  virtual int MaxParamNameLength() { return INT_MAX; }
+  virtual bool PlaceholdersAllowed() { return true; }
+  virtual void AddParam(AnsiStringBuilder& buffer, TFieldDesc* fieldDesc, bool old,
+                        int batchIndex, TParamType paramType, TStatementType statementType);
+  virtual void AddInsertField(TFieldDesc* fieldDesc, int batchIndex);
+  virtual void AddUpdateField(TFieldDesc* fieldDesc, int batchIndex);
+  virtual void AddRefreshField(TFieldDesc* fieldDesc);
+  virtual void AddConditionField(AnsiStringBuilder& buffer, TFieldDesc* fieldDesc,
+                                 TStatementType statementType, int batchIndex);
+  virtual void BuildInsert(const TKeyAndDataFields& fields, bool modifiedOnly, int batchIndex);
+  virtual void BuildUpdate(const TKeyAndDataFields& fields, bool modifiedOnly, int batchIndex);
+  virtual void BuildDelete(const TKeyAndDataFields& fields, int batchIndex);
+  virtual void BuildLock(const TKeyAndDataFields&) {}
+  virtual void BuildRefreshSelectList(const TKeyAndDataFields& fields);
+  virtual void BuildRefreshFrom();
+  virtual void BuildRefresh(const TKeyAndDataFields& fields, bool modifiedOnly);
+  virtual void BuildRefreshQuick(const TKeyAndDataFields& fields);
+  virtual void BuildRefreshCheckDeleted(const TKeyAndDataFields& fields);
+  virtual void BuildConditions(AnsiStringBuilder& buffer, TStatementType statementType,
+                               int batchIndex, const TKeyAndDataFields& fields,
+                               bool modifiedOnly);
+  virtual TCollectionItemClass GetParamInfoClass();
+
+  String NormalizedTableName();
+  static void Append(AnsiStringBuilder& buffer, const String& text);
+
+  // The six parts of every statement, concatenated in this order.
+  AnsiStringBuilder FHeadSB{100};
+  AnsiStringBuilder FFldSB{100};
+  AnsiStringBuilder FMiddleSB{100};
+  AnsiStringBuilder FFldParamSB{100};
+  AnsiStringBuilder FCondSB{100};
+  AnsiStringBuilder FFooterSB{100};
+
+ private:
+  IDASQLGeneratorHost* FHost;
+  TLxTableInfo* FTableInfo = nullptr;
+  TDAParams* FParams = nullptr;
+  std::unique_ptr<TDAParamsInfo> FParamsInfo;
+  // Names of the parameters of the current build, given to them in one pass at its end.
+  std::vector<String> FParamNames;
+};

@@ -1,0 +1,38 @@
+// The decisions of the dataset service that depend only on the statement's tables and the
+// record store's descriptors: which table receives the changes (the updating table), which
+// fields identify a record (key fields) and which may be written (data fields), and the origin
+// text of a field. The dataset service takes its dataset's settings and asks these.
+#pragma once
+
+#include "Common/DBAccess_SQLGenerator.h"
+#include "Common/LxAccess_SQLInfo.h"
+#include "Common/MemData_Types.h"
+
+// The index of the updating table in the statement's table list: the table named (or aliased)
+// by updatingTable, the first table when it is empty, -1 when the list is empty too. A name not
+// in a non-empty list raises "Wrong UpdatingTable value - table %s is unknown"; with an empty
+// list the named table is added, and tableAdded tells so.
+int FindUpdatingTable(TLxTablesInfo& tables, const String& updatingTable, const TSQLInfo& sqlInfo,
+                      bool& tableAdded);
+
+// The descriptors named in a field list ("a;b"), in its order. A name the store does not hold
+// raises "%s: Key field '%s' not found" with the dataset's name.
+TFieldDescArray KeyFieldsByName(const String& keyFields, const TFieldDescs& fieldDescs,
+                                const String& dataSetName);
+
+// The descriptors of a unique index's columns ("a;b"); a column the store does not hold drops
+// the columns before it, so only those after the last missing one stay.
+TFieldDescArray UniqueIndexKeyFields(const String& columns, const TFieldDescs& fieldDescs);
+
+// Whether a descriptor is a data field: a provider column, not a sub-field, not the identity
+// field (unless it counts as data), of the updating table (unless all tables count) and
+// writable.
+bool IsDataFieldDesc(TFieldDesc* fieldDesc, TFieldDesc* identityField,
+                     const TLxTableInfo* updatingTable, bool allTables, bool identityIsDataField);
+
+// The table a descriptor's column comes from, or none for a computed column.
+TLxTableInfo* BaseTableOf(TFieldDesc* fieldDesc);
+
+// "table.column" of a descriptor (the base table's name without quotes, or its alias when
+// preferAlias is set and it has one), or the column's name alone for a computed column.
+String FieldOriginText(TFieldDesc* fieldDesc, const TSQLInfo& sqlInfo, bool preferAlias);

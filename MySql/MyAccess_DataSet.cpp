@@ -1,0 +1,173 @@
+// The MySQL dataset: its options and the switches they pass to the record set, the settings of a
+// new record set, the SQL-text operations in the MySQL dialect, and the refresh on a timer.
+#include "MySql/MyAccess_DataSet.h"
+
+#include "Common/Win32Timer.h"
+#include "MySql/MyAccess.h"
+#include "MySql/MyParser.h"
+
+// ---- Options.
+
+TMyDataSetOptions::TMyDataSetOptions(TCustomMyDataSet* owner)
+    : TDADataSetOptions(owner), FDataSet(owner) {
+  SetFieldsReadOnly = false;
+  SetFieldsOrigin(true);
+}
+
+void TMyDataSetOptions::SetRecordSetSwitch(bool& field, bool value, TLxPropCode prop,
+                                           bool outdatesFields) {
+  if (value == field) return;
+  if (FDataSet) FDataSet->CheckInactive();
+  field = value;
+  if (!FDataSet) return;
+  FDataSet->PassToRecordSet(prop, value);
+  if (outdatesFields) FDataSet->OptionChanged(oeFieldDefsOutdated, true);
+}
+
+void TMyDataSetOptions::SetFieldsAsString(bool value) {
+  SetRecordSetSwitch(FFieldsAsString, value, pcFieldsAsString, true);
+}
+
+void TMyDataSetOptions::SetNullForZeroDate(bool value) {
+  SetRecordSetSwitch(FNullForZeroDate, value, pcNullForZeroDate, false);
+}
+
+void TMyDataSetOptions::SetEnableBoolean(bool value) {
+  SetRecordSetSwitch(FEnableBoolean, value, pcEnableBoolean, true);
+}
+
+void TMyDataSetOptions::SetBinaryAsString(bool value) {
+  SetRecordSetSwitch(FBinaryAsString, value, pcBinaryAsString, true);
+}
+
+void TMyDataSetOptions::SetCreateConnection(bool value) {
+  SetRecordSetSwitch(FCreateConnection, value, pcCreateConnection, false);
+}
+
+void TMyDataSetOptions::SetAutoRefresh(bool value) {
+  if (value == FAutoRefresh) return;
+  FAutoRefresh = value;
+  if (FDataSet) FDataSet->AutoRefreshChanged();
+}
+
+void TMyDataSetOptions::SetAutoRefreshInterval(int value) {
+  if (value == FAutoRefreshInterval) return;
+  FAutoRefreshInterval = value;
+  if (FDataSet) FDataSet->AutoRefreshIntervalChanged();
+}
+
+void TMyDataSetOptions::Assign(TPersistent* source) {
+  TDADataSetOptions::Assign(source);
+  auto* src = dynamic_cast<TMyDataSetOptions*>(source);
+  if (!src) return;
+  SetLongStrings(src->LongStrings());
+  FullRefresh = src->FullRefresh;
+  SetFieldsAsString(src->FFieldsAsString);
+  SetCompressBlobMode(src->CompressBlobMode());
+  SetNullForZeroDate(src->FNullForZeroDate);
+  SetEnableBoolean(src->FEnableBoolean);
+  SetBinaryAsString(src->FBinaryAsString);
+  SetFieldsOrigin(src->FieldsOrigin());
+  SetCreateConnection(src->FCreateConnection);
+}
+
+// ---- The dataset.
+
+TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
+  InstallOptions(std::make_unique<TMyDataSetOptions>(this));
+  SetFetchAll(true);
+}
+
+TCustomMyDataSet::~TCustomMyDataSet() {
+  // The timer goes first: no tick may reach a dataset that is being taken apart.
+  FAutoRefreshTimer.reset();
+}
+
+TCustomMyConnection* TCustomMyDataSet::Connection() const {
+  return dynamic_cast<TCustomMyConnection*>(TCustomDADataSet::Connection());
+}
+
+TParserClass TCustomMyDataSet::GetParserClass() { return &NewParser<TMyParser>; }
+
+void TCustomMyDataSet::PassSettings() {
+  TCustomDADataSet::PassSettings();
+  TLxRecordSet* rs = IRecordSet();
+  if (!rs) return;
+  if (TMyDataSetOptions* options = Options()) {
+    rs->SetProp(pcFieldsAsString, options->FieldsAsString());
+    rs->SetProp(pcNullForZeroDate, options->NullForZeroDate());
+    rs->SetProp(pcEnableBoolean, options->EnableBoolean());
+    rs->SetProp(pcBinaryAsString, options->BinaryAsString());
+    rs->SetProp(pcCreateConnection, options->CreateConnection());
+  }
+  rs->SetProp(pcCommandTimeout, FCommandTimeout);
+}
+
+void TCustomMyDataSet::SetCommandTimeout(int value) {
+  FCommandTimeout = value;
+  PassToRecordSet(pcCommandTimeout, value);
+}
+
+void TCustomMyDataSet::BeforeOpenCursor(bool infoQuery) {
+  TCustomDADataSet::BeforeOpenCursor(infoQuery);
+  if (SQL()->Count() == 0) DatabaseError(SNoSQLStatement, this);
+}
+
+// ---- Auto-refresh.
+
+void TCustomMyDataSet::AutoRefreshChanged() {
+  if (ComponentState().Contains(csDesigning)) return;
+  const bool enabled = Options()->AutoRefresh();
+  if (!FAutoRefreshTimer) {
+    FAutoRefreshTimer = std::make_unique<TWin32Timer>(nullptr);
+    FAutoRefreshTimer->SetEnabled(enabled);
+    FAutoRefreshTimer->SetInterval(static_cast<uint32_t>(Options()->AutoRefreshInterval()) * 1000u);
+    FAutoRefreshTimer->SetOnTimer([this](TObject*) { AutoRefreshTick(); });
+  }
+  FAutoRefreshTimer->SetEnabled(enabled);
+}
+
+void TCustomMyDataSet::AutoRefreshIntervalChanged() {
+  if (FAutoRefreshTimer)
+    FAutoRefreshTimer->SetInterval(static_cast<uint32_t>(Options()->AutoRefreshInterval()) * 1000u);
+}
+
+void TCustomMyDataSet::AutoRefreshTick() {
+  // Only a browsing dataset refreshes: an edit in progress is never thrown away.
+  if (State() != dsBrowse) return;
+  try {
+    Refresh();
+  } catch (...) {
+    // A refresh that fails once would fail on every tick: the refreshing stops, and the
+    // error goes on to be reported.
+    Options()->SetAutoRefresh(false);
+    throw;
+  }
+  // The next refresh comes a full interval after this one ended.
+  FAutoRefreshTimer->SetEnabled(false);
+  FAutoRefreshTimer->SetEnabled(true);
+}
+
+// ---- SQL text in the MySQL dialect.
+
+String TCustomMyDataSet::SQLGetFrom(const String& sql) { return TCustomDADataSet::SQLGetFrom(sql); }
+
+String TCustomMyDataSet::SQLAddWhere(const String& sql, const String& condition) {
+  return TCustomDADataSet::SQLAddWhere(sql, condition);
+}
+
+String TCustomMyDataSet::SQLDeleteWhere(const String& sql) {
+  return TCustomDADataSet::SQLDeleteWhere(sql);
+}
+
+String TCustomMyDataSet::SQLGetWhere(const String& sql) {
+  return TCustomDADataSet::SQLGetWhere(sql);
+}
+
+String TCustomMyDataSet::SQLSetOrderBy(const String& sql, const String& fields) {
+  return TCustomDADataSet::SQLSetOrderBy(sql, fields);
+}
+
+String TCustomMyDataSet::SQLGetOrderBy(const String& sql) {
+  return TCustomDADataSet::SQLGetOrderBy(sql);
+}

@@ -1,0 +1,150 @@
+// The MySQL dataset components: the query that forms place for their lists, lookups and checks,
+// the table that builds its own SELECT, their options, the refresh on a timer, and the data
+// source that binds controls to them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_DataSource.h"
+
+class TCustomMyConnection;
+class TCustomMyDataSet;
+class TWin32Timer;
+
+class TMyDataSetOptions : public TDADataSetOptions {
+ public:
+  explicit TMyDataSetOptions(TCustomMyDataSet* owner);
+
+  bool FieldsAsString() const { return FFieldsAsString; }
+  void SetFieldsAsString(bool value);
+  bool NullForZeroDate() const { return FNullForZeroDate; }
+  void SetNullForZeroDate(bool value);
+  bool CheckRowVersion() const { return FCheckRowVersion; }
+  void SetCheckRowVersion(bool value) { FCheckRowVersion = value; }
+  bool EnableBoolean() const { return FEnableBoolean; }
+  void SetEnableBoolean(bool value);
+  bool BinaryAsString() const { return FBinaryAsString; }
+  void SetBinaryAsString(bool value);
+  bool CreateConnection() const { return FCreateConnection; }
+  void SetCreateConnection(bool value);
+  // Refreshes the dataset every AutoRefreshInterval seconds while it browses.
+  bool AutoRefresh() const { return FAutoRefresh; }
+  void SetAutoRefresh(bool value);
+  int AutoRefreshInterval() const { return FAutoRefreshInterval; }
+  void SetAutoRefreshInterval(int value);
+
+  // AutoRefresh, its interval and CheckRowVersion stay as they are.
+  void Assign(TPersistent* source) override;
+
+ protected:
+  TCustomMyDataSet* DataSet() const { return FDataSet; }
+  // Stores a record-set switch: refused on an open dataset, passed to the record set.
+  void SetRecordSetSwitch(bool& field, bool value, TLxPropCode prop, bool outdatesFields);
+
+ private:
+  TCustomMyDataSet* FDataSet;
+  bool FFieldsAsString = false;
+  bool FNullForZeroDate = true;
+  bool FCheckRowVersion = false;
+  bool FEnableBoolean = true;
+  bool FBinaryAsString = true;
+  bool FCreateConnection = true;
+  bool FAutoRefresh = false;
+  int FAutoRefreshInterval = 60;
+};
+
+class TCustomMyDataSet : public TCustomDADataSet {
+ public:
+  explicit TCustomMyDataSet(TComponent* owner);
+  ~TCustomMyDataSet() override;
+
+  TCustomMyConnection* Connection() const;
+  TMyDataSetOptions* Options() const {
+    return static_cast<TMyDataSetOptions*>(TCustomDADataSet::Options());
+  }
+  int CommandTimeout() const { return FCommandTimeout; }
+  void SetCommandTimeout(int value);
+  // The timer of the auto-refresh; none until AutoRefresh is first changed at run time.
+  TWin32Timer* AutoRefreshTimer() const { return FAutoRefreshTimer.get(); }
+
+  String SQLGetFrom(const String& sql) override;
+  String SQLAddWhere(const String& sql, const String& condition) override;
+  String SQLDeleteWhere(const String& sql) override;
+  String SQLGetWhere(const String& sql) override;
+  String SQLSetOrderBy(const String& sql, const String& fields) override;
+  String SQLGetOrderBy(const String& sql) override;
+  String PSGetQuoteChar() override { return u"`"; }
+
+  // Called by the options.
+  void AutoRefreshChanged();
+  void AutoRefreshIntervalChanged();
+
+ protected:
+  TParserClass GetParserClass() override;
+  void PassSettings() override;
+  void BeforeOpenCursor(bool infoQuery) override;
+
+ private:
+  void AutoRefreshTick();
+
+  int FCommandTimeout = 0;
+  std::unique_ptr<TWin32Timer> FAutoRefreshTimer;
+};
+
+class TMyQuery : public TCustomMyDataSet {
+ public:
+  explicit TMyQuery(TComponent* owner) : TCustomMyDataSet(owner) {}
+
+  TStrings* SQLInsert() const { return UpdateSQL(stInsert); }
+  TStrings* SQLUpdate() const { return UpdateSQL(stUpdate); }
+  TStrings* SQLDelete() const { return UpdateSQL(stDelete); }
+  TStrings* SQLLock() const { return UpdateSQL(stLock); }
+  TStrings* SQLRefresh() const { return UpdateSQL(stRefresh); }
+};
+
+// A dataset over one table: its SELECT is built from the table name, an ORDER BY list, a limit
+// and an offset, again after any of them changes.
+class TCustomMyTable : public TCustomMyDataSet {
+ public:
+  explicit TCustomMyTable(TComponent* owner);
+
+  const String& TableName() const { return FTableName; }
+  void SetTableName(const String& value);
+  const String& OrderFields() const { return FOrderFields; }
+  void SetOrderFields(const String& value);
+  int Limit() const { return FLimit; }
+  void SetLimit(int value);
+  int Offset() const { return FOffset; }
+  void SetOffset(int value);
+
+  void Prepare() override;
+  void Execute() override;
+  void CheckSQL() override { PrepareSQL(); }
+  bool IsTableComponent() override { return true; }
+  String PSGetTableName() override { return FTableName; }
+
+ protected:
+  // Builds the SELECT when the SQL is empty; "TableName must be defined" without a table.
+  void PrepareSQL();
+  void BeforeOpenCursor(bool infoQuery) override;
+
+ private:
+  String TableSelect();
+
+  String FTableName;
+  String FOrderFields;
+  int FLimit = -1;
+  int FOffset = 0;
+};
+
+class TMyTable : public TCustomMyTable {
+ public:
+  explicit TMyTable(TComponent* owner) : TCustomMyTable(owner) {}
+};
+
+class TMyDataSource : public TLxDataSource {
+ public:
+  explicit TMyDataSource(TComponent* owner) : TLxDataSource(owner) {}
+};

@@ -1,0 +1,43 @@
+#include "MySql/MyAccess_Service.h"
+
+#include "MySql/MyClasses_RecordSetFields.h"
+#include "platform/rtl/TextCompare.h"
+
+TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool keyOnly,
+                                bool allTables, const TLxTableInfo* updatingTable,
+                                bool setFieldsReadOnly) {
+  TFieldDescArray result;
+  bool anyPrimary = false;
+  for (TFieldDesc* desc : fieldDescs) {
+    if (desc->CalcKind() != 0 || desc->HasParent()) continue;
+    TLxTableInfo* table = BaseTableOf(desc);
+    bool taken = allTables || (table != nullptr && table == updatingTable) ||
+                 (table == nullptr && !setFieldsReadOnly);
+    if (!taken) continue;
+    if (keyOnly ? !desc->IsKey() : desc->ReadOnly()) continue;
+    auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
+    anyPrimary = anyPrimary || (keyOnly && myDesc != nullptr && myDesc->IsPrimaryKey());
+    result.push_back(desc);
+  }
+  if (anyPrimary) {
+    TFieldDescArray primary;
+    for (TFieldDesc* desc : result) {
+      auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
+      if (myDesc != nullptr && myDesc->IsPrimaryKey()) primary.push_back(desc);
+    }
+    return primary;
+  }
+  return result;
+}
+
+TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
+                            const TLxTableInfo* updatingTable) {
+  if (updatingTable == nullptr) return nullptr;
+  for (TFieldDesc* desc : fieldDescs) {
+    if (desc->CalcKind() != 0 || !desc->IsAutoIncrement()) continue;
+    TLxTableInfo* table = BaseTableOf(desc);
+    if (table != nullptr && AnsiSameText(table->TableName(), updatingTable->TableName()))
+      return desc;
+  }
+  return nullptr;
+}

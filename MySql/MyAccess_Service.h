@@ -1,0 +1,20 @@
+// What the MySQL dataset service decides from the result's column flags: the key and data fields
+// of the updating table and its AUTO_INCREMENT column (the identity field, whose value the
+// server generates and the updater writes back after an INSERT).
+#pragma once
+
+#include <vector>
+
+#include "Common/DBAccess_Service.h"
+
+// The descriptors, in the given (field) order, of the updating table's columns (every table's
+// with allTables; computed columns too while fields are not made read-only). keyOnly keeps the
+// key columns, and only the primary-key ones when there are any; otherwise the writable ones.
+TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool keyOnly,
+                                bool allTables, const TLxTableInfo* updatingTable,
+                                bool setFieldsReadOnly);
+
+// The first provider column that is AUTO_INCREMENT and comes from the updating table; none
+// without an updating table.
+TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
+                            const TLxTableInfo* updatingTable);

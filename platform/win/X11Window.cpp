@@ -1,0 +1,239 @@
+// A top-level window on the X server: an X window that shows the window's cairo surface.
+#include <cairo.h>
+
+#include <algorithm>
+
+#include "platform/rtl/UnicodeText.h"
+#include "platform/win/WinApi.h"
+#include "platform/win/WindowStyles.h"
+#include "platform/win/WindowSystem.h"
+
+#include "platform/win/X11Connection.h"
+
+namespace {
+
+constexpr long WindowEvents = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                              ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
+                              LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+
+bool LittleEndian() {
+  const uint16_t probe = 1;
+  return *reinterpret_cast<const uint8_t*>(&probe) == 1;
+}
+
+TWindow* LayerWindow(HWND handle) {
+  return HasWindowSystem() ? WindowSystem().Find(handle) : nullptr;
+}
+
+// Drop-downs, menus and hints: shown at once where the program puts them, never framed or
+// focused by the window manager.
+bool IsPopup(const TWindow* window) {
+  return (window->Style & WS_POPUP) && (window->Style & WS_CAPTION) != WS_CAPTION &&
+         (window->ExStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW));
+}
+
+}  // namespace
+
+TX11Window::TX11Window(TX11Connection& x, HWND handle, const TRect& screenRect)
+    : FX(x), FHandle(handle) {
+  XSetWindowAttributes attributes{};
+  attributes.colormap = FX.Cmap;
+  attributes.border_pixel = 0;
+  attributes.background_pixmap = None;  // our surface paints every pixel: no flash of grey
+  attributes.event_mask = WindowEvents;
+  FXRect = {screenRect.Left, screenRect.Top, screenRect.Left + std::max(screenRect.Width(), 1),
+            screenRect.Top + std::max(screenRect.Height(), 1)};
+  FWindow = XCreateWindow(FX.Dpy, FX.Root, FXRect.Left, FXRect.Top,
+                          static_cast<unsigned>(FXRect.Width()),
+                          static_cast<unsigned>(FXRect.Height()), 0, FX.Depth, InputOutput,
+                          FX.Vis, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask,
+                          &attributes);
+  FGc = XCreateGC(FX.Dpy, FWindow, 0, nullptr);
+  XSetWMProtocols(FX.Dpy, FWindow, &FX.WmDeleteWindow, 1);
+  XWMHints hints{};
+  hints.flags = InputHint | StateHint;
+  hints.input = True;
+  hints.initial_state = NormalState;
+  XSetWMHints(FX.Dpy, FWindow, &hints);
+  char name[] = "records";
+  XClassHint classHint{name, name};
+  XSetClassHint(FX.Dpy, FWindow, &classHint);
+  if (FX.Im) {
+    FIc = XCreateIC(FX.Im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow,
+                    FWindow, XNFocusWindow, FWindow, nullptr);
+    long filterEvents = 0;
+    if (FIc && !XGetICValues(FIc, XNFilterEvents, &filterEvents, nullptr))
+      XSelectInput(FX.Dpy, FWindow, WindowEvents | filterEvents);
+  }
+  if (FX.CurrentCursor) XDefineCursor(FX.Dpy, FWindow, FX.CurrentCursor);
+  FX.Windows[FWindow] = this;
+  SetBounds(screenRect);
+}
+
+TX11Window::~TX11Window() {
+  FX.Windows.erase(FWindow);
+  if (FIc) XDestroyIC(FIc);
+  XFreeGC(FX.Dpy, FGc);
+  XDestroyWindow(FX.Dpy, FWindow);
+  if (FSurface) cairo_surface_destroy(FSurface);
+}
+
+TRect TX11Window::ShownArea() {
+  TWindow* window = LayerWindow(FHandle);
+  if (!window || FOverride || (window->Style & WS_CAPTION) != WS_CAPTION)
+    return {0, 0, std::max(FWidth, 1), std::max(FHeight, 1)};
+  TRect client = window->Client;
+  client.Right = std::max(client.Right, client.Left + 1);
+  client.Bottom = std::max(client.Bottom, client.Top + 1);
+  return client;
+}
+
+TPoint TX11Window::ToScreen(int x, int y) {
+  TWindow* window = LayerWindow(FHandle);
+  TRect shown = ShownArea();
+  TPoint origin = window ? window->Rect.TopLeft() : FXRect.TopLeft();
+  return {origin.X + shown.Left + x, origin.Y + shown.Top + y};
+}
+
+void TX11Window::SyncGeometry() {
+  TWindow* window = LayerWindow(FHandle);
+  if (FFollowing || !window) return;
+  TRect wanted = ShownArea();
+  OffsetRect(wanted, window->Rect.Left, window->Rect.Top);
+  if (wanted == FXRect) return;
+  FXRect = wanted;
+  XMoveResizeWindow(FX.Dpy, FWindow, wanted.Left, wanted.Top,
+                    static_cast<unsigned>(wanted.Width()), static_cast<unsigned>(wanted.Height()));
+}
+
+void TX11Window::SetBounds(const TRect& screenRect) {
+  int width = std::max(screenRect.Width(), 1);
+  int height = std::max(screenRect.Height(), 1);
+  if (!FSurface || width != FWidth || height != FHeight) {
+    if (FSurface) cairo_surface_destroy(FSurface);
+    FSurface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    FWidth = width;
+    FHeight = height;
+  }
+  SyncGeometry();
+}
+
+// The kind of window is settled when it is shown: its styles are complete by then.
+void TX11Window::ApplyKind() {
+  TWindow* window = LayerWindow(FHandle);
+  if (!window) return;
+  FOverride = IsPopup(window);
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = FOverride ? True : False;
+  attributes.save_under = FOverride ? True : False;
+  XChangeWindowAttributes(FX.Dpy, FWindow, CWOverrideRedirect | CWSaveUnder, &attributes);
+  if (FOverride) return;
+  // The program places its windows itself: the window manager is asked to keep the position.
+  XSizeHints size{};
+  size.flags = PPosition | PSize;
+  if (!(window->Style & WS_THICKFRAME)) {
+    TRect shown = ShownArea();
+    size.flags |= PMinSize | PMaxSize;
+    size.min_width = size.max_width = shown.Width();
+    size.min_height = size.max_height = shown.Height();
+  }
+  XSetWMNormalHints(FX.Dpy, FWindow, &size);
+  TWindow* owner = window->Owner;
+  auto* ownerNative = owner && owner->Native ? dynamic_cast<TX11Window*>(owner->Native.get())
+                                             : nullptr;
+  if (ownerNative)
+    XSetTransientForHint(FX.Dpy, FWindow, ownerNative->XId());
+  else
+    XDeleteProperty(FX.Dpy, FWindow, XA_WM_TRANSIENT_FOR);
+  bool dialog = ownerNative || (window->ExStyle & WS_EX_DLGMODALFRAME);
+  Atom type = dialog ? FX.NetWmTypeDialog : FX.NetWmTypeNormal;
+  XChangeProperty(FX.Dpy, FWindow, FX.NetWmWindowType, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&type), 1);
+  // A modal form has disabled its owner before it shows.
+  if (ownerNative && (owner->Style & WS_DISABLED))
+    XChangeProperty(FX.Dpy, FWindow, FX.NetWmState, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&FX.NetWmStateModal), 1);
+  else
+    XDeleteProperty(FX.Dpy, FWindow, FX.NetWmState);
+}
+
+void TX11Window::SetVisible(bool visible) {
+  if (visible == FVisible) return;
+  FVisible = visible;
+  if (visible) {
+    ApplyKind();
+    SyncGeometry();
+    XMapRaised(FX.Dpy, FWindow);
+  } else if (FOverride) {
+    XUnmapWindow(FX.Dpy, FWindow);
+  } else {
+    XWithdrawWindow(FX.Dpy, FWindow, FX.ScreenNo);
+  }
+}
+
+void TX11Window::SetTitle(const String& title) {
+  AnsiString utf8 = UTF8Encode(title);
+  XChangeProperty(FX.Dpy, FWindow, FX.NetWmName, FX.Utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()),
+                  static_cast<int>(utf8.size()));
+  // The old property for window managers that know no other: UTF-8 as well, which is what
+  // they show best.
+  XChangeProperty(FX.Dpy, FWindow, XA_WM_NAME, FX.Utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()),
+                  static_cast<int>(utf8.size()));
+}
+
+void TX11Window::Present(const TRect& area) {
+  SyncGeometry();
+  Show(area);
+}
+
+void TX11Window::Show(const TRect& areaInWindow) {
+  if (!FViewable || !FSurface) return;
+  cairo_surface_flush(FSurface);
+  TRect shown = ShownArea();
+  TRect area;
+  if (!IntersectRect(area, areaInWindow, shown)) return;
+  TRect whole{0, 0, FWidth, FHeight};
+  if (!IntersectRect(area, area, whole)) return;
+  int stride = cairo_image_surface_get_stride(FSurface);
+  auto* data = reinterpret_cast<char*>(cairo_image_surface_get_data(FSurface));
+  XImage* image = XCreateImage(FX.Dpy, FX.Vis, static_cast<unsigned>(FX.Depth), ZPixmap, 0,
+                               data, static_cast<unsigned>(FWidth),
+                               static_cast<unsigned>(FHeight), 32, stride);
+  if (!image) return;
+  // The surface holds native-endian 32-bit pixels; Xlib swaps them when the server wants
+  // the other order.
+  image->byte_order = LittleEndian() ? LSBFirst : MSBFirst;
+  XPutImage(FX.Dpy, FWindow, FGc, image, area.Left, area.Top, area.Left - shown.Left,
+            area.Top - shown.Top, static_cast<unsigned>(area.Width()),
+            static_cast<unsigned>(area.Height()));
+  image->data = nullptr;  // the surface's memory is not Xlib's to free
+  XDestroyImage(image);
+}
+
+void TX11Window::Exposed(const XExposeEvent& event) {
+  TRect shown = ShownArea();
+  TRect area = Bounds(event.x + shown.Left, event.y + shown.Top, event.width, event.height);
+  Show(area);
+}
+
+void TX11Window::Configured() {
+  TWindow* window = LayerWindow(FHandle);
+  if (!window) return;
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(FX.Dpy, FWindow, &attributes)) return;
+  int rootX = 0, rootY = 0;
+  Window child = 0;
+  XTranslateCoordinates(FX.Dpy, FWindow, FX.Root, 0, 0, &rootX, &rootY, &child);
+  TRect now = Bounds(rootX, rootY, attributes.width, attributes.height);
+  if (now == FXRect) return;
+  FXRect = now;
+  TRect shown = ShownArea();
+  int width = attributes.width + window->Width() - shown.Width();
+  int height = attributes.height + window->Height() - shown.Height();
+  FFollowing = true;
+  SetWindowPos(FHandle, nullptr, rootX - shown.Left, rootY - shown.Top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  FFollowing = false;
+}

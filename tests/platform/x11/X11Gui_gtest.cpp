@@ -1,0 +1,538 @@
+// The program on a real X server, as a person uses it: an Xvfb server started for these tests,
+// keys and clicks synthesized on the server (XTest), the window read back from the server, and the
+// clipboard shared with another client (xclip).
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/Colors.h"
+#include "platform/rtl/TickCount.h"
+#include "platform/rtl/UnicodeText.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/UiSession.h"
+#include "platform/win/WinApi.h"
+#include "platform/win/X11BackEnd.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+extern char** environ;
+
+namespace {
+
+// How long the server, the program or another client may take before a step counts as failed.
+constexpr uint64_t StepTimeout = 15000;
+
+std::string FindProgram(const char* name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::filesystem::path candidate = std::filesystem::path(dirs.substr(start, end - start)) / name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    start = end + 1;
+  }
+  return {};
+}
+
+// An Xvfb server on a display it picks itself, so parallel runs never collide.
+class TXvfb {
+ public:
+  bool Start(const std::string& program, std::string& error) {
+    int fds[2];
+    if (pipe(fds) != 0) return error = "pipe failed", false;
+    std::string fd = std::to_string(fds[1]);
+    std::vector<std::string> args{program, "-displayfd", fd, "-screen", "0", "800x600x24",
+                                  "-nolisten", "tcp", "-noreset"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t parent = getpid();
+    FPid = fork();
+    if (FPid == 0) {
+      // The server ends with the test process, even one that aborts.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(1);
+      close(fds[0]);
+      int null = open("/dev/null", O_RDWR);
+      dup2(null, 0);
+      dup2(null, 1);
+      dup2(null, 2);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(fds[1]);
+    if (FPid < 0) {
+      close(fds[0]);
+      FPid = 0;
+      return error = "Xvfb did not start", false;
+    }
+    std::string number;
+    uint64_t end = GetTickCount64() + StepTimeout;
+    while (number.find('\n') == std::string::npos && GetTickCount64() < end) {
+      pollfd p{fds[0], POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[32];
+      ssize_t got = read(fds[0], buffer, sizeof buffer);
+      if (got <= 0) break;
+      number.append(buffer, static_cast<size_t>(got));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) return error = "Xvfb named no display", false;
+    FDisplay = ":" + number.substr(0, number.find('\n'));
+    return true;
+  }
+  ~TXvfb() {
+    if (FPid <= 0) return;
+    kill(FPid, SIGTERM);
+    int status = 0;
+    waitpid(FPid, &status, 0);
+  }
+  const std::string& DisplayName() const { return FDisplay; }
+
+ private:
+  pid_t FPid = 0;
+  std::string FDisplay;
+};
+
+class X11Gui : public ::testing::Test {
+ public:
+  static void SetUpTestSuite() {
+    std::string xvfb = FindProgram("Xvfb");
+    XclipPath = FindProgram("xclip");
+    if (xvfb.empty() || XclipPath.empty()) {
+      SkipReason = "Xvfb or xclip is not installed (Debian packages xvfb, xclip)";
+      return;
+    }
+    Server = new TXvfb;
+    std::string error;
+    if (!Server->Start(xvfb, error)) {
+      StartError = error;
+      return;
+    }
+    setenv("DISPLAY", Server->DisplayName().c_str(), 1);
+  }
+  static void TearDownTestSuite() {
+    delete Server;
+    Server = nullptr;
+  }
+
+  void SetUp() override {
+    if (!SkipReason.empty()) GTEST_SKIP() << SkipReason;
+    ASSERT_TRUE(StartError.empty()) << StartError;
+    ASSERT_TRUE(TX11BackEnd::DisplayAvailable());
+    auto backEnd = CreateDesktopBackEnd();
+    X11 = dynamic_cast<TX11BackEnd*>(backEnd.get());
+    ASSERT_NE(X11, nullptr) << "a display is available, so the X11 back end is chosen";
+    Session = std::make_unique<TUiSession>(std::move(backEnd));
+    Test = XOpenDisplay(nullptr);
+    ASSERT_NE(Test, nullptr);
+  }
+  void TearDown() override {
+    Session.reset();
+    if (Test) XCloseDisplay(Test);
+  }
+
+  // Runs the program's loop until the condition holds; false when it never does.
+  template <class TCondition>
+  bool PumpUntil(TCondition done) {
+    uint64_t end = GetTickCount64() + StepTimeout;
+    for (;;) {
+      Application->ProcessMessages();
+      if (done()) return true;
+      if (GetTickCount64() > end) return false;
+      X11->WaitForInput(X11->Now() + 20);
+    }
+  }
+  void PumpBriefly() {
+    uint64_t end = GetTickCount64() + 200;
+    PumpUntil([&] { return GetTickCount64() > end; });
+  }
+
+  Window XWindowOf(TWinControl* control) { return X11->XWindowOf(control->Handle()); }
+  bool Viewable(Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(Test, window, &attributes) && attributes.map_state == IsViewable;
+  }
+
+  // A point of a control as the server's root window counts it.
+  TPoint RootPointOf(TControl* control, TPoint local) {
+    TPoint screen = control->ClientToScreen(local);
+    return screen;
+  }
+  void ClickAt(TPoint root) {
+    XTestFakeMotionEvent(Test, -1, root.X, root.Y, CurrentTime);
+    XTestFakeButtonEvent(Test, 1, True, CurrentTime);
+    XTestFakeButtonEvent(Test, 1, False, CurrentTime);
+    XSync(Test, False);
+  }
+  void PressKeySym(KeySym sym) {
+    KeyCode code = XKeysymToKeycode(Test, sym);
+    if (!code) {
+      // A symbol the server's keyboard does not have (Cyrillic on its US keyboard) goes on a
+      // spare key code first, as a second layout would put it there.
+      // Both levels carry the symbol, so a capital types as one without Shift.
+      code = SpareKeyCode();
+      KeySym symbols[2] = {sym, sym};
+      XChangeKeyboardMapping(Test, code, 2, symbols, 1);
+      XSync(Test, False);
+    }
+    XTestFakeKeyEvent(Test, code, True, CurrentTime);
+    XTestFakeKeyEvent(Test, code, False, CurrentTime);
+    XSync(Test, False);
+  }
+  KeyCode SpareKeyCode() {
+    int low = 0, high = 0;
+    XDisplayKeycodes(Test, &low, &high);
+    int perCode = 0;
+    KeySym* map = XGetKeyboardMapping(Test, static_cast<KeyCode>(low), high - low + 1, &perCode);
+    KeyCode spare = 0;
+    for (int code = high; code >= low && !spare; --code) {
+      bool empty = true;
+      for (int i = 0; i < perCode; ++i)
+        if (map[(code - low) * perCode + i] != NoSymbol) empty = false;
+      if (empty) spare = static_cast<KeyCode>(code);
+    }
+    XFree(map);
+    return spare;
+  }
+
+  // Runs another client to its end while the program's loop runs (it may be the program the
+  // client talks to); answers its standard output.
+  std::string RunClient(std::vector<std::string> args, const std::string& input, bool& ok) {
+    ok = false;
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return {};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    if (rc != 0) {
+      close(in[1]);
+      close(out[0]);
+      return {};
+    }
+    if (!input.empty()) (void)!write(in[1], input.data(), input.size());
+    close(in[1]);
+    fcntl(out[0], F_SETFL, O_NONBLOCK);
+    std::string output;
+    bool ended = false;
+    int status = 0;
+    PumpUntil([&] {
+      char buffer[4096];
+      ssize_t got;
+      while ((got = read(out[0], buffer, sizeof buffer)) > 0)
+        output.append(buffer, static_cast<size_t>(got));
+      if (!ended && waitpid(pid, &status, WNOHANG) == pid) ended = true;
+      // Done once the client has ended and its output is drained (a client that leaves a
+      // child behind to serve the selection keeps the pipe open: its end is enough).
+      return ended && got <= 0;
+    });
+    close(out[0]);
+    if (!ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return output;
+    }
+    ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return output;
+  }
+
+  static inline std::string SkipReason;
+  static inline std::string StartError;
+  static inline std::string XclipPath;
+  static inline TXvfb* Server = nullptr;
+
+  std::unique_ptr<TUiSession> Session;
+  TX11BackEnd* X11 = nullptr;
+  Display* Test = nullptr;
+};
+
+// The demonstration form: an edit, a button that copies the edit's text into a label.
+struct TDemoForm {
+  explicit TDemoForm(int left = 60, int top = 50) {
+    Application->CreateForm(Form);
+    Form->SetCaption(u"Демонстрация");
+    Form->SetBounds(left, top, 420, 220);
+    Edit = new TEdit(Form);
+    Edit->SetBounds(16, 16, 260, 26);
+    Edit->SetParent(Form);
+    Button = new TButton(Form);
+    Button->SetBounds(290, 16, 100, 28);
+    Button->SetCaption(u"Показать");
+    Button->SetParent(Form);
+    Label = new TLabel(Form);
+    Label->SetBounds(16, 70, 380, 40);
+    Label->SetParent(Form);
+    Button->OnClick = [this](TObject*) {
+      ++Clicks;
+      Label->SetCaption(Edit->Text());
+      // A label does not repaint by itself when its caption changes (yet): asked here, so the
+      // window's pixels show the result.
+      Label->Invalidate();
+    };
+  }
+  TForm* Form = nullptr;
+  TEdit* Edit = nullptr;
+  TButton* Button = nullptr;
+  TLabel* Label = nullptr;
+  int Clicks = 0;
+};
+
+// The window's pixels as the server shows them, saved as a PNG and read back from the file.
+cairo_surface_t* Screenshot(Display* dpy, Window window, const std::string& path) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(dpy, window, &attributes)) return nullptr;
+  XImage* image = XGetImage(dpy, window, 0, 0, static_cast<unsigned>(attributes.width),
+                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!image) return nullptr;
+  cairo_surface_t* shot =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, attributes.width, attributes.height);
+  cairo_surface_flush(shot);
+  unsigned char* data = cairo_image_surface_get_data(shot);
+  int stride = cairo_image_surface_get_stride(shot);
+  for (int y = 0; y < attributes.height; ++y)
+    for (int x = 0; x < attributes.width; ++x)
+      reinterpret_cast<uint32_t*>(data + y * stride)[x] =
+          static_cast<uint32_t>(XGetPixel(image, x, y) & 0xffffff);
+  cairo_surface_mark_dirty(shot);
+  XDestroyImage(image);
+  cairo_status_t written = cairo_surface_write_to_png(shot, path.c_str());
+  cairo_surface_destroy(shot);
+  if (written != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_t* read = cairo_image_surface_create_from_png(path.c_str());
+  if (cairo_surface_status(read) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(read);
+    return nullptr;
+  }
+  return read;
+}
+
+uint32_t PixelAt(cairo_surface_t* surface, int x, int y) {
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  int stride = cairo_image_surface_get_stride(surface);
+  return reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff;
+}
+
+uint32_t Rgb(TColor color) {
+  uint32_t bgr = static_cast<uint32_t>(ColorToRGB(color));
+  return ((bgr & 0xff) << 16) | (bgr & 0xff00) | ((bgr >> 16) & 0xff);
+}
+
+// Pixels in a rectangle much darker than the background: text drawn there.
+int DarkPixels(cairo_surface_t* surface, const TRect& r) {
+  int dark = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      uint32_t p = PixelAt(surface, x, y);
+      int sum = static_cast<int>(((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff));
+      if (sum < 3 * 100) ++dark;
+    }
+  return dark;
+}
+
+TEST_F(X11Gui, CyrillicTypedAndAButtonClickedOnTheServerReachTheForm) {
+  TDemoForm demo;
+  demo.Form->Show();
+  Window window = XWindowOf(demo.Form);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(window); }));
+
+  // The window manager's title is the form's caption, in UTF-8.
+  Atom utf8 = XInternAtom(Test, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* title = nullptr;
+  XGetWindowProperty(Test, window, XInternAtom(Test, "_NET_WM_NAME", False), 0, 256, False, utf8,
+                     &type, &format, &count, &after, &title);
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(title), count), "Демонстрация");
+  XFree(title);
+
+  // The focus goes to the edit by a click in it; the server's keyboard types into it.
+  ClickAt(RootPointOf(demo.Edit, {20, 13}));
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Focused(); }));
+  for (KeySym sym : {XK_Cyrillic_PE, XK_Cyrillic_er, XK_Cyrillic_i, XK_Cyrillic_ve,
+                     XK_Cyrillic_ie, XK_Cyrillic_te, XK_space, XK_4, XK_2})
+    PressKeySym(sym);
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 42"; }))
+      << UTF8Encode(demo.Edit->Text());
+  // A key the layout maps as a key still works as one: Backspace takes the last character.
+  PressKeySym(XK_BackSpace);
+  ASSERT_TRUE(PumpUntil([&] { return demo.Edit->Text() == u"Привет 4"; }))
+      << UTF8Encode(demo.Edit->Text());
+  EXPECT_TRUE(demo.Label->Caption().empty());
+
+  ClickAt(RootPointOf(demo.Button, {50, 14}));
+  ASSERT_TRUE(PumpUntil([&] { return demo.Clicks == 1; }));
+  EXPECT_EQ(demo.Label->Caption(), u"Привет 4");
+
+  // The window shows what the program painted: the form's face, the edit's white field with
+  // the typed text, and the label's text, which only the click put there.
+  PumpBriefly();
+  std::string path = (std::filesystem::current_path() / "x11_demo_form.png").string();
+  cairo_surface_t* shot = Screenshot(Test, window, path);
+  ASSERT_NE(shot, nullptr) << "no screenshot at " << path;
+  EXPECT_EQ(cairo_image_surface_get_width(shot), demo.Form->ClientWidth());
+  EXPECT_EQ(cairo_image_surface_get_height(shot), demo.Form->ClientHeight());
+  EXPECT_EQ(PixelAt(shot, 8, demo.Form->ClientHeight() - 8), Rgb(demo.Form->Color()));
+  EXPECT_EQ(PixelAt(shot, 16 + 250, 16 + 13), Rgb(clWindow)) << "the edit's field, right of its text";
+  EXPECT_GT(DarkPixels(shot, {20, 18, 270, 40}), 20) << "the typed text in the edit";
+  EXPECT_GT(DarkPixels(shot, {16, 70, 396, 110}), 20) << "the label's text";
+  EXPECT_EQ(DarkPixels(shot, {16, 130, 396, demo.Form->ClientHeight() - 4}), 0)
+      << "nothing below the label";
+  cairo_surface_destroy(shot);
+}
+
+TEST_F(X11Gui, TheWindowManagersCloseClosesTheFormAndOwnedFormsAreTransient) {
+  TDemoForm main;
+  main.Form->Show();
+  TForm* second = nullptr;
+  Application->CreateForm(second);
+  second->SetBounds(200, 200, 300, 150);
+  int closes = 0;
+  second->OnClose = [&](TObject*, TCloseAction&) { ++closes; };
+  second->Show();
+  Window mainWindow = XWindowOf(main.Form);
+  Window secondWindow = XWindowOf(second);
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(mainWindow) && Viewable(secondWindow); }));
+
+  Window owner = 0;
+  ASSERT_TRUE(XGetTransientForHint(Test, secondWindow, &owner));
+  EXPECT_EQ(owner, mainWindow);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(Test, secondWindow, &attributes));
+  EXPECT_FALSE(attributes.override_redirect);
+
+  // What the window manager sends when its close button is pressed.
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = secondWindow;
+  close.xclient.message_type = XInternAtom(Test, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(Test, "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(Test, secondWindow, False, NoEventMask, &close);
+  XSync(Test, False);
+  ASSERT_TRUE(PumpUntil([&] { return !second->Visible(); }));
+  EXPECT_EQ(closes, 1);
+  ASSERT_TRUE(PumpUntil([&] { return !Viewable(secondWindow); }));
+  EXPECT_TRUE(main.Form->Visible());
+}
+
+TEST_F(X11Gui, ADropDownListIsAPopupTheWindowManagerLeavesAlone) {
+  TDemoForm demo;
+  auto* combo = new TComboBox(demo.Form);
+  combo->SetBounds(16, 120, 200, 24);
+  combo->SetParent(demo.Form);
+  combo->Items()->Add(u"один");
+  combo->Items()->Add(u"два");
+  demo.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(XWindowOf(demo.Form)); }));
+  combo->SetFocus();
+  combo->SetDroppedDown(true);
+  ASSERT_TRUE(combo->DroppedDown());
+  std::vector<Window> popups;
+  auto findPopups = [&] {
+    popups.clear();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(Test, DefaultRootWindow(Test), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(Test, children[i], &a) && a.override_redirect &&
+          a.map_state == IsViewable)
+        popups.push_back(children[i]);
+    }
+    if (children) XFree(children);
+    return !popups.empty();
+  };
+  ASSERT_TRUE(PumpUntil(findPopups));
+  EXPECT_EQ(popups.size(), 1u);
+  combo->SetDroppedDown(false);
+  ASSERT_TRUE(PumpUntil([&] { return !findPopups(); }));
+}
+
+TEST_F(X11Gui, TextAndNamedFormatsGoBothWaysThroughTheClipboardSelection) {
+  TDemoForm demo;
+  demo.Form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(XWindowOf(demo.Form)); }));
+
+  // The program copies: another client reads the text.
+  demo.Edit->SetText(u"Копия из программы");
+  demo.Edit->SelectAll();
+  demo.Edit->CopyToClipboard();
+  ASSERT_TRUE(PumpUntil([&] { return X11->OwnsClipboardSelection(); }));
+  bool ok = false;
+  EXPECT_EQ(RunClient({XclipPath, "-o", "-selection", "clipboard"}, "", ok), "Копия из программы");
+  EXPECT_TRUE(ok);
+
+  // The program's own format is a target of its own name, next to the text.
+  UINT cells = RegisterClipboardFormat(u"Records Grid Cells");
+  TBytes cellBytes{'a', '\t', 'b', 0, 0xff, '\n'};
+  Clipboard()->Open();
+  Clipboard()->SetAsText(u"a\tb");
+  Clipboard()->SetAsBytes(cells, cellBytes);
+  Clipboard()->Close();
+  PumpBriefly();
+  std::string targets = RunClient({XclipPath, "-o", "-selection", "clipboard", "-t", "TARGETS"},
+                                  "", ok);
+  EXPECT_NE(targets.find("UTF8_STRING"), std::string::npos) << targets;
+  EXPECT_NE(targets.find("Records Grid Cells"), std::string::npos) << targets;
+  std::string read = RunClient(
+      {XclipPath, "-o", "-selection", "clipboard", "-t", "Records Grid Cells"}, "", ok);
+  EXPECT_EQ(TBytes(read.begin(), read.end()), cellBytes);
+  EXPECT_EQ(RunClient({XclipPath, "-o", "-selection", "clipboard"}, "", ok), "a\tb");
+
+  // Another client copies: the program pastes its text.
+  RunClient({XclipPath, "-i", "-selection", "clipboard"}, "Вставка из xclip", ok);
+  ASSERT_TRUE(ok);
+  ASSERT_TRUE(PumpUntil([&] { return !X11->OwnsClipboardSelection() &&
+                                     Clipboard()->AsText() == u"Вставка из xclip"; }))
+      << UTF8Encode(Clipboard()->AsText());
+  EXPECT_FALSE(Clipboard()->HasFormat(cells)) << "what the program copied before is gone";
+  demo.Edit->SetText(u"");
+  demo.Edit->PasteFromClipboard();
+  EXPECT_EQ(demo.Edit->Text(), u"Вставка из xclip");
+
+  // And the program's format, from another client, arrives as that format.
+  std::string foreign("x\ty\nz", 5);
+  RunClient({XclipPath, "-i", "-selection", "clipboard", "-t", "Records Grid Cells"}, foreign, ok);
+  ASSERT_TRUE(ok);
+  ASSERT_TRUE(PumpUntil([&] { return Clipboard()->HasFormat(cells); }));
+  EXPECT_EQ(Clipboard()->AsBytes(cells), TBytes(foreign.begin(), foreign.end()));
+}
+
+}  // namespace
