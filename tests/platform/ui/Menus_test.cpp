@@ -248,4 +248,26 @@ TEST_F(MenusTest, ItemsShowTheirImagesFromTheMenusImageList) {
   Menu->SetImages(static_cast<TComponent*>(nullptr));
 }
 
+TEST(MenuShortCuts, TextAndShortCutsConvertBothWays) {
+  struct Case {
+    TShortCut Key;
+    const char16_t* Text;
+  };
+  const Case cases[] = {
+      {ShortCut('S', TShiftState{ssCtrl}), u"Ctrl+S"},
+      {ShortCut(VK_DELETE, TShiftState{ssShift}), u"Shift+Del"},
+      {ShortCut(VK_F5, TShiftState{ssCtrl, ssAlt}), u"Ctrl+Alt+F5"},
+      {VK_ESCAPE, u"Esc"},
+      {'7', u"7"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShortCutToText(c.Key), String(c.Text));
+    EXPECT_EQ(TextToShortCut(c.Text), c.Key) << UTF8Encode(c.Text);
+  }
+  EXPECT_EQ(TextToShortCut(u"ctrl+s"), ShortCut('S', TShiftState{ssCtrl}));
+  EXPECT_EQ(ShortCutToText(scNone), u"");
+  EXPECT_EQ(TextToShortCut(u"Ctrl+"), scNone);
+  EXPECT_EQ(TextToShortCut(u"Ctrl+Нешто"), scNone);
+}
+
 }  // namespace
