@@ -69,7 +69,6 @@ enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = TSet<TGridDrawStateItem, 8>;
 
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
-// TScrollStyle (ssNone, ssHorizontal, ssVertical, ssBoth) is the standard controls' (StdCtrls.h).
 
 // One direction of the grid's geometry: the sizes of its columns (or rows) and the offsets they
 // make. Every cell takes its size plus the line width after it.

@@ -176,7 +176,8 @@ class TCustomEdit : public TCustomControl {
   // holds it, and a change by the user that becomes one undo step (a typing run merges into one).
   const String& EditBuffer() const { return FEditText; }
   void ChangeByUser(const String& text, int selStart, int selEnd, bool typing);
-  // Sets the text as the program does (no undo step, not modified), keeping the caret in range.
+  // Sets the text as the program does (it takes the undo step away and leaves the modified flag
+  // as it is), keeping the caret in range.
   void SetEditBuffer(const String& text);
   void SetSel(int start, int end);
 
@@ -188,8 +189,6 @@ class TCustomEdit : public TCustomControl {
     int End = 0;
   };
 
-  // The text as shown: password characters in place of the text.
-  String DisplayText() const;
   String NormalizeInput(String text) const;
   int TextX(int index);
   int RowWidth(const TEditRow& row, int to);

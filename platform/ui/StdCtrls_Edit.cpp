@@ -304,11 +304,6 @@ void TCustomEdit::SetScrollBars(TScrollStyle value) {
 
 void TCustomEdit::SetWantReturns(bool value) { FWantReturns = value; }
 
-String TCustomEdit::DisplayText() const {
-  if (FPasswordChar == 0 || FMultiLine) return FEditText;
-  return String(FEditText.size(), FPasswordChar);
-}
-
 // --- The window style ----------------------------------------------------------------------------
 
 void TCustomEdit::CreateParams(TCreateParams& params) {
