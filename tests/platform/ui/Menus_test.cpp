@@ -248,6 +248,37 @@ TEST_F(MenusTest, ItemsShowTheirImagesFromTheMenusImageList) {
   Menu->SetImages(static_cast<TComponent*>(nullptr));
 }
 
+TEST_F(MenusTest, AClickHandlerMayFreeTheMenuItCameFrom) {
+  auto* menu = new TPopupMenu(Form);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption(u"Затвори го менито");
+  auto* more = new TMenuItem(menu);
+  more->SetCaption(u"Подмени");
+  auto* inner = new TMenuItem(menu);
+  inner->SetCaption(u"Внатре");
+  more->Add(inner);
+  menu->Items()->Add(item);
+  menu->Items()->Add(more);
+  item->OnClick = [&, menu](TObject*) {
+    Note("freed");
+    menu->Free();
+  };
+  inner->OnClick = [&](TObject*) { Note("inner"); };
+  Script().Then([&, menu] { menu->Popup(150, 150); });
+  Script().Then([&, menu] {
+    // The submenu's item is freed before its click arrives: nothing runs.
+    InjectMouseMove(CenterOf(menu->ItemScreenRect(more)));
+  });
+  Script().Then([&, menu] {
+    ClickAt(CenterOf(menu->ItemScreenRect(inner)));
+    inner->Free();
+  });
+  Script().Then([&, menu] { menu->Popup(150, 150); });
+  Script().Then([&, menu] { ClickAt(CenterOf(menu->ItemScreenRect(item))); });
+  RunScript();
+  EXPECT_EQ(Events, (std::vector<std::string>{"freed"}));
+}
+
 TEST(MenuShortCuts, TextAndShortCutsConvertBothWays) {
   struct Case {
     TShortCut Key;
