@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Common/CLRClasses.h"
-#include "Common/DBAccess_DataSet.h"  // TStatementType
+#include "Common/DBAccess_StatementType.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "platform/rtl/Collection.h"

@@ -2,6 +2,7 @@
 // new record set, the SQL-text operations in the MySQL dialect, and the refresh on a timer.
 #include "MySql/MyAccess_DataSet.h"
 
+#include "Common/DBAccess_SQLText.h"
 #include "Common/Win32Timer.h"
 #include "MySql/MyAccess.h"
 #include "MySql/MyParser.h"
@@ -75,6 +76,7 @@ void TMyDataSetOptions::Assign(TPersistent* source) {
 
 TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
   InstallOptions(std::make_unique<TMyDataSetOptions>(this));
+  Macros()->SetParserClass(GetParserClass());
   SetFetchAll(true);
 }
 
@@ -150,24 +152,26 @@ void TCustomMyDataSet::AutoRefreshTick() {
 
 // ---- SQL text in the MySQL dialect.
 
-String TCustomMyDataSet::SQLGetFrom(const String& sql) { return TCustomDADataSet::SQLGetFrom(sql); }
+String TCustomMyDataSet::SQLGetFrom(const String& sql) {
+  return GetFromClause(sql, GetParserClass());
+}
 
 String TCustomMyDataSet::SQLAddWhere(const String& sql, const String& condition) {
-  return TCustomDADataSet::SQLAddWhere(sql, condition);
+  return ::AddWhere(sql, condition, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLDeleteWhere(const String& sql) {
-  return TCustomDADataSet::SQLDeleteWhere(sql);
+  return DeleteWhere(sql, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLGetWhere(const String& sql) {
-  return TCustomDADataSet::SQLGetWhere(sql);
+  return GetWhereClause(sql, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLSetOrderBy(const String& sql, const String& fields) {
-  return TCustomDADataSet::SQLSetOrderBy(sql, fields);
+  return SetOrderBy(sql, fields, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLGetOrderBy(const String& sql) {
-  return TCustomDADataSet::SQLGetOrderBy(sql);
+  return ::GetOrderBy(sql, GetParserClass());
 }
