@@ -159,6 +159,13 @@ class TCustomDAConnection : public TCustomConnection {
   virtual void RestoreAfterReconnect() {}
   virtual void ResetOnFatalError();
 
+  // The connection's own transaction, on the provider's transaction. Starting connects
+  // implicitly and holds that request until the commit or rollback, so that disconnected mode
+  // never closes a session with a transaction open; auto-commit is off meanwhile.
+  virtual void StartTransaction();
+  virtual void Commit();
+  virtual void Rollback();
+
   // True while the provider's transaction is open.
   virtual bool InTransaction();
   bool GetInTransaction() { return InTransaction(); }
@@ -169,6 +176,9 @@ class TCustomDAConnection : public TCustomConnection {
 
   virtual void AssignConnect(TCustomDAConnection* source);
   bool IsConnectedStored();
+
+  // Applied to the provider's transaction at every start.
+  virtual void ApplyTransactionSettings(TLxTransaction*) {}
 
   // The provider's record set class, which the datasets on this connection make. A provider's
   // descendant must answer it.

@@ -279,6 +279,59 @@ void TCustomDAConnection::DropConnectRequest() {
   FShouldShowPrompt = false;
 }
 
+void TCustomDAConnection::StartTransaction() {
+  TakeConnectRequest();
+  try {
+    TLxTransaction* transaction = FIConnection->GetInternalTransaction();
+    transaction->CheckInactive();
+    ApplyTransactionSettings(transaction);
+    DisableProviderAutoCommit();
+    try {
+      transaction->BeginTransaction();
+    } catch (...) {
+      RestoreProviderAutoCommit();
+      throw;
+    }
+  } catch (...) {
+    DropConnectRequest();
+    throw;
+  }
+}
+
+// Ending the transaction gives back the request its start took, also when the server refused
+// the end: the transaction is over either way.
+void TCustomDAConnection::Commit() {
+  TLxTransaction* transaction = FIConnection ? FIConnection->GetInternalTransaction() : nullptr;
+  if (!transaction || !transaction->GetInTransaction())
+    throw EDatabaseError(u"Can't perform operation on inactive transaction");
+  try {
+    transaction->Commit();
+  } catch (...) {
+    transaction->ResetActive();
+    RestoreProviderAutoCommit();
+    DropConnectRequest();
+    throw;
+  }
+  RestoreProviderAutoCommit();
+  DropConnectRequest();
+}
+
+void TCustomDAConnection::Rollback() {
+  TLxTransaction* transaction = FIConnection ? FIConnection->GetInternalTransaction() : nullptr;
+  if (!transaction || !transaction->GetInTransaction())
+    throw EDatabaseError(u"Can't perform operation on inactive transaction");
+  try {
+    transaction->Rollback();
+  } catch (...) {
+    transaction->ResetActive();
+    RestoreProviderAutoCommit();
+    DropConnectRequest();
+    throw;
+  }
+  RestoreProviderAutoCommit();
+  DropConnectRequest();
+}
+
 bool TCustomDAConnection::InTransaction() {
   if (!FIConnection) return false;
   TLxTransaction* transaction = FIConnection->GetInternalTransaction();

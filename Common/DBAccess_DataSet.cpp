@@ -40,12 +40,14 @@ TCustomDADataSet::TCustomDADataSet(TComponent* owner) : TMemDataSet(owner) {
   FSQL = std::make_unique<TStringList>();
   FSQL->OnChange = [this](TObject*) { SQLChanged(); };
   FParams = std::make_unique<TDAParams>(nullptr);
+  FMacros = std::make_unique<TMacros>(this);
+  FMacros->SetParserClass(GetParserClass());
   FOptions = CreateOptions();
   const TStatementTypes kept = GetUpdateStatementTypes();
   for (int i = 0; i < StatementTypeCount; ++i) {
     if (!kept.Contains(static_cast<TStatementType>(i))) continue;
     FUpdateSQL[i] = std::make_unique<TStringList>();
-    FUpdateSQL[i]->OnChange = [this](TObject*) { SQLChanged(); };
+    FUpdateSQL[i]->OnChange = [this](TObject*) { ScanMacros(); };
   }
 }
 
@@ -288,9 +290,40 @@ void TCustomDADataSet::SetUpdateSQL(TStatementType type, TStrings* value) {
   list->EndUpdate();
 }
 
-void TCustomDADataSet::SQLChanged() {
+void TCustomDADataSet::SQLChanged() { ResetSQL(true); }
+
+void TCustomDADataSet::ScanMacros() {
+  // The update statements may use macros too.
+  String text = FSQL->Text();
+  for (const auto& list : FUpdateSQL)
+    if (list) text += list->Text();
+  FScanningMacros = true;
+  try {
+    FMacros->Scan(text);
+  } catch (...) {
+    FScanningMacros = false;
+    throw;
+  }
+  FScanningMacros = false;
+}
+
+void TCustomDADataSet::MacrosChanged() {
+  if (FScanningMacros) return;
+  const bool keep = FKeepBaseSQL;
+  FKeepBaseSQL = true;
+  try {
+    ResetSQL(false);
+  } catch (...) {
+    FKeepBaseSQL = keep;
+    throw;
+  }
+  FKeepBaseSQL = keep;
+}
+
+void TCustomDADataSet::ResetSQL(bool rescanMacros) {
   // Anybody else's change makes the saved base text meaningless.
   if (!FKeepBaseSQL) FBaseSQL.clear();
+  if (rescanMacros) ScanMacros();
   Close();
   UnPrepare();
   FieldDefs()->SetUpdated(false);
@@ -311,11 +344,16 @@ void TCustomDADataSet::WriteSQL() {
 
 String TCustomDADataSet::FinalSQL() {
   String sql = TrimRightControl(FSQL->Text());
+  if (FMacros->Count() > 0) FMacros->Expand(sql);
   if (!FFilterSQL.empty()) sql = SQLAddWhere(sql, FFilterSQL);
   return sql;
 }
 
-String TCustomDADataSet::BaseSQL() const { return FBaseSQL.empty() ? FSQL->Text() : FBaseSQL; }
+String TCustomDADataSet::BaseSQL() const {
+  String sql = FBaseSQL.empty() ? FSQL->Text() : FBaseSQL;
+  if (FMacros->Count() > 0) FMacros->Expand(sql);
+  return sql;
+}
 
 void TCustomDADataSet::AddWhere(const String& condition) {
   CheckSQL();
@@ -356,7 +394,9 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
     Close();
     UnPrepare();
   }
+  // The condition may bring parameters of its own.
   WriteSQL();
+  if (FParamCheck) CreateParamsFromSQL();
   if (!wasActive) return;
   try {
     Open();
@@ -364,6 +404,7 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
     // The user's condition made the statement fail: the dataset keeps the one that worked.
     FFilterSQL = old;
     WriteSQL();
+    if (FParamCheck) CreateParamsFromSQL();
     throw;
   }
 }
@@ -373,7 +414,8 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
 void TCustomDADataSet::CreateParamsFromSQL() {
   TParamScanner scanner(FICommand ? FICommand->GetParserClass() : GetParserClass());
   TParamDescs descs;
-  scanner.ParseSQL(FSQL->Text(), &descs);
+  // The statement as it will run: parameters may come from macros and the filter condition.
+  scanner.ParseSQL(FSQL->Count() > 0 ? FinalSQL() : String(), &descs);
   // The old values go to the parameters of the same name in the new list.
   TDAParams old(nullptr);
   old.Assign(FParams.get());

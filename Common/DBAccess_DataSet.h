@@ -12,7 +12,9 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_Options.h"
+#include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Params.h"
+#include "Common/DBAccess_SQLGenerator.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "Common/MemDS.h"
 #include "platform/rtl/Sets.h"
@@ -26,21 +28,6 @@ using TRefreshOptions = TSet<TRefreshOption>;
 
 enum TLockMode : uint8_t { lmNone, lmPessimistic, lmOptimistic };
 
-// The kinds of statement a dataset runs or has generated for it; a set is a bit set with bit n
-// for value n.
-enum TStatementType : uint8_t {
-  stQuery,
-  stInsert,
-  stUpdate,
-  stDelete,
-  stLock,
-  stRefresh,
-  stCustom,
-  stRefreshQuick,
-  stRefreshCheckDeleted,
-  stBatchUpdate
-};
-using TStatementTypes = TSet<TStatementType, 16>;
 constexpr int StatementTypeCount = 10;
 
 using TBeforeExecuteEvent = std::function<void(TObject* sender)>;
@@ -58,7 +45,8 @@ inline constexpr char16_t SStatementExecuting[] = u"The statement is still execu
 
 class TCustomDADataSet : public TMemDataSet,
                          public IDADataSetOptionsOwner,
-                         public IDAConnectionClient {
+                         public IDAConnectionClient,
+                         public IMacroOwner {
  public:
   explicit TCustomDADataSet(TComponent* owner);
   ~TCustomDADataSet() override;
@@ -84,9 +72,12 @@ class TCustomDADataSet : public TMemDataSet,
   void SetParamCheck(bool value);
   TDAParam* ParamByName(const String& name) const { return FParams->ParamByName(name); }
   TDAParam* FindParam(const String& name) const { return FParams->FindParam(name); }
-  // The statement as it goes to the server: the SQL with the filter condition added.
+  TMacros* Macros() const { return FMacros.get(); }
+  TMacro* MacroByName(const String& name) const { return FMacros->MacroByName(name); }
+  // The statement as it goes to the server: the SQL with its macros expanded and the filter
+  // condition added.
   virtual String FinalSQL();
-  // The text before the component rewrote it (AddWhere), else the SQL.
+  // The text before the component rewrote it (AddWhere), else the SQL; macros expanded.
   String BaseSQL() const;
   // Adds a condition to the statement, keeping the text before the first rewrite as BaseSQL.
   void AddWhere(const String& condition);
@@ -175,6 +166,12 @@ class TCustomDADataSet : public TMemDataSet,
   bool PassToCommand(TLxPropCode prop, const Variant& value) override;
   void OptionChanged(TDADataSetOptionEffect effect, bool value) override;
 
+  // ---- The macros' view of the dataset.
+  bool MacroOwnerIsCommand() const override { return false; }
+  bool MacroOwnerActive() const override { return Active(); }
+  String MacroOwnerSQLText() const override { return FSQL->Text(); }
+  void MacrosChanged() override;
+
  protected:
   // Descendants put their own options class in place (from their constructor).
   virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
@@ -221,6 +218,10 @@ class TCustomDADataSet : public TMemDataSet,
   void WriteParams(bool withValues);
   void ReadParams();
   void WriteSQL();
+  // The statement and everything derived from it go; with rescan the macros follow the text.
+  void ResetSQL(bool rescanMacros);
+  // The macros follow the SQL and the update statement texts.
+  void ScanMacros();
   void ApplyRefreshKeepingRecord();
   // Restores transactions after a reconnect and says whether the operation runs again.
   bool ReplayAfterFailOver();
@@ -229,6 +230,7 @@ class TCustomDADataSet : public TMemDataSet,
   TLxCommand* FICommand = nullptr;
   std::unique_ptr<TStringList> FSQL;
   std::unique_ptr<TDAParams> FParams;
+  std::unique_ptr<TMacros> FMacros;
   std::unique_ptr<TDADataSetOptions> FOptions;
   std::array<std::unique_ptr<TStringList>, StatementTypeCount> FUpdateSQL;
   String FBaseSQL;
@@ -251,6 +253,7 @@ class TCustomDADataSet : public TMemDataSet,
   bool FFetchAll = false;
   bool FFetchCanceled = false;
   bool FKeepBaseSQL = false;
+  bool FScanningMacros = false;
   bool FInAfterExecute = false;
   bool FExecuting = false;
   // Whether this dataset holds a connect request for its open, unfinished cursor.

@@ -330,8 +330,11 @@ void TCustomDADataSet::Execute() {
       FExecuting = false;
       if (FICommand->GetCursorState() == csExecuted) {
         // Rows came back from a statement that names none (a procedure call): they are given
-        // up, so that the session is ready for the next statement.
-        rs->UnprepareCommand();
+        // up with every result that follows them, so that the session is ready for the next
+        // statement.
+        rs->InternalClose();
+        // The execution kept its request for rows that nobody will read.
+        ReleaseConnection();
       }
       return;
     } catch (const EFailOver& e) {
@@ -400,14 +403,11 @@ void TCustomDADataSet::InternalRefresh() {
       }
       ReleaseConnection();
       FRowsAffected = -1;
-      if (!keys.empty() && !keyValues.IsEmpty()) {
-        DoBeforeScroll();
-        if (LocateRecordFields(keys, keyValues, false, TSearchOptions())) {
-          Resync(TResyncMode());
-          DoAfterScroll();
-          return;
-        }
-      }
+      // The platform's refresh fills the window again right after this, around the record
+      // found here, so that the links hear of the refresh once.
+      if (!keys.empty() && !keyValues.IsEmpty() &&
+          LocateRecordFields(keys, keyValues, false, TSearchOptions()))
+        return;
       InternalFirst();
       return;
     } catch (const EFailOver&) {

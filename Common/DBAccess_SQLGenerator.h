@@ -10,27 +10,13 @@
 #include <vector>
 
 #include "Common/CLRClasses.h"
+#include "Common/DBAccess_StatementType.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Sets.h"
 
 class TField;
-
-// The kinds of statement the updater runs; a set is a bit set with bit n for value n.
-enum TStatementType : uint8_t {
-  stQuery,
-  stInsert,
-  stUpdate,
-  stDelete,
-  stLock,
-  stRefresh,
-  stCustom,
-  stRefreshQuick,
-  stRefreshCheckDeleted,
-  stBatchUpdate
-};
-using TStatementTypes = TSet<TStatementType, 16>;
 
 using TFieldDescArray = std::vector<TFieldDesc*>;
 

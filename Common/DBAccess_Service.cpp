@@ -1,26 +1,14 @@
 #include "Common/DBAccess_Service.h"
 
+#include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "platform/db/DBTypes.h"
+#include "platform/db/FieldDefs.h"  // SplitFieldNames
+#include "platform/db/Fields.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StrUtils.h"
 
-namespace {
-
-// The names of a field list, as the data-set framework separates them.
-std::vector<String> SplitFieldNames(const String& list) {
-  std::vector<String> names;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(u';', start);
-    if (end == String::npos) end = list.size();
-    String name = Trim(list.substr(start, end - start));
-    if (!name.empty()) names.push_back(name);
-    start = end + 1;
-  }
-  return names;
-}
-
-}  // namespace
 
 int FindUpdatingTable(TLxTablesInfo& tables, const String& updatingTable, const TSQLInfo& sqlInfo,
                       bool& tableAdded) {
@@ -83,4 +71,136 @@ String FieldOriginText(TFieldDesc* fieldDesc, const TSQLInfo& sqlInfo, bool pref
   String name = preferAlias && !table->TableAlias().empty() ? table->TableAlias()
                                                              : table->TableName();
   return sqlInfo.NormalizeName(name, false, true) + u"." + actual;
+}
+
+// ---- TDADataSetService ----
+
+
+TDADataSetService::TDADataSetService(TMemDataSet* dataSet)
+    : TDataSetService(dataSet), FDataSet(dynamic_cast<TCustomDADataSet*>(dataSet)) {
+  RTL_ASSERT(FDataSet != nullptr, u"The dataset service serves a dataset component");
+}
+
+TDADataSetService::~TDADataSetService() = default;
+
+std::unique_ptr<TDASQLGenerator> TDADataSetService::CreateGenerator() {
+  return std::make_unique<TDASQLGenerator>(this);
+}
+
+TDASQLGenerator* TDADataSetService::Generator() {
+  if (!FGenerator) FGenerator = CreateGenerator();
+  return FGenerator.get();
+}
+
+TDADataSetUpdater* TDADataSetService::DAUpdater() const {
+  return static_cast<TDADataSetUpdater*>(Updater());
+}
+
+void TDADataSetService::CreateUpdater() {
+  ReplaceUpdater(std::make_unique<TDADataSetUpdater>(this));
+}
+
+std::vector<TFieldDesc*> TDADataSetService::FieldDescs() {
+  std::vector<TFieldDesc*> descs;
+  if (TLxRecordSet* rs = FDataSet->IRecordSet())
+    for (TFieldDesc* desc : rs->Fields()) descs.push_back(desc);
+  return descs;
+}
+
+void TDADataSetService::InitUpdatingInfo() {
+  FUpdatingTableIndex = -1;
+  FTableAdded = false;
+  FIdentityField = nullptr;
+  TLxRecordSet* rs = FDataSet->IRecordSet();
+  if (rs == nullptr || FDataSet->ICommand() == nullptr) return;
+  FUpdatingTableIndex =
+      FindUpdatingTable(rs->TablesInfo(), FDataSet->UpdatingTable(), *SQLInfo(), FTableAdded);
+  FIdentityField = GetIdentityField();
+}
+
+TSQLInfo* TDADataSetService::SQLInfo() {
+  if (!FSQLInfo) {
+    TLxCommand* command = FDataSet->ICommand();
+    RTL_ASSERT(command != nullptr, u"The dataset has no provider command yet");
+    FSQLInfo = command->GetSQLInfoClass()(command->GetParserClass());
+  }
+  return FSQLInfo.get();
+}
+
+bool TDADataSetService::QuoteNames() { return FDataSet->Options()->QuoteNames(); }
+bool TDADataSetService::FullRefresh() { return FDataSet->Options()->FullRefresh; }
+bool TDADataSetService::ReadOnly() { return FDataSet->ReadOnly(); }
+bool TDADataSetService::CachedUpdates() { return FDataSet->CachedUpdates(); }
+bool TDADataSetService::Active() { return FDataSet->Active(); }
+TDAParams* TDADataSetService::OwnParams() { return FDataSet->Params(); }
+
+TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
+  for (TField* field : *FDataSet->Fields())
+    if (FDataSet->GetFieldDesc(field) == fieldDesc) return field;
+  return nullptr;
+}
+
+int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
+  std::vector<TFieldDesc*> descs = FieldDescs();
+  for (size_t i = 0; i < descs.size(); ++i)
+    if (descs[i] == fieldDesc) return static_cast<int>(i);
+  return -1;
+}
+
+bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
+  TField* field = FieldOf(fieldDesc);
+  if (field == nullptr) return true;
+  return (useOld ? field->OldValue() : field->Value()).IsNull();
+}
+
+bool TDADataSetService::ValuesDiffer(TFieldDesc* fieldDesc) {
+  TField* field = FieldOf(fieldDesc);
+  if (field == nullptr) return false;
+  Variant oldValue = field->OldValue();
+  Variant newValue = field->Value();
+  if (oldValue.IsNull() || newValue.IsNull()) return oldValue.IsNull() != newValue.IsNull();
+  return !(oldValue == newValue);
+}
+
+String TDADataSetService::FinalSQL() { return FDataSet->FinalSQL(); }
+String TDADataSetService::BaseSQL() { return FDataSet->BaseSQL(); }
+String TDADataSetService::SQLAddWhere(const String& sql, const String& condition) {
+  return FDataSet->SQLAddWhere(sql, condition);
+}
+String TDADataSetService::SQLGetFrom(const String& sql) { return FDataSet->SQLGetFrom(sql); }
+String TDADataSetService::SQLGetWhere(const String& sql) { return FDataSet->SQLGetWhere(sql); }
+
+TLxTableInfo* TDADataSetService::UpdatingTableInfo() {
+  TLxRecordSet* rs = FDataSet->IRecordSet();
+  if (rs == nullptr || FUpdatingTableIndex < 0 ||
+      FUpdatingTableIndex >= rs->TablesInfo().GetCount())
+    return nullptr;
+  return rs->TablesInfo().GetItem(FUpdatingTableIndex);
+}
+
+int TDADataSetService::QueryTableCount() {
+  TLxRecordSet* rs = FDataSet->IRecordSet();
+  return rs == nullptr ? 0 : rs->TablesInfo().GetCount();
+}
+
+TFieldDescArray TDADataSetService::GetKeyFieldDescs(bool) {
+  TLxRecordSet* rs = FDataSet->IRecordSet();
+  if (!FDataSet->KeyFields().empty() && rs != nullptr)
+    return KeyFieldsByName(FDataSet->KeyFields(), rs->Fields(), FDataSet->Name());
+  if (FIdentityField != nullptr) return {FIdentityField};
+  return {};
+}
+
+TFieldDescArray TDADataSetService::GetDataFieldDescs(bool allTables) {
+  TFieldDescArray result;
+  TLxTableInfo* table = UpdatingTableInfo();
+  for (TFieldDesc* desc : FieldDescs())
+    if (IsDataFieldDesc(desc, FIdentityField, table, allTables, IdentityIsDataField()) &&
+        FieldOf(desc) != nullptr)
+      result.push_back(desc);
+  return result;
+}
+
+TKeyAndDataFields TDADataSetService::GetKeyAndDataFields(bool allTables) {
+  return {GetKeyFieldDescs(allTables), GetDataFieldDescs(allTables)};
 }

@@ -4,8 +4,12 @@
 // text of a field. The dataset service takes its dataset's settings and asks these.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "Common/DBAccess_SQLGenerator.h"
 #include "Common/LxAccess_SQLInfo.h"
+#include "Common/MemDS_Service.h"
 #include "Common/MemData_Types.h"
 
 // The index of the updating table in the statement's table list: the table named (or aliased)
@@ -36,3 +40,68 @@ TLxTableInfo* BaseTableOf(TFieldDesc* fieldDesc);
 // "table.column" of a descriptor (the base table's name without quotes, or its alias when
 // preferAlias is set and it has one), or the column's name alone for a computed column.
 String FieldOriginText(TFieldDesc* fieldDesc, const TSQLInfo& sqlInfo, bool preferAlias);
+
+// ---- The dataset service of the dataset component ----
+
+class TCustomDADataSet;
+class TDADataSetUpdater;
+
+// The service object of a dataset component: it decides the updating table, the key, data and
+// identity fields, answers the SQL generator's questions about the dataset and owns the
+// generator; through its base it owns the updater that sends the posted changes.
+class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
+ public:
+  explicit TDADataSetService(TMemDataSet* dataSet);
+  ~TDADataSetService() override;
+
+  TCustomDADataSet* DADataSet() const { return FDataSet; }
+  TDASQLGenerator* Generator();
+  TDADataSetUpdater* DAUpdater() const;
+
+  void CreateUpdater() override;
+  // Works the updating information out again from the open statement's tables and columns.
+  void InitUpdatingInfo() override;
+  int UpdatingTableIndex() const { return FUpdatingTableIndex; }
+
+  // ---- IDASQLGeneratorHost ----
+  TSQLInfo* SQLInfo() override;
+  bool QuoteNames() override;
+  bool FullRefresh() override;
+  bool ReadOnly() override;
+  bool Designing() override { return false; }
+  bool CachedUpdates() override;
+  bool ApplyingUpdates() override { return false; }
+  bool Active() override;
+  TDAParams* OwnParams() override;
+  TField* FieldOf(TFieldDesc* fieldDesc) override;
+  int FieldDescIndex(TFieldDesc* fieldDesc) override;
+  bool ValueIsNull(TFieldDesc* fieldDesc, bool useOld) override;
+  bool ValuesDiffer(TFieldDesc* fieldDesc) override;
+  String FinalSQL() override;
+  String BaseSQL() override;
+  String SQLAddWhere(const String& sql, const String& condition) override;
+  String SQLGetFrom(const String& sql) override;
+  String SQLGetWhere(const String& sql) override;
+  TLxTableInfo* UpdatingTableInfo() override;
+  bool UpdatingTableAdded() override { return FTableAdded; }
+  int QueryTableCount() override;
+  TFieldDesc* IdentityField() override { return FIdentityField; }
+  TKeyAndDataFields GetKeyAndDataFields(bool allTables) override;
+
+ protected:
+  virtual std::unique_ptr<TDASQLGenerator> CreateGenerator();
+  virtual TFieldDesc* GetIdentityField() { return nullptr; }
+  virtual bool IdentityIsDataField() { return false; }
+  virtual TFieldDescArray GetKeyFieldDescs(bool allTables);
+  virtual TFieldDescArray GetDataFieldDescs(bool allTables);
+  // The record store's descriptors in field order.
+  std::vector<TFieldDesc*> FieldDescs();
+
+ private:
+  TCustomDADataSet* FDataSet;
+  std::unique_ptr<TDASQLGenerator> FGenerator;
+  std::unique_ptr<TSQLInfo> FSQLInfo;
+  int FUpdatingTableIndex = -1;
+  bool FTableAdded = false;
+  TFieldDesc* FIdentityField = nullptr;
+};

@@ -96,6 +96,9 @@ class TCustomMyConnection : public TCustomDAConnection {
   virtual String GetClientVersion() = 0;
   void AssignConnect(TCustomDAConnection* source) override;
   TLxRecordSetClass GetIRecordSetClass() override;
+  // The isolation level of the transactions this connection starts.
+  TMyIsolationLevel IsolationLevel() const { return FIsolationLevel; }
+  void SetIsolationLevel(TMyIsolationLevel value) { FIsolationLevel = value; }
 
   // Runs a statement that returns no rows. Without values the text goes straight to the
   // session; with values it runs as a statement with parameters, the values taken in the order
@@ -106,10 +109,12 @@ class TCustomMyConnection : public TCustomDAConnection {
   bool UsesLoginDialog() override { return LoginPrompt(); }
   void CreateIConnection() override;
   virtual void ApplyConnectionSettings(TLxConnection* connection);
+  void ApplyTransactionSettings(TLxTransaction* transaction) override;
 
  private:
   String FDatabase;
   int FConnectionTimeout = 15;
+  TMyIsolationLevel FIsolationLevel = ilReadCommitted;
   // Runs the statements with parameters; made on first use.
   std::unique_ptr<TCustomMyDataSet> FCommand;
 };

@@ -105,7 +105,7 @@ TCustomMyConnection::~TCustomMyConnection() {
 }
 
 TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {
-  return TCustomDAConnection::GetIRecordSetClass();
+  return TLxRecordSetClass::Of<TMySQLRecordset>();
 }
 
 Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<Variant> values) {
@@ -137,6 +137,10 @@ Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<V
   }
   FCommand->Execute();
   return Variant::Null();
+}
+
+void TCustomMyConnection::ApplyTransactionSettings(TLxTransaction* transaction) {
+  transaction->SetProp(pcIsolationLevel, static_cast<int32_t>(FIsolationLevel));
 }
 
 TMySQLConnection* TCustomMyConnection::MySQLConnection() const {

@@ -2,8 +2,10 @@
 // new record set, the SQL-text operations in the MySQL dialect, and the refresh on a timer.
 #include "MySql/MyAccess_DataSet.h"
 
+#include "Common/DBAccess_SQLText.h"
 #include "Common/Win32Timer.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_Service.h"
 #include "MySql/MyParser.h"
 
 // ---- Options.
@@ -75,6 +77,7 @@ void TMyDataSetOptions::Assign(TPersistent* source) {
 
 TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
   InstallOptions(std::make_unique<TMyDataSetOptions>(this));
+  Macros()->SetParserClass(GetParserClass());
   SetFetchAll(true);
 }
 
@@ -88,6 +91,10 @@ TCustomMyConnection* TCustomMyDataSet::Connection() const {
 }
 
 TParserClass TCustomMyDataSet::GetParserClass() { return &NewParser<TMyParser>; }
+
+TDataSetServiceClass TCustomMyDataSet::GetDataSetServiceClass() {
+  return TDataSetServiceClass::Of<TMyDataSetService>();
+}
 
 void TCustomMyDataSet::PassSettings() {
   TCustomDADataSet::PassSettings();
@@ -150,24 +157,26 @@ void TCustomMyDataSet::AutoRefreshTick() {
 
 // ---- SQL text in the MySQL dialect.
 
-String TCustomMyDataSet::SQLGetFrom(const String& sql) { return TCustomDADataSet::SQLGetFrom(sql); }
+String TCustomMyDataSet::SQLGetFrom(const String& sql) {
+  return GetFromClause(sql, GetParserClass());
+}
 
 String TCustomMyDataSet::SQLAddWhere(const String& sql, const String& condition) {
-  return TCustomDADataSet::SQLAddWhere(sql, condition);
+  return ::AddWhere(sql, condition, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLDeleteWhere(const String& sql) {
-  return TCustomDADataSet::SQLDeleteWhere(sql);
+  return DeleteWhere(sql, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLGetWhere(const String& sql) {
-  return TCustomDADataSet::SQLGetWhere(sql);
+  return GetWhereClause(sql, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLSetOrderBy(const String& sql, const String& fields) {
-  return TCustomDADataSet::SQLSetOrderBy(sql, fields);
+  return SetOrderBy(sql, fields, GetParserClass());
 }
 
 String TCustomMyDataSet::SQLGetOrderBy(const String& sql) {
-  return TCustomDADataSet::SQLGetOrderBy(sql);
+  return ::GetOrderBy(sql, GetParserClass());
 }

@@ -83,6 +83,8 @@ class TCustomMyDataSet : public TCustomDADataSet {
 
  protected:
   TParserClass GetParserClass() override;
+  // Posted rows reach the server through the MySQL service, its generator and updater.
+  TDataSetServiceClass GetDataSetServiceClass() override;
   void PassSettings() override;
   void BeforeOpenCursor(bool infoQuery) override;
 

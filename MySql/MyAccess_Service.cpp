@@ -1,5 +1,9 @@
 #include "MySql/MyAccess_Service.h"
 
+#include "Common/DBAccess_DataSet.h"
+#include "MySql/MyAccess_DataSet.h"
+#include "MySql/MyAccess_Generator.h"
+#include "MySql/MyAccess_Updater.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "platform/rtl/TextCompare.h"
 
@@ -40,4 +44,39 @@ TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
       return desc;
   }
   return nullptr;
+}
+
+// ---- TCustomMyDataSetService ----
+
+void TCustomMyDataSetService::CreateUpdater() {
+  ReplaceUpdater(std::make_unique<TCustomMyDataSetUpdater>(this));
+}
+
+std::unique_ptr<TDASQLGenerator> TCustomMyDataSetService::CreateGenerator() {
+  auto generator = std::make_unique<TCustomMySQLGenerator>(this);
+  if (auto* options = dynamic_cast<TMyDataSetOptions*>(DADataSet()->Options()))
+    generator->CheckRowVersion = options->CheckRowVersion();
+  return generator;
+}
+
+std::vector<TFieldDesc*> TCustomMyDataSetService::DataSetFieldDescs() {
+  std::vector<TFieldDesc*> descs;
+  for (TFieldDesc* desc : FieldDescs())
+    if (FieldOf(desc) != nullptr) descs.push_back(desc);
+  return descs;
+}
+
+TFieldDesc* TCustomMyDataSetService::GetIdentityField() {
+  return MyIdentityField(FieldDescs(), UpdatingTableInfo());
+}
+
+TFieldDescArray TCustomMyDataSetService::GetKeyFieldDescs(bool allTables) {
+  if (!DADataSet()->KeyFields().empty()) return TDADataSetService::GetKeyFieldDescs(allTables);
+  return CollectMyFields(DataSetFieldDescs(), true, allTables, UpdatingTableInfo(),
+                         DADataSet()->Options()->SetFieldsReadOnly);
+}
+
+TFieldDescArray TCustomMyDataSetService::GetDataFieldDescs(bool allTables) {
+  return CollectMyFields(DataSetFieldDescs(), false, allTables, UpdatingTableInfo(),
+                         DADataSet()->Options()->SetFieldsReadOnly);
 }

@@ -3,6 +3,7 @@
 // server generates and the updater writes back after an INSERT).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Common/DBAccess_Service.h"
@@ -18,3 +19,25 @@ TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool
 // without an updating table.
 TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
                             const TLxTableInfo* updatingTable);
+
+// The service of the MySQL dataset components: key and data fields from the column flags, the
+// AUTO_INCREMENT column as identity field, and the MySQL generator and updater.
+class TCustomMyDataSetService : public TDADataSetService {
+ public:
+  using TDADataSetService::TDADataSetService;
+  void CreateUpdater() override;
+
+ protected:
+  std::unique_ptr<TDASQLGenerator> CreateGenerator() override;
+  TFieldDesc* GetIdentityField() override;
+  TFieldDescArray GetKeyFieldDescs(bool allTables) override;
+  TFieldDescArray GetDataFieldDescs(bool allTables) override;
+  // Only the columns the dataset shows as fields.
+  std::vector<TFieldDesc*> DataSetFieldDescs();
+};
+
+// The class the MySQL query and table components use.
+class TMyDataSetService : public TCustomMyDataSetService {
+ public:
+  using TCustomMyDataSetService::TCustomMyDataSetService;
+};

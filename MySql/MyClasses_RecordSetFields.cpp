@@ -15,6 +15,14 @@ constexpr uint32_t BinaryCharset = 63;
 
 bool IsBlobColumnType(uint32_t type) { return (type >= 249 && type <= 252) || type == 255; }
 
+// The collations of utf8mb4, whose characters take up to four bytes. Taking a collation for one
+// of them that is not only gives a wider field than needed; missing one would cut text.
+bool IsFourByteUtf8(uint32_t charsetNr) {
+  return charsetNr == 45 || charsetNr == 46 || (charsetNr >= 224 && charsetNr <= 247) ||
+         (charsetNr >= 255 && charsetNr <= 323) || charsetNr == 1069 || charsetNr == 1070 ||
+         (charsetNr >= 1248 && charsetNr <= 1271) || (charsetNr >= 2048 && charsetNr <= 2559);
+}
+
 }  // namespace
 
 TMyFieldMapping MapFieldType(const TMYSQL_FIELD& column, const TMyFieldOptions& options) {
@@ -35,10 +43,12 @@ TMyFieldMapping MapFieldType(const TMYSQL_FIELD& column, const TMyFieldOptions& 
 
   m.Size = column.Length;
   const TDataTypeCode dt = m.DataType;
-  // Lengths of character columns are in bytes; a UTF-8 character takes up to three of them.
+  // Lengths of character columns are in bytes; a UTF-8 character takes up to three of them and
+  // one UTF-16 unit. A four-byte character of utf8mb4 takes two units: such a column needs one
+  // unit for every two bytes, or text of those characters would be cut.
   if (options.UseUnicode && !options.IsShow && column.CharsetNr != BinaryCharset &&
       (dt == dtMemo || dt == dtWideString || dt == dtExtWideString || dt == dtWideMemo))
-    m.Size = column.Length / 3;
+    m.Size = column.Length / (IsFourByteUtf8(column.CharsetNr) ? 2 : 3);
 
   // A long computed text (a group concatenation, say) has no table and comes as a memo.
   if (column.Type == 253 && column.Length == 65535 && column.Table.empty())

@@ -67,8 +67,11 @@ void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_
   for (size_t i = 0; i < FColumns.size(); ++i) {
     const TColumnPlan& column = FColumns[i];
     uint8_t* data = record + column.Offset;
-    const bool isNull = column.Calculated || FApi.FieldIsNull(row, column.Column);
-    if (isNull) {
+    // One call answers both questions: where the value is, and whether there is one.
+    const char* value =
+        column.Calculated ? nullptr
+                          : static_cast<const char*>(FApi.GetFieldPtr(result, row, column.Column));
+    if (value == nullptr) {
       if (IsBlobType(column.DataType) && !column.Calculated) {
         StoreAt<TBlob*>(data, nullptr);
         PutBlob(column, record, nullptr, 0);
@@ -79,9 +82,7 @@ void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_
       continue;
     }
     nulls[i] = 0;
-    int offset = 0;
-    const char* base = static_cast<const char*>(FApi.GetFieldBuffer(row, column.Column, offset));
-    ConvertValue(column, record, base + offset, FLengths[static_cast<size_t>(column.Column)]);
+    ConvertValue(column, record, value, FLengths[static_cast<size_t>(column.Column)]);
   }
 }
 
@@ -171,12 +172,14 @@ void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, c
                  reinterpret_cast<const uint8_t*>(text), clamped);
       break;
     case dtExtWideString: {
-      const size_t capacity = 2 * static_cast<size_t>(length) + 2;
-      uint8_t* buf = FStore.StringHeap().NewBuf(static_cast<int32_t>(capacity));
-      // The buffer is the record's from here on, so a decoding failure must not leave it loose.
+      // Decoded first, so that the heap buffer takes only the units the text needs: most
+      // non-Latin text is half as long in UTF-16 units as in UTF-8 bytes.
+      FWide.resize(static_cast<size_t>(length) + 1);
+      const size_t bytes = DecodeUtf8(FWide.data(), FWide.size() * 2, true,
+                                      reinterpret_cast<const uint8_t*>(text), length);
+      uint8_t* buf = FStore.StringHeap().NewBuf(static_cast<int32_t>(bytes));
+      std::memcpy(buf, FWide.data(), bytes);
       StoreAt<uint8_t*>(data, buf);
-      DecodeUtf8(reinterpret_cast<char16_t*>(buf), capacity, true,
-                 reinterpret_cast<const uint8_t*>(text), length);
       break;
     }
     case dtBlob:
@@ -203,6 +206,10 @@ void TMyRowConverter::PutBlob(const TColumnPlan& column, uint8_t* record, const 
     blob->Write(0, static_cast<uint32_t>(bytes), FWide.data());
   } else {
     blob->Write(0, length, text);
+  }
+  if (CompressBlobMode == 0) {
+    blob->SetRollbackEnabled(true);
+    return;
   }
   if (auto* compressed = dynamic_cast<TCompressedBlob*>(blob)) {
     // Server-side modes fetch content the server keeps compressed; client-side modes keep the

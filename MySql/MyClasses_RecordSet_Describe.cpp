@@ -104,7 +104,9 @@ void TMySQLRecordset::DetectCommandType() {
   FIsDescribe = ServerMajor() < 5 && (HasWord(text, "EXPLAIN") || HasWord(text, "DESCRIBE"));
   FKillAllowed = false;
   if (CommandType() == ctUnknown) {
-    DescribeWithoutRows();
+    // Opening the next result of a batch that has none leaves nothing to describe; running the
+    // statement again to describe it would be wrong.
+    if (!FMyCommand->OpenNext()) DescribeWithoutRows();
   } else if (CommandType() == ctResultSet) {
     DescribeFields(FMyCommand->ResultHandle());
     // Only a lone SELECT on its own connection may be ended by killing that connection.

@@ -24,6 +24,8 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
   const TCursorState state = FMyCommand->GetCursorState();
   if (state == csInactive || state == csFetched) return false;
   if (FMyCommand->ResultHandle() == nullptr) return false;
+  // The engine has no server-side prepared statements, so no binary rows to read.
+  RTL_ASSERT(!FMyCommand->GetPrepared(), u"Rows of a prepared statement cannot be read");
   RTL_ASSERT(state >= csExecuted, u"Fetching from a command that has not run");
   if (state == csExecuted) FMyCommand->SetCursorState(csFetching);
 

@@ -107,9 +107,13 @@ void TCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TCheckListBox::KeyPress(char16_t& key) {
-  TCustomListBox::KeyPress(key);
+  // Space is the mark's before the list looks for an item that starts with it.
   if (key == u' ') {
+    TWinControl::KeyPress(key);
+    if (key != u' ') return;
     ToggleClickCheck(ItemIndex());
     key = 0;
+    return;
   }
+  TCustomListBox::KeyPress(key);
 }

@@ -130,7 +130,6 @@ class TMonthCalendar : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
  private:
-  friend class TDateTimePicker;
   bool HasStyle(DWORD bit) const;
   void SetStyleBit(DWORD bit, bool on);
   TDateTime Clamp(TDateTime day) const;

@@ -231,7 +231,9 @@ void TDateTimePicker::Dispatch(TMessage& message) {
       return;
     }
     case CM_ENABLEDCHANGED:
-    case CM_FONTCHANGED: Invalidate(); break;
+    case CM_FONTCHANGED:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: Invalidate(); break;  // the current field shows only with the focus
     default: break;
   }
   TCustomControl::Dispatch(message);
@@ -337,8 +339,9 @@ void TDateTimePicker::Paint() {
     String part = FieldText(FFields[static_cast<size_t>(index)]);
     int width = canvas->TextWidth(part);
     bool current = showField && index == FField;
-    canvas->Brush()->SetStyle(current ? bsSolid : bsClear);
+    // The colour first: a colour given to a clear brush makes it solid again.
     canvas->Brush()->SetColor(clHighlight);
+    canvas->Brush()->SetStyle(current ? bsSolid : bsClear);
     canvas->Font()->SetColor(gray ? clGrayText : current ? clHighlightText : Font()->Color());
     canvas->TextOut(x, y, part);
     x += width;

@@ -222,7 +222,7 @@ void TMonthCalendar::MouseDown(TMouseButton button, TShiftState shift, int x, in
     TurnMonths(1);
   } else if (PtInRect(TodayRect(), p)) {
     MoveByUser(FToday);
-    if (OnSelect) OnSelect(this);
+    if (FDate == FToday && OnSelect) OnSelect(this);
   } else if (TDateTime day = DayAtPos(p); day != 0) {
     // A day outside the range is not chosen: the date only moves towards it.
     MoveByUser(day);
@@ -293,10 +293,17 @@ void TMonthCalendar::Paint() {
   TCanvas* canvas = Canvas();
   const TFormatSettings& settings = FormatSettings();
   TRect client = ClientRect();
-  canvas->Brush()->SetStyle(bsSolid);
   canvas->Brush()->SetColor(Color());
+  canvas->Brush()->SetStyle(bsSolid);
   canvas->FillRect(client);
   canvas->Font()->Assign(Font());
+  // Text goes through the canvas, so its colour and clear background reach the context.
+  auto centred = [canvas](const TRect& r, const String& text, TColor color) {
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetColor(color);
+    TSize size = canvas->TextExtent(text);
+    canvas->TextOut(r.Left + (r.Width() - size.cx) / 2, r.Top + (r.Height() - size.cy) / 2, text);
+  };
 
   // The title: the arrows and the month's name.
   TRect title = Rect(0, 0, client.Right, kTitleHeight);
@@ -308,51 +315,44 @@ void TMonthCalendar::Paint() {
   DrawFrameControl(canvas->Handle(), next, DFC_SCROLL, DFCS_SCROLLRIGHT | DFCS_FLAT);
   uint16_t year, month, day;
   DecodeDate(FShownMonth, year, month, day);
-  canvas->Brush()->SetStyle(bsClear);
-  DrawText(canvas->Handle(), settings.LongMonthNames[month - 1] + u" " + IntToStr(year), title,
-           DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  centred(title, settings.LongMonthNames[month - 1] + u" " + IntToStr(year), Font()->Color());
 
-  // The names of the days, Monday first.
+  // The names of the days, Monday first, two letters each to fit their column.
   for (int column = 0; column < 7; ++column) {
     int left = GridLeft() + column * CellWidth();
     TRect r = Rect(left, kTitleHeight, left + CellWidth(), kTitleHeight + CellHeight());
-    DrawText(canvas->Handle(), settings.ShortDayNames[(column + 1) % 7], r,
-             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    centred(r, settings.ShortDayNames[(column + 1) % 7].substr(0, 2), Font()->Color());
   }
 
   TDateTime first = FirstCell();
   for (int cell = 0; cell < kWeeks * 7; ++cell) {
     TDateTime date = first + cell;
     TRect r = DayRect(date);
-    if (cell % 7 == 0 && HasStyle(MCS_WEEKNUMBERS)) {
-      TRect week = Rect(kMargin, r.Top, GridLeft(), r.Bottom);
-      canvas->Font()->SetColor(clGrayText);
-      DrawText(canvas->Handle(), IntToStr(WeekNumber(date)), week, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
+    if (cell % 7 == 0 && HasStyle(MCS_WEEKNUMBERS))
+      centred(Rect(kMargin, r.Top, GridLeft(), r.Bottom), IntToStr(WeekNumber(date)), clGrayText);
     DecodeDate(date, year, month, day);
     bool inMonth = FirstOfMonth(date) == FShownMonth;
     bool inRange = Clamp(date) == date;
+    TColor color = inMonth && inRange ? Font()->Color() : clGrayText;
     if (date == FDate) {
-      canvas->Brush()->SetStyle(bsSolid);
       canvas->Brush()->SetColor(clHighlight);
-      canvas->FillRect(r);
-      canvas->Brush()->SetStyle(bsClear);
-      canvas->Font()->SetColor(clHighlightText);
-    } else {
-      canvas->Font()->SetColor(inMonth && inRange ? Font()->Color() : clGrayText);
-    }
-    DrawText(canvas->Handle(), IntToStr(day), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (date == FToday && !HasStyle(MCS_NOTODAYCIRCLE)) {
       canvas->Brush()->SetStyle(bsSolid);
+      canvas->FillRect(r);
+      color = clHighlightText;
+    }
+    centred(r, IntToStr(day), color);
+    if (date == FToday && !HasStyle(MCS_NOTODAYCIRCLE)) {
       canvas->Brush()->SetColor(clRed);
+      canvas->Brush()->SetStyle(bsSolid);
       canvas->FrameRect(r);
-      canvas->Brush()->SetStyle(bsClear);
     }
   }
 
   if (!HasStyle(MCS_NOTODAY)) {
-    canvas->Font()->SetColor(Font()->Color());
     TRect today = TodayRect();
-    DrawText(canvas->Handle(), DateToStr(FToday), today, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetColor(Font()->Color());
+    canvas->TextOut(today.Left + 2, today.Top + (today.Height() - canvas->TextHeight(u"0")) / 2,
+                    DateToStr(FToday));
   }
 }

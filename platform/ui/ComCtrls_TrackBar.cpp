@@ -137,6 +137,7 @@ void TTrackBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 }
 
 void TTrackBar::Dispatch(TMessage& message) {
+  if (message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS) Invalidate();  // the focus frame
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS;
     return;

@@ -45,6 +45,9 @@ void TMenuItem::Remove(TMenuItem* item) {
   if (it == FItems.end()) return;
   FItems.erase(it);
   item->FParent = nullptr;
+  TMenuItem* root = this;
+  while (root->FParent) root = root->FParent;
+  if (root->FRootOf) root->FRootOf->ItemRemoved();
 }
 
 int TMenuItem::IndexOf(TMenuItem* item) const {
@@ -121,8 +124,8 @@ class TMenuWindow : public TCustomControl {
     Canvas()->Font()->Assign(Font());
     int width = 80, height = 4;
     for (TMenuItem* item : FItems) {
-      int text = Canvas()->TextWidth(item->Caption());
-      if (item->ShortCut() != scNone) text += 24 + Canvas()->TextWidth(ShortCutToText(item->ShortCut()));
+      int text = Canvas()->TextWidth(CaptionText(item)) + 4;
+      if (!RightText(item).empty()) text += 24 + Canvas()->TextWidth(RightText(item));
       width = std::max(width, TextIndent() + text + 24);
       height += item->IsLine() ? kLineHeight : ItemHeight();
     }
@@ -141,6 +144,7 @@ class TMenuWindow : public TCustomControl {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
     FShown = false;
     FHot = -1;
+    FItems.clear();
   }
   bool Shown() const { return FShown; }
 
@@ -181,6 +185,7 @@ class TMenuWindow : public TCustomControl {
   void Dispatch(TMessage& message) override {
     switch (message.Msg) {
       case WM_CANCELMODE: FMenu->CloseMenu(); return;
+      case WM_COMMAND: FMenu->Command(static_cast<UINT>(message.WParam)); return;
       case WM_MOUSEMOVE:
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
@@ -259,9 +264,9 @@ class TMenuWindow : public TCustomControl {
       canvas->Font()->SetColor(!item->Enabled() ? clGrayText : hot ? clHighlightText : clMenuText);
       canvas->Brush()->SetStyle(bsClear);
       TRect text = Rect(r.Left + TextIndent(), r.Top, r.Right - 16, r.Bottom);
-      DrawText(canvas->Handle(), item->Caption(), text, DT_VCENTER | DT_SINGLELINE);
-      if (item->ShortCut() != scNone)
-        DrawText(canvas->Handle(), ShortCutToText(item->ShortCut()), text, DT_VCENTER | DT_SINGLELINE | DT_RIGHT);
+      DrawText(canvas->Handle(), CaptionText(item), text, DT_VCENTER | DT_SINGLELINE);
+      if (!RightText(item).empty())
+        DrawText(canvas->Handle(), RightText(item), text, DT_VCENTER | DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX);
       if (item->Count() > 0) {
         TRect arrow = Rect(r.Right - 16, r.Top + 2, r.Right - 2, r.Bottom - 2);
         DrawFrameControl(canvas->Handle(), arrow, DFC_MENU, DFCS_MENUARROW);
@@ -277,6 +282,17 @@ class TMenuWindow : public TCustomControl {
     return images ? std::max(images->Height(), 16) : 16;
   }
   int ItemHeight() const { return std::max(20, ImageSize() + 4); }
+  // A caption "Undo<tab>Ctrl+Z" shows its second part on the right, where short cuts go.
+  static String CaptionText(TMenuItem* item) {
+    const String& caption = item->Caption();
+    return caption.substr(0, caption.find(u'\t'));
+  }
+  static String RightText(TMenuItem* item) {
+    const String& caption = item->Caption();
+    size_t tab = caption.find(u'\t');
+    if (tab != String::npos) return caption.substr(tab + 1);
+    return item->ShortCut() != scNone ? ShortCutToText(item->ShortCut()) : String();
+  }
   // Room on the left for the check mark or the image.
   int TextIndent() const { return ImageSize() + 6; }
 
@@ -315,14 +331,24 @@ void UpdateItemActions(TMenuItem* parent) {
 }  // namespace
 
 TPopupMenu::TPopupMenu(TComponent* owner)
-    : TComponent(owner), FItems(std::make_unique<TMenuItem>(nullptr)) {}
+    : TComponent(owner), FItems(std::make_unique<TMenuItem>(nullptr)) {
+  FItems->FRootOf = this;
+}
 
-TPopupMenu::~TPopupMenu() { CloseMenu(); }
+TPopupMenu::~TPopupMenu() {
+  FItems->FRootOf = nullptr;
+  CloseMenu();
+}
+
+void TPopupMenu::ItemRemoved() {
+  if (IsShowing()) CloseMenu();
+}
 
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
   UpdateItemActions(FItems.get());
   CloseMenu();
+  FClosed.clear();
   if (FLevels.empty()) FLevels.push_back(std::make_unique<TMenuWindow>(this, FItems.get()));
   FLevels[0]->ShowAt(x, y);
   SetCaptureControl(FLevels[0].get());
@@ -347,8 +373,8 @@ void TPopupMenu::PopupFor(TControl* control, int x, int y) {
 }
 
 void TPopupMenu::CloseMenu() {
-  for (auto it = FLevels.rbegin(); it != FLevels.rend(); ++it) (*it)->Close();
-  if (FLevels.size() > 1) FLevels.resize(1);
+  if (!FLevels.empty()) CloseLevelsAbove(0);
+  if (!FLevels.empty()) FLevels[0]->Close();
 }
 
 bool TPopupMenu::IsShowing() const { return !FLevels.empty() && FLevels[0]->Shown(); }
@@ -381,6 +407,7 @@ bool TPopupMenu::IsSubmenuOpen(TMenuItem* item) const {
 void TPopupMenu::CloseLevelsAbove(size_t level) {
   while (FLevels.size() > level + 1) {
     FLevels.back()->Close();
+    FClosed.push_back(std::move(FLevels.back()));
     FLevels.pop_back();
   }
 }
@@ -501,9 +528,15 @@ bool TPopupMenu::MenuChar(char16_t ch) {
   return false;
 }
 
+// The click comes after the menu has closed, by a WM_COMMAND with the item's id: a handler may
+// then free the menu or its items, and an item freed before is simply not found.
 void TPopupMenu::Choose(TMenuItem* item) {
   CloseMenu();
-  item->Click();
+  PostMessage(FLevels[0]->Handle(), WM_COMMAND, item->Command(), 0);
+}
+
+void TPopupMenu::Command(UINT command) {
+  if (TMenuItem* item = FItems->FindCommand(command)) item->Click();
 }
 
 void TPopupMenu::Notification(TComponent* component, TOperation operation) {

@@ -64,6 +64,9 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenuActionLink;
+  friend class TPopupMenu;
+  // The menu whose root this item is (nullptr for other items).
+  TPopupMenu* FRootOf = nullptr;
   String FCaption;
   bool FEnabled = true;
   bool FVisible = true;
@@ -113,7 +116,11 @@ class TPopupMenu : public TComponent, public IPopupMenu {
 
  private:
   friend class TMenuWindow;
+  friend class TMenuItem;
   void Choose(TMenuItem* item);
+  void Command(UINT command);
+  // An item left the tree: a menu that shows it closes, so no window lists a freed item.
+  void ItemRemoved();
   // Input while the menu shows; the root window holds the capture and passes everything here.
   void MenuMouse(UINT message, TPoint screen);
   bool MenuKey(WORD key);
@@ -126,6 +133,9 @@ class TPopupMenu : public TComponent, public IPopupMenu {
 
   std::unique_ptr<TMenuItem> FItems;
   std::vector<std::unique_ptr<TMenuWindow>> FLevels;
+  // Submenu windows closed while the menu runs: a window may be closed from inside one of its
+  // own messages, so it is freed only when the menu next pops up (or goes).
+  std::vector<std::unique_ptr<TMenuWindow>> FClosed;
   bool FAutoPopup = true;
   TComponent* FPopupComponent = nullptr;
   TComponent* FImages = nullptr;

@@ -335,11 +335,10 @@ String TRichEditStrings::Get(int index) const {
   return FOwner->FDoc.ParagraphText(index);
 }
 
-// An empty document has no lines; one that ends with a paragraph mark has no line after it.
+// Every paragraph is a line; only an empty document has none.
 int TRichEditStrings::GetCount() const {
   const TRichDocument& doc = FOwner->FDoc;
-  if (doc.Length() == 0) return 0;
-  return doc.ParagraphCount() - (doc.Text().back() == u'\r' ? 1 : 0);
+  return doc.Length() == 0 ? 0 : doc.ParagraphCount();
 }
 
 void TRichEditStrings::Clear() { FOwner->Clear(); }
@@ -353,24 +352,27 @@ void TRichEditStrings::Put(int index, const String& s) {
 void TRichEditStrings::Insert(int index, const String& s) {
   if (index < 0 || index > GetCount()) Error(u"List index out of bounds (%d)", index);
   const TRichDocument& doc = FOwner->FDoc;
-  int count = GetCount();
-  if (index < count) {
-    FOwner->ReplaceRange(doc.ParagraphStart(index), doc.ParagraphStart(index), s + u"\r", false);
-  } else if (doc.Length() == 0 || doc.Text().back() == u'\r') {
-    FOwner->ReplaceRange(doc.Length(), doc.Length(), s + u"\r", false);
+  if (index < GetCount()) {
+    int at = doc.ParagraphStart(index);
+    FOwner->ReplaceRange(at, at, s + u"\r", false);
+  } else if (doc.Length() == 0) {
+    FOwner->ReplaceRange(0, 0, s, false);
   } else {
-    FOwner->ReplaceRange(doc.Length(), doc.Length(), u"\r" + s + u"\r", false);
+    FOwner->ReplaceRange(doc.Length(), doc.Length(), u"\r" + s, false);
   }
 }
 
+// A line goes with its mark; the last one with the mark before it, so adding a line and deleting
+// it again gives back the same document (and the same size).
 void TRichEditStrings::Delete(int index) {
   if (index < 0 || index >= GetCount()) Error(u"List index out of bounds (%d)", index);
   const TRichDocument& doc = FOwner->FDoc;
   int start = doc.ParagraphStart(index);
   int end = doc.ParagraphEnd(index);
-  if (end < doc.Length()) ++end;  // with its mark
-  else if (start > 0) --start;    // the last line takes the mark before it
-  FOwner->ReplaceRange(start, end, String(), false);
+  if (index == GetCount() - 1)
+    FOwner->ReplaceRange(std::max(start - 1, 0), end, String(), false);
+  else
+    FOwner->ReplaceRange(start, end + 1, String(), false);
 }
 
 String TRichEditStrings::GetTextStr() const {
@@ -379,8 +381,14 @@ String TRichEditStrings::GetTextStr() const {
   return text;
 }
 
+// Each line of a text ends with a line break: the last one ends the last line, it adds none.
 void TRichEditStrings::SetTextStr(const String& text) {
-  FOwner->SetDocument(TRichDocument::FromPlainText(text, FOwner->DefaultFormat()));
+  String lines = text;
+  if (lines.size() >= 2 && lines.compare(lines.size() - 2, 2, u"\r\n") == 0)
+    lines.resize(lines.size() - 2);
+  else if (!lines.empty() && (lines.back() == u'\n' || lines.back() == u'\r'))
+    lines.pop_back();
+  FOwner->SetDocument(TRichDocument::FromPlainText(lines, FOwner->DefaultFormat()));
 }
 
 void TRichEditStrings::LoadFromStream(TStream* stream) {
@@ -391,7 +399,7 @@ void TRichEditStrings::LoadFromStream(TStream* stream) {
     FOwner->SetDocument(ReadRtf(data, FOwner->DefaultFormat()));
     return;
   }
-  FOwner->SetDocument(TRichDocument::FromPlainText(UTF8ToString(data), FOwner->DefaultFormat()));
+  SetTextStr(UTF8ToString(data));
 }
 
 void TRichEditStrings::SaveToStream(TStream* stream) const {
@@ -426,7 +434,10 @@ void TCustomRichEdit::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     }
-    case WM_GETDLGCODE: message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL; return;
+    case WM_GETDLGCODE:
+      message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (FWantReturns ? DLGC_WANTALLKEYS : 0) |
+                       (FWantTabs ? DLGC_WANTTAB : 0);
+      return;
     case WM_CUT: CutToClipboard(); return;
     case WM_COPY: CopyToClipboard(); return;
     case WM_PASTE: PasteFromClipboard(); return;

@@ -215,6 +215,12 @@ class TCustomRichEdit : public TCustomControl {
   void SetWordWrap(bool value);
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool value) { FReadOnly = value; }
+  // Whether the control asks for Enter (a new paragraph) and Tab (a tab character); keys it does
+  // not ask for are the dialog's (default button, next control).
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool value) { FWantReturns = value; }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool value) { FWantTabs = value; }
   bool HideSelection() const { return FHideSelection; }
   void SetHideSelection(bool value);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
@@ -315,6 +321,8 @@ class TCustomRichEdit : public TCustomControl {
   bool FPlainText = false;
   bool FWordWrap = true;
   bool FReadOnly = false;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
   bool FHideSelection = true;
   bool FModified = false;
   bool FSelecting = false;

@@ -78,7 +78,7 @@ std::vector<TRichLine> TCustomRichEdit::Layout(HDC dc, int first, int width, boo
     int start = FDoc.ParagraphStart(p);
     int end = FDoc.ParagraphEnd(p);
     int count = end - start;
-    // The advance of every character and the tallest font of the paragraph's pieces.
+    // The advance of every character and the tallest font of the paragraph's runs.
     std::vector<int> advance(static_cast<size_t>(count), 0);
     std::vector<int> height(static_cast<size_t>(count), 0), ascent(static_cast<size_t>(count), 0);
     const TEXTMETRICW& base = fonts.Select(FDoc.CharFormat(start < FDoc.Length() || start == 0 ? start : start - 1));
@@ -88,11 +88,11 @@ std::vector<TRichLine> TCustomRichEdit::Layout(HDC dc, int first, int width, boo
       int j = i + 1;
       while (j < count && FDoc.CharFormat(start + j) == format) ++j;
       const TEXTMETRICW& metrics = fonts.Select(format);
-      String piece = Shown(text.substr(static_cast<size_t>(start + i), static_cast<size_t>(j - i)));
-      std::vector<int> extents(piece.size(), 0);
+      String run = Shown(text.substr(static_cast<size_t>(start + i), static_cast<size_t>(j - i)));
+      std::vector<int> extents(run.size(), 0);
       int fit = 0;
       TSize size;
-      GetTextExtentExPoint(dc, piece, INT_MAX, &fit, extents.data(), &size);
+      GetTextExtentExPoint(dc, run, INT_MAX, &fit, extents.data(), &size);
       for (int k = i; k < j; ++k) {
         int before = k == i ? 0 : extents[static_cast<size_t>(k - i - 1)];
         advance[static_cast<size_t>(k)] = std::max(extents[static_cast<size_t>(k - i)] - before, 0);
@@ -183,8 +183,8 @@ void TCustomRichEdit::DrawLines(HDC dc, const std::vector<TRichLine>& lines, TPo
         DeleteObject(brush);
       }
       SetTextColor(dc, ColorToRGB(selected ? clHighlightText : format.Color == clDefault ? clWindowText : format.Color));
-      String piece = Shown(text.substr(static_cast<size_t>(i), static_cast<size_t>(j - i)));
-      TextOut(dc, x1, y + line.Ascent - metrics.tmAscent, piece);
+      String run = Shown(text.substr(static_cast<size_t>(i), static_cast<size_t>(j - i)));
+      TextOut(dc, x1, y + line.Ascent - metrics.tmAscent, run);
       i = j;
     }
   }

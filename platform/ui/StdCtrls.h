@@ -448,8 +448,8 @@ class TListControlStrings : public TStringList {
   std::vector<uint32_t> FData;
 };
 
-// A list of lines, one of them selected (ItemIndex, -1 for none), chosen by the mouse and the
-// arrow keys; the user's choice fires OnClick. Owner-drawn styles paint through OnDrawItem; the
+// A list of lines, one of them selected (ItemIndex, -1 for none), chosen by the mouse, the
+// arrow keys and by typing the first letters of an item; the user's choice fires OnClick. Owner-drawn styles paint through OnDrawItem; the
 // variable style asks OnMeasureItem for the height of each item.
 class TCustomListBox : public TCustomControl {
  public:
@@ -488,6 +488,7 @@ class TCustomListBox : public TCustomControl {
   int HeightOf(int index) const;
   TListControlStrings* ItemStrings() const { return FItems.get(); }
   void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
@@ -507,6 +508,8 @@ class TCustomListBox : public TCustomControl {
   int FItemHeight = 16;
   int FTopIndex = 0;
   TListBoxStyle FStyle = lbStandard;
+  String FSearch;
+  uint64_t FSearchTime = 0;
 };
 
 class TListBox : public TCustomListBox {

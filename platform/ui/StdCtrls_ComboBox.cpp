@@ -332,7 +332,9 @@ void TCustomComboBox::Dispatch(TMessage& message) {
         return;
       }
       break;
+    case WM_KILLFOCUS: Invalidate(); break;  // the list styles show the focus in the box
     case WM_SETFOCUS:
+      Invalidate();
       TCustomControl::Dispatch(message);
       // The edit styles keep the focus in their edit.
       if (FEdit && FEdit->CanFocus()) FEdit->SetFocus();

@@ -69,4 +69,6 @@ void TLabel::Dispatch(TMessage& message) {
     return;
   }
   TGraphicControl::Dispatch(message);
+  // A new caption shows at once; without this the old text stayed until something else repainted.
+  if (message.Msg == CM_TEXTCHANGED) Invalidate();
 }

@@ -3,12 +3,15 @@
 #include <numeric>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/TextCompare.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/win/VirtualKeys.h"
 
 namespace {
 constexpr int kBorder = 2;
-}
+// Typed letters add up to one search while they come quicker than this (milliseconds).
+constexpr uint64_t kSearchPause = 1000;
+}  // namespace
 
 // --- TListControlStrings -------------------------------------------------------------------------
 
@@ -254,6 +257,30 @@ void TCustomListBox::KeyDown(WORD& key, TShiftState shift) {
   key = 0;
 }
 
+void TCustomListBox::KeyPress(char16_t& key) {
+  TCustomControl::KeyPress(key);
+  int count = FItems->Count();
+  if (key < 32 || count == 0) return;
+  // Letters typed in quick succession look for an item that starts with all of them; a repeated
+  // single letter steps through the items that start with it.
+  uint64_t now = WindowClockNow();
+  if (now - FSearchTime > kSearchPause) FSearch.clear();
+  FSearchTime = now;
+  FSearch += key;
+  String wanted = AnsiUpperCase(FSearch);
+  bool repeated = FSearch.size() > 1 && wanted.find_first_not_of(wanted[0]) == String::npos;
+  if (repeated) wanted.resize(1);
+  int start = repeated || FSearch.size() == 1 ? FItemIndex + 1 : std::max(FItemIndex, 0);
+  for (int step = 0; step < count; ++step) {
+    int index = (start + step) % count;
+    if (AnsiUpperCase(FItems->Strings(index)).rfind(wanted, 0) == 0) {
+      SelectByUser(index);
+      break;
+    }
+  }
+  key = 0;
+}
+
 void TCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft) {
     if (CanFocus() && !Focused()) SetFocus();
@@ -283,6 +310,8 @@ bool TCustomListBox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mous
 }
 
 void TCustomListBox::Dispatch(TMessage& message) {
+  // The selected item shows the focus.
+  if (message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS) Invalidate();
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;

@@ -347,7 +347,9 @@ bool SetCursorPos(int x, int y) {
   return true;
 }
 
-UINT GetDoubleClickTime() { return WindowSystem().BackEnd().DoubleClickTime(); }
+UINT GetDoubleClickTime() {
+  return HasWindowSystem() ? WindowSystem().BackEnd().DoubleClickTime() : 500;
+}
 
 bool MessageBeep(UINT) {
   TWindowSystem& system = WindowSystem();

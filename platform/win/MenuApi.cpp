@@ -122,7 +122,7 @@ void PaintMenu(HWND window, TTracking* tracking) {
 
 LRESULT MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* tracking = static_cast<TTracking*>(GetProp(window, u"MenuTracking"));
-  if (message == WM_PAINT && tracking) {
+  if (message == WM_PAINT && tracking && IsMenu(tracking->Menu)) {
     PaintMenu(window, tracking);
     return 0;
   }
@@ -308,8 +308,9 @@ int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const 
     }
     TranslateMessage(&msg);
     DispatchMessage(&msg);
-    // Taken away (another window took the capture, the owner went): the menu closes unchosen.
-    if (!IsWindow(window) || GetCapture() != window || (owner && !IsWindow(owner))) open = false;
+    // Taken away (another window took the capture, the owner or the menu went): the menu closes
+    // unchosen.
+    if (!IsWindow(window) || GetCapture() != window || (owner && !IsWindow(owner)) || !IsMenu(menu)) open = false;
   }
 
   if (chosen < 0) return 0;

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <clocale>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
@@ -167,7 +165,8 @@ void Dispatch(TX11Connection& x, XEvent& event) {
       break;
     case FocusIn:
       if (window && window->InputContext()) XSetICFocus(window->InputContext());
-      if (window && (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed)) {
+      if (window &&
+          (event.xfocus.mode == NotifyNormal || event.xfocus.mode == NotifyWhileGrabbed)) {
         HWND handle = window->Handle();
         if (!IsWindowEnabled(handle)) {
           // A form a modal form disables: the focus goes back to the modal one.
@@ -239,10 +238,9 @@ TX11BackEnd::TX11BackEnd() : FX(std::make_unique<TX11Connection>()) {
   x.TextPlainUtf8 = atom("text/plain;charset=utf-8");
   x.ClipProperty = atom("RECORDS_CLIPBOARD");
   x.NetWorkArea = atom("_NET_WORKAREA");
-  // The input method turns key presses into text in any layout. It reads the locale's
-  // character type, which the program otherwise leaves alone.
-  if (!std::setlocale(LC_CTYPE, nullptr) || std::strcmp(std::setlocale(LC_CTYPE, nullptr), "C") == 0)
-    std::setlocale(LC_CTYPE, "");
+  // The input method turns key presses into text in any layout (Cyrillic keys give Cyrillic
+  // letters whatever the program's locale). The desktop's input method server when one is set
+  // (XMODIFIERS), else Xlib's own.
   if (XSupportsLocale()) {
     XSetLocaleModifiers("");
     x.Im = XOpenIM(x.Dpy, nullptr, nullptr, nullptr);
@@ -344,8 +342,9 @@ bool TX11BackEnd::OpenUrl(const String& url) {
   // The desktop's opener runs on its own; the shell in between ends at once and is waited for,
   // so no child is left behind. The link goes in as an argument, never as shell text.
   AnsiString link = UTF8Encode(url);
-  const char* argv[] = {"sh", "-c", "command -v xdg-open >/dev/null || exit 1; xdg-open \"$1\" >/dev/null 2>&1 &",
-                        "sh", link.c_str(), nullptr};
+  const char* script =
+      "command -v xdg-open >/dev/null || exit 1; xdg-open \"$1\" >/dev/null 2>&1 &";
+  const char* argv[] = {"sh", "-c", script, "sh", link.c_str(), nullptr};
   pid_t child = 0;
   if (posix_spawnp(&child, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
     return false;

@@ -97,6 +97,7 @@ class TX11Window : public TNativeWindow {
   void SyncGeometry();
   void Show(const TRect& areaInWindow);
   void ApplyKind();
+  void SetSizeHints();
 
   TX11Connection& FX;
   HWND FHandle;

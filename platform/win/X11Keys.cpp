@@ -70,7 +70,8 @@ uint16_t VirtualKeyOfKeySym(KeySym sym) {
 }
 
 char32_t UnicodeOfKeySym(KeySym sym) {
-  if ((sym >= 0x20 && sym <= 0x7e) || (sym >= 0xa0 && sym <= 0xff)) return static_cast<char32_t>(sym);
+  if ((sym >= 0x20 && sym <= 0x7e) || (sym >= 0xa0 && sym <= 0xff))
+    return static_cast<char32_t>(sym);
   if (sym >= 0x1000100 && sym <= 0x110ffff) return static_cast<char32_t>(sym - 0x1000000);
   if (sym >= 0x6c0 && sym <= 0x6df) return CyrillicOrder[sym - 0x6c0];
   if (sym >= 0x6e0 && sym <= 0x6ff) {

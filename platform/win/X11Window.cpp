@@ -101,7 +101,10 @@ void TX11Window::SyncGeometry() {
   TRect wanted = ShownArea();
   OffsetRect(wanted, window->Rect.Left, window->Rect.Top);
   if (wanted == FXRect) return;
+  bool resized = wanted.Width() != FXRect.Width() || wanted.Height() != FXRect.Height();
   FXRect = wanted;
+  // A fixed size the window manager holds the window to must change first.
+  if (resized && FVisible) SetSizeHints();
   XMoveResizeWindow(FX.Dpy, FWindow, wanted.Left, wanted.Top,
                     static_cast<unsigned>(wanted.Width()), static_cast<unsigned>(wanted.Height()));
 }
@@ -118,6 +121,22 @@ void TX11Window::SetBounds(const TRect& screenRect) {
   SyncGeometry();
 }
 
+// The program places its windows itself: the window manager is asked to keep the position, and
+// not to let a person resize a form that has no sizing frame.
+void TX11Window::SetSizeHints() {
+  TWindow* window = LayerWindow(FHandle);
+  if (!window || FOverride) return;
+  XSizeHints size{};
+  size.flags = PPosition | PSize;
+  if (!(window->Style & WS_THICKFRAME)) {
+    TRect shown = ShownArea();
+    size.flags |= PMinSize | PMaxSize;
+    size.min_width = size.max_width = shown.Width();
+    size.min_height = size.max_height = shown.Height();
+  }
+  XSetWMNormalHints(FX.Dpy, FWindow, &size);
+}
+
 // The kind of window is settled when it is shown: its styles are complete by then.
 void TX11Window::ApplyKind() {
   TWindow* window = LayerWindow(FHandle);
@@ -128,16 +147,7 @@ void TX11Window::ApplyKind() {
   attributes.save_under = FOverride ? True : False;
   XChangeWindowAttributes(FX.Dpy, FWindow, CWOverrideRedirect | CWSaveUnder, &attributes);
   if (FOverride) return;
-  // The program places its windows itself: the window manager is asked to keep the position.
-  XSizeHints size{};
-  size.flags = PPosition | PSize;
-  if (!(window->Style & WS_THICKFRAME)) {
-    TRect shown = ShownArea();
-    size.flags |= PMinSize | PMaxSize;
-    size.min_width = size.max_width = shown.Width();
-    size.min_height = size.max_height = shown.Height();
-  }
-  XSetWMNormalHints(FX.Dpy, FWindow, &size);
+  SetSizeHints();
   TWindow* owner = window->Owner;
   auto* ownerNative = owner && owner->Native ? dynamic_cast<TX11Window*>(owner->Native.get())
                                              : nullptr;

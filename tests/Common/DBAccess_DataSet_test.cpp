@@ -403,11 +403,35 @@ TEST_F(DataSetFixture, FetchSettingsAndTheirErrors) {
   EXPECT_THROW(DataSet.SetUniDirectional(false), EDatabaseError);
 }
 
+TEST_F(DataSetFixture, AUniDirectionalDataSetWalksForwardOnly) {
+  DataSet.SetUniDirectional(true);
+  DataSet.SetFetchRows(10);
+  DataSet.Open();
+  EXPECT_TRUE(DataSet.IsUniDirectional());
+  std::vector<int32_t> seen;
+  for (; !DataSet.Eof(); DataSet.Next()) seen.push_back(CurrentId());
+  EXPECT_EQ(seen, Range(1, 100));
+  EXPECT_THROW(DataSet.Last(), EDatabaseError);
+  EXPECT_EQ(Connection.ConnectCount(), 0);
+}
+
 TEST_F(DataSetFixture, ChangingTheSQLClosesTheDataSet) {
   DataSet.Open();
   DataSet.SQL()->Add(u"WHERE ID > 5");
   EXPECT_FALSE(DataSet.Active());
   EXPECT_EQ(Connection.ConnectCount(), 0);
+}
+
+TEST_F(DataSetFixture, UpdateStatementTextsShareTheMacrosButLeaveTheDataSetOpen) {
+  DataSet.Open();
+  TStringList insert;
+  insert.SetText(u"INSERT INTO &target (ID) VALUES (:ID)");
+  DataSet.SetUpdateSQL(stInsert, &insert);
+  EXPECT_TRUE(DataSet.Active());
+  EXPECT_EQ(DataSet.UpdateSQL(stInsert)->Text(), insert.Text());
+  ASSERT_NE(DataSet.Macros()->FindMacro(u"target"), nullptr);
+  EXPECT_EQ(DataSet.UpdateSQL(stCustom), nullptr) << "only the kinds a dataset keeps";
+  DataSet.SetUpdateSQL(stCustom, &insert);  // ignored, never a crash
 }
 
 TEST_F(DataSetFixture, FetchEventsAndACancelledFetch) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -70,6 +72,46 @@ TEST(MyConvertInt, BitValuesAreBigEndian) {
   const uint8_t one[] = {0x00, 0x01};
   ReadBit(one, 2, dtBoolean, buf);
   EXPECT_EQ(Stored<int16_t>(buf), -1);
+}
+
+// Every text a server may send for a DOUBLE, FLOAT or DECIMAL column reads as the nearest
+// double, exactly as the C library reads it: the digits, the point and the sign in many shapes.
+TEST(MyConvertFloat, TextsReadAsTheNearestDouble) {
+  uint64_t state = 88172645463325252ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  char text[64];
+  for (int n = 0; n < 200000; ++n) {
+    const uint64_t r = next();
+    switch (n % 4) {
+      case 0:  // a quotient printed with up to 17 significant digits
+        std::snprintf(text, sizeof text, "%.*g", static_cast<int>(1 + r % 17),
+                      static_cast<double>(r >> 11) / static_cast<double>((r & 0x3FF) + 1));
+        break;
+      case 1:  // a decimal with a fixed number of places
+        std::snprintf(text, sizeof text, "%s%llu.%0*llu", (r & 1) ? "-" : "",
+                      static_cast<unsigned long long>((r >> 8) % 100000000000ull),
+                      static_cast<int>(1 + (r >> 4) % 10),
+                      static_cast<unsigned long long>((r >> 20) % 10000000000ull));
+        break;
+      case 2:  // the shortest round-trip form of an arbitrary double
+        std::snprintf(text, sizeof text, "%.17g", static_cast<double>(r) / 3.0e7);
+        break;
+      default:  // 16 to 19 digit mantissas, near and past the exact range
+        std::snprintf(text, sizeof text, "%llu.%llu",
+                      static_cast<unsigned long long>(r % 10000000000ull),
+                      static_cast<unsigned long long>((r >> 30) % 1000000000ull));
+        break;
+    }
+    if (std::strchr(text, 'n') || std::strchr(text, 'i')) continue;  // nan, inf
+    const double expected = std::strtod(text, nullptr);
+    const double got = ParseFloatText(text, std::strlen(text));
+    ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text;
+  }
 }
 
 TEST(MyConvertFloat, TextFormsAndErrors) {

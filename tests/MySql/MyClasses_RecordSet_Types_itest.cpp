@@ -55,7 +55,8 @@ const char* const kRows[] = {
     "'00:00:00', 0, 'a  ', ' b ', x'41', x'7F', ' ', ' ', 'x', x'00', x'00', 'c', 'x,y')",
     "(5, 1, 2, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 0.01, 1e-10, 2.2250738585072014e-308, b'1', "
     "b'10000000', b'1', '2000-02-30', '2024-13-01 00:00:00', '0000-01-01 10:00:00', NULL, NULL, "
-    "'-00:00:01', 1999, '\xF0\x9F\x98\x80', 'mixed Ёё Ђђ', x'FF', x'FFFF', 'т', 'т', 'т', x'FF', x'FF', "
+    "'-00:00:01', 1999, REPEAT('\xF0\x9F\x98\x80', 10), "
+    "CONCAT(REPEAT('\xF0\x9F\x8E\x81', 40), ' mixed Ёё Ђђ'), x'FF', x'FFFF', 'т', 'т', 'т', x'FF', x'FF', "
     "'\xD0\xB1', 'y')",
 };
 
@@ -240,11 +241,13 @@ TEST_P(RecordSetTypes, EveryColumnOfEveryRowAsTheReferenceClientReadsIt) {
     ASSERT_NE(field->TableInfo(), nullptr);
     EXPECT_EQ(UTF8Encode(field->TableInfo()->TableName()), col.orgTable);
     const TDataTypeCode dt = field->DataType();
-    // Character columns count characters with Unicode (three bytes each), bytes without.
+    // Character columns count UTF-16 units with Unicode (one for every two bytes of utf8mb4),
+    // bytes without.
     const bool counted = dt == dtWideString || dt == dtString || dt == dtBytes || dt == dtVarBytes;
     if (counted) {
+      ASSERT_TRUE(col.field.charsetnr == 63 || col.field.charsetnr == 45) << col.field.charsetnr;
       const unsigned long expected =
-          run.useUnicode && col.field.charsetnr != 63 ? col.field.length / 3 : col.field.length;
+          run.useUnicode && col.field.charsetnr != 63 ? col.field.length / 2 : col.field.length;
       EXPECT_EQ(field->Length(), expected);
     }
     if (dt == dtFloat) {

@@ -93,7 +93,7 @@ TEST_F(MyRecordSet, OpensASelectAndReadsItsRowsWithTypedValues) {
   EXPECT_TRUE(id->IsPrimaryKey());
   EXPECT_TRUE(id->Required());
   EXPECT_EQ(rs->Fields()[1]->DataType(), dtWideString);
-  EXPECT_EQ(rs->Fields()[1]->Length(), 40 * 4 / 3);
+  EXPECT_EQ(rs->Fields()[1]->Length(), 40 * 4 / 2);  // room for 40 four-byte characters
   EXPECT_EQ(rs->Fields()[4]->DataType(), dtWideMemo);
   EXPECT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(Column(*rs, 2), (std::vector<String>{u"Марија", u"Petar"}));
@@ -176,6 +176,10 @@ TEST_F(MyRecordSet, ResultsOfABatchOpenOneAfterTheOther) {
     rs->Close();
     rs->GetProp(pcMoreResults, more);
     EXPECT_FALSE(more.AsBoolean());
+    // Asking for a next result that is not there opens nothing and runs nothing again.
+    rs->SetProp(pcOpenNext, true);
+    EXPECT_THROW(rs->Open(), EDatabaseError);
+    rs->SetProp(pcOpenNext, false);
     EXPECT_EQ(One(*conn, u"SELECT 5"), u"5");
   }
 }

@@ -253,6 +253,21 @@ TEST_F(DateTimePickerTest, ATimePickerStepsItsFieldsWithKeysAndItsArrows) {
   EXPECT_EQ(Picker->Date(), EncodeDate(2024, 1, 31));
 }
 
+TEST_F(DateTimePickerTest, InUpDownModeADateIsSteppedByItsArrowsAndDropsNothing) {
+  Picker->SetDateMode(dmUpDown);
+  Focus();
+  TRect button = Picker->ButtonRect();
+  Script().Then([&] { ClickAt(Picker->ClientToScreen({button.Left + 4, button.Top + 2})); });
+  Script().Then([&] { ClickAt(Picker->ClientToScreen({button.Left + 4, button.Bottom - 2})); });
+  Script().Then([&] { ClickAt(Picker->ClientToScreen({button.Left + 4, button.Bottom - 2})); });
+  Script().Then([&] { Key(VK_F4); });
+  RunScript();
+  EXPECT_FALSE(Picker->DroppedDown());
+  EXPECT_EQ(Picker->DisplayText(), u"30.01.2024");
+  EXPECT_EQ(Events, (std::vector<std::string>{"change 01.01.2024", "change 31.01.2024",
+                                              "change 30.01.2024"}));
+}
+
 TEST_F(DateTimePickerTest, WithoutAFormatTheSettingsGiveTheFields) {
   FormatSettings().ShortDateFormat = u"d/m/yyyy";
   FormatSettings().DateSeparator = u'.';

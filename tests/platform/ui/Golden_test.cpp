@@ -13,7 +13,13 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/ImageCodecs.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/CheckLst.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Grids.h"
+#include "platform/ui/Mask.h"
 #include "platform/ui/RichEdit.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -82,7 +88,7 @@ class GoldenTest : public TUiTest {
  public:
   GoldenTest() {
     Application->CreateForm(Form);
-    Form->SetBounds(40, 40, 520, 380);
+    Form->SetBounds(40, 40, 720, 520);
     Form->SetCaption(u"Контроли");
     auto place = [&](TControl* control, int left, int top, int width, int height) {
       control->SetParent(Form);
@@ -137,6 +143,43 @@ class GoldenTest : public TUiTest {
     picture.Canvas()->FillRect(Rect(2, 0, 4, 2));
     image->Picture()->Assign(&picture);
     image->SetStretch(true);
+
+    auto* memo = new TMemo(Form);
+    place(memo, 140, 200, 150, 80);
+    memo->Lines()->Add(u"Белешка за членот");
+    memo->Lines()->Add(u"втор ред");
+    auto* mask = new TMaskEdit(Form);
+    place(mask, 300, 200, 120, 22);
+    mask->SetEditMask(u"000-000;1;_");
+    mask->SetText(u"070123");
+    auto* checks = new TCheckListBox(Form);
+    place(checks, 510, 10, 190, 80);
+    checks->Items()->Add(u"Платено");
+    checks->Items()->Add(u"Неплатено");
+    checks->SetChecked(0, true);
+    auto* speed = new TSpeedButton(Form);
+    place(speed, 430, 200, 70, 25);
+    speed->SetCaption(u"Брзо");
+    auto* picker = new TDateTimePicker(Form);
+    place(picker, 510, 100, 190, 22);
+    picker->SetDateTime(EncodeDate(2026, 3, 8));
+    auto* track = new TTrackBar(Form);
+    place(track, 510, 135, 190, 40);
+    track->SetRange(0, 10);
+    track->SetPosition(3);
+    auto* scroll = new TScrollBar(Form);
+    place(scroll, 510, 185, 190, 17);
+    scroll->SetParams(40, 0, 100);
+    auto* grid = new TStringGrid(Form);
+    place(grid, 10, 300, 420, 170);
+    grid->SetColCount(4);
+    grid->SetRowCount(5);
+    grid->SetDefaultColWidth(90);
+    grid->SetDefaultRowHeight(22);
+    grid->SetCells(1, 0, u"Име");
+    grid->SetCells(2, 0, u"Презиме");
+    grid->SetCells(1, 1, u"Ана");
+    grid->SetCells(2, 1, u"Петровска");
     Form->Show();
   }
   TRasterImage Shot() {

@@ -24,6 +24,7 @@ class TLoggingGrid : public TStringGrid {
   TGridState StateSeenByMove = gsNormal;
 
   using TCustomGrid::FocusCell;
+  using TCustomControl::Canvas;
   using TCustomGrid::ScrollInView;
   void CalcSizingStateForTest(int x, int y, TGridState& state, int& index, int& pos, int& ofs,
                               TGridDrawInfo& info) {

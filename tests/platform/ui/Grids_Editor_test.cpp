@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/Clipbrd.h"
 #include "tests/platform/ui/GridTestSupport.h"
 
 namespace {
@@ -181,6 +182,37 @@ TEST_F(GridEditorTest, TheTypedTextIsKeptWhenTheFocusLeavesForAnotherControl) {
   EXPECT_TRUE(other->Focused());
   EXPECT_EQ(Grid->Cells(2, 3), u"Скопје");
   EXPECT_EQ(Written, (std::vector<TWrite>{{2, 3, u"Скопје"}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridEditorTest, PasteAndUndoWorkInTheEditorAndARefusedCellTakesNoPaste) {
+  Clipboard()->SetAsText(u"Охрид");
+  Run([] {
+    Key(VK_F2);
+    WithKey(VK_CONTROL, 'V');
+  });
+  ASSERT_TRUE(EditorShows());
+  EXPECT_EQ(Grid->InplaceEditor()->Text(), u"Охрид");
+  Run([] { WithKey(VK_CONTROL, 'Z'); });
+  EXPECT_EQ(Grid->InplaceEditor()->Text(), u"к2:3");
+  Run([] { WithKey(VK_CONTROL, 'C'); });  // copying changes nothing, whatever the cell allows
+  EXPECT_EQ(Clipboard()->AsText(), u"к2:3");
+  Run([] { Key(VK_RETURN); });
+  EXPECT_EQ(Grid->Cells(2, 3), u"к2:3");
+
+  Written.clear();
+  Grid->ReadOnly = true;
+  Run([] {
+    Key(VK_F2);
+    WithKey(VK_CONTROL, 'V');
+    WithKey(VK_CONTROL, 'X');
+    Key(VK_RETURN);
+  });
+  EXPECT_EQ(Grid->Cells(2, 3), u"к2:3");
+  EXPECT_TRUE(Written.empty());
 }
 
 }  // namespace

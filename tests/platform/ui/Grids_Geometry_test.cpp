@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/gdi/Colors.h"
 #include "tests/platform/ui/GridTestSupport.h"
 
 namespace {
@@ -121,6 +122,34 @@ TEST_F(GridGeometryTest, ScrollInViewBringsAFarCellToTheEdgeItIsNear) {
   EXPECT_EQ(Grid->TopRow(), 3);
   EXPECT_EQ(Grid->LeftCol(), 5);
   EXPECT_EQ(Grid->Log, (std::vector<std::string>{"widths", "topleft 6,8", "topleft 5,3"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridGeometryTest, LinesFollowTheOptionsAndSelectedCellsAreHighlighted) {
+  Grid->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect});
+  Grid->FocusCell(2, 2, true);
+  Grid->FocusCell(3, 2, false);
+  auto pixel = [this](int x, int y) {
+    Grid->PaintNow();
+    return static_cast<COLORREF>(Grid->Canvas()->Pixels(x, y));
+  };
+  const COLORREF window = ColorToRGB(clWindow);
+  const COLORREF highlight = ColorToRGB(clHighlight);
+  EXPECT_EQ(pixel(50, 30), ColorToRGB(clWindowFrame));  // the fixed column's line
+  EXPECT_EQ(pixel(60, 20), ColorToRGB(clWindowFrame));  // the fixed row's line
+  EXPECT_EQ(pixel(101, 80), ColorToRGB(clSilver));      // a line between scrolling cells
+  EXPECT_EQ(pixel(46, 18), ColorToRGB(Grid->FixedColor()));  // clear of the text
+  EXPECT_EQ(pixel(148, 60), highlight);                 // (2, 2): selected, not the current cell, clear of the text
+  EXPECT_EQ(pixel(199, 60), window);                    // (3, 2): the focused cell is not filled
+  EXPECT_EQ(pixel(97, 102), window);
+  Grid->SetOptions(Grid->Options() << goDrawFocusSelected);
+  EXPECT_EQ(pixel(199, 60), highlight);
+  Grid->SetOptions(Grid->Options() >> goVertLine);
+  EXPECT_EQ(pixel(101, 80), window);
+  EXPECT_EQ(pixel(50, 30), ColorToRGB(clWindowFrame));
 }
 
 }  // namespace

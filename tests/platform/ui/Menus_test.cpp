@@ -248,4 +248,57 @@ TEST_F(MenusTest, ItemsShowTheirImagesFromTheMenusImageList) {
   Menu->SetImages(static_cast<TComponent*>(nullptr));
 }
 
+TEST_F(MenusTest, AClickHandlerMayFreeTheMenuItCameFrom) {
+  auto* menu = new TPopupMenu(Form);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption(u"Затвори го менито");
+  auto* more = new TMenuItem(menu);
+  more->SetCaption(u"Подмени");
+  auto* inner = new TMenuItem(menu);
+  inner->SetCaption(u"Внатре");
+  more->Add(inner);
+  menu->Items()->Add(item);
+  menu->Items()->Add(more);
+  item->OnClick = [&, menu](TObject*) {
+    Note("freed");
+    menu->Free();
+  };
+  inner->OnClick = [&](TObject*) { Note("inner"); };
+  Script().Then([&, menu] { menu->Popup(150, 150); });
+  Script().Then([&, menu] {
+    // The submenu's item is freed before its click arrives: nothing runs.
+    InjectMouseMove(CenterOf(menu->ItemScreenRect(more)));
+  });
+  Script().Then([&, menu] {
+    ClickAt(CenterOf(menu->ItemScreenRect(inner)));
+    inner->Free();
+  });
+  Script().Then([&, menu] { menu->Popup(150, 150); });
+  Script().Then([&, menu] { ClickAt(CenterOf(menu->ItemScreenRect(item))); });
+  RunScript();
+  EXPECT_EQ(Events, (std::vector<std::string>{"freed"}));
+}
+
+TEST(MenuShortCuts, TextAndShortCutsConvertBothWays) {
+  struct Case {
+    TShortCut Key;
+    const char16_t* Text;
+  };
+  const Case cases[] = {
+      {ShortCut('S', TShiftState{ssCtrl}), u"Ctrl+S"},
+      {ShortCut(VK_DELETE, TShiftState{ssShift}), u"Shift+Del"},
+      {ShortCut(VK_F5, TShiftState{ssCtrl, ssAlt}), u"Ctrl+Alt+F5"},
+      {VK_ESCAPE, u"Esc"},
+      {'7', u"7"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShortCutToText(c.Key), String(c.Text));
+    EXPECT_EQ(TextToShortCut(c.Text), c.Key) << UTF8Encode(c.Text);
+  }
+  EXPECT_EQ(TextToShortCut(u"ctrl+s"), ShortCut('S', TShiftState{ssCtrl}));
+  EXPECT_EQ(ShortCutToText(scNone), u"");
+  EXPECT_EQ(TextToShortCut(u"Ctrl+"), scNone);
+  EXPECT_EQ(TextToShortCut(u"Ctrl+Нешто"), scNone);
+}
+
 }  // namespace

@@ -332,6 +332,12 @@ TEST_F(RichEditTest, RequestsTheSizeItsContentNeeds) {
   EXPECT_LT(narrow.Width(), Edit->FormattingRect().Width());
   Edit->Lines()->Add(u"многу подолг ред од сите претходни редови заедно");
   EXPECT_GT(requests.back().Width(), narrow.Width());
+  // A line added and deleted again (how a measuring editor forces a new layout) leaves the size.
+  TRect before = requests.back();
+  Edit->Lines()->Add(String());
+  EXPECT_GT(requests.back().Height(), before.Height());
+  Edit->Lines()->Delete(Edit->Lines()->Count() - 1);
+  EXPECT_EQ(requests.back(), before);
   // Switched off by the event mask.
   size_t count = requests.size();
   Edit->Perform(EM_SETEVENTMASK, 0, 0);
@@ -348,6 +354,39 @@ TEST_F(RichEditTest, RequestsTheSizeItsContentNeeds) {
   EXPECT_GT(heard.Width(), 0);
   EXPECT_GT(heard.Height(), 0);
   EXPECT_FALSE(hidden.HandleAllocated());
+}
+
+TEST_F(RichEditTest, MouseAndArrowKeysPlaceTheCaretOnLaidOutLines) {
+  Edit->SetText(u"абв\r\nгдеѓжз");
+  const std::vector<TRichLine>& lines = Edit->LaidOutLines();
+  ASSERT_EQ(lines.size(), 2u);
+  TRect format = Edit->FormattingRect();
+  auto at = [&](int line, int offset) {
+    const TRichLine& l = lines[static_cast<size_t>(line)];
+    return Edit->ClientToScreen({format.Left + l.CharX[static_cast<size_t>(offset)] + 1, format.Top + l.Top + 2});
+  };
+  Script().Then([&] { ClickAt(at(1, 0)); });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelStart(), 4);
+    Key(VK_END, true);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelText(), u"гдеѓжз");
+    // Up from beyond the shorter line's end lands at its end.
+    Key(VK_UP);
+  });
+  Script().Then([&] {
+    EXPECT_EQ(Edit->SelStart(), 3);
+    EXPECT_EQ(Edit->SelLength(), 0);
+    // Dragging selects across the paragraph mark.
+    TPoint from = at(0, 1), to = at(1, 2);
+    InjectMouseMove(from);
+    InjectMouseButton(TMouseButtonId::Left, true, from);
+    InjectMouseMove(to);
+    InjectMouseButton(TMouseButtonId::Left, false, to);
+  });
+  RunScript();
+  EXPECT_EQ(Edit->SelText(), u"бв\r\nгд");
 }
 
 }  // namespace

@@ -123,4 +123,25 @@ TEST_F(ComboBoxTest, TheDroppedListChoosesByClickOrKeysAndClosesWithout) {
   EXPECT_EQ(Events, (std::vector<std::string>{"drop", "close", "drop", "close"}));
 }
 
+TEST_F(ComboBoxTest, TheBoxShowsTheFocusAsItComesAndGoes) {
+  auto* other = new uitest::TTestEdit(Form);
+  other->SetTop(100);
+  other->SetParent(Form);
+  Combo->SetItemIndex(0);
+  auto boxColour = [&] {
+    // A point of the text area right of the item's text.
+    HDC dc = GetDC(Combo->Handle());
+    COLORREF colour = GetPixel(dc, Combo->Width() - 24, Combo->Height() / 2);
+    ReleaseDC(Combo->Handle(), dc);
+    return colour;
+  };
+  std::vector<COLORREF> seen;
+  Script().Then([&] { Combo->SetFocus(); });
+  Script().Then([&] { seen.push_back(boxColour()); });
+  Script().Then([&] { other->SetFocus(); });
+  Script().Then([&] { seen.push_back(boxColour()); });
+  RunScript();
+  EXPECT_EQ(seen, (std::vector<COLORREF>{ColorToRGB(clHighlight), ColorToRGB(clWindow)}));
+}
+
 }  // namespace

@@ -71,6 +71,31 @@ TEST_F(ListBoxTest, TheSelectionIsKeptInViewAndTheWheelScrolls) {
   EXPECT_EQ(List->ItemAtPos({20, 60}, true), -1);
 }
 
+TEST_F(ListBoxTest, TypingTheFirstLettersFindsAnItem) {
+  List->Items()->Clear();
+  for (const char16_t* name : {u"Ана", u"Борис", u"Бојана", u"Весна", u"Ана Марија"})
+    List->Items()->Add(name);
+  struct TCase {
+    String Typed;
+    int Expected;
+  } cases[] = {
+      {u"б", 1},    // case ignored
+      {u"б", 2},    // one letter searches from the next item
+      {u"во", 3},   // В finds Весна; nothing starts with Во, so it stays there
+      {u"ана ", 4}, // all the letters together: only Ана Марија has the space
+      {u"ааа", 0},  // a repeated letter steps on: Ана, Ана Марија, Ана
+  };
+  Script().Then([&] { List->SetFocus(); });
+  RunScript();
+  List->SetItemIndex(0);
+  for (const TCase& c : cases) {
+    Script().AdvanceBy(2000);  // a pause starts a new search
+    Script().Then([&] { Type(c.Typed); });
+    RunScript();
+    EXPECT_EQ(List->ItemIndex(), c.Expected) << UTF8Encode(c.Typed);
+  }
+}
+
 TEST_F(ListBoxTest, OwnerDrawnItemsArePaintedByTheHandlerWithTheirState) {
   List->SetStyle(lbOwnerDrawFixed);
   std::vector<std::pair<int, bool>> drawn;

@@ -1,0 +1,335 @@
+// Fetching a 1,000,000-row table (INT key, INT, DOUBLE, BIGINT, VARCHAR(100) Cyrillic, DATETIME,
+// TEXT with a third NULL) into the record store through the MySQL record set, next to MariaDB
+// Connector/C's mysql_store_result plus converting each field to its typed value, in the same run,
+// plain and compressed. Each fetch runs in a forked child, so that the child's peak resident size
+// (ru_maxrss) is the peak memory of that side alone; rows per second and peak memory of both sides
+// and their ratios are printed after the table.
+//
+// Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
+// build/rel/bench/Fetch_bench
+#include <mysql.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "MySql/MyClasses.h"
+#include "platform/rtl/UnicodeText.h"
+
+namespace {
+
+constexpr long kTableRows = 1000000;
+
+// FETCH_BENCH_ROWS fetches fewer rows, for a profiler run.
+long Rows() {
+  static const long rows = [] {
+    const char* text = std::getenv("FETCH_BENCH_ROWS");
+    return text ? std::atol(text) : kTableRows;
+  }();
+  return rows;
+}
+
+const char* Select() {
+  static const std::string sql =
+      "SELECT id, i, d, b, v, dt, t FROM bench_fetch" +
+      (Rows() < kTableRows ? " LIMIT " + std::to_string(Rows()) : std::string());
+  return sql.c_str();
+}
+
+struct Server {
+  std::string host, user, password, database;
+  unsigned port = 0;
+};
+
+const Server& TestServer() {
+  static const Server server = [] {
+    auto env = [](const char* name) {
+      const char* v = std::getenv(name);
+      if (!v) throw std::runtime_error(std::string(name) + " is not set: eval \"$(scripts/test-db env)\"");
+      return std::string(v);
+    };
+    Server s;
+    s.host = env("TEST_DB_HOST");
+    s.port = static_cast<unsigned>(std::stoul(env("TEST_DB_PORT")));
+    s.user = env("TEST_DB_USER");
+    s.password = env("TEST_DB_PASSWORD");
+    s.database = env("TEST_DB_NAME");
+    return s;
+  }();
+  return server;
+}
+
+MYSQL* PeerConnect(bool compressed) {
+  const Server& s = TestServer();
+  MYSQL* mysql = mysql_init(nullptr);
+  mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  if (!mysql_real_connect(mysql, s.host.c_str(), s.user.c_str(), s.password.c_str(),
+                          s.database.c_str(), s.port, nullptr, compressed ? CLIENT_COMPRESS : 0))
+    throw std::runtime_error(mysql_error(mysql));
+  return mysql;
+}
+
+void PeerExec(MYSQL* mysql, const char* sql) {
+  if (mysql_query(mysql, sql) != 0) throw std::runtime_error(mysql_error(mysql));
+  if (MYSQL_RES* res = mysql_store_result(mysql)) mysql_free_result(res);
+}
+
+// The table is made once and kept between runs.
+void EnsureTable() {
+  MYSQL* mysql = PeerConnect(false);
+  bool ready = false;
+  if (mysql_query(mysql, "SELECT COUNT(*) FROM bench_fetch") == 0) {
+    MYSQL_RES* res = mysql_store_result(mysql);
+    MYSQL_ROW row = res ? mysql_fetch_row(res) : nullptr;
+    ready = row && row[0] && std::atol(row[0]) == kTableRows;
+    if (res) mysql_free_result(res);
+  }
+  if (!ready) {
+    PeerExec(mysql, "DROP TABLE IF EXISTS bench_fetch");
+    PeerExec(mysql,
+             "CREATE TABLE bench_fetch (id INT NOT NULL PRIMARY KEY, i INT, d DOUBLE, b BIGINT, "
+             "v VARCHAR(100), dt DATETIME, t TEXT) CHARSET utf8mb4");
+    PeerExec(mysql,
+             "INSERT INTO bench_fetch SELECT seq, (seq * 7) % 100000, seq / 3.0, seq * 1000003, "
+             "CONCAT('\xD0\x94\xD0\xBE\xD0\xBD\xD0\xB0\xD1\x86\xD0\xB8\xD1\x98\xD0\xB0 ', seq, "
+             "' \xD0\xBE\xD0\xB4 \xD0\x9C\xD0\xB0\xD1\x80\xD0\xB8\xD1\x98\xD0\xB0'), "
+             "'2020-01-01' + INTERVAL seq SECOND, IF(seq % 3 = 0, NULL, "
+             "REPEAT(CONCAT('\xD0\xB1\xD0\xB5\xD0\xBB\xD0\xB5\xD1\x88\xD0\xBA\xD0\xB0 ', seq, ' '), 3)) "
+             "FROM seq_1_to_1000000");
+  }
+  mysql_close(mysql);
+}
+
+// What a child reports back.
+struct Measure {
+  double Seconds = 0;
+  double CpuSeconds = 0;  // the client's own processor time (user and system) for the fetch
+  long PeakKB = 0;
+  long Rows = 0;
+  char Error[200] = {0};
+};
+
+double CpuNow() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// --- own engine: the record set fills its store with every row ------------------------------
+
+Measure FetchOwn(bool compressed) {
+  Measure m;
+  const Server& s = TestServer();
+  TMySQLConnection conn;
+  conn.SetServer(UTF8ToString(s.host));
+  conn.SetProp(pcPort, static_cast<int32_t>(s.port));
+  conn.SetUsername(UTF8ToString(s.user));
+  conn.SetPassword(UTF8ToString(s.password));
+  conn.SetProp(pcDatabase, UTF8ToString(s.database));
+  conn.SetProp(pcUseUnicode, true);
+  conn.SetProp(pcCompress, compressed);
+  conn.Connect(u"");
+  TMySQLRecordset rs;
+  rs.SetConnection(&conn);
+  // As the dataset component sets up its record set: every row at once, strings out of the record.
+  rs.SetProp(pcFetchAll, true);
+  rs.SetProp(pcFlatBuffers, false);
+  rs.SetSQL(UTF8ToString(Select()));
+  const double start = Now();
+  const double cpuStart = CpuNow();
+  rs.Open();
+  m.CpuSeconds = CpuNow() - cpuStart;
+  m.Seconds = Now() - start;
+  m.Rows = rs.RecordCount();
+  return m;
+}
+
+// --- the reference client: the whole result stored, then each field made its typed value ------
+
+// UTF-8 into UTF-16, as the record set holds text.
+void DecodeText(const char* p, unsigned long n, std::u16string& out) {
+  out.clear();
+  const auto* s = reinterpret_cast<const unsigned char*>(p);
+  for (unsigned long i = 0; i < n;) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      out.push_back(c);
+      i += 1;
+    } else if (c < 0xE0) {
+      out.push_back(static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F)));
+      i += 2;
+    } else {
+      out.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) |
+                                          (s[i + 2] & 0x3F)));
+      i += 3;
+    }
+  }
+}
+
+int Digits(const char* p, int n) {
+  int v = 0;
+  for (int i = 0; i < n; ++i) v = v * 10 + (p[i] - '0');
+  return v;
+}
+
+// "YYYY-MM-DD HH:MM:SS" as days since 1899-12-30 with the time as the fraction.
+double DateTimeValue(const char* p) {
+  int y = Digits(p, 4), m = Digits(p + 5, 2);
+  const int d = Digits(p + 8, 2);
+  // Days from the civil date (proleptic Gregorian), then moved to the 1899-12-30 epoch.
+  y -= m <= 2;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long days = era * 146097L + doe - 719468L + 25569L;
+  const int secs = Digits(p + 11, 2) * 3600 + Digits(p + 14, 2) * 60 + Digits(p + 17, 2);
+  return static_cast<double>(days) + secs / 86400.0;
+}
+
+Measure FetchPeer(bool compressed) {
+  Measure m;
+  MYSQL* mysql = PeerConnect(compressed);
+  const double start = Now();
+  const double cpuStart = CpuNow();
+  if (mysql_query(mysql, Select()) != 0) throw std::runtime_error(mysql_error(mysql));
+  MYSQL_RES* res = mysql_store_result(mysql);
+  if (!res) throw std::runtime_error(mysql_error(mysql));
+  std::u16string v, t;
+  double sum = 0;
+  while (MYSQL_ROW row = mysql_fetch_row(res)) {
+    unsigned long* len = mysql_fetch_lengths(res);
+    const long id = std::strtol(row[0], nullptr, 10);
+    const long i = row[1] ? std::strtol(row[1], nullptr, 10) : 0;
+    const double d = row[2] ? std::strtod(row[2], nullptr) : 0;
+    const long long b = row[3] ? std::strtoll(row[3], nullptr, 10) : 0;
+    if (row[4]) DecodeText(row[4], len[4], v);
+    const double dt = row[5] ? DateTimeValue(row[5]) : 0;
+    if (row[6]) DecodeText(row[6], len[6], t);
+    sum += static_cast<double>(id + i + b % 7) + d + dt + static_cast<double>(v.size() + t.size());
+    ++m.Rows;
+  }
+  m.CpuSeconds = CpuNow() - cpuStart;
+  m.Seconds = Now() - start;
+  benchmark::DoNotOptimize(sum);
+  mysql_free_result(res);
+  mysql_close(mysql);
+  return m;
+}
+
+// Runs one fetch in a child process and reads back its time, rows and peak resident size.
+Measure InChild(Measure (*fetch)(bool), bool compressed) {
+  int fds[2];
+  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    Measure m;
+    try {
+      m = fetch(compressed);
+    } catch (const std::exception& e) {
+      std::snprintf(m.Error, sizeof m.Error, "%s", e.what());
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    m.PeakKB = usage.ru_maxrss;
+    if (write(fds[1], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) _exit(2);
+    _exit(0);
+  }
+  close(fds[1]);
+  Measure m;
+  const ssize_t got = read(fds[0], &m, sizeof m);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (got != static_cast<ssize_t>(sizeof m)) throw std::runtime_error("the child reported nothing");
+  if (m.Error[0]) throw std::runtime_error(m.Error);
+  if (m.Rows != Rows()) throw std::runtime_error("the child fetched " + std::to_string(m.Rows) + " rows");
+  return m;
+}
+
+void RunSide(benchmark::State& state, Measure (*fetch)(bool), bool compressed) {
+  double rate = 0, cpuRate = 0, peak = 0;
+  for (auto _ : state) {
+    const Measure m = InChild(fetch, compressed);
+    state.SetIterationTime(m.Seconds);
+    rate += static_cast<double>(m.Rows) / m.Seconds;
+    cpuRate += static_cast<double>(m.Rows) / m.CpuSeconds;
+    peak = std::max(peak, m.PeakKB / 1024.0);
+  }
+  state.counters["rows_per_s"] = benchmark::Counter(rate, benchmark::Counter::kAvgIterations);
+  // Rows per second of the client's own processor time: steadier than the wall clock on a
+  // loaded machine.
+  state.counters["rows_per_cpu_s"] = benchmark::Counter(cpuRate, benchmark::Counter::kAvgIterations);
+  state.counters["peak_MB"] = peak;
+}
+
+void BM_Own_Plain(benchmark::State& state) { RunSide(state, FetchOwn, false); }
+void BM_Peer_Plain(benchmark::State& state) { RunSide(state, FetchPeer, false); }
+void BM_Own_Compressed(benchmark::State& state) { RunSide(state, FetchOwn, true); }
+void BM_Peer_Compressed(benchmark::State& state) { RunSide(state, FetchPeer, true); }
+
+BENCHMARK(BM_Own_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_Peer_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_Own_Compressed)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_Peer_Compressed)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
+// Keeps every run's figures so the ratios can be printed after the table.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& run : runs) {
+      const std::string name = run.benchmark_name();
+      const std::string key = name.substr(0, name.find('/'));
+      auto rate = run.counters.find("rows_per_s");
+      auto peak = run.counters.find("peak_MB");
+      auto cpu = run.counters.find("rows_per_cpu_s");
+      if (rate != run.counters.end()) Rate[key] = rate->second.value;
+      if (cpu != run.counters.end()) CpuRate[key] = cpu->second.value;
+      if (peak != run.counters.end()) Peak[key] = peak->second.value;
+    }
+  }
+  std::map<std::string, double> Rate;
+  std::map<std::string, double> CpuRate;
+  std::map<std::string, double> Peak;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  EnsureTable();
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (const char* mode : {"Plain", "Compressed"}) {
+    const std::string own = std::string("BM_Own_") + mode;
+    const std::string peer = std::string("BM_Peer_") + mode;
+    if (!reporter.Rate.count(own) || !reporter.Rate.count(peer) || reporter.Rate[peer] <= 0)
+      continue;
+    std::printf(
+        "%-10s own %9.0f rows/s %7.1f MB peak   peer %9.0f rows/s %7.1f MB peak   "
+        "rate own/peer %.2f   memory own/peer %.2f   client cpu rate own/peer %.2f\n",
+        mode, reporter.Rate[own], reporter.Peak[own], reporter.Rate[peer], reporter.Peak[peer],
+        reporter.Rate[own] / reporter.Rate[peer], reporter.Peak[own] / reporter.Peak[peer],
+        reporter.CpuRate[own] / reporter.CpuRate[peer]);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
