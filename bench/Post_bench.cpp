@@ -15,6 +15,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchServer.h"
+
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Service.h"
@@ -27,28 +29,8 @@ namespace {
 
 constexpr int kPosts = 10000;
 
-struct Server {
-  std::string host, user, password, database;
-  unsigned port = 0;
-};
-
-const Server& TestServer() {
-  static const Server server = [] {
-    auto env = [](const char* name) {
-      const char* v = std::getenv(name);
-      if (!v) throw std::runtime_error(std::string(name) + " is not set: eval \"$(scripts/test-db env)\"");
-      return std::string(v);
-    };
-    Server s;
-    s.host = env("TEST_DB_HOST");
-    s.port = static_cast<unsigned>(std::stoul(env("TEST_DB_PORT")));
-    s.user = env("TEST_DB_USER");
-    s.password = env("TEST_DB_PASSWORD");
-    s.database = env("TEST_DB_NAME");
-    return s;
-  }();
-  return server;
-}
+using bench::Server;
+using bench::TestServer;
 
 MYSQL* PeerConnect() {
   const Server& s = TestServer();

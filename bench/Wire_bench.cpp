@@ -14,6 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchServer.h"
+
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlSession.h"
 #include "MySql/MySqlSession_Handshake.h"
@@ -22,28 +24,8 @@ namespace {
 
 constexpr int64_t kValueBytes = 4 << 20;
 
-struct Server {
-  std::string host, user, password, database;
-  unsigned port = 0;
-};
-
-const Server& TestServer() {
-  static const Server server = [] {
-    auto env = [](const char* name) {
-      const char* v = std::getenv(name);
-      if (!v) throw std::runtime_error(std::string(name) + " is not set: eval \"$(scripts/test-db env)\"");
-      return std::string(v);
-    };
-    Server s;
-    s.host = env("TEST_DB_HOST");
-    s.port = static_cast<unsigned>(std::stoul(env("TEST_DB_PORT")));
-    s.user = env("TEST_DB_USER");
-    s.password = env("TEST_DB_PASSWORD");
-    s.database = env("TEST_DB_NAME");
-    return s;
-  }();
-  return server;
-}
+using bench::Server;
+using bench::TestServer;
 
 std::string Sql() { return "SELECT REPEAT('x', " + std::to_string(kValueBytes) + ")"; }
 
