@@ -21,6 +21,7 @@
 #include "platform/rtl/Persistent.h"
 
 class TCustomDAConnection;
+class TCustomDADataSet;
 class TLxRecordSet;
 
 // A class reference to a provider record set: its type, to tell whether an installed record set
@@ -183,6 +184,9 @@ class TCustomDAConnection : public TCustomConnection {
   // The provider's record set class, which the datasets on this connection make. A provider's
   // descendant must answer it.
   virtual TLxRecordSetClass GetIRecordSetClass();
+  // A dataset component of this provider, on this connection: the updater's internal components
+  // and the result sets of the provider interface. The caller owns it.
+  virtual std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr);
 
  protected:
   bool GetConnected() override;

@@ -357,3 +357,7 @@ TLxRecordSetClass TCustomDAConnection::GetIRecordSetClass() {
   RTL_ASSERT(false, u"Must be overrided");
   return {};
 }
+
+std::unique_ptr<TCustomDADataSet> TCustomDAConnection::CreateDataSet(TComponent*) {
+  AssertErrorHandler(u"Must be overrided", __FILE__, __LINE__);
+}

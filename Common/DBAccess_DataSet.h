@@ -22,6 +22,7 @@
 
 class TCustomDAConnection;
 class TCustomDADataSet;
+class TDADataSetUpdater;
 
 enum TRefreshOption : uint8_t { roAfterInsert, roAfterUpdate, roBeforeEdit };
 using TRefreshOptions = TSet<TRefreshOption>;
@@ -34,6 +35,9 @@ using TBeforeExecuteEvent = std::function<void(TObject* sender)>;
 using TAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TBeforeFetchEvent = std::function<void(TCustomDADataSet* dataSet, bool& cancel)>;
 using TAfterFetchEvent = std::function<void(TCustomDADataSet* dataSet)>;
+// Around every update statement the updater runs: the kinds of statement and its parameters.
+using TUpdateExecuteEvent =
+    std::function<void(TDataSet* sender, TStatementTypes statementTypes, TDAParams* params)>;
 
 inline constexpr char16_t SConnectionNotDefined[] = u"Connection is not defined";
 inline constexpr char16_t SFetchRowsRange[] = u"FetchRows must be 1..10000";
@@ -151,6 +155,28 @@ class TCustomDADataSet : public TMemDataSet,
   TAfterExecuteEvent AfterExecute;
   TBeforeFetchEvent BeforeFetch;
   TAfterFetchEvent AfterFetch;
+  TUpdateExecuteEvent BeforeUpdateExecute;
+  TUpdateExecuteEvent AfterUpdateExecute;
+
+  // ---- Posting: the updater that sends the store's changes, and the parameters it fills.
+  TDADataSetUpdater* DAUpdater();
+  bool HasBeforeUpdateExecute() const { return static_cast<bool>(BeforeUpdateExecute); }
+  bool HasAfterUpdateExecute() const { return static_cast<bool>(AfterUpdateExecute); }
+  void DoBeforeUpdateExecute(TStatementTypes statementTypes, TDAParams* params);
+  void DoAfterUpdateExecute(TStatementTypes statementTypes, TDAParams* params);
+  // The field's value (old: from before the edit) with its type; a blob field shares the
+  // record's blob object.
+  void CopyFieldToParam(TDAParam* param, TField* field, bool old);
+  // The same from a store descriptor that has no field object.
+  void CopyFieldDescToParam(TDAParam* param, TFieldDesc* fieldDesc, bool old);
+  // The parameter shares the object, or gets a fresh empty blob for none; whether it changed.
+  bool SetParamObject(TDAParam* param, TSharedObject* object);
+
+  // ---- Cached updates, refresh and keys.
+  // (section reserved: cached updates applied in a transaction, keys, default values)
+
+  // ---- Master/detail and the provider interface.
+  // (section reserved: master/detail through parameters, PS operations, assignment)
 
   // ---- The connection's view of the dataset during failover.
   bool IsCommandClient() const override { return false; }
@@ -199,6 +225,15 @@ class TCustomDADataSet : public TMemDataSet,
   void InternalOpen() override;
   void InternalClose() override;
   void InternalRefresh() override;
+  // Each posting step wraps the in-memory one with the updater's preparation and the connect
+  // request it may hold until the post or cancel.
+  void InternalInsert() override;
+  void InternalEdit() override;
+  void InternalDelete() override;
+  void InternalCancel() override;
+  void InternalPost() override;
+  // A posted detail record whose link fields no longer match its master leaves the store.
+  void CheckDetailLinkAfterPost();
   int GetRecordCount() override;
   void DoAfterScroll() override;
   void RefreshData() override;

@@ -27,6 +27,29 @@ TDADataSetUpdater::TDADataSetUpdater(TDADataSetService* service)
 
 TDADataSetUpdater::~TDADataSetUpdater() = default;
 
+bool TDADataSetUpdater::ReturnsValues() { return FDataSet->Options()->ReturnParams; }
+
+bool TDADataSetUpdater::NeedsConnection() {
+  return (FDataSet->State() == dsInsert && NeedsConnectionOnInsert()) ||
+         (FDataSet->State() == dsEdit && NeedsConnectionOnEdit());
+}
+
+void TDADataSetUpdater::PrepareEdit() {}
+
+void TDADataSetUpdater::RefreshRecord() {}
+
+TCustomDADataSet* TDADataSetUpdater::UpdateComponent(TStatementType statementType) {
+  std::unique_ptr<TCustomDADataSet>& entry = FUpdateComponents[statementType];
+  TCustomDAConnection* connection = FDataSet->Connection();
+  if (!entry) {
+    if (connection == nullptr) DatabaseError(SConnectionNotDefined, FDataSet);
+    entry = connection->CreateDataSet();
+  } else if (entry->Connection() != connection) {
+    entry->SetConnection(connection);
+  }
+  return entry.get();
+}
+
 std::unique_ptr<TLxCommand> TDADataSetUpdater::CreateUpdateCommand() {
   AssertErrorHandler(u"Must be overrided", __FILE__, __LINE__);
 }

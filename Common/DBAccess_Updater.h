@@ -33,6 +33,32 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // The text that ran last and its parameter values, for tests and the monitor.
   const String& LastSQL() const { return FLastSQL; }
 
+  // ---- Answers that descendants change.
+  virtual bool UsesOutputParams() { return false; }
+  // Whether a statement's returned values are copied into the record (the ReturnParams option).
+  virtual bool ReturnsValues();
+  virtual bool ReturnsValuesAsRow() { return false; }
+  virtual bool RefreshAfterInsertAllowed() { return true; }
+  virtual bool NeedsConnectionOnInsert() { return false; }
+  virtual bool NeedsConnectionOnEdit() { return false; }
+  // Whether the current insert or edit holds a connect request until it is posted or cancelled.
+  virtual bool NeedsConnection();
+  // The updater evaluates no default expression itself: the dataset selects them from the server.
+  virtual bool EvaluateDefaultExpression(const String&, Variant&) { return false; }
+
+  // ---- Called by the dataset as it enters and leaves insert, edit and delete.
+  virtual void PrepareInsert() {}
+  // Re-reads the record first when roBeforeEdit is among the refresh options.
+  virtual void PrepareEdit();
+  virtual void PrepareDelete() {}
+  virtual void CancelEdit() {}
+  // Re-reads the current record from the server.
+  virtual void RefreshRecord();
+
+  // The internal dataset component that runs statements of the type, made on first use on the
+  // dataset's connection.
+  TCustomDADataSet* UpdateComponent(TStatementType statementType);
+
  protected:
   TCustomDADataSet* DADataSet() const { return FDataSet; }
   TDADataSetService* DAService() const { return FService; }
@@ -60,6 +86,7 @@ class TDADataSetUpdater : public TDataSetUpdater {
   TCustomDADataSet* FDataSet;
   TDADataSetService* FService;
   std::unique_ptr<TLxCommand> FCommand;
+  std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
   TDAParams FParams;
   String FLastSQL;
 };

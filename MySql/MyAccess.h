@@ -96,6 +96,7 @@ class TCustomMyConnection : public TCustomDAConnection {
   virtual String GetClientVersion() = 0;
   void AssignConnect(TCustomDAConnection* source) override;
   TLxRecordSetClass GetIRecordSetClass() override;
+  std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr) override;
   // The isolation level of the transactions this connection starts.
   TMyIsolationLevel IsolationLevel() const { return FIsolationLevel; }
   void SetIsolationLevel(TMyIsolationLevel value) { FIsolationLevel = value; }

@@ -108,6 +108,12 @@ TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {
   return TLxRecordSetClass::Of<TMySQLRecordset>();
 }
 
+std::unique_ptr<TCustomDADataSet> TCustomMyConnection::CreateDataSet(TComponent* owner) {
+  auto dataSet = std::make_unique<TCustomMyDataSet>(owner);
+  dataSet->SetConnection(this);
+  return dataSet;
+}
+
 Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<Variant> values) {
   if (values.size() == 0) {
     TakeConnectRequest();
