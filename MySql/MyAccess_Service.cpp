@@ -52,6 +52,51 @@ void TCustomMyDataSetService::CreateUpdater() {
   ReplaceUpdater(std::make_unique<TCustomMyDataSetUpdater>(this));
 }
 
+void TCustomMyDataSetService::InitUpdatingInfo() {
+  TDADataSetService::InitUpdatingInfo();
+  // The identity field is found from the flags: look again once they are back.
+  if (RestoreKeyFlags()) TDADataSetService::InitUpdatingInfo();
+}
+
+bool TCustomMyDataSetService::RestoreKeyFlags() {
+  TLxTableInfo* table = UpdatingTableInfo();
+  TCustomDAConnection* connection = DADataSet()->Connection();
+  // A read-only dataset posts nothing; the probe below is one, so it never probes in turn.
+  if (table == nullptr || connection == nullptr || DADataSet()->ReadOnly()) return false;
+  std::vector<TFieldDesc*> own;
+  for (TFieldDesc* desc : FieldDescs()) {
+    if (BaseTableOf(desc) != table) continue;
+    // Any key flag means the server described the columns with their flags.
+    if (desc->IsKey() || desc->IsAutoIncrement()) return false;
+    own.push_back(desc);
+  }
+  if (own.empty() || FKeyFlagsChecked == own.front()) return false;
+  FKeyFlagsChecked = own.front();
+
+  std::unique_ptr<TCustomDADataSet> probe = connection->CreateDataSet();
+  probe->SetReadOnly(true);
+  probe->SetSQLText(u"SELECT * FROM " +
+                    SQLInfo()->NormalizeName(table->GetTableNameFull(), QuoteNames()) +
+                    u" LIMIT 0");
+  probe->Open();
+  bool restored = false;
+  for (TFieldDesc* column : probe->IRecordSet()->Fields()) {
+    auto* flags = dynamic_cast<TMySQLFieldDesc*>(column);
+    if (flags == nullptr || !(flags->IsKey() || flags->IsAutoIncrement())) continue;
+    for (TFieldDesc* desc : own) {
+      if (!AnsiSameText(desc->SourceName(), column->SourceName())) continue;
+      desc->SetIsKey(flags->IsKey());
+      desc->SetIsAutoIncrement(flags->IsAutoIncrement());
+      // The server gives an AUTO_INCREMENT column its value: a new row need not bring one.
+      if (flags->IsAutoIncrement()) desc->SetRequired(false);
+      if (auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc))
+        myDesc->SetIsPrimaryKey(flags->IsPrimaryKey());
+      restored = true;
+    }
+  }
+  return restored;
+}
+
 std::unique_ptr<TDASQLGenerator> TCustomMyDataSetService::CreateGenerator() {
   auto generator = std::make_unique<TCustomMySQLGenerator>(this);
   if (auto* options = dynamic_cast<TMyDataSetOptions*>(DADataSet()->Options()))

@@ -26,6 +26,7 @@ class TCustomMyDataSetService : public TDADataSetService {
  public:
   using TDADataSetService::TDADataSetService;
   void CreateUpdater() override;
+  void InitUpdatingInfo() override;
 
  protected:
   std::unique_ptr<TDASQLGenerator> CreateGenerator() override;
@@ -34,6 +35,13 @@ class TCustomMyDataSetService : public TDADataSetService {
   TFieldDescArray GetDataFieldDescs(bool allTables) override;
   // Only the columns the dataset shows as fields.
   std::vector<TFieldDesc*> DataSetFieldDescs();
+
+ private:
+  // A result the server sorted through a temporary table describes its columns without their key
+  // and AUTO_INCREMENT flags. Read from the table itself, once per description; whether any
+  // flag was restored.
+  bool RestoreKeyFlags();
+  const void* FKeyFlagsChecked = nullptr;
 };
 
 // The class the MySQL query and table components use.
