@@ -16,19 +16,9 @@
 
 namespace {
 
-// A quoted text as the lexer hands it out keeps its doubled quotes.
-String UndoubleQuotes(const String& text) {
-  String result;
-  for (size_t i = 0; i < text.size(); ++i) {
-    result += text[i];
-    if ((text[i] == u'\'' || text[i] == u'"') && i + 1 < text.size() && text[i + 1] == text[i])
-      ++i;
-  }
-  return result;
-}
-
 // Reads the expression with the dialect's lexer. True when it is a literal, with its text in
-// literal; isNumber tells a number apart from a quoted text.
+// literal; isNumber tells a number apart from a quoted text. A text with a doubled quote reads
+// as two texts, and so goes to the server like any expression.
 bool ReadLiteral(const String& expression, TParserClass parserClass, String& literal,
                  bool& isNumber) {
   std::unique_ptr<TParser> parser = parserClass(UTF8Encode(expression));
@@ -60,7 +50,7 @@ bool ReadLiteral(const String& expression, TParserClass parserClass, String& lit
       isNumber = true;
       literal = token;
     } else if (code == lcString) {
-      literal = UndoubleQuotes(token);
+      literal = token;
     } else if (SameText(token, u"true") || SameText(token, u"false")) {
       literal = token;
     } else {
