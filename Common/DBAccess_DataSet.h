@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_Options.h"
@@ -173,7 +174,33 @@ class TCustomDADataSet : public TMemDataSet,
   bool SetParamObject(TDAParam* param, TSharedObject* object);
 
   // ---- Cached updates, refresh and keys.
-  // (section reserved: cached updates applied in a transaction, keys, default values)
+  // Applies the cached changes inside the connection's transaction. A transaction the dataset
+  // starts itself is committed after the pass (with AutoCommit on), or rolled back when a change
+  // fails, and then every change counts as pending again; a transaction the caller started is
+  // left to the caller, who after a rollback calls RestoreUpdates.
+  void ApplyUpdatesKinds(TUpdateRecordTypes kinds) override;
+  // Every cached change that was applied counts as pending again (its statement was undone).
+  void RestoreUpdates();
+  // The dataset component's service decides key, data and identity fields and owns the
+  // generator and the updater the posting steps rely on.
+  TDataSetServiceClass GetDataSetServiceClass() override;
+  // Active and editable as the service decides.
+  bool GetCanModify() override;
+  // The fields that identify the current record and their values: the key fields, else the
+  // data fields without blob and object columns. One key field gives its value, otherwise a
+  // variant array (0..n-1); values are unassigned without a current record.
+  void GetCurrentKeysAndValues(TFieldDescArray& fields, Variant& values);
+  // The provider's key list: fields flagged as key, else the cache, else KeyFields, else the
+  // service's key fields that are fields of the dataset.
+  String PSGetKeyFields() override;
+  // A refresh tells of its scroll once the window shows the record again.
+  void DoAfterRefresh() override;
+  // Switching the local filter on an open dataset keeps the current record when it stays
+  // visible.
+  void SetFiltered(bool value) override;
+  // A literal default is stored as it stands; every other expression is selected from the
+  // server, all in one statement.
+  void ApplyDefaultValues() override;
 
   // ---- Master/detail and the provider interface.
   // (section reserved: master/detail through parameters, PS operations, assignment)
@@ -257,7 +284,6 @@ class TCustomDADataSet : public TMemDataSet,
   void ResetSQL(bool rescanMacros);
   // The macros follow the SQL and the update statement texts.
   void ScanMacros();
-  void ApplyRefreshKeepingRecord();
   // Restores transactions after a reconnect and says whether the operation runs again.
   bool ReplayAfterFailOver();
 
@@ -293,4 +319,23 @@ class TCustomDADataSet : public TMemDataSet,
   bool FExecuting = false;
   // Whether this dataset holds a connect request for its open, unfinished cursor.
   bool FCursorHoldsConnection = false;
+
+  // Keys and defaults.
+  // A record named by field names rather than field objects: a refresh that reopens the
+  // dataset makes its default fields again.
+  struct TRecordKey {
+    std::vector<String> FieldNames;
+    Variant Values;
+  };
+  TRecordKey CurrentRecordKey();
+  // The fields of the key, or none when one of them is gone or there are no values.
+  std::vector<TField*> RecordKeyFields(const TRecordKey& key);
+  // After a refresh: back on the record with the key, else on the first one. The platform
+  // fills the window once afterwards, so links hear of the refresh once; the scroll's
+  // AfterScroll waits for that.
+  void ApplyRefreshKeepingRecord(const TRecordKey& key);
+  bool FScrollAfterRefresh = false;
+  // Runs one SELECT of the expressions and gives each field the value of its column.
+  void SelectDefaultValues(const std::vector<TField*>& fields,
+                           const std::vector<String>& expressions);
 };

@@ -2,7 +2,6 @@
 // refresh, each replayed when the connection was re-established under it.
 #include <cctype>
 #include <memory>
-#include <vector>
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
@@ -346,29 +345,13 @@ void TCustomDADataSet::Execute() {
 
 // ---- Refresh.
 
-// The fields that name the current record again after a refresh: the key fields the user gave,
-// else the columns the server flags as key.
-static std::vector<TField*> RefreshKeyFields(TCustomDADataSet& dataSet) {
-  std::vector<TField*> fields;
-  if (!dataSet.KeyFields().empty()) {
-    dataSet.GetFieldList(fields, dataSet.KeyFields());
-    return fields;
-  }
-  for (int i = 0; i < dataSet.Fields()->Count(); ++i) {
-    TField* field = dataSet.Fields()->Fields(i);
-    TFieldDesc* desc = dataSet.GetFieldDesc(field);
-    if (desc && desc->IsKey()) fields.push_back(field);
-  }
-  return fields;
-}
-
 void TCustomDADataSet::InternalRefresh() {
   TCustomDAConnection* connection = EffectiveConnection();
   TOperationScope operation(connection, clRefresh,
                             connection ? connection->IsFailOverAllowed() : false);
-  std::vector<TField*> keys;
-  Variant keyValues;
+  TRecordKey key;
   bool firstPass = true;
+  FScrollAfterRefresh = false;
   for (;;) {
     try {
       AcquireConnection(true);
@@ -377,16 +360,7 @@ void TCustomDADataSet::InternalRefresh() {
       FCursorHoldsConnection = true;
       if (firstPass) {
         firstPass = false;
-        keys = RefreshKeyFields(*this);
-        if (!keys.empty() && !IsEmpty()) {
-          if (keys.size() == 1) {
-            keyValues = keys[0]->Value();
-          } else {
-            keyValues = VarArrayCreate({0, static_cast<int>(keys.size()) - 1}, varVariant);
-            for (size_t i = 0; i < keys.size(); ++i)
-              keyValues.PutElement({static_cast<int>(i)}, keys[i]->Value());
-          }
-        }
+        key = CurrentRecordKey();
       }
       FServerRecordCount =
           (!GetFetchAll() && FOptions->QueryRecCount) ? GetServerRecordCount() : 0;
@@ -403,12 +377,7 @@ void TCustomDADataSet::InternalRefresh() {
       }
       ReleaseConnection();
       FRowsAffected = -1;
-      // The platform's refresh fills the window again right after this, around the record
-      // found here, so that the links hear of the refresh once.
-      if (!keys.empty() && !keyValues.IsEmpty() &&
-          LocateRecordFields(keys, keyValues, false, TSearchOptions()))
-        return;
-      InternalFirst();
+      ApplyRefreshKeepingRecord(key);
       return;
     } catch (const EFailOver&) {
       if (ReplayAfterFailOver()) continue;

@@ -108,6 +108,9 @@ class TDASQLGenerator : public TObject {
   // The statement of a table component.
   virtual String BuildTableSelect(const String& tableName, const String& orderFields);
   String BuildSelectValues(const String& expression) { return u"SELECT " + expression; }
+  // Column types that never serve as a condition value.
+  virtual bool IsBlobDataType(TDataTypeCode dataType);
+  virtual bool IsObjectDataType(TDataTypeCode dataType);
 
   // Filled by the last build: one item per parameter created.
   TDAParamsInfo* ParamsInfo() const { return FParamsInfo.get(); }
@@ -124,8 +127,6 @@ class TDASQLGenerator : public TObject {
 
   virtual void Clear();
   virtual String AssembleSQL();
-  virtual bool IsBlobDataType(TDataTypeCode dataType);
-  virtual bool IsObjectDataType(TDataTypeCode dataType);
   virtual bool FieldIsNull(TFieldDesc* fieldDesc, bool useOld);
   virtual bool FieldIsModified(TFieldDesc* fieldDesc);
   virtual String GetSQLFieldName(TFieldDesc* fieldDesc, bool qualify);

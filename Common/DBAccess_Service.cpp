@@ -118,6 +118,13 @@ void TDADataSetService::InitUpdatingInfo() {
   FIdentityField = GetIdentityField();
 }
 
+bool TDADataSetService::CanModify() {
+  if (FDataSet->ReadOnly() || FDataSet->UniDirectional()) return false;
+  TData* data = FDataSet->Data();
+  return (data != nullptr && data->LocalUpdate()) ||
+         (FDataSet->CachedUpdates() && static_cast<bool>(FDataSet->OnUpdateRecord));
+}
+
 TSQLInfo* TDADataSetService::SQLInfo() {
   if (!FSQLInfo) {
     TLxCommand* command = FDataSet->ICommand();

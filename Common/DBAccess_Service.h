@@ -62,6 +62,9 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   // Works the updating information out again from the open statement's tables and columns.
   void InitUpdatingInfo() override;
   int UpdatingTableIndex() const { return FUpdatingTableIndex; }
+  // Whether the open dataset takes edits: not read-only, not uni-directional, and its store
+  // updates locally, or cached changes go to an OnUpdateRecord handler.
+  virtual bool CanModify();
 
   // ---- IDASQLGeneratorHost ----
   TSQLInfo* SQLInfo() override;

@@ -263,6 +263,8 @@ class TMemDataSet : public TDataSet {
   bool Editing() const { return FEditing; }
   bool InCacheProcessing() const { return FInCacheProcessing; }
   bool FillingDefaults() const { return FFillingDefaults; }
+  // Set while defaults are assigned, so that read-only fields take theirs too.
+  void SetFillingDefaults(bool value) { FFillingDefaults = value; }
 
  private:
   friend class TBlobStream;

@@ -5,6 +5,9 @@
 #include "MySql/MyAccess_Generator.h"
 #include "MySql/MyAccess_Updater.h"
 #include "MySql/MyClasses_RecordSetFields.h"
+#include "platform/db/Fields.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/StrUtils.h"
 #include "platform/rtl/TextCompare.h"
 
 TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool keyOnly,
@@ -95,6 +98,20 @@ bool TCustomMyDataSetService::RestoreKeyFlags() {
     }
   }
   return restored;
+}
+
+bool TCustomMyDataSetService::CanModify() {
+  TCustomDADataSet* dataSet = DADataSet();
+  RTL_ASSERT(dataSet->IRecordSet() != nullptr, u"FIRecordSet must be setted to this time");
+  if (TDADataSetService::CanModify()) return true;
+  if (dataSet->ReadOnly() || dataSet->UniDirectional()) return false;
+  for (TField* field : *dataSet->Fields())
+    if (!field->ReadOnly()) return true;
+  for (TStatementType type : {stInsert, stUpdate, stDelete}) {
+    TStrings* text = dataSet->UpdateSQL(type);
+    if (text != nullptr && !Trim(text->Text()).empty()) return true;
+  }
+  return false;
 }
 
 std::unique_ptr<TDASQLGenerator> TCustomMyDataSetService::CreateGenerator() {

@@ -27,6 +27,9 @@ class TCustomMyDataSetService : public TDADataSetService {
   using TDADataSetService::TDADataSetService;
   void CreateUpdater() override;
   void InitUpdatingInfo() override;
+  // Besides the base's answer: a dataset that is neither read-only nor uni-directional takes
+  // edits when one of its fields is writable or it has its own INSERT, UPDATE or DELETE text.
+  bool CanModify() override;
 
  protected:
   std::unique_ptr<TDASQLGenerator> CreateGenerator() override;
