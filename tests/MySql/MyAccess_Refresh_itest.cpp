@@ -224,6 +224,26 @@ TEST_F(MyRefresh, UserRefreshConditionRereadsByTheRecordsKey) {
   EXPECT_EQ(calls[0].Params[0].second, id);
 }
 
+TEST_F(MyRefresh, FullRefreshFillsTheDatasetsOwnParameterAndTheKeyFromTheRecord) {
+  other.Exec(u"INSERT INTO refresh_probe (name, status) VALUES ('Бојан', 'old')");
+  query.SetSQLText(u"SELECT * FROM refresh_probe WHERE status = :st ORDER BY id");
+  query.ParamByName(u"st")->SetAsString(u"new");
+  query.Options()->FullRefresh = true;
+  RecordCalls();
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), 1);
+  other.Exec(u"UPDATE refresh_probe SET name = 'Ана Втора'");
+
+  query.RefreshRecord();
+  EXPECT_EQ(Field(u"name"), u"Ана Втора");
+  EXPECT_EQ(Field(u"id"), firstId);
+  // The re-read is the dataset's own statement with the key added: its parameter comes first.
+  ASSERT_EQ(calls.size(), 1u);
+  ASSERT_EQ(calls[0].Params.size(), 2u);
+  EXPECT_EQ(calls[0].Params[0], std::make_pair(String(u"st"), String(u"new")));
+  EXPECT_EQ(calls[0].Params[1].second, firstId);
+}
+
 TEST_F(MyRefresh, RefreshOfARowDeletedElsewhereKeepsTheRecord) {
   query.Open();
   other.Exec(u"DELETE FROM refresh_probe");
