@@ -47,7 +47,8 @@ TDADataSetUpdater::TDADataSetUpdater(TDADataSetService* service)
     : TDataSetUpdater(service),
       FDataSet(service != nullptr ? service->DADataSet() : nullptr),
       FService(service) {
-  RTL_ASSERT(FService != nullptr && FDataSet != nullptr, u"The updater needs its dataset's service");
+  RTL_ASSERT(FService != nullptr && FDataSet != nullptr,
+             u"The updater needs its dataset's service");
 }
 
 TDADataSetUpdater::~TDADataSetUpdater() = default;
@@ -211,8 +212,7 @@ void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes
     int count = component->RecordCount();
     if (strict && count != 1)
       DatabaseErrorFmt(u"Refresh failed. Found %d records", {count}, FDataSet);
-    if (statementType == stRefresh ||
-        !FDataSet->RefreshOptions().Contains(roBeforeEdit))
+    if (statementType == stRefresh || !FDataSet->RefreshOptions().Contains(roBeforeEdit))
       CopyRowToRecord(statementTypes);
     return;
   }

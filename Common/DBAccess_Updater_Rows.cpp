@@ -65,8 +65,8 @@ void TDADataSetUpdater::CopyRowToRecord(TStatementTypes statementTypes) {
   for (TFieldDesc* column : source->Fields()) {
     if (column->HasParent()) continue;
     int index = generator->DecodeFieldAlias(column->Name());
-    TFieldDesc* desc = index >= 0 && index < descCount ? data->Fields()[index]
-                                                       : data->FindField(column->Name());
+    TFieldDesc* desc =
+        index >= 0 && index < descCount ? data->Fields()[index] : data->FindField(column->Name());
     if (desc == nullptr || desc->HasParent()) continue;
     if (data->IsBlobFieldType(desc->DataType())) {
       if (!refresh || !source->IsBlobFieldType(column->DataType())) continue;

@@ -41,8 +41,8 @@ void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
 }
 
 void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
-                                                     TStatementTypes statementTypes,
-                                                     bool generate, TDAParamsInfo*& paramsInfo) {
+                                                     TStatementTypes statementTypes, bool generate,
+                                                     TDAParamsInfo*& paramsInfo) {
   TDADataSetUpdater::PrepareUpdateStatement(text, statementTypes, generate, paramsInfo);
   if (paramsInfo == nullptr) return;
   if (statementTypes.Contains(stRefreshQuick) || statementTypes.Contains(stRefreshCheckDeleted))

@@ -305,8 +305,7 @@ TEST_F(MyRefresh, BeforeUpdateExecuteSeesTheStatementAndMayChangeAParameter) {
   EXPECT_EQ(calls[0].Params[0], std::make_pair(String(u"name"), String(u"Бојан")));
   EXPECT_TRUE(calls[1].Types.Contains(stRefresh));
   // The changed value went to the server, and the re-read brought it into the record.
-  EXPECT_EQ(other.One(u"SELECT name FROM refresh_probe WHERE id = " + Field(u"id")),
-            u"од настан");
+  EXPECT_EQ(other.One(u"SELECT name FROM refresh_probe WHERE id = " + Field(u"id")), u"од настан");
   EXPECT_EQ(Field(u"name"), u"од настан");
 }
 
@@ -334,14 +333,15 @@ TEST_F(MyRefresh, UserParametersAreFoundByOldNamesAndFieldNumbers) {
       query.FieldByName(u"id")->SetAsInteger(id);
     }
     query.Post();
-    EXPECT_EQ(other.One(u"SELECT name FROM refresh_probe WHERE id = " +
-                        UTF8ToString(std::to_string(id))),
-              c.expectedName);
+    EXPECT_EQ(
+        other.One(u"SELECT name FROM refresh_probe WHERE id = " + UTF8ToString(std::to_string(id))),
+        c.expectedName);
   }
 }
 
 TEST_F(MyRefresh, AParameterWithoutFieldIsAnErrorUnlessTheHandlerFillsIt) {
-  query.SQLUpdate()->SetText(u"UPDATE refresh_probe SET name = :name, status = :who WHERE id = :id");
+  query.SQLUpdate()->SetText(
+      u"UPDATE refresh_probe SET name = :name, status = :who WHERE id = :id");
   query.Open();
   query.Edit();
   query.FieldByName(u"name")->SetAsString(u"x");
