@@ -74,6 +74,8 @@ void TDADataSetUpdater::CopyRowToRecord(TStatementTypes statementTypes) {
       // it, and no reference changes hands.
       TBlob* blob = data->GetBlob(desc->FieldNo(), target);
       blob->Assign(*source->GetBlob(column->FieldNo(), row));
+      // An empty text and NULL differ only by the record's null flag.
+      data->SetNull(desc->FieldNo(), target, source->GetNull(column->FieldNo(), row));
       if (editing) blob->EnableRollback();
       continue;
     }

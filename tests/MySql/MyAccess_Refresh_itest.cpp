@@ -176,7 +176,7 @@ TEST_F(MyRefresh, AfterUpdateTheTriggersChangeIsInTheRecord) {
 }
 
 TEST_F(MyRefresh, RefreshRecordPicksUpAnotherUsersChangeOfTheCurrentRowOnly) {
-  other.Exec(u"INSERT INTO refresh_probe (name, note) VALUES ('Бојан', 'втора')");
+  other.Exec(u"INSERT INTO refresh_probe (name) VALUES ('Бојан')");
   query.Open();
   query.Last();
   String secondId = Field(u"id");
@@ -196,6 +196,11 @@ TEST_F(MyRefresh, RefreshRecordPicksUpAnotherUsersChangeOfTheCurrentRowOnly) {
   query.Last();
   EXPECT_EQ(Field(u"name"), u"Бојан!");
   EXPECT_EQ(Field(u"note"), u"изменета белешка");
+
+  // A text that another user empties to NULL reads as NULL, not as an empty text.
+  other.Exec(u"UPDATE refresh_probe SET note = NULL");
+  query.RefreshRecord();
+  EXPECT_TRUE(query.FieldByName(u"note")->IsNull());
 
   TRefreshQuery closed(nullptr);
   closed.SetConnection(&conn);
