@@ -212,8 +212,8 @@ void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes
     int count = component->RecordCount();
     if (strict && count != 1)
       DatabaseErrorFmt(u"Refresh failed. Found %d records", {count}, FDataSet);
-    if (statementType == stRefresh || !FDataSet->RefreshOptions().Contains(roBeforeEdit))
-      CopyRowToRecord(statementTypes);
+    // A lock's row is compared with the record, not copied; this updater takes no locks.
+    if (statementType == stRefresh) CopyRowToRecord(statementTypes);
     return;
   }
   int affected = component->RowsAffected();
