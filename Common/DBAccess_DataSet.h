@@ -172,6 +172,8 @@ class TCustomDADataSet : public TMemDataSet,
   void CopyFieldDescToParam(TDAParam* param, TFieldDesc* fieldDesc, bool old);
   // The parameter shares the object, or gets a fresh empty blob for none; whether it changed.
   bool SetParamObject(TDAParam* param, TSharedObject* object);
+  void SetLastInsertId(int64_t value) { FLastInsertId = value; }
+  void RefreshRecord();
 
   // ---- Cached updates, refresh and keys.
   // Applies the cached changes inside the connection's transaction. A transaction the dataset

@@ -2,20 +2,24 @@
 // record store links in a new record, stores an edited one or drops a deleted one, it runs an
 // INSERT, UPDATE or DELETE: the dataset's own statement text for that kind when it has one,
 // else one the SQL generator builds; it fills the parameters from the record, runs the
-// statement on the dataset's connection and writes a generated key back into the record. A
-// failing statement raises before the store changes, so nothing is lost.
+// statement through an internal dataset component of its own (one per kind of statement) and
+// writes the server's answer back into the record: a generated key, the rows a re-read returns.
+// A failing statement raises before the store changes, so nothing is lost.
 #pragma once
 
 #include <memory>
 
 #include "Common/DBAccess_Service.h"
-#include "Common/LxAccess_Command.h"
 #include "platform/db/DBTypes.h"
 
 class TCustomDADataSet;
 
 // ukModify -> stUpdate, ukInsert -> stInsert, ukDelete -> stDelete.
 TStatementType UpdateKindToStatementType(TUpdateKind updateKind);
+
+// The one kind a set of statement types stands for: a lock that also re-reads is a lock; a set
+// of several kinds (or none) is a custom statement.
+TStatementType StatementTypeOf(TStatementTypes statementTypes);
 
 class TDADataSetUpdater : public TDataSetUpdater {
  public:
@@ -26,11 +30,11 @@ class TDADataSetUpdater : public TDataSetUpdater {
   bool PerformUpdate() override;
   bool PerformDelete() override;
 
-  // Runs one statement of the type for the current record: text when given, else the dataset's
-  // own text for the type, else a generated one. False when there is nothing to run.
-  virtual bool PerformSQL(const String& text, TStatementType statementType);
+  // Runs one statement for the current record: text when given, else the dataset's own text for
+  // the kind, else a generated one. False when there is nothing to run.
+  virtual bool PerformSQL(const String& text, TStatementTypes statementTypes);
 
-  // The text that ran last and its parameter values, for tests and the monitor.
+  // The text that ran last, for tests.
   const String& LastSQL() const { return FLastSQL; }
 
   // ---- Answers that descendants change.
@@ -45,6 +49,8 @@ class TDADataSetUpdater : public TDataSetUpdater {
   virtual bool NeedsConnection();
   // The updater evaluates no default expression itself: the dataset selects them from the server.
   virtual bool EvaluateDefaultExpression(const String&, Variant&) { return false; }
+  // Whether a value re-read from the server equals the one in hand.
+  virtual bool ValuesEqual(const Variant& a, const Variant& b);
 
   // ---- Called by the dataset as it enters and leaves insert, edit and delete.
   virtual void PrepareInsert() {}
@@ -52,41 +58,57 @@ class TDADataSetUpdater : public TDataSetUpdater {
   virtual void PrepareEdit();
   virtual void PrepareDelete() {}
   virtual void CancelEdit() {}
-  // Re-reads the current record from the server.
+  // Re-reads the current record from the server and stores it.
   virtual void RefreshRecord();
+  // The same as part of an insert or update: the store takes the record afterwards.
+  virtual void RefreshRecordInUpdate();
 
   // The internal dataset component that runs statements of the type, made on first use on the
-  // dataset's connection.
+  // dataset's connection and set up again for every statement.
   TCustomDADataSet* UpdateComponent(TStatementType statementType);
+  // The component chosen for the statement being run.
+  TCustomDADataSet* CurrentUpdateComponent() const { return FUpdateComponent; }
 
  protected:
   TCustomDADataSet* DADataSet() const { return FDataSet; }
   TDADataSetService* DAService() const { return FService; }
 
-  // The provider command that runs update statements on the dataset's connection.
-  virtual std::unique_ptr<TLxCommand> CreateUpdateCommand();
-  // Tells the command where the placeholders of a generated text stand.
-  virtual void SetParamPositions(TLxCommand&, const String&) {}
-  virtual int RowsAffected(TLxCommand& command);
+  // Chooses the component and its text; a generated text comes with its parameter information.
+  virtual void PrepareUpdateStatement(const String& text, TStatementTypes statementTypes,
+                                      bool generate, TDAParamsInfo*& paramsInfo);
+  virtual void SetUpdateComponentOptions(TStatementType, TCustomDADataSet&) {}
+  virtual void ExecuteUpdateStatement(TStatementTypes statementTypes);
   // The value the server generated for the identity column by the last INSERT.
   virtual bool GetIdentityFieldValue(Variant&) { return false; }
-  // The dataset's own statement text for the type, macros expanded.
+  // The dataset's own statement text for the type: a refresh text "WHERE ..." is a condition
+  // added to the dataset's statement, a lock text "FOR ..." a clause after the refresh.
   virtual String GetUserSQL(TStatementType statementType);
   // The field a parameter name of a user-written statement refers to: "OLD_" and a field name
-  // for the value before the edit, a field number, or a field name.
-  virtual TField* FindParamField(const String& name, bool& old);
+  // for the value before the edit, a field number, or a field name. name becomes the name looked
+  // up; fieldNo is the number a numeric name gave (0 for none).
+  virtual TField* FindParamField(String& name, bool& old, int& fieldNo);
+
+  // Fills the current component's parameters from the record (paramsInfo: none for a statement
+  // that was not generated).
+  void SetParameterValues(TDAParamsInfo* paramsInfo, TStatementTypes statementTypes);
+  // Writes the first row of the current component's result into the record.
+  void CopyRowToRecord(TStatementTypes statementTypes);
 
  private:
-  void FillGeneratedParams(TLxCommand& command, TDAParams& params);
-  void FillUserParams(TLxCommand& command);
-  static void CopyFieldToParam(TField* field, bool old, TParamDesc* param, TFieldDesc* desc);
+  void SetUpComponent(TStatementType statementType, TCustomDADataSet& component);
+  void AssignGeneratedSQL(TCustomDADataSet& component, const String& sql, bool keepParams);
+  void AssignUserSQL(TCustomDADataSet& component, const String& sql);
+  void FillParameter(TDAParam* param, TDAParamInfo* info, TStatementType statementType);
+  void ReadResult(TStatementType statementType, TStatementTypes statementTypes);
+  void WriteIdentityValue();
   // A posted change needs a statement; without an updating table it would stay in memory only.
   void CheckUpdatingTable(TStatementType statementType);
 
   TCustomDADataSet* FDataSet;
   TDADataSetService* FService;
-  std::unique_ptr<TLxCommand> FCommand;
   std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
-  TDAParams FParams;
+  TCustomDADataSet* FUpdateComponent = nullptr;
+  bool FInRefreshInUpdate = false;
+  String FStatementText;  // the text given to the current component
   String FLastSQL;
 };

@@ -2,34 +2,73 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
+#include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Generator.h"
-#include "MySql/MyClasses_Command.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 
-std::unique_ptr<TLxCommand> TCustomMyDataSetUpdater::CreateUpdateCommand() {
-  TCustomDAConnection* connection = DADataSet()->Connection();
-  RTL_ASSERT(connection != nullptr && connection->IConnection() != nullptr,
-             u"The dataset is not connected");
-  auto command = std::make_unique<TMySQLCommand>();
-  command->SetConnection(connection->IConnection());
-  command->SetOwnerComponent(DADataSet());
-  return command;
+namespace {
+
+bool IsDateTimeVariant(const Variant& v) {
+  return v.VarType() == varDate || v.VarType() == varSQLTimeStamp;
 }
 
-void TCustomMyDataSetUpdater::SetParamPositions(TLxCommand& command, const String& sql) {
-  // Read from the text that goes out, so that every position addresses its "?".
-  for (int position : PlaceholderPositions(sql)) command.SetProp(pcParamPosition, position);
+}  // namespace
+
+bool MySQLDateTimesEqual(TDateTime a, TDateTime b) {
+  uint16_t ya, ma, da, ha, na, sa, msa;
+  uint16_t yb, mb, db, hb, nb, sb, msb;
+  DecodeDateTime(a, ya, ma, da, ha, na, sa, msa);
+  DecodeDateTime(b, yb, mb, db, hb, nb, sb, msb);
+  if (ya != yb || ma != mb || da != db || ha != hb || na != nb) return false;
+  int diff = (sa * 1000 + msa) - (sb * 1000 + msb);
+  return diff > -1000 && diff < 1000;
 }
 
-int TCustomMyDataSetUpdater::RowsAffected(TLxCommand& command) {
-  return static_cast<TMySQLCommand&>(command).RowsAffected();
+bool TCustomMyDataSetUpdater::ValuesEqual(const Variant& a, const Variant& b) {
+  if (TDADataSetUpdater::ValuesEqual(a, b)) return true;
+  if (!IsDateTimeVariant(a) || !IsDateTimeVariant(b)) return false;
+  return MySQLDateTimesEqual(VarToDateTime(a), VarToDateTime(b));
+}
+
+void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
+                                                        TCustomDADataSet& component) {
+  component.SetFetchAll(true);
+  auto* own = dynamic_cast<TCustomMyDataSet*>(DADataSet());
+  auto* target = dynamic_cast<TCustomMyDataSet*>(&component);
+  if (own != nullptr && target != nullptr)
+    target->Options()->SetEnableBoolean(own->Options()->EnableBoolean());
+}
+
+void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
+                                                     TStatementTypes statementTypes, bool generate,
+                                                     TDAParamsInfo*& paramsInfo) {
+  TDADataSetUpdater::PrepareUpdateStatement(text, statementTypes, generate, paramsInfo);
+  if (paramsInfo == nullptr) return;
+  if (statementTypes.Contains(stRefreshQuick) || statementTypes.Contains(stRefreshCheckDeleted))
+    return;
+  TDAParams* own = DAService()->OwnParams();
+  bool ownParams = own != nullptr && own->Count() > 0;
+  if (statementTypes.Contains(stRefresh) && (ownParams || DAService()->FullRefresh())) return;
+  // Read from the text that goes out, so that every position addresses its "?", also where the
+  // conditions were moved inside the dataset's own statement.
+  TLxCommand* command = CurrentUpdateComponent()->ICommand();
+  for (int position : PlaceholderPositions(command->SQL()))
+    command->SetProp(pcParamPosition, position);
 }
 
 bool TCustomMyDataSetUpdater::GetIdentityFieldValue(Variant& value) {
   TCustomDAConnection* connection = DADataSet()->Connection();
   if (connection == nullptr || connection->IConnection() == nullptr) return false;
+  DADataSet()->AcquireConnection(true);
   Variant id;
-  connection->IConnection()->GetProp(pcLastInsertId, id);
+  try {
+    connection->IConnection()->GetProp(pcLastInsertId, id);
+  } catch (...) {
+    DADataSet()->ReleaseConnection();
+    throw;
+  }
+  DADataSet()->ReleaseConnection();
   if (id.IsEmpty() || id.IsNull() || id.AsInt64() == 0) return false;
   value = Variant(id.AsInt64());
   return true;

@@ -1,6 +1,6 @@
-// The MySQL dataset updater: runs the update statements through a MySQL command on the
-// dataset's connection, tells it where the placeholders of a generated text stand, and reads the
-// key the server generated for an AUTO_INCREMENT column.
+// The MySQL dataset updater: tells the update component's command where the placeholders of a
+// generated text stand, reads the key the server generated for an AUTO_INCREMENT column, takes
+// and takes a returned row as the way values come back.
 #pragma once
 
 #include "Common/DBAccess_Updater.h"
@@ -9,9 +9,18 @@ class TCustomMyDataSetUpdater : public TDADataSetUpdater {
  public:
   using TDADataSetUpdater::TDADataSetUpdater;
 
+  bool ReturnsValuesAsRow() override { return true; }
+  // Also equal: two date-times of the same minute less than a second apart, as the server keeps
+  // no fraction of a second unless the column asks for one.
+  bool ValuesEqual(const Variant& a, const Variant& b) override;
+
  protected:
-  std::unique_ptr<TLxCommand> CreateUpdateCommand() override;
-  void SetParamPositions(TLxCommand& command, const String& sql) override;
-  int RowsAffected(TLxCommand& command) override;
+  void PrepareUpdateStatement(const String& text, TStatementTypes statementTypes, bool generate,
+                              TDAParamsInfo*& paramsInfo) override;
+  void SetUpdateComponentOptions(TStatementType statementType,
+                                 TCustomDADataSet& component) override;
   bool GetIdentityFieldValue(Variant& value) override;
 };
+
+// The MySQL widening of the updater's value comparison, for the updater and its tests.
+bool MySQLDateTimesEqual(TDateTime a, TDateTime b);

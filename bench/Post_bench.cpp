@@ -1,6 +1,6 @@
 // Saving donations one by one: 10,000 single-row posts through the query component (Append, the
-// fields set, Post: the generated INSERT, its parameters filled from the record, the new id read
-// back and written into the record) next to the same 10,000 INSERTs sent by MariaDB Connector/C
+// fields set, Post: the generated INSERT, its parameters filled from the record and run by the
+// updater's internal dataset component, the new id read back and written into the record) next to the same 10,000 INSERTs sent by MariaDB Connector/C
 // with mysql_real_query, in one run, wall-clock time. The ratio own/peer is printed at the end.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)"; build/rel/bench/Post_bench
