@@ -75,13 +75,22 @@ bool TCustomMyDataSetService::RestoreKeyFlags() {
   }
   if (own.empty() || FKeyFlagsChecked == own.front()) return false;
   FKeyFlagsChecked = own.front();
+  // SHOW and other statements name their tables only in the column descriptions; those tables
+  // take no changes anyway.
+  String sql = TrimLeft(DADataSet()->SQL()->Text());
+  if (sql.size() < 6 || !AnsiSameText(sql.substr(0, 6), u"SELECT")) return false;
 
   std::unique_ptr<TCustomDADataSet> probe = connection->CreateDataSet();
   probe->SetReadOnly(true);
   probe->SetSQLText(u"SELECT * FROM " +
                     SQLInfo()->NormalizeName(table->GetTableNameFull(), QuoteNames()) +
                     u" LIMIT 0");
-  probe->Open();
+  try {
+    probe->Open();
+  } catch (EDAError&) {
+    // The flags only sharpen how rows are found; without them the dataset works as described.
+    return false;
+  }
   bool restored = false;
   for (TFieldDesc* column : probe->IRecordSet()->Fields()) {
     auto* flags = dynamic_cast<TMySQLFieldDesc*>(column);
