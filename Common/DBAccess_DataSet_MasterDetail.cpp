@@ -94,7 +94,8 @@ void TCustomDADataSet::GetDetailLinkFields(std::vector<TField*>& masterFields,
 
 void TCustomDADataSet::MasterDetailChanged() {
   if (IsLocalMasterDetail()) {
-    TMemDataSet::MasterDetailChanged();
+    // Before the first connection there is no store to filter yet.
+    if (Data()) TMemDataSet::MasterDetailChanged();
     return;
   }
   // The link condition is part of the statement: it is built again, also for a closed dataset,

@@ -63,7 +63,10 @@ String TCustomDADataSet::MasterDetailCondition() {
   String condition;
   for (size_t i = 0; i < std::min(masterNames.size(), detailNames.size()); ++i) {
     if (!condition.empty()) condition += u" and ";
-    condition += NormalizeName(detailNames[i], quote) + u" = :" + NormalizeName(masterNames[i], quote);
+    // The parameter is quoted only when its name needs it: the parameters are found in the text
+    // before the connection tells the dialect's quotes, and a quoted name would not match.
+    condition += NormalizeName(detailNames[i], quote) + u" = :" +
+                 NormalizeName(masterNames[i], false);
   }
   return condition;
 }

@@ -48,14 +48,14 @@ TEST_F(DetailCondition, LinkFieldsAddTheirConditionsAndParameters) {
   EXPECT_EQ(detail.SQL()->Text(), u"SELECT * FROM payment WHERE type = 1 ORDER BY id\n");
 }
 
-TEST_F(DetailCondition, QuoteNamesQuotesBothSidesAndTheFilterComesFirst) {
+TEST_F(DetailCondition, QuoteNamesQuotesTheColumnAndTheFilterComesFirst) {
   detail.Options()->SetQuoteNames(true);
   detail.SetFilterSQL(u"amount > 0");
   detail.SetMasterFields(u"id");
   detail.SetDetailFields(u"client_id");
   EXPECT_EQ(detail.FinalSQL(),
             u"SELECT * FROM payment WHERE ((type = 1) AND amount > 0) AND \"client_id\" = "
-            u":\"id\"   ORDER BY id");
+            u":id   ORDER BY id");
 }
 
 TEST_F(DetailCondition, LocalMasterDetailOrAnIncompleteLinkAddsNothing) {
