@@ -83,9 +83,14 @@ class MyMasterDetail : public ::testing::Test {
 TEST_F(MyMasterDetail, ParameterNamedLikeAMasterFieldFollowsTheMastersRow) {
   detail.SetSQLText(u"SELECT * FROM payment WHERE client_id = :id ORDER BY amount");
   detail.SetMasterSource(&source);
+  int before = 0;
+  int after = 0;
+  detail.BeforeRefresh = [&](TDataSet*) { ++before; };
+  detail.AfterRefresh = [&](TDataSet*) { ++after; };
   master.Open();
   detail.Open();
   EXPECT_EQ(Amounts(), u"10,20");
+  EXPECT_EQ(before, 0);
   EXPECT_EQ(detail.ParamByName(u"id")->AsInteger(), ids[0]);
   EXPECT_EQ(detail.ParamByName(u"id")->ParamType(), ptInput);
   // The same master values change nothing, so the detail is not queried again for them.
@@ -94,6 +99,8 @@ TEST_F(MyMasterDetail, ParameterNamedLikeAMasterFieldFollowsTheMastersRow) {
   master.Next();
   EXPECT_EQ(detail.ParamByName(u"id")->AsInteger(), ids[1]);
   EXPECT_EQ(Amounts(), u"30");
+  EXPECT_EQ(before, 1);
+  EXPECT_EQ(after, 1);
   master.Next();
   EXPECT_EQ(detail.RecordCount(), 0);
   master.First();
@@ -107,6 +114,19 @@ TEST_F(MyMasterDetail, ParameterNamedLikeAMasterFieldFollowsTheMastersRow) {
   ASSERT_EQ(detailFields.size(), 1u);
   EXPECT_EQ(masterFields[0], master.FieldByName(u"id"));
   EXPECT_EQ(detailFields[0], detail.FieldByName(u"id"));
+}
+
+TEST_F(MyMasterDetail, TextMasterFieldBindsItsValue) {
+  // The master's note is a text column: the parameter takes its text, shared or copied.
+  master.SetSQLText(u"SELECT note FROM payment ORDER BY amount");
+  detail.SetSQLText(u"SELECT amount FROM payment WHERE note = :note");
+  detail.SetMasterSource(&source);
+  master.Open();
+  detail.Open();
+  EXPECT_EQ(Amounts(), u"10");
+  master.Last();
+  EXPECT_EQ(detail.ParamByName(u"note")->AsString(), u"third");
+  EXPECT_EQ(Amounts(), u"30");
 }
 
 TEST_F(MyMasterDetail, FieldPairsAddTheConditionAndQueryAgainOnEveryMove) {
