@@ -90,6 +90,23 @@ void TCustomDADataSet::GetDetailLinkFields(std::vector<TField*>& masterFields,
   }
 }
 
+// ---- The link condition of a detail queried on the server.
+
+String TCustomDADataSet::MasterDetailCondition() {
+  const std::vector<String> masterNames = SplitFieldNames(MasterFields());
+  const std::vector<String> detailNames = SplitFieldNames(DetailFields());
+  const bool quote = FOptions->QuoteNames();
+  String condition;
+  for (size_t i = 0; i < std::min(masterNames.size(), detailNames.size()); ++i) {
+    if (!condition.empty()) condition += u" and ";
+    // The parameter is quoted only when its name needs it: the parameters are found in the text
+    // before the connection tells the dialect's quotes, and a quoted name would not match.
+    condition += NormalizeName(detailNames[i], quote) + u" = :" +
+                 NormalizeName(masterNames[i], false);
+  }
+  return condition;
+}
+
 // ---- Following the master.
 
 void TCustomDADataSet::MasterDetailChanged() {

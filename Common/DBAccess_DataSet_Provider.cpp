@@ -3,6 +3,7 @@
 // order) and the assignment of one dataset component to another.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_Updater.h"
@@ -54,21 +55,6 @@ void AppendName(String& list, const String& name) {
 String TCustomDADataSet::NormalizeName(const String& name, bool quoteNames) {
   if (FICommand) return FICommand->GetSQLInfo()->NormalizeName(name, quoteNames);
   return TSQLInfo(GetParserClass()).NormalizeName(name, quoteNames);
-}
-
-String TCustomDADataSet::MasterDetailCondition() {
-  const std::vector<String> masterNames = SplitFieldNames(MasterFields());
-  const std::vector<String> detailNames = SplitFieldNames(DetailFields());
-  const bool quote = FOptions->QuoteNames();
-  String condition;
-  for (size_t i = 0; i < std::min(masterNames.size(), detailNames.size()); ++i) {
-    if (!condition.empty()) condition += u" and ";
-    // The parameter is quoted only when its name needs it: the parameters are found in the text
-    // before the connection tells the dialect's quotes, and a quoted name would not match.
-    condition += NormalizeName(detailNames[i], quote) + u" = :" +
-                 NormalizeName(masterNames[i], false);
-  }
-  return condition;
 }
 
 String TCustomDADataSet::TableNameFromSQL() {
