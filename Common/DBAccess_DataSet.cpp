@@ -88,7 +88,7 @@ TStatementTypes TCustomDADataSet::GetUpdateStatementTypes() {
 // ---- The connection and the record set.
 
 void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
-  if (value == FConnection) return;
+  if (value == FConnection && value == EffectiveConnection()) return;
   if (FConnection) {
     Disconnect(true);
     FConnection->UnRegisterClient(this);
@@ -346,6 +346,11 @@ String TCustomDADataSet::FinalSQL() {
   String sql = TrimRightControl(FSQL->Text());
   if (FMacros->Count() > 0) FMacros->Expand(sql);
   if (!FFilterSQL.empty()) sql = SQLAddWhere(sql, FFilterSQL);
+  // A detail linked by field pairs and queried on the server selects the master's rows itself.
+  if (HasMasterDetail() && !IsLocalMasterDetail()) {
+    const String condition = MasterDetailCondition();
+    if (!condition.empty()) sql = SQLAddWhere(sql, condition);
+  }
   return sql;
 }
 

@@ -205,7 +205,40 @@ class TCustomDADataSet : public TMemDataSet,
   void ApplyDefaultValues() override;
 
   // ---- Master/detail and the provider interface.
-  // (section reserved: master/detail through parameters, PS operations, assignment)
+  // Copies the master's current values into the parameters named like its fields; whether a
+  // parameter changed. Local master/detail binds the store's filter instead.
+  virtual bool SetMasterParams(TDAParams* params);
+  bool BindToMaster() override;
+  // The detail runs its statement again with the master's new values.
+  void RefreshDetail() override;
+  bool IsLocalMasterDetail() override;
+  // New link fields or master: the statement is built again and an open dataset reopens.
+  void MasterDetailChanged() override;
+  void GetDetailLinkFields(std::vector<TField*>& masterFields,
+                           std::vector<TField*>& detailFields) override;
+
+  bool PSInTransaction() override;
+  void PSStartTransaction() override;
+  void PSEndTransaction(bool commit) override;
+  void PSExecute() override;
+  // Each "?" outside quotes and comments becomes ":1", ":2", ... bound to the given parameters
+  // by position.
+  int PSExecuteStatement(const String& sql, TParams* params,
+                         TDataSet** resultSet = nullptr) override;
+  TParams* PSGetParams() override;
+  String PSGetQuoteChar() override;
+  String PSGetTableName() override;
+  bool PSIsSQLBased() override { return true; }
+  bool PSIsSQLSupported() override { return true; }
+  void PSReset() override;
+  void PSSetParams(TParams* params) override;
+  void PSSetCommandText(const String& commandText) override;
+  // The OnUpdateRecord handler applies the record when it answers uaApplied; otherwise False,
+  // and the caller applies it.
+  bool PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) override;
+  std::unique_ptr<TIndexDef> PSGetDefaultOrder() override;
+  // Another dataset component takes the statement, its settings and its texts.
+  void AssignTo(TPersistent* dest) override;
 
   // ---- The connection's view of the dataset during failover.
   bool IsCommandClient() const override { return false; }
@@ -340,4 +373,13 @@ class TCustomDADataSet : public TMemDataSet,
   // Runs one SELECT of the expressions and gives each field the value of its column.
   void SelectDefaultValues(const std::vector<TField*>& fields,
                            const std::vector<String>& expressions);
+
+  // Master/detail.
+  // A name as the dialect writes it; without a provider command, by the neutral rules.
+  String NormalizeName(const String& name, bool quoteNames);
+  // The conditions "detail = :master" of the link fields, joined by " and ".
+  String MasterDetailCondition();
+  // The table named by the statement's FROM when it names exactly one.
+  String TableNameFromSQL();
+  bool DetailLinkDiffers(TField* masterField, TField* detailField);
 };

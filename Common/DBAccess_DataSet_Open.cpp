@@ -150,6 +150,8 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
   for (;;) {
     try {
       BeforeOpenCursor(false);
+      // A detail queried on the server runs with its master's current values.
+      if (!IsLocalMasterDetail()) SetMasterParams(FParams.get());
       FServerRecordCount =
           (!GetFetchAll() && FOptions->QueryRecCount) ? GetServerRecordCount() : 0;
       WriteParams(true);
