@@ -253,7 +253,9 @@ void TDADataSetUpdater::WriteIdentityValue() {
   if (identity == nullptr || !GetIdentityFieldValue(id)) return;
   // Written before the store links the record in, so the new row carries its key at once.
   TField* field = FService->FieldOf(identity);
-  if (field == nullptr) {
+  // While cached updates are applied the dataset browses and the record being applied lives in
+  // the store's apply buffer, which the store writes back after this hook.
+  if (field == nullptr || FDataSet->State() != dsInsert) {
     FDataSet->Data()->PutFieldAsVariant(identity->FieldNo(), FDataSet->GetActiveRecBuf(), id);
     return;
   }

@@ -193,3 +193,35 @@ TEST_F(MyApply, WhichDatasetsTakeEdits) {
 }
 
 }  // namespace
+
+// Cached new donations get the ids the server generates when they are applied, and keep them.
+TEST(MyApplyIdentity, AppliedNewRowsLearnTheirGeneratedIds) {
+  TOutside outside;
+  outside.Exec(u"DELETE FROM payment");
+  outside.Exec(u"DELETE FROM clients");
+  outside.Exec(u"INSERT INTO clients (full_name) VALUES ('Ана')");
+  String client = outside.One(u"SELECT MAX(id) FROM clients");
+  TMyConnection conn(nullptr);
+  ApplySettings(conn);
+  TMyQuery query(nullptr);
+  query.SetConnection(&conn);
+  query.SetSQLText(u"select * from payment order by id");
+  query.SetCachedUpdates(true);
+  query.Open();
+  for (double amount : {10.0, 20.0}) {
+    query.Append();
+    query.FieldByName(u"client_id")->SetAsString(client);
+    query.FieldByName(u"amount")->SetAsFloat(amount);
+    query.Post();
+  }
+  query.ApplyUpdates();
+  query.CommitUpdates();
+
+  query.First();
+  EXPECT_EQ(query.FieldByName(u"id")->AsString(),
+            outside.One(u"SELECT id FROM payment WHERE amount = 10"));
+  query.Next();
+  EXPECT_EQ(query.FieldByName(u"id")->AsString(),
+            outside.One(u"SELECT id FROM payment WHERE amount = 20"));
+  EXPECT_EQ(outside.One(u"SELECT COUNT(*) FROM payment"), u"2");
+}
