@@ -183,6 +183,8 @@ class TCustomDADataSet : public TMemDataSet,
   void ApplyUpdatesKinds(TUpdateRecordTypes kinds) override;
   // Every cached change that was applied counts as pending again (its statement was undone).
   void RestoreUpdates();
+  // After a failed apply: every change but those applied before it is pending again.
+  void RestoreUpdatesExcept(const std::vector<const void*>& applied);
   // The dataset component's service decides key, data and identity fields and owns the
   // generator and the updater the posting steps rely on.
   TDataSetServiceClass GetDataSetServiceClass() override;

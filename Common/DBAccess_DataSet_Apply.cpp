@@ -35,6 +35,11 @@ void TCustomDADataSet::RestoreUpdates() {
   Resync(TResyncMode());
 }
 
+void TCustomDADataSet::RestoreUpdatesExcept(const std::vector<const void*>& applied) {
+  Data()->RestoreUpdatesExcept(applied);
+  Resync(TResyncMode());
+}
+
 void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
   CheckActive();
   // Checked before a transaction starts: outside cached updates the apply would post an open
@@ -51,6 +56,8 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
     // A pass that fails half way must leave nothing behind on the server: the changes run in
     // one transaction, the caller's when one is open.
     const bool started = !connection->InTransaction();
+    // Changes an earlier apply sent and its transaction kept stay applied when this one fails.
+    const std::vector<const void*> appliedBefore = Data()->AppliedUpdates();
     try {
       if (started) connection->StartTransaction();
       {
@@ -62,7 +69,7 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
       return;
     } catch (const EFailOver& e) {
       // The transaction went with the session: what the store marked applied was undone.
-      if (started) RestoreUpdates();
+      if (started) RestoreUpdatesExcept(appliedBefore);
       if (e.ConnLostCause() == clApply && ReplayAfterFailOver()) continue;
       throw;
     } catch (...) {
@@ -75,7 +82,7 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
             // on the server all the same.
           }
         }
-        RestoreUpdates();
+        RestoreUpdatesExcept(appliedBefore);
       }
       throw;
     }

@@ -155,6 +155,10 @@ class TData {
   virtual void CommitUpdates() {}
   virtual void CancelUpdates() {}
   virtual void RestoreUpdates() {}
+  // The cached changes already applied (opaque tokens), and the undoing of a failed apply that
+  // leaves those as they were: they went to the server by an earlier, ended apply.
+  virtual std::vector<const void*> AppliedUpdates() { return {}; }
+  virtual void RestoreUpdatesExcept(const std::vector<const void*>&) {}
   virtual void RevertRecord() {}
   virtual void DoApplyRecord(uint8_t kind, uint8_t& action, bool lastItem);
   virtual void GetOldRecord(uint8_t*) {}
@@ -401,6 +405,8 @@ class TMemData : public TData {
   void CommitUpdates() override;
   void CancelUpdates() override;
   void RestoreUpdates() override;
+  std::vector<const void*> AppliedUpdates() override;
+  void RestoreUpdatesExcept(const std::vector<const void*>& applied) override;
   void RevertRecord() override;
   void GetOldRecord(uint8_t* recBuf) override;
 

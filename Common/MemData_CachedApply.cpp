@@ -1,5 +1,6 @@
 // Cached updates, part two: applying the recorded changes through the dataset's hook, committing
 // the applied ones, cancelling, reverting one record, and the queries about pending changes.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -247,6 +248,20 @@ void TMemData::CancelUpdates() {
 void TMemData::RestoreUpdates() {
   if (!FCachedUpdates) return;
   for (TRecordItem* item : FCacheItems) item->UpdateResult = urNone;
+}
+
+std::vector<const void*> TMemData::AppliedUpdates() {
+  std::vector<const void*> applied;
+  for (TRecordItem* item : FCacheItems)
+    if (item->UpdateResult == urApplied) applied.push_back(item);
+  return applied;
+}
+
+void TMemData::RestoreUpdatesExcept(const std::vector<const void*>& applied) {
+  if (!FCachedUpdates) return;
+  for (TRecordItem* item : FCacheItems)
+    if (std::find(applied.begin(), applied.end(), item) == applied.end())
+      item->UpdateResult = urNone;
 }
 
 void TMemData::RevertRecord() {

@@ -121,6 +121,29 @@ TEST_F(MyApply, ARefusedChangeRollsTheOthersBackAndLeavesEveryChangePending) {
   EXPECT_FALSE(query.UpdatesPending());
 }
 
+// A change an earlier apply already committed is not sent again when a later apply fails and
+// its own changes count as pending again.
+TEST_F(MyApply, ChangesOfAnEarlierApplyAreNotSentAgainAfterALaterFailure) {
+  auto appendLine = [this](int line) {
+    query.Append();
+    query.FieldByName(u"payment_id")->SetAsInteger(1);
+    query.FieldByName(u"line_no")->SetAsInteger(line);
+    query.FieldByName(u"amount")->SetAsFloat(5);
+    query.Post();
+  };
+  appendLine(2);
+  query.ApplyUpdates();  // committed, but the store keeps the change until CommitUpdates
+  appendLine(2);         // the same key again: refused
+  EXPECT_THROW(query.ApplyUpdates(), EDAError);
+  query.Last();
+  query.Edit();
+  query.FieldByName(u"line_no")->SetAsInteger(3);
+  query.Post();
+  query.ApplyUpdates();
+  query.CommitUpdates();
+  EXPECT_EQ(Count(), u"3");
+}
+
 TEST_F(MyApply, TheCallersTransactionIsLeftToTheCaller) {
   CacheChanges(1);
   conn.StartTransaction();
