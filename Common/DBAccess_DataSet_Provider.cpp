@@ -142,10 +142,13 @@ void TCustomDADataSet::PSReset() {
 }
 
 bool TCustomDADataSet::PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) {
-  if (!OnUpdateRecord) return false;
-  TUpdateAction action = uaFail;
-  OnUpdateRecord(delta ? delta : this, updateKind, action);
-  return action == uaApplied;
+  if (OnUpdateRecord) {
+    TUpdateAction action = uaFail;
+    OnUpdateRecord(delta ? delta : this, updateKind, action);
+    if (action == uaApplied) return true;
+  }
+  // Without a statement of the dataset's own the caller applies the delta its way.
+  return delta != nullptr && DAUpdater()->ApplyDeltaRecord(updateKind, delta);
 }
 
 // ---- Parameters.

@@ -233,6 +233,38 @@ void TDADataSetUpdater::CheckUpdatingTable(TStatementType statementType) {
     DatabaseError(u"The change cannot be saved: the statement has no table to update", FDataSet);
 }
 
+bool TDADataSetUpdater::ApplyDeltaRecord(TUpdateKind updateKind, TDataSet* delta) {
+  TStatementTypes statementTypes{UpdateKindToStatementType(updateKind)};
+  if (GetUserSQL(UpdateKindToStatementType(updateKind)).empty()) return false;
+  FDataSet->AcquireConnection(true);
+  TReleaseConnection release{FDataSet};
+  TDAParamsInfo* paramsInfo = nullptr;
+  PrepareUpdateStatement(String(), statementTypes, false, paramsInfo);
+  TCustomDADataSet* component = FUpdateComponent;
+  if (Trim(component->SQL()->Text()).empty()) return false;
+  FLastSQL = FStatementText;
+
+  TDAParams* params = component->Params();
+  for (int i = 0; i < params->Count(); ++i) {
+    TDAParam* param = params->Items(i);
+    const String& name = param->Name();
+    bool old = name.size() > 4 && AnsiSameText(name.substr(0, 4), u"OLD_");
+    TField* field = delta->FindField(old ? name.substr(4) : name);
+    if (field == nullptr) continue;  // a parameter of the user's own, left as it is
+    Variant value = old ? field->OldValue() : field->NewValue();
+    if (!old && value.IsEmpty()) value = field->OldValue();
+    param->AssignFieldValue(field, value);
+  }
+  try {
+    ExecuteUpdateStatement(statementTypes);
+  } catch (...) {
+    component->Close();
+    throw;
+  }
+  component->Close();
+  return true;
+}
+
 bool TDADataSetUpdater::PerformAppend() {
   CheckUpdatingTable(stInsert);
   if (!PerformSQL(String(), TStatementTypes{stInsert})) {

@@ -34,6 +34,12 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // the kind, else a generated one. False when there is nothing to run.
   virtual bool PerformSQL(const String& text, TStatementTypes statementTypes);
 
+  // Runs the statement the dataset or its user wrote for the kind of change (none is generated)
+  // with its parameters taken from the delta record's fields: a name beginning with "OLD_" takes
+  // the field's value before the change, any other its new value (else its old one). False when
+  // there is no such statement.
+  bool ApplyDeltaRecord(TUpdateKind updateKind, TDataSet* delta);
+
   // The text that ran last, for tests.
   const String& LastSQL() const { return FLastSQL; }
 

@@ -181,3 +181,28 @@ TEST_F(MyProvider, ResetReadsTheRowsAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A provider's delta record goes through the statement the dataset's user wrote: the "OLD_"
+// parameter finds the row by the key it had, the others take the new values.
+TEST_F(MyProvider, ADeltaRecordRunsTheUsersStatement) {
+  conn.ExecSQL(u"INSERT INTO payment (client_id, amount, type) VALUES (" + Str(clientId) +
+               u", 10, 1)");
+  TMyQuery delta(nullptr);
+  delta.SetConnection(&conn);
+  delta.SetSQLText(u"SELECT * FROM payment");
+  delta.Open();
+  delta.Edit();
+  delta.FieldByName(u"amount")->SetAsFloat(35);
+
+  EXPECT_FALSE(query.PSUpdateRecord(ukModify, &delta));  // no statement of its own: the caller's
+  TStringList text;
+  text.SetText(u"UPDATE payment SET amount = :amount WHERE id = :OLD_id");
+  query.SetUpdateSQL(stUpdate, &text);
+  EXPECT_TRUE(query.PSUpdateRecord(ukModify, &delta));
+  EXPECT_EQ(One(u"SELECT amount FROM payment").AsInteger(), 35);
+  delta.Cancel();
+}
+
+}  // namespace
