@@ -10,26 +10,15 @@
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
 
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-}
-
 // A second session that looks at the table from outside the dataset's transaction.
 class TOutside {
  public:
-  TOutside() { ApplySettings(FConn); }
+  TOutside() { ApplyTestSettings(FConn); }
   void Exec(const String& sql) {
     FConn.SetConnected(true);
     FConn.MySQLConnection()->ExecSQL(sql);
@@ -55,7 +44,7 @@ class MyApply : public ::testing::Test {
   void SetUp() override {
     outside.Exec(u"DELETE FROM payment_share");
     outside.Exec(u"INSERT INTO payment_share VALUES (1, 1, 100, 'прва')");
-    ApplySettings(conn);
+    ApplyTestSettings(conn);
     query.SetConnection(&conn);
     query.SetSQLText(u"select * from payment_share order by payment_id, line_no");
     query.SetCachedUpdates(true);
@@ -225,7 +214,7 @@ TEST(MyApplyIdentity, AppliedNewRowsLearnTheirGeneratedIds) {
   outside.Exec(u"INSERT INTO clients (full_name) VALUES ('Ана')");
   String client = outside.One(u"SELECT MAX(id) FROM clients");
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   TMyQuery query(nullptr);
   query.SetConnection(&conn);
   query.SetSQLText(u"select * from payment order by id");

@@ -11,21 +11,10 @@
 #include "MySql/MyAccess.h"
 #include "MySql/MyClasses.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-}
 
 // The first column of the first row, read through the provider's call table; errors go through
 // the provider's failover with the component named.
@@ -53,7 +42,7 @@ std::string One(TMyConnection& conn, const std::string& sql) {
 
 void Kill(const std::string& id) {
   TMyConnection killer(nullptr);
-  ApplySettings(killer);
+  ApplyTestSettings(killer);
   killer.SetConnected(true);
   killer.MySQLConnection()->ExecSQL(u"KILL CONNECTION " + UTF8ToString(id));
 }
@@ -65,7 +54,7 @@ TEST(MyConnectionServer, ConnectsWithTheApplicationSettingsAndRunsTheEventsInOrd
   EXPECT_TRUE(conn.Options()->Direct());
   EXPECT_TRUE(conn.LoginPrompt());
   EXPECT_EQ(conn.GetClientVersion(), u"7.0.0 Direct");
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   std::vector<std::string> log;
   conn.BeforeConnect = [&](TObject*) { log.push_back("BeforeConnect"); };
   conn.AfterConnect = [&](TObject*) { log.push_back("AfterConnect"); };
@@ -87,7 +76,7 @@ TEST(MyConnectionServer, ConnectsWithTheApplicationSettingsAndRunsTheEventsInOrd
 
 TEST(MyConnectionServer, OptionsWithTheChangeCheckAreRefusedOnAnOpenConnection) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.SetConnected(true);
   EXPECT_THROW(conn.Options()->SetCharset(u"UTF8"), EDatabaseError);  // case counts
   EXPECT_EQ(conn.Options()->Charset(), u"utf8");
@@ -105,7 +94,7 @@ TEST(MyConnectionServer, OptionsWithTheChangeCheckAreRefusedOnAnOpenConnection) 
 
 TEST(MyConnectionServer, ImplicitRequestsInDisconnectedMode) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.Options()->SetDisconnectedMode(true);
   int connects = 0, disconnects = 0;
   conn.AfterConnect = [&](TObject*) { ++connects; };
@@ -130,7 +119,7 @@ TEST(MyConnectionServer, ImplicitRequestsInDisconnectedMode) {
 
 TEST(MyConnectionServer, KilledSessionIsReestablishedAndTheOpenReplayed) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.Options()->SetLocalFailover(true);
   conn.SetConnected(true);
   std::vector<TConnLostCause> causes;
@@ -174,7 +163,7 @@ TEST(MyConnectionServer, KilledSessionIsReestablishedAndTheOpenReplayed) {
 // session and returns the statement's row.
 TEST(MyConnectionServer, SessionKilledWhileAStatementRunsIsReplayed) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.Options()->SetLocalFailover(true);
   conn.SetConnected(true);
   std::vector<TConnLostCause> causes;
@@ -184,7 +173,7 @@ TEST(MyConnectionServer, SessionKilledWhileAStatementRunsIsReplayed) {
   const std::string id = One(conn, "SELECT CONNECTION_ID()");
   std::thread killer([id] {
     TMyConnection watcher(nullptr);
-    ApplySettings(watcher);
+    ApplyTestSettings(watcher);
     watcher.SetConnected(true);
     // Waits until the statement is running, then kills its session.
     const std::string running = "SELECT COUNT(*) FROM information_schema.processlist WHERE id = " +
@@ -218,7 +207,7 @@ TEST(MyConnectionServer, SessionKilledWhileAStatementRunsIsReplayed) {
 
 TEST(MyConnectionServer, KilledSessionDuringExecuteRaisesAndDisconnects) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.Options()->SetLocalFailover(true);
   conn.SetConnected(true);
   std::vector<TConnLostCause> causes;
@@ -246,7 +235,7 @@ TEST(MyConnectionServer, KilledSessionDuringExecuteRaisesAndDisconnects) {
 
 TEST(MyConnectionServer, WithoutLocalFailoverAConnectedComponentReconnectsAndRaises) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.SetConnected(true);
   int errors = 0;
   conn.OnError = [&](TObject*, EDAError&, bool&) { ++errors; };
@@ -260,7 +249,7 @@ TEST(MyConnectionServer, WithoutLocalFailoverAConnectedComponentReconnectsAndRai
 
 TEST(MyConnectionServer, ServerThatStaysDownEndsInTheErrorAfterBoundedRetries) {
   TMyConnection conn(nullptr);
-  ApplySettings(conn);
+  ApplyTestSettings(conn);
   conn.Options()->SetLocalFailover(true);
   conn.SetConnected(true);
   int lost = 0, errors = 0, reconnects = 0;

@@ -13,14 +13,6 @@
 
 namespace {
 
-class TKeyFlagsQuery : public TMyQuery {
- public:
-  using TMyQuery::TMyQuery;
-  const String& LastSQL() {
-    return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
-  }
-};
-
 class MyKeyFlags : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -47,7 +39,7 @@ class MyKeyFlags : public ::testing::Test {
   }
 
   TMyConnection conn{nullptr};
-  TKeyFlagsQuery query{nullptr};
+  TInspectedQuery query{nullptr};
 };
 
 TEST_F(MyKeyFlags, EditedRowIsFoundByItsKeyAlone) {

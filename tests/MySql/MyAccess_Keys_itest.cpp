@@ -14,28 +14,17 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-}
 
 String Text(int64_t value) { return UTF8ToString(std::to_string(value)); }
 
 class MyKeys : public ::testing::Test {
  protected:
   void SetUp() override {
-    ApplySettings(conn);
+    ApplyTestSettings(conn);
     Exec(u"DELETE FROM payment");
     Exec(u"DELETE FROM clients");
     Exec(u"INSERT INTO clients (full_name) VALUES ('Марија Ристова')");

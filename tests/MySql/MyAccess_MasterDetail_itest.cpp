@@ -13,27 +13,17 @@
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-}
 
 String Str(int value) { return UTF8ToString(std::to_string(value)); }
 
 class MyMasterDetail : public ::testing::Test {
  protected:
   void SetUp() override {
-    ApplySettings(conn);
+    ApplyTestSettings(conn);
     conn.ExecSQL(u"DELETE FROM payment");
     conn.ExecSQL(u"DELETE FROM clients");
     // Three clients with two, one and no payments.

@@ -18,65 +18,10 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-}
-
-// Another user's session.
-class TOtherUser {
- public:
-  TOtherUser() {
-    const testdb::Settings& db = testdb::Get();
-    FConn.SetServer(UTF8ToString(db.host));
-    FConn.SetProp(pcPort, static_cast<int32_t>(db.port));
-    FConn.SetUsername(UTF8ToString(db.user));
-    FConn.SetPassword(UTF8ToString(db.password));
-    FConn.SetProp(pcDatabase, UTF8ToString(db.database));
-    FConn.SetProp(pcUseUnicode, true);
-    FConn.Connect(u"");
-  }
-  void Exec(const String& sql) { FConn.ExecSQL(sql); }
-  String One(const String& sql) {
-    TMySQLRecordset rs;
-    rs.SetConnection(&FConn);
-    rs.SetProp(pcFetchAll, true);
-    rs.SetSQL(sql);
-    rs.Open();
-    uint8_t* buf = rs.AllocRecBuf();
-    rs.SetToBegin();
-    rs.GetNextRecord(buf);
-    String value = u"<none>";
-    if (!rs.GetEOF()) {
-      Variant v = rs.GetFieldAsVariant(1, buf);
-      value = v.IsNull() ? String(u"<null>") : v.AsString();
-    }
-    rs.FreeRecBuf(buf);
-    return value;
-  }
-
- private:
-  TMySQLConnection FConn;
-};
-
-class TRefreshQuery : public TMyQuery {
- public:
-  using TMyQuery::TMyQuery;
-  const String& LastSQL() {
-    return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
-  }
-};
 
 // One call of BeforeUpdateExecute: the kinds of statement and the parameters by name.
 struct TUpdateCall {
@@ -98,7 +43,7 @@ class MyRefresh : public ::testing::Test {
         u"SET NEW.revision = OLD.revision + 1");
     other.Exec(u"INSERT INTO refresh_probe (name, note) VALUES ('Ана', 'прва белешка')");
     firstId = other.One(u"SELECT MAX(id) FROM refresh_probe");
-    ApplySettings(conn);
+    ApplyTestSettings(conn);
     query.SetConnection(&conn);
     query.SetSQLText(u"SELECT * FROM refresh_probe ORDER BY id");
   }
@@ -118,9 +63,9 @@ class MyRefresh : public ::testing::Test {
 
   String Field(const char16_t* name) { return query.FieldByName(name)->AsString(); }
 
-  TOtherUser other;
+  TOtherSession other;
   TMyConnection conn{nullptr};
-  TRefreshQuery query{nullptr};
+  TInspectedQuery query{nullptr};
   String firstId;
   std::vector<TUpdateCall> calls;
 };
@@ -202,7 +147,7 @@ TEST_F(MyRefresh, RefreshRecordPicksUpAnotherUsersChangeOfTheCurrentRowOnly) {
   query.RefreshRecord();
   EXPECT_TRUE(query.FieldByName(u"note")->IsNull());
 
-  TRefreshQuery closed(nullptr);
+  TInspectedQuery closed(nullptr);
   closed.SetConnection(&conn);
   closed.SetSQLText(u"SELECT * FROM refresh_probe");
   EXPECT_THROW(closed.RefreshRecord(), EDatabaseError);

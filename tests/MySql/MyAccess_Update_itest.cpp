@@ -16,66 +16,10 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void ApplySettings(TMyConnection& conn) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetDatabase(UTF8ToString(db.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-}
-
-// A second session that looks at the tables from outside.
-class TChecker {
- public:
-  TChecker() {
-    const testdb::Settings& db = testdb::Get();
-    FConn.SetServer(UTF8ToString(db.host));
-    FConn.SetProp(pcPort, static_cast<int32_t>(db.port));
-    FConn.SetUsername(UTF8ToString(db.user));
-    FConn.SetPassword(UTF8ToString(db.password));
-    FConn.SetProp(pcDatabase, UTF8ToString(db.database));
-    FConn.SetProp(pcUseUnicode, true);
-    FConn.Connect(u"");
-  }
-  void Exec(const String& sql) { FConn.ExecSQL(sql); }
-  String One(const String& sql) {
-    TMySQLRecordset rs;
-    rs.SetConnection(&FConn);
-    rs.SetProp(pcFetchAll, true);
-    rs.SetSQL(sql);
-    rs.Open();
-    uint8_t* buf = rs.AllocRecBuf();
-    rs.SetToBegin();
-    rs.GetNextRecord(buf);
-    String value = u"<none>";
-    if (!rs.GetEOF()) {
-      Variant v = rs.GetFieldAsVariant(1, buf);
-      value = v.IsNull() ? String(u"<null>") : v.AsString();
-    }
-    rs.FreeRecBuf(buf);
-    return value;
-  }
-
- private:
-  TMySQLConnection FConn;
-};
-
-// The query component, with a look at the statement its updater sent last.
-class TPostingQuery : public TMyQuery {
- public:
-  using TMyQuery::TMyQuery;
-  const String& LastSQL() {
-    return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
-  }
-};
 
 const char16_t ListQuery[] =
     u"select p.*, c.full_name from payment p, clients c where p.client_id = c.id "
@@ -88,7 +32,7 @@ class MyPosting : public ::testing::Test {
     check.Exec(u"DELETE FROM clients");
     check.Exec(u"INSERT INTO clients (full_name) VALUES ('Марија Ристова')");
     clientId = std::stoi(UTF8Encode(check.One(u"SELECT MAX(id) FROM clients")));
-    ApplySettings(conn);
+    ApplyTestSettings(conn);
     query.SetConnection(&conn);
     query.SetSQLText(ListQuery);
     query.ParamByName(u"p_type")->SetAsInteger(1);
@@ -106,9 +50,9 @@ class MyPosting : public ::testing::Test {
                                                   EncodeTime(9, 30, 0, 0));
   }
 
-  TChecker check;
+  TOtherSession check;
   TMyConnection conn{nullptr};
-  TPostingQuery query{nullptr};
+  TInspectedQuery query{nullptr};
   int clientId = 0;
 };
 

@@ -1,8 +1,16 @@
-// The connection component set up for the private test server, as the application sets up its
-// own: Unicode on, the utf8 character set, no login dialog.
+// What the server tests of the components share: the connection component set up for the
+// private test server as the application sets up its own (Unicode on, the utf8 character set,
+// no login dialog), a second session that looks at the tables from outside, and a query that
+// shows the statement its updater sent last.
 #pragma once
 
+#include <cstdint>
+
+#include "Common/DBAccess_Updater.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_DataSet.h"
+#include "MySql/MyClasses.h"
+#include "MySql/MyClasses_RecordSet.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/support/TestDb.h"
 
@@ -17,3 +25,49 @@ inline void ApplyTestSettings(TMyConnection& conn) {
   conn.Options()->SetUseUnicode(true);
   conn.Options()->SetCharset(u"utf8");
 }
+
+// Another user's session, on the provider connection directly.
+class TOtherSession {
+ public:
+  TOtherSession() {
+    const testdb::Settings& db = testdb::Get();
+    FConn.SetServer(UTF8ToString(db.host));
+    FConn.SetProp(pcPort, static_cast<int32_t>(db.port));
+    FConn.SetUsername(UTF8ToString(db.user));
+    FConn.SetPassword(UTF8ToString(db.password));
+    FConn.SetProp(pcDatabase, UTF8ToString(db.database));
+    FConn.SetProp(pcUseUnicode, true);
+    FConn.Connect(u"");
+  }
+  void Exec(const String& sql) { FConn.ExecSQL(sql); }
+  // The first column of the first row: "<none>" without a row, "<null>" for NULL.
+  String One(const String& sql) {
+    TMySQLRecordset rs;
+    rs.SetConnection(&FConn);
+    rs.SetProp(pcFetchAll, true);
+    rs.SetSQL(sql);
+    rs.Open();
+    uint8_t* buf = rs.AllocRecBuf();
+    rs.SetToBegin();
+    rs.GetNextRecord(buf);
+    String value = u"<none>";
+    if (!rs.GetEOF()) {
+      Variant v = rs.GetFieldAsVariant(1, buf);
+      value = v.IsNull() ? String(u"<null>") : v.AsString();
+    }
+    rs.FreeRecBuf(buf);
+    return value;
+  }
+
+ private:
+  TMySQLConnection FConn;
+};
+
+// The query component, with a look at the statement its updater sent last.
+class TInspectedQuery : public TMyQuery {
+ public:
+  using TMyQuery::TMyQuery;
+  const String& LastSQL() {
+    return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
+  }
+};
