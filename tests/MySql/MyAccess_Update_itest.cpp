@@ -93,6 +93,31 @@ TEST_F(MyPosting, RefusedRowLeavesTheStoreUnchangedAndTheQueryInInsertState) {
   EXPECT_EQ(check.One(u"SELECT COUNT(*) FROM payment"), u"1");
 }
 
+// The session dies while the user fills the form: the post raises, nothing reaches the table or
+// the store, the values stay for the user, and posting again on a new session saves the row once.
+TEST_F(MyPosting, PostOnAKilledSessionRaisesAndASecondPostSavesTheRowOnce) {
+  TMyQuery idQuery(nullptr);
+  idQuery.SetConnection(&conn);
+  idQuery.SetSQLText(u"SELECT CONNECTION_ID()");
+  idQuery.Open();
+  String sessionId = idQuery.Fields()->Fields(0)->AsString();
+  idQuery.Close();
+
+  query.Append();
+  FillDonation(clientId);
+  check.Exec(u"KILL CONNECTION " + sessionId);
+  EXPECT_ANY_THROW(query.Post());
+  EXPECT_EQ(query.State(), dsInsert);
+  EXPECT_EQ(query.FieldByName(u"note")->AsString(), u"Донација за зимска облека");
+  EXPECT_EQ(check.One(u"SELECT COUNT(*) FROM payment"), u"0");
+
+  query.Post();
+  EXPECT_EQ(query.State(), dsBrowse);
+  EXPECT_EQ(query.RecordCount(), 1);
+  EXPECT_EQ(check.One(u"SELECT COUNT(*) FROM payment"), u"1");
+  EXPECT_EQ(query.FieldByName(u"id")->AsString(), check.One(u"SELECT MAX(id) FROM payment"));
+}
+
 TEST_F(MyPosting, UpdateIsStrictAndDeleteRemovesTheRow) {
   query.Append();
   FillDonation(clientId);
