@@ -92,7 +92,10 @@ void TCustomMyDataSetService::SetNumberFieldRange(TFieldDef* fieldDef) {
   switch (desc->MySQLType()) {
     case MyDecimal:
     case MyNewDecimal:
-      SetDecimalRange(field, desc->Length(), desc->Scale());
+      // The column's display length counts the point and, when signed, the sign too.
+      SetDecimalRange(field,
+                      desc->Length() - (desc->Scale() > 0 ? 1 : 0) - (isUnsigned ? 0 : 1),
+                      desc->Scale());
       break;
     case MyTiny:
       SetIntegerRange(field, isUnsigned ? 0 : -128, isUnsigned ? 255 : 127);
