@@ -138,7 +138,8 @@ std::unique_ptr<TDASQLGenerator> TCustomMyDataSetService::CreateGenerator() {
 
 TCustomMySQLGenerator* TCustomMyDataSetService::MyGenerator() {
   auto* generator = dynamic_cast<TCustomMySQLGenerator*>(Generator());
-  RTL_ASSERT(generator != nullptr, u"The MySQL service builds its statements with the MySQL generator");
+  RTL_ASSERT(generator != nullptr,
+             u"The MySQL service builds its statements with the MySQL generator");
   return generator;
 }
 

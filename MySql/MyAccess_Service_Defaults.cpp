@@ -39,7 +39,9 @@ int Digits(const AnsiString& text, size_t offset, size_t count) {
   return value;
 }
 
-int CenturyOf(int twoDigitYear) { return twoDigitYear < 70 ? 2000 + twoDigitYear : 1900 + twoDigitYear; }
+int CenturyOf(int twoDigitYear) {
+  return twoDigitYear < 70 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+}
 
 // Date and time parts; a part that is missing is the given default.
 struct Parts {

@@ -75,7 +75,8 @@ TEST_F(MyService, RowVersionComparesTheTimestampOrEveryValue) {
   query.Edit();
   query.FieldByName(u"name")->SetAsString(u"a2");
   query.Post();
-  EXPECT_EQ(query.LastSQL(), u"UPDATE svc_rows\r\nSET\r\n  name = ?\r\nWHERE\r\n  id = ? AND ts = ?");
+  EXPECT_EQ(query.LastSQL(),
+            u"UPDATE svc_rows\r\nSET\r\n  name = ?\r\nWHERE\r\n  id = ? AND ts = ?");
 
   // Without a TIMESTAMP value the key and every non-blob value stand for the row.
   query.Next();
@@ -83,7 +84,8 @@ TEST_F(MyService, RowVersionComparesTheTimestampOrEveryValue) {
   query.FieldByName(u"name")->SetAsString(u"b2");
   query.Post();
   EXPECT_EQ(query.LastSQL(),
-            u"UPDATE svc_rows\r\nSET\r\n  name = ?\r\nWHERE\r\n  id = ? AND name = ? AND ts IS NULL");
+            u"UPDATE svc_rows\r\nSET\r\n  name = ?\r\nWHERE\r\n"
+            u"  id = ? AND name = ? AND ts IS NULL");
 
   TMyQuery check(nullptr);
   check.SetConnection(&conn);

@@ -140,7 +140,8 @@ TEST(MyRecordCount, CountingStatements) {
       {u"SELECT DISTINCT a FROM t LIMIT 5",
        u"SELECT COUNT(*) FROM (SELECT  DISTINCT a FROM t LIMIT 5) q"},
       // The subquery ends at the first ";" after LIMIT; what follows stays.
-      {u"SELECT a FROM t LIMIT 5; SELECT 1", u"SELECT COUNT(*) FROM (SELECT  a FROM t LIMIT 5) q; SELECT 1"},
+      {u"SELECT a FROM t LIMIT 5; SELECT 1",
+       u"SELECT COUNT(*) FROM (SELECT  a FROM t LIMIT 5) q; SELECT 1"},
       // Names given with AS in a DISTINCT list are counted through a subquery.
       {u"SELECT DISTINCT a AS x FROM t WHERE s = ';'",
        u"SELECT COUNT(*) FROM (SELECT  DISTINCT a AS x FROM t WHERE s = ';') q"},
