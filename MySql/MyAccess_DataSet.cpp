@@ -46,6 +46,11 @@ void TMyDataSetOptions::SetCreateConnection(bool value) {
   SetRecordSetSwitch(FCreateConnection, value, pcCreateConnection, false);
 }
 
+void TMyDataSetOptions::SetCheckRowVersion(bool value) {
+  FCheckRowVersion = value;
+  if (FDataSet) FDataSet->DataSetService()->SetProp(pcCheckRowVersion, value);
+}
+
 void TMyDataSetOptions::SetAutoRefresh(bool value) {
   if (value == FAutoRefresh) return;
   FAutoRefresh = value;
@@ -119,6 +124,40 @@ void TCustomMyDataSet::BeforeOpenCursor(bool infoQuery) {
   TCustomDADataSet::BeforeOpenCursor(infoQuery);
   if (SQL()->Count() == 0) DatabaseError(SNoSQLStatement, this);
 }
+
+TCustomMyDataSetService* TCustomMyDataSet::MyService() {
+  auto* service = dynamic_cast<TCustomMyDataSetService*>(DataSetService());
+  RTL_ASSERT(service != nullptr, u"The MySQL dataset works with the MySQL service");
+  return service;
+}
+
+void TCustomMyDataSet::SetDataSetService(std::unique_ptr<TDataSetService> value) {
+  TCustomDADataSet::SetDataSetService(std::move(value));
+  if (auto* service = dynamic_cast<TCustomMyDataSetService*>(DataSetService()))
+    if (Options() != nullptr) service->SetProp(pcCheckRowVersion, Options()->CheckRowVersion());
+}
+
+void TCustomMyDataSet::InternalOpen() {
+  // One connect request across the open and the reading of column defaults.
+  AcquireConnection(true);
+  try {
+    TCustomDADataSet::InternalOpen();
+    MyService()->InitFields();
+  } catch (...) {
+    ReleaseConnection();
+    throw;
+  }
+  ReleaseConnection();
+}
+
+void TCustomMyDataSet::InternalClose() {
+  MyService()->ClearFieldsInfo();
+  TCustomDADataSet::InternalClose();
+}
+
+int TCustomMyDataSet::GetServerRecordCount() { return MyService()->GetServerRecordCount(); }
+
+bool TCustomMyDataSet::OpenNext() { return MyService()->OpenNext(); }
 
 // ---- Auto-refresh.
 

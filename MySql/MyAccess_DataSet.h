@@ -11,6 +11,7 @@
 
 class TCustomMyConnection;
 class TCustomMyDataSet;
+class TCustomMyDataSetService;
 class TWin32Timer;
 
 class TMyDataSetOptions : public TDADataSetOptions {
@@ -22,7 +23,8 @@ class TMyDataSetOptions : public TDADataSetOptions {
   bool NullForZeroDate() const { return FNullForZeroDate; }
   void SetNullForZeroDate(bool value);
   bool CheckRowVersion() const { return FCheckRowVersion; }
-  void SetCheckRowVersion(bool value) { FCheckRowVersion = value; }
+  // Passed to the dataset's service, which compares the row version on UPDATE and DELETE.
+  void SetCheckRowVersion(bool value);
   bool EnableBoolean() const { return FEnableBoolean; }
   void SetEnableBoolean(bool value);
   bool BinaryAsString() const { return FBinaryAsString; }
@@ -77,6 +79,10 @@ class TCustomMyDataSet : public TCustomDADataSet {
   String SQLGetOrderBy(const String& sql) override;
   String PSGetQuoteChar() override { return u"`"; }
 
+  // Moves an open dataset on to the next result of its statement (FetchAll off, not prepared);
+  // whether there was one. A closed dataset simply opens.
+  bool OpenNext();
+
   // Called by the options.
   void AutoRefreshChanged();
   void AutoRefreshIntervalChanged();
@@ -87,9 +93,16 @@ class TCustomMyDataSet : public TCustomDADataSet {
   TDataSetServiceClass GetDataSetServiceClass() override;
   void PassSettings() override;
   void BeforeOpenCursor(bool infoQuery) override;
+  // A new service learns the dataset's settings; the fields made by an open learn their
+  // columns' read-only state, origins, defaults and the TIMESTAMP column.
+  void SetDataSetService(std::unique_ptr<TDataSetService> value) override;
+  void InternalOpen() override;
+  void InternalClose() override;
+  int GetServerRecordCount() override;
 
  private:
   void AutoRefreshTick();
+  TCustomMyDataSetService* MyService();
 
   int FCommandTimeout = 0;
   std::unique_ptr<TWin32Timer> FAutoRefreshTimer;

@@ -23,7 +23,8 @@ class TCustomMySQLGenerator : public TDASQLGenerator {
   // Set by the service from the dataset's settings.
   bool CheckRowVersion = false;
   uint8_t LockType = 0;  // 0: write lock, 1: read lock, other: no lock clause
-  // The dataset's TIMESTAMP column, which the quick refresh compares; none without one.
+  // The dataset's TIMESTAMP column, which the quick refresh compares; none without one. The
+  // service sets it only to a column the dataset shows as a field.
   TFieldDesc* TimestampField = nullptr;
   int ServerMajor = 10;
   // HANDLER ... OPEN is understood by clients and servers from version 4.1 on.

@@ -5,6 +5,7 @@
 #include "MySql/MyAccess_Generator.h"
 #include "MySql/MyAccess_Updater.h"
 #include "MySql/MyClasses_RecordSetFields.h"
+#include "MySql/MyClasses_SQLInfo.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StrUtils.h"
@@ -50,6 +51,10 @@ TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
 }
 
 // ---- TCustomMyDataSetService ----
+
+namespace {
+constexpr uint32_t MyTypeTimestamp = 7;
+}  // namespace
 
 void TCustomMyDataSetService::CreateUpdater() {
   ReplaceUpdater(std::make_unique<TCustomMyDataSetUpdater>(this));
@@ -125,9 +130,94 @@ bool TCustomMyDataSetService::CanModify() {
 
 std::unique_ptr<TDASQLGenerator> TCustomMyDataSetService::CreateGenerator() {
   auto generator = std::make_unique<TCustomMySQLGenerator>(this);
-  if (auto* options = dynamic_cast<TMyDataSetOptions*>(DADataSet()->Options()))
-    generator->CheckRowVersion = options->CheckRowVersion();
+  generator->CheckRowVersion = FCheckRowVersion;
+  generator->LockType = FLockType;
+  generator->TimestampField = FTimestampField;
   return generator;
+}
+
+TCustomMySQLGenerator* TCustomMyDataSetService::MyGenerator() {
+  auto* generator = dynamic_cast<TCustomMySQLGenerator*>(Generator());
+  RTL_ASSERT(generator != nullptr,
+             u"The MySQL service builds its statements with the MySQL generator");
+  return generator;
+}
+
+bool TCustomMyDataSetService::SetProp(int32_t prop, const Variant& value) {
+  switch (prop) {
+    case pcCheckRowVersion:
+      FCheckRowVersion = value.AsBoolean();
+      MyGenerator()->CheckRowVersion = FCheckRowVersion;
+      return true;
+    case pcLockType:
+      FLockType = static_cast<uint8_t>(value.AsInteger());
+      MyGenerator()->LockType = FLockType;
+      return true;
+    case pcAutoIncReadOnly:
+      FAutoIncReadOnly = value.AsBoolean();
+      return true;
+    default:
+      return TDADataSetService::SetProp(prop, value);
+  }
+}
+
+// ---- Fields.
+
+void TCustomMyDataSetService::InitFields() {
+  TCustomDADataSet* dataSet = DADataSet();
+  TDADataSetOptions* options = dataSet->Options();
+  std::vector<TField*> dataFields;
+  for (TField* field : *dataSet->Fields())
+    if (field->FieldKind() == fkData && dataSet->GetFieldDesc(field) != nullptr)
+      dataFields.push_back(field);
+  for (TField* field : dataFields) {
+    TFieldDesc* desc = dataSet->GetFieldDesc(field);
+    if (options->FieldsOrigin()) SetFieldOrigin(field, desc);
+    if (desc->IsAutoIncrement()) field->SetAutoGenerateValue(arAutoInc);
+  }
+  if (options->DefaultValues()) InitDefaultValues();
+
+  FTimestampField = nullptr;
+  // From the last field to the first: the first auto-updated TIMESTAMP column wins, else the
+  // last TIMESTAMP column.
+  for (auto it = dataFields.rbegin(); it != dataFields.rend(); ++it) {
+    TField* field = *it;
+    TFieldDesc* desc = dataSet->GetFieldDesc(field);
+    if (desc->IsAutoIncrement()) {
+      // The server gives the value; nobody needs to type one.
+      if (options->SetFieldsReadOnly && FAutoIncReadOnly) field->SetReadOnly(true);
+      field->SetAutoGenerateValue(arAutoInc);
+    }
+    auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
+    if (myDesc != nullptr && myDesc->MySQLType() == MyTypeTimestamp &&
+        (FTimestampField == nullptr || myDesc->IsAutoUpdateTimestamp()))
+      FTimestampField = myDesc;
+  }
+  MyGenerator()->TimestampField = FTimestampField;
+}
+
+void TCustomMyDataSetService::ClearFieldsInfo() {
+  FTimestampField = nullptr;
+  MyGenerator()->TimestampField = nullptr;
+}
+
+void TCustomMyDataSetService::SetFieldOrigin(TField* field, TFieldDesc* fieldDesc) {
+  field->SetOrigin(FieldOriginText(fieldDesc, *SQLInfo(), true));
+}
+
+bool TCustomMyDataSetService::IsTrackedField(TFieldDesc* fieldDesc) {
+  auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
+  return desc != nullptr && desc->MySQLType() == MyTypeTimestamp;
+}
+
+void TCustomMyDataSetService::TrackFieldValue(TFieldDesc* fieldDesc, const Variant& value) {
+  TData* data = DADataSet()->Data();
+  if (data == nullptr || fieldDesc == nullptr) return;
+  TFieldDesc* storeDesc = data->FindField(fieldDesc->Name());
+  auto* table = dynamic_cast<TMyTableInfo*>(BaseTableOf(storeDesc));
+  if (table == nullptr || table->TimestampField() != storeDesc) return;
+  TDateTime stamp = value.IsEmpty() || value.IsNull() ? 0 : VarToDateTime(value);
+  if (stamp > table->MaxTimestamp()) table->SetMaxTimestamp(stamp);
 }
 
 std::vector<TFieldDesc*> TCustomMyDataSetService::DataSetFieldDescs() {

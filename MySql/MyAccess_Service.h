@@ -3,10 +3,15 @@
 // server generates and the updater writes back after an INSERT).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
 #include "Common/DBAccess_Service.h"
+#include "platform/rtl/Types.h"
+
+class TMySQLFieldDesc;
+class TCustomMySQLGenerator;
 
 // The descriptors, in the given (field) order, of the updating table's columns (every table's
 // with allTables; computed columns too while fields are not made read-only). keyOnly keeps the
@@ -20,6 +25,25 @@ TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool
 TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
                             const TLxTableInfo* updatingTable);
 
+// The statement that counts the rows of a SELECT (its ORDER BY already removed): COUNT(*) in
+// place of the select list, COUNT(DISTINCT ...) for a DISTINCT list, or the whole statement as a
+// subquery when it limits, groups or combines its rows or names its DISTINCT columns with AS.
+// Empty when the text is no SELECT ... FROM.
+String MyRecordCountSQL(const String& sql);
+
+// The DefaultExpression of a column from its COLUMN_DEFAULT text: CURRENT_TIMESTAMP unquoted,
+// other values quoted, date and time values only when they parse for the column's type (else
+// empty). A text already in quotes (as MariaDB reports strings) is taken unquoted first; NULL
+// (MariaDB's text for no default) gives no expression. dateTimeField tells whether the field is
+// of a date, time or date-time type.
+String MyDefaultExpression(const String& columnDefault, bool quotedByServer,
+                           const TMySQLFieldDesc& desc, bool dateTimeField);
+
+// Reads a date or time text by the column's MySQL type and display length; False when it names
+// no valid date. A TIME text without ":" within its first five characters raises
+// "Wrong time format. FieldDesc %s, value %s".
+bool ParseMyDateTime(const String& text, const TMySQLFieldDesc& desc, TDateTime& value);
+
 // The service of the MySQL dataset components: key and data fields from the column flags, the
 // AUTO_INCREMENT column as identity field, and the MySQL generator and updater.
 class TCustomMyDataSetService : public TDADataSetService {
@@ -30,6 +54,42 @@ class TCustomMyDataSetService : public TDADataSetService {
   // Besides the base's answer: a dataset that is neither read-only nor uni-directional takes
   // edits when one of its fields is writable or it has its own INSERT, UPDATE or DELETE text.
   bool CanModify() override;
+
+  // pcCheckRowVersion, pcLockType and pcAutoIncReadOnly; other codes go to the base.
+  bool SetProp(int32_t prop, const Variant& value) override;
+  bool CheckRowVersion() const { return FCheckRowVersion; }
+  uint8_t LockType() const { return FLockType; }
+  bool AutoIncReadOnly() const { return FAutoIncReadOnly; }
+
+  // After the dataset made its fields: origins, AUTO_INCREMENT fields, column defaults and the
+  // TIMESTAMP column. ClearFieldsInfo forgets the column when the fields go.
+  void InitFields();
+  void ClearFieldsInfo();
+  // The dataset's TIMESTAMP column: the first one the server updates by itself, else the last.
+  TFieldDesc* TimestampField() const { return FTimestampField; }
+  void SetFieldOrigin(TField* field, TFieldDesc* fieldDesc);
+  // Each data field takes its column's default from the server's column catalogue.
+  void InitDefaultValues();
+
+  // Limits a numeric field to what its MySQL column holds.
+  void SetNumberFieldRange(TFieldDef* fieldDef) override;
+  void WriteFieldXMLDataType(TField* field, TFieldDesc* fieldDesc,
+                             XmlTextWriter& writer) override;
+  void WriteFieldXMLAttributes(TField* field, TFieldDesc* fieldDesc, XmlTextWriter& writer,
+                               const String& name) override;
+
+  // The rows the dataset's statement gives, counted by the server (QueryRecCount with FetchAll
+  // off); 0 otherwise.
+  int GetServerRecordCount();
+  void BreakServerRecordCount();
+  bool IsCountingRecords() const { return FCounting; }
+  // Moves an open dataset on to the next result of its statement; whether there was one. A
+  // closed dataset simply opens.
+  bool OpenNext();
+
+  // The quick refresh remembers the largest TIMESTAMP value it read for each table.
+  static bool IsTrackedField(TFieldDesc* fieldDesc);
+  void TrackFieldValue(TFieldDesc* fieldDesc, const Variant& value);
 
  protected:
   std::unique_ptr<TDASQLGenerator> CreateGenerator() override;
@@ -44,7 +104,14 @@ class TCustomMyDataSetService : public TDADataSetService {
   // and AUTO_INCREMENT flags. Read from the table itself, once per description; whether any
   // flag was restored.
   bool RestoreKeyFlags();
+  TCustomMySQLGenerator* MyGenerator();
   const void* FKeyFlagsChecked = nullptr;
+
+  bool FCheckRowVersion = false;
+  uint8_t FLockType = 0;
+  bool FAutoIncReadOnly = true;
+  std::atomic<bool> FCounting{false};
+  TFieldDesc* FTimestampField = nullptr;
 };
 
 // The class the MySQL query and table components use.

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
 #include "MySql/MyParser.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/UnicodeText.h"
 
 namespace {
 
@@ -123,6 +127,116 @@ TEST_F(PaymentListQuery, FieldOrigins) {
   EXPECT_EQ(FieldOriginText(Twice, Info, true), u"twice");
   Clients->SetTableName(u"`client list`");
   EXPECT_EQ(FieldOriginText(FullName, Info, false), u"client list.full_name");
+}
+
+TEST(MyRecordCount, CountingStatements) {
+  struct {
+    const char16_t* sql;
+    const char16_t* count;
+  } cases[] = {
+      {u"SELECT a, b FROM payment WHERE x = 1", u"SELECT COUNT(*) FROM payment WHERE x = 1"},
+      {u"SELECT DISTINCT a FROM t", u"SELECT COUNT( DISTINCT a ) FROM t"},
+      {u"select distinctrow a, b from t", u"select COUNT( distinctrow a, b ) from t"},
+      {u"SELECT DISTINCT a FROM t LIMIT 5",
+       u"SELECT COUNT(*) FROM (SELECT  DISTINCT a FROM t LIMIT 5) q"},
+      // The subquery ends at the first ";" after LIMIT; what follows stays.
+      {u"SELECT a FROM t LIMIT 5; SELECT 1",
+       u"SELECT COUNT(*) FROM (SELECT  a FROM t LIMIT 5) q; SELECT 1"},
+      // Names given with AS in a DISTINCT list are counted through a subquery.
+      {u"SELECT DISTINCT a AS x FROM t WHERE s = ';'",
+       u"SELECT COUNT(*) FROM (SELECT  DISTINCT a AS x FROM t WHERE s = ';') q"},
+      // A subquery's FROM, and a comment's, is not the statement's.
+      {u"SELECT (SELECT max(id) FROM c) m, a /* FROM x */ FROM t",
+       u"SELECT COUNT(*) FROM t"},
+      // One row per group would give the size of the first group.
+      {u"SELECT a, count(*) FROM t GROUP BY a",
+       u"SELECT COUNT(*) FROM (SELECT  a, count(*) FROM t GROUP BY a) q"},
+      {u"SHOW TABLES", u""},
+      {u"SELECT 1 + 1", u""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MyRecordCountSQL(c.sql), String(c.count)) << StringToAnsi(c.sql);
+}
+
+namespace {
+
+std::unique_ptr<TMySQLFieldDesc> MyColumn(uint32_t mysqlType, uint16_t length) {
+  auto desc = std::make_unique<TMySQLFieldDesc>();
+  desc->SetName(u"col");
+  desc->SetMySQLType(mysqlType);
+  desc->SetLength(length);
+  return desc;
+}
+
+}  // namespace
+
+TEST(MyColumnDefaults, DateAndTimeTextsByColumnType) {
+  struct {
+    uint32_t type;
+    uint16_t length;
+    const char16_t* text;
+    bool parsed;
+    TDateTime value;
+  } cases[] = {
+      {7, 19, u"2008-03-05 07:04:09", true, EncodeDate(2008, 3, 5) + EncodeTime(7, 4, 9, 0)},
+      {7, 14, u"20080305070409", true, EncodeDate(2008, 3, 5) + EncodeTime(7, 4, 9, 0)},
+      {7, 12, u"080305070409", true, EncodeDate(2008, 3, 5) + EncodeTime(7, 4, 9, 0)},
+      {7, 6, u"690305", true, EncodeDate(2069, 3, 5)},
+      {7, 2, u"70", true, EncodeDate(1970, 1, 1)},
+      {7, 4, u"9912", true, EncodeDate(1999, 12, 1)},
+      {10, 10, u"2024-02-29", true, EncodeDate(2024, 2, 29)},
+      {10, 10, u"2023-02-29", false, 0},
+      {12, 19, u"0000-00-00 00:00:00", false, 0},
+      {12, 19, u"1899-12-29 06:00:00", true, -1.25},  // the time goes with the date's sign
+      {11, 10, u"12:30:00", true, 0.5 + 30 * 60 / 86400.0},
+      {11, 10, u"-838:59:59", true, -(838 / 24.0 + (59 * 60 + 59) / 86400.0)},
+  };
+  for (const auto& c : cases) {
+    auto desc = MyColumn(c.type, c.length);
+    TDateTime value = 0;
+    EXPECT_EQ(ParseMyDateTime(c.text, *desc, value), c.parsed) << StringToAnsi(c.text);
+    if (c.parsed) EXPECT_NEAR(value, c.value, 1e-9) << StringToAnsi(c.text);
+  }
+  auto time = MyColumn(11, 10);
+  TDateTime value = 0;
+  try {
+    ParseMyDateTime(u"123456:00", *time, value);
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), u"Wrong time format. FieldDesc col, value 123456:00");
+  }
+  auto odd = MyColumn(7, 5);
+  EXPECT_ANY_THROW(ParseMyDateTime(u"08030", *odd, value));
+}
+
+TEST(MyColumnDefaults, ExpressionsFromTheCatalogue) {
+  auto text = MyColumn(253, 20);
+  auto stamp = MyColumn(7, 19);
+  auto when = MyColumn(12, 19);
+  struct {
+    const char16_t* columnDefault;
+    bool quotedByServer;
+    const TMySQLFieldDesc* desc;
+    bool dateTime;
+    const char16_t* expression;
+  } cases[] = {
+      {u"abc", false, text.get(), false, u"'abc'"},
+      {u"it's", false, text.get(), false, u"'it''s'"},
+      {u"'it''s'", true, text.get(), false, u"'it''s'"},
+      {u"'NULL'", true, text.get(), false, u"'NULL'"},
+      {u"NULL", true, text.get(), false, u""},
+      {u"5", true, text.get(), false, u"'5'"},
+      {u"CURRENT_TIMESTAMP", false, stamp.get(), true, u"CURRENT_TIMESTAMP"},
+      {u"current_timestamp()", true, stamp.get(), true, u"CURRENT_TIMESTAMP"},
+      {u"2001-02-03 04:05:06", false, when.get(), true, u"'2001-02-03 04:05:06'"},
+      {u"'2001-02-03 04:05:06'", true, when.get(), true, u"'2001-02-03 04:05:06'"},
+      {u"0000-00-00 00:00:00", false, when.get(), true, u""},
+      {u"'0000-00-00 00:00:00'", true, when.get(), true, u""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MyDefaultExpression(c.columnDefault, c.quotedByServer, *c.desc, c.dateTime),
+              String(c.expression))
+        << StringToAnsi(c.columnDefault);
 }
 
 }  // namespace
