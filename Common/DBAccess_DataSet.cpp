@@ -449,8 +449,12 @@ void TCustomDADataSet::WriteParams(bool withValues) {
   // parameter of its name.
   for (int i = 0; i < descs.Count(); ++i) {
     TParamDesc* desc = descs.GetItem(i);
-    TDAParam* param = FParams->FindParam(desc->GetName());
-    if (!param && i < FParams->Count() && desc->GetName().empty()) param = FParams->Items(i);
+    // A nameless descriptor (a generated statement's "?") takes the parameter at its place.
+    TDAParam* param = nullptr;
+    if (!desc->GetName().empty())
+      param = FParams->FindParam(desc->GetName());
+    else if (i < FParams->Count())
+      param = FParams->Items(i);
     if (!param) continue;
     desc->SetDataType(map.GetDataType(param->DataType()));
     desc->SetSubDataType(static_cast<uint16_t>(param->SubDataType()));

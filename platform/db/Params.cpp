@@ -229,6 +229,10 @@ TParam* TParams::CreateParam(TFieldType fieldType, const String& paramName,
 }
 
 TParam* TParams::FindParam(const String& value) const {
+  // The exact pass first, as for fields: the caseless comparison of the locale is the slow one.
+  for (int i = 0; i < Count(); ++i) {
+    if (Items(i)->Name() == value) return Items(i);
+  }
   for (int i = 0; i < Count(); ++i) {
     if (AnsiSameText(Items(i)->Name(), value)) return Items(i);
   }
