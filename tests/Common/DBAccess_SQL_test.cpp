@@ -169,6 +169,14 @@ TEST(DASQLParams, FollowTheSQLAndKeepTheValuesOfSameNamedParameters) {
   EXPECT_EQ(provider->GetParam(1)->GetValue().AsInteger(), 7);
   EXPECT_EQ(provider->GetParam(2)->GetValue().AsString(), u"bee");
 
+  // Any text parses into a list of its own, one parameter per name.
+  TDAParams parsed(nullptr);
+  cmd.ParseSQLParams(u"select :p1, ':no', :p2 from t where x = :p1", &parsed);
+  ASSERT_EQ(parsed.Count(), 2);
+  EXPECT_EQ(parsed.Items(0)->Name(), u"p1");
+  EXPECT_EQ(parsed.Items(1)->Name(), u"p2");
+  EXPECT_EQ(cmd.ParamCount(), 2);
+
   // With ParamCheck off the parameters stay as they are.
   cmd.SetParamCheck(false);
   cmd.SetSQLText(u"select :c from t");
@@ -320,7 +328,9 @@ TEST(DASQLRun, ConnectRequestsAreGivenBackAfterEveryExecution) {
     EXPECT_EQ(sender, &cmd);
     log.push_back("before");
   };
-  cmd.AfterExecute = [&](TObject*, bool result) { log.push_back(result ? "after ok" : "after failed"); };
+  cmd.AfterExecute = [&](TObject*, bool result) {
+    log.push_back(result ? "after ok" : "after failed");
+  };
 
   cmd.Fake()->RowsAffected = 4;
   cmd.Execute();
@@ -406,6 +416,16 @@ TEST(DASQLRun, ProcedureCallsKeepTheirNameAndParameters) {
   EXPECT_EQ(cmd.ParamByName(u"total")->DataType(), ftInteger);
   EXPECT_EQ(cmd.FindResultParam(), nullptr);
   EXPECT_EQ(conn.ConnectCount(), 0);
+
+  // Without description the call is built from the parameters as they stand, which survive.
+  cmd.ParamByName(u"a")->SetAsInteger(12);
+  cmd.CreateProcCall(u"other", false, true);
+  EXPECT_EQ(cmd.StoredProcName(), u"other");
+  EXPECT_TRUE(cmd.StoredProcIsQuery());
+  ASSERT_EQ(cmd.ParamCount(), 2);
+  EXPECT_EQ(cmd.ParamByName(u"a")->AsInteger(), 12);
+  EXPECT_EQ(cmd.ParamByName(u"total")->ParamType(), ptOutput);
+  EXPECT_EQ(cmd.ICommand()->GetParam(1)->GetParamType(), 2);
 
   // Another text is no longer the procedure's call.
   cmd.SetSQLText(u"select 1");

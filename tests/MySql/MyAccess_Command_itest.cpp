@@ -75,10 +75,14 @@ TEST_F(MyCommandServer, InsertsReportTheirIdAndAFailedOneKeepsThePreviousId) {
   ASSERT_NE(dynamic_cast<TMyCommand*>(command.get()), nullptr);
   EXPECT_EQ(cmd->Connection(), &conn);
   EXPECT_TRUE(cmd->AutoCommit());
+  // Set before the provider command exists, the time-out reaches it when it is made.
+  EXPECT_EQ(cmd->ICommand(), nullptr);
+  cmd->SetCommandTimeout(30);
   std::vector<bool> results;
   cmd->AfterExecute = [&](TObject*, bool result) { results.push_back(result); };
   cmd->SetSQLText(u"INSERT INTO cmd_sql_items (name) VALUES (:name)");
   ASSERT_EQ(cmd->ParamCount(), 1);
+  EXPECT_EQ(cmd->MyICommand()->CommandTimeout(), 30);
 
   cmd->ParamByName(u"name")->SetAsString(u"first");
   cmd->Execute();
