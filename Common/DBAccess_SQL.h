@@ -143,6 +143,8 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   virtual void AssignParamDescValue(TDAParam* param, TParamDesc* desc);
   virtual void CreateParams();
   virtual void CreateParamsFromDescs(TDAParams* params, TParamDescs& descs);
+  // After a prepare that described the parameters: their definitions, keeping the values.
+  void CreateParamsFromICommand();
   void WriteSQL();
 
   void Notification(TComponent* component, TOperation operation) override;

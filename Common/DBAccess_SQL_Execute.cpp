@@ -9,6 +9,9 @@
 void TCustomDASQL::AcquireConnection(bool implicit) {
   TCustomDAConnection* connection = EffectiveConnection();
   if (!connection) DatabaseError(SConnectionNotDefined, this);
+  // Checked before the request is taken, which a failed assertion would otherwise keep.
+  CheckICommand();
+  RTL_ASSERT(FICommand != nullptr, u"DBAccess: no provider command");
   if (implicit)
     connection->TakeConnectRequest();
   else if (!connection->Connected())
@@ -45,7 +48,8 @@ void TCustomDASQL::Prepare() {
     throw;
   }
   Variant describe;
-  if (FICommand->GetProp(pcDescribeParams, describe) && describe.AsBoolean()) CreateParams();
+  if (FICommand->GetProp(pcDescribeParams, describe) && describe.AsBoolean())
+    CreateParamsFromICommand();
 }
 
 void TCustomDASQL::InternalPrepare() {

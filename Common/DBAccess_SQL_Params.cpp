@@ -66,6 +66,25 @@ void TCustomDASQL::CreateParams() {
   if (FICommand) CreateParamsFromDescs(FParams.get(), FICommand->Params());
 }
 
+void TCustomDASQL::CreateParamsFromICommand() {
+  TParamDescs& descs = FICommand->Params();
+  FParams->BeginUpdate();
+  try {
+    // The parameters in place keep their values; the descriptors give their definitions.
+    for (int i = 0; i < descs.Count(); ++i) {
+      TDAParam* param = i < FParams->Count()
+                            ? FParams->Items(i)
+                            : FParams->CreateParam(ftUnknown, String(), ptUnknown);
+      AssignParam(param, descs.GetItem(i));
+    }
+    while (FParams->Count() > descs.Count()) FParams->Delete(FParams->Count() - 1);
+  } catch (...) {
+    FParams->EndUpdate();
+    throw;
+  }
+  FParams->EndUpdate();
+}
+
 void TCustomDASQL::ParseSQLParams(const String& sql, TDAParams* params) {
   CheckICommand();
   if (!FICommand) return;

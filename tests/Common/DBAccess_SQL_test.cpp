@@ -65,6 +65,9 @@ class TFakeCommand : public TLxCommand {
   void Prepare() override {
     if (FailPrepare) throw Exception(u"prepare failed");
     FPrepared = true;
+    if (!DescribeOnPrepare) return;
+    GetParam(0)->SetDataType(dtInteger);
+    GetParam(0)->SetParamType(1);
   }
   void Unprepare() override { FPrepared = false; }
   void Execute(int) override {
@@ -84,6 +87,10 @@ class TFakeCommand : public TLxCommand {
     if (AfterExecute()) AfterExecute()(true);
   }
   bool GetProp(TLxPropCode prop, Variant& value) override {
+    if (prop == pcDescribeParams) {
+      value = DescribeOnPrepare;
+      return true;
+    }
     if (prop != pcRowsAffected) return TLxCommand::GetProp(prop, value);
     value = RowsAffected;
     return true;
@@ -117,6 +124,7 @@ class TFakeCommand : public TLxCommand {
   bool FailBeforeStart = false;
   bool FailAfterStart = false;
   bool FailPrepare = false;
+  bool DescribeOnPrepare = false;
 
  private:
   bool FPrepared = false;
@@ -378,6 +386,18 @@ TEST(DASQLRun, PrepareHoldsARequestUntilUnprepareOrAChangeOfText) {
   EXPECT_FALSE(cmd.Prepared());
   EXPECT_EQ(conn.ConnectCount(), 0);
   EXPECT_FALSE(conn.Connected());
+
+  // A provider that describes the parameters on prepare gives their types; values stay.
+  cmd.SetSQLText(u"update t set x = :x");
+  cmd.ParamByName(u"x")->SetAsInteger(5);
+  cmd.Fake()->DescribeOnPrepare = true;
+  cmd.Prepare();
+  ASSERT_EQ(cmd.ParamCount(), 1);
+  EXPECT_EQ(cmd.ParamByName(u"x")->DataType(), ftInteger);
+  EXPECT_EQ(cmd.ParamByName(u"x")->ParamType(), ptInput);
+  EXPECT_EQ(cmd.ParamByName(u"x")->AsInteger(), 5);
+  cmd.UnPrepare();
+  EXPECT_EQ(conn.ConnectCount(), 0);
 
   // Closing the connection unprepares the command.
   conn.Options()->SetDisconnectedMode(false);
