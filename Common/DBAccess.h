@@ -22,6 +22,7 @@
 
 class TCustomDAConnection;
 class TCustomDADataSet;
+class TCustomDASQL;
 class TLxRecordSet;
 
 // A class reference to a provider record set: its type, to tell whether an installed record set
@@ -187,6 +188,9 @@ class TCustomDAConnection : public TCustomConnection {
   // A dataset component of this provider, on this connection: the updater's internal components
   // and the result sets of the provider interface. The caller owns it.
   virtual std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr);
+  // A command component of this provider, without owner, on this connection. A provider's
+  // descendant must answer it.
+  virtual std::unique_ptr<TCustomDASQL> CreateSQL();
 
  protected:
   bool GetConnected() override;

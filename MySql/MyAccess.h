@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Common/DBAccess.h"
+#include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyCall.h"
 
@@ -97,6 +98,7 @@ class TCustomMyConnection : public TCustomDAConnection {
   void AssignConnect(TCustomDAConnection* source) override;
   TLxRecordSetClass GetIRecordSetClass() override;
   std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr) override;
+  std::unique_ptr<TCustomDASQL> CreateSQL() override;
   // The isolation level of the transactions this connection starts.
   TMyIsolationLevel IsolationLevel() const { return FIsolationLevel; }
   void SetIsolationLevel(TMyIsolationLevel value) { FIsolationLevel = value; }
