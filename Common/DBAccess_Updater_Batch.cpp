@@ -19,8 +19,8 @@ bool TDADataSetUpdater::BatchFull() {
 }
 
 bool TDADataSetUpdater::Batching(TStatementType statementType) {
-  return statementType != stBatchUpdate && statementType != stLock &&
-         statementType != stRefresh && BatchAllowed();
+  return statementType != stBatchUpdate && statementType != stLock && statementType != stRefresh &&
+         BatchAllowed();
 }
 
 String TDADataSetUpdater::AddToBatch(const String& text, bool generated) {

@@ -229,7 +229,8 @@ void TDADataSetUpdater::ReadRefreshCheckDeleted() {
     data->GetNextRecord(buffer);
     if (data->Eof()) break;
     std::vector<Variant> values;
-    for (TFieldDesc* desc : keys) values.push_back(data->GetFieldAsVariant(desc->FieldNo(), buffer));
+    for (TFieldDesc* desc : keys)
+      values.push_back(data->GetFieldAsVariant(desc->FieldNo(), buffer));
     if (present.count(KeyText(values)) != 0) continue;
     store->RemoveRecord();
     // The store stands on the record after the removed one: read it next, not past it.
@@ -256,8 +257,8 @@ void TDADataSetUpdater::ReadRefreshQuick(TStatementTypes statementTypes) {
     std::vector<Variant> values;
     for (TField* field : resultFields)
       values.push_back(field != nullptr ? field->Value() : Variant::Null());
-    bool found = !FDataSet->IsEmpty() &&
-                 FDataSet->DoLocate(keyFields, TSearchOptions(), KeyValues(values));
+    bool found =
+        !FDataSet->IsEmpty() && FDataSet->DoLocate(keyFields, TSearchOptions(), KeyValues(values));
     if (found) {
       CopyRowToRecord(statementTypes);
     } else {
@@ -277,8 +278,8 @@ void TDADataSetUpdater::ReadRefreshQuick(TStatementTypes statementTypes) {
     }
     for (TFieldDesc* column : component->Data()->Fields())
       if (IsTrackedField(column))
-        TrackFieldValue(column, component->Data()->GetFieldAsVariant(
-                                    column->FieldNo(), component->GetActiveRecBuf()));
+        TrackFieldValue(column, component->Data()->GetFieldAsVariant(column->FieldNo(),
+                                                                     component->GetActiveRecBuf()));
   }
   FDataSet->Resync(TResyncMode());
 }

@@ -34,8 +34,9 @@ class MyQuickRefresh : public ::testing::Test {
         u"note VARCHAR(50), changed TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP "
         u"ON UPDATE CURRENT_TIMESTAMP) CHARACTER SET utf8mb4");
     other.Exec(u"DELETE FROM quick_refresh_note");
-    other.Exec(u"INSERT INTO quick_refresh_note (id, note) VALUES (1, 'један'), (2, 'два'), "
-               u"(3, 'три')");
+    other.Exec(
+        u"INSERT INTO quick_refresh_note (id, note) VALUES (1, 'један'), (2, 'два'), "
+        u"(3, 'три')");
     ApplyTestSettings(conn);
     query.SetConnection(&conn);
     query.SetSQLText(u"select * from quick_refresh_note order by id");
