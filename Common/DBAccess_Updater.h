@@ -193,6 +193,7 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // updates; 3 a savepoint was set before a lock under cached updates.
   uint8_t FLockState = 0;
   bool FCheckOnLock = true;
+  bool FLockAutoCommit = true;  // the dataset's AutoCommit when the lock started its transaction
   String FBatchSQL;
   std::unique_ptr<TDAParams> FBatchParams;
   int FBatchCount = 0;

@@ -49,6 +49,9 @@ void TDADataSetUpdater::BeginLock(const String& savepoint, bool cached) {
   } else {
     connection->StartTransaction();
     FLockState = cached ? 2 : 1;
+    // Applying cached updates switches AutoCommit off while it runs: the setting that decides
+    // the end of this transaction is the one in force now.
+    FLockAutoCommit = FDataSet->AutoCommit();
   }
   FLockConnection = connection;
 }
@@ -96,7 +99,7 @@ void TDADataSetUpdater::ReleaseCachedLock() {
   TCustomDAConnection* connection = FLockConnection;
   // The changes were applied inside the transaction the lock started: with AutoCommit on they
   // are committed here, as a posted change would be, rather than left open and lost later.
-  if (connection != nullptr && (FLockState == 1 || FLockState == 2) && FDataSet->AutoCommit() &&
+  if (connection != nullptr && (FLockState == 1 || FLockState == 2) && FLockAutoCommit &&
       connection->InTransaction())
     connection->Commit();
   FLockConnection = nullptr;

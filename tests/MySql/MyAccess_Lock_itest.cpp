@@ -191,4 +191,35 @@ TEST_F(MyLock, TheRecordLockCallTakesTheLockTypeAndRefusesWhatItCannotLock) {
   }
 }
 
+TEST_F(MyLock, UnderCachedUpdatesTheLockHoldsUntilTheChangesAreAppliedOrUndone) {
+  query.Close();
+  query.SetCachedUpdates(true);
+  query.Open();
+  query.Edit();
+  EXPECT_FALSE(OtherCanLock(other));
+  EXPECT_EQ(Updater()->LockState(), 2);
+  query.Cancel();
+  EXPECT_TRUE(OtherCanLock(other)) << "a cancel undoes the lock";
+  EXPECT_FALSE(conn.InTransaction());
+
+  query.Edit();
+  query.FieldByName(u"amount")->SetAsFloat(175);
+  query.Post();
+  EXPECT_FALSE(OtherCanLock(other)) << "the posted change is only cached: the row stays held";
+  query.ApplyUpdates();
+  // The applied change is saved with the transaction the lock started, and the row is free.
+  EXPECT_FALSE(conn.InTransaction());
+  EXPECT_EQ(Updater()->LockState(), 0);
+  EXPECT_TRUE(OtherCanLock(other));
+  EXPECT_EQ(other.One(u"SELECT amount FROM payment_share WHERE line_no = 1"), u"175");
+
+  query.Edit();
+  query.FieldByName(u"amount")->SetAsFloat(180);
+  query.Post();
+  query.CancelUpdates();
+  EXPECT_FALSE(conn.InTransaction());
+  EXPECT_TRUE(OtherCanLock(other)) << "undoing the cached changes ends the lock";
+  EXPECT_EQ(other.One(u"SELECT amount FROM payment_share WHERE line_no = 1"), u"175");
+}
+
 }  // namespace
