@@ -7,6 +7,7 @@
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_Transaction.h"
+#include "platform/rtl/StrUtils.h"
 
 namespace {
 
@@ -28,9 +29,13 @@ bool TDADataSetUpdater::CachedLockMode() const {
 }
 
 bool TDADataSetUpdater::LockCanRefresh() {
-  if (!GetUserSQL(stLock).empty()) return false;
+  auto hasOwnText = [this](TStatementType type) {
+    TStrings* list = FDataSet->UpdateSQL(type);
+    return list != nullptr && !Trim(list->Text()).empty();
+  };
+  if (hasOwnText(stLock)) return false;
   if (FDataSet->RefreshOptions().Contains(roBeforeEdit))
-    return GetUserSQL(stRefresh).empty() && !FDataSet->Options()->FullRefresh;
+    return !hasOwnText(stRefresh) && !FDataSet->Options()->FullRefresh;
   return true;
 }
 
