@@ -4,7 +4,9 @@
 // else one the SQL generator builds; it fills the parameters from the record, runs the
 // statement through an internal dataset component of its own (one per kind of statement) and
 // writes the server's answer back into the record: a generated key, the rows a re-read returns.
-// A failing statement raises before the store changes, so nothing is lost.
+// A failing statement raises before the store changes, so nothing is lost. It also locks records
+// on the server before they are changed, re-reads the rows that changed there (quick refresh),
+// and while cached updates are applied joins their statements into batches.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,7 @@
 // The MySQL dataset updater: tells the update component's command where the placeholders of a
 // generated text stand, reads the key the server generated for an AUTO_INCREMENT column, takes
-// and takes a returned row as the way values come back.
+// a returned row as the way values come back, locks only fully fetched datasets and follows the
+// TIMESTAMP columns for the quick refresh.
 #pragma once
 
 #include "Common/DBAccess_Updater.h"
