@@ -176,6 +176,15 @@ class TCustomDADataSet : public TMemDataSet,
   void RefreshRecord();
 
   // ---- Cached updates, refresh and keys.
+  // Locks the current record on the server as LockMode locks it before an edit; the lock ends
+  // with the posted change, a cancel, or the transaction.
+  virtual void Lock();
+  // Re-reads the rows changed on the server since they were read (by the table's TIMESTAMP
+  // column) and adds the new ones; with checkDeleted the records whose rows are gone leave the
+  // dataset. The current record stays current.
+  virtual void RefreshQuick(bool checkDeleted);
+  // True while the record store applies the cached changes (the updater batches them then).
+  bool ApplyingCachedUpdates() const { return InCacheProcessing(); }
   // Applies the cached changes inside the connection's transaction. A transaction the dataset
   // starts itself is committed after the pass (with AutoCommit on), or rolled back when a change
   // fails, and then every change counts as pending again; a transaction the caller started is

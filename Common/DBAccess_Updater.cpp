@@ -120,15 +120,28 @@ void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTyp
   FUpdateComponent = component;
   component->SetAutoCommit(IsModifying(type) && FDataSet->AutoCommit());
 
-  String sql = text.empty() ? GetUserSQL(type) : text;
+  bool batching = Batching(type);
+  String sql = type == stBatchUpdate ? GetBatchSQL(FBatchSQL)
+               : text.empty()        ? GetUserSQL(type)
+                                     : text;
   if (!sql.empty() || !generate) {
+    if (batching) sql = AddToBatch(sql, false);
     AssignUserSQL(*component, sql);
     return;
   }
   bool quick = type == stRefreshQuick || type == stRefreshCheckDeleted;
+  bool modifiedOnly = !FDataSet->Options()->UpdateAllFields;
+  if (batching) {
+    // A batched statement names its parameters after its place in the batch (P_n_): the
+    // parameters of the whole batch are then told apart by name.
+    FService->Generator()->BuildUpdatingTableStatement(type, modifiedOnly, sql, FBatchCount,
+                                                       nullptr);
+    AddToBatch(sql, true);
+    AssignUserSQL(*component, sql);
+    return;
+  }
   // A quick refresh over a filter condition keeps the parameters its own text names.
   TDAParams* target = quick && !FDataSet->FilterSQL().empty() ? nullptr : component->Params();
-  bool modifiedOnly = !FDataSet->Options()->UpdateAllFields;
   FService->Generator()->BuildUpdatingTableStatement(type, modifiedOnly, sql, -1, target);
   // A refresh that embeds the dataset's statement names its parameters, as the dataset's own do.
   TDAParams* own = FService->OwnParams();
@@ -172,8 +185,26 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   if (Trim(component->SQL()->Text()).empty()) return false;
   FLastSQL = FStatementText;
 
-  SetParameterValues(paramsInfo, statementTypes);
+  TStatementType type = StatementTypeOf(statementTypes);
   TDAParams* params = component->Params();
+  if (type == stBatchUpdate) {
+    AssignBatchParams();
+  } else {
+    FInBatch = Batching(type);
+    try {
+      SetParameterValues(paramsInfo, statementTypes);
+    } catch (...) {
+      FInBatch = false;
+      throw;
+    }
+    bool batched = FInBatch;
+    FInBatch = false;
+    // The statement waits in the batch; the flush runs it with the others.
+    if (batched) {
+      AddBatchParams();
+      return true;
+    }
+  }
   // A parameter the handler changes makes the list bind by name.
   params->BindMode = 2;
   try {
@@ -191,7 +222,6 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   }
   params->BindMode = 0;
 
-  TStatementType type = StatementTypeOf(statementTypes);
   try {
     ReadResult(type, statementTypes);
   } catch (...) {
@@ -208,16 +238,26 @@ void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes) { FUpdateCompone
 void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes statementTypes) {
   TCustomDADataSet* component = FUpdateComponent;
   bool strict = FDataSet->Options()->StrictUpdate;
+  if (statementType == stRefreshCheckDeleted) {
+    ReadRefreshCheckDeleted();
+    return;
+  }
+  if (statementType == stRefreshQuick) {
+    ReadRefreshQuick(statementTypes);
+    return;
+  }
   if ((statementType == stLock || statementType == stRefresh) && component->IsQuery()) {
     int count = component->RecordCount();
     if (strict && count != 1)
       DatabaseErrorFmt(u"Refresh failed. Found %d records", {count}, FDataSet);
-    // A lock's row is compared with the record, not copied; this updater takes no locks.
-    if (statementType == stRefresh) CopyRowToRecord(statementTypes);
+    // A lock re-reads the row to compare it with the record, unless the edit re-reads anyway.
+    if (statementType == stRefresh || !FDataSet->RefreshOptions().Contains(roBeforeEdit))
+      CopyRowToRecord(statementTypes);
     return;
   }
   int affected = component->RowsAffected();
-  if (strict && (affected == 0 || affected > 1))
+  // A batch changes as many rows as it holds statements: one row is no rule for it.
+  if (strict && statementType != stBatchUpdate && (affected == 0 || affected > 1))
     DatabaseErrorFmt(u"Update failed. Found %d records", {affected}, FDataSet);
   // No provider here answers through output parameters: a row is all there is to copy.
   if ((ReturnsValues() || statementTypes.Contains(stRefresh)) && ReturnsValuesAsRow() &&
@@ -272,6 +312,8 @@ bool TDADataSetUpdater::PerformAppend() {
       DatabaseErrorFmt(u"Update failed. Found %d records", {0}, FDataSet);
     return false;
   }
+  // A batched INSERT has not run yet: there is no key to read.
+  if (Batching(stInsert)) return true;
   WriteIdentityValue();
   FDataSet->SetLastInsertId(FUpdateComponent->LastInsertId());
   if (FDataSet->RefreshOptions().Contains(roAfterInsert) && RefreshAfterInsertAllowed())
@@ -306,24 +348,56 @@ bool TDADataSetUpdater::PerformUpdate() {
   CheckUpdatingTable(stUpdate);
   FDataSet->AcquireConnection(true);
   TReleaseConnection release{FDataSet};
-  bool result = PerformSQL(String(), TStatementTypes{stUpdate});
-  if (result && FDataSet->RefreshOptions().Contains(roAfterUpdate)) RefreshRecordInUpdate();
-  return result;
+  bool optimistic = FDataSet->LockMode() == lmOptimistic;
+  bool cached = FDataSet->CachedUpdates();
+  if (optimistic) LockBeforeChange();
+  try {
+    bool result = PerformSQL(String(), TStatementTypes{stUpdate});
+    if (result && FDataSet->RefreshOptions().Contains(roAfterUpdate) && !Batching(stUpdate))
+      RefreshRecordInUpdate();
+    EndLockAfterChange(result);
+    return result;
+  } catch (...) {
+    if (optimistic) UndoLock(cached);
+    throw;
+  }
 }
 
 bool TDADataSetUpdater::PerformDelete() {
   CheckUpdatingTable(stDelete);
-  return PerformSQL(String(), TStatementTypes{stDelete});
+  if (FDataSet->LockMode() != lmOptimistic) {
+    bool result = PerformSQL(String(), TStatementTypes{stDelete});
+    EndLockAfterChange(result);
+    return result;
+  }
+  FDataSet->AcquireConnection(true);
+  TReleaseConnection release{FDataSet};
+  bool cached = FDataSet->CachedUpdates();
+  LockBeforeChange();
+  try {
+    bool result = PerformSQL(String(), TStatementTypes{stDelete});
+    EndLockAfterChange(result);
+    return result;
+  } catch (...) {
+    UndoLock(cached);
+    throw;
+  }
+}
+
+void TDADataSetUpdater::LockBeforeChange() {
+  bool cached = FDataSet->CachedUpdates();
+  // A change still cached in the store is compared with nothing on the server yet.
+  if (cached && FDataSet->UpdateStatus() != usUnmodified) return;
+  if (cached) BeginCachedLock();
+  try {
+    LockRecord();
+  } catch (...) {
+    UndoLock(cached);
+    throw;
+  }
 }
 
 // ---- Re-reading the record.
-
-void TDADataSetUpdater::PrepareEdit() {
-  if (!FDataSet->RefreshOptions().Contains(roBeforeEdit)) return;
-  // A cached insert that is not applied yet has no row on the server to read.
-  if (FDataSet->CachedUpdates() && FDataSet->UpdateStatus() == usInserted) return;
-  RefreshRecord();
-}
 
 void TDADataSetUpdater::RefreshRecord() {
   // A cached change that is not on the server would be overwritten by the row: it goes first.

@@ -4,7 +4,9 @@
 // else one the SQL generator builds; it fills the parameters from the record, runs the
 // statement through an internal dataset component of its own (one per kind of statement) and
 // writes the server's answer back into the record: a generated key, the rows a re-read returns.
-// A failing statement raises before the store changes, so nothing is lost.
+// A failing statement raises before the store changes, so nothing is lost. It also locks records
+// on the server before they are changed, re-reads the rows that changed there (quick refresh),
+// and while cached updates are applied joins their statements into batches.
 #pragma once
 
 #include <memory>
@@ -13,6 +15,7 @@
 #include "platform/db/DBTypes.h"
 
 class TCustomDADataSet;
+class TCustomDAConnection;
 
 // ukModify -> stUpdate, ukInsert -> stInsert, ukDelete -> stDelete.
 TStatementType UpdateKindToStatementType(TUpdateKind updateKind);
@@ -60,14 +63,60 @@ class TDADataSetUpdater : public TDataSetUpdater {
 
   // ---- Called by the dataset as it enters and leaves insert, edit and delete.
   virtual void PrepareInsert() {}
-  // Re-reads the record first when roBeforeEdit is among the refresh options.
+  // Re-reads the record when roBeforeEdit asks for it and, under lmPessimistic, locks it; a
+  // failing lock leaves no lock behind.
   virtual void PrepareEdit();
-  virtual void PrepareDelete() {}
-  virtual void CancelEdit() {}
+  // Under lmPessimistic the record is locked before it goes.
+  virtual void PrepareDelete();
+  // Releases the lock an edit took.
+  virtual void CancelEdit();
   // Re-reads the current record from the server and stores it.
   virtual void RefreshRecord();
   // The same as part of an insert or update: the store takes the record afterwards.
   virtual void RefreshRecordInUpdate();
+
+  // ---- Record locks. A lock lives in the connection's transaction: one the lock starts
+  // itself, or a savepoint inside the transaction that is already running.
+  // Locks the current record on the server (nothing at the end of the dataset); a lock that
+  // fails is released before the error goes on.
+  virtual void LockRecord();
+  virtual void UnlockRecord();
+  // False when the dataset's own lock text cannot take the place of the re-read.
+  virtual bool LockCanRefresh();
+  virtual bool SavepointAllowed() { return true; }
+  virtual void BeginLock(const String& savepoint, bool cached);
+  virtual void EndLock(const String& savepoint, bool cached);
+  // The lock that an edit under cached updates holds until the changes are applied or undone.
+  virtual void BeginCachedLock();
+  virtual void ReleaseCachedLock();
+  virtual void EndCachedLock();
+  virtual void EndCachedLockIfPending();
+  // Ends the record's lock after a posted change: a change that ran commits the transaction
+  // the lock started (with AutoCommit on); one that did not releases the lock.
+  void EndLockAfterChange(bool result);
+  // "LOCK_" (or "LOCK_CU_" for the cached lock) and the component name, 30 characters at most.
+  String LockSavepointName(bool cached) const;
+  uint8_t LockState() const { return FLockState; }
+  bool LockActive() const { return FLockConnection != nullptr; }
+
+  bool RecordReverted() override;
+  bool UpdatesApplied() override;
+  bool UpdatesCanceled() override;
+
+  // ---- Quick refresh: re-reads the rows changed on the server since the last refresh and, with
+  // checkDeleted, drops the records whose rows are gone; the current record stays current.
+  virtual void RefreshQuick(bool checkDeleted);
+  // Whether the quick refresh remembers a column's values (and the largest of them).
+  virtual bool IsTrackedField(TFieldDesc*) { return false; }
+  virtual void TrackFieldValue(TFieldDesc*, const Variant&) {}
+
+  // ---- Statement batches while cached updates are applied.
+  bool BatchAllowed() override;
+  bool BatchFull() override;
+  void FlushBatch() override;
+  virtual String GetBatchSQL(const String& text) { return text; }
+  const String& BatchSQL() const { return FBatchSQL; }
+  int BatchCount() const { return FBatchCount; }
 
   // The internal dataset component that runs statements of the type, made on first use on the
   // dataset's connection and set up again for every statement.
@@ -97,7 +146,9 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // Fills the current component's parameters from the record (paramsInfo: none for a statement
   // that was not generated).
   void SetParameterValues(TDAParamsInfo* paramsInfo, TStatementTypes statementTypes);
-  // Writes the first row of the current component's result into the record.
+  // Writes the first row of the current component's result into the record; under a lock the
+  // row is compared with the values in hand instead, and a difference raises "Record was
+  // changed by another user".
   void CopyRowToRecord(TStatementTypes statementTypes);
 
  private:
@@ -106,6 +157,29 @@ class TDADataSetUpdater : public TDataSetUpdater {
   void AssignUserSQL(TCustomDADataSet& component, const String& sql);
   void FillParameter(TDAParam* param, TDAParamInfo* info, TStatementType statementType);
   void ReadResult(TStatementType statementType, TStatementTypes statementTypes);
+  void ReadRefreshCheckDeleted();
+  void ReadRefreshQuick(TStatementTypes statementTypes);
+  // Copies the component's current row into a record buffer, column by column.
+  void WriteRow(uint8_t* target, bool refresh, bool editing);
+  // The record store's descriptor a result column is written to, or none.
+  TFieldDesc* RowColumnTarget(TFieldDesc* column);
+  // Compares the component's current row with the record's values.
+  void CompareLockedRow();
+  // Whether the statement about to be prepared joins the batch.
+  bool Batching(TStatementType statementType);
+  // Adds a statement to the batch; the text's parameters are renamed for its place in it.
+  // The text as it joins the batch (a user text's parameters renamed for its place in it).
+  String AddToBatch(const String& text, bool generated);
+  // Copies the just filled parameters of the current component into the batch parameters.
+  void AddBatchParams();
+  // Gives the batch component's parameters the values collected for them.
+  void AssignBatchParams();
+  // The optimistic lock just before an UPDATE or DELETE.
+  void LockBeforeChange();
+  // Undoes a lock that failed, ignoring errors of its own.
+  void UndoLock(bool cached);
+  // The cached-update lock applies: cached updates under lmPessimistic.
+  bool CachedLockMode() const;
   void WriteIdentityValue();
   // A posted change needs a statement; without an updating table it would stay in memory only.
   void CheckUpdatingTable(TStatementType statementType);
@@ -115,6 +189,17 @@ class TDADataSetUpdater : public TDataSetUpdater {
   std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
   TCustomDADataSet* FUpdateComponent = nullptr;
   bool FInRefreshInUpdate = false;
+  // The lock's transaction is the connection's own; set while a lock holds it.
+  TCustomDAConnection* FLockConnection = nullptr;
+  // 0 none; 1 the transaction was started for a lock; 2 started for a lock under cached
+  // updates; 3 a savepoint was set before a lock under cached updates.
+  uint8_t FLockState = 0;
+  bool FCheckOnLock = true;
+  bool FLockAutoCommit = true;  // the dataset's AutoCommit when the lock started its transaction
+  String FBatchSQL;
+  std::unique_ptr<TDAParams> FBatchParams;
+  int FBatchCount = 0;
+  bool FInBatch = false;  // parameters are being filled for a batched statement
   String FStatementText;  // the text given to the current component
   String FLastSQL;
 };

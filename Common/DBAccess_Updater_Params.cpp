@@ -24,6 +24,16 @@ int FieldNumberOf(const String& name) {
   return value;
 }
 
+// A batched statement's parameter "P_3_name" stands for "name".
+String WithoutBatchPrefix(const String& name) {
+  const String prefix = TDASQLGenerator::BatchParamPrefix();
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return name;
+  size_t i = prefix.size();
+  while (i < name.size() && name[i] >= u'0' && name[i] <= u'9') ++i;
+  if (i == prefix.size() || i >= name.size() || name[i] != u'_') return name;
+  return name.substr(i + 1);
+}
+
 }  // namespace
 
 TField* TDADataSetUpdater::FindParamField(String& name, bool& old, int& fieldNo) {
@@ -68,6 +78,7 @@ void TDADataSetUpdater::FillParameter(TDAParam* param, TDAParamInfo* info,
   int fieldNo = 0;
   if (field == nullptr) {
     name = FService->SQLInfo()->Unquote(param->Name());
+    if (FInBatch) name = WithoutBatchPrefix(name);
     field = FindParamField(name, old, fieldNo);
   }
   if (field != nullptr) {

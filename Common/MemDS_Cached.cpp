@@ -129,10 +129,14 @@ void TMemDataSet::DoApplyRecord(uint8_t kind, uint8_t& action, bool lastItem) {
           }
           if (updater->BatchAllowed()) {
             // The change waits in the batch until the last record or a full batch sends it.
-            if (!lastItem && !updater->BatchFull())
+            if (!lastItem && !updater->BatchFull()) {
               action = urDeferred;
-            else
+            } else {
+              // A refused batch applied none of its changes, this one's included.
+              action = uaFail;
               updater->FlushBatch();
+              action = static_cast<uint8_t>(uaApplied);
+            }
           }
         }
       }

@@ -182,7 +182,11 @@ void TCustomMyDataSet::AutoRefreshTick() {
   // Only a browsing dataset refreshes: an edit in progress is never thrown away.
   if (State() != dsBrowse) return;
   try {
-    Refresh();
+    // With a TIMESTAMP column only the rows changed since the last look are read again.
+    if (MyService()->TimestampField() != nullptr)
+      RefreshQuick(true);
+    else
+      Refresh();
   } catch (...) {
     // A refresh that fails once would fail on every tick: the refreshing stops, and the
     // error goes on to be reported.
@@ -192,6 +196,13 @@ void TCustomMyDataSet::AutoRefreshTick() {
   // The next refresh comes a full interval after this one ended.
   FAutoRefreshTimer->SetEnabled(false);
   FAutoRefreshTimer->SetEnabled(true);
+}
+
+void TCustomMyDataSet::Lock(uint8_t kind) {
+  CheckActive();
+  if (IsEmpty()) throw EDatabaseError(u"There is no active record to lock");
+  MyService()->SetProp(pcLockType, Variant(static_cast<int32_t>(kind)));
+  TCustomDADataSet::Lock();
 }
 
 // ---- SQL text in the MySQL dialect.

@@ -83,6 +83,11 @@ class TCustomMyDataSet : public TCustomDADataSet {
   // whether there was one. A closed dataset simply opens.
   bool OpenNext();
 
+  // Locks the current record: kind 0 a write lock (FOR UPDATE), 1 a read lock (LOCK IN SHARE
+  // MODE). "There is no active record to lock" on an empty dataset.
+  void Lock() override { Lock(0); }
+  void Lock(uint8_t kind);
+
   // Called by the options.
   void AutoRefreshChanged();
   void AutoRefreshIntervalChanged();

@@ -4,6 +4,7 @@
 #include "Common/DBAccess_DataSet.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Generator.h"
+#include "MySql/MyAccess_Service.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -72,4 +73,27 @@ bool TCustomMyDataSetUpdater::GetIdentityFieldValue(Variant& value) {
   if (id.IsEmpty() || id.IsNull() || id.AsInt64() == 0) return false;
   value = Variant(id.AsInt64());
   return true;
+}
+
+void TCustomMyDataSetUpdater::PrepareEdit() {
+  TCustomDADataSet* dataSet = DADataSet();
+  // A cached insert that is not applied yet has no row on the server to read.
+  if (dataSet->RefreshOptions().Contains(roBeforeEdit) &&
+      !(dataSet->CachedUpdates() && dataSet->UpdateStatus() == usInserted))
+    RefreshRecord();
+  TDADataSetUpdater::PrepareEdit();
+}
+
+void TCustomMyDataSetUpdater::LockRecord() {
+  if (!DADataSet()->FetchAll())
+    DatabaseError(u"Lock is not compatible with FetchAll = False", DADataSet());
+  TDADataSetUpdater::LockRecord();
+}
+
+bool TCustomMyDataSetUpdater::IsTrackedField(TFieldDesc* fieldDesc) {
+  return TCustomMyDataSetService::IsTrackedField(fieldDesc);
+}
+
+void TCustomMyDataSetUpdater::TrackFieldValue(TFieldDesc* fieldDesc, const Variant& value) {
+  static_cast<TCustomMyDataSetService*>(DAService())->TrackFieldValue(fieldDesc, value);
 }
