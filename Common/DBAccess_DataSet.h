@@ -24,6 +24,7 @@
 class TCustomDAConnection;
 class TCustomDADataSet;
 class TDADataSetUpdater;
+class TCustomDAUpdateSQL;
 
 enum TRefreshOption : uint8_t { roAfterInsert, roAfterUpdate, roBeforeEdit };
 using TRefreshOptions = TSet<TRefreshOption>;
@@ -215,6 +216,13 @@ class TCustomDADataSet : public TMemDataSet,
   // server, all in one statement.
   void ApplyDefaultValues() override;
 
+  // ---- Update object.
+  // The component whose statements (or statement components) the updater prefers to the
+  // dataset's own texts. Taking an object that another dataset uses takes it away from that
+  // dataset; an object whose components include this dataset fails with a circular reference.
+  TCustomDAUpdateSQL* UpdateObject() const { return FUpdateObject; }
+  void SetUpdateObject(TCustomDAUpdateSQL* value);
+
   // ---- Master/detail and the provider interface.
   // Copies the master's current values into the parameters named like its fields; whether a
   // parameter changed. Local master/detail binds the store's filter instead.
@@ -335,6 +343,7 @@ class TCustomDADataSet : public TMemDataSet,
 
   TCustomDAConnection* FConnection = nullptr;
   TLxCommand* FICommand = nullptr;
+  TCustomDAUpdateSQL* FUpdateObject = nullptr;
   std::unique_ptr<TStringList> FSQL;
   std::unique_ptr<TDAParams> FParams;
   std::unique_ptr<TMacros> FMacros;

@@ -122,7 +122,8 @@ bool TDADataSetService::CanModify() {
   if (FDataSet->ReadOnly() || FDataSet->UniDirectional()) return false;
   TData* data = FDataSet->Data();
   return (data != nullptr && data->LocalUpdate()) ||
-         (FDataSet->CachedUpdates() && static_cast<bool>(FDataSet->OnUpdateRecord));
+         (FDataSet->CachedUpdates() && static_cast<bool>(FDataSet->OnUpdateRecord)) ||
+         FDataSet->UpdateObject() != nullptr;
 }
 
 TSQLInfo* TDADataSetService::SQLInfo() {

@@ -1,6 +1,8 @@
 #include "Common/DBAccess_Updater.h"
 
+#include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_UpdateSQL.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumberText.h"
@@ -52,6 +54,10 @@ TDADataSetUpdater::TDADataSetUpdater(TDADataSetService* service)
 }
 
 TDADataSetUpdater::~TDADataSetUpdater() = default;
+
+TCustomDADataSet* TDADataSetUpdater::CurrentUpdateDataSet() const {
+  return dynamic_cast<TCustomDADataSet*>(FUpdateComponent);
+}
 
 bool TDADataSetUpdater::ReturnsValues() { return FDataSet->Options()->ReturnParams; }
 
@@ -109,21 +115,47 @@ String TDADataSetUpdater::GetUserSQL(TStatementType statementType) {
   return text;
 }
 
+TComponent* TDADataSetUpdater::UpdateObjectComponent(TStatementType statementType) const {
+  TCustomDAUpdateSQL* updateObject = FDataSet->UpdateObject();
+  return updateObject != nullptr ? updateObject->Object(statementType) : nullptr;
+}
+
+String TDADataSetUpdater::UpdateObjectSQL(TStatementType statementType) const {
+  TCustomDAUpdateSQL* updateObject = FDataSet->UpdateObject();
+  TStrings* list = updateObject != nullptr ? updateObject->SQL(statementType) : nullptr;
+  return list != nullptr ? Trim(list->Text()) : String();
+}
+
+bool TDADataSetUpdater::HasUserStatement(TStatementType statementType) {
+  return UpdateObjectComponent(statementType) != nullptr ||
+         !UpdateObjectSQL(statementType).empty() || !GetUserSQL(statementType).empty();
+}
+
 void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTypes statementTypes,
                                                bool generate, TDAParamsInfo*& paramsInfo) {
   paramsInfo = nullptr;
   FUpdateComponent = nullptr;
   TStatementType type = StatementTypeOf(statementTypes);
+  // The update object's component runs with its own text and parameters.
+  if (TComponent* object = UpdateObjectComponent(type)) {
+    auto* dataSet = dynamic_cast<TCustomDADataSet*>(object);
+    bool table = dataSet != nullptr && dataSet->IsTableComponent();
+    if (!table && Trim(TDBAccessUtils::GetSQL(object)->Text()).empty())
+      DatabaseError(SUpdateObjectSQLEmpty, FDataSet);
+    FUpdateComponent = object;
+    FStatementText = TDBAccessUtils::GetSQL(object)->Text();
+    return;
+  }
   TCustomDADataSet* component = UpdateComponent(type);
   RTL_ASSERT(component != nullptr,
              u"FUpdateQuery = nil. StatementTypes = " + IntToStr(statementTypes.ToBits()));
   FUpdateComponent = component;
-  component->SetAutoCommit(IsModifying(type) && FDataSet->AutoCommit());
+  TDBAccessUtils::SetAutoCommit(component, IsModifying(type) && FDataSet->AutoCommit());
 
   bool batching = Batching(type);
-  String sql = type == stBatchUpdate ? GetBatchSQL(FBatchSQL)
-               : text.empty()        ? GetUserSQL(type)
-                                     : text;
+  String sql = type == stBatchUpdate ? GetBatchSQL(FBatchSQL) : text;
+  if (sql.empty()) sql = UpdateObjectSQL(type);
+  if (sql.empty()) sql = GetUserSQL(type);
   if (!sql.empty() || !generate) {
     if (batching) sql = AddToBatch(sql, false);
     AssignUserSQL(*component, sql);
@@ -147,17 +179,17 @@ void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTyp
   TDAParams* own = FService->OwnParams();
   bool namesParams =
       type == stRefresh && ((own != nullptr && own->Count() > 0) || FService->FullRefresh());
-  AssignGeneratedSQL(*component, sql, target != nullptr && !quick && !namesParams);
+  AssignGeneratedSQL(*component, sql, target != nullptr && !quick && !namesParams,
+                     type == stInsert || type == stUpdate || type == stDelete);
   paramsInfo = FService->Generator()->ParamsInfo();
 }
 
 void TDADataSetUpdater::AssignGeneratedSQL(TCustomDADataSet& component, const String& sql,
-                                           bool keepParams) {
+                                           bool keepParams, bool dataModifying) {
   FStatementText = sql;
   // With the generator's parameters kept, the text is not scanned: its "?" placeholders take
   // the parameters in order, one command descriptor each.
-  if (component.ParamCheck() == keepParams) component.SetParamCheck(!keepParams);
-  component.SetSQLText(sql);
+  TDBAccessUtils::SetSQLText(&component, sql, dataModifying, keepParams);
   if (!keepParams) return;
   TLxCommand* command = component.ICommand();
   RTL_ASSERT(command != nullptr, u"The update component has no command");
@@ -180,13 +212,13 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   TReleaseConnection release{FDataSet};
   TDAParamsInfo* paramsInfo = nullptr;
   PrepareUpdateStatement(text, statementTypes, true, paramsInfo);
-  TCustomDADataSet* component = FUpdateComponent;
+  TComponent* component = FUpdateComponent;
   // An UPDATE of unchanged fields, or nothing to run it on.
-  if (Trim(component->SQL()->Text()).empty()) return false;
+  if (Trim(TDBAccessUtils::GetSQL(component)->Text()).empty()) return false;
   FLastSQL = FStatementText;
 
   TStatementType type = StatementTypeOf(statementTypes);
-  TDAParams* params = component->Params();
+  TDAParams* params = TDBAccessUtils::GetParams(component);
   if (type == stBatchUpdate) {
     AssignBatchParams();
   } else {
@@ -222,22 +254,32 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   }
   params->BindMode = 0;
 
+  TCustomDADataSet* dataSet = CurrentUpdateDataSet();
   try {
     ReadResult(type, statementTypes);
   } catch (...) {
-    component->Close();
+    if (dataSet != nullptr) dataSet->Close();
     throw;
   }
-  component->Close();
+  if (dataSet != nullptr) dataSet->Close();
   FDataSet->DoAfterUpdateExecute(statementTypes, params);
   return true;
 }
 
-void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes) { FUpdateComponent->Execute(); }
+void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes) {
+  TDBAccessUtils::Execute(FUpdateComponent);
+}
 
 void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes statementTypes) {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   bool strict = FDataSet->Options()->StrictUpdate;
+  // A command component returns no rows: only its affected-row count is read.
+  if (component == nullptr) {
+    int affected = TDBAccessUtils::GetRowsAffected(FUpdateComponent);
+    if (strict && statementType != stBatchUpdate && (affected == 0 || affected > 1))
+      DatabaseErrorFmt(u"Update failed. Found %d records", {affected}, FDataSet);
+    return;
+  }
   if (statementType == stRefreshCheckDeleted) {
     ReadRefreshCheckDeleted();
     return;
@@ -269,22 +311,23 @@ void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes
 
 void TDADataSetUpdater::CheckUpdatingTable(TStatementType statementType) {
   FService->InitUpdatingInfo();
-  if (FService->UpdatingTableInfo() == nullptr && GetUserSQL(statementType).empty())
+  if (FService->UpdatingTableInfo() == nullptr && !HasUserStatement(statementType))
     DatabaseError(u"The change cannot be saved: the statement has no table to update", FDataSet);
 }
 
 bool TDADataSetUpdater::ApplyDeltaRecord(TUpdateKind updateKind, TDataSet* delta) {
   TStatementTypes statementTypes{UpdateKindToStatementType(updateKind)};
-  if (GetUserSQL(UpdateKindToStatementType(updateKind)).empty()) return false;
+  // Only a statement the user wrote applies a delta record: none is generated for it.
+  if (!HasUserStatement(UpdateKindToStatementType(updateKind))) return false;
   FDataSet->AcquireConnection(true);
   TReleaseConnection release{FDataSet};
   TDAParamsInfo* paramsInfo = nullptr;
   PrepareUpdateStatement(String(), statementTypes, false, paramsInfo);
-  TCustomDADataSet* component = FUpdateComponent;
-  if (Trim(component->SQL()->Text()).empty()) return false;
+  TComponent* component = FUpdateComponent;
+  if (Trim(TDBAccessUtils::GetSQL(component)->Text()).empty()) return false;
   FLastSQL = FStatementText;
 
-  TDAParams* params = component->Params();
+  TDAParams* params = TDBAccessUtils::GetParams(component);
   for (int i = 0; i < params->Count(); ++i) {
     TDAParam* param = params->Items(i);
     const String& name = param->Name();
@@ -295,13 +338,14 @@ bool TDADataSetUpdater::ApplyDeltaRecord(TUpdateKind updateKind, TDataSet* delta
     if (!old && value.IsEmpty()) value = field->OldValue();
     param->AssignFieldValue(field, value);
   }
+  TCustomDADataSet* dataSet = CurrentUpdateDataSet();
   try {
     ExecuteUpdateStatement(statementTypes);
   } catch (...) {
-    component->Close();
+    if (dataSet != nullptr) dataSet->Close();
     throw;
   }
-  component->Close();
+  if (dataSet != nullptr) dataSet->Close();
   return true;
 }
 
@@ -315,7 +359,8 @@ bool TDADataSetUpdater::PerformAppend() {
   // A batched INSERT has not run yet: there is no key to read.
   if (Batching(stInsert)) return true;
   WriteIdentityValue();
-  FDataSet->SetLastInsertId(FUpdateComponent->LastInsertId());
+  if (TCustomDADataSet* component = CurrentUpdateDataSet())
+    FDataSet->SetLastInsertId(component->LastInsertId());
   if (FDataSet->RefreshOptions().Contains(roAfterInsert) && RefreshAfterInsertAllowed())
     RefreshRecordInUpdate();
   return true;

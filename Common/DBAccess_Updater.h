@@ -1,9 +1,10 @@
 // The dataset updater: sends a dataset component's posted changes to the server. Before the
 // record store links in a new record, stores an edited one or drops a deleted one, it runs an
-// INSERT, UPDATE or DELETE: the dataset's own statement text for that kind when it has one,
-// else one the SQL generator builds; it fills the parameters from the record, runs the
-// statement through an internal dataset component of its own (one per kind of statement) and
-// writes the server's answer back into the record: a generated key, the rows a re-read returns.
+// INSERT, UPDATE or DELETE: the update object's component or text for that kind, else the
+// dataset's own statement text, else one the SQL generator builds. It fills the parameters from
+// the record, runs the statement (on the update object's component, else on an internal dataset
+// component of its own, one per kind of statement) and writes the server's answer back into
+// the record: a generated key, the rows a re-read returns.
 // A failing statement raises before the store changes, so nothing is lost. It also locks records
 // on the server before they are changed, re-reads the rows that changed there (quick refresh),
 // and while cached updates are applied joins their statements into batches.
@@ -121,8 +122,11 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // The internal dataset component that runs statements of the type, made on first use on the
   // dataset's connection and set up again for every statement.
   TCustomDADataSet* UpdateComponent(TStatementType statementType);
-  // The component chosen for the statement being run.
-  TCustomDADataSet* CurrentUpdateComponent() const { return FUpdateComponent; }
+  // The component chosen for the statement being run: an internal dataset component, or the
+  // dataset or command component of the dataset's update object.
+  TComponent* CurrentUpdateComponent() const { return FUpdateComponent; }
+  // The same when it is a dataset component, else none.
+  TCustomDADataSet* CurrentUpdateDataSet() const;
 
  protected:
   TCustomDADataSet* DADataSet() const { return FDataSet; }
@@ -153,7 +157,8 @@ class TDADataSetUpdater : public TDataSetUpdater {
 
  private:
   void SetUpComponent(TStatementType statementType, TCustomDADataSet& component);
-  void AssignGeneratedSQL(TCustomDADataSet& component, const String& sql, bool keepParams);
+  void AssignGeneratedSQL(TCustomDADataSet& component, const String& sql, bool keepParams,
+                          bool dataModifying);
   void AssignUserSQL(TCustomDADataSet& component, const String& sql);
   void FillParameter(TDAParam* param, TDAParamInfo* info, TStatementType statementType);
   void ReadResult(TStatementType statementType, TStatementTypes statementTypes);
@@ -183,11 +188,17 @@ class TDADataSetUpdater : public TDataSetUpdater {
   void WriteIdentityValue();
   // A posted change needs a statement; without an updating table it would stay in memory only.
   void CheckUpdatingTable(TStatementType statementType);
+  // The update object's component for the type, or none.
+  TComponent* UpdateObjectComponent(TStatementType statementType) const;
+  // The update object's text for the type, or the empty text.
+  String UpdateObjectSQL(TStatementType statementType) const;
+  // Whether the update object or the dataset has a statement of its own for the type.
+  bool HasUserStatement(TStatementType statementType);
 
   TCustomDADataSet* FDataSet;
   TDADataSetService* FService;
   std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
-  TCustomDADataSet* FUpdateComponent = nullptr;
+  TComponent* FUpdateComponent = nullptr;
   bool FInRefreshInUpdate = false;
   // The lock's transaction is the connection's own; set while a lock holds it.
   TCustomDAConnection* FLockConnection = nullptr;

@@ -4,14 +4,16 @@
 // record is reached. Each statement's parameters are renamed after its place in the batch
 // (P_0_, P_1_, ...), so that the batch's parameters are told apart by name.
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_Command.h"
 #include "platform/rtl/NumberText.h"
 
 bool TDADataSetUpdater::BatchAllowed() {
-  // Update objects take their own statements one at a time; there are none here yet.
-  return FDataSet->ApplyingCachedUpdates() && FDataSet->Options()->UpdateBatchSize > 1;
+  // An update object's statements run one at a time, as their user wrote them.
+  return FDataSet->ApplyingCachedUpdates() && FDataSet->Options()->UpdateBatchSize > 1 &&
+         FDataSet->UpdateObject() == nullptr;
 }
 
 bool TDADataSetUpdater::BatchFull() {
@@ -40,7 +42,7 @@ String TDADataSetUpdater::AddToBatch(const String& text, bool generated) {
 
 void TDADataSetUpdater::AddBatchParams() {
   if (!FBatchParams) FBatchParams = std::make_unique<TDAParams>();
-  TDAParams* params = FUpdateComponent->Params();
+  TDAParams* params = TDBAccessUtils::GetParams(FUpdateComponent);
   for (int i = 0; i < params->Count(); ++i) {
     TDAParam* source = params->Items(i);
     auto* copy = static_cast<TDAParam*>(FBatchParams->AddParameter());
@@ -50,7 +52,7 @@ void TDADataSetUpdater::AddBatchParams() {
 }
 
 void TDADataSetUpdater::AssignBatchParams() {
-  TDAParams* params = FUpdateComponent->Params();
+  TDAParams* params = TDBAccessUtils::GetParams(FUpdateComponent);
   for (int i = 0; i < params->Count(); ++i) {
     TDAParam* param = params->Items(i);
     TDAParam* source = FBatchParams ? FBatchParams->FindParam(param->Name()) : nullptr;

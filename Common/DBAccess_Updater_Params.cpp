@@ -2,6 +2,7 @@
 // record being posted, found through the generator's note of which field feeds it, or for a
 // statement the user wrote, through its name ("OLD_" and a field name, a field number, a field
 // name, or one of the dataset's own parameters for a re-read).
+#include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
 #include "platform/db/Fields.h"
@@ -53,7 +54,7 @@ TField* TDADataSetUpdater::FindParamField(String& name, bool& old, int& fieldNo)
 void TDADataSetUpdater::SetParameterValues(TDAParamsInfo* paramsInfo,
                                            TStatementTypes statementTypes) {
   TStatementType type = StatementTypeOf(statementTypes);
-  TDAParams* params = FUpdateComponent->Params();
+  TDAParams* params = TDBAccessUtils::GetParams(FUpdateComponent);
   bool quick = type == stRefreshQuick || type == stRefreshCheckDeleted;
   int count = params->Count();
   int infoCount = paramsInfo != nullptr && !quick ? paramsInfo->Count() : 0;

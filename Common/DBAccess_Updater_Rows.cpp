@@ -37,7 +37,7 @@ bool TDADataSetUpdater::ValuesEqual(const Variant& a, const Variant& b) {
 }
 
 void TDADataSetUpdater::CopyRowToRecord(TStatementTypes statementTypes) {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   if (!component->Active() || component->IsEmpty()) return;
   // Under a lock the row is the server's present state of the record: it must match.
   if (statementTypes.Contains(stLock) && FCheckOnLock &&
@@ -83,7 +83,7 @@ TFieldDesc* TDADataSetUpdater::RowColumnTarget(TFieldDesc* column) {
 }
 
 void TDADataSetUpdater::WriteRow(uint8_t* target, bool refresh, bool editing) {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   TData* source = component->Data();
   TRecordBuffer row = component->GetActiveRecBuf();
   TData* data = FDataSet->Data();
@@ -113,7 +113,7 @@ void TDADataSetUpdater::WriteRow(uint8_t* target, bool refresh, bool editing) {
 }
 
 void TDADataSetUpdater::CompareLockedRow() {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   TData* source = component->Data();
   TRecordBuffer row = component->GetActiveRecBuf();
   TDataSetState state = FDataSet->State();
@@ -201,7 +201,7 @@ void TDADataSetUpdater::RefreshQuick(bool checkDeleted) {
 }
 
 void TDADataSetUpdater::ReadRefreshCheckDeleted() {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   TFieldDescArray keys = FService->GetKeyAndDataFields(false).KeyFieldDescs;
   // The keys of every row still on the server.
   std::vector<TField*> resultFields;
@@ -242,7 +242,7 @@ void TDADataSetUpdater::ReadRefreshCheckDeleted() {
 }
 
 void TDADataSetUpdater::ReadRefreshQuick(TStatementTypes statementTypes) {
-  TCustomDADataSet* component = FUpdateComponent;
+  TCustomDADataSet* component = CurrentUpdateDataSet();
   TFieldDescArray keys = FService->GetKeyAndDataFields(false).KeyFieldDescs;
   std::vector<TField*> keyFields;
   std::vector<TField*> resultFields;

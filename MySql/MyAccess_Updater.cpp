@@ -53,7 +53,7 @@ void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
   if (statementTypes.Contains(stRefresh) && (ownParams || DAService()->FullRefresh())) return;
   // Read from the text that goes out, so that every position addresses its "?", also where the
   // conditions were moved inside the dataset's own statement.
-  TLxCommand* command = CurrentUpdateComponent()->ICommand();
+  TLxCommand* command = CurrentUpdateDataSet()->ICommand();
   for (int position : PlaceholderPositions(command->SQL()))
     command->SetProp(pcParamPosition, position);
 }

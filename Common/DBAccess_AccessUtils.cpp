@@ -1,0 +1,124 @@
+#include "Common/DBAccess_AccessUtils.h"
+
+#include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_SQL.h"
+#include "Common/DBAccess_Updater.h"
+#include "platform/rtl/Exceptions.h"
+
+void TDBAccessUtils::Classify(TComponent* component, TCustomDADataSet*& dataSet,
+                              TCustomDASQL*& sql) {
+  RTL_ASSERT(component != nullptr, u"Obj is nil");
+  dataSet = dynamic_cast<TCustomDADataSet*>(component);
+  sql = dataSet == nullptr ? dynamic_cast<TCustomDASQL*>(component) : nullptr;
+  RTL_ASSERT(dataSet != nullptr || sql != nullptr, component->ClassName());
+}
+
+void TDBAccessUtils::SetAutoCommit(TComponent* component, bool value) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  if (dataSet != nullptr)
+    dataSet->SetAutoCommit(value);
+  else
+    sql->SetAutoCommit(value);
+}
+
+TLxConnection* TDBAccessUtils::GetIConnection(TCustomDAConnection* connection) {
+  RTL_ASSERT(connection != nullptr, u"Obj is nil");
+  return connection->IConnection();
+}
+
+TComponent* TDBAccessUtils::GetUpdateComponent(TCustomDADataSet* dataSet) {
+  RTL_ASSERT(dataSet != nullptr, u"Obj is nil");
+  return dataSet->DAUpdater()->CurrentUpdateComponent();
+}
+
+void TDBAccessUtils::ReleaseConnectionUse(TCustomDAConnection* connection) {
+  RTL_ASSERT(connection != nullptr, u"Obj is nil");
+  connection->DropConnectRequest();
+}
+
+TStrings* TDBAccessUtils::GetSQL(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->SQL() : sql->SQL();
+}
+
+String TDBAccessUtils::GetFinalSQL(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->FinalSQL() : sql->FinalSQL();
+}
+
+void TDBAccessUtils::SetSQLText(TComponent* component, const String& text, bool dataModifying,
+                                bool keepParams) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  if (dataSet != nullptr) {
+    // The dataset scans its text for parameters as long as its parameter check is on: kept
+    // parameters need it off while the text is theirs.
+    if (dataSet->ParamCheck() == keepParams) dataSet->SetParamCheck(!keepParams);
+    dataSet->SetSQLText(text);
+    return;
+  }
+  sql->SetDataModifying(dataModifying);
+  sql->SetKeepParams(keepParams);
+  try {
+    sql->SetSQLText(text);
+  } catch (...) {
+    sql->SetDataModifying(false);
+    sql->SetKeepParams(false);
+    throw;
+  }
+  sql->SetDataModifying(false);
+  sql->SetKeepParams(false);
+}
+
+TDAParams* TDBAccessUtils::GetParams(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->Params() : sql->Params();
+}
+
+void TDBAccessUtils::Execute(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  if (dataSet != nullptr)
+    dataSet->Execute();
+  else
+    sql->Execute();
+}
+
+int TDBAccessUtils::GetRowsAffected(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->RowsAffected() : sql->RowsAffected();
+}
+
+TLxRecordSet* TDBAccessUtils::GetIRecordSet(TCustomDADataSet* dataSet) {
+  RTL_ASSERT(dataSet != nullptr, u"Obj is nil");
+  return dataSet->IRecordSet();
+}
+
+TLxCommand* TDBAccessUtils::GetICommand(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->ICommand() : sql->ICommand();
+}
+
+bool TDBAccessUtils::GetFetchAll(TCustomDADataSet* dataSet) {
+  RTL_ASSERT(dataSet != nullptr, u"Obj is nil");
+  return dataSet->FetchAll();
+}
+
+void TDBAccessUtils::SetFetchAll(TCustomDADataSet* dataSet, bool value) {
+  RTL_ASSERT(dataSet != nullptr, u"Obj is nil");
+  dataSet->SetFetchAll(value);
+}
