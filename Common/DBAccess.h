@@ -1,7 +1,8 @@
 // The provider-neutral connection component: credentials and options, the provider connection it
 // owns, connect requests that let datasets and commands connect implicitly (and, in disconnected
-// mode, close the connection again), and the failover decision when the link to the server
-// breaks.
+// mode, close the connection again), the transaction components that include it (its own one
+// among them, through which its transaction operations go), and the failover decision when the
+// link to the server breaks.
 #pragma once
 
 #include <cstdint>
