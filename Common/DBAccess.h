@@ -1,7 +1,8 @@
 // The provider-neutral connection component: credentials and options, the provider connection it
 // owns, connect requests that let datasets and commands connect implicitly (and, in disconnected
-// mode, close the connection again), and the failover decision when the link to the server
-// breaks.
+// mode, close the connection again), the transaction components that include it (its own one
+// among them, through which its transaction operations go), and the failover decision when the
+// link to the server breaks.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/DBAccess_SQLText.h"
+#include "Common/DBAccess_Transaction.h"
 #include "Common/LxAccess.h"
 #include "Common/MemData.h"  // TSortType
 #include "platform/db/CustomConnection.h"
@@ -158,17 +160,42 @@ class TCustomDAConnection : public TCustomConnection {
   virtual TConnLostCause FindConnLostCause(TComponent* component);
   virtual void DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute, int attempt,
                        TConnLostCause& cause);
-  virtual void RestoreAfterReconnect() {}
+  // Every transaction restarts what it had open before the connection was lost, and closes it
+  // (without the server) when the loss is found.
+  virtual void RestoreAfterReconnect();
   virtual void ResetOnFatalError();
 
-  // The connection's own transaction, on the provider's transaction. Starting connects
-  // implicitly and holds that request until the commit or rollback, so that disconnected mode
-  // never closes a session with a transaction open; auto-commit is off meanwhile.
+  // The transaction components that include this connection; the internal one is always there.
+  int TransactionCount() const { return static_cast<int>(FTransactions.size()); }
+  TDATransaction* Transactions(int index) const { return FTransactions.at(index); }
+  // The connection's own transaction component, made at construction: it shares the provider
+  // connection's internal transaction.
+  TDATransaction* InternalTransaction() const { return FInternalTransaction.get(); }
+  TDATransaction* DefaultTransaction() const { return FDefaultTransaction; }
+  // The internal transaction given here counts as none.
+  void SetDefaultTransaction(TDATransaction* transaction);
+  // The default transaction, else the internal one.
+  virtual TDATransaction* EffectiveTransaction();
+  virtual void AddTransaction(TDATransaction* transaction);
+  virtual void RemoveTransaction(TDATransaction* transaction);
+  // A connection of this kind runs one transaction at a time.
+  virtual bool IsMultipleTransactionsSupported() { return false; }
+  // A new transaction component without owner whose default connection is this one.
+  virtual std::unique_ptr<TDATransaction> CreateTransaction();
+
+  // Forwarded to the effective transaction. Starting connects implicitly and holds that request
+  // until the commit or rollback, so that disconnected mode never closes a session with a
+  // transaction open; auto-commit is off meanwhile.
   virtual void StartTransaction();
   virtual void Commit();
   virtual void Rollback();
+  virtual void CommitRetaining();
+  virtual void RollbackRetaining();
+  virtual void Savepoint(const String& name);
+  virtual void ReleaseSavepoint(const String& name);
+  virtual void RollbackToSavepoint(const String& name);
 
-  // True while the provider's transaction is open.
+  // True while any transaction of the connection is open.
   virtual bool InTransaction();
   bool GetInTransaction() { return InTransaction(); }
 
@@ -178,9 +205,6 @@ class TCustomDAConnection : public TCustomConnection {
 
   virtual void AssignConnect(TCustomDAConnection* source);
   bool IsConnectedStored();
-
-  // Applied to the provider's transaction at every start.
-  virtual void ApplyTransactionSettings(TLxTransaction*) {}
 
   // The provider's record set class, which the datasets on this connection make. A provider's
   // descendant must answer it.
@@ -197,6 +221,14 @@ class TCustomDAConnection : public TCustomConnection {
   void DoConnect() override;
   void DoDisconnect() override;
   void Loaded() override;
+  void Notification(TComponent* component, ::TOperation operation) override;
+  // Every transaction is closed by its default close action, errors tolerated; then the
+  // provider transactions let go of the provider connection.
+  virtual void CloseTransactions();
+  void DetachTransactions();
+  // A provider's descendant replaces the neutral internal transaction with its own class in its
+  // constructor.
+  void InstallInternalTransaction(std::unique_ptr<TDATransaction> transaction);
 
   virtual void DoSetServer(const String& value);
   virtual String GetServer() { return FServer; }
@@ -215,6 +247,7 @@ class TCustomDAConnection : public TCustomConnection {
     bool AllowFailOver;
   };
   void SendDisconnectNotice();
+  void DisconnectIConnection();
   bool ReconnectBlockedByClients(TConnLostCause cause, TComponent* errorComponent);
 
   String FUsername;
@@ -224,9 +257,13 @@ class TCustomDAConnection : public TCustomConnection {
   bool FConvertEOL = false;
   bool FPooling = false;
   bool FDisconnectGuard = false;
+  bool FDisconnecting = false;
   bool FConnectAfterLoad = false;
   bool FShouldShowPrompt = true;
   int FConnectCount = 0;
+  TDATransactions FTransactions;
+  TDATransaction* FDefaultTransaction = nullptr;
+  std::unique_ptr<TDATransaction> FInternalTransaction;
   std::unique_ptr<TDAConnectionOptions> FOptions;
   std::unique_ptr<TPoolingOptions> FPoolingOptions;
   std::unique_ptr<TLxConnection> FIConnection;

@@ -1,6 +1,8 @@
 // The connection component: settings, connecting and disconnecting, connect requests.
 #include "Common/DBAccess.h"
 
+#include <algorithm>
+
 #include "Common/LxAccess_Transaction.h"
 
 void TDAConnectionOptions::SetDisconnectedMode(bool value) {
@@ -59,6 +61,7 @@ TCustomDAConnection::TCustomDAConnection(TComponent* owner)
       FPoolingOptions(std::make_unique<TPoolingOptions>(this)) {
   SetLoginPrompt(true);
   FOptions = std::make_unique<TDAConnectionOptions>(this);
+  InstallInternalTransaction(std::make_unique<TDATransaction>(nullptr));
 }
 
 TCustomDAConnection::~TCustomDAConnection() {
@@ -67,6 +70,11 @@ TCustomDAConnection::~TCustomDAConnection() {
   } catch (const std::exception&) {
     // Going away: a failed disconnect must not keep the provider connection alive.
   }
+  {
+    std::unique_ptr<TDATransaction> internal = std::move(FInternalTransaction);
+    RemoveTransaction(internal.get());
+  }
+  while (!FTransactions.empty()) RemoveTransaction(FTransactions.back());
   FreeIConnection();
 }
 
@@ -124,6 +132,8 @@ void TCustomDAConnection::SetPooling(bool value) {
 }
 
 void TCustomDAConnection::SetIConnection(std::unique_ptr<TLxConnection> connection) {
+  // The provider transactions must not keep the connection that is replaced.
+  if (FIConnection && FIConnection != connection) DetachTransactions();
   FIConnection = std::move(connection);
   if (!FIConnection) return;
   FIConnection->SetOnError([this](Exception& e, bool& fail, bool& reconnect, bool& reexecute,
@@ -139,6 +149,7 @@ void TCustomDAConnection::SetIConnection(std::unique_ptr<TLxConnection> connecti
 
 void TCustomDAConnection::FreeIConnection() {
   if (!FIConnection) return;
+  DetachTransactions();
   if (FIConnection->Pool()) {
     TLxConnection* pooled = FIConnection.release();
     // The pool takes the connection back; when it refuses, the connection is ours to free.
@@ -212,7 +223,7 @@ void TCustomDAConnection::DoConnect() {
   RTL_ASSERT(FIConnection != nullptr, u"Must be overrided");
   EnterOperation(clConnect, true);
   try {
-    FIConnection->GetInternalTransaction();
+    FInternalTransaction->CheckITransaction();
     FIConnection->SetUsername(FUsername);
     FIConnection->SetPassword(FPassword);
     FIConnection->SetServer(GetServer());
@@ -224,17 +235,34 @@ void TCustomDAConnection::DoConnect() {
   LeaveOperation();
 }
 
+// The transactions are closed while the session is still there; the session goes also when
+// closing them failed.
 void TCustomDAConnection::DoDisconnect() {
-  if (!GetConnected()) return;
+  FDisconnecting = true;
   try {
-    if (FIConnection->Pool() && FIConnection->IsValid()) {
-      FreeIConnection();
-    } else {
-      FIConnection->Disconnect();
+    try {
+      CloseTransactions();
+    } catch (...) {
+      if (GetConnected()) DisconnectIConnection();
+      throw;
     }
+    if (GetConnected()) DisconnectIConnection();
   } catch (const EDAError& e) {
+    FDisconnecting = false;
     if (!(e.IsConnectionLost() && ComponentState().Contains(csDestroying))) throw;
+    return;
+  } catch (...) {
+    FDisconnecting = false;
+    throw;
   }
+  FDisconnecting = false;
+}
+
+void TCustomDAConnection::DisconnectIConnection() {
+  if (FIConnection->Pool() && FIConnection->IsValid())
+    FreeIConnection();
+  else
+    FIConnection->Disconnect();
 }
 
 void TCustomDAConnection::Loaded() {
@@ -274,68 +302,127 @@ void TCustomDAConnection::TakeConnectRequest() {
 
 void TCustomDAConnection::DropConnectRequest() {
   if (FConnectCount > 0) --FConnectCount;
-  if (FConnectCount == 0 && Options()->DisconnectedMode() && !GetInTransaction())
+  // A transaction that ends while the connection closes gives its request back here too.
+  if (FConnectCount == 0 && Options()->DisconnectedMode() && !GetInTransaction() &&
+      !FDisconnecting)
     SetConnected(false);
   FShouldShowPrompt = false;
 }
 
-void TCustomDAConnection::StartTransaction() {
-  TakeConnectRequest();
-  try {
-    TLxTransaction* transaction = FIConnection->GetInternalTransaction();
-    transaction->CheckInactive();
-    ApplyTransactionSettings(transaction);
-    DisableProviderAutoCommit();
-    try {
-      transaction->BeginTransaction();
-    } catch (...) {
-      RestoreProviderAutoCommit();
-      throw;
-    }
-  } catch (...) {
-    DropConnectRequest();
-    throw;
+// --- transactions -------------------------------------------------------------------------
+
+namespace {
+constexpr char16_t SInactiveTransaction[] = u"Can't perform operation on inactive transaction";
+}  // namespace
+
+void TCustomDAConnection::InstallInternalTransaction(std::unique_ptr<TDATransaction> transaction) {
+  if (FInternalTransaction) {
+    std::unique_ptr<TDATransaction> old = std::move(FInternalTransaction);
+    RemoveTransaction(old.get());
+  }
+  FInternalTransaction = std::move(transaction);
+  FInternalTransaction->SetShared(true);
+  FInternalTransaction->SetDefaultConnection(this);
+}
+
+void TCustomDAConnection::AddTransaction(TDATransaction* transaction) {
+  if (std::find(FTransactions.begin(), FTransactions.end(), transaction) == FTransactions.end())
+    FTransactions.push_back(transaction);
+  transaction->AddConnectionInternal(this);
+}
+
+void TCustomDAConnection::RemoveTransaction(TDATransaction* transaction) {
+  transaction->RemoveConnectionInternal(this);
+  auto it = std::find(FTransactions.begin(), FTransactions.end(), transaction);
+  if (it != FTransactions.end()) FTransactions.erase(it);
+  if (transaction == FDefaultTransaction) {
+    RemoveFreeNotification(transaction);
+    FDefaultTransaction = nullptr;
   }
 }
 
-// Ending the transaction gives back the request its start took, also when the server refused
-// the end: the transaction is over either way.
-void TCustomDAConnection::Commit() {
-  TLxTransaction* transaction = FIConnection ? FIConnection->GetInternalTransaction() : nullptr;
-  if (!transaction || !transaction->GetInTransaction())
-    throw EDatabaseError(u"Can't perform operation on inactive transaction");
-  try {
-    transaction->Commit();
-  } catch (...) {
-    transaction->ResetActive();
-    RestoreProviderAutoCommit();
-    DropConnectRequest();
-    throw;
+void TCustomDAConnection::SetDefaultTransaction(TDATransaction* transaction) {
+  if (transaction == FInternalTransaction.get()) transaction = nullptr;
+  if (transaction == FDefaultTransaction) return;
+  if (TDATransaction* old = FDefaultTransaction) {
+    RemoveFreeNotification(old);
+    FDefaultTransaction = nullptr;
+    RemoveTransaction(old);
   }
-  RestoreProviderAutoCommit();
-  DropConnectRequest();
+  if (transaction) {
+    AddTransaction(transaction);
+    FreeNotification(transaction);
+  }
+  FDefaultTransaction = transaction;
+}
+
+TDATransaction* TCustomDAConnection::EffectiveTransaction() {
+  return FDefaultTransaction ? FDefaultTransaction : FInternalTransaction.get();
+}
+
+std::unique_ptr<TDATransaction> TCustomDAConnection::CreateTransaction() {
+  auto transaction = std::make_unique<TDATransaction>(nullptr);
+  transaction->SetDefaultConnection(this);
+  return transaction;
+}
+
+void TCustomDAConnection::Notification(TComponent* component, ::TOperation operation) {
+  TCustomConnection::Notification(component, operation);
+  if (operation == opRemove && component != nullptr && component == FDefaultTransaction)
+    SetDefaultTransaction(nullptr);
+}
+
+void TCustomDAConnection::CloseTransactions() {
+  const TDATransactions transactions = FTransactions;
+  for (TDATransaction* transaction : transactions) transaction->CloseTransaction(true);
+  DetachTransactions();
+}
+
+void TCustomDAConnection::DetachTransactions() {
+  for (TDATransaction* transaction : FTransactions) {
+    if (!transaction->ITransaction()) continue;
+    if (transaction == FInternalTransaction.get())
+      transaction->FreeITransaction();
+    else if (FIConnection)
+      transaction->ITransaction()->DetachConnection(FIConnection.get());
+  }
+}
+
+void TCustomDAConnection::StartTransaction() { EffectiveTransaction()->DoStartTransaction(); }
+
+// Ending a transaction that is not open is the caller's mistake, reported as a database error
+// before any connect request is taken.
+void TCustomDAConnection::Commit() {
+  TDATransaction* transaction = EffectiveTransaction();
+  if (!transaction->GetActive()) throw EDatabaseError(SInactiveTransaction);
+  transaction->DoCommit();
 }
 
 void TCustomDAConnection::Rollback() {
-  TLxTransaction* transaction = FIConnection ? FIConnection->GetInternalTransaction() : nullptr;
-  if (!transaction || !transaction->GetInTransaction())
-    throw EDatabaseError(u"Can't perform operation on inactive transaction");
-  try {
-    transaction->Rollback();
-  } catch (...) {
-    transaction->ResetActive();
-    RestoreProviderAutoCommit();
-    DropConnectRequest();
-    throw;
-  }
-  RestoreProviderAutoCommit();
-  DropConnectRequest();
+  TDATransaction* transaction = EffectiveTransaction();
+  if (!transaction->GetActive()) throw EDatabaseError(SInactiveTransaction);
+  transaction->DoRollback();
+}
+
+void TCustomDAConnection::CommitRetaining() { EffectiveTransaction()->DoCommitRetaining(); }
+void TCustomDAConnection::RollbackRetaining() { EffectiveTransaction()->DoRollbackRetaining(); }
+
+void TCustomDAConnection::Savepoint(const String& name) {
+  EffectiveTransaction()->DoSavepoint(name);
+}
+
+void TCustomDAConnection::ReleaseSavepoint(const String& name) {
+  EffectiveTransaction()->DoReleaseSavepoint(name);
+}
+
+void TCustomDAConnection::RollbackToSavepoint(const String& name) {
+  EffectiveTransaction()->DoRollbackToSavepoint(name);
 }
 
 bool TCustomDAConnection::InTransaction() {
-  if (!FIConnection) return false;
-  TLxTransaction* transaction = FIConnection->GetInternalTransaction();
-  return transaction && transaction->GetInTransaction();
+  for (TDATransaction* transaction : FTransactions)
+    if (transaction->GetActive()) return true;
+  return false;
 }
 
 void TCustomDAConnection::DisableProviderAutoCommit() {

@@ -18,16 +18,22 @@ void TCustomDAConnection::LeaveOperation() {
 // An open transaction that cannot be restarted on a new session forbids failover: its work
 // would be lost without the user knowing.
 bool TCustomDAConnection::IsFailOverAllowed() {
-  if (!FIConnection) return true;
-  TLxTransaction* transaction = FIConnection->GetInternalTransaction();
-  return !(transaction && transaction->GetInTransaction() &&
-           !transaction->CanRestoreAfterFailover());
+  for (TDATransaction* transaction : FTransactions)
+    if (transaction->GetActive() && !transaction->ITransaction()->CanRestoreAfterFailover())
+      return false;
+  return true;
 }
 
+// The session is gone: each transaction closes what it had open, remembering the uses of one
+// that a new session can restart.
 void TCustomDAConnection::ResetOnFatalError() {
-  if (!FIConnection) return;
-  if (TLxTransaction* transaction = FIConnection->GetInternalTransaction())
-    transaction->ResetActive();
+  const TDATransactions transactions = FTransactions;
+  for (TDATransaction* transaction : transactions) transaction->CloseOnConnectionLost();
+}
+
+void TCustomDAConnection::RestoreAfterReconnect() {
+  const TDATransactions transactions = FTransactions;
+  for (TDATransaction* transaction : transactions) transaction->RestoreAfterFailover();
 }
 
 TConnLostCause TCustomDAConnection::FindConnLostCause(TComponent* component) {

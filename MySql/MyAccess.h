@@ -9,6 +9,7 @@
 #include "Common/DBAccess.h"
 #include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_DataSet.h"
+#include "MySql/MyAccess_Transaction.h"
 #include "MySql/MyCall.h"
 
 class TCustomMyConnection;
@@ -99,9 +100,10 @@ class TCustomMyConnection : public TCustomDAConnection {
   TLxRecordSetClass GetIRecordSetClass() override;
   std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr) override;
   std::unique_ptr<TCustomDASQL> CreateSQL() override;
-  // The isolation level of the transactions this connection starts.
-  TMyIsolationLevel IsolationLevel() const { return FIsolationLevel; }
-  void SetIsolationLevel(TMyIsolationLevel value) { FIsolationLevel = value; }
+  std::unique_ptr<TDATransaction> CreateTransaction() override;
+  // The isolation level of the effective transaction; it cannot change while that one runs.
+  TMyIsolationLevel IsolationLevel();
+  void SetIsolationLevel(TMyIsolationLevel value);
 
   // Runs a statement that returns no rows. Without values the text goes straight to the
   // session; with values it runs as a statement with parameters, the values taken in the order
@@ -112,12 +114,10 @@ class TCustomMyConnection : public TCustomDAConnection {
   bool UsesLoginDialog() override { return LoginPrompt(); }
   void CreateIConnection() override;
   virtual void ApplyConnectionSettings(TLxConnection* connection);
-  void ApplyTransactionSettings(TLxTransaction* transaction) override;
 
  private:
   String FDatabase;
   int FConnectionTimeout = 15;
-  TMyIsolationLevel FIsolationLevel = ilReadCommitted;
   // Runs the statements with parameters; made on first use.
   std::unique_ptr<TCustomMyDataSet> FCommand;
 };

@@ -97,6 +97,7 @@ void TMyConnectionOptions::Assign(TPersistent* source) {
 
 TCustomMyConnection::TCustomMyConnection(TComponent* owner) : TCustomDAConnection(owner) {
   InstallOptions(std::make_unique<TCustomMyConnectionOptions>(this));
+  InstallInternalTransaction(std::make_unique<TMyTransaction>(nullptr));
 }
 
 TCustomMyConnection::~TCustomMyConnection() {
@@ -145,8 +146,18 @@ Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<V
   return Variant::Null();
 }
 
-void TCustomMyConnection::ApplyTransactionSettings(TLxTransaction* transaction) {
-  transaction->SetProp(pcIsolationLevel, static_cast<int32_t>(FIsolationLevel));
+std::unique_ptr<TDATransaction> TCustomMyConnection::CreateTransaction() {
+  auto transaction = std::make_unique<TMyTransaction>(nullptr);
+  transaction->SetDefaultConnection(this);
+  return transaction;
+}
+
+TMyIsolationLevel TCustomMyConnection::IsolationLevel() {
+  return static_cast<TMyIsolationLevel>(EffectiveTransaction()->IsolationLevel());
+}
+
+void TCustomMyConnection::SetIsolationLevel(TMyIsolationLevel value) {
+  EffectiveTransaction()->SetIsolationLevel(value);
 }
 
 TMySQLConnection* TCustomMyConnection::MySQLConnection() const {
