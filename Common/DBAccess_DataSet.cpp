@@ -309,6 +309,10 @@ void TCustomDADataSet::ScanMacros() {
 
 void TCustomDADataSet::MacrosChanged() {
   if (FScanningMacros) return;
+  ResetSQLKeepingBase();
+}
+
+void TCustomDADataSet::ResetSQLKeepingBase() {
   const bool keep = FKeepBaseSQL;
   FKeepBaseSQL = true;
   try {

@@ -336,6 +336,8 @@ class TCustomDADataSet : public TMemDataSet,
   void WriteSQL();
   // The statement and everything derived from it go; with rescan the macros follow the text.
   void ResetSQL(bool rescanMacros);
+  // The same without touching the base text (the component's own rewrites and macros).
+  void ResetSQLKeepingBase();
   // The macros follow the SQL and the update statement texts.
   void ScanMacros();
   // Restores transactions after a reconnect and says whether the operation runs again.

@@ -118,15 +118,7 @@ void TCustomDADataSet::MasterDetailChanged() {
   // The link condition is part of the statement: it is built again, also for a closed dataset,
   // so that the next open runs it; the text the component rewrote stays the base.
   const bool wasActive = Active();
-  const bool keep = FKeepBaseSQL;
-  FKeepBaseSQL = true;
-  try {
-    ResetSQL(false);
-  } catch (...) {
-    FKeepBaseSQL = keep;
-    throw;
-  }
-  FKeepBaseSQL = keep;
+  ResetSQLKeepingBase();
   if (wasActive) Open();
 }
 

@@ -430,16 +430,9 @@ bool TDADataSetUpdater::PerformDelete() {
 }
 
 void TDADataSetUpdater::LockBeforeChange() {
-  bool cached = FDataSet->CachedUpdates();
   // A change still cached in the store is compared with nothing on the server yet.
-  if (cached && FDataSet->UpdateStatus() != usUnmodified) return;
-  if (cached) BeginCachedLock();
-  try {
-    LockRecord();
-  } catch (...) {
-    UndoLock(cached);
-    throw;
-  }
+  if (FDataSet->CachedUpdates() && FDataSet->UpdateStatus() != usUnmodified) return;
+  LockUndoingOnFailure();
 }
 
 // ---- Re-reading the record.

@@ -183,6 +183,9 @@ class TDADataSetUpdater : public TDataSetUpdater {
   void LockBeforeChange();
   // Undoes a lock that failed, ignoring errors of its own.
   void UndoLock(bool cached);
+  // Locks the current record (under cached updates with the cached lock first); a failing lock
+  // is undone before its error goes on.
+  void LockUndoingOnFailure();
   // The cached-update lock applies: cached updates under lmPessimistic.
   bool CachedLockMode() const;
   void WriteIdentityValue();

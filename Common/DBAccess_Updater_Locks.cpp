@@ -195,6 +195,10 @@ void TDADataSetUpdater::PrepareEdit() {
 
 void TDADataSetUpdater::PrepareDelete() {
   if (FDataSet->LockMode() != lmPessimistic || HasPendingChange(FDataSet)) return;
+  LockUndoingOnFailure();
+}
+
+void TDADataSetUpdater::LockUndoingOnFailure() {
   bool cached = FDataSet->CachedUpdates();
   if (cached) BeginCachedLock();
   try {

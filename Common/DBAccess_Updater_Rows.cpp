@@ -218,12 +218,8 @@ void TDADataSetUpdater::ReadRefreshCheckDeleted() {
   auto* store = dynamic_cast<TMemData*>(data);
   RTL_ASSERT(store != nullptr, u"The dataset's store cannot remove records");
   FDataSet->UpdateCursorPos();
-  uint8_t* buffer = data->AllocRecBuf();
-  struct TFree {
-    TData* Data;
-    uint8_t* Buffer;
-    ~TFree() { Data->FreeRecBuf(Buffer); }
-  } free{data, buffer};
+  TScratchBuffer scratch{data, data->AllocRecBuf()};
+  uint8_t* buffer = scratch.Buffer;
   data->SetToBegin();
   for (;;) {
     data->GetNextRecord(buffer);
@@ -263,12 +259,8 @@ void TDADataSetUpdater::ReadRefreshQuick(TStatementTypes statementTypes) {
       CopyRowToRecord(statementTypes);
     } else {
       // A row new on the server joins the store as it stands there: nothing is sent for it.
-      uint8_t* buffer = data->AllocRecBuf();
-      struct TFree {
-        TData* Data;
-        uint8_t* Buffer;
-        ~TFree() { Data->FreeRecBuf(Buffer); }
-      } free{data, buffer};
+      TScratchBuffer scratch{data, data->AllocRecBuf()};
+      uint8_t* buffer = scratch.Buffer;
       data->InitRecord(buffer);
       data->CreateComplexFields(buffer, true);
       WriteRow(buffer, true, false);
