@@ -9,46 +9,11 @@
 #include <vector>
 
 #include "Common/LxAccess_Transaction.h"
+#include "tests/Common/FakeProviderConnection.h"
 
 namespace {
 
-class TFakeTransaction : public TLxTransaction {
- public:
-  void BeginTransaction() override { FActive = true; }
-  void Commit() override { FActive = false; }
-  void Rollback() override { FActive = false; }
-};
-
-class TFakeConnection : public TLxConnection {
- public:
-  ~TFakeConnection() override { FConnected = false; }
-  TLxCommandClass GetCommandClass() const override {
-    return {&NewSQLInfo<TSQLInfo>, &NewParser<TSQLParser>};
-  }
-  TLxTransactionClass GetTransactionClass() const override {
-    return [] { return std::unique_ptr<TLxTransaction>(new TFakeTransaction()); };
-  }
-  void Connect(const String& connectString) override {
-    ++ConnectCalls;
-    if (ServerDown) throw Exception(u"connect refused");
-    FConnected = true;
-    TLxConnection::Connect(connectString);
-  }
-  void Disconnect() override { FConnected = false; }
-  void AttachTo(TLxConnection*) override {}
-  bool CheckAlive() override { return FConnected; }
-  String GetServerVersion() override { return u"1"; }
-  String GetServerVersionFull() override { return u"1"; }
-  String GetClientVersion() override { return u"fake"; }
-  bool SetProp(TLxPropCode prop, const Variant& value) override {
-    Props.push_back(prop);
-    return TLxConnection::SetProp(prop, value);
-  }
-
-  int ConnectCalls = 0;
-  bool ServerDown = false;
-  std::vector<TLxPropCode> Props;
-};
+using TFakeConnection = TFakeProviderConnection<>;
 
 class ELostError : public EDAError {
  public:

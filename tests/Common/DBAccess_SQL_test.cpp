@@ -14,38 +14,13 @@
 
 #include "Common/DBAccess.h"
 #include "Common/LxAccess_Transaction.h"
+#include "tests/Common/FakeProviderConnection.h"
 #include "Common/MemData_Blob.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
 
-class TFakeTransaction : public TLxTransaction {
- public:
-  void BeginTransaction() override { FActive = true; }
-  void Commit() override { FActive = false; }
-  void Rollback() override { FActive = false; }
-};
-
-class TFakeConnection : public TLxConnection {
- public:
-  ~TFakeConnection() override { FConnected = false; }
-  TLxCommandClass GetCommandClass() const override {
-    return {&NewSQLInfo<TSQLInfo>, &NewParser<TSQLParser>};
-  }
-  TLxTransactionClass GetTransactionClass() const override {
-    return [] { return std::unique_ptr<TLxTransaction>(new TFakeTransaction()); };
-  }
-  void Connect(const String& connectString) override {
-    FConnected = true;
-    TLxConnection::Connect(connectString);
-  }
-  void Disconnect() override { FConnected = false; }
-  void AttachTo(TLxConnection*) override {}
-  bool CheckAlive() override { return FConnected; }
-  String GetServerVersion() override { return u"1"; }
-  String GetServerVersionFull() override { return u"1"; }
-  String GetClientVersion() override { return u"fake"; }
-};
+using TFakeConnection = TFakeProviderConnection<>;
 
 class TTestConnection : public TCustomDAConnection {
  public:

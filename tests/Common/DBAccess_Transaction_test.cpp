@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Common/DBAccess.h"
+#include "tests/Common/FakeProviderConnection.h"
 
 namespace {
 
@@ -77,25 +78,7 @@ class TFakeTransaction : public TLxTransaction {
   TLog* FLog;
 };
 
-class TFakeConnection : public TLxConnection {
- public:
-  TLxCommandClass GetCommandClass() const override {
-    return {&NewSQLInfo<TSQLInfo>, &NewParser<TSQLParser>};
-  }
-  TLxTransactionClass GetTransactionClass() const override {
-    return [] { return std::unique_ptr<TLxTransaction>(new TFakeTransaction()); };
-  }
-  void Connect(const String& connectString) override {
-    FConnected = true;
-    TLxConnection::Connect(connectString);
-  }
-  void Disconnect() override { FConnected = false; }
-  void AttachTo(TLxConnection*) override {}
-  bool CheckAlive() override { return FConnected; }
-  String GetServerVersion() override { return u"1"; }
-  String GetServerVersionFull() override { return u"1"; }
-  String GetClientVersion() override { return u"fake"; }
-};
+using TFakeConnection = TFakeProviderConnection<TFakeTransaction>;
 
 class TTestConnection : public TCustomDAConnection {
  public:
