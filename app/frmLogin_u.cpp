@@ -64,8 +64,6 @@ TfrmLogin::TfrmLogin(TComponent* owner) : TForm(owner) {
   Esc->SetCaption(u"Esc");
   Esc->SetShortCut(EscKey);
   Esc->OnExecute = [this](TObject* sender) { EscExecute(sender); };
-
-  SetActiveControl(AdvEdit1);
 }
 
 void TfrmLogin::AdvGlowButton1Click(TObject*) {

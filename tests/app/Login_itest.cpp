@@ -36,9 +36,10 @@ TEST_F(LoginTest, RefusalsAndFailuresKeepTheDialogOpenUntilTheRightPairIsGiven) 
   int opens = 0;
   frmMain->Login->AfterOpen = [&](TDataSet*) { ++opens; };
   std::string menuDuringLogin;
+  int opensBefore = 0;
   for (const Case& c : cases) {
-    const int opensBefore = opens;
-    Script().Then([c] {
+    Script().Then([&, c] {
+      opensBefore = opens;
       // Every attempt starts from the user name, as after the last failure.
       frmLogin->AdvEdit2->SetFocus();
       frmLogin->AdvEdit1->SetText(c.UserName);
@@ -46,7 +47,7 @@ TEST_F(LoginTest, RefusalsAndFailuresKeepTheDialogOpenUntilTheRightPairIsGiven) 
       Click(frmLogin->AdvGlowButton1);
     });
     AnswerDialog(mrOk);
-    Script().Then([&, c, opensBefore] {
+    Script().Then([&, c] {
       const std::string what = UTF8Encode(String(u"[") + c.UserName + u"|" + c.Password + u"]");
       EXPECT_EQ(Dialogs.back().Message, String(c.Message)) << what;
       EXPECT_EQ(opens - opensBefore, c.Queried ? 1 : 0) << what;
