@@ -24,7 +24,9 @@ TDBMemo::~TDBMemo() { FDataLink->SetDataSource(nullptr); }
 void TDBMemo::DataChange() {
   FShowing = true;
   TField* field = FDataLink->Field();
-  SetText(field ? field->AsString() : String());
+  const String value = field ? field->AsString() : String();
+  // The same text again would move the caret away from where the user types.
+  if (Text() != value) SetText(value);
   FShowing = false;
 }
 
@@ -34,16 +36,21 @@ void TDBMemo::Change() {
 }
 
 void TDBMemo::KeyDown(WORD& key, TShiftState shift) {
-  TCustomMemo::KeyDown(key, shift);
-  // Deleting is an edit: the dataset must take it first.
-  if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !FDataLink->Edit())
+  // Deleting and pasting are edits: the dataset must take them first.
+  if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !FDataLink->Edit()) {
     key = 0;
+    return;
+  }
+  TCustomMemo::KeyDown(key, shift);
 }
 
 void TDBMemo::KeyPress(char16_t& key) {
-  TCustomMemo::KeyPress(key);
   const bool edits = key >= 32 || key == 8 || key == 13 || key == 10 || key == 22 || key == 24;
-  if (edits && !FDataLink->Edit()) key = 0;
+  if (edits && !FDataLink->Edit()) {
+    key = 0;
+    return;
+  }
+  TCustomMemo::KeyPress(key);
 }
 
 void TDBMemo::DoExit() {
@@ -157,8 +164,10 @@ Variant TDBLookupComboBox::KeyValue() const {
 
 void TDBLookupComboBox::Select() {
   TField* field = FDataLink->Field();
-  if (field && ItemIndex() >= 0 && FDataLink->Edit()) {
-    field->SetValue(FKeys[static_cast<size_t>(ItemIndex())]);
+  // The choice is taken before the dataset goes into edit, which shows the field's row again.
+  const int chosen = ItemIndex();
+  if (field && chosen >= 0 && chosen < static_cast<int>(FKeys.size()) && FDataLink->Edit()) {
+    field->SetValue(FKeys[static_cast<size_t>(chosen)]);
   } else {
     // The dataset cannot take the choice: the field's row shows again.
     DataChange();
@@ -193,11 +202,12 @@ void TDBDateTimePicker::DataChange() {
 void TDBDateTimePicker::Change() {
   if (!FShowing) {
     ::TField* field = FDataLink->Field();
+    // The pick is taken before the dataset goes into edit, which shows the field's value again.
+    const TDateTime picked = DateTime();
     if (field && FDataLink->Edit()) {
       // The picker edits one part of the value: a date keeps the field's time of day, a time
       // keeps its date.
       const TDateTime old = field->IsNull() ? 0 : field->AsDateTime();
-      const TDateTime picked = DateTime();
       TDateTime value = Kind() == dtkDate ? std::floor(picked) + (old - std::floor(old))
                                           : std::floor(old) + (picked - std::floor(picked));
       field->SetAsDateTime(value);

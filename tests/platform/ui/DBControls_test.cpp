@@ -3,6 +3,8 @@
 // and the date picker showing their field and writing the user's change back.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/db/DataSource.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/ui/DBCtrls.h"
@@ -67,6 +69,7 @@ TEST_F(DBControls, TheGridShowsItsColumnsFollowsTheCursorAndMovesIt) {
   // A click on a row makes its record current.
   const TRect third = grid->CellRect(1, 2);
   ClickAt(grid->ClientToScreen({third.Left + 5, third.Top + 5}));
+  Application->ProcessMessages();
   EXPECT_EQ(data.FieldByName(u"id")->AsInteger(), 2);
   EXPECT_EQ(grid->Row(), 2);
 
