@@ -23,5 +23,8 @@ void THeaderPanel::Paint() {
   canvas->Font()->SetColor(clWhite);
   canvas->Font()->SetStyle(TFontStyles{fsBold});
   canvas->Brush()->SetStyle(bsClear);
-  DrawText(canvas->Handle(), Caption(), header, DT_VCENTER | DT_SINGLELINE | DT_LEFT);
+  // The canvas's own text call selects the font set above.
+  const String caption = Caption();
+  canvas->TextRect(header, header.Left + 4,
+                   header.Top + (header.Height() - canvas->TextHeight(caption)) / 2, caption);
 }

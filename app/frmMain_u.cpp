@@ -93,12 +93,13 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
     canvas->Brush()->SetColor(static_cast<TColor>(0x00A0602C));
     canvas->FillRect({0, 0, 250, 120});
     canvas->Font()->SetColor(clWhite);
-    canvas->Font()->SetSize(14);
+    canvas->Font()->SetSize(13);
     canvas->Font()->SetStyle(TFontStyles{fsBold});
     canvas->Brush()->SetStyle(bsClear);
-    TRect text{0, 0, 250, 120};
-    DrawText(canvas->Handle(), u"В.О. Завел Тремаволт", text,
-             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const String name = u"В.О. Завел Тремаволт";
+    const TRect area{0, 0, 250, 120};
+    canvas->TextRect(area, (250 - canvas->TextWidth(name)) / 2,
+                     (120 - canvas->TextHeight(name)) / 2, name);
   }
 
   AdvSmoothMenu1 = new TItemMenu(this);

@@ -7,7 +7,7 @@
 #include "platform/db/Fields.h"
 #include "platform/win/VirtualKeys.h"
 
-// ---- TDBMemo ---------------------------------------------------------------------------------------
+// ---- TDBMemo ------------------------------------------------------------------------------------
 
 TDBMemo::TDBMemo(TComponent* owner)
     : TCustomMemo(owner), FDataLink(std::make_unique<TFieldDataLink>()) {
@@ -58,7 +58,7 @@ void TDBMemo::DoExit() {
   TCustomMemo::DoExit();
 }
 
-// ---- TDBLookupComboBox -------------------------------------------------------------------------------
+// ---- TDBLookupComboBox --------------------------------------------------------------------------
 
 class TDBLookupComboBox::TListLink : public TDataLink {
  public:
@@ -175,7 +175,7 @@ void TDBLookupComboBox::Select() {
   TCustomComboBox::Select();
 }
 
-// ---- TDBDateTimePicker -------------------------------------------------------------------------------
+// ---- TDBDateTimePicker --------------------------------------------------------------------------
 
 TDBDateTimePicker::TDBDateTimePicker(TComponent* owner)
     : TDateTimePicker(owner), FDataLink(std::make_unique<TFieldDataLink>()) {

@@ -54,7 +54,8 @@ void TDBGrid::LayoutChanged() {
   FFields.assign(FColumns.size(), nullptr);
   TDataSet* data = FDataLink->DataSet();
   if (FDataLink->Active() && data) {
-    for (size_t i = 0; i < FColumns.size(); ++i) FFields[i] = data->FindField(FColumns[i].FieldName);
+    for (size_t i = 0; i < FColumns.size(); ++i)
+      FFields[i] = data->FindField(FColumns[i].FieldName);
   }
   SetColCount(1 + std::max<int>(1, static_cast<int>(FColumns.size())));
   SetColWidths(0, IndicatorWidth);

@@ -47,22 +47,25 @@ std::string FindProgram(const char* name) {
   return {};
 }
 
-// A child process with its standard output (and error) read through a pipe.
+// A child process with its standard output and its standard error read through pipes.
 class TChild {
  public:
   TChild(std::vector<std::string> args, const std::map<std::string, std::string>& setEnv,
          const std::vector<std::string>& unsetEnv) {
-    int fds[2];
+    int fds[2], errs[2];
     if (pipe(fds) != 0) return;
+    if (pipe(errs) != 0) return;
     const pid_t parent = getpid();
     FPid = fork();
     if (FPid == 0) {
       prctl(PR_SET_PDEATHSIG, SIGTERM);
       if (getppid() != parent) _exit(1);
       dup2(fds[1], 1);
-      dup2(fds[1], 2);
+      dup2(errs[1], 2);
       close(fds[0]);
       close(fds[1]);
+      close(errs[0]);
+      close(errs[1]);
       for (const auto& [name, value] : setEnv) setenv(name.c_str(), value.c_str(), 1);
       for (const auto& name : unsetEnv) unsetenv(name.c_str());
       std::vector<char*> argv;
@@ -72,8 +75,11 @@ class TChild {
       _exit(127);
     }
     close(fds[1]);
+    close(errs[1]);
     FOut = fds[0];
+    FErr = errs[0];
     fcntl(FOut, F_SETFL, O_NONBLOCK);
+    fcntl(FErr, F_SETFL, O_NONBLOCK);
   }
   ~TChild() {
     if (FPid > 0 && !FDone) {
@@ -81,20 +87,23 @@ class TChild {
       Wait();
     }
     if (FOut >= 0) close(FOut);
+    if (FErr >= 0) close(FErr);
   }
-  // What the child wrote so far.
+  // What the child wrote so far on its standard output, and on its standard error.
   const std::string& Output() {
-    char buffer[4096];
-    ssize_t got;
-    while (FOut >= 0 && (got = read(FOut, buffer, sizeof buffer)) > 0)
-      FOutput.append(buffer, static_cast<size_t>(got));
+    Drain(FOut, FOutput);
     return FOutput;
+  }
+  const std::string& Errors() {
+    Drain(FErr, FErrors);
+    return FErrors;
   }
   // Waits for the end; the exit status, or -1 when it did not end in time.
   int Wait() {
     const auto end = Clock::now() + StepTimeout;
     while (!FDone && Clock::now() < end) {
       Output();
+      Errors();
       int status = 0;
       if (waitpid(FPid, &status, WNOHANG) == FPid) {
         FDone = true;
@@ -104,6 +113,7 @@ class TChild {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     Output();
+    Errors();
     return FDone ? FStatus : -1;
   }
   bool Running() {
@@ -118,9 +128,17 @@ class TChild {
   }
 
  private:
+  static void Drain(int fd, std::string& into) {
+    char buffer[4096];
+    ssize_t got;
+    while (fd >= 0 && (got = read(fd, buffer, sizeof buffer)) > 0)
+      into.append(buffer, static_cast<size_t>(got));
+  }
   pid_t FPid = -1;
   int FOut = -1;
+  int FErr = -1;
   std::string FOutput;
+  std::string FErrors;
   bool FDone = false;
   int FStatus = -1;
 };
@@ -312,7 +330,8 @@ std::string RunSql(const testdb::Settings& db, const std::string& text) {
              {}, {});
   const int status = run.Wait();
   unlink(path);
-  return status == 0 ? run.Output() : "status " + std::to_string(status) + ": " + run.Output();
+  return status == 0 ? run.Output()
+                     : "status " + std::to_string(status) + ": " + run.Output() + run.Errors();
 }
 
 TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
@@ -338,17 +357,18 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
                   {"ASSOC_DB_PORT", std::to_string(db.port)}},
                  {});
   const Window login = WaitForWindow(LoginTitle);
-  ASSERT_NE(login, 0u) << "no login window; the program wrote: " << program.Output();
+  ASSERT_NE(login, 0u) << "no login window; the program wrote: " << program.Output()
+                       << program.Errors();
   EXPECT_TRUE(Screenshot(login, "login.png"));
   LogIn("admin", "tajna42");
   const Window main = WaitForWindow(MainTitle);
   ASSERT_NE(main, 0u) << "no main window after the login; the program wrote: "
-                      << program.Output();
+                      << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Viewable(login)) << "the login dialog is gone";
   EXPECT_TRUE(Screenshot(main, "main-window.png"));
   CloseWindow(main);
-  EXPECT_EQ(program.Wait(), 0) << program.Output();
+  EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
   EXPECT_EQ(RunSql(db, "DROP DATABASE zavel_vorndemo;"), "");
 }
 
@@ -382,13 +402,14 @@ TEST_F(ProgramGui, ScriptsRunMakesItsServerAndAdministratorOnceAndStopsTheServer
   {
     TChild first(script, env, ownServer);
     const Window login = WaitForWindow(LoginTitle);
-    ASSERT_NE(login, 0u) << first.Output();
+    ASSERT_NE(login, 0u) << first.Output() << first.Errors();
     password = PrintedPassword(first.Output());
-    EXPECT_NE(first.Output().find("user name: admin"), std::string::npos) << first.Output();
-    EXPECT_GE(password.size(), 8u) << first.Output();
+    EXPECT_NE(first.Output().find("user name: admin"), std::string::npos)
+        << first.Output() << first.Errors();
+    EXPECT_GE(password.size(), 8u) << first.Output() << first.Errors();
     EXPECT_TRUE(ServerRunning(folder));
     Press(XK_Escape);
-    EXPECT_EQ(first.Wait(), 0) << first.Output();
+    EXPECT_EQ(first.Wait(), 0) << first.Output() << first.Errors();
     EXPECT_FALSE(ServerRunning(folder)) << "the server the script started is stopped";
     EXPECT_EQ(std::filesystem::status(folder + "/admin-credentials").permissions() &
                   std::filesystem::perms::all,
@@ -396,19 +417,20 @@ TEST_F(ProgramGui, ScriptsRunMakesItsServerAndAdministratorOnceAndStopsTheServer
   }
   {
     TChild second(script, env, ownServer);
-    ASSERT_NE(WaitForWindow(LoginTitle), 0u) << second.Output();
+    ASSERT_NE(WaitForWindow(LoginTitle), 0u) << second.Output() << second.Errors();
     LogIn("admin", password);
     const Window main = WaitForWindow(MainTitle);
-    ASSERT_NE(main, 0u) << "the printed password logs in; the script wrote: " << second.Output();
+    ASSERT_NE(main, 0u) << "the printed password logs in; the script wrote: " << second.Output()
+                        << second.Errors();
     CloseWindow(main);
-    EXPECT_EQ(second.Wait(), 0) << second.Output();
+    EXPECT_EQ(second.Wait(), 0) << second.Output() << second.Errors();
     EXPECT_EQ(second.Output(), "") << "nothing new is printed on a later run";
     EXPECT_FALSE(ServerRunning(folder));
   }
   {
     TChild headless(script, env, {"DISPLAY", "ASSOC_DB_HOST", "ASSOC_DB_PORT"});
     EXPECT_NE(headless.Wait(), 0);
-    EXPECT_NE(headless.Output().find("DISPLAY"), std::string::npos) << headless.Output();
+    EXPECT_NE(headless.Errors().find("DISPLAY"), std::string::npos) << headless.Errors();
   }
   std::filesystem::remove_all(dataHome);
 }
