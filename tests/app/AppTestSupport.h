@@ -13,14 +13,12 @@
 #include <vector>
 
 #include "MySql/MyAccess.h"
-#include "MySql/MyClasses.h"
-#include "MySql/MyClasses_RecordSet.h"
 #include "app/Program.h"
 #include "app/frmAbout_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
 #include "platform/rtl/UnicodeText.h"
-#include "tests/support/TestDb.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/UiTestSupport.h"
 
 namespace apptest {
@@ -58,58 +56,31 @@ class TAppDatabase {
     static std::atomic<int> counter{0};
     Name = u"app_" + UTF8ToString(std::to_string(getpid())) + u"_" +
            UTF8ToString(std::to_string(++counter));
-    const testdb::Settings& db = testdb::Get();
-    FAdmin.SetServer(UTF8ToString(db.host));
-    FAdmin.SetProp(pcPort, static_cast<int32_t>(db.port));
-    FAdmin.SetUsername(UTF8ToString(db.user));
-    FAdmin.SetPassword(UTF8ToString(db.password));
-    FAdmin.SetProp(pcUseUnicode, true);
-    FAdmin.Connect(u"");
-    FAdmin.ExecSQL(u"DROP DATABASE IF EXISTS " + Name);
-    FAdmin.ExecSQL(u"CREATE DATABASE " + Name + u" CHARACTER SET utf8mb4");
-    FAdmin.ExecSQL(u"USE " + Name);
-    for (const String& statement : SchemaStatements()) FAdmin.ExecSQL(statement);
-    FAdmin.ExecSQL(SeedUsers);
+    FAdmin.Exec(u"DROP DATABASE IF EXISTS " + Name);
+    FAdmin.Exec(u"CREATE DATABASE " + Name + u" CHARACTER SET utf8mb4");
+    FAdmin.Exec(u"USE " + Name);
+    for (const String& statement : SchemaStatements()) FAdmin.Exec(statement);
+    FAdmin.Exec(SeedUsers);
   }
   ~TAppDatabase() {
     try {
-      FAdmin.ExecSQL(u"DROP DATABASE IF EXISTS " + Name);
+      FAdmin.Exec(u"DROP DATABASE IF EXISTS " + Name);
     } catch (...) {
     }
   }
-  void Exec(const String& sql) { FAdmin.ExecSQL(sql); }
+  void Exec(const String& sql) { FAdmin.Exec(sql); }
   // The first column of the first row: "<none>" without a row, "<null>" for NULL.
-  String One(const String& sql) {
-    TMySQLRecordset rs;
-    rs.SetConnection(&FAdmin);
-    rs.SetProp(pcFetchAll, true);
-    rs.SetSQL(sql);
-    rs.Open();
-    uint8_t* buf = rs.AllocRecBuf();
-    rs.SetToBegin();
-    rs.GetNextRecord(buf);
-    String value = u"<none>";
-    if (!rs.GetEOF()) {
-      Variant v = rs.GetFieldAsVariant(1, buf);
-      value = v.IsNull() ? String(u"<null>") : v.AsString();
-    }
-    rs.FreeRecBuf(buf);
-    return value;
-  }
+  String One(const String& sql) { return FAdmin.One(sql); }
   // Points a connection component at this database as the test user.
   void Apply(TMyConnection* connection) const {
-    const testdb::Settings& db = testdb::Get();
-    connection->SetServer(UTF8ToString(db.host));
-    connection->SetPort(static_cast<int>(db.port));
-    connection->SetUsername(UTF8ToString(db.user));
-    connection->SetPassword(UTF8ToString(db.password));
+    ApplyTestSettings(*connection);
     connection->SetDatabase(Name);
   }
 
   String Name;
 
  private:
-  TMySQLConnection FAdmin;
+  TOtherSession FAdmin;
 };
 
 // The program on the headless back end: its forms made as the program makes them, the

@@ -48,9 +48,6 @@ class Statements : public ::testing::Test {
   void SetUp() override {
     for (const char16_t* sql : Seed) Db.Exec(sql);
     Db.Apply(&Conn);
-    Conn.Options()->SetUseUnicode(true);
-    Conn.Options()->SetCharset(u"utf8");
-    Conn.SetLoginPrompt(false);
   }
 
   // A query of the program's connection with this text.
