@@ -128,12 +128,12 @@ void TDBGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state
   }
   const int column = col - 1;
   if (column >= static_cast<int>(FColumns.size())) return;
-  const TDBGridColumn& spec = FColumns[static_cast<size_t>(column)];
-  const String text = row == 0 ? spec.Title : CellText(column, row - 1);
+  const TDBGridColumn& shown = FColumns[static_cast<size_t>(column)];
+  const String text = row == 0 ? shown.Title : CellText(column, row - 1);
   const int width = canvas->TextWidth(text);
   int x = r.Left + 2;
-  if (row > 0 && spec.Alignment == taRightJustify) x = r.Right - 3 - width;
-  if (row > 0 && spec.Alignment == taCenter) x = r.Left + (r.Width() - width) / 2;
+  if (row > 0 && shown.Alignment == taRightJustify) x = r.Right - 3 - width;
+  if (row > 0 && shown.Alignment == taCenter) x = r.Left + (r.Width() - width) / 2;
   canvas->TextRect(r, x, r.Top + 2, text);
   TCustomGrid::DrawCell(col, row, rect, state);
 }

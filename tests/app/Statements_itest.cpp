@@ -360,38 +360,38 @@ TEST_F(Statements, AUniqueIndexRefusesASecondUserOfTheSameNameInAnyCase) {
 }
 
 // The persistent fields the lists declare, in order.
-struct FieldSpec {
+struct FieldDecl {
   enum Kind { Largeint, Integer, Smallint, Float, WideString, Memo, DateTime } Type;
   const char16_t* Name;
   int Size = 0;
   bool FixedChar = false;
 };
 
-void Declare(TDataSet& data, const std::vector<FieldSpec>& specs) {
-  for (const FieldSpec& s : specs) {
+void Declare(TDataSet& data, const std::vector<FieldDecl>& decls) {
+  for (const FieldDecl& s : decls) {
     TField* field = nullptr;
     switch (s.Type) {
-      case FieldSpec::Largeint: field = new TLargeintField(&data); break;
-      case FieldSpec::Integer: field = new TIntegerField(&data); break;
-      case FieldSpec::Smallint: field = new TSmallintField(&data); break;
-      case FieldSpec::Float:
+      case FieldDecl::Largeint: field = new TLargeintField(&data); break;
+      case FieldDecl::Integer: field = new TIntegerField(&data); break;
+      case FieldDecl::Smallint: field = new TSmallintField(&data); break;
+      case FieldDecl::Float:
         field = new TFloatField(&data);
         static_cast<TFloatField*>(field)->SetDisplayFormat(u"###,###,##0.00");
         break;
-      case FieldSpec::WideString: {
+      case FieldDecl::WideString: {
         auto* text = new TWideStringField(&data);
         if (s.Size) text->SetSize(s.Size);
         text->SetFixedChar(s.FixedChar);
         field = text;
         break;
       }
-      case FieldSpec::Memo: {
+      case FieldDecl::Memo: {
         auto* memo = new TMemoField(&data);
         memo->SetBlobType(ftMemo);
         field = memo;
         break;
       }
-      case FieldSpec::DateTime: field = new TDateTimeField(&data); break;
+      case FieldDecl::DateTime: field = new TDateTimeField(&data); break;
     }
     field->SetFieldName(s.Name);
     field->SetDataSet(&data);
@@ -399,10 +399,10 @@ void Declare(TDataSet& data, const std::vector<FieldSpec>& specs) {
 }
 
 TEST_F(Statements, ThePersistentFieldsOfTheDonationCostAndStockListsBindWithoutMismatch) {
-  using F = FieldSpec;
+  using F = FieldDecl;
   struct Case {
     const char16_t* Sql;
-    std::vector<FieldSpec> Fields;
+    std::vector<FieldDecl> Fields;
   };
   const Case cases[] = {
       {u"select p.*, c.full_name from payment p,clients c where p.client_id = c.id "
