@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 
