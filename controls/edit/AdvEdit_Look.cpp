@@ -14,8 +14,10 @@ using namespace AdvEdit;
 
 namespace {
 
-// The sunken edge the platform edit paints inside its client area.
+// The sunken edge the platform edit paints inside its client area, and the pixel of room the
+// platform edit keeps between its edge and the text.
 int EdgeOf(TBorderStyle style) { return style == bsSingle ? 2 : 0; }
+int TextInset(TBorderStyle style) { return EdgeOf(style) + 1; }
 
 constexpr bool kComCtl6 = PlatformInfo::ComCtlMajorVersion >= 6;
 
@@ -27,7 +29,7 @@ void TAdvEdit::SetEditRect() {
   if (!HandleAllocated()) return;
   const int width = ClientWidth();
   const int height = ClientHeight();
-  const int edge = EdgeOf(BorderStyle());
+  const int edge = TextInset(BorderStyle());
   // The edit counts as three-dimensional, so no extra margin is taken off its sides.
   TRect r = FFlat ? TRect{4, 3, width - 4, height - 4} : TRect{0, 0, width, height};
   r = TRect{r.Left + edge, r.Top + edge, std::max(r.Left + edge, r.Right - edge),
