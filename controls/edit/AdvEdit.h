@@ -255,6 +255,11 @@ class TAdvEdit : public TCustomEdit {
   TColor BackgroundColor() override { return Color(); }
   // Whether the edit is being loaded (the setters only store then).
   bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  // The type whose rules typing and pasting follow (a descendant may read a number differently
+  // from the type it shows).
+  virtual TAdvEditType InputType() const { return FEditType; }
+  // The end of losing the focus, once the value is formatted: the platform's exit (OnExit).
+  virtual void ExitAfterFormatting() { TCustomEdit::DoExit(); }
 
  private:
   friend class TEditDropTarget;
@@ -262,6 +267,7 @@ class TAdvEdit : public TCustomEdit {
 
   // --- The value (AdvEdit_Value.cpp) ---
   String WindowText() { return TControl::Text(); }
+  String ValueOfWindowText(String text) const;
   // Sets the window text without a change notification.
   void SetWindowTextQuietly(const String& text);
   // The value's place in the window text.

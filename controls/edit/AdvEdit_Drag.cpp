@@ -124,7 +124,8 @@ void TAdvEdit::MouseMove(TShiftState shift, int x, int y) {
   FDragSource = true;
   FDroppedInSelf = false;
   DWORD effect = DROPEFFECT_NONE;
-  HRESULT result = AdvEdDD::StartEditDrag(text, String(), DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
+  HRESULT result =
+      AdvEdDD::StartEditDrag(text, String(), DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
   FDragSource = false;
   // Moved to another window, the text leaves this one. A drop into this edit has already moved
   // it, or kept it where it was dropped onto itself, so nothing more is taken away.

@@ -1,6 +1,7 @@
 // TAdvEdit: typing filtered by the edit type, the keys around prefix and suffix, Escape, and
 // the clipboard.
 #include <algorithm>
+#include <limits>
 
 #include "controls/edit/AdvEdit.h"
 #include "platform/rtl/StrUtils.h"
@@ -60,8 +61,9 @@ void TAdvEdit::WMChar(TMessage& message) {
   const String value = Text();
   const int valueStart = ValueStart();
   const int caret = CaretPos();
-  const bool wholeValueSelected = !value.empty() && SelStart() <= valueStart &&
-                                  SelStart() + SelLength() >= valueStart + static_cast<int>(value.size());
+  const int valueEnd = valueStart + static_cast<int>(value.size());
+  const bool wholeValueSelected =
+      !value.empty() && SelStart() <= valueStart && SelStart() + SelLength() >= valueEnd;
   // Overtyping the whole value replaces it in one step; the edit announces the result once.
   if (wholeValueSelected && FEditType != TAdvEditType::etPassword) FDropChange = true;
   auto stop = [&] {
@@ -121,7 +123,7 @@ void TAdvEdit::WMChar(TMessage& message) {
   if (key == 10 && ctrl) return stop();
   if (key == u'-' && IsNumericSigned(FEditType) && !FSigned) return stop();
 
-  switch (FEditType) {
+  switch (InputType()) {
     case TAdvEditType::etString:
     case TAdvEditType::etPassword:
       if (key < 32 && key != u'\t') return stop();
@@ -219,17 +221,22 @@ void TAdvEdit::ToggleSign(bool wholeValueSelected) {
 bool TAdvEdit::FilterFloatChar(char16_t& key, const String& value, bool wholeValueSelected) {
   const char16_t decimal = Decimal();
   const bool money = FEditType == TAdvEditType::etMoney;
+  // A whole-number edit that takes a decimal number has no limit on its decimals.
+  const bool unlimited = FEditType != TAdvEditType::etFloat && !money;
+  const int precision = unlimited ? std::numeric_limits<int>::max() : FPrecision;
   const int valueStart = ValueStart();
   const int caret = CaretPos() - valueStart;
   const size_t existing = value.find(decimal);
   const String selected = SelText();
   auto caretAfterDecimal = [&] {
     size_t at = Text().find(decimal);
-    if (at != String::npos) SetSel(valueStart + static_cast<int>(at) + 1, valueStart + static_cast<int>(at) + 1);
+    if (at == String::npos) return;
+    int after = valueStart + static_cast<int>(at) + 1;
+    SetSel(after, after);
   };
 
-  if (money && key == decimal && (existing != String::npos || FPrecision == 0)) {
-    if (FPrecision > 0) {
+  if (money && key == decimal && (existing != String::npos || precision == 0)) {
+    if (precision > 0) {
       if (wholeValueSelected) SetText(String(u"0") + decimal + u"0");
       caretAfterDecimal();
     }
@@ -239,8 +246,8 @@ bool TAdvEdit::FilterFloatChar(char16_t& key, const String& value, bool wholeVal
   bool accepted = IsDigit(key) || key == u'\t' || key == u'-' || key == decimal;
   if (!accepted) return false;
   if (!money && key == decimal && selected.find(decimal) == String::npos &&
-      (existing != String::npos || FPrecision == 0)) {
-    if (FPrecision > 0) caretAfterDecimal();
+      (existing != String::npos || precision == 0)) {
+    if (precision > 0) caretAfterDecimal();
     FDropChange = false;
     return true;
   }
@@ -251,11 +258,12 @@ bool TAdvEdit::FilterFloatChar(char16_t& key, const String& value, bool wholeVal
       int distance = std::abs(caret - static_cast<int>(i)) - (static_cast<int>(i) < caret ? 1 : 0);
       if (distance < 3 && static_cast<int>(i) < caret + 3) return false;
     }
-    size_t left = caret > 0 ? value.rfind(Thousand(), static_cast<size_t>(caret - 1)) : String::npos;
+    size_t left =
+        caret > 0 ? value.rfind(Thousand(), static_cast<size_t>(caret - 1)) : String::npos;
     if (left != String::npos && caret - static_cast<int>(left) - 1 > 3) return false;
   }
-  if (FPrecision > 0 && existing != String::npos && caret > static_cast<int>(existing) &&
-      static_cast<int>(value.size() - existing - 1) >= FPrecision && SelLength() == 0 &&
+  if (precision > 0 && existing != String::npos && caret > static_cast<int>(existing) &&
+      static_cast<int>(value.size() - existing - 1) >= precision && SelLength() == 0 &&
       (IsDigit(key) || key == decimal)) {
     // A full fraction: a digit overwrites the next one.
     if (!IsDigit(key) || caret >= static_cast<int>(value.size())) return false;
@@ -267,10 +275,10 @@ bool TAdvEdit::FilterFloatChar(char16_t& key, const String& value, bool wholeVal
     return true;
   }
   if (key == u'-' && SelLength() == 0) {
-    int16_t precision = FPrecision;
+    int16_t saved = FPrecision;
     FPrecision = 0;
     ToggleSign(false);
-    FPrecision = precision;
+    FPrecision = saved;
     return true;
   }
   TMessage message{WM_CHAR, key, 0, 0};
@@ -412,14 +420,18 @@ void TAdvEdit::WMCut(TMessage& message) {
 // Whether the edit type takes a pasted value.
 bool TAdvEdit::AcceptsPaste(const String& value, const String& clip) const {
   auto noMinus = [&] { return FSigned || value.find(u'-') == String::npos; };
-  switch (FEditType) {
+  // A whole-number edit that takes a decimal number takes any number of decimals.
+  const bool decimalsLimited =
+      FEditType == TAdvEditType::etFloat || FEditType == TAdvEditType::etMoney;
+  switch (InputType()) {
     case TAdvEditType::etNumeric: return NumberKind(value) == 0 && noMinus();
     case TAdvEditType::etFloat:
     case TAdvEditType::etMoney: {
       String trimmed = Trim(value);
       int kind = NumberKind(trimmed);
       if (kind != 0 && kind != 1) return false;
-      if (FPrecision == 0 && clip.find(Decimal()) != String::npos) return false;
+      if (decimalsLimited && FPrecision == 0 && clip.find(Decimal()) != String::npos)
+        return false;
       return noMinus();
     }
     case TAdvEditType::etHex: {

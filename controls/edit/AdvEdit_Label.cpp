@@ -1,6 +1,5 @@
 // TAdvEdit: the attached caption label, placed beside the edit and following it.
 #include "controls/edit/AdvEdit.h"
-#include "platform/gdi/Gdi.h"
 
 using namespace AdvEdit;
 
@@ -34,15 +33,8 @@ void TAdvEdit::UpdateLabel() {
 
 void TAdvEdit::PlaceLabel() {
   if (!FLabel) return;
-  // The caption's width with the label's font, accelerator marks hidden.
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FLabel->Font()->Handle());
-  TRect r{0, 0, 1000, 255};
-  DrawText(dc, FLabel->Caption(), r, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
   TPoint at = LabelOrigin(FLabelPosition, BoundsRect(), {FLabel->Width(), FLabel->Height()},
-                          r.Width(), FLabelMargin);
+                          CaptionWidth(FLabel->Font(), FLabel->Caption()), FLabelMargin);
   FLabel->SetBounds(at.X, at.Y, FLabel->Width(), FLabel->Height());
   FLabel->SetVisible(Visible());
 }

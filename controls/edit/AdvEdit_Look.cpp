@@ -344,7 +344,7 @@ void TAdvEdit::DoExit() {
     if (FEditType == TAdvEditType::etNumeric) SetText(u"0");
     if (floatType) SetFloatValue(0);
   }
-  TCustomEdit::DoExit();
+  ExitAfterFormatting();
   if (FocusWidthInc > 0) SetWidth(Width() - FocusWidthInc);
   if (FFocusAlignActive) {
     FFocusAlignActive = false;

@@ -317,11 +317,7 @@ void TAdvEdit::LoadPersist() {
   if (text == u"@") return;
   // A restored text is held to the rules of a paste, so a damaged file cannot put in what the
   // edit type would refuse.
-  String value = text;
-  if (!FPrefix.empty() && value.compare(0, FPrefix.size(), FPrefix) == 0) value.erase(0, FPrefix.size());
-  if (!FSuffix.empty() && value.size() >= FSuffix.size() &&
-      value.compare(value.size() - FSuffix.size(), FSuffix.size(), FSuffix) == 0)
-    value.resize(value.size() - FSuffix.size());
+  String value = ValueOfWindowText(text);
   if (!AcceptsPaste(value, value)) return;
   TControl::SetText(text);
 }

@@ -37,9 +37,12 @@ String HexDigits(double value) {
 
 // --- Reading and writing the value ---------------------------------------------------------------
 
-String TAdvEdit::Text() {
-  String text = WindowText();
-  if (!FPrefix.empty() && text.compare(0, FPrefix.size(), FPrefix) == 0) text.erase(0, FPrefix.size());
+String TAdvEdit::Text() { return ValueOfWindowText(WindowText()); }
+
+// The suffix is taken off only when the text really ends with it.
+String TAdvEdit::ValueOfWindowText(String text) const {
+  if (!FPrefix.empty() && text.compare(0, FPrefix.size(), FPrefix) == 0)
+    text.erase(0, FPrefix.size());
   if (!FSuffix.empty() && text.size() >= FSuffix.size() &&
       text.compare(text.size() - FSuffix.size(), FSuffix.size(), FSuffix) == 0)
     text.resize(text.size() - FSuffix.size());

@@ -1,6 +1,9 @@
 // Where an attached label goes beside its control.
 #include "controls/edit/LabelPlacement.h"
 
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GraphicsObjects.h"
+
 namespace AdvEdit {
 
 TPoint LabelOrigin(TLabelPosition position, const TRect& control, TSize label, int textWidth,
@@ -27,6 +30,16 @@ TPoint LabelOrigin(TLabelPosition position, const TRect& control, TSize label, i
     case TLabelPosition::lpBottomRight: return {l + w - lw, t + h + m};
   }
   return {l, t};
+}
+
+int CaptionWidth(TFont* font, const String& caption) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font->Handle());
+  TRect r{0, 0, 1000, 255};
+  DrawText(dc, caption, r, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return r.Width();
 }
 
 }  // namespace AdvEdit

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "platform/gdi/WinTypes.h"
+#include "platform/rtl/Types.h"
+
+class TFont;
 
 namespace AdvEdit {
 
@@ -19,5 +22,8 @@ enum class TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 // label's size, textWidth the caption's measured width and margin the gap between the two.
 TPoint LabelOrigin(TLabelPosition position, const TRect& control, TSize label, int textWidth,
                    int margin);
+
+// The width of a caption in a font, measured on one line with accelerator marks hidden.
+int CaptionWidth(TFont* font, const String& caption);
 
 }  // namespace AdvEdit

@@ -212,7 +212,7 @@ double StrToFloatDef(const String& s, double def, const TFormatSettings& setting
   return TryStrToFloat(s, v, settings) ? v : def;
 }
 
-// --- Val ------------------------------------------------------------------------------------------
+// --- Val -----------------------------------------------------------------------------------------
 
 namespace {
 

@@ -648,6 +648,9 @@ class TCustomComboBox : public TCustomControl {
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DoExit() override;
+  // For a descendant whose item list keeps more beside each item: the combo box takes the list
+  // it is given in place of its own.
+  TCustomComboBox(TComponent* owner, std::unique_ptr<TListControlStrings> items);
 
  private:
   friend class TComboDropList;

@@ -309,7 +309,8 @@ inline cairo_surface_t* Screenshot(Display* dpy, Window window, const std::strin
                                    TRect part = TRect{}) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(dpy, window, &attributes)) return nullptr;
-  if (part.Width() <= 0 || part.Height() <= 0) part = TRect{0, 0, attributes.width, attributes.height};
+  if (part.Width() <= 0 || part.Height() <= 0)
+    part = TRect{0, 0, attributes.width, attributes.height};
   const int width = part.Width(), height = part.Height();
   XImage* image = XGetImage(dpy, window, part.Left, part.Top, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), AllPlanes, ZPixmap);

@@ -62,7 +62,7 @@ class TAdvEditTest : public uitest::TUiTest {
     FormatSettings().ThousandSeparator = locale.Thousand;
   }
   // Shows the form and gives the edit the focus.
-  void Focus(TAdvEdit* edit) {
+  void Focus(TWinControl* edit) {
     if (!Form->Visible()) Form->Show();
     edit->SetFocus();
   }

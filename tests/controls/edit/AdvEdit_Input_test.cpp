@@ -65,8 +65,8 @@ const TTypingCase kTypingCases[] = {
      u"ab1", 3},
     {"UppercaseTurnsCyrillicToCapitals", TAdvEditType::etUppercase, 0, false, nullptr,
      u"здраво z", u"ЗДРАВО Z", 8},
-    {"LowercaseTurnsCapitalsSmall", TAdvEditType::etLowerCase, 0, false, nullptr, u"ЉУБОВ", u"љубов",
-     5},
+    {"LowercaseTurnsCapitalsSmall", TAdvEditType::etLowerCase, 0, false, nullptr, u"ЉУБОВ",
+     u"љубов", 5},
 };
 
 class TypingTest : public TAdvEditLocaleTest {};

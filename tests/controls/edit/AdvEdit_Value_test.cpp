@@ -177,7 +177,8 @@ TEST(AdvEditText, MixedCaseCapitalisesNamesAndLeavesOtherLettersAlone) {
       {u"ана петрова", u"ана петрова"},  // only ASCII letters change case
       {u"", u""},
   };
-  for (const TCase& c : cases) EXPECT_EQ(UTF8Encode(AdvEdit::MixedCaseText(c.In)), UTF8Encode(c.Out));
+  for (const TCase& c : cases)
+    EXPECT_EQ(UTF8Encode(AdvEdit::MixedCaseText(c.In)), UTF8Encode(c.Out));
 }
 
 TEST(AdvEditText, HexWrapsAndParseFloatIsDefinedForAnyText) {
