@@ -128,6 +128,35 @@ TEST_F(ButtonsTest, RadioButtonsOfOneParentExcludeEachOther) {
   EXPECT_EQ(clicked, (std::vector<std::string>{"a", "c"}));
 }
 
+TEST_F(ButtonsTest, AnAutoSizedLabelTakesTheSizeOfItsText) {
+  auto* label = Add<TLabel>(u"Корисничко име ", Bounds(10, 10, 300, 40));
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, label->Font()->Handle());
+  TSize text{};
+  GetTextExtentPoint32(dc, u"Корисничко име ", &text);
+  DeleteDC(dc);
+  EXPECT_EQ(label->Width(), text.cx);
+  EXPECT_EQ(label->Height(), text.cy);
+  int oneLine = label->Height();
+  // A larger font, a longer caption: the label follows; an accelerator's "&" takes no room.
+  label->Font()->SetSize(20);
+  EXPECT_GT(label->Height(), oneLine);
+  label->Font()->SetSize(8);
+  int before = label->Width();
+  label->SetCaption(u"Корисничко &име ");
+  EXPECT_EQ(label->Width(), before);
+  // Without AutoSize the bounds stay as they are set.
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 300, 40);
+  label->SetCaption(u"x");
+  EXPECT_EQ(label->Width(), 300);
+  EXPECT_EQ(label->Height(), 40);
+  // An empty caption keeps a line's height.
+  label->SetAutoSize(true);
+  label->SetCaption(u"");
+  EXPECT_EQ(label->Height(), oneLine);
+}
+
 TEST_F(ButtonsTest, ALabelsAcceleratorFocusesItsControlAndItsTextIsPainted) {
   auto* label = Add<TLabel>(u"&Name:", Bounds(10, 10, 60, 20));
   auto* edit = Add<TEdit>(u"", Bounds(80, 10, 100, 24));
