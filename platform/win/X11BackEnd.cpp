@@ -12,6 +12,7 @@
 
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
+#include "platform/win/DragFormats.h"
 #include "platform/win/Input.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
@@ -235,7 +236,8 @@ TX11BackEnd::TX11BackEnd() : FX(std::make_unique<TX11Connection>()) {
   x.Targets = atom("TARGETS");
   x.Incr = atom("INCR");
   x.TextAtom = atom("TEXT");
-  x.TextPlainUtf8 = atom("text/plain;charset=utf-8");
+  x.TextPlainUtf8 = atom(TargetTextUtf8);
+  x.TextPlain = atom(TargetText);
   x.ClipProperty = atom("RECORDS_CLIPBOARD");
   x.NetWorkArea = atom("_NET_WORKAREA");
   // The input method turns key presses into text in any layout (Cyrillic keys give Cyrillic
