@@ -70,18 +70,14 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return true;
 }
 
-// The local path of a file:// URI; false for another host or scheme, or a NUL in the path.
-bool LocalFilePath(std::string_view uri, String& path) {
+// Whether a URI names a file of this machine (a file:// URI with an empty host or "localhost").
+bool IsLocalFileUri(std::string_view uri) {
   if (!StartsWithNoCase(uri, "file://")) return false;
   std::string_view rest = uri.substr(7);
   size_t slash = rest.find('/');
   if (slash == std::string_view::npos) return false;
   std::string_view host = rest.substr(0, slash);
-  if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost"))) return false;
-  std::string decoded = PercentDecode(rest.substr(slash));
-  if (decoded.find('\0') != std::string::npos) return false;
-  path = UTF8ToString(decoded);
-  return true;
+  return host.empty() || (host.size() == 9 && StartsWithNoCase(host, "localhost"));
 }
 
 // A data object's block of a format as bytes; false when it gives none.
@@ -157,12 +153,13 @@ TUriList ParseUriList(std::string_view text) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\0' || line.back() == ' '))
       line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
-    String path;
-    if (LocalFilePath(line, path)) {
-      if (!path.empty()) list.Files.push_back(std::move(path));
-    } else {
+    if (!IsLocalFileUri(line)) {
       list.Urls.push_back(UTF8ToString(line));
+      continue;
     }
+    std::string path = PercentDecode(line.substr(line.find('/', 7)));
+    // A NUL cannot be in a file name: the URI is dropped rather than cut to another name.
+    if (path.find('\0') == std::string::npos) list.Files.push_back(UTF8ToString(path));
   }
   return list;
 }
