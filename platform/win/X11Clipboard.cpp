@@ -71,6 +71,10 @@ bool TakeProperty(TX11Connection& x, std::string& bytes, Atom& type) {
       bytes.append(reinterpret_cast<const char*>(data), count * unit);
       XFree(data);
     }
+    if (bytes.size() > MaxForeignTransfer) {
+      XDeleteProperty(x.Dpy, x.Clip.Wnd, x.ClipProperty);
+      return false;
+    }
     if (!after || actualType == None) break;
     offset += static_cast<long>(count * static_cast<unsigned long>(format / 8) / 4);
   }
@@ -78,10 +82,12 @@ bool TakeProperty(TX11Connection& x, std::string& bytes, Atom& type) {
   return type != None;
 }
 
-// Asks the selection's owner for one target; false when it refuses or does not answer.
-bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
+}  // namespace
+
+bool FetchSelection(TX11Connection& x, Atom selection, Atom target, Time time,
+                    std::string& bytes, Atom& type) {
   XDeleteProperty(x.Dpy, x.Clip.Wnd, x.ClipProperty);
-  XConvertSelection(x.Dpy, x.Clipboard, target, x.ClipProperty, x.Clip.Wnd, ServerTime(x));
+  XConvertSelection(x.Dpy, selection, target, x.ClipProperty, x.Clip.Wnd, time);
   XEvent reply;
   if (!WaitForEvent(x, reply, IsSelectionReply, &x) || reply.xselection.property == None)
     return false;
@@ -97,9 +103,18 @@ bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
     if (!TakeProperty(x, piece, type)) continue;  // an old notice of a property since deleted
     if (piece.empty()) break;
     whole += piece;
+    // Another client's data are not trusted to end: past the cap they are refused whole.
+    if (whole.size() > MaxForeignTransfer) return false;
   }
   bytes = std::move(whole);
   return true;
+}
+
+namespace {
+
+// Asks the clipboard's owner for one target; false when it refuses or does not answer.
+bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
+  return FetchSelection(x, x.Clipboard, target, ServerTime(x), bytes, type);
 }
 
 std::vector<Atom> AtomsOf(const std::string& bytes) {
