@@ -36,8 +36,8 @@ class TQuietTarget : public asgdd::TASGDropTarget {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static THeadlessSession* session = new THeadlessSession;
   (void)session;
-  const UINT formats[] = {CF_TEXT,           CF_UNICODETEXT,         CF_HDROP,
-                          asgdd::CF_RTF(),   asgdd::CF_GRIDCOLUMN(), asgdd::CF_GRIDCELLS(),
+  const UINT formats[] = {CF_TEXT,         CF_UNICODETEXT,         CF_HDROP,
+                          asgdd::CF_RTF(), asgdd::CF_GRIDCOLUMN(), asgdd::CF_GRIDCELLS(),
                           asgdd::CF_URL()};
   TDragRef<testsupport::TBlockDataObject> object(new testsupport::TBlockDataObject);
   size_t at = 0;

@@ -142,8 +142,7 @@ HRESULT TSourceDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) 
 
 namespace {
 
-HRESULT RunDrag(TASGDropSource* source, TSourceDataObject* data, DWORD okEffects,
-                DWORD& effect) {
+HRESULT RunDrag(TASGDropSource* source, TSourceDataObject* data, DWORD okEffects, DWORD& effect) {
   TDragRef<IDataObject> hold(data);
   HRESULT answer = DoDragDrop(data, source, okEffects, &effect);
   return source->NoAccept ? DRAGDROP_S_CANCEL : answer;

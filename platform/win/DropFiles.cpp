@@ -16,7 +16,8 @@ HGLOBAL MakeDropFiles(const std::vector<String>& names) {
   size_t at = sizeof header;
   for (const String& name : names) {
     std::memcpy(bytes + at, name.data(), name.size() * sizeof(char16_t));
-    at += (name.size() + 1) * sizeof(char16_t);  // the block is zero-filled: the terminator is there
+    // The block is zero-filled: the terminator is there already.
+    at += (name.size() + 1) * sizeof(char16_t);
   }
   GlobalUnlock(block);
   return block;

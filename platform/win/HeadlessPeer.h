@@ -23,10 +23,10 @@ class THeadlessPeer {
 
   // --- The peer as a drop target ---
   struct TTargetScript {
-    TRect Area;                            // screen area of its window
-    DWORD Accept = DROPEFFECT_COPY;        // the effects it takes (of those offered)
-    std::vector<std::string> Wanted;       // the targets it fetches on a drop
-    bool Silent = false;                   // never answers: takes nothing
+    TRect Area;                       // screen area of its window
+    DWORD Accept = DROPEFFECT_COPY;   // the effects it takes (of those offered)
+    std::vector<std::string> Wanted;  // the targets it fetches on a drop
+    bool Silent = false;              // never answers: takes nothing
   };
   void ScriptTarget(TTargetScript script);
   // The target under a screen point (the back end's seam).

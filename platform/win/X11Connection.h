@@ -77,7 +77,8 @@ struct TX11Connection {
 
   Atom WmProtocols = 0, WmDeleteWindow = 0, NetWmName = 0, Utf8String = 0, NetWmWindowType = 0,
        NetWmTypeDialog = 0, NetWmTypeNormal = 0, NetWmState = 0, NetWmStateModal = 0,
-       Clipboard = 0, Targets = 0, Incr = 0, TextAtom = 0, TextPlainUtf8 = 0, TextPlain = 0, ClipProperty = 0,
+       Clipboard = 0, Targets = 0, Incr = 0, TextAtom = 0, TextPlainUtf8 = 0, TextPlain = 0,
+       ClipProperty = 0,
        NetWorkArea = 0;
 
   TX11Window* WindowOf(Window w) const {

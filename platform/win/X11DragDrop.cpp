@@ -97,8 +97,10 @@ void ServeDrag(TX11Connection& x, const XSelectionRequestEvent& request) {
       reply.property = property;
     } else {
       std::string bytes;
-      size_t limit = static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy),
-                                                  XMaxRequestSize(x.Dpy))) * 4 - 256;
+      size_t limit =
+          static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy), XMaxRequestSize(x.Dpy))) *
+              4 -
+          256;
       if (ExportData(data, AtomName(x.Dpy, request.target), bytes) && bytes.size() <= limit) {
         XChangeProperty(x.Dpy, request.requestor, property, request.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -168,10 +170,10 @@ class TXdndTarget : public TInterfacedObject<IDropTarget> {
                       reinterpret_cast<const unsigned char*>(types.data()),
                       static_cast<int>(types.size()));
     types.resize(3, None);
-    SendClientMessage(FX, FSendTo, FTarget, d.Enter,
-                      {static_cast<long>(FX.Clip.Wnd), (FVersion << 24) | (more ? 1 : 0),
-                       static_cast<long>(types[0]), static_cast<long>(types[1]),
-                       static_cast<long>(types[2])});
+    SendClientMessage(
+        FX, FSendTo, FTarget, d.Enter,
+        {static_cast<long>(FX.Clip.Wnd), (FVersion << 24) | (more ? 1 : 0),
+         static_cast<long>(types[0]), static_cast<long>(types[1]), static_cast<long>(types[2])});
     *effect = Position(keys, pt, *effect);
     return S_OK;
   }
@@ -195,7 +197,7 @@ class TXdndTarget : public TInterfacedObject<IDropTarget> {
     }
     bool accepted = FVersion < 5 || (answer.xclient.data.l[1] & 1);
     Atom action = static_cast<Atom>(answer.xclient.data.l[2]);
-    *effect = !accepted ? DROPEFFECT_NONE
+    *effect = !accepted                 ? DROPEFFECT_NONE
               : FVersion >= 5 && action ? EffectOfAction(d, action)
                                         : FLastEffect;
     return S_OK;
@@ -208,9 +210,10 @@ class TXdndTarget : public TInterfacedObject<IDropTarget> {
     DWORD wanted = (keys & MK_CONTROL) || !(allowed & DROPEFFECT_MOVE)
                        ? (allowed & DROPEFFECT_COPY ? DROPEFFECT_COPY : allowed)
                        : DROPEFFECT_MOVE;
-    SendClientMessage(FX, FSendTo, FTarget, d.Position,
-                      {static_cast<long>(FX.Clip.Wnd), 0, (static_cast<long>(pt.X) << 16) | (pt.Y & 0xFFFF),
-                       static_cast<long>(ServerTime(FX)), static_cast<long>(ActionOfEffect(d, wanted))});
+    SendClientMessage(
+        FX, FSendTo, FTarget, d.Position,
+        {static_cast<long>(FX.Clip.Wnd), 0, (static_cast<long>(pt.X) << 16) | (pt.Y & 0xFFFF),
+         static_cast<long>(ServerTime(FX)), static_cast<long>(ActionOfEffect(d, wanted))});
     XEvent answer;
     if (FSilent || !WaitForAnswer(FX, FTarget, d.Reply, answer)) {
       // A target that does not answer gets no more waits: the drag goes on without it.
@@ -220,8 +223,8 @@ class TXdndTarget : public TInterfacedObject<IDropTarget> {
     }
     bool accepted = answer.xclient.data.l[1] & 1;
     Atom action = static_cast<Atom>(answer.xclient.data.l[4]);
-    FLastEffect = accepted ? (FVersion >= 2 && action ? EffectOfAction(d, action) : wanted)
-                           : DROPEFFECT_NONE;
+    FLastEffect =
+        accepted ? (FVersion >= 2 && action ? EffectOfAction(d, action) : wanted) : DROPEFFECT_NONE;
     return FLastEffect & allowed;
   }
 
@@ -288,7 +291,8 @@ std::vector<std::string> OfferedTypes(TX11Connection& x, const XClientMessageEve
     if (XGetWindowProperty(x.Dpy, static_cast<Window>(enter.data.l[0]), x.Dnd.TypeList, 0, 256,
                            False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
         data && format == 32)
-      atoms.assign(reinterpret_cast<const Atom*>(data), reinterpret_cast<const Atom*>(data) + count);
+      atoms.assign(reinterpret_cast<const Atom*>(data),
+                   reinterpret_cast<const Atom*>(data) + count);
     if (data) XFree(data);
   } else {
     for (int i = 2; i < 5; ++i)

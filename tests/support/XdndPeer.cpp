@@ -89,9 +89,9 @@ bool TXdndPeer::ShowTarget(int x, int y, int width, int height, std::vector<std:
   Display* dpy = XOpenDisplay(FDisplay.c_str());
   if (!dpy) return false;
   TAtoms atoms(dpy);
-  Window window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), x, y,
-                                      static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                      0, 0, 0xE0E0F0);
+  Window window =
+      XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), x, y, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, 0, 0xE0E0F0);
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;  // where it is put, whatever a window manager thinks
   XChangeWindowAttributes(dpy, window, CWOverrideRedirect, &attributes);
@@ -135,7 +135,8 @@ void TXdndPeer::RunTarget(unsigned long window, std::vector<std::string> wanted,
         if (data) XFree(data);
       } else {
         for (int i = 2; i < 5; ++i)
-          if (message.data.l[i]) Offered.push_back(NameOf(dpy, static_cast<Atom>(message.data.l[i])));
+          if (message.data.l[i])
+            Offered.push_back(NameOf(dpy, static_cast<Atom>(message.data.l[i])));
       }
     } else if (message.message_type == atoms.Position) {
       if (Events.empty() || Events.back() != "position") Events.push_back("position");
@@ -166,7 +167,8 @@ void TXdndPeer::RunTarget(unsigned long window, std::vector<std::string> wanted,
         unsigned char* data = nullptr;
         XGetWindowProperty(dpy, window, atoms.Property, 0, 1 << 24, True, AnyPropertyType, &type,
                            &format, &count, &after, &data);
-        if (data && format == 8) Received[target] = std::string(reinterpret_cast<char*>(data), count);
+        if (data && format == 8)
+          Received[target] = std::string(reinterpret_cast<char*>(data), count);
         if (data) XFree(data);
       }
       Send(dpy, source, window, atoms.Finished,
@@ -272,17 +274,19 @@ void TXdndPeer::RunSource(std::vector<std::pair<std::string, std::string>> offer
     Outcome.clear();
     for (auto [x, y] : path) {
       Send(dpy, target, target, atoms.Position,
-           {static_cast<long>(window), 0, (static_cast<long>(x) << 16) | y,
-            static_cast<long>(time), static_cast<long>(atoms.Copy)});
+           {static_cast<long>(window), 0, (static_cast<long>(x) << 16) | y, static_cast<long>(time),
+            static_cast<long>(atoms.Copy)});
       if (!await(atoms.Reply, answer)) {
         Outcome = "no status";
         break;
       }
       accepted = answer.data.l[1] & 1;
-      Events.push_back(std::string("status ") + (accepted ? NameOf(dpy, answer.data.l[4]) : "refused"));
+      Events.push_back(std::string("status ") +
+                       (accepted ? NameOf(dpy, answer.data.l[4]) : "refused"));
     }
     if (Outcome.empty()) {
-      Send(dpy, target, target, atoms.Drop, {static_cast<long>(window), 0, static_cast<long>(time)});
+      Send(dpy, target, target, atoms.Drop,
+           {static_cast<long>(window), 0, static_cast<long>(time)});
       if (!await(atoms.Finished, answer))
         Outcome = "no finish";
       else

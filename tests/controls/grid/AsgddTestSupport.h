@@ -25,8 +25,8 @@ using testsupport::Utf16Bytes;
 class TLoggingTarget : public TASGDropTarget {
  public:
   std::vector<std::string> Log;
-  std::string Cells;          // the bytes of the last dropped cell stream
-  bool RefuseMove = false;    // DragMouseMove says no
+  std::string Cells;        // the bytes of the last dropped cell stream
+  bool RefuseMove = false;  // DragMouseMove says no
 
  protected:
   void DropText(TPoint pt, const String& text) override {
@@ -44,7 +44,8 @@ class TLoggingTarget : public TASGDropTarget {
   }
   void DropFiles(TPoint pt, TStringList* files) override {
     std::string names;
-    for (int i = 0; i < files->Count(); ++i) names += (i ? "|" : "") + UTF8Encode(files->Strings(i));
+    for (int i = 0; i < files->Count(); ++i)
+      names += (i ? "|" : "") + UTF8Encode(files->Strings(i));
     Log.push_back("files " + names + At(pt));
   }
   void DropURL(TPoint pt, const String& url) override {
@@ -74,7 +75,9 @@ class TLoggingSource : public TASGDropSource {
     Log.push_back("finished");
     if (ForgetAcceptAtFinish) NoAccept = true;
   }
-  void FeedbackEffect(DWORD effect) override { Log.push_back("feedback " + std::to_string(effect)); }
+  void FeedbackEffect(DWORD effect) override {
+    Log.push_back("feedback " + std::to_string(effect));
+  }
   void QueryContinue() override { Log.push_back("query"); }
 };
 

@@ -30,9 +30,8 @@ class AsgddDragTest : public AsgddTest {
   }
 
   HWND Window(TRect bounds) {
-    return CreateWindowEx(0, u"DragTestWindow", u"", WS_POPUP | WS_VISIBLE, bounds.Left,
-                          bounds.Top, bounds.Width(), bounds.Height(), nullptr, nullptr,
-                          HInstance, nullptr);
+    return CreateWindowEx(0, u"DragTestWindow", u"", WS_POPUP | WS_VISIBLE, bounds.Left, bounds.Top,
+                          bounds.Width(), bounds.Height(), nullptr, nullptr, HInstance, nullptr);
   }
   // The left button goes down over the source window; the drag loop then runs the script.
   void PressOverSource(std::function<void()> script) {
@@ -123,8 +122,7 @@ TEST_F(AsgddDragTest, FilesDraggedFromAnotherProgramReachDropFiles) {
                   {"UTF8_STRING", "/home/ана/фајл.txt"}});
   EXPECT_EQ(peer.MoveTo({50, 50}, MK_LBUTTON), DROPEFFECT_COPY);  // over the source grid
   EXPECT_EQ(peer.MoveTo({220, 20}, MK_LBUTTON | MK_CONTROL), DROPEFFECT_COPY);
-  EXPECT_EQ(peer.MoveTo({225, 25}, MK_LBUTTON, DROPEFFECT_COPY | DROPEFFECT_MOVE),
-            DROPEFFECT_MOVE);
+  EXPECT_EQ(peer.MoveTo({225, 25}, MK_LBUTTON, DROPEFFECT_COPY | DROPEFFECT_MOVE), DROPEFFECT_MOVE);
   EXPECT_EQ(peer.Drop(0, DROPEFFECT_COPY | DROPEFFECT_MOVE), DROPEFFECT_MOVE);
   EXPECT_EQ(SourceTarget->Log, (std::vector<std::string>{"enter", "leave"}));
   EXPECT_EQ(GridTarget->Log,
@@ -155,7 +153,8 @@ TEST_F(AsgddDragTest, ASilentForeignSourceReadsAsEmpty) {
 
 TEST_F(AsgddDragTest, AnotherProgramTakesOurTextAndCells) {
   THeadlessPeer& peer = Session.Headless().Peer();
-  peer.ScriptTarget({Bounds(500, 0, 100, 100), DROPEFFECT_COPY,
+  peer.ScriptTarget({Bounds(500, 0, 100, 100),
+                     DROPEFFECT_COPY,
                      {"UTF8_STRING", "text/plain", "TZozIvozedOrer Cells", "text/rtf"}});
   PressOverSource([] { MoveAndRelease({{520, 20}, {550, 50}}); });
   HRESULT answer = StartTextDrag(DropSource.Get(), u"Ана", u"{\\rtf1 Ana}", &Cells,

@@ -42,19 +42,32 @@ TEST_F(AsgddTest, QueryGetDataAnswersOnlyForWhatTheDragHolds) {
     HRESULT Expected;
   } cases[] = {
       {"text as CF_TEXT", u"ab", -1, false, false, CF_TEXT, TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"text as UTF-16", u"ab", -1, false, false, CF_UNICODETEXT, TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"RTF with the switch off", u"ab", -1, false, false, CF_RTF(), TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"RTF with the switch on", u"ab", -1, false, true, CF_RTF(), TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"empty text", u"", -1, false, true, CF_TEXT, TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"empty text as RTF", u"", -1, false, true, CF_RTF(), TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"a column drag's text", u"", 3, false, false, CF_UNICODETEXT, TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"a column drag's column", u"", 3, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"column 0 is a column", u"", 0, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"no column", u"ab", -1, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"cells with a stream", u"ab", -1, true, false, CF_GRIDCELLS(), TYMED_HGLOBAL, DVASPECT_CONTENT, S_OK},
-      {"cells without one", u"ab", -1, false, false, CF_GRIDCELLS(), TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"a stream medium", u"ab", -1, false, false, CF_TEXT, TYMED_ISTREAM, DVASPECT_CONTENT, DV_E_FORMATETC},
-      {"more than one medium", u"ab", -1, false, false, CF_TEXT, TYMED_HGLOBAL | TYMED_ISTREAM, DVASPECT_CONTENT, DV_E_FORMATETC},
+      {"text as UTF-16", u"ab", -1, false, false, CF_UNICODETEXT, TYMED_HGLOBAL, DVASPECT_CONTENT,
+       S_OK},
+      {"RTF with the switch off", u"ab", -1, false, false, CF_RTF(), TYMED_HGLOBAL,
+       DVASPECT_CONTENT, DV_E_FORMATETC},
+      {"RTF with the switch on", u"ab", -1, false, true, CF_RTF(), TYMED_HGLOBAL, DVASPECT_CONTENT,
+       S_OK},
+      {"empty text", u"", -1, false, true, CF_TEXT, TYMED_HGLOBAL, DVASPECT_CONTENT,
+       DV_E_FORMATETC},
+      {"empty text as RTF", u"", -1, false, true, CF_RTF(), TYMED_HGLOBAL, DVASPECT_CONTENT,
+       DV_E_FORMATETC},
+      {"a column drag's text", u"", 3, false, false, CF_UNICODETEXT, TYMED_HGLOBAL,
+       DVASPECT_CONTENT, DV_E_FORMATETC},
+      {"a column drag's column", u"", 3, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL,
+       DVASPECT_CONTENT, S_OK},
+      {"column 0 is a column", u"", 0, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL,
+       DVASPECT_CONTENT, S_OK},
+      {"no column", u"ab", -1, false, false, CF_GRIDCOLUMN(), TYMED_HGLOBAL, DVASPECT_CONTENT,
+       DV_E_FORMATETC},
+      {"cells with a stream", u"ab", -1, true, false, CF_GRIDCELLS(), TYMED_HGLOBAL,
+       DVASPECT_CONTENT, S_OK},
+      {"cells without one", u"ab", -1, false, false, CF_GRIDCELLS(), TYMED_HGLOBAL,
+       DVASPECT_CONTENT, DV_E_FORMATETC},
+      {"a stream medium", u"ab", -1, false, false, CF_TEXT, TYMED_ISTREAM, DVASPECT_CONTENT,
+       DV_E_FORMATETC},
+      {"more than one medium", u"ab", -1, false, false, CF_TEXT, TYMED_HGLOBAL | TYMED_ISTREAM,
+       DVASPECT_CONTENT, DV_E_FORMATETC},
       {"another aspect", u"ab", -1, false, false, CF_TEXT, TYMED_HGLOBAL, 2, DV_E_FORMATETC},
       {"files", u"ab", -1, false, false, CF_HDROP, TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
       {"a URL", u"ab", -1, false, false, CF_URL(), TYMED_HGLOBAL, DVASPECT_CONTENT, DV_E_FORMATETC},
@@ -88,18 +101,19 @@ TEST_F(AsgddTest, GetDataFillsBlocksOfTheirExactSize) {
     UINT Format;
     std::string Expected;
   } cases[] = {
-      {"5 UTF-16 characters in 12 bytes", u"Табла", -1, false, CF_UNICODETEXT, Utf16Bytes(u"Табла")},
+      {"5 UTF-16 characters in 12 bytes", u"Табла", -1, false, CF_UNICODETEXT,
+       Utf16Bytes(u"Табла")},
       {"Cyrillic CF_TEXT as UTF-8", u"Табла", -1, false, CF_TEXT,
        std::string("\xD0\xA2\xD0\xB0\xD0\xB1\xD0\xBB\xD0\xB0", 10) + '\0'},
       {"RTF with its terminator", u"x", -1, false, CF_RTF(), std::string("{\\rtf1 x}") + '\0'},
-      {"the column, little-endian", u"", 258, false, CF_GRIDCOLUMN(), std::string("\x02\x01\x00\x00", 4)},
+      {"the column, little-endian", u"", 258, false, CF_GRIDCOLUMN(),
+       std::string("\x02\x01\x00\x00", 4)},
       {"cells after their length", u"x", -1, true, CF_GRIDCELLS(),
        std::string("\x04\x00\x00\x00\x01\x02\x00\x03", 8)},
   };
   for (const TCase& c : cases) {
-    TDragRef<TSourceDataObject> data(
-        new TSourceDataObject(c.Text, c.Format == CF_RTF() ? u"{\\rtf1 x}" : u"", c.Column,
-                              c.Stream ? &cells : nullptr));
+    TDragRef<TSourceDataObject> data(new TSourceDataObject(
+        c.Text, c.Format == CF_RTF() ? u"{\\rtf1 x}" : u"", c.Column, c.Stream ? &cells : nullptr));
     FORMATETC format = Format(c.Format);
     STGMEDIUM medium;
     ASSERT_EQ(data->GetData(&format, &medium), S_OK) << c.Name;
@@ -115,8 +129,8 @@ TEST_F(AsgddTest, TheDataObjectListsItsFormatsAndRefusesWhatItDoesNotDo) {
   // RTF is listed whatever the switch: a reader learns of the switch from QueryGetData.
   EXPECT_EQ(Listed(text.Get()), (std::vector<UINT>{CF_TEXT, CF_UNICODETEXT, CF_RTF()}));
   TDragRef<TSourceDataObject> all(new TSourceDataObject(u"a", u"", 2, &cells));
-  EXPECT_EQ(Listed(all.Get()),
-            (std::vector<UINT>{CF_TEXT, CF_UNICODETEXT, CF_RTF(), CF_GRIDCOLUMN(), CF_GRIDCELLS()}));
+  EXPECT_EQ(Listed(all.Get()), (std::vector<UINT>{CF_TEXT, CF_UNICODETEXT, CF_RTF(),
+                                                  CF_GRIDCOLUMN(), CF_GRIDCELLS()}));
 
   IEnumFORMATETC* none = reinterpret_cast<IEnumFORMATETC*>(1);
   EXPECT_EQ(text->EnumFormatEtc(DATADIR_SET, &none), E_NOTIMPL);

@@ -51,7 +51,9 @@ TEST_F(AsgddTest, ADropDeliversWhatTheDragCarriesInItsOrder) {
        {"enter", "move allow 1", "text Ж @40,30"}},
       {"cells win over RTF and text",
        true,
-       {{CF_TEXT, std::string("a\0", 2)}, {rtf, std::string("{r}\0", 4)}, {cells, Counted(2, "xy")}},
+       {{CF_TEXT, std::string("a\0", 2)},
+        {rtf, std::string("{r}\0", 4)},
+        {cells, Counted(2, "xy")}},
        dfText | dfRTF | dfCells,
        {"enter", "move allow 41", "cells 2 @40,30"}},
       {"RTF over text with the switch on",
@@ -116,8 +118,9 @@ TEST_F(AsgddTest, TheAcceptFlagsDecideAtDragEnter) {
     target->AcceptURLs = c.Urls;
     TDragRef<TBlockDataObject> data(new TBlockDataObject);
     for (UINT format : c.Offered)
-      data->Offer(format, format == CF_HDROP ? files : format == cells ? Counted(0, "")
-                                                                       : std::string("\1\0\0\0", 4));
+      data->Offer(format, format == CF_HDROP ? files
+                          : format == cells  ? Counted(0, "")
+                                             : std::string("\1\0\0\0", 4));
     TRun run = DragAndDrop(target.Get(), data.Get());
     EXPECT_EQ(target->Ok, c.Ok) << c.Name;
     DWORD expected = c.Ok ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
@@ -126,8 +129,8 @@ TEST_F(AsgddTest, TheAcceptFlagsDecideAtDragEnter) {
     EXPECT_EQ(run.Drop, expected) << c.Name;
     if (!c.Ok) {
       // A refused drag still tells the hooks of the mouse, and delivers nothing.
-      EXPECT_EQ(target->Log, (std::vector<std::string>{
-                                 "enter", "move deny " + std::to_string(target->Formats)}))
+      EXPECT_EQ(target->Log,
+                (std::vector<std::string>{"enter", "move deny " + std::to_string(target->Formats)}))
           << c.Name;
     }
   }
@@ -170,7 +173,8 @@ TEST_F(AsgddTest, TheHooksRunInTheirOrderAndAMoveHookCanRefuse) {
   target->DragOver(MK_LBUTTON, Pt, &effect);
   EXPECT_EQ(effect, DROPEFFECT_NONE);
   target->DragLeave();
-  EXPECT_EQ(target->Log, (std::vector<std::string>{"enter", "move allow 1", "move allow 1", "leave"}));
+  EXPECT_EQ(target->Log,
+            (std::vector<std::string>{"enter", "move allow 1", "move allow 1", "leave"}));
 }
 
 TEST_F(AsgddTest, BlocksThatLieAboutTheirSizeReadAsAbsentOrCut) {
@@ -195,12 +199,16 @@ TEST_F(AsgddTest, BlocksThatLieAboutTheirSizeReadAsAbsentOrCut) {
       {"a cell block shorter than its length field",
        {{cells, std::string("\1\0", 2)}},
        {"enter", "move allow 32"}},
-      {"a cell length that fits exactly", {{cells, Counted(3, "abc")}}, {"enter", "move allow 32", "cells 3 @40,30"}},
+      {"a cell length that fits exactly",
+       {{cells, Counted(3, "abc")}},
+       {"enter", "move allow 32", "cells 3 @40,30"}},
       {"a 2-byte column block", {{column, std::string("\1\0", 2)}}, {"enter", "move allow 4"}},
       {"UTF-16 text without a terminator",
        {{CF_UNICODETEXT, std::string("a\0b\0c", 5)}},
        {"enter", "move allow 1", "text ab @40,30"}},
-      {"CF_TEXT without a terminator", {{CF_TEXT, "abc"}}, {"enter", "move allow 1", "text abc @40,30"}},
+      {"CF_TEXT without a terminator",
+       {{CF_TEXT, "abc"}},
+       {"enter", "move allow 1", "text abc @40,30"}},
       {"an empty text block", {{CF_TEXT, ""}}, {"enter", "move allow 1", "text  @40,30"}},
       {"a DROPFILES offset past the block",
        {{CF_HDROP, std::string(reinterpret_cast<const char*>(&far), sizeof far) + "a\0\0\0"}},

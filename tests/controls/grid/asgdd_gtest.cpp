@@ -124,13 +124,15 @@ class AsgddX11 : public ::testing::Test {
 TEST_F(AsgddX11, FilesAndTextDraggedByAnotherClientReachTheHooks) {
   TXdndPeer peer(Server->DisplayName());
   auto [x, y] = RootOf(100, 80);
-  peer.Drag({{"text/uri-list", "file:///home/%D0%B0%D0%BD%D0%B0/%D1%84%D0%B0%D1%98%D0%BB.txt\r\n"
-                               "file://localhost/tmp/b.csv\r\n"},
+  peer.Drag({{"text/uri-list",
+              "file:///home/%D0%B0%D0%BD%D0%B0/%D1%84%D0%B0%D1%98%D0%BB.txt\r\n"
+              "file://localhost/tmp/b.csv\r\n"},
              {"UTF8_STRING", "Здраво"}},
             {{x, y}, {x + 10, y + 5}});
   ASSERT_TRUE(PumpUntil([&] { return peer.Done(); }));
   EXPECT_EQ(peer.Outcome, "finished XdndActionCopy");
-  EXPECT_EQ(peer.Events, (std::vector<std::string>{"status XdndActionCopy", "status XdndActionCopy"}));
+  EXPECT_EQ(peer.Events,
+            (std::vector<std::string>{"status XdndActionCopy", "status XdndActionCopy"}));
   TPoint at = Form->ClientToScreen({110, 85});
   std::string pt = " @" + std::to_string(at.X) + "," + std::to_string(at.Y);
   EXPECT_EQ(Target->Log, (std::vector<std::string>{"enter", "move allow 3", "text Здраво" + pt,

@@ -30,9 +30,15 @@ TEST(DragFormats, UriListsSplitIntoLocalFilesAndLinks) {
       {"localhost, any case", "file://LocalHost/tmp/a", {u"/tmp/a"}, {}},
       {"percent-encoded Cyrillic and blanks", "file:///%D0%B0%20%d0%b1", {u"/а б"}, {}},
       {"another host is a link", "file://server/share/a", {}, {u"file://server/share/a"}},
-      {"a host that starts like localhost", "file://localhost.evil/a", {}, {u"file://localhost.evil/a"}},
+      {"a host that starts like localhost",
+       "file://localhost.evil/a",
+       {},
+       {u"file://localhost.evil/a"}},
       {"other schemes are links", "https://x.mk/a%20b", {}, {u"https://x.mk/a%20b"}},
-      {"comments, blank lines and CR LF", "# c\r\n\r\nfile:///a\r\nfile:///b\n", {u"/a", u"/b"}, {}},
+      {"comments, blank lines and CR LF",
+       "# c\r\n\r\nfile:///a\r\nfile:///b\n",
+       {u"/a", u"/b"},
+       {}},
       {"a bad percent code stays", "file:///a%zz%4", {u"/a%zz%4"}, {}},
       {"a percent at the end", "file:///a%", {u"/a%"}, {}},
       {"a NUL in the path drops the file", "file:///a%00b\nfile:///c", {u"/c"}, {}},
@@ -83,7 +89,8 @@ TEST_F(DragFormatsTest, OurDataGoesOutUnderTheTableTargets) {
   data->Offer(rtf, std::string("{\\rtf1}\0junk", 11));
   data->Offer(cells, std::string("\2\0\0\0ab", 6));
   HGLOBAL files = MakeDropFiles({u"/tmp/а"});
-  data->Offer(CF_HDROP, std::string(static_cast<const char*>(GlobalLock(files)), GlobalSize(files)));
+  data->Offer(CF_HDROP,
+              std::string(static_cast<const char*>(GlobalLock(files)), GlobalSize(files)));
   GlobalUnlock(files);
   GlobalFree(files);
   data->Offer(url, std::string("https://x.mk\0", 13));
@@ -117,12 +124,11 @@ TEST_F(DragFormatsTest, OurDataGoesOutUnderTheTableTargets) {
 TEST_F(DragFormatsTest, AnotherProgramsTargetsBecomeOurFormats) {
   UINT cells = RegisterClipboardFormat(u"TZozIvozedOrer Cells");
   std::vector<std::string> asked;
-  std::map<std::string, std::string> offered{
-      {"text/plain", "plain"},
-      {"text/rtf", "{\\rtf1}"},
-      {"TZozIvozedOrer Cells", "raw"},
-      {"application/x-unknown", "?"},
-      {"text/uri-list", "file:///a\r\nhttps://x.mk\r\n"}};
+  std::map<std::string, std::string> offered{{"text/plain", "plain"},
+                                             {"text/rtf", "{\\rtf1}"},
+                                             {"TZozIvozedOrer Cells", "raw"},
+                                             {"application/x-unknown", "?"},
+                                             {"text/uri-list", "file:///a\r\nhttps://x.mk\r\n"}};
   std::vector<std::string> targets;
   for (auto& [target, bytes] : offered) targets.push_back(target);
   TDragRef<TForeignDataObject> data(
