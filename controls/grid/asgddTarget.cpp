@@ -5,6 +5,7 @@
 #include "controls/grid/asgdd.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/win/Clipboard.h"
+#include "platform/win/DragFormats.h"
 #include "platform/win/DropFiles.h"
 
 namespace asgdd {
@@ -65,19 +66,7 @@ bool TEnumFormats::HasURL() { return HasFormat(CF_URL()); }
 bool TEnumFormats::HasCells() { return HasFormat(CF_GRIDCELLS()); }
 
 bool TEnumFormats::ReadCurrent(std::string& bytes) {
-  if (!FValid || !(FCurrent.tymed & TYMED_HGLOBAL)) return false;
-  FORMATETC asked = FCurrent;
-  asked.tymed = TYMED_HGLOBAL;
-  STGMEDIUM medium;
-  if (FDataObject->GetData(&asked, &medium) != S_OK) return false;
-  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
-  if (ok) {
-    const auto* data = static_cast<const char*>(GlobalLock(medium.hGlobal));
-    bytes.assign(data, GlobalSize(medium.hGlobal));
-    GlobalUnlock(medium.hGlobal);
-  }
-  ReleaseStgMedium(&medium);
-  return ok;
+  return FValid && (FCurrent.tymed & TYMED_HGLOBAL) && ReadDataBlock(FDataObject, FCurrent, bytes);
 }
 
 bool TEnumFormats::ReadFormat(UINT format, std::string& bytes) {

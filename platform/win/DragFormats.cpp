@@ -80,20 +80,10 @@ bool IsLocalFileUri(std::string_view uri) {
   return host.empty() || (host.size() == 9 && StartsWithNoCase(host, "localhost"));
 }
 
-// A data object's block of a format as bytes; false when it gives none.
 bool BlockOf(IDataObject* data, UINT format, std::string& bytes) {
   FORMATETC wanted;
   wanted.cfFormat = format;
-  STGMEDIUM medium;
-  if (data->GetData(&wanted, &medium) != S_OK) return false;
-  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
-  if (ok) {
-    const auto* start = static_cast<const char*>(GlobalLock(medium.hGlobal));
-    bytes.assign(start, GlobalSize(medium.hGlobal));
-    GlobalUnlock(medium.hGlobal);
-  }
-  ReleaseStgMedium(&medium);
-  return ok;
+  return ReadDataBlock(data, wanted, bytes);
 }
 
 std::string UpToTerminator(std::string bytes) {
@@ -118,6 +108,21 @@ bool TextOf(IDataObject* data, std::string& utf8) {
 }
 
 }  // namespace
+
+bool ReadDataBlock(IDataObject* data, const FORMATETC& format, std::string& bytes) {
+  FORMATETC asked = format;
+  asked.tymed = TYMED_HGLOBAL;
+  STGMEDIUM medium;
+  if (!data || data->GetData(&asked, &medium) != S_OK) return false;
+  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
+  if (ok) {
+    const auto* start = static_cast<const char*>(GlobalLock(medium.hGlobal));
+    bytes.assign(start, GlobalSize(medium.hGlobal));
+    GlobalUnlock(medium.hGlobal);
+  }
+  ReleaseStgMedium(&medium);
+  return ok;
+}
 
 const std::vector<std::string>& ForeignTextTargets() {
   static const std::vector<std::string> targets{TargetUtf8String, TargetTextUtf8, TargetText};

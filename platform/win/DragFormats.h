@@ -50,6 +50,10 @@ TUriList ParseUriList(std::string_view text);
 // The URI list of file names (UTF-8, percent-encoded) and URLs, each line ended by CR LF.
 std::string MakeUriList(const std::vector<String>& files, const std::vector<String>& urls);
 
+// A data object's global memory block of a format, as bytes (its size is the block's); false when
+// it gives none.
+bool ReadDataBlock(IDataObject* data, const FORMATETC& format, std::string& bytes);
+
 // --- Our data going out ---
 // The targets a data object offers: those of each format its enumerator lists and QueryGetData
 // accepts, without repeats. A data object that cannot enumerate offers none.

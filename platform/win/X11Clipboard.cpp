@@ -84,6 +84,29 @@ bool TakeProperty(TX11Connection& x, std::string& bytes, Atom& type) {
 
 }  // namespace
 
+XSelectionEvent SelectionReplyTo(TX11Connection& x, const XSelectionRequestEvent& request) {
+  XSelectionEvent reply{};
+  reply.type = SelectionNotify;
+  reply.display = x.Dpy;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.time = request.time;
+  reply.property = None;
+  return reply;
+}
+
+// Old clients name no property: the target's name serves.
+Atom RequestProperty(const XSelectionRequestEvent& request) {
+  return request.property != None ? request.property : request.target;
+}
+
+size_t MaxPropertyBytes(TX11Connection& x) {
+  return static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy), XMaxRequestSize(x.Dpy))) *
+             4 -
+         256;
+}
+
 bool FetchSelection(TX11Connection& x, Atom selection, Atom target, Time time,
                     std::string& bytes, Atom& type) {
   XDeleteProperty(x.Dpy, x.Clip.Wnd, x.ClipProperty);
@@ -234,18 +257,9 @@ void TakeSnapshot(TX11Connection& x) {
 }
 
 void Serve(TX11Connection& x, const XSelectionRequestEvent& request) {
-  XSelectionEvent reply{};
-  reply.type = SelectionNotify;
-  reply.display = x.Dpy;
-  reply.requestor = request.requestor;
-  reply.selection = request.selection;
-  reply.target = request.target;
-  reply.time = request.time;
-  reply.property = None;
-  // Old clients name no property: the target's name serves.
-  Atom property = request.property != None ? request.property : request.target;
-  size_t limit = static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy),
-                                              XMaxRequestSize(x.Dpy))) * 4 - 256;
+  XSelectionEvent reply = SelectionReplyTo(x, request);
+  Atom property = RequestProperty(request);
+  size_t limit = MaxPropertyBytes(x);
   auto put = [&](const std::string& bytes, Atom type) {
     // Too big for one request: refused rather than cut short.
     if (bytes.size() > limit) return;

@@ -152,6 +152,11 @@ bool HandleDragEvent(TX11Connection& x, XEvent& event);
 // Another client's drop target under a root point while our drag runs; nullptr over none (or
 // over one of our own windows).
 IDropTarget* XdndTargetAt(TX11Connection& x, TPoint root);
+// The answer to a selection request, refusing until its property is set; the property to put
+// the data in; the most bytes one property change may carry.
+XSelectionEvent SelectionReplyTo(TX11Connection& x, const XSelectionRequestEvent& request);
+Atom RequestProperty(const XSelectionRequestEvent& request);
+size_t MaxPropertyBytes(TX11Connection& x);
 // Asks a selection's owner for one target, in pieces when large; false when it refuses, does not
 // answer within 3 seconds, or sends more than MaxForeignTransfer.
 bool FetchSelection(TX11Connection& x, Atom selection, Atom target, Time time,

@@ -77,15 +77,8 @@ void SendClientMessage(TX11Connection& x, Window to, Window window, Atom type,
 // --- Serving our drag's data ---
 
 void ServeDrag(TX11Connection& x, const XSelectionRequestEvent& request) {
-  XSelectionEvent reply{};
-  reply.type = SelectionNotify;
-  reply.display = x.Dpy;
-  reply.requestor = request.requestor;
-  reply.selection = request.selection;
-  reply.target = request.target;
-  reply.time = request.time;
-  reply.property = None;
-  Atom property = request.property != None ? request.property : request.target;
+  XSelectionEvent reply = SelectionReplyTo(x, request);
+  Atom property = RequestProperty(request);
   if (IDataObject* data = x.Dnd.OutData) {
     if (request.target == x.Targets) {
       std::vector<Atom> list{x.Targets};
@@ -97,10 +90,7 @@ void ServeDrag(TX11Connection& x, const XSelectionRequestEvent& request) {
       reply.property = property;
     } else {
       std::string bytes;
-      size_t limit =
-          static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy), XMaxRequestSize(x.Dpy))) *
-              4 -
-          256;
+      size_t limit = MaxPropertyBytes(x);
       if (ExportData(data, AtomName(x.Dpy, request.target), bytes) && bytes.size() <= limit) {
         XChangeProperty(x.Dpy, request.requestor, property, request.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(bytes.data()),
