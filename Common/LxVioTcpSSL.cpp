@@ -68,8 +68,8 @@ void TLxVioTcpSSL::StartSSL(int32_t mode) {
     // Bytes that came before the handshake were never protected: taking them as the server's
     // would let anyone on the way speak for it.
     if (BufferedCount() > 0) Fail(u"The server sent data before the TLS handshake");
-    if (Need(f.OPENSSL_init_ssl)(0, nullptr) == 0) Fail(u"SSL library initialization failed");
-    Need(f.ERR_clear_error)();
+    if (NeedSSL(f.OPENSSL_init_ssl)(0, nullptr) == 0) Fail(u"SSL library initialization failed");
+    NeedSSL(f.ERR_clear_error)();
     SetUpContext(f);
     Handshake(f);
   } catch (...) {
@@ -81,23 +81,23 @@ void TLxVioTcpSSL::StartSSL(int32_t mode) {
 }
 
 void TLxVioTcpSSL::SetUpContext(const TSSLEntryPoints& f) {
-  FContext = Need(f.SSL_CTX_new)(Need(f.TLS_client_method)());
+  FContext = NeedSSL(f.SSL_CTX_new)(NeedSSL(f.TLS_client_method)());
   if (FContext == nullptr) Fail(u"The TLS context cannot be made");
   // TLS 1.0 and 1.1 are broken and refused by servers today.
-  if (Need(f.SSL_CTX_ctrl)(FContext, kCtrlSetMinProtocol, kTls12, nullptr) != 1)
+  if (NeedSSL(f.SSL_CTX_ctrl)(FContext, kCtrlSetMinProtocol, kTls12, nullptr) != 1)
     Fail(u"TLS 1.2 cannot be required");
   if (!IsBlank(FCipherList) &&
-      Need(f.SSL_CTX_set_cipher_list)(FContext, FCipherList.c_str()) != 1)
+      NeedSSL(f.SSL_CTX_set_cipher_list)(FContext, FCipherList.c_str()) != 1)
     Fail(u"No cipher of the list " + Quoted(FCipherList) + u" can be used");
-  Need(f.SSL_CTX_set_verify)(FContext, kVerifyPeer, nullptr);
+  NeedSSL(f.SSL_CTX_set_verify)(FContext, kVerifyPeer, nullptr);
 
   if (!FCertFile.empty()) {
     const AnsiString& key = FKeyFile.empty() ? FCertFile : FKeyFile;
-    if (Need(f.SSL_CTX_use_certificate_chain_file)(FContext, FCertFile.c_str()) != 1)
+    if (NeedSSL(f.SSL_CTX_use_certificate_chain_file)(FContext, FCertFile.c_str()) != 1)
       Fail(u"The client certificate " + Quoted(FCertFile) + u" cannot be loaded");
-    if (Need(f.SSL_CTX_use_PrivateKey_file)(FContext, key.c_str(), kFileTypePem) != 1)
+    if (NeedSSL(f.SSL_CTX_use_PrivateKey_file)(FContext, key.c_str(), kFileTypePem) != 1)
       Fail(u"The client key " + Quoted(key) + u" cannot be loaded");
-    if (Need(f.SSL_CTX_check_private_key)(FContext) != 1)
+    if (NeedSSL(f.SSL_CTX_check_private_key)(FContext) != 1)
       Fail(u"The client key " + Quoted(key) + u" does not match the certificate " +
            Quoted(FCertFile));
   }
@@ -105,47 +105,48 @@ void TLxVioTcpSSL::SetUpContext(const TSSLEntryPoints& f) {
   AnsiString caFile = FCAFile, caPath = FCAPath;
   if (caPath.empty() && IsFolder(caFile)) std::swap(caFile, caPath);
   if (!caFile.empty() || !caPath.empty()) {
-    if (Need(f.SSL_CTX_load_verify_locations)(FContext, OrNull(caFile), OrNull(caPath)) != 1)
+    if (NeedSSL(f.SSL_CTX_load_verify_locations)(FContext, OrNull(caFile), OrNull(caPath)) != 1)
       Fail(u"The CA certificates " + Quoted(caFile.empty() ? caPath : caFile) +
            u" cannot be loaded");
-  } else if (Need(f.SSL_CTX_set_default_verify_paths)(FContext) != 1) {
+  } else if (NeedSSL(f.SSL_CTX_set_default_verify_paths)(FContext) != 1) {
     Fail(u"The system's trusted certificates cannot be loaded");
   }
 }
 
 void TLxVioTcpSSL::Handshake(const TSSLEntryPoints& f) {
-  FSsl = Need(f.SSL_new)(FContext);
+  FSsl = NeedSSL(f.SSL_new)(FContext);
   if (FSsl == nullptr) Fail(u"SSL_new failure");
-  if (Need(f.SSL_set_fd)(FSsl, GetSocket()) != 1) Fail(u"The socket cannot carry TLS");
+  if (NeedSSL(f.SSL_set_fd)(FSsl, GetSocket()) != 1) Fail(u"The socket cannot carry TLS");
 
   const AnsiString host = Host().empty() ? AnsiString("localhost") : Host();
   if (IsAddress(host)) {
-    if (Need(f.X509_VERIFY_PARAM_set1_ip_asc)(Need(f.SSL_get0_param)(FSsl), host.c_str()) != 1)
+    TSslVerifyParam* param = NeedSSL(f.SSL_get0_param)(FSsl);
+    if (NeedSSL(f.X509_VERIFY_PARAM_set1_ip_asc)(param, host.c_str()) != 1)
       Fail(u"The address " + Quoted(host) + u" cannot be checked");
   } else {
     // The name goes in the greeting too, so a server with several names shows the right one.
-    Need(f.SSL_ctrl)(FSsl, kCtrlSetHostName, kHostNameType, const_cast<char*>(host.c_str()));
-    if (Need(f.SSL_set1_host)(FSsl, host.c_str()) != 1)
+    NeedSSL(f.SSL_ctrl)(FSsl, kCtrlSetHostName, kHostNameType, const_cast<char*>(host.c_str()));
+    if (NeedSSL(f.SSL_set1_host)(FSsl, host.c_str()) != 1)
       Fail(u"The host name " + Quoted(host) + u" cannot be checked");
   }
-  Need(f.SSL_set_connect_state)(FSsl);
+  NeedSSL(f.SSL_set_connect_state)(FSsl);
 
   int r;
   int systemError;
   {
     TSigPipeGuard guard;
     errno = 0;
-    r = Need(f.SSL_do_handshake)(FSsl);
+    r = NeedSSL(f.SSL_do_handshake)(FSsl);
     systemError = errno;
   }
   if (r == 1) return;
-  const int e = Need(f.SSL_get_error)(FSsl, r);
-  const long verify = Need(f.SSL_get_verify_result)(FSsl);
+  const int e = NeedSSL(f.SSL_get_error)(FSsl, r);
+  const long verify = NeedSSL(f.SSL_get_verify_result)(FSsl);
 
   String reason;
   if (verify != kVerifyOk) {
     reason = u"certificate verify failed: " +
-             UTF8ToString(Need(f.X509_verify_cert_error_string)(verify));
+             UTF8ToString(NeedSSL(f.X509_verify_cert_error_string)(verify));
   } else if (String queued = FLibrary.TakeErrors(); !queued.empty()) {
     reason = queued;
   } else if (systemError == EAGAIN || systemError == EWOULDBLOCK) {
@@ -162,7 +163,7 @@ void TLxVioTcpSSL::Handshake(const TSSLEntryPoints& f) {
 
 AnsiString TLxVioTcpSSL::ProtocolVersion() const {
   if (!FSecure || FSsl == nullptr) return AnsiString();
-  const char* version = Need(FLibrary.Fn().SSL_get_version)(FSsl);
+  const char* version = NeedSSL(FLibrary.Fn().SSL_get_version)(FSsl);
   return version ? AnsiString(version) : AnsiString();
 }
 
@@ -188,7 +189,7 @@ void TLxVioTcpSSL::Close() {
 
 void TLxVioTcpSSL::SetTlsError(const char* what, int result, int systemError) {
   const TSSLEntryPoints& f = FLibrary.Fn();
-  const int e = Need(f.SSL_get_error)(FSsl, result);
+  const int e = NeedSSL(f.SSL_get_error)(FSsl, result);
   // After these the connection may not even be closed politely.
   if (e == kErrorSsl || e == kErrorSyscall) FBroken = true;
   if (e == kErrorZeroReturn) {
@@ -207,9 +208,9 @@ int32_t TLxVioTcpSSL::ReadChunk(uint8_t* buffer, int32_t offset, int32_t count) 
   if (!FSecure) return TLxVioTcp::ReadChunk(buffer, offset, count);
   FLastError.clear();
   if (!IsConnected()) return 0;
-  Need(FLibrary.Fn().ERR_clear_error)();
+  NeedSSL(FLibrary.Fn().ERR_clear_error)();
   errno = 0;
-  int n = Need(FLibrary.Fn().SSL_read)(FSsl, buffer + offset, count);
+  int n = NeedSSL(FLibrary.Fn().SSL_read)(FSsl, buffer + offset, count);
   if (n > 0) return n;
   SetTlsError("read", n, errno);
   return 0;
@@ -219,13 +220,13 @@ int32_t TLxVioTcpSSL::WriteChunk(const uint8_t* buffer, int32_t offset, int32_t 
   if (!FSecure) return TLxVioTcp::WriteChunk(buffer, offset, count);
   FLastError.clear();
   if (!IsConnected()) return 0;
-  Need(FLibrary.Fn().ERR_clear_error)();
+  NeedSSL(FLibrary.Fn().ERR_clear_error)();
   int n;
   int systemError;
   {
     TSigPipeGuard guard;
     errno = 0;
-    n = Need(FLibrary.Fn().SSL_write)(FSsl, buffer + offset, count);
+    n = NeedSSL(FLibrary.Fn().SSL_write)(FSsl, buffer + offset, count);
     systemError = errno;
   }
   if (n > 0) return n;
@@ -234,7 +235,7 @@ int32_t TLxVioTcpSSL::WriteChunk(const uint8_t* buffer, int32_t offset, int32_t 
 }
 
 bool TLxVioTcpSSL::WaitForData(int32_t seconds) {
-  if (FSecure && Need(FLibrary.Fn().SSL_pending)(FSsl) > 0) {
+  if (FSecure && NeedSSL(FLibrary.Fn().SSL_pending)(FSsl) > 0) {
     FLastError.clear();
     return true;
   }

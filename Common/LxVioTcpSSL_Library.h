@@ -60,7 +60,7 @@ inline constexpr char16_t SSSLNotLinked[] =
 // An entry point, or the general exception SSSLNotLinked when the library lacks it: a missing
 // function fails where it is first needed, not at load time.
 template <class F>
-F* Need(F* entryPoint) {
+F* NeedSSL(F* entryPoint) {
   if (entryPoint == nullptr) throw Exception(SSSLNotLinked);
   return entryPoint;
 }

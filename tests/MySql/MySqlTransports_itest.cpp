@@ -249,14 +249,7 @@ TEST(Tls, CompressionAbove17MegabytesGoesThereAndBack) {
   auto s = OpenTls("127.0.0.1", {"", "", db.ssl_ca}, mysqlhandshake::kClientCompress);
   EXPECT_TRUE(s->Net().Compress());
   EXPECT_EQ(StatusValue(*s, "Compression"), "ON");
-  std::string value(17u << 20, 'a');
-  uint32_t x = 2463534242u;
-  for (char& c : value) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    c = static_cast<char>('a' + x % 26);
-  }
+  const std::string value = sessiontest::Letters(17u << 20);
   std::string echoed = One(*s, "SELECT '" + value + "'");
   EXPECT_EQ(echoed.size(), value.size());
   EXPECT_TRUE(echoed == value);

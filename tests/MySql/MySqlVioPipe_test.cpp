@@ -3,11 +3,8 @@
 #include "MySql/MySqlVioPipe.h"
 
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,30 +14,12 @@
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlSession.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/support/LocalSocketFixtures.h"
 
 namespace {
 
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/viopipe.XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string path;
-};
-
-struct LocalListener {
-  LocalListener(const std::string& path, int backlog, bool listening = true) {
-    fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    if (listening) EXPECT_EQ(::listen(fd, backlog), 0);
-  }
-  ~LocalListener() { ::close(fd); }
-  int fd;
-};
+using localsock::Listener;
+using localsock::TempDir;
 
 TEST(MySqlVioPipe, OnlyThisMachineIsALocalHost) {
   char own[256] = {};
@@ -56,11 +35,11 @@ TEST(MySqlVioPipe, OnlyThisMachineIsALocalHost) {
 TEST(MySqlVioPipe, LargeWritesGoOutInPiecesAndArriveWhole) {
   TempDir dir;
   const std::string path = dir.path + "/server.sock";
-  LocalListener listener(path, 4);
+  Listener listener(path, 4);
   TMySqlVioPipe vio("localhost", path, 3306);
   vio.SetTimeout(5);
   vio.Connect();
-  int server = ::accept(listener.fd, nullptr, nullptr);
+  int server = listener.Accept();
   ASSERT_GE(server, 0);
 
   std::vector<uint8_t> sent(100000);
@@ -104,7 +83,7 @@ TEST(MySqlVioPipe, LargeWritesGoOutInPiecesAndArriveWhole) {
 TEST(MySqlVioPipe, ASilentServerEndsAReadAtTheTimeOut) {
   TempDir dir;
   const std::string path = dir.path + "/server.sock";
-  LocalListener listener(path, 4);
+  Listener listener(path, 4);
   TMySqlVioPipe vio("", path, 0);
   vio.SetTimeout(1);
   vio.Connect();
@@ -127,8 +106,8 @@ TEST(MySqlVioPipe, AnEmptyPipeNameIsTheStandardSocket) {
 // A session whose local socket cannot be opened reports the pipe's own error, not "can't connect".
 TEST(MySqlVioPipe, ASessionReportsThePipeErrors) {
   TempDir dir;
-  LocalListener bound(dir.path + "/bound.sock", 0, /*listening=*/false);
-  LocalListener busy(dir.path + "/busy.sock", 0);
+  Listener bound(dir.path + "/bound.sock", 0, /*listening=*/false);
+  Listener busy(dir.path + "/busy.sock", 0);
   TMySqlVioPipe filler("localhost", dir.path + "/busy.sock", 0);
   filler.SetTimeout(1);
   filler.Connect();  // fills the queue nobody accepts from

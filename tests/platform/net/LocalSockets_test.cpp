@@ -13,43 +13,24 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/LocalSocketFixtures.h"
+
 #include "platform/net/SigPipeGuard.h"
 
 namespace {
 
-// A temporary folder, removed with what is in it.
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/localsock.XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string path;
-};
-
-// A socket file bound at path; listening unless told not to.
-struct LocalListener {
-  LocalListener(const std::string& path, int backlog, bool listening = true) {
-    fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << std::strerror(errno);
-    if (listening) EXPECT_EQ(::listen(fd, backlog), 0);
-  }
-  ~LocalListener() { ::close(fd); }
-  int fd;
-};
+using localsock::Listener;
+using localsock::TempDir;
 
 TEST(LocalSockets, ConnectsAndCarriesBytesBothWays) {
   TempDir dir;
   const std::string path = dir.path + "/server.sock";
-  LocalListener listener(path, 4);
+  Listener listener(path, 4);
   int error = 0;
   TSocketHandle client = SocketOpenLocal(error);
   ASSERT_NE(client, InvalidSocket) << error;
   ASSERT_EQ(SocketConnectLocal(client, path, 2000), 0);
-  int server = ::accept(listener.fd, nullptr, nullptr);
+  int server = listener.Accept();
   ASSERT_GE(server, 0);
 
   EXPECT_EQ(SocketSend(client, "ping", 4, error), 4);
@@ -65,7 +46,7 @@ TEST(LocalSockets, ConnectsAndCarriesBytesBothWays) {
 
 TEST(LocalSockets, FailuresToConnectAreNamedByTheirCode) {
   TempDir dir;
-  LocalListener bound(dir.path + "/bound.sock", 0, /*listening=*/false);
+  Listener bound(dir.path + "/bound.sock", 0, /*listening=*/false);
   struct Case {
     const char* name;
     std::string path;
@@ -91,7 +72,7 @@ TEST(LocalSockets, AServerThatStaysBusyEndsAtTheTimeOut) {
   TempDir dir;
   const std::string path = dir.path + "/busy.sock";
   // A queue of one that nobody accepts from: the first client fills it.
-  LocalListener listener(path, 0);
+  Listener listener(path, 0);
   int error = 0;
   TSocketHandle first = SocketOpenLocal(error);
   ASSERT_EQ(SocketConnectLocal(first, path, 1000), 0);
@@ -99,7 +80,7 @@ TEST(LocalSockets, AServerThatStaysBusyEndsAtTheTimeOut) {
   EXPECT_EQ(SocketConnectLocal(second, path, 200), ETIMEDOUT);
 
   // Once the server takes the waiting client, the next one gets in.
-  int accepted = ::accept(listener.fd, nullptr, nullptr);
+  int accepted = listener.Accept();
   ASSERT_GE(accepted, 0);
   TSocketHandle third = SocketOpenLocal(error);
   EXPECT_EQ(SocketConnectLocal(third, path, 1000), 0);
