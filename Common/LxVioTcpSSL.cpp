@@ -209,10 +209,17 @@ int32_t TLxVioTcpSSL::ReadChunk(uint8_t* buffer, int32_t offset, int32_t count) 
   FLastError.clear();
   if (!IsConnected()) return 0;
   NeedSSL(FLibrary.Fn().ERR_clear_error)();
-  errno = 0;
-  int n = NeedSSL(FLibrary.Fn().SSL_read)(FSsl, buffer + offset, count);
+  int n;
+  int systemError;
+  {
+    // A read may answer the server (a key update, an alert), and so write.
+    TSigPipeGuard guard;
+    errno = 0;
+    n = NeedSSL(FLibrary.Fn().SSL_read)(FSsl, buffer + offset, count);
+    systemError = errno;
+  }
   if (n > 0) return n;
-  SetTlsError("read", n, errno);
+  SetTlsError("read", n, systemError);
   return 0;
 }
 
