@@ -65,18 +65,38 @@ TEST(GDIPColors, LightenAndHsvRoundTrip) {
 // Filled one after the other, the two gloss halves cover the rectangle extended to twice its
 // height; the curve between them dips by the depth in the middle.
 TEST(GDIPGlossPaths, HalvesCoverTheDoubledRectangle) {
+  TGPSolidBrush red(0xFFFF0000), blue(0xFF0000FF);
+  // A wide face, and a narrow one whose dip is deeper than half its width (the curve is then
+  // more than half a circle).
+  struct {
+    TRect R;
+    int Depth;
+    ARGB Side;  // just inside either side, 4 below where the curve meets the side
+  } cases[] = {{{10, 10, 110, 40}, 6, 0xFF0000FF}, {{10, 10, 20, 70}, 10, 0xFFFF0000}};
+  for (const auto& c : cases) {
+    TSurface shapes(130, 140);
+    TGPPathPtr upper = CreateGlossUpperPath(c.R, 2, c.Depth);
+    TGPPathPtr lower = CreateGlossLowerPath(c.R, 2, c.Depth);
+    shapes.Graphics.FillPath(&red, upper.get());
+    shapes.Graphics.FillPath(&blue, lower.get());
+    int gaps = 0;
+    for (int y = c.R.Top + 2; y < 2 * c.R.Bottom - c.R.Top - 2; ++y) {
+      for (int x = c.R.Left + 2; x < c.R.Right - 2; ++x) gaps += shapes.At(x, y) == 0xFFFFFFFF;
+    }
+    EXPECT_EQ(gaps, 0) << c.R.Width();
+    int middle = (c.R.Left + c.R.Right) / 2;
+    EXPECT_EQ(shapes.At(middle, c.R.Bottom - 2), 0xFFFF0000u) << c.R.Width();
+    EXPECT_EQ(shapes.At(middle, c.R.Bottom + 2), 0xFF0000FFu) << c.R.Width();
+    // A wide face's curve falls away from the sides; a narrow one's swells out below them.
+    EXPECT_EQ(shapes.At(c.R.Left + 1, c.R.Bottom - c.Depth + 4), c.Side) << c.R.Width();
+    EXPECT_EQ(shapes.At(c.R.Right - 2, c.R.Bottom - c.Depth + 4), c.Side) << c.R.Width();
+  }
   const TRect r{10, 10, 110, 40};
   TSurface surface(130, 90);
-  TGPSolidBrush red(0xFFFF0000), blue(0xFF0000FF);
   TGPPathPtr upper = CreateGlossUpperPath(r, 4, 6);
   TGPPathPtr lower = CreateGlossLowerPath(r, 4, 6);
   surface.Graphics.FillPath(&red, upper.get());
   surface.Graphics.FillPath(&blue, lower.get());
-  int gaps = 0;
-  for (int y = r.Top + 4; y < 2 * r.Bottom - r.Top - 4; ++y) {
-    for (int x = r.Left + 4; x < r.Right - 4; ++x) gaps += surface.At(x, y) == 0xFFFFFFFF;
-  }
-  EXPECT_EQ(gaps, 0);
   EXPECT_EQ(surface.At(60, 38), 0xFFFF0000u);  // the middle of the curve reaches the bottom
   EXPECT_EQ(surface.At(13, 37), 0xFF0000FFu);  // at the sides it stands depth above it
   EXPECT_EQ(surface.At(60, 42), 0xFF0000FFu);
