@@ -43,9 +43,12 @@ class TLxVioTcp : public TLxVio {
   // do to stand in for a slow name service).
   void SetHostLookup(THostNameResolver::TLookup lookup) { FLookup = std::move(lookup); }
 
+ protected:
+  // Keeps the code and sets LastError to the socket failure's text ("Socket error on <what>...").
+  void SetSocketError(const char* what, int code);
+
  private:
   uint32_t ResolveAddress(const AnsiString& host);
-  void SetSocketError(const char* what, int code);
 
   AnsiString FHost;
   int32_t FPort;

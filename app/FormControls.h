@@ -4,8 +4,8 @@
 
 #include "app/ButtonMenu.h"
 #include "app/HeaderPanel.h"
-#include "app/LabeledEdit.h"
 #include "controls/edit/AdvDBComboBox.h"
+#include "controls/edit/AdvEdit.h"
 #include "controls/edit/DBAdvEd.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrids.h"
@@ -18,7 +18,7 @@ using TDataCaptionLabel = TLabel;
 // The forms' push buttons.
 using TActionButton = TButton;
 // An edit with its own caption label.
-using TCaptionedEdit = TLabeledEdit;
+using TCaptionedEdit = TAdvEdit;
 // The panel that shows who is logged in, holding its labels and its button.
 using TUserPanel = THeaderPanel;
 // The main window's menu of items chosen by index.

@@ -5,7 +5,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/ExtCtrls.h"
 #include "tests/controls/edit/AdvEditTestSupport.h"
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/rtl/NumberText.h"
 #include "platform/ui/Clipbrd.h"
 #include "tests/platform/rtl/FormatSettingsFixture.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace advedit_test {
 

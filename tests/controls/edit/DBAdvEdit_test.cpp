@@ -2,7 +2,7 @@
 // dataset into edit state, and what it writes back.
 #include "controls/edit/DBAdvEd.h"
 #include "tests/controls/edit/AdvEditTestSupport.h"
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "controls/edit/DBAdvEd.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/ExtCtrls.h"
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 #include "tests/support/X11Gui.h"
 
 namespace {
