@@ -4,11 +4,20 @@
 #include "app/frmAddEditClient_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
+#include "app/frmAddEditTask_u.h"
+#include "app/frmAddEditTeam_u.h"
+#include "app/frmAddEditUser_u.h"
 #include "app/frmClients_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmTaskMembers_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeamMembers_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "platform/ui/Application.h"
 
 void CreateForms() {
@@ -18,7 +27,18 @@ void CreateForms() {
   Application->CreateForm(frmAddEditEvent);
   Application->CreateForm(frmAddEditNews);
   Application->CreateForm(frmNews);
-  // The members, donations, tasks, articles, teams, own data and costs follow here.
+  Application->CreateForm(frmAddEditUser);
+  Application->CreateForm(frmUsers);
+  // The donations in follow here.
+  Application->CreateForm(frmAddEditTask);
+  Application->CreateForm(frmTasks);
+  Application->CreateForm(frmTaskMembers);
+  // The articles follow here.
+  Application->CreateForm(frmTeams);
+  Application->CreateForm(frmAddEditTeam);
+  Application->CreateForm(frmTeamMembers);
+  Application->CreateForm(frmModifyOwnData);
+  // The donations out and the costs follow here.
   Application->CreateForm(frmAddEditClient);
   Application->CreateForm(frmClients);
   Application->CreateForm(frmAbout);
@@ -27,5 +47,8 @@ void CreateForms() {
 void BindForms() {
   frmAddEditEvent->BindTo(frmEvents);
   frmAddEditNews->BindTo(frmNews);
+  frmAddEditUser->BindTo(frmUsers);
+  frmAddEditTask->BindTo(frmTasks);
+  frmAddEditTeam->BindTo(frmTeams);
   frmAddEditClient->BindTo(frmClients);
 }

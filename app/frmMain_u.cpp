@@ -7,7 +7,11 @@
 #include "app/frmClients_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -18,6 +22,9 @@ namespace {
 
 constexpr int EventsItem = 0;
 constexpr int NewsItem = 1;
+constexpr int TasksItem = 2;
+constexpr int MembersItem = 4;
+constexpr int TeamsItem = 5;
 constexpr int ReportsItem = 9;
 constexpr int ExitItem = 10;
 
@@ -253,6 +260,15 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
     case NewsItem:
       ShowList(frmNews, UserId);
       break;
+    case TasksItem:
+      ShowList(frmTasks, UserId);
+      break;
+    case MembersItem:
+      ShowList(frmUsers, UserId);
+      break;
+    case TeamsItem:
+      ShowList(frmTeams, UserId);
+      break;
     case ReportsItem:
       MessageDlg(u"Наскоро и извештаи.. !", mtWarning, TMsgDlgButtons{mbOK});
       break;
@@ -266,7 +282,17 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
   }
 }
 
-void TfrmMain::AdvGlowButton1Click(TObject*) {}
+void TfrmMain::AdvGlowButton1Click(TObject*) {
+  // The user's own row, in edit state; the form cannot confirm it, and closing the query here
+  // drops whatever was typed.
+  TMyQuery* own = frmModifyOwnData->Users;
+  own->Close();
+  own->ParamByName(u"p_id")->SetAsInteger(UserId);
+  own->Open();
+  own->Edit();
+  frmModifyOwnData->ShowModal();
+  own->Close();
+}
 
 void TfrmMain::AdvGlowButton2Click(TObject*) { ShowList(frmClients, UserId); }
 

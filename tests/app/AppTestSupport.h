@@ -18,11 +18,20 @@
 #include "app/frmAddEditClient_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
+#include "app/frmAddEditTask_u.h"
+#include "app/frmAddEditTeam_u.h"
+#include "app/frmAddEditUser_u.h"
 #include "app/frmClients_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmTaskMembers_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeamMembers_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
 #include "tests/support/UiTestSupport.h"
@@ -108,6 +117,15 @@ class TAppTest : public uitest::TUiTest {
     frmAddEditEvent = nullptr;
     frmAddEditNews = nullptr;
     frmNews = nullptr;
+    frmAddEditUser = nullptr;
+    frmUsers = nullptr;
+    frmAddEditTask = nullptr;
+    frmTasks = nullptr;
+    frmTaskMembers = nullptr;
+    frmTeams = nullptr;
+    frmAddEditTeam = nullptr;
+    frmTeamMembers = nullptr;
+    frmModifyOwnData = nullptr;
     frmAddEditClient = nullptr;
     frmClients = nullptr;
     frmAbout = nullptr;

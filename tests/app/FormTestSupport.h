@@ -45,7 +45,9 @@ inline const TSeedUser SecondAdmin{6, 1, u"goran", u"vtor", "Горан Втор
 // A list form as a person reaches it, and where the roads of the tests type and look: the form,
 // the main window's menu item or button that opens it, its edit form, a one-line text field of
 // the edit form with its table column and the grid column that shows it, and the change
-// button's warning. The members are called when the test runs, after the forms exist.
+// button's warning. The members are called when the test runs, after the forms exist. A list over
+// a table the seed fills (the members) names how many rows the seed puts there, ids 1 and up; they
+// are listed first.
 struct TListDoor {
   const char* Name;
   std::function<TListForm*()> Form;
@@ -56,6 +58,7 @@ struct TListDoor {
   const char16_t* TextField;
   int TextGridColumn;
   const char16_t* ChangeWarning;
+  int SeedRows = 0;
 };
 inline TControl* MenuItem(int index) { return frmMain->AdvSmoothMenu1->Items(index); }
 inline TListDoor EventsList() {
@@ -91,6 +94,40 @@ inline TListDoor PersonsList() {
           1,
           u"Одберете лице за промена!"};
 }
+inline TListDoor TasksList() {
+  return {"tasks",
+          [] { return frmTasks; },
+          [] { return MenuItem(2); },
+          [] { return frmAddEditTask; },
+          [] { return frmAddEditTask->DBAdvEdit1; },
+          u"task",
+          u"title",
+          1,
+          u"Одберете задача за промена!"};
+}
+inline TListDoor TeamsList() {
+  return {"teams",
+          [] { return frmTeams; },
+          [] { return MenuItem(5); },
+          [] { return frmAddEditTeam; },
+          [] { return frmAddEditTeam->DBAdvEdit1; },
+          u"team",
+          u"title",
+          0,
+          u"Одберете тим за промена!"};
+}
+inline TListDoor UsersList() {
+  return {"members",
+          [] { return frmUsers; },
+          [] { return MenuItem(4); },
+          [] { return frmAddEditUser; },
+          [] { return frmAddEditUser->DBAdvEdit1; },
+          u"users",
+          u"name",
+          1,
+          u"Одберете корисник за промена!",
+          5};
+}
 // gtest prints a door by its name.
 inline void PrintTo(const TListDoor& door, std::ostream* out) { *out << door.Name; }
 // gtest's name of a door's case.
@@ -108,6 +145,15 @@ inline std::string GridColumn(TDataGrid* grid, int column) {
     out += UTF8Encode(grid->CellText(column, record));
   }
   return out;
+}
+// A grid column's texts without the rows of the seed, which the list shows first.
+inline std::string AfterSeed(const std::string& column, int seedRows) {
+  size_t at = 0;
+  for (int i = 0; i < seedRows && at != std::string::npos; ++i) {
+    at = column.find('|', at);
+    if (at != std::string::npos) ++at;
+  }
+  return at == std::string::npos ? std::string() : column.substr(at);
 }
 inline std::string TextOf(TControl* control) { return UTF8Encode(control->Text()); }
 

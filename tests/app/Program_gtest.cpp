@@ -2,8 +2,9 @@
 // private test server, logged in with the keyboard, and scripts/run with its own data folder,
 // which makes the server, the database and the administrator on the first run and reuses them
 // on the second. The program goes on from its main window to the events list and its new-event
-// form. The windows are saved as screenshots/login.png, screenshots/main-window.png,
-// screenshots/events-list.png and screenshots/event-edit.png in the build folder.
+// form, then to the tasks list and, through its grid's popup, the members of a task. The windows
+// are saved as screenshots/login.png, screenshots/main-window.png, screenshots/events-list.png,
+// screenshots/event-edit.png and screenshots/task-members.png in the build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -276,6 +277,17 @@ class ProgramGui : public ::testing::Test {
     XSync(Dpy, False);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
   }
+  // A click of the right button, which opens a control's popup menu.
+  void RightClickAt(Window window, int x, int y) {
+    Window child = 0;
+    int rootX = 0, rootY = 0;
+    XTranslateCoordinates(Dpy, window, DefaultRootWindow(Dpy), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(Dpy, -1, rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(Dpy, 3, True, CurrentTime);
+    XTestFakeButtonEvent(Dpy, 3, False, CurrentTime);
+    XSync(Dpy, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
   // Asks the window to close, as the close box of a window manager does.
   void CloseWindow(Window window) {
     XEvent event{};
@@ -325,6 +337,8 @@ const char LoginTitle[] = "Најава";
 const char MainTitle[] = "Главен прозорец";
 const char EventsTitle[] = "Настани";
 const char EventEditTitle[] = "Нов/Промена Настан";
+const char TasksTitle[] = "Задачи";
+const char MembersTitle[] = "Одговорни членови";
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
 // when all went well).
@@ -359,11 +373,16 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
       << schemaFile.rdbuf()
       << "INSERT INTO users (id, name, surname, username, password, user_type) VALUES "
          "(1, 'Ана', 'Админовска', 'admin', 'tajna42', 1), "
-         "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2);\n"
+         "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2), "
+         "(3, 'Вера', 'Членовска', 'vera', 'clen', 2), "
+         "(4, 'Петар', 'Регуларски', 'petar', 'x', 2), (5, 'Гоце', 'Членот', 'goce', 'x', 3);\n"
       << "INSERT INTO event (title, status, description, event_date, created_by) VALUES "
          "('Годишно собрание на членовите', 'Active', 'Сала 2', '2024-06-01 18:00:00', 1), "
          "('Хуманитарен концерт', 'Finished', NULL, '2024-03-15 20:00:00', 2), "
-         "('Акција за собирање облека', 'Cancelled', NULL, '2024-01-20 10:00:00', 1);\n";
+         "('Акција за собирање облека', 'Cancelled', NULL, '2024-01-20 10:00:00', 1);\n"
+      << "INSERT INTO task (id, title, status, created_by, created_on) VALUES "
+         "(1, 'Собирање облека за зима', 'Active', 1, '2024-02-01 10:00:00');\n"
+      << "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n";
   for (const char* host : {"127.0.0.1", "localhost"}) {
     const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
     sql << "CREATE USER IF NOT EXISTS " << account << " IDENTIFIED BY 'pelkanvir';\n"
@@ -407,6 +426,24 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   CloseWindow(events);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Viewable(events));
+
+  // The third menu item opens the tasks list; a right click on the task's row opens the popup,
+  // whose one item, just below the pointer, opens the task's members.
+  ClickAt(main, 137, 229);
+  const Window tasks = WaitForWindow(TasksTitle);
+  ASSERT_NE(tasks, 0u) << "no tasks list; the program wrote: " << program.Output()
+                       << program.Errors();
+  RightClickAt(tasks, 200, 75);
+  ClickAt(tasks, 230, 86);
+  const Window members = WaitForWindow(MembersTitle);
+  ASSERT_NE(members, 0u) << "no member form; the program wrote: " << program.Output()
+                         << program.Errors();
+  EXPECT_TRUE(Screenshot(members, "task-members.png"));
+  CloseWindow(members);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Viewable(members));
+  CloseWindow(tasks);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   CloseWindow(main);
   EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
   EXPECT_EQ(RunSql(db, "SELECT COUNT(*) AS n FROM zavel_vorndemo.event;"), "n\n3\n");
