@@ -4,7 +4,8 @@
 // on the second. The program goes on from its main window to the events list and its new-event
 // form, then to the tasks list and, through its grid's popup, the members of a task. The windows
 // are saved as screenshots/login.png, screenshots/main-window.png, screenshots/events-list.png,
-// screenshots/event-edit.png and screenshots/task-members.png in the build folder.
+// screenshots/event-edit.png, screenshots/tasks-list.png and screenshots/task-members.png in the
+// build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -433,6 +434,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   const Window tasks = WaitForWindow(TasksTitle);
   ASSERT_NE(tasks, 0u) << "no tasks list; the program wrote: " << program.Output()
                        << program.Errors();
+  EXPECT_TRUE(Screenshot(tasks, "tasks-list.png"));
   RightClickAt(tasks, 200, 75);
   ClickAt(tasks, 230, 86);
   const Window members = WaitForWindow(MembersTitle);
