@@ -13,9 +13,10 @@ constexpr int MiddleWidth = 110;
 constexpr int ButtonHeight = 34;
 constexpr int HeadingHeight = 44;
 
-const std::vector<TDataGridColumn> UserColumns{{u"name", u"Име", 140, taLeftJustify},
-                                               {u"surname", u"Презиме", 140, taLeftJustify},
-                                               {u"username", u"Корисничко име", 120, taLeftJustify}};
+const std::vector<TDataGridColumn> UserColumns{
+    {u"name", u"Име", 140, taLeftJustify},
+    {u"surname", u"Презиме", 140, taLeftJustify},
+    {u"username", u"Корисничко име", 120, taLeftJustify}};
 
 // A grid as wide as its columns, with a line after each and a border around.
 int GridWidth() {

@@ -93,8 +93,8 @@ class ListRoad : public TFormTest, public ::testing::WithParamInterface<TListDoo
   }
   // The values of the door's text column over the rows the test made, by id.
   String TableTexts(const TListDoor& door) {
-    return Db.One(String(u"SELECT GROUP_CONCAT(") + door.TextField + u" ORDER BY id SEPARATOR '|')" +
-                  NewRows(door));
+    return Db.One(String(u"SELECT GROUP_CONCAT(") + door.TextField +
+                  u" ORDER BY id SEPARATOR '|')" + NewRows(door));
   }
   static std::string GridTexts(const TListDoor& door) {
     return AfterSeed(GridColumn(door.Form()->DBAdvGrid1, door.TextGridColumn), door.SeedRows);

@@ -26,7 +26,8 @@ class MemberSearch : public uitest::TUiTest {
   std::string UserNames() {
     std::string out;
     for (Users.First(); !Users.Eof(); Users.Next())
-      out += (Users.RecNo() > 1 ? "|" : "") + UTF8Encode(Users.FieldByName(u"username")->AsString());
+      out += (Users.RecNo() > 1 ? "|" : "") +
+             UTF8Encode(Users.FieldByName(u"username")->AsString());
     return out;
   }
 
