@@ -43,7 +43,15 @@ class TLxVioTcp : public TLxVio {
   // do to stand in for a slow name service).
   void SetHostLookup(THostNameResolver::TLookup lookup) { FLookup = std::move(lookup); }
 
+ protected:
+  bool WaitReadable(int64_t ms) override;
+  // Reported as a receive whose time-out passed.
+  void ReadTimedOut() override;
+
  private:
+  // The limit of name resolution and of the connect: the time-out, cut to what is left until the
+  // deadline; 0 for none.
+  int64_t ConnectLimitMs() const;
   uint32_t ResolveAddress(const AnsiString& host);
   void SetSocketError(const char* what, int code);
 
