@@ -6,6 +6,7 @@
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
 
@@ -87,6 +88,24 @@ TEST_P(MyBlobColumns, ChangedBlobAndBinaryValuesAreWritten) {
   EXPECT_EQ(check.One(u"SELECT HEX(vb) FROM blob_columns WHERE id = 1"),
             GetParam() ? u"6162" : u"FF01");
   EXPECT_EQ(check.One(u"SELECT HEX(bin) FROM blob_columns WHERE id = 1"), u"00010203");
+}
+
+// A lock re-reads the row and compares it with the record in hand: binary values compare as
+// bytes, and a row changed meanwhile is still told apart.
+TEST_P(MyBlobColumns, ALockComparesBinaryValuesByTheirBytes) {
+  query.SetLockMode(lmPessimistic);
+  query.Edit();
+  query.FieldByName(u"n")->SetAsInteger(3);
+  query.Post();
+  EXPECT_EQ(check.One(u"SELECT n FROM blob_columns WHERE id = 1"), u"3");
+
+  check.Exec(u"UPDATE blob_columns SET vb = 'zz' WHERE id = 1");
+  try {
+    query.Edit();
+    ADD_FAILURE() << "the changed row was locked";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Record was changed by another user");
+  }
 }
 
 // Applied from the cache, a record's blob is changed when its new value is another blob object.
