@@ -65,6 +65,8 @@ class TLxVio {
 
   // The pause after a receive or send that moved nothing (10 ms), before giving up or retrying.
   virtual void PauseAfterFailure();
+  // Bytes received into the read-ahead buffer and not yet delivered.
+  int32_t BufferedCount() const { return FBuffered - FReadPosition; }
 
   String FLastError;
 

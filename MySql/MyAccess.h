@@ -9,6 +9,7 @@
 #include "Common/DBAccess.h"
 #include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_DataSet.h"
+#include "MySql/MyAccess_SSLOptions.h"
 #include "MySql/MyAccess_Transaction.h"
 #include "MySql/MyCall.h"
 
@@ -133,6 +134,9 @@ class TMyConnection : public TCustomMyConnection {
   }
   bool Embedded() const { return Options()->Embedded(); }
   void SetEmbedded(bool value) { Options()->SetEmbedded(value); }
+  // Used when Options()->Protocol() is mpSSL. Setting copies the given options.
+  TMyConnectionSSLOptions* SSLOptions() const { return FSSLOptions.get(); }
+  void SetSSLOptions(TMyConnectionSSLOptions* value) { FSSLOptions->Assign(value); }
   String GetClientVersion() override;
   void AssignConnect(TCustomDAConnection* source) override;
 
@@ -141,4 +145,5 @@ class TMyConnection : public TCustomMyConnection {
 
  private:
   int FPort = 3306;
+  std::unique_ptr<TMyConnectionSSLOptions> FSSLOptions;
 };

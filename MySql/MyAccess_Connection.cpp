@@ -206,7 +206,8 @@ void TCustomMyConnection::AssignConnect(TCustomDAConnection* source) {
   }
 }
 
-TMyConnection::TMyConnection(TComponent* owner) : TCustomMyConnection(owner) {
+TMyConnection::TMyConnection(TComponent* owner)
+    : TCustomMyConnection(owner), FSSLOptions(std::make_unique<TMyConnectionSSLOptions>(this)) {
   InstallOptions(std::make_unique<TMyConnectionOptions>(this));
 }
 
@@ -232,9 +233,16 @@ void TMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
   connection->SetProp(pcCompress, Options()->Compress());
   connection->SetProp(pcProtocol, static_cast<int32_t>(Options()->Protocol()));
   connection->SetProp(pcCheckBackslashes, Options()->CheckBackslashes());
+  connection->SetProp(pcSSLCipherList, FSSLOptions->ChipherList());
+  connection->SetProp(pcSSLCACert, FSSLOptions->CACert());
+  connection->SetProp(pcSSLKey, FSSLOptions->Key());
+  connection->SetProp(pcSSLCert, FSSLOptions->Cert());
 }
 
 void TMyConnection::AssignConnect(TCustomDAConnection* source) {
   TCustomMyConnection::AssignConnect(source);
-  if (auto* src = dynamic_cast<TMyConnection*>(source)) SetPort(src->FPort);
+  if (auto* src = dynamic_cast<TMyConnection*>(source)) {
+    SetPort(src->FPort);
+    FSSLOptions->Assign(src->FSSLOptions.get());
+  }
 }

@@ -14,6 +14,9 @@ TMyDataSetOptions::TMyDataSetOptions(TCustomMyDataSet* owner)
     : TDADataSetOptions(owner), FDataSet(owner) {
   SetFieldsReadOnly = false;
   SetFieldsOrigin(true);
+  // The server knows which columns are required and fills their defaults; a NOT NULL column with
+  // a default must not stop a post on the client.
+  SetRequiredFields(false);
 }
 
 void TMyDataSetOptions::SetRecordSetSwitch(bool& field, bool value, TLxPropCode prop,

@@ -102,9 +102,15 @@ void TMySQLConnection::OpenSession() {
   AnsiString user = Encode(Username());
   AnsiString password = Encode(Password());
   AnsiString database = Encode(FDatabase);
+  // Over the local socket the server text may name the socket file after a comma, as it names
+  // the shared-memory base; without one the engine takes the standard path.
+  size_t comma = server.find(u',');
+  AnsiString socket = FProtocol == mpPipe && comma != String::npos
+                          ? Encode(server.substr(comma + 1))
+                          : AnsiString();
   PMYSQL_CON result = FAPI->mysql_real_connect(FHandle, host.c_str(), user.c_str(),
-                                               password.c_str(), database.c_str(), FPort, nullptr,
-                                               flags);
+                                               password.c_str(), database.c_str(), FPort,
+                                               socket.empty() ? nullptr : socket.c_str(), flags);
   CheckResultTrue(result != nullptr, OwnerComponent());
 
   FConnected = true;

@@ -3,10 +3,11 @@
 #include <cstring>
 
 #include "Common/CLRClasses.h"
-#include "Common/LxVioTcp.h"
+#include "Common/LxVioTcpSSL.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet.h"
 #include "MySql/MySqlSession_Handshake.h"
+#include "MySql/MySqlVioPipe.h"
 #include "platform/rtl/UnicodeText.h"
 
 using namespace mysqlhandshake;
@@ -16,6 +17,7 @@ namespace {
 constexpr int32_t kDefaultPort = 3306;
 constexpr int32_t kCannotConnect = 2003;
 constexpr int32_t kUnknownProtocol = 2046;
+constexpr int32_t kTlsError = 2026;
 // The code the connect error names, whatever the transport's own failure was.
 constexpr int32_t kConnectionRefused = 10061;
 
@@ -81,7 +83,7 @@ void TMySqlSession::StartConnectDeadline(TLxVio& vio) {
     vio.ClearDeadline();
 }
 
-void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
+void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
   if (FIOHandler != nullptr) {
     FNet->SetVio(std::make_unique<TLxVioHandler>(FHost, FPort, FIOHandler, FTlsKey,
                                                  FTlsCertificate, FTlsCA));
@@ -98,6 +100,15 @@ void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
       FNet->SetVio(std::make_unique<TLxVioTcp>(FHost, FPort));
       FHostInfo = FHost + " via TCP/IP";
       break;
+    case mpPipe:
+      FNet->SetVio(std::make_unique<TMySqlVioPipe>(FHost, pipeName, FPort));
+      FHostInfo = FHost + " via pipes";
+      break;
+    case mpSSL:
+      FNet->SetVio(std::make_unique<TLxVioTcpSSL>(FHost, FTlsKey, FTlsCertificate, FTlsCA,
+                                                  FTlsCAPath, FTlsCipher, FPort));
+      FHostInfo = FHost + " via SSL";
+      break;
     default:
       // A protocol without a transport of its own reuses the one the session has.
       if (FNet->Vio() == nullptr) throw EMySqlException(kUnknownProtocol);
@@ -108,6 +119,9 @@ void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
     vio->SetTimeout(FConnectTimeout);
     StartConnectDeadline(*vio);
     vio->Connect();
+  } catch (const EMySqlException&) {
+    // The local socket's own errors (2016-2018) say more than "can't connect" would.
+    throw;
   } catch (const Exception&) {
     throw EMySqlException::CreateFmt(kCannotConnect, vio->LastError(),
                                      {FHost, kConnectionRefused});
@@ -127,6 +141,9 @@ void TMySqlSession::ReadGreeting() {
 }
 
 void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags) {
+  // Asked for TLS and not offered it, the login stops: it never goes on in plain text.
+  if ((FProtocol == mpSSL || (clientFlags & kClientSsl)) && !(FServerCapabilities & kClientSsl))
+    throw EMySqlException::CreateMsg(kTlsError, u"The server does not offer TLS");
   FClientFlags = ComputeClientFlags(FClientFlags, clientFlags, FProtocol == mpSSL,
                                     FServerCapabilities);
   TBytes prefix = LoginPrefix(FClientFlags, FCharacterSet);
@@ -150,8 +167,18 @@ void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags)
 }
 
 void TMySqlSession::StartTls() {
-  // A plain TCP transport has no TLS of its own: the switch changes nothing on it.
-  if (auto* handler = dynamic_cast<TLxVioHandler*>(FNet->Vio())) handler->StartTLS(1);
+  if (auto* handler = dynamic_cast<TLxVioHandler*>(FNet->Vio())) {
+    handler->StartTLS(1);
+  } else if (auto* tls = dynamic_cast<TLxVioTcpSSL*>(FNet->Vio())) {
+    try {
+      tls->StartSSL(1);
+    } catch (const EAssertionFailed&) {
+      throw;
+    } catch (const Exception& e) {
+      throw EMySqlException::CreateMsg(kTlsError, e.Message());
+    }
+  }
+  // Other transports have no TLS of their own: the switch changes nothing on them.
 }
 
 void TMySqlSession::Authenticate(const AnsiString& password) {

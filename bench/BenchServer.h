@@ -11,6 +11,8 @@ namespace bench {
 struct Server {
   std::string host, user, password, database;
   unsigned port = 0;
+  std::string socket;  // the server's Unix socket
+  std::string sslCa;   // the CA that signed the server's certificate
 };
 
 inline const Server& TestServer() {
@@ -26,6 +28,8 @@ inline const Server& TestServer() {
     s.user = env("TEST_DB_USER");
     s.password = env("TEST_DB_PASSWORD");
     s.database = env("TEST_DB_NAME");
+    s.socket = env("TEST_DB_SOCKET");
+    s.sslCa = env("TEST_DB_SSL_CA");
     return s;
   }();
   return server;

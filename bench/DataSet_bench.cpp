@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

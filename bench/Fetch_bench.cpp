@@ -1,9 +1,10 @@
 // Fetching a 1,000,000-row table (INT key, INT, DOUBLE, BIGINT, VARCHAR(100) Cyrillic, DATETIME,
 // TEXT with a third NULL) into the record store through the MySQL record set, next to MariaDB
 // Connector/C's mysql_store_result plus converting each field to its typed value, in the same run,
-// plain and compressed. Each fetch runs in a forked child, so that the child's peak resident size
-// (ru_maxrss) is the peak memory of that side alone; rows per second and peak memory of both sides
-// and their ratios are printed after the table.
+// over each transport: plain TCP, compressed TCP, TLS (the server's certificate verified by both
+// sides) and the server's Unix socket. Each fetch runs in a forked child, so that the child's peak
+// resident size (ru_maxrss) is the peak memory of that side alone; rows per second and peak memory
+// of both sides and their ratios are printed after the table.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
 // build/rel/bench/Fetch_bench
@@ -52,12 +53,25 @@ const char* Select() {
 using bench::Server;
 using bench::TestServer;
 
-MYSQL* PeerConnect(bool compressed) {
+enum class Transport { Plain, Compressed, Tls, Socket };
+
+MYSQL* PeerConnect(Transport transport = Transport::Plain) {
   const Server& s = TestServer();
   MYSQL* mysql = mysql_init(nullptr);
   mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  if (!mysql_real_connect(mysql, s.host.c_str(), s.user.c_str(), s.password.c_str(),
-                          s.database.c_str(), s.port, nullptr, compressed ? CLIENT_COMPRESS : 0))
+  const char* host = s.host.c_str();
+  const char* socket = nullptr;
+  if (transport == Transport::Tls) {
+    mysql_ssl_set(mysql, nullptr, nullptr, s.sslCa.c_str(), nullptr, nullptr);
+    my_bool verify = 1;
+    mysql_options(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+  } else if (transport == Transport::Socket) {
+    host = "localhost";
+    socket = s.socket.c_str();
+  }
+  if (!mysql_real_connect(mysql, host, s.user.c_str(), s.password.c_str(), s.database.c_str(),
+                          s.port, socket,
+                          transport == Transport::Compressed ? CLIENT_COMPRESS : 0))
     throw std::runtime_error(mysql_error(mysql));
   return mysql;
 }
@@ -69,7 +83,7 @@ void PeerExec(MYSQL* mysql, const char* sql) {
 
 // The table is made once and kept between runs.
 void EnsureTable() {
-  MYSQL* mysql = PeerConnect(false);
+  MYSQL* mysql = PeerConnect();
   bool ready = false;
   if (mysql_query(mysql, "SELECT COUNT(*) FROM bench_fetch") == 0) {
     MYSQL_RES* res = mysql_store_result(mysql);
@@ -115,7 +129,7 @@ double Now() {
 
 // --- own engine: the record set fills its store with every row ------------------------------
 
-Measure FetchOwn(bool compressed) {
+Measure FetchOwn(Transport transport) {
   Measure m;
   const Server& s = TestServer();
   TMySQLConnection conn;
@@ -125,7 +139,14 @@ Measure FetchOwn(bool compressed) {
   conn.SetPassword(UTF8ToString(s.password));
   conn.SetProp(pcDatabase, UTF8ToString(s.database));
   conn.SetProp(pcUseUnicode, true);
-  conn.SetProp(pcCompress, compressed);
+  conn.SetProp(pcCompress, transport == Transport::Compressed);
+  if (transport == Transport::Tls) {
+    conn.SetProp(pcProtocol, static_cast<int32_t>(mpSSL));
+    conn.SetProp(pcSSLCACert, UTF8ToString(s.sslCa));
+  } else if (transport == Transport::Socket) {
+    conn.SetProp(pcProtocol, static_cast<int32_t>(mpPipe));
+    conn.SetServer(UTF8ToString("localhost," + s.socket));
+  }
   conn.Connect(u"");
   TMySQLRecordset rs;
   rs.SetConnection(&conn);
@@ -185,9 +206,9 @@ double DateTimeValue(const char* p) {
   return static_cast<double>(days) + secs / 86400.0;
 }
 
-Measure FetchPeer(bool compressed) {
+Measure FetchPeer(Transport transport) {
   Measure m;
-  MYSQL* mysql = PeerConnect(compressed);
+  MYSQL* mysql = PeerConnect(transport);
   const double start = Now();
   const double cpuStart = CpuNow();
   if (mysql_query(mysql, Select()) != 0) throw std::runtime_error(mysql_error(mysql));
@@ -216,7 +237,7 @@ Measure FetchPeer(bool compressed) {
 }
 
 // Runs one fetch in a child process and reads back its time, rows and peak resident size.
-Measure InChild(Measure (*fetch)(bool), bool compressed) {
+Measure InChild(Measure (*fetch)(Transport), Transport transport) {
   int fds[2];
   if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
   const pid_t pid = fork();
@@ -224,7 +245,7 @@ Measure InChild(Measure (*fetch)(bool), bool compressed) {
     close(fds[0]);
     Measure m;
     try {
-      m = fetch(compressed);
+      m = fetch(transport);
     } catch (const std::exception& e) {
       std::snprintf(m.Error, sizeof m.Error, "%s", e.what());
     }
@@ -246,10 +267,10 @@ Measure InChild(Measure (*fetch)(bool), bool compressed) {
   return m;
 }
 
-void RunSide(benchmark::State& state, Measure (*fetch)(bool), bool compressed) {
+void RunSide(benchmark::State& state, Measure (*fetch)(Transport), Transport transport) {
   double rate = 0, cpuRate = 0, peak = 0;
   for (auto _ : state) {
-    const Measure m = InChild(fetch, compressed);
+    const Measure m = InChild(fetch, transport);
     state.SetIterationTime(m.Seconds);
     rate += static_cast<double>(m.Rows) / m.Seconds;
     cpuRate += static_cast<double>(m.Rows) / m.CpuSeconds;
@@ -262,15 +283,16 @@ void RunSide(benchmark::State& state, Measure (*fetch)(bool), bool compressed) {
   state.counters["peak_MB"] = peak;
 }
 
-void BM_Own_Plain(benchmark::State& state) { RunSide(state, FetchOwn, false); }
-void BM_Peer_Plain(benchmark::State& state) { RunSide(state, FetchPeer, false); }
-void BM_Own_Compressed(benchmark::State& state) { RunSide(state, FetchOwn, true); }
-void BM_Peer_Compressed(benchmark::State& state) { RunSide(state, FetchPeer, true); }
+#define FETCH_BENCH_PAIR(mode)                                                              \
+  void BM_Own_##mode(benchmark::State& state) { RunSide(state, FetchOwn, Transport::mode); }   \
+  void BM_Peer_##mode(benchmark::State& state) { RunSide(state, FetchPeer, Transport::mode); } \
+  BENCHMARK(BM_Own_##mode)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();    \
+  BENCHMARK(BM_Peer_##mode)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
-BENCHMARK(BM_Own_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
-BENCHMARK(BM_Peer_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
-BENCHMARK(BM_Own_Compressed)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
-BENCHMARK(BM_Peer_Compressed)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+FETCH_BENCH_PAIR(Plain)
+FETCH_BENCH_PAIR(Compressed)
+FETCH_BENCH_PAIR(Tls)
+FETCH_BENCH_PAIR(Socket)
 
 // Keeps every run's figures so the ratios can be printed after the table.
 class TRatioReporter : public benchmark::ConsoleReporter {
@@ -300,7 +322,7 @@ int main(int argc, char** argv) {
   EnsureTable();
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (const char* mode : {"Plain", "Compressed"}) {
+  for (const char* mode : {"Plain", "Compressed", "Tls", "Socket"}) {
     const std::string own = std::string("BM_Own_") + mode;
     const std::string peer = std::string("BM_Peer_") + mode;
     if (!reporter.Rate.count(own) || !reporter.Rate.count(peer) || reporter.Rate[peer] <= 0)

@@ -19,6 +19,9 @@ function(project_library name)
 endfunction()
 
 # project_tests(<name> DIR <folder> DEPS <target>...)
+# Every test runs in the top of the build tree: source paths the compiler cache wrote relative to
+# it (fixtures found next to a test's source) resolve there, and screenshots land in its
+# screenshots/ folder.
 # Files named *_test.cpp make the program <name> (label "unit"); files named *_itest.cpp cross the
 # wire to the test server and make <name>_mysql (label "mysql"); files named *_gtest.cpp drive the
 # program on a real X server (they start their own) and make <name>_gui (label "gui").
@@ -30,13 +33,13 @@ function(project_tests name)
   if(unit_sources)
     add_executable(${name} ${unit_sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest_main GTest::gmock)
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name} PROPERTIES LABELS unit)
   endif()
   if(mysql_sources)
     add_executable(${name}_mysql ${mysql_sources})
     target_link_libraries(${name}_mysql PRIVATE ${ARG_DEPS} test_support GTest::gtest_main GTest::gmock)
-    add_test(NAME ${name}_mysql COMMAND ${name}_mysql)
+    add_test(NAME ${name}_mysql COMMAND ${name}_mysql WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name}_mysql PROPERTIES LABELS mysql)
   endif()
   if(gui_sources)
@@ -45,7 +48,7 @@ function(project_tests name)
     # Keys and clicks reach the server as a person's would, through XTest.
     find_package(X11 REQUIRED COMPONENTS Xtst)
     target_link_libraries(${name}_gui PRIVATE X11::Xtst)
-    add_test(NAME ${name}_gui COMMAND ${name}_gui)
+    add_test(NAME ${name}_gui COMMAND ${name}_gui WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name}_gui PROPERTIES LABELS gui)
   endif()
 endfunction()

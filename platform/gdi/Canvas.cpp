@@ -36,7 +36,9 @@ TCanvas::TCanvas()
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
-  RequiredState(0);
+  // Whoever takes the raw handle draws with the canvas's font, pen and brush through the GDI
+  // calls, so all three are selected first (a label's DrawText kept the stock font otherwise).
+  RequiredState(stFont | stPen | stBrush);
   return FHandle;
 }
 

@@ -211,3 +211,88 @@ double StrToFloatDef(const String& s, double def, const TFormatSettings& setting
   double v;
   return TryStrToFloat(s, v, settings) ? v : def;
 }
+
+// --- Val -----------------------------------------------------------------------------------------
+
+namespace {
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Blanks, then an optional sign: the index of the first character after them.
+size_t SkipBlanksAndSign(const String& s, size_t& numberStart) {
+  size_t i = 0;
+  while (i < s.size() && s[i] == u' ') ++i;
+  numberStart = i;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) ++i;
+  return i;
+}
+
+int StopCode(const String& s, size_t stop) {
+  return stop >= s.size() ? 0 : static_cast<int>(stop) + 1;
+}
+
+}  // namespace
+
+void Val(const String& s, double& value, int& code) {
+  value = 0;
+  size_t start = 0;
+  size_t i = SkipBlanksAndSign(s, start);
+  size_t digits = 0;
+  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == u'.') {
+    size_t after = i + 1;
+    size_t fraction = 0;
+    while (after < s.size() && IsDigit(s[after])) ++after, ++fraction;
+    if (digits + fraction > 0) i = after, digits += fraction;
+  }
+  if (digits == 0) {
+    code = static_cast<int>(i) + 1;
+    return;
+  }
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    size_t after = i + 1;
+    if (after < s.size() && (s[after] == u'+' || s[after] == u'-')) ++after;
+    size_t exponent = after;
+    while (exponent < s.size() && IsDigit(s[exponent])) ++exponent;
+    if (exponent > after) i = exponent;
+  }
+  std::string ascii;
+  for (size_t k = start; k < i; ++k) ascii += static_cast<char>(s[k]);
+  if (!ascii.empty() && ascii[0] == '+') ascii.erase(0, 1);
+  double read = 0;
+  auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), read);
+  if (result.ec != std::errc() || !std::isfinite(read)) {
+    code = static_cast<int>(start) + 1;
+    return;
+  }
+  value = read;
+  code = StopCode(s, i);
+}
+
+void Val(const String& s, int32_t& value, int& code) {
+  value = 0;
+  size_t start = 0;
+  size_t i = SkipBlanksAndSign(s, start);
+  bool negative = start < s.size() && s[start] == u'-';
+  int64_t read = 0;
+  size_t first = i;
+  while (i < s.size() && IsDigit(s[i])) {
+    read = read * 10 + (s[i] - u'0');
+    if (read > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
+      code = static_cast<int>(start) + 1;
+      return;
+    }
+    ++i;
+  }
+  if (negative) read = -read;
+  if (read > std::numeric_limits<int32_t>::max()) {
+    code = static_cast<int>(start) + 1;
+    return;
+  }
+  if (i == first) {
+    code = static_cast<int>(i) + 1;
+    return;
+  }
+  value = static_cast<int32_t>(read);
+  code = StopCode(s, i);
+}

@@ -26,6 +26,14 @@ bool TryStrToInt64(const String& s, int64_t& v);
 int32_t StrToIntDef(const String& s, int32_t def);
 int64_t StrToInt64Def(const String& s, int64_t def);
 
+// The number at the start of a text, as the runtime's Val reads it: leading blanks, a sign,
+// decimal digits and, for a float, a "." fraction and an exponent (the decimal point is always
+// "."). code is 0 when the whole text was read, else the 1-based position where reading stopped.
+// What was read up to there is the value; a number outside the type's range (an integer beyond
+// 32 bits, a float beyond the double's range) is 0 with code at the number's first character.
+void Val(const String& s, double& value, int& code);
+void Val(const String& s, int32_t& value, int& code);
+
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
 // ffGeneral with 15 significant digits: "1234.5", "1E20", "1.5E-7".

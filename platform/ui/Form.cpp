@@ -380,6 +380,7 @@ void TCustomForm::Dispatch(TMessage& message) {
     case CM_DEACTIVATE: Deactivate(); return;
     case CM_SHOWINGCHANGED: CMShowingChanged(message); return;
     case CM_DIALOGKEY: CMDialogKey(message); return;
+    case WM_NEXTDLGCTL: NextDialogControl(message); return;
     case CM_RELEASE: Free(); return;
     case CM_VISIBLECHANGED:
       // Made visible while it is being made: it shows once it is complete.
@@ -392,6 +393,18 @@ void TCustomForm::Dispatch(TMessage& message) {
       return;
     default: TScrollingWinControl::Dispatch(message);
   }
+}
+
+// A control asks the form to move the focus on: with lParam set, to the control whose window
+// wParam names; otherwise to the next tab stop (wParam 0) or the previous one.
+void TCustomForm::NextDialogControl(TMessage& message) {
+  message.Result = 0;
+  if (LOWORD(message.LParam) != 0) {
+    TWinControl* control = FindControl(reinterpret_cast<HWND>(message.WParam));
+    if (control && GetParentForm(control) == this && control->CanFocus()) control->SetFocus();
+    return;
+  }
+  SelectNext(FActiveControl, message.WParam == 0, true);
 }
 
 // --- Task windows -------------------------------------------------------------------------------

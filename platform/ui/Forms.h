@@ -197,6 +197,7 @@ class TCustomForm : public TScrollingWinControl {
  private:
   void CMShowingChanged(TMessage& message);
   void CMDialogKey(TMessage& message);
+  void NextDialogControl(TMessage& message);
   void SetActive(bool value);
   void SetWindowFocus();
   void PlaceForm();

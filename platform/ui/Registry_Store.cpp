@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ProgramPaths.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/IniFiles_File.h"
 #include "platform/ui/Registry.h"
@@ -73,17 +74,8 @@ std::string DamagedName(const std::string& storeFile) {
 }  // namespace
 
 std::string TRegistryStore::DefaultFolder() {
-  // A relative XDG_CONFIG_HOME is to be ignored, as the base-directory rules say.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || !home[0]) return std::string();
-    base = std::string(home) + "/.config";
-  }
-  return base + "/association-records/registry";
+  std::string folder = ConfigFolder();
+  return folder.empty() ? folder : folder + "/registry";
 }
 
 std::string TRegistryStore::FileName() const {

@@ -180,6 +180,8 @@ class TCustomEdit : public TCustomControl {
   // as it is), keeping the caret in range.
   void SetEditBuffer(const String& text);
   void SetSel(int start, int end);
+  // The colour the field is painted in (the button face while disabled).
+  virtual TColor BackgroundColor();
 
  private:
   friend class TEditLines;
@@ -391,9 +393,13 @@ class TRadioButton : public TButtonControl {
 // --- Label -----------------------------------------------------------------------------------------
 
 // Text on the parent: word wrap, transparency, and an "&" accelerator that focuses FocusControl.
+// With AutoSize (the default) the label takes the size of its text whenever the caption, the
+// font or the word wrap changes (a wrapping label keeps its width and takes the height).
 class TLabel : public TGraphicControl {
  public:
   explicit TLabel(TComponent* owner);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment value);
   bool WordWrap() const { return FWordWrap; }
@@ -412,7 +418,9 @@ class TLabel : public TGraphicControl {
 
  private:
   uint32_t TextFlags() const;
+  void AdjustBounds();
   TAlignment FAlignment = taLeftJustify;
+  bool FAutoSize = true;
   bool FWordWrap = false;
   bool FTransparent = false;
   bool FShowAccelChar = true;
@@ -640,6 +648,9 @@ class TCustomComboBox : public TCustomControl {
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DoExit() override;
+  // For a descendant whose item list keeps more beside each item: the combo box takes the list
+  // it is given in place of its own.
+  TCustomComboBox(TComponent* owner, std::unique_ptr<TListControlStrings> items);
 
  private:
   friend class TComboDropList;

@@ -14,7 +14,10 @@ constexpr int kListBorder = 2;
 }  // namespace
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
-    : TCustomControl(owner), FItems(std::make_unique<TListControlStrings>()) {
+    : TCustomComboBox(owner, std::make_unique<TListControlStrings>()) {}
+
+TCustomComboBox::TCustomComboBox(TComponent* owner, std::unique_ptr<TListControlStrings> items)
+    : TCustomControl(owner), FItems(std::move(items)) {
   SetControlStyle(ControlStyle() << csCaptureMouse >> csClickEvents);
   SetTabStop(true);
   SetBounds(Left(), Top(), 145, 23);

@@ -252,11 +252,13 @@ void TCustomEdit::UpdateCaret() {
 
 // --- Painting ------------------------------------------------------------------------------------
 
+TColor TCustomEdit::BackgroundColor() { return Enabled() ? Color() : clBtnFace; }
+
 void TCustomEdit::Paint() {
   TCanvas* canvas = Canvas();
   TRect client = ClientRect();
   canvas->Brush()->SetStyle(bsSolid);
-  canvas->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+  canvas->Brush()->SetColor(BackgroundColor());
   canvas->FillRect(client);
   if (FBorderStyle != bsNone) DrawEdge(canvas->Handle(), client, EDGE_SUNKEN, BF_RECT);
 
@@ -294,7 +296,7 @@ void TCustomEdit::PaintRow(const TEditRow& row, int y, int selStart, int selEnd)
                std::min(left + RowWidth(row, part.To), format.Right),
                std::min(y + lineHeight, format.Bottom)};
     if (area.Left >= area.Right || area.Top >= area.Bottom) continue;
-    canvas->Brush()->SetColor(part.Selected ? clHighlight : (Enabled() ? Color() : clBtnFace));
+    canvas->Brush()->SetColor(part.Selected ? clHighlight : (BackgroundColor()));
     canvas->Font()->SetColor(part.Selected ? clHighlightText
                                            : (Enabled() ? Font()->Color() : clGrayText));
     canvas->FillRect(area);

@@ -1,10 +1,13 @@
 // TLabel: text painted on the parent, with word wrap and an accelerator for its focus control.
+#include <algorithm>
+
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/StdCtrls.h"
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
   SetControlStyle(ControlStyle() << csSetCaption << csReplicatable);
   SetBounds(Left(), Top(), 65, 17);
+  AdjustBounds();
 }
 
 void TLabel::SetAlignment(TAlignment value) {
@@ -14,7 +17,33 @@ void TLabel::SetAlignment(TAlignment value) {
 
 void TLabel::SetWordWrap(bool value) {
   FWordWrap = value;
+  AdjustBounds();
   Invalidate();
+}
+
+void TLabel::SetAutoSize(bool value) {
+  FAutoSize = value;
+  AdjustBounds();
+}
+
+// Measures the caption on a context of its own, so a label sizes itself before it has a parent.
+void TLabel::AdjustBounds() {
+  if (!FAutoSize || ComponentState().Contains(csLoading)) return;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font()->Handle());
+  String caption = Caption();
+  // An empty caption keeps the height of a line, as the label shows one.
+  if (caption.empty() || (FShowAccelChar && caption == u"&")) caption = u" ";
+  TRect r{0, 0, FWordWrap ? std::max(Width(), 1) : 0, 0};
+  DrawText(dc, caption, r, TextFlags() | DT_CALCRECT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  int width = FWordWrap ? Width() : r.Width();
+  // A right-aligned label keeps its right edge, a centred one its middle.
+  int left = Left();
+  if (!FWordWrap && FAlignment == taRightJustify) left += Width() - width;
+  if (!FWordWrap && FAlignment == taCenter) left += (Width() - width) / 2;
+  SetBounds(left, Top(), width, r.Height());
 }
 
 void TLabel::SetTransparent(bool value) {
@@ -70,5 +99,8 @@ void TLabel::Dispatch(TMessage& message) {
   }
   TGraphicControl::Dispatch(message);
   // A new caption shows at once; without this the old text stayed until something else repainted.
-  if (message.Msg == CM_TEXTCHANGED) Invalidate();
+  if (message.Msg == CM_TEXTCHANGED || message.Msg == CM_FONTCHANGED) {
+    AdjustBounds();
+    Invalidate();
+  }
 }

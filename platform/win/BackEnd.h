@@ -11,6 +11,7 @@
 #include "platform/win/WinDefs.h"
 
 typedef struct _cairo_surface cairo_surface_t;
+class IDropTarget;
 
 // The back end's side of one top-level window.
 class TNativeWindow {
@@ -46,4 +47,10 @@ class TBackEnd {
   virtual UINT DoubleClickTime() { return 500; }
   // Opens a link of an allowed scheme with the desktop's handler. Answers whether it started.
   virtual bool OpenUrl(const String& url) = 0;
+  // While a drag of ours runs and none of our windows is under the pointer: the drop target of
+  // another program there, or nullptr. The back end holds the object (the same one while the
+  // pointer stays over the same target); its DragEnter, DragOver, DragLeave and Drop speak to
+  // the other program. Drags from other programs over our windows go the other way: the back
+  // end hands them to the windows' registered targets (ForeignDrag.h).
+  virtual IDropTarget* ForeignDropTargetAt(TPoint) { return nullptr; }
 };

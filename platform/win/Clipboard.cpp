@@ -67,6 +67,13 @@ String GetClipboardFormatName(UINT format) {
   return names[format - WM_REGISTERED_FIRST];
 }
 
+UINT FindClipboardFormat(const String& name) {
+  const auto& names = WindowSystem().RegisteredMessages;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (SameText(names[i], name)) return WM_REGISTERED_FIRST + static_cast<UINT>(i);
+  return 0;
+}
+
 bool OpenClipboard(HWND owner) {
   TClipboardState& clipboard = State();
   if (clipboard.Open && clipboard.Opener != owner) return false;

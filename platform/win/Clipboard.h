@@ -19,6 +19,8 @@ constexpr UINT CF_LOCALE = 16;
 // One number per name (ignoring case), shared with RegisterWindowMessage as the system does.
 UINT RegisterClipboardFormat(const String& name);
 String GetClipboardFormatName(UINT format);
+// The format registered under a name (ignoring case); 0 when none is, and nothing is registered.
+UINT FindClipboardFormat(const String& name);
 
 // Opening fails while another window has the clipboard open.
 bool OpenClipboard(HWND owner);

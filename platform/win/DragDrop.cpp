@@ -15,13 +15,10 @@ IDropTarget* TargetOf(HWND window) {
   return nullptr;
 }
 
-// The registered target of the window under a point, or of its nearest ancestor that has one.
+// The target under the pointer: one of our windows', or over none of them another program's.
 IDropTarget* TargetAt(TPoint screen) {
-  for (HWND window = WindowFromPoint(screen); window; window = GetAncestor(window, GA_PARENT)) {
-    if (window == GetDesktopWindow()) break;
-    if (IDropTarget* target = TargetOf(window)) return target;
-  }
-  return nullptr;
+  if (WindowFromPoint(screen)) return DropTargetAt(screen);
+  return WindowSystem().BackEnd().ForeignDropTargetAt(screen);
 }
 
 DWORD KeyStateFlags() {
@@ -136,6 +133,14 @@ class TDragLoop {
 };
 
 }  // namespace
+
+IDropTarget* DropTargetAt(TPoint screen) {
+  for (HWND window = WindowFromPoint(screen); window; window = GetAncestor(window, GA_PARENT)) {
+    if (window == GetDesktopWindow()) break;
+    if (IDropTarget* target = TargetOf(window)) return target;
+  }
+  return nullptr;
+}
 
 void ReleaseStgMedium(STGMEDIUM* medium) {
   if (!medium) return;

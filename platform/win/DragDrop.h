@@ -106,6 +106,50 @@ class IDropTarget : public IDragDropObject {
   virtual HRESULT Drop(IDataObject* data, DWORD keyState, TPoint screen, DWORD* effect) = 0;
 };
 
+// The reference counting of an interfaced object: made with one reference (the maker's), freed
+// when the last goes.
+template <class TInterface>
+class TInterfacedObject : public TInterface {
+ public:
+  uint32_t AddRef() override { return ++FRefCount; }
+  uint32_t Release() override {
+    uint32_t left = --FRefCount;
+    if (left == 0) delete this;
+    return left;
+  }
+  uint32_t RefCount() const { return FRefCount; }
+
+ private:
+  uint32_t FRefCount = 1;
+};
+
+// Holds one reference and lets it go with the holder.
+template <class T>
+class TDragRef {
+ public:
+  TDragRef() = default;
+  // Takes over a reference the caller owns (a new object, an out parameter).
+  explicit TDragRef(T* owned) : FObject(owned) {}
+  TDragRef(const TDragRef&) = delete;
+  TDragRef& operator=(const TDragRef&) = delete;
+  ~TDragRef() { Reset(); }
+  void Reset(T* owned = nullptr) {
+    if (FObject) FObject->Release();
+    FObject = owned;
+  }
+  T* Get() const { return FObject; }
+  T* operator->() const { return FObject; }
+  explicit operator bool() const { return FObject != nullptr; }
+  // For out parameters: lets go of the old reference first.
+  T** Out() {
+    Reset();
+    return &FObject;
+  }
+
+ private:
+  T* FObject = nullptr;
+};
+
 HRESULT OleInitialize(void* reserved);
 void OleUninitialize();
 // The window's target holds a reference until RevokeDragDrop (or the window goes).

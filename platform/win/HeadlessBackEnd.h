@@ -13,6 +13,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/win/BackEnd.h"
+#include "platform/win/HeadlessPeer.h"
 #include "platform/win/WindowSession.h"
 
 DECLARE_EXCEPTION(EScriptEnded, Exception)
@@ -34,6 +35,10 @@ class THeadlessBackEnd : public TBackEnd {
   void SetCursorShape(HCURSOR cursor) override { FCursorShape = cursor; }
   void Beep() override { ++FBeeps; }
   bool OpenUrl(const String& url) override;
+  IDropTarget* ForeignDropTargetAt(TPoint screen) override { return FPeer.TargetAt(screen); }
+
+  // Another program's side of drags, played by the script.
+  THeadlessPeer& Peer() { return FPeer; }
 
   // --- The script ---
   // A step that runs when a loop next waits.
@@ -65,6 +70,7 @@ class THeadlessBackEnd : public TBackEnd {
   HCURSOR FCursorShape = nullptr;
   int FBeeps = 0;
   std::vector<String> FOpenedUrls;
+  THeadlessPeer FPeer;
 };
 
 // A window session on a new headless back end.

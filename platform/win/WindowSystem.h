@@ -268,3 +268,6 @@ TRect FrameInsets(DWORD style, DWORD exStyle);
 void DestroyCaretOf(HWND window);
 // Lets go of a window's drop target (the window goes).
 void RevokeDropTarget(HWND window);
+// The registered drop target of our window under a screen point, or of its nearest ancestor
+// that has one; nullptr when there is none.
+IDropTarget* DropTargetAt(TPoint screen);

@@ -12,6 +12,7 @@
 
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
+#include "platform/win/DragFormats.h"
 #include "platform/win/Input.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
@@ -106,6 +107,7 @@ void SyncFocus(TX11Connection& x) {
 void Dispatch(TX11Connection& x, XEvent& event) {
   if (XFilterEvent(&event, None)) return;  // the input method took it (a compose sequence)
   NoteTime(x, event);
+  if (HandleDragEvent(x, event)) return;
   if (HandleClipboardEvent(x, event)) return;
   TX11Window* window = x.WindowOf(event.xany.window);
   switch (event.type) {
@@ -235,7 +237,8 @@ TX11BackEnd::TX11BackEnd() : FX(std::make_unique<TX11Connection>()) {
   x.Targets = atom("TARGETS");
   x.Incr = atom("INCR");
   x.TextAtom = atom("TEXT");
-  x.TextPlainUtf8 = atom("text/plain;charset=utf-8");
+  x.TextPlainUtf8 = atom(TargetTextUtf8);
+  x.TextPlain = atom(TargetText);
   x.ClipProperty = atom("RECORDS_CLIPBOARD");
   x.NetWorkArea = atom("_NET_WORKAREA");
   // The input method turns key presses into text in any layout (Cyrillic keys give Cyrillic
@@ -254,11 +257,13 @@ TX11BackEnd::TX11BackEnd() : FX(std::make_unique<TX11Connection>()) {
   Bool supported = False;
   XkbSetDetectableAutoRepeat(x.Dpy, True, &supported);
   StartClipboard(x);
+  StartDragDrop(x);
 }
 
 TX11BackEnd::~TX11BackEnd() {
   TX11Connection& x = *FX;
   if (!x.Dpy) return;
+  StopDragDrop(x);
   for (auto& [id, cursor] : x.Cursors) XFreeCursor(x.Dpy, cursor);
   if (x.Clip.Wnd) XDestroyWindow(x.Dpy, x.Clip.Wnd);
   if (x.Im) XCloseIM(x.Im);
@@ -354,6 +359,11 @@ bool TX11BackEnd::OpenUrl(const String& url) {
 }
 
 UINT TX11BackEnd::DoubleClickTime() { return FX->DoubleClick; }
+
+// The window layer's screen is the X root window's: a point of one is a point of the other.
+IDropTarget* TX11BackEnd::ForeignDropTargetAt(TPoint screen) {
+  return XdndTargetAt(*FX, screen);
+}
 
 unsigned long TX11BackEnd::XWindowOf(HWND window) const {
   TX11Window* native = NativeOf(window);

@@ -30,6 +30,7 @@ class TX11BackEnd : public TBackEnd {
   void Beep() override;
   bool OpenUrl(const String& url) override;
   UINT DoubleClickTime() override;
+  IDropTarget* ForeignDropTargetAt(TPoint screen) override;
 
   // The X window that shows a top-level window (0 when it has none), for tools and tests that
   // talk to the server themselves.

@@ -11,6 +11,7 @@
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/win/Clipboard.h"
+#include "platform/win/DragFormats.h"
 #include "platform/win/GlobalMemory.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
@@ -70,6 +71,10 @@ bool TakeProperty(TX11Connection& x, std::string& bytes, Atom& type) {
       bytes.append(reinterpret_cast<const char*>(data), count * unit);
       XFree(data);
     }
+    if (bytes.size() > MaxForeignTransfer) {
+      XDeleteProperty(x.Dpy, x.Clip.Wnd, x.ClipProperty);
+      return false;
+    }
     if (!after || actualType == None) break;
     offset += static_cast<long>(count * static_cast<unsigned long>(format / 8) / 4);
   }
@@ -77,10 +82,35 @@ bool TakeProperty(TX11Connection& x, std::string& bytes, Atom& type) {
   return type != None;
 }
 
-// Asks the selection's owner for one target; false when it refuses or does not answer.
-bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
+}  // namespace
+
+XSelectionEvent SelectionReplyTo(TX11Connection& x, const XSelectionRequestEvent& request) {
+  XSelectionEvent reply{};
+  reply.type = SelectionNotify;
+  reply.display = x.Dpy;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.time = request.time;
+  reply.property = None;
+  return reply;
+}
+
+// Old clients name no property: the target's name serves.
+Atom RequestProperty(const XSelectionRequestEvent& request) {
+  return request.property != None ? request.property : request.target;
+}
+
+size_t MaxPropertyBytes(TX11Connection& x) {
+  return static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy), XMaxRequestSize(x.Dpy))) *
+             4 -
+         256;
+}
+
+bool FetchSelection(TX11Connection& x, Atom selection, Atom target, Time time,
+                    std::string& bytes, Atom& type) {
   XDeleteProperty(x.Dpy, x.Clip.Wnd, x.ClipProperty);
-  XConvertSelection(x.Dpy, x.Clipboard, target, x.ClipProperty, x.Clip.Wnd, ServerTime(x));
+  XConvertSelection(x.Dpy, selection, target, x.ClipProperty, x.Clip.Wnd, time);
   XEvent reply;
   if (!WaitForEvent(x, reply, IsSelectionReply, &x) || reply.xselection.property == None)
     return false;
@@ -96,9 +126,18 @@ bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
     if (!TakeProperty(x, piece, type)) continue;  // an old notice of a property since deleted
     if (piece.empty()) break;
     whole += piece;
+    // Another client's data are not trusted to end: past the cap they are refused whole.
+    if (whole.size() > MaxForeignTransfer) return false;
   }
   bytes = std::move(whole);
   return true;
+}
+
+namespace {
+
+// Asks the clipboard's owner for one target; false when it refuses or does not answer.
+bool Fetch(TX11Connection& x, Atom target, std::string& bytes, Atom& type) {
+  return FetchSelection(x, x.Clipboard, target, ServerTime(x), bytes, type);
 }
 
 std::vector<Atom> AtomsOf(const std::string& bytes) {
@@ -113,14 +152,6 @@ String AtomName(Display* dpy, Atom atom) {
   String result = UTF8ToString(name);
   XFree(name);
   return result;
-}
-
-// The program's registered format of a name, or 0.
-UINT RegisteredFormatNamed(const String& name) {
-  const auto& names = WindowSystem().RegisteredMessages;
-  for (size_t i = 0; i < names.size(); ++i)
-    if (SameText(names[i], name)) return WM_REGISTERED_FIRST + static_cast<UINT>(i);
-  return 0;
 }
 
 String Latin1ToString(const std::string& bytes) {
@@ -154,7 +185,12 @@ void Import(TX11Connection& x) {
   };
   String text;
   bool hasText = false;
-  for (Atom target : {x.Utf8String, x.TextPlainUtf8, static_cast<Atom>(XA_STRING)}) {
+  // The table's text targets, then the old Latin-1 one.
+  std::vector<Atom> textTargets;
+  for (const std::string& name : ForeignTextTargets())
+    textTargets.push_back(XInternAtom(x.Dpy, name.c_str(), False));
+  textTargets.push_back(XA_STRING);
+  for (Atom target : textTargets) {
     if (!offered(target) || !Fetch(x, target, bytes, type)) continue;
     while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
     text = target == XA_STRING ? Latin1ToString(bytes) : UTF8ToString(bytes);
@@ -163,9 +199,12 @@ void Import(TX11Connection& x) {
   }
   std::vector<std::pair<UINT, std::string>> formats;
   for (Atom target : targets) {
-    UINT format = RegisteredFormatNamed(AtomName(x.Dpy, target));
-    if (format && Fetch(x, target, bytes, type) && !bytes.empty())
-      formats.emplace_back(format, bytes);
+    AnsiString name = UTF8Encode(AtomName(x.Dpy, target));
+    bool rtf = name == TargetRtf;
+    UINT format = rtf ? RegisterClipboardFormat(CFSTR_RTF) : FormatOfNamedTarget(name);
+    if (!format || !Fetch(x, target, bytes, type) || bytes.empty()) continue;
+    if (rtf) bytes.push_back('\0');  // the program's RTF is zero-terminated
+    formats.emplace_back(format, bytes);
   }
   // What the other client holds replaces the program's clipboard, even when none of it is a
   // kind the program reads: a paste must not bring back something copied earlier.
@@ -203,30 +242,24 @@ void TakeSnapshot(TX11Connection& x) {
   }
   for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
     if (format < WM_REGISTERED_FIRST) continue;
-    AnsiString name = UTF8Encode(GetClipboardFormatName(format));
+    std::vector<std::string> names = ForeignTargetsOf(format);
     HGLOBAL block = GetClipboardData(format);
-    if (name.empty() || !block) continue;
+    // A file or link list would need the URI form: the clipboard bridge carries neither.
+    if (names.empty() || names.front() == TargetUriList || !block) continue;
+    AnsiString name = names.front();
     const auto* data = static_cast<const char*>(GlobalLock(block));
-    x.Clip.Formats.emplace_back(XInternAtom(x.Dpy, name.c_str(), False),
-                                std::string(data, GlobalSize(block)));
+    std::string bytes(data, GlobalSize(block));
+    if (name == TargetRtf) bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+    x.Clip.Formats.emplace_back(XInternAtom(x.Dpy, name.c_str(), False), std::move(bytes));
     GlobalUnlock(block);
   }
   CloseClipboard();
 }
 
 void Serve(TX11Connection& x, const XSelectionRequestEvent& request) {
-  XSelectionEvent reply{};
-  reply.type = SelectionNotify;
-  reply.display = x.Dpy;
-  reply.requestor = request.requestor;
-  reply.selection = request.selection;
-  reply.target = request.target;
-  reply.time = request.time;
-  reply.property = None;
-  // Old clients name no property: the target's name serves.
-  Atom property = request.property != None ? request.property : request.target;
-  size_t limit = static_cast<size_t>(std::max(XExtendedMaxRequestSize(x.Dpy),
-                                              XMaxRequestSize(x.Dpy))) * 4 - 256;
+  XSelectionEvent reply = SelectionReplyTo(x, request);
+  Atom property = RequestProperty(request);
+  size_t limit = MaxPropertyBytes(x);
   auto put = [&](const std::string& bytes, Atom type) {
     // Too big for one request: refused rather than cut short.
     if (bytes.size() > limit) return;
@@ -242,14 +275,15 @@ void Serve(TX11Connection& x, const XSelectionRequestEvent& request) {
     if (target == x.Targets) {
       std::vector<Atom> list{x.Targets};
       if (x.Clip.HasText)
-        list.insert(list.end(), {x.Utf8String, x.TextPlainUtf8, x.TextAtom, XA_STRING});
+        list.insert(list.end(),
+                    {x.Utf8String, x.TextPlainUtf8, x.TextPlain, x.TextAtom, XA_STRING});
       for (auto& [atom, bytes] : x.Clip.Formats) list.push_back(atom);
       XChangeProperty(x.Dpy, request.requestor, property, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(list.data()),
                       static_cast<int>(list.size()));
       reply.property = property;
     } else if (x.Clip.HasText && (target == x.Utf8String || target == x.TextPlainUtf8 ||
-                                  target == x.TextAtom)) {
+                                  target == x.TextPlain || target == x.TextAtom)) {
       put(x.Clip.Text, target == x.TextAtom ? x.Utf8String : target);
     } else if (x.Clip.HasText && target == XA_STRING) {
       put(StringToLatin1(x.Clip.Text), XA_STRING);

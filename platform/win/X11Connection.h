@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -12,6 +13,7 @@
 
 #include "platform/rtl/Types.h"
 #include "platform/win/BackEnd.h"
+#include "platform/win/ForeignDrag.h"
 #include "platform/win/WinDefs.h"
 
 #include <X11/Xlib.h>
@@ -32,6 +34,22 @@ struct TX11ClipboardState {
   std::string Text;            // UTF-8, without a terminator
   bool HasText = false;
   std::vector<std::pair<Atom, std::string>> Formats;  // the program's named formats by target
+};
+
+// Drag and drop with other clients (XDND, version 5).
+struct TX11DragState {
+  Atom Aware = 0, Enter = 0, Position = 0, Reply = 0, Leave = 0, Drop = 0, Finished = 0,
+       Selection = 0, TypeList = 0, Proxy = 0, ActionCopy = 0, ActionMove = 0, ActionLink = 0;
+  // Another client's drag over one of our windows.
+  Window InSource = 0;
+  Window InWindow = 0;
+  DWORD InOffered = 0;
+  std::unique_ptr<TIncomingDrag> In;
+  // Our drag, while another client's window is under the pointer: the data we serve on
+  // XdndSelection, and the target object the drag loop speaks to (a reference held).
+  IDataObject* OutData = nullptr;
+  IDropTarget* OutTarget = nullptr;
+  Window OutWindow = 0;
 };
 
 struct TX11Connection {
@@ -55,10 +73,12 @@ struct TX11Connection {
   std::unordered_map<int, Cursor> Cursors;
   Cursor CurrentCursor = 0;
   TX11ClipboardState Clip;
+  TX11DragState Dnd;
 
   Atom WmProtocols = 0, WmDeleteWindow = 0, NetWmName = 0, Utf8String = 0, NetWmWindowType = 0,
        NetWmTypeDialog = 0, NetWmTypeNormal = 0, NetWmState = 0, NetWmStateModal = 0,
-       Clipboard = 0, Targets = 0, Incr = 0, TextAtom = 0, TextPlainUtf8 = 0, ClipProperty = 0,
+       Clipboard = 0, Targets = 0, Incr = 0, TextAtom = 0, TextPlainUtf8 = 0, TextPlain = 0,
+       ClipProperty = 0,
        NetWorkArea = 0;
 
   TX11Window* WindowOf(Window w) const {
@@ -122,6 +142,25 @@ void ReleaseKeysDown(TX11Connection& x);
 
 // The clipboard (X11Clipboard.cpp).
 void StartClipboard(TX11Connection& x);
+// Drag and drop (X11DragDrop.cpp).
+void StartDragDrop(TX11Connection& x);
+void StopDragDrop(TX11Connection& x);
+// Marks a top-level window as a drop target for other clients.
+void MakeXdndAware(TX11Connection& x, Window window);
+// Handles XDND messages and requests for the drag's selection; false for other events.
+bool HandleDragEvent(TX11Connection& x, XEvent& event);
+// Another client's drop target under a root point while our drag runs; nullptr over none (or
+// over one of our own windows).
+IDropTarget* XdndTargetAt(TX11Connection& x, TPoint root);
+// The answer to a selection request, refusing until its property is set; the property to put
+// the data in; the most bytes one property change may carry.
+XSelectionEvent SelectionReplyTo(TX11Connection& x, const XSelectionRequestEvent& request);
+Atom RequestProperty(const XSelectionRequestEvent& request);
+size_t MaxPropertyBytes(TX11Connection& x);
+// Asks a selection's owner for one target, in pieces when large; false when it refuses, does not
+// answer within 3 seconds, or sends more than MaxForeignTransfer.
+bool FetchSelection(TX11Connection& x, Atom selection, Atom target, Time time,
+                    std::string& bytes, Atom& type);
 // Offers the program's clipboard on the selection when the program changed it.
 void SyncClipboardOut(TX11Connection& x);
 // Handles selection events; false for an event that is not about the clipboard.

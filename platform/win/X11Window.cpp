@@ -66,6 +66,7 @@ TX11Window::TX11Window(TX11Connection& x, HWND handle, const TRect& screenRect)
       XSelectInput(FX.Dpy, FWindow, WindowEvents | filterEvents);
   }
   if (FX.CurrentCursor) XDefineCursor(FX.Dpy, FWindow, FX.CurrentCursor);
+  MakeXdndAware(FX, FWindow);
   FX.Windows[FWindow] = this;
   SetBounds(screenRect);
 }

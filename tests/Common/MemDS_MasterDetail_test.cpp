@@ -8,7 +8,7 @@
 #include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
 #include "tests/Common/MemDS_TestData.h"
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

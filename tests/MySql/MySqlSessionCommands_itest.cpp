@@ -1,5 +1,7 @@
 // Commands and replies against the private MariaDB server: what OK packets report, multi-statement
 // and multi-result replies, commands while rows are unread, and LOAD DATA LOCAL uploads.
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -174,7 +176,9 @@ struct LoadFile {
     std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     for (char& c : name)
       if (c == '/') c = '_';
-    return ::testing::TempDir() + "session_load_" + name + ".txt";
+    // The process id keeps test runs of other checkouts on this machine off the same file.
+    return ::testing::TempDir() + "session_load_" + std::to_string(getpid()) + "_" + name +
+           ".txt";
   }
   explicit LoadFile(const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

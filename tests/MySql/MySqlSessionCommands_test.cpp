@@ -1,6 +1,8 @@
 // Commands and replies against the fake server: OK packets, result sets read from the wire,
 // discarding unread rows, LOAD DATA LOCAL uploads (and the refusal of a file the statement did not
 // name), broken replies, and closing.
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -309,7 +311,8 @@ TEST_F(CommandsTest, AServerErrorReplyLeavesTheSessionUsable) {
 // --- LOAD DATA LOCAL -----------------------------------------------------------------------------
 
 struct LocalFileTest : CommandsTest {
-  std::string path = ::testing::TempDir() + "session_local_" +
+  // The process id keeps test runs of other checkouts on this machine off the same file.
+  std::string path = ::testing::TempDir() + "session_local_" + std::to_string(getpid()) + "_" +
                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".csv";
   void TearDown() override { std::remove(path.c_str()); }
 

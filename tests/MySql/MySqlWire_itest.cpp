@@ -10,6 +10,7 @@
 #include "MySql/MySqlSession.h"
 #include "MySql/MySqlSession_Handshake.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/SessionQueries.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -56,18 +57,7 @@ std::string One(TMySqlSession& session, const std::string& sql) {
   return rows.empty() || !rows[0][0] ? std::string() : *rows[0][0];
 }
 
-// Letters in an order that does not repeat soon, so a misplaced piece shows.
-std::string Letters(size_t n) {
-  std::string s(n, 'a');
-  uint32_t x = 2463534242u;
-  for (auto& c : s) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    c = static_cast<char>('a' + x % 26);
-  }
-  return s;
-}
+using sessiontest::Letters;
 
 struct WireTest : ::testing::Test {
   const testdb::Settings& db = testdb::Get();

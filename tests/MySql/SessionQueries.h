@@ -71,6 +71,19 @@ inline Result RunQuery(TMySqlSession& s, const std::string& sql) {
   return ReadRows(s);
 }
 
+// Letters in an order that does not repeat soon, so a misplaced piece of a long value shows.
+inline std::string Letters(size_t n) {
+  std::string s(n, 'a');
+  uint32_t x = 2463534242u;
+  for (auto& c : s) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    c = static_cast<char>('a' + x % 26);
+  }
+  return s;
+}
+
 inline std::string One(TMySqlSession& s, const std::string& sql) {
   Result r = RunQuery(s, sql);
   EXPECT_EQ(r.rows.size(), 1u) << sql;

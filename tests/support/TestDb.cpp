@@ -27,6 +27,7 @@ static Settings Load() {
   s.ssl_ca = Required("TEST_DB_SSL_CA");
   s.ssl_cert = Required("TEST_DB_SSL_CERT");
   s.ssl_key = Required("TEST_DB_SSL_KEY");
+  s.ssl_other_ca = Required("TEST_DB_SSL_OTHER_CA");
   return s;
 }
 

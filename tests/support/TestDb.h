@@ -16,6 +16,7 @@ struct Settings {
   std::string ssl_ca;    // TEST_DB_SSL_CA
   std::string ssl_cert;  // TEST_DB_SSL_CERT, a client certificate signed by the CA
   std::string ssl_key;   // TEST_DB_SSL_KEY
+  std::string ssl_other_ca;  // TEST_DB_SSL_OTHER_CA, a CA that signed none of the server's files
 };
 
 // The settings, or a fatal test failure naming the missing variable.

@@ -2,7 +2,7 @@
 // ActiveRecord, field links of an edit form, a failing post, the source's state and auto-edit.
 #include <gtest/gtest.h>
 
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // operations reach the descendant and the links.
 #include <gtest/gtest.h>
 
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the holders of fields hearing of their removal.
 #include <gtest/gtest.h>
 
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

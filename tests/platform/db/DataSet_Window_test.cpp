@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FMTBcd.h"
-#include "tests/platform/db/ScriptedDataSet.h"
+#include "tests/support/ScriptedDataSet.h"
 #include "tests/platform/rtl/FormatSettingsFixture.h"
 
 namespace {

@@ -127,6 +127,24 @@ TEST(Graphics, TextRectClipsAndFormats) {
   EXPECT_EQ(TextFormatFlags({tfCenter, tfVerticalCenter, tfSingleLine}), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
+TEST(Graphics, RawHandleCarriesTheCanvasTools) {
+  // Code that draws through the GDI calls on Canvas->Handle() (a label's DrawText) must find the
+  // canvas's font, pen and brush selected, also after one of them changed.
+  TBitmap bitmap(10, 10);
+  TCanvas* canvas = bitmap.Canvas();
+  canvas->Font()->SetColor(clRed);
+  canvas->Font()->SetSize(20);
+  HDC dc = canvas->Handle();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas->Font()->Handle());
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), canvas->Pen()->Handle());
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), canvas->Brush()->Handle());
+  EXPECT_EQ(GetTextColor(dc), ColorToRGB(clRed));
+
+  canvas->Font()->SetStyle({fsBold});
+  dc = canvas->Handle();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas->Font()->Handle());
+}
+
 TEST(Graphics, XorPenModeDrawnTwiceRestores) {
   TBitmap bitmap(40, 40);
   TCanvas* canvas = bitmap.Canvas();

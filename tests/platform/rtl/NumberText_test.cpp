@@ -264,3 +264,48 @@ TEST(FloatText, FloatToStrRoundTripsThroughStrToFloat) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TValCase {
+  const char16_t* Text;
+  double Float;
+  int FloatCode;
+  int32_t Int;
+  int IntCode;
+};
+
+// The leading number and where reading stopped, for whole, partial, empty and out-of-range text.
+TEST(ValText, ReadsTheLeadingNumberAndWhereReadingStopped) {
+  const TValCase cases[] = {
+      {u"42", 42, 0, 42, 0},
+      {u"  -7.5", -7.5, 0, -7, 5},
+      {u"12abc", 12, 3, 12, 3},
+      {u"1,5", 1, 2, 1, 2},
+      {u"3.25e2x", 325, 7, 3, 2},
+      {u"", 0, 1, 0, 1},
+      {u"  ", 0, 3, 0, 3},
+      {u"-", 0, 2, 0, 2},
+      {u".5", 0.5, 0, 0, 1},
+      {u"2147483647", 2147483647.0, 0, 2147483647, 0},
+      {u"-2147483648", -2147483648.0, 0, -2147483647 - 1, 0},
+      {u"2147483648", 2147483648.0, 0, 0, 1},
+      {u"9999999999999999999999999", 1e25, 0, 0, 1},
+      {u"1e400", 0, 1, 1, 2},
+      {u"1e", 1, 2, 1, 2},
+  };
+  for (const TValCase& c : cases) {
+    SCOPED_TRACE(UTF8Encode(c.Text));
+    double f = -1;
+    int32_t i = -1;
+    int code = -1;
+    Val(c.Text, f, code);
+    EXPECT_DOUBLE_EQ(f, c.Float);
+    EXPECT_EQ(code, c.FloatCode);
+    Val(c.Text, i, code);
+    EXPECT_EQ(i, c.Int);
+    EXPECT_EQ(code, c.IntCode);
+  }
+}
+
+}  // namespace

@@ -3,7 +3,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/ui/Buttons.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "platform/rtl/FormatSettings.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/win/WindowStyles.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

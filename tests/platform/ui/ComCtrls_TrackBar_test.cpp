@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/ComCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

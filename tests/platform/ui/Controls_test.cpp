@@ -3,7 +3,7 @@
 #include "platform/gdi/DrawingLog.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/HintWindow.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

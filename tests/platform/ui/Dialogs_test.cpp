@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win/NonClient.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

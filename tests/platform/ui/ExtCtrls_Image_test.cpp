@@ -8,7 +8,7 @@
 #include "platform/gdi/Jpeg.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/ExtCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

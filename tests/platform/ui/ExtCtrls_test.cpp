@@ -2,7 +2,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/ExtCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

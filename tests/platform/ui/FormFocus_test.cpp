@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 
@@ -123,6 +123,25 @@ TEST_F(FormFocusTest, HidingOrDisablingTheFocusedControlMovesTheFocusToTheForm) 
   Edit1->SetEnabled(false);
   EXPECT_EQ(GetFocus(), Form->Handle());
   EXPECT_FALSE(Edit1->Focused());
+}
+
+TEST_F(FormFocusTest, NextDialogControlMovesTheFocusByTabOrderOrToANamedControl) {
+  Form->Show();
+  Edit1->SetFocus();
+  Form->Perform(WM_NEXTDLGCTL, 0, 0);
+  EXPECT_TRUE(Edit2->Focused());
+  Form->Perform(WM_NEXTDLGCTL, 0, 0);
+  EXPECT_TRUE(Edit3->Focused()) << "the panel is no tab stop: its child comes next";
+  Form->Perform(WM_NEXTDLGCTL, 1, 0);
+  EXPECT_TRUE(Edit2->Focused());
+  Form->Perform(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Edit1->Handle()), 1);
+  EXPECT_TRUE(Edit1->Focused());
+  // A window that is not a control of this form changes nothing.
+  TForm* other = nullptr;
+  Application->CreateForm(other);
+  auto* stranger = Place<TTestEdit>(other, u"S", Bounds(10, 10, 100, 21));
+  Form->Perform(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(stranger->Handle()), 1);
+  EXPECT_TRUE(Edit1->Focused());
 }
 
 TEST_F(FormFocusTest, KeyPreviewLetsTheFormSeeAndSwallowKeysFirst) {

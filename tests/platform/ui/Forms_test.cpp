@@ -2,7 +2,7 @@
 
 #include "platform/rtl/TextCompare.h"
 #include "platform/win/NonClient.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

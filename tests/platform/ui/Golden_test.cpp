@@ -22,7 +22,7 @@
 #include "platform/ui/Mask.h"
 #include "platform/ui/RichEdit.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "platform/ui/Grids.h"
 #include "platform/win/VirtualKeys.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace gridtest {
 

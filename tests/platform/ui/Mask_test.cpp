@@ -2,7 +2,7 @@
 
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Mask.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

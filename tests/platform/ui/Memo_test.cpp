@@ -5,7 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/RichEdit.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

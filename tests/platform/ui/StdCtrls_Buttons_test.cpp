@@ -3,7 +3,7 @@
 #include "platform/gdi/Colors.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 
@@ -126,6 +126,35 @@ TEST_F(ButtonsTest, RadioButtonsOfOneParentExcludeEachOther) {
   EXPECT_FALSE(b->Checked());
   EXPECT_TRUE(c->Checked());
   EXPECT_EQ(clicked, (std::vector<std::string>{"a", "c"}));
+}
+
+TEST_F(ButtonsTest, AnAutoSizedLabelTakesTheSizeOfItsText) {
+  auto* label = Add<TLabel>(u"Корисничко име ", Bounds(10, 10, 300, 40));
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, label->Font()->Handle());
+  TSize text{};
+  GetTextExtentPoint32(dc, u"Корисничко име ", &text);
+  DeleteDC(dc);
+  EXPECT_EQ(label->Width(), text.cx);
+  EXPECT_EQ(label->Height(), text.cy);
+  int oneLine = label->Height();
+  // A larger font, a longer caption: the label follows; an accelerator's "&" takes no room.
+  label->Font()->SetSize(20);
+  EXPECT_GT(label->Height(), oneLine);
+  label->Font()->SetSize(8);
+  int before = label->Width();
+  label->SetCaption(u"Корисничко &име ");
+  EXPECT_EQ(label->Width(), before);
+  // Without AutoSize the bounds stay as they are set.
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 300, 40);
+  label->SetCaption(u"x");
+  EXPECT_EQ(label->Width(), 300);
+  EXPECT_EQ(label->Height(), 40);
+  // An empty caption keeps a line's height.
+  label->SetAutoSize(true);
+  label->SetCaption(u"");
+  EXPECT_EQ(label->Height(), oneLine);
 }
 
 TEST_F(ButtonsTest, ALabelsAcceleratorFocusesItsControlAndItsTextIsPainted) {

@@ -3,7 +3,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/NumberText.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

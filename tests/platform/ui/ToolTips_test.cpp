@@ -3,7 +3,7 @@
 #include "platform/rtl/NumberText.h"
 #include "platform/ui/HintWindow.h"
 #include "platform/ui/ToolTips.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

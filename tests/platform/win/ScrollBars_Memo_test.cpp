@@ -2,7 +2,7 @@
 
 #include "platform/rtl/NumberText.h"
 #include "platform/ui/StdCtrls.h"
-#include "tests/platform/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

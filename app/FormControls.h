@@ -1,0 +1,21 @@
+// The control class each role on the program's forms uses. The forms name only these, so that a
+// richer control takes a role's place by a change here.
+#pragma once
+
+#include "app/ButtonMenu.h"
+#include "app/HeaderPanel.h"
+#include "controls/edit/AdvEdit.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/StdCtrls.h"
+
+// Captions and headings, and the heading that can show a field.
+using TCaptionLabel = TLabel;
+using TDataCaptionLabel = TLabel;
+// The forms' push buttons.
+using TActionButton = TButton;
+// An edit with its own caption label.
+using TCaptionedEdit = TAdvEdit;
+// The panel that shows who is logged in, holding its labels and its button.
+using TUserPanel = THeaderPanel;
+// The main window's menu of items chosen by index.
+using TItemMenu = TButtonMenu;

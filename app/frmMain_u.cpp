@@ -1,0 +1,256 @@
+#include "app/frmMain_u.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "app/frmAbout_u.h"
+#include "app/frmLogin_u.h"
+#include "platform/rtl/UnicodeText.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int ExitItem = 10;
+constexpr int ReportsItem = 9;
+
+struct TMenuEntry {
+  const char16_t* Caption;
+  const char16_t* Notes;
+};
+
+const TMenuEntry MenuEntries[] = {
+    {u"Настани", u"Листа на организирани настани од В.О. Завел Тремаволт"},
+    {u"Новости", u"Најнови известувања поврзани со В.О. Завел Тремаволт и самите членови"},
+    {u"Задачи", u"Листа на задачи за членовите на В.О. Завел Тремаволт"},
+    {u"Магацин", u"Листа на артикли во посед на В.О. Завел Тремаволт"},
+    {u"Членови", u"Листа на членови на В.О. Завел Тремаволт"},
+    {u"Тимови", u"Тимови од членови групирани според индивидуални способности и вештини"},
+    {u"Донации-IN", u"Листа на донации од членови и надворешни субјекти"},
+    {u"Донации-OUT", u"Листа на донации од В.О. Завел Тремаволт"},
+    {u"Трошоци", u"Остварени трошоци на В.О. Завел Тремаволт неопходни за работа"},
+    {u"Извештаи",
+     u"Генерирање на извештаи поврзани со донации и членови на В.О. Завел Тремаволт"},
+    {u"Излез", u"Излез од програмот"},
+};
+
+TLabel* PanelLabel(TfrmMain* form, TWinControl* parent, const String& caption, int left, int top,
+                   int width) {
+  auto* label = new TLabel(form);
+  label->SetParent(parent);
+  label->SetCaption(caption);
+  label->SetBounds(left, top, width, 20);
+  return label;
+}
+
+}  // namespace
+
+bool MenuItemAllowed(int userType, int itemIndex) {
+  switch (userType) {
+    case 1:
+      return itemIndex >= 0 && itemIndex <= 9;
+    case 2:
+      return itemIndex >= 0 && itemIndex <= 8;
+    case 3:
+      return itemIndex == 0 || itemIndex == 1;
+    default:
+      return false;
+  }
+}
+
+void ApplyServerFromEnvironment(TMyConnection* connection) {
+  const char* host = std::getenv("ASSOC_DB_HOST");
+  const char* port = std::getenv("ASSOC_DB_PORT");
+  connection->SetServer(host && *host ? UTF8ToString(host) : String(u"127.0.0.1"));
+  int number = 3306;
+  if (port && *port) {
+    char* end = nullptr;
+    const long value = std::strtol(port, &end, 10);
+    // A port that is not a number is left to the connection to refuse.
+    number = (*end == '\0' && value > 0 && value < 65536) ? static_cast<int>(value) : -1;
+  }
+  connection->SetPort(number);
+}
+
+TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
+  SetCaption(u"Главен прозорец");
+  SetBorderStyle(bsSingle);
+  SetPosition(poDesktopCenter);
+  SetClientWidth(780);
+  SetClientHeight(540);
+  OnCreate = [this](TObject* sender) { FormCreate(sender); };
+  OnActivate = [this](TObject* sender) { FormActivate(sender); };
+
+  Image1 = new TImage(this);
+  Image1->SetParent(this);
+  Image1->SetBounds(12, 12, 250, 120);
+  Image1->SetStretch(true);
+  {
+    // The association's banner.
+    TCanvas* canvas = Image1->Canvas();
+    canvas->Brush()->SetColor(static_cast<TColor>(0x00A0602C));
+    canvas->FillRect({0, 0, 250, 120});
+    canvas->Font()->SetColor(clWhite);
+    canvas->Font()->SetSize(13);
+    canvas->Font()->SetStyle(TFontStyles{fsBold});
+    canvas->Brush()->SetStyle(bsClear);
+    const String name = u"В.О. Завел Тремаволт";
+    const TRect area{0, 0, 250, 120};
+    canvas->TextRect(area, (250 - canvas->TextWidth(name)) / 2,
+                     (120 - canvas->TextHeight(name)) / 2, name);
+  }
+
+  AdvSmoothMenu1 = new TItemMenu(this);
+  AdvSmoothMenu1->SetParent(this);
+  AdvSmoothMenu1->SetBounds(12, 144, 250, 384);
+  for (const TMenuEntry& entry : MenuEntries) AdvSmoothMenu1->AddItem(entry.Caption, entry.Notes);
+  AdvSmoothMenu1->SetSelectedItemIndex(0);
+  AdvSmoothMenu1->OnItemClick = [this](TObject* sender, int index) {
+    AdvSmoothMenu1ItemClick(sender, index);
+  };
+  // Nothing may be chosen before the rights of a logged-in user allow it; the exit always can.
+  for (int i = 0; i < ExitItem; ++i) AdvSmoothMenu1->Items(i)->SetEnabled(false);
+
+  AdvSmoothExpanderButtonPanel1 = new TUserPanel(this);
+  AdvSmoothExpanderButtonPanel1->SetParent(this);
+  AdvSmoothExpanderButtonPanel1->SetBounds(280, 12, 488, 150);
+  AdvSmoothExpanderButtonPanel1->SetCaption(u"  Најавен корисник");
+  TWinControl* panel = AdvSmoothExpanderButtonPanel1;
+  const int row = THeaderPanel::HeaderHeight + 12;
+  Label1 = PanelLabel(this, panel, u" Најавен/а: ", 12, row, 110);
+  lblLogged = PanelLabel(this, panel, u"/", 126, row, 350);
+  Label3 = PanelLabel(this, panel, u" Најавен/а во: ", 12, row + 28, 110);
+  lblLogged_at = PanelLabel(this, panel, u"/", 126, row + 28, 350);
+  AdvGlowButton1 = new TActionButton(this);
+  AdvGlowButton1->SetParent(panel);
+  AdvGlowButton1->SetCaption(u"Лични податоци");
+  AdvGlowButton1->SetBounds(12, row + 62, 150, 30);
+  AdvGlowButton1->OnClick = [this](TObject* sender) { AdvGlowButton1Click(sender); };
+
+  AdvGlowButton2 = new TActionButton(this);
+  AdvGlowButton2->SetParent(this);
+  AdvGlowButton2->SetCaption(u"Ф / П ЛИЦА");
+  AdvGlowButton2->SetBounds(280, 176, 150, 34);
+  AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
+  AdvGlowButton3 = new TActionButton(this);
+  AdvGlowButton3->SetParent(this);
+  AdvGlowButton3->SetCaption(u"За софтверот");
+  AdvGlowButton3->SetBounds(444, 176, 150, 34);
+  AdvGlowButton3->OnClick = [this](TObject* sender) { AdvGlowButton3Click(sender); };
+
+  AdvSmoothLabel1 = new TCaptionLabel(this);
+  AdvSmoothLabel1->SetParent(this);
+  AdvSmoothLabel1->SetWordWrap(true);
+  AdvSmoothLabel1->SetBounds(280, 380, 488, 60);
+  AdvSmoothLabel1->Font()->SetSize(12);
+  AdvSmoothLabel1->SetCaption(
+      u"Софтверот е изработен за потребите на Велтора \"Завел Тремаволт\"");
+  AdvSmoothLabel2 = new TCaptionLabel(this);
+  AdvSmoothLabel2->SetParent(this);
+  AdvSmoothLabel2->SetBounds(280, 448, 488, 22);
+  AdvSmoothLabel2->SetCaption(u"www.zaveltremavolt.org.mk");
+  AdvSmoothLabel3 = new TCaptionLabel(this);
+  AdvSmoothLabel3->SetParent(this);
+  AdvSmoothLabel3->SetBounds(280, 500, 488, 22);
+  AdvSmoothLabel3->SetCaption(u"© В.О. Завел Тремаволт. Сите права се задржани.");
+
+  myConnection = new TMyConnection(this);
+  myConnection->SetDatabase(u"zavel_vorndemo");
+  myConnection->SetUsername(u"zavel_vorndemo");
+  myConnection->SetPassword(u"pelkanvir");
+  ApplyServerFromEnvironment(myConnection);
+  myConnection->Options()->SetUseUnicode(true);
+  myConnection->Options()->SetCharset(u"utf8");
+  myConnection->SetLoginPrompt(false);
+
+  Login = new TMyQuery(this);
+  Login->SetConnection(myConnection);
+  Login->SetSQLText(u"select * from users where username = :p_username and password = :p_password");
+  Login->ParamByName(u"p_username")->SetDataType(ftWideString);
+  Login->ParamByName(u"p_password")->SetDataType(ftWideString);
+
+  Ping = new TMyQuery(this);
+  Ping->SetConnection(myConnection);
+  Ping->SetSQLText(u"select * from users where id = 1");
+
+  Timer1 = new TTimer(this);
+  Timer1->SetInterval(90000);
+  Timer1->SetOnTimer([this](TObject* sender) { Timer1Timer(sender); });
+  Timer1->SetEnabled(true);
+}
+
+void TfrmMain::FormCreate(TObject*) {
+  FirstActivation = 1;
+  UserId = 0;
+  UserType = -1;
+}
+
+void TfrmMain::FormActivate(TObject*) {
+  if (FirstActivation != 1) return;
+  Timer1->SetEnabled(true);
+  FirstActivation = 0;
+  try {
+    myConnection->Open();
+  } catch (...) {
+    // Without its database the program can do nothing: the error is shown and it ends.
+    Application->HandleException(this);
+    Close();
+    return;
+  }
+  frmLogin->AdvEdit1->SetText(u"");
+  frmLogin->AdvEdit2->SetText(u"");
+  frmLogin->ShowModal();
+  if (UserId == 0) {
+    Close();
+    return;
+  }
+  lblLogged->SetCaption(UserFullName + u" ( " + UserName + u" )");
+  lblLogged_at->SetCaption(DateTimeToStr(LoggedAt));
+  AdvSmoothExpanderButtonPanel1->SetVisible(true);
+  ApplyRights();
+}
+
+void TfrmMain::ApplyRights() {
+  for (int i = 0; i < ExitItem; ++i)
+    AdvSmoothMenu1->Items(i)->SetEnabled(MenuItemAllowed(UserType, i));
+}
+
+void TfrmMain::Timer1Timer(TObject*) {
+  if (FKeepAliveErrorShown) return;
+  try {
+    Ping->Open();
+    Ping->Close();
+  } catch (...) {
+    FKeepAliveErrorShown = true;
+    try {
+      Application->HandleException(this);
+    } catch (...) {
+      FKeepAliveErrorShown = false;
+      throw;
+    }
+    FKeepAliveErrorShown = false;
+  }
+}
+
+void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
+  switch (itemIndex) {
+    case ReportsItem:
+      MessageDlg(u"Наскоро и извештаи.. !", mtWarning, TMsgDlgButtons{mbOK});
+      break;
+    case ExitItem:
+      if (MessageDlg(u"Дали сте сигурни?!", mtWarning, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
+        Close();
+      break;
+    default:
+      // The list forms open here as they are added to the program.
+      break;
+  }
+}
+
+void TfrmMain::AdvGlowButton1Click(TObject*) {}
+
+void TfrmMain::AdvGlowButton2Click(TObject*) {}
+
+void TfrmMain::AdvGlowButton3Click(TObject*) { frmAbout->ShowModal(); }

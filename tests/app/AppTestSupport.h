@@ -1,0 +1,126 @@
+// What the program's tests share: a fresh database per test on the private server, made from the
+// program's own schema and a small seed; the program's forms made as the program makes them, on
+// the headless back end, with the main window's connection pointed at that database; and a few
+// helpers to drive the login dialog.
+#pragma once
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MySql/MyAccess.h"
+#include "app/Program.h"
+#include "app/frmAbout_u.h"
+#include "app/frmLogin_u.h"
+#include "app/frmMain_u.h"
+#include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
+#include "tests/support/UiTestSupport.h"
+
+namespace apptest {
+
+// The statements of the program's schema file, comments left out.
+inline std::vector<String> SchemaStatements() {
+  std::ifstream in(ASSOC_SOURCE_DIR "/app/schema.sql");
+  std::vector<String> statements;
+  std::string line, current;
+  while (std::getline(in, line)) {
+    if (line.rfind("--", 0) == 0) continue;
+    current += line + "\n";
+    if (!line.empty() && line.back() == ';') {
+      statements.push_back(UTF8ToString(current));
+      current.clear();
+    }
+  }
+  return statements;
+}
+
+// The users every test finds: an administrator, a regular user, a member, a user of a type the
+// program does not know and one without a type.
+inline const char16_t* const SeedUsers =
+    u"INSERT INTO users (id, name, surname, username, password, user_type) VALUES "
+    u"(1, 'Ана', 'Админовска', 'admin', 'Тајна-1', 1), "
+    u"(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2), "
+    u"(3, 'Вера', 'Членовска', 'vera', 'clen', 3), "
+    u"(4, 'Гоце', 'Седмовски', 'goce', 'sedum', 7), "
+    u"(5, 'Дарко', 'Безтипов', 'darko', 'nisto', NULL)";
+
+// A database of its own, dropped again when the test ends.
+class TAppDatabase {
+ public:
+  TAppDatabase() {
+    static std::atomic<int> counter{0};
+    Name = u"app_" + UTF8ToString(std::to_string(getpid())) + u"_" +
+           UTF8ToString(std::to_string(++counter));
+    FAdmin.Exec(u"DROP DATABASE IF EXISTS " + Name);
+    FAdmin.Exec(u"CREATE DATABASE " + Name + u" CHARACTER SET utf8mb4");
+    FAdmin.Exec(u"USE " + Name);
+    for (const String& statement : SchemaStatements()) FAdmin.Exec(statement);
+    FAdmin.Exec(SeedUsers);
+  }
+  ~TAppDatabase() {
+    try {
+      FAdmin.Exec(u"DROP DATABASE IF EXISTS " + Name);
+    } catch (...) {
+    }
+  }
+  void Exec(const String& sql) { FAdmin.Exec(sql); }
+  // The first column of the first row: "<none>" without a row, "<null>" for NULL.
+  String One(const String& sql) { return FAdmin.One(sql); }
+  // Points a connection component at this database as the test user.
+  void Apply(TMyConnection* connection) const {
+    ApplyTestSettings(*connection);
+    connection->SetDatabase(Name);
+  }
+
+  String Name;
+
+ private:
+  TOtherSession FAdmin;
+};
+
+// The program on the headless back end: its forms made as the program makes them, the
+// connection pointed at the test's database before the main window first activates.
+class TAppTest : public uitest::TUiTest {
+ public:
+  TAppTest() {
+    Application->SetTitle(u"V.O. Zavel Tremavolt");
+    CreateForms();
+    BindForms();
+    Db.Apply(frmMain->myConnection);
+    frmLogin->OnShow = [this](TObject*) { ++LoginShown; };
+  }
+  ~TAppTest() override {
+    frmMain = nullptr;
+    frmLogin = nullptr;
+    frmAbout = nullptr;
+  }
+
+  // Script steps: type into the login dialog's edits and press its confirm button.
+  void Attempt(const String& userName, const String& password) {
+    Script().Then([=] {
+      frmLogin->AdvEdit1->SetText(userName);
+      frmLogin->AdvEdit2->SetText(password);
+      Click(frmLogin->AdvGlowButton1);
+    });
+  }
+  // A successful login as this user (the password of the seed).
+  void LogIn(const String& userName, const String& password) { Attempt(userName, password); }
+
+  // Which of the menu's items are enabled, as a digit per item ("1" enabled).
+  static std::string MenuState() {
+    std::string state;
+    for (int i = 0; i < frmMain->AdvSmoothMenu1->ItemCount(); ++i)
+      state += frmMain->AdvSmoothMenu1->Items(i)->Enabled() ? '1' : '0';
+    return state;
+  }
+
+  TAppDatabase Db;
+  int LoginShown = 0;
+};
+
+}  // namespace apptest

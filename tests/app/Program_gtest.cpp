@@ -1,0 +1,438 @@
+// The program as a person starts it, on an Xvfb server of its own: assoc-records against the
+// private test server, logged in with the keyboard, and scripts/run with its own data folder,
+// which makes the server, the database and the administrator on the first run and reuses them
+// on the second. The windows are saved as screenshots/login.png and screenshots/main-window.png
+// in the build folder.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include "tests/support/TestDb.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// How long the server, the program or the script may take before a step counts as failed.
+constexpr auto StepTimeout = std::chrono::seconds(60);
+
+std::string FindProgram(const char* name) {
+  for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"}) {
+    std::string path = std::string(dir) + "/" + name;
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+  return {};
+}
+
+// A child process with its standard output and its standard error read through pipes.
+class TChild {
+ public:
+  TChild(std::vector<std::string> args, const std::map<std::string, std::string>& setEnv,
+         const std::vector<std::string>& unsetEnv) {
+    int fds[2], errs[2];
+    if (pipe(fds) != 0) return;
+    if (pipe(errs) != 0) return;
+    const pid_t parent = getpid();
+    FPid = fork();
+    if (FPid == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(1);
+      dup2(fds[1], 1);
+      dup2(errs[1], 2);
+      close(fds[0]);
+      close(fds[1]);
+      close(errs[0]);
+      close(errs[1]);
+      for (const auto& [name, value] : setEnv) setenv(name.c_str(), value.c_str(), 1);
+      for (const auto& name : unsetEnv) unsetenv(name.c_str());
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(fds[1]);
+    close(errs[1]);
+    FOut = fds[0];
+    FErr = errs[0];
+    fcntl(FOut, F_SETFL, O_NONBLOCK);
+    fcntl(FErr, F_SETFL, O_NONBLOCK);
+  }
+  ~TChild() {
+    if (FPid > 0 && !FDone) {
+      kill(FPid, SIGTERM);
+      Wait();
+    }
+    if (FOut >= 0) close(FOut);
+    if (FErr >= 0) close(FErr);
+  }
+  // What the child wrote so far on its standard output, and on its standard error.
+  const std::string& Output() {
+    Drain(FOut, FOutput);
+    return FOutput;
+  }
+  const std::string& Errors() {
+    Drain(FErr, FErrors);
+    return FErrors;
+  }
+  // Waits for the end; the exit status, or -1 when it did not end in time.
+  int Wait() {
+    const auto end = Clock::now() + StepTimeout;
+    while (!FDone && Clock::now() < end) {
+      Output();
+      Errors();
+      int status = 0;
+      if (waitpid(FPid, &status, WNOHANG) == FPid) {
+        FDone = true;
+        FStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    Output();
+    Errors();
+    return FDone ? FStatus : -1;
+  }
+  bool Running() {
+    int status = 0;
+    if (FDone) return false;
+    if (waitpid(FPid, &status, WNOHANG) == FPid) {
+      FDone = true;
+      FStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  static void Drain(int fd, std::string& into) {
+    char buffer[4096];
+    ssize_t got;
+    while (fd >= 0 && (got = read(fd, buffer, sizeof buffer)) > 0)
+      into.append(buffer, static_cast<size_t>(got));
+  }
+  pid_t FPid = -1;
+  int FOut = -1;
+  int FErr = -1;
+  std::string FOutput;
+  std::string FErrors;
+  bool FDone = false;
+  int FStatus = -1;
+};
+
+class ProgramGui : public ::testing::Test {
+ public:
+  static void SetUpTestSuite() {
+    const std::string xvfb = FindProgram("Xvfb");
+    if (xvfb.empty()) {
+      SkipReason = "Xvfb is not installed (Debian package xvfb)";
+      return;
+    }
+    // The server names its display on a pipe once it listens.
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const pid_t parent = getpid();
+    XvfbPid = fork();
+    if (XvfbPid == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(1);
+      close(fds[0]);
+      int null = open("/dev/null", O_RDWR);
+      dup2(null, 0);
+      dup2(null, 1);
+      dup2(null, 2);
+      std::string fd = std::to_string(fds[1]);
+      execl(xvfb.c_str(), xvfb.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+            "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    const auto end = Clock::now() + StepTimeout;
+    while (number.find('\n') == std::string::npos && Clock::now() < end) {
+      pollfd p{fds[0], POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[32];
+      ssize_t got = read(fds[0], buffer, sizeof buffer);
+      if (got <= 0) break;
+      number.append(buffer, static_cast<size_t>(got));
+    }
+    close(fds[0]);
+    if (number.find('\n') != std::string::npos)
+      DisplayName = ":" + number.substr(0, number.find('\n'));
+  }
+  static void TearDownTestSuite() {
+    if (XvfbPid > 0) {
+      kill(XvfbPid, SIGTERM);
+      waitpid(XvfbPid, nullptr, 0);
+    }
+  }
+
+  void SetUp() override {
+    if (!SkipReason.empty()) GTEST_SKIP() << SkipReason;
+    ASSERT_FALSE(DisplayName.empty()) << "Xvfb named no display";
+    Dpy = XOpenDisplay(DisplayName.c_str());
+    ASSERT_NE(Dpy, nullptr);
+    std::filesystem::create_directories(ASSOC_BINARY_DIR "/screenshots");
+  }
+  void TearDown() override {
+    if (Dpy) XCloseDisplay(Dpy);
+  }
+
+  // The viewable top-level window with this title; 0 when there is none before the time is up.
+  Window WaitForWindow(const std::string& title) {
+    const auto end = Clock::now() + StepTimeout;
+    while (Clock::now() < end) {
+      Window root = DefaultRootWindow(Dpy), parent = 0, *children = nullptr;
+      unsigned count = 0;
+      Window found = 0;
+      if (XQueryTree(Dpy, root, &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count && !found; ++i)
+          if (Viewable(children[i]) && TitleOf(children[i]) == title) found = children[i];
+        if (children) XFree(children);
+      }
+      if (found) return found;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+  }
+  bool Viewable(Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(Dpy, window, &attributes) && attributes.map_state == IsViewable;
+  }
+  std::string TitleOf(Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(Dpy, window, XA_WM_NAME, 0, 1024, False, AnyPropertyType, &type,
+                           &format, &items, &after, &data) == Success &&
+        data) {
+      title.assign(reinterpret_cast<char*>(data), items);
+      XFree(data);
+    }
+    return title;
+  }
+
+  void Press(KeySym sym, bool shift = false) {
+    const KeyCode shiftCode = XKeysymToKeycode(Dpy, XK_Shift_L);
+    const KeyCode code = XKeysymToKeycode(Dpy, sym);
+    if (shift) XTestFakeKeyEvent(Dpy, shiftCode, True, CurrentTime);
+    XTestFakeKeyEvent(Dpy, code, True, CurrentTime);
+    XTestFakeKeyEvent(Dpy, code, False, CurrentTime);
+    if (shift) XTestFakeKeyEvent(Dpy, shiftCode, False, CurrentTime);
+    XSync(Dpy, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  // Letters and digits, as typed on the keyboard.
+  void Type(const std::string& text) {
+    for (char c : text) {
+      const bool upper = c >= 'A' && c <= 'Z';
+      const char key[2] = {upper ? static_cast<char>(c - 'A' + 'a') : c, 0};
+      Press(XStringToKeysym(key), upper);
+    }
+  }
+  // What a person does in the login dialog: the name, Enter, the password, Enter, Space.
+  void LogIn(const std::string& userName, const std::string& password) {
+    Type(userName);
+    Press(XK_Return);
+    Type(password);
+    Press(XK_Return);
+    Press(XK_space);
+  }
+  // Asks the window to close, as the close box of a window manager does.
+  void CloseWindow(Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(Dpy, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(Dpy, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(Dpy, window, False, NoEventMask, &event);
+    XSync(Dpy, False);
+  }
+  // The window's pixels, saved as a PNG; false when they could not be read or written.
+  bool Screenshot(Window window, const std::string& name) {
+    // The first paint may follow the mapping by a moment.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(Dpy, window, &attributes)) return false;
+    XImage* image = XGetImage(Dpy, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image) return false;
+    cairo_surface_t* shot =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, attributes.width, attributes.height);
+    cairo_surface_flush(shot);
+    unsigned char* data = cairo_image_surface_get_data(shot);
+    const int stride = cairo_image_surface_get_stride(shot);
+    for (int y = 0; y < attributes.height; ++y)
+      for (int x = 0; x < attributes.width; ++x)
+        reinterpret_cast<uint32_t*>(data + y * stride)[x] =
+            static_cast<uint32_t>(XGetPixel(image, x, y) & 0xffffff);
+    cairo_surface_mark_dirty(shot);
+    XDestroyImage(image);
+    const std::string path = std::string(ASSOC_BINARY_DIR "/screenshots/") + name;
+    const bool written = cairo_surface_write_to_png(shot, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(shot);
+    return written;
+  }
+
+  static inline std::string SkipReason;
+  static inline std::string DisplayName;
+  static inline pid_t XvfbPid = 0;
+  Display* Dpy = nullptr;
+};
+
+const char ProgramPath[] = ASSOC_BINARY_DIR "/app/assoc-records";
+const char LoginTitle[] = "Најава";
+const char MainTitle[] = "Главен прозорец";
+
+// Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
+// when all went well).
+std::string RunSql(const testdb::Settings& db, const std::string& text) {
+  char path[] = "/tmp/assoc-sql-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return "no temporary file";
+  if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+    close(fd);
+    return "the temporary file was not written";
+  }
+  close(fd);
+  std::string client = FindProgram("mariadb");
+  if (client.empty()) client = FindProgram("mysql");
+  TChild run({client, "--no-defaults", "-h", db.host, "-P", std::to_string(db.port), "-u",
+              db.user, "-p" + db.password, "-e", std::string("source ") + path},
+             {}, {});
+  const int status = run.Wait();
+  unlink(path);
+  return status == 0 ? run.Output()
+                     : "status " + std::to_string(status) + ": " + run.Output() + run.Errors();
+}
+
+TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
+  // The program's own database, user and administrator on the private server, made with the
+  // server's own client.
+  const testdb::Settings& db = testdb::Get();
+  std::ifstream schemaFile(ASSOC_SOURCE_DIR "/app/schema.sql");
+  std::stringstream sql;
+  sql << "DROP DATABASE IF EXISTS zavel_vorndemo;\n"
+      << "CREATE DATABASE zavel_vorndemo CHARACTER SET utf8mb4;\nUSE zavel_vorndemo;\n"
+      << schemaFile.rdbuf()
+      << "INSERT INTO users (id, name, surname, username, password, user_type) VALUES "
+         "(1, 'Ана', 'Админовска', 'admin', 'tajna42', 1);\n";
+  for (const char* host : {"127.0.0.1", "localhost"}) {
+    const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
+    sql << "CREATE USER IF NOT EXISTS " << account << " IDENTIFIED BY 'pelkanvir';\n"
+        << "GRANT SELECT, INSERT, UPDATE, DELETE ON zavel_vorndemo.* TO " << account << ";\n";
+  }
+  ASSERT_EQ(RunSql(db, sql.str()), "") << "the program's database could not be made";
+  TChild program({ProgramPath},
+                 {{"DISPLAY", DisplayName},
+                  {"ASSOC_DB_HOST", db.host},
+                  {"ASSOC_DB_PORT", std::to_string(db.port)}},
+                 {});
+  const Window login = WaitForWindow(LoginTitle);
+  ASSERT_NE(login, 0u) << "no login window; the program wrote: " << program.Output()
+                       << program.Errors();
+  EXPECT_TRUE(Screenshot(login, "login.png"));
+  LogIn("admin", "tajna42");
+  const Window main = WaitForWindow(MainTitle);
+  ASSERT_NE(main, 0u) << "no main window after the login; the program wrote: "
+                      << program.Output() << program.Errors();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Viewable(login)) << "the login dialog is gone";
+  EXPECT_TRUE(Screenshot(main, "main-window.png"));
+  CloseWindow(main);
+  EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
+  EXPECT_EQ(RunSql(db, "DROP DATABASE zavel_vorndemo;"), "");
+}
+
+// The administrator's password as scripts/run printed it.
+std::string PrintedPassword(const std::string& output) {
+  const std::string marker = "password:";
+  const size_t at = output.find(marker);
+  if (at == std::string::npos) return {};
+  size_t start = output.find_first_not_of(' ', at + marker.size());
+  size_t end = output.find('\n', start);
+  return output.substr(start, end - start);
+}
+
+bool ServerRunning(const std::string& folder) {
+  std::ifstream in(folder + "/server.pid");
+  pid_t pid = 0;
+  return in >> pid && pid > 0 && kill(pid, 0) == 0;
+}
+
+TEST_F(ProgramGui, ScriptsRunMakesItsServerAndAdministratorOnceAndStopsTheServerAfterwards) {
+  char pattern[] = "/tmp/assoc-run-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dataHome = pattern;
+  const std::string folder = dataHome + "/assoc-records";
+  const std::vector<std::string> script{ASSOC_SOURCE_DIR "/scripts/run"};
+  const std::map<std::string, std::string> env{
+      {"DISPLAY", DisplayName}, {"XDG_DATA_HOME", dataHome}, {"ASSOC_PROGRAM", ProgramPath}};
+  const std::vector<std::string> ownServer{"ASSOC_DB_HOST", "ASSOC_DB_PORT"};
+
+  std::string password;
+  {
+    TChild first(script, env, ownServer);
+    const Window login = WaitForWindow(LoginTitle);
+    ASSERT_NE(login, 0u) << first.Output() << first.Errors();
+    password = PrintedPassword(first.Output());
+    EXPECT_NE(first.Output().find("user name: admin"), std::string::npos)
+        << first.Output() << first.Errors();
+    EXPECT_GE(password.size(), 8u) << first.Output() << first.Errors();
+    EXPECT_TRUE(ServerRunning(folder));
+    Press(XK_Escape);
+    EXPECT_EQ(first.Wait(), 0) << first.Output() << first.Errors();
+    EXPECT_FALSE(ServerRunning(folder)) << "the server the script started is stopped";
+    EXPECT_EQ(std::filesystem::status(folder + "/admin-credentials").permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  }
+  {
+    TChild second(script, env, ownServer);
+    ASSERT_NE(WaitForWindow(LoginTitle), 0u) << second.Output() << second.Errors();
+    LogIn("admin", password);
+    const Window main = WaitForWindow(MainTitle);
+    ASSERT_NE(main, 0u) << "the printed password logs in; the script wrote: " << second.Output()
+                        << second.Errors();
+    CloseWindow(main);
+    EXPECT_EQ(second.Wait(), 0) << second.Output() << second.Errors();
+    EXPECT_EQ(second.Output(), "") << "nothing new is printed on a later run";
+    EXPECT_FALSE(ServerRunning(folder));
+  }
+  {
+    TChild headless(script, env, {"DISPLAY", "ASSOC_DB_HOST", "ASSOC_DB_PORT"});
+    EXPECT_NE(headless.Wait(), 0);
+    EXPECT_NE(headless.Errors().find("DISPLAY"), std::string::npos) << headless.Errors();
+  }
+  std::filesystem::remove_all(dataHome);
+}
+
+}  // namespace
