@@ -35,6 +35,10 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
 
   TItemBlock* block = nullptr;
   int count = 0;
+  // A lost connection is handled before its error arrives here, and that handling may close the
+  // dataset, which frees every block of the store, the one being filled too. The store's
+  // generation tells whether it is still the store this fetch began in.
+  const uint32_t generation = StoreGeneration();
   try {
     TMySQLAPI* api = Connection()->API();
     if (!FConverter || &FConverter->Api() != api)
@@ -53,6 +57,7 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
         FMyCommand->GetParamCount() > 0)
       ReadOutParams();
   } catch (...) {
+    if (StoreGeneration() != generation) throw;  // closed under the fetch: nothing left to keep
     // The rows read before the failure stay.
     if (block != nullptr) InitFetchedItems(block, count, fetchBack);
     try {

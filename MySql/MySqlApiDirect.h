@@ -49,6 +49,7 @@ class TMySQLAPIDirect : public TMySQLAPI {
   // The row's binds; nil at the end or on failure.
   PMYSQL_ROW mysql_fetch_row(PMYSQL_RES result) override;
   bool mysql_more_results(PMYSQL_CON con) override;
+  std::optional<uint16_t> ServerStatus(PMYSQL_CON con) override;
   // 2014 while rows are unread.
   int mysql_next_result(PMYSQL_CON con) override;
 

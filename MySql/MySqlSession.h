@@ -14,9 +14,11 @@
 // FlushResult discards them. No command may be sent until then: StartCommand raises 2014.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "MySql/MyCall.h"
@@ -161,6 +163,8 @@ class TMySqlSession {
   void NoteLocalFiles(const uint8_t* data, int32_t length);
   // Uploads the file the server asked for; returns the failure to raise once the reply is read.
   std::exception_ptr UploadLocalFile(const AnsiString& fileName);
+  // Hands the connect's deadline (or none) to the transport before it connects.
+  void StartConnectDeadline(TLxVio& vio);
 
   int32_t FErrorNumber = 0;
   String FErrorText;
@@ -177,6 +181,7 @@ class TMySqlSession {
   int32_t FPort = 0;
   int32_t FConnectTimeout = 0;
   int32_t FCommandTimeout = 0;
+  std::optional<std::chrono::steady_clock::time_point> FConnectDeadline;
   uint32_t FThreadId = 0;
   uint16_t FServerCapabilities = 0;
   uint16_t FServerStatus = 0;
