@@ -130,7 +130,7 @@ double Now() {
 
 // --- own engine: the record set fills its store with every row ------------------------------
 
-Measure FetchOwn(Transport transport) {
+Measure FetchOwnWith(Transport transport, bool prepared) {
   Measure m;
   const Server& s = TestServer();
   TMySQLConnection conn;
@@ -157,12 +157,15 @@ Measure FetchOwn(Transport transport) {
   rs.SetSQL(UTF8ToString(Select()));
   const double start = Now();
   const double cpuStart = CpuNow();
+  if (prepared) rs.Prepare();
   rs.Open();
   m.CpuSeconds = CpuNow() - cpuStart;
   m.Seconds = Now() - start;
   m.Rows = rs.RecordCount();
   return m;
 }
+
+Measure FetchOwn(Transport transport) { return FetchOwnWith(transport, false); }
 
 // --- the reference client: the whole result stored, then each field made its typed value ------
 
@@ -242,31 +245,7 @@ Measure FetchPeer(Transport transport) {
 
 // --- prepared statements: the same rows in the binary protocol ------------------------------
 
-Measure FetchOwnPrepared(Transport) {
-  Measure m;
-  const Server& s = TestServer();
-  TMySQLConnection conn;
-  conn.SetServer(UTF8ToString(s.host));
-  conn.SetProp(pcPort, static_cast<int32_t>(s.port));
-  conn.SetUsername(UTF8ToString(s.user));
-  conn.SetPassword(UTF8ToString(s.password));
-  conn.SetProp(pcDatabase, UTF8ToString(s.database));
-  conn.SetProp(pcUseUnicode, true);
-  conn.Connect(u"");
-  TMySQLRecordset rs;
-  rs.SetConnection(&conn);
-  rs.SetProp(pcFetchAll, true);
-  rs.SetProp(pcFlatBuffers, false);
-  rs.SetSQL(UTF8ToString(Select()));
-  const double start = Now();
-  const double cpuStart = CpuNow();
-  rs.Prepare();
-  rs.Open();
-  m.CpuSeconds = CpuNow() - cpuStart;
-  m.Seconds = Now() - start;
-  m.Rows = rs.RecordCount();
-  return m;
-}
+Measure FetchOwnPrepared(Transport transport) { return FetchOwnWith(transport, true); }
 
 // The reference client's statement interface: typed binds, the whole result stored, text decoded
 // and the date-time made a value as above.

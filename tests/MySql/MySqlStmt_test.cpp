@@ -10,6 +10,8 @@
 
 #include "Common/LxAccess_Command.h"
 #include "Common/MemData_Blob.h"
+#include "MySql/MyClasses_Command.h"
+#include "MySql/MyClasses_Connection.h"
 #include "MySql/MySqlApiDirect.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet.h"
@@ -17,6 +19,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/UnicodeText.h"
 #include "tests/support/FakePackets.h"
 
 namespace {
@@ -426,6 +429,37 @@ TEST(DirectStmtSlots, AServerThatRefusesPrepareLeavesItsErrorOnTheStatement) {
   EXPECT_NE(api.mysql_stmt_error(stmt).find("Unknown command"), std::string::npos);
   EXPECT_EQ(api.mysql_stmt_param_count(stmt), 0);
   api.mysql_stmt_close(stmt);
+}
+
+// A server before 4.1 has no prepared statements: the command says so and sends nothing.
+TEST(PreparedOnOldServers, TheCommandRefusesWithTheServerVersionMessage) {
+  fake::GreetingOptions v40;
+  v40.Version = "4.0.27";
+  v40.Form = fake::GreetingOptions::Shape::NoSecondScramble;
+  v40.Capabilities = fake::kLongPassword | fake::kConnectWithDb | fake::kTransactions;
+  fake::FakeServer server({fake::SendPacket(0, fake::Greeting(v40)), fake::ReadPacket(),
+                           fake::SendPacket(2, {0, 0, 0, 2, 0}), fake::ReadUntilClose()});
+  TMySQLConnection conn;
+  conn.SetServer(u"127.0.0.1");
+  conn.SetProp(pcPort, static_cast<int32_t>(server.Port()));
+  conn.SetUsername(u"tester");
+  conn.SetPassword(u"pw");
+  conn.Connect(u"");
+  TMySQLCommand cmd;
+  cmd.SetConnection(&conn);
+  cmd.SetSQL(u"SELECT 1");
+  try {
+    cmd.Prepare();
+    ADD_FAILURE() << "prepared on a 4.0 server";
+  } catch (const EDAError& e) {
+    EXPECT_EQ(e.Message(), u"Prepare/UnPrepare is not supported by this MySQL server version");
+  }
+  EXPECT_FALSE(cmd.GetPrepared());
+  conn.Disconnect();
+  server.Wait();
+  EXPECT_EQ(server.Packets().size(), 1u);  // the login only; the quit is read to the close
+  const Bytes received = server.Received();
+  EXPECT_EQ(received.back(), 1) << "the quit";
 }
 
 }  // namespace
