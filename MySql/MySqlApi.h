@@ -243,5 +243,10 @@ struct TMySqlFieldLayout {
 // Raises "Invalid client version" outside 1-4.
 TMySqlFieldLayout MySqlFieldLayout(uint8_t structVer, size_t pointerSize, size_t longSize);
 
+// The MySQL buffer type a data type is bound with: VAR_STRING for text, bytes, blobs and
+// decimals, TINY, SHORT, LONG, LONGLONG, DOUBLE, DATE, TIME, DATETIME for the others. A data type
+// without one fails the assertion "Invalid internal field type $%X (%d)".
+uint32_t DataTypeToMySqlType(uint8_t dataType);
+
 // Lengths above this are reported as it.
 uint32_t ClampFieldLength(uint64_t length);

@@ -6,6 +6,7 @@
 #include "Common/LxVioTcpSSL.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet.h"
+#include "MySql/MySqlStmt.h"
 #include "MySql/MySqlSession_Handshake.h"
 #include "MySql/MySqlVioPipe.h"
 #include "platform/rtl/UnicodeText.h"
@@ -27,6 +28,8 @@ TMySqlSession::TMySqlSession() : FNet(std::make_unique<TMySqlNet>()) {}
 
 TMySqlSession::~TMySqlSession() {
   if (FCurrentResult != nullptr) FCurrentResult->ForgetSession();
+  // Each statement leaves the list as it forgets the session.
+  while (!FStatements.empty()) FStatements.back()->ForgetSession();
 }
 
 void TMySqlSession::SetTls(const AnsiString& key, const AnsiString& certificate,
