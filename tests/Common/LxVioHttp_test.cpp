@@ -4,8 +4,6 @@
 // and the keep-alive on the headless back end's virtual clock.
 #include "Common/LxVioHttp.h"
 
-#include <dirent.h>
-
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -18,6 +16,7 @@
 #include "platform/rtl/UnicodeText.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/HttpTunnelServer.h"
+#include "tests/support/ProcessResources.h"
 
 namespace {
 
@@ -35,21 +34,7 @@ class SilentServer {
   }};
 };
 
-size_t Entries(const char* folder) {
-  size_t n = 0;
-  if (DIR* dir = opendir(folder)) {
-    while (readdir(dir)) ++n;
-    closedir(dir);
-  }
-  return n;
-}
-
-// The process's open files and threads.
-struct Resources {
-  size_t Files = Entries("/proc/self/fd");
-  size_t Threads = Entries("/proc/self/task");
-  bool operator==(const Resources& o) const { return Files == o.Files && Threads == o.Threads; }
-};
+using Resources = testsupport::ProcessResources;
 
 std::unique_ptr<TLxVioHttp> Tunnel(const TunnelServer& server, uint16_t mysqlPort, int timeout,
                                    const std::string& user = "", const std::string& password = "") {
