@@ -5,9 +5,7 @@
 
 #include "platform/rtl/Exceptions.h"
 
-TDataBuffer::TDataBuffer(int32_t chunkSize) : FChunkSize(chunkSize > 0 ? chunkSize : 1) {
-  Clear();
-}
+TDataBuffer::TDataBuffer(int32_t chunkSize) : FChunkSize(chunkSize > 0 ? chunkSize : 1) { Clear(); }
 
 void TDataBuffer::Clear() {
   FChunks.clear();
@@ -60,8 +58,10 @@ int32_t TDataBuffer::IndexOf(uint8_t value, int32_t start) const {
     const int32_t skip = std::max(0, start - position);
     if (from + skip < to) {
       const uint8_t* begin = FChunks[i].data();
-      const void* hit = std::memchr(begin + from + skip, value, static_cast<size_t>(to - from - skip));
-      if (hit) return position + static_cast<int32_t>(static_cast<const uint8_t*>(hit) - begin - from);
+      const void* hit =
+          std::memchr(begin + from + skip, value, static_cast<size_t>(to - from - skip));
+      if (hit)
+        return position + static_cast<int32_t>(static_cast<const uint8_t*>(hit) - begin - from);
     }
     position += to - from;
   }

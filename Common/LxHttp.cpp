@@ -10,13 +10,6 @@ namespace {
 
 constexpr const char* kNoData = "There is no enough data to read";
 
-AnsiString TrimAscii(const AnsiString& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 AnsiString UpperAscii(AnsiString s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -55,6 +48,13 @@ int64_t ParseCount(const AnsiString& text, int64_t limit) {
 
 }  // namespace
 
+AnsiString TrimHttpText(const AnsiString& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
 TLxHttp::TLxHttp(const AnsiString& url) : FUrl(url), FScratch(ChunkSize) {}
 
 TLxHttp::~TLxHttp() { Disconnect(); }
@@ -66,6 +66,10 @@ void TLxHttp::SetTimeout(int32_t seconds) {
     FConnection->SetTimeout(seconds);
     FConnection->SetSendTimeout(seconds);
   }
+}
+
+std::unique_ptr<TLxVioTcp> TLxHttp::CreateConnection(const AnsiString& host, int32_t port) {
+  return std::make_unique<TLxVioTcp>(host, port);
 }
 
 void TLxHttp::SetProxy(const AnsiString& host, int32_t port) {
@@ -149,8 +153,8 @@ void TLxHttp::RunPass(const TLxUrlParts& parts, int32_t port) {
   {
     TLockGuard guard(FLock);
     if (FAborted) Fail("The HTTP request was aborted");
-    FConnection = std::make_unique<TLxVioTcp>(proxy ? FProxyHost : parts.Host,
-                                              proxy ? FProxyPort : port);
+    FConnection =
+        std::make_unique<TLxVioTcp>(proxy ? FProxyHost : parts.Host, proxy ? FProxyPort : port);
     FConnecting = true;
   }
   try {
@@ -168,7 +172,7 @@ void TLxHttp::RunPass(const TLxUrlParts& parts, int32_t port) {
     ReadResponseHeader();
     if (FStatus >= 400) {
       if (FStatus == 401 && FOnAuthenticate) FOnAuthenticate(this);
-      Fail(TrimAscii(FStatusLine));
+      Fail(TrimHttpText(FStatusLine));
     }
   } catch (...) {
     FreeConnection();
@@ -226,10 +230,11 @@ void TLxHttp::ReadResponseHeader() {
     } else if (name == "LOCATION:") {
       FLocation = Chomp(line.size() > 10 ? line.substr(10) : AnsiString()).substr(0, 256);
     } else if (name == "CONTENT-LENGTH:") {
-      const AnsiString text = TrimAscii(line.substr(15));
+      const AnsiString text = TrimHttpText(line.substr(15));
       bodyLength = ParseCount(text, INT32_MAX);
       // Text that is no number counts as no length; a number out of range is refused.
-      const bool numeric = !text.empty() && (text[0] == '-' || std::isdigit(static_cast<unsigned char>(text[0])));
+      const bool numeric =
+          !text.empty() && (text[0] == '-' || std::isdigit(static_cast<unsigned char>(text[0])));
       if (bodyLength < 0 && numeric) Fail("Invalid Content-Length in the HTTP response");
       FContentLength = static_cast<int32_t>(std::max<int64_t>(0, bodyLength));
     }

@@ -37,6 +37,9 @@ class THeaderInfo : public TPersistent {
   AnsiString ProxyPassword;
 };
 
+// Blanks and line breaks off both ends of a header or reply text.
+AnsiString TrimHttpText(const AnsiString& text);
+
 enum TLxHttpMethod : uint8_t { hmGET, hmOPTIONS, hmHEAD, hmPOST, hmPUT, hmTRACE };
 
 // The parts of a URL, each with its delimiter: "http:", "host", ":8080", "/a/b/", "doc.php",
@@ -99,6 +102,10 @@ class TLxHttp : public TPersistent {
   const AnsiString& Location() const { return FLocation; }
   const AnsiString& Cookie() const { return FCookie; }
   int32_t ContentLength() const { return FContentLength; }
+
+ protected:
+  // The connection of one pass, not yet connected (to the proxy when one is set).
+  virtual std::unique_ptr<TLxVioTcp> CreateConnection(const AnsiString& host, int32_t port);
 
  private:
   void DoRequest();

@@ -22,7 +22,8 @@ AnsiString CutFrom(AnsiString& text, char delimiter) {
 bool SameTextAscii(const AnsiString& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return i == a.size() && !b[i];
 }
@@ -83,10 +84,10 @@ int32_t TLxHttp::DefaultPort(const AnsiString& scheme) {
   static const struct {
     const char* Scheme;
     int32_t Port;
-  } ports[] = {{"ftp:", 21},    {"telnet:", 23}, {"smtp:", 25},   {"whois:", 43},
+  } ports[] = {{"ftp:", 21},     {"telnet:", 23}, {"smtp:", 25},   {"whois:", 43},
                {"whois++:", 63}, {"gopher:", 70}, {"http:", 80},   {"pop3:", 110},
-               {"nntp:", 119},  {"news:", 119},  {"imap2:", 143}, {"irc:", 194},
-               {"wais:", 210},  {"imap3:", 220}, {"ldap:", 389},  {"https:", 443}};
+               {"nntp:", 119},   {"news:", 119},  {"imap2:", 143}, {"irc:", 194},
+               {"wais:", 210},   {"imap3:", 220}, {"ldap:", 389},  {"https:", 443}};
   for (const auto& entry : ports)
     if (SameTextAscii(scheme, entry.Scheme)) return entry.Port;
   return 80;
@@ -130,8 +131,8 @@ void TLxHttp::BuildRequestLines(const TLxUrlParts& parts, int32_t port) {
   for (const auto& [name, value] : values)
     if (!value->empty()) SetRequestValue(name, *value);
   if (!FHeaderInfo.UserName.empty() && !FHeaderInfo.Password.empty())
-    SetRequestValue("Authorization",
-                    "Basic " + TBase64::EncodeText(FHeaderInfo.UserName + ":" + FHeaderInfo.Password));
+    SetRequestValue("Authorization", "Basic " + TBase64::EncodeText(FHeaderInfo.UserName + ":" +
+                                                                    FHeaderInfo.Password));
   if (!FHeaderInfo.ProxyUserName.empty() && !FHeaderInfo.ProxyPassword.empty())
     SetRequestValue("Proxy-Authorization",
                     "Basic " + TBase64::EncodeText(FHeaderInfo.ProxyUserName + ":" +

@@ -15,13 +15,6 @@ constexpr int32_t kReplyTextLimit = 32768;
 constexpr int32_t kDefaultTimeout = 15;
 constexpr int32_t kKeepAliveDefaultTimeout = 7;
 
-AnsiString TrimAscii(const AnsiString& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 bool ParseInteger(const AnsiString& text, int64_t& value) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && !text.empty();
@@ -50,7 +43,7 @@ class TBusyScope {
 TLxVioHttp::TLxVioHttp(const THttpOptions& options, int32_t mysqlPort,
                        const AnsiString& mysqlHost) {
   FOptions.Assign(const_cast<THttpOptions*>(&options));
-  FBaseUrl = TrimAscii(StringToAnsi(FOptions.Url()));
+  FBaseUrl = TrimHttpText(StringToAnsi(FOptions.Url()));
   if (FBaseUrl.empty() || FBaseUrl.back() != '/') FBaseUrl += '/';
   const AnsiString query = "s=" + mysqlHost + "&p=" + std::to_string(mysqlPort) +
                            "&id=" + MakeSessionId() + "&port=" + std::to_string(FTunnelNumber);
@@ -131,8 +124,8 @@ void TLxVioHttp::CheckReply(TLxHttp& response) {
 
 void TLxVioHttp::ParseTestReply(TLxHttp& response) {
   int64_t number = 0, period = 0;
-  if (!ParseInteger(TrimAscii(response.ReadLine()), number) || number < 0 ||
-      number > UINT32_MAX || !ParseInteger(TrimAscii(response.ReadLine()), period) ||
+  if (!ParseInteger(TrimHttpText(response.ReadLine()), number) || number < 0 ||
+      number > UINT32_MAX || !ParseInteger(TrimHttpText(response.ReadLine()), period) ||
       period < INT32_MIN || period > INT32_MAX)
     throw HttpException(u"HTTP Script invalid connect response");
   FTunnelNumber = static_cast<uint32_t>(number);
@@ -153,7 +146,8 @@ void TLxVioHttp::Connect() {
   TLxVio::Connect();
   FLastError.clear();
   try {
-    const int64_t limitMs = static_cast<int64_t>(FTimeout > 0 ? FTimeout.load() : kDefaultTimeout) * 1000;
+    const int64_t limitMs =
+        static_cast<int64_t>(FTimeout > 0 ? FTimeout.load() : kDefaultTimeout) * 1000;
     uint32_t wait = kFirstWaitMs;
     bool confirmed = false;
     for (int attempt = 0; attempt < kConnectAttempts && !confirmed; ++attempt) {
@@ -243,7 +237,8 @@ int32_t TLxVioHttp::ReadChunk(uint8_t* buffer, int32_t offset, int32_t count) {
     const int32_t n = count > 0 ? response->Read(buffer, offset, count) : 0;
     delivered += n;
     // More of the reply than was asked for stays for the next read.
-    if (n == count && response->Read(&FLookAhead, 0, 1) == 1) FPendingResponse = std::move(response);
+    if (n == count && response->Read(&FLookAhead, 0, 1) == 1)
+      FPendingResponse = std::move(response);
   } catch (const Exception& e) {
     FLastError = e.Message();
   }

@@ -81,8 +81,12 @@ TEST(HttpUrl, SplitsIntoItsTenParts) {
 
 TEST(HttpBase64, EncodesWithPaddingForEveryRemainder) {
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},        {"M", "TQ=="},         {"Ma", "TWE="},
-      {"Man", "TWFu"}, {"\xff\xfe\xfd", "//79"}, {"user:pass", "dXNlcjpwYXNz"},
+      {"", ""},
+      {"M", "TQ=="},
+      {"Ma", "TWE="},
+      {"Man", "TWFu"},
+      {"\xff\xfe\xfd", "//79"},
+      {"user:pass", "dXNlcjpwYXNz"},
   };
   for (const auto& [plain, encoded] : cases) {
     EXPECT_EQ(TBase64::EncodeText(plain), encoded) << plain;
@@ -118,9 +122,9 @@ TEST(HttpDataBuffer, QueuesBytesAcrossChunksInOrder) {
 // --- requests and responses ---------------------------------------------------------------------
 
 TEST(Http, GetWritesItsLinesAndReadsHeaderAndBody) {
-  fake::FakeServer server({Exchange(
-      "HTTP/1.0 200 OK\r\nSet-Cookie: sid=42; path=/\r\nContent-Length: 14\r\n\r\n"
-      "line one\nlast!")});
+  fake::FakeServer server(
+      {Exchange("HTTP/1.0 200 OK\r\nSet-Cookie: sid=42; path=/\r\nContent-Length: 14\r\n\r\n"
+                "line one\nlast!")});
   TLxHttp http(Local(server, "/dir/doc.php?x=a b#frag"));
   http.HeaderInfo().UserAgent = "tests";
   http.HeaderInfo().UserName = "u";
@@ -199,20 +203,27 @@ TEST(Http, AServerThatAnswersWronglyGivesAClearErrorWithoutTheCredentials) {
     bool readBody;
     std::string error;
   } cases[] = {
-      {"a status of 400 or above", {{Exchange("HTTP/1.0 404 Not Found\r\n\r\n")}}, false,
+      {"a status of 400 or above",
+       {{Exchange("HTTP/1.0 404 Not Found\r\n\r\n")}},
+       false,
        "HTTP/1.0 404 Not Found"},
       {"the proxy's refusal",
-       {{Exchange("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n")}}, false,
+       {{Exchange("HTTP/1.0 407 Proxy Authentication Required\r\n\r\n")}},
+       false,
        "HTTP/1.0 407 Proxy Authentication Required"},
       {"no HTTP", {{Exchange("SSH-2.0-x\r\n\r\n")}}, false, "Unknown protocol"},
-      {"closed before the status line", {{Exchange("")}}, false,
-       "There is no enough data to read"},
-      {"a header line above 64 kB", {{Exchange("HTTP/1.0 200 OK\r\n" + longLine)}}, false,
+      {"closed before the status line", {{Exchange("")}}, false, "There is no enough data to read"},
+      {"a header line above 64 kB",
+       {{Exchange("HTTP/1.0 200 OK\r\n" + longLine)}},
+       false,
        "An HTTP line is longer than 64 kB"},
-      {"a negative length", {{Exchange("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n")}},
-       false, "Invalid Content-Length in the HTTP response"},
+      {"a negative length",
+       {{Exchange("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n")}},
+       false,
+       "Invalid Content-Length in the HTTP response"},
       {"a body shorter than announced",
-       {{Exchange("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly this")}}, true,
+       {{Exchange("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly this")}},
+       true,
        "The HTTP response ended before the length it announced"},
       {"a redirect loop", loop, false, "Too many HTTP redirects (more than 10)"},
   };

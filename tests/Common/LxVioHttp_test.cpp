@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
+#include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
-#include "platform/rtl/UnicodeText.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/HttpTunnelServer.h"
 #include "tests/support/ProcessResources.h"
@@ -30,7 +30,8 @@ class SilentServer {
 
  private:
   httptest::Listener FListener{[this](int socket) {
-    httptest::WaitReadable(socket, std::chrono::seconds(30), [this] { return FListener.Stopping(); });
+    httptest::WaitReadable(socket, std::chrono::seconds(30),
+                           [this] { return FListener.Stopping(); });
   }};
 };
 
@@ -89,9 +90,9 @@ TEST(HttpTunnel, RequestsGoToTheScriptWithCredentialsAndAReadKeepsWhatItDidNotTa
   ASSERT_GE(log.size(), 4u);
   const std::string query = "s=127.0.0.1&p=" + std::to_string(mysql.Port()) + "&id=";
   std::smatch connect;
-  ASSERT_TRUE(std::regex_match(log[0].Target, connect,
-                               std::regex("/tunnel\\.php/\\?a=c&" + query +
-                                          "([0-9]{1,6}_[0-9]{1,6})&port=0")))
+  ASSERT_TRUE(std::regex_match(
+      log[0].Target, connect,
+      std::regex("/tunnel\\.php/\\?a=c&" + query + "([0-9]{1,6}_[0-9]{1,6})&port=0")))
       << log[0].Target;
   bool tested = false;
   for (const auto& request : log) {
@@ -115,9 +116,9 @@ TEST(HttpTunnel, AWriteIsPostedInPiecesOfTwoMegabytes) {
   TunnelServer server;
   auto vio = Tunnel(server, mysql.Port(), 15);
   vio->Connect();
-  EXPECT_EQ(vio->Write(reinterpret_cast<const uint8_t*>(data.data()), 0,
-                       static_cast<int32_t>(total)),
-            static_cast<int32_t>(total));
+  EXPECT_EQ(
+      vio->Write(reinterpret_cast<const uint8_t*>(data.data()), 0, static_cast<int32_t>(total)),
+      static_cast<int32_t>(total));
   std::vector<size_t> pieces;
   for (const auto& request : server.Requests())
     if (request.Action == 'w') {
@@ -147,8 +148,7 @@ TEST(HttpTunnel, EveryMisbehaviourOfTheScriptGivesItsErrorAndLeavesNothingBehind
       {"no HTTP", 'r', Fault::NotHttp, 5, "Unknown protocol", false},
       {"a truncated reply", 'r', Fault::Truncate, 5,
        "The HTTP response ended before the length it announced", false},
-      {"a redirect loop", 'r', Fault::Redirect, 5, "Too many HTTP redirects (more than 10)",
-       false},
+      {"a redirect loop", 'r', Fault::Redirect, 5, "Too many HTTP redirects (more than 10)", false},
       {"a dropped request", 'w', Fault::Drop, 5, "There is no enough data to read", false},
       {"a stall past the time-out", 'r', Fault::Stall, 1, "Socket error on read", false},
       {"ER: on connect", 't', Fault::ScriptError, 1, "Cannot establish HTTP connection", true},

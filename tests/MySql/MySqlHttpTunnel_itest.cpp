@@ -55,8 +55,9 @@ std::string Error(const EMySqlException& e) {
 // The statements of the connection tests, on a session through the tunnel.
 void RunTheConnectionStatements(TMySqlSession& s) {
   EXPECT_EQ(One(s, "SELECT DATABASE()"), testdb::Get().database);
-  s.Query("CREATE TEMPORARY TABLE tunnel_items (id INT AUTO_INCREMENT PRIMARY KEY, "
-          "name VARCHAR(40) CHARACTER SET utf8mb4, big LONGTEXT)");
+  s.Query(
+      "CREATE TEMPORARY TABLE tunnel_items (id INT AUTO_INCREMENT PRIMARY KEY, "
+      "name VARCHAR(40) CHARACTER SET utf8mb4, big LONGTEXT)");
   s.Query("INSERT INTO tunnel_items (name) VALUES ('one'), ('two'), ('three')");
   EXPECT_EQ(s.AffectedRows(), 3);
   EXPECT_EQ(s.InsertId(), 1u);
@@ -64,7 +65,8 @@ void RunTheConnectionStatements(TMySqlSession& s) {
   EXPECT_EQ(s.InsertId(), 4u);
   EXPECT_EQ(One(s, "SELECT name FROM tunnel_items WHERE id = 4"), "Привет, мир");
   EXPECT_EQ(One(s, "SELECT CHAR_LENGTH(name) FROM tunnel_items WHERE id = 4"), "11");
-  sessiontest::Result rows = sessiontest::RunQuery(s, "SELECT id, name FROM tunnel_items ORDER BY id");
+  sessiontest::Result rows =
+      sessiontest::RunQuery(s, "SELECT id, name FROM tunnel_items ORDER BY id");
   ASSERT_EQ(rows.rows.size(), 4u);
   EXPECT_EQ(*rows.rows[2][1], "three");
 
@@ -153,10 +155,9 @@ TEST(HttpTunnelSession, AMisbehavingScriptLosesTheConnectionWithItsReasonAndLeav
         s->Query("SELECT 1");
         ADD_FAILURE() << c.name << ": no error";
       } catch (const EMySqlException& e) {
-        EXPECT_EQ(Error(e).rfind("2013 Lost connection to MySQL server during query\r\n" +
-                                     c.detail,
-                                 0),
-                  0u)
+        EXPECT_EQ(
+            Error(e).rfind("2013 Lost connection to MySQL server during query\r\n" + c.detail, 0),
+            0u)
             << c.name << ": " << Error(e);
       }
       s.reset();

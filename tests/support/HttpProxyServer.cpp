@@ -30,8 +30,7 @@ int ProxyServer::Refused() const {
 void ProxyServer::Serve(int socket) {
   auto stopping = [this] { return FListener.Stopping(); };
   Request request;
-  if (ReadRequest(socket, request, stopping, std::chrono::seconds(10)) != ReadEnd::Complete)
-    return;
+  if (ReadRequest(socket, request, stopping, std::chrono::seconds(10)) != ReadEnd::Complete) return;
   std::string authorization;
   {
     std::lock_guard<std::mutex> guard(FLock);
@@ -56,8 +55,8 @@ void ProxyServer::Serve(int socket) {
   }
   hostStart += 2;
   size_t path = url.find('/', hostStart);
-  std::string authority = url.substr(hostStart, path == std::string::npos ? std::string::npos
-                                                                           : path - hostStart);
+  std::string authority =
+      url.substr(hostStart, path == std::string::npos ? std::string::npos : path - hostStart);
   size_t colon = authority.find(':');
   const std::string host = authority.substr(0, colon);
   const int port = colon == std::string::npos ? 80 : std::atoi(authority.c_str() + colon + 1);

@@ -47,7 +47,8 @@ std::string Response(int status, const std::string& reason, const std::string& b
                      const std::string& extraHeaders = "");
 // Waits (in short slices, ending early on a stop) until the socket can be read: 1 ready, 0 not
 // in time or stopped, -1 error.
-int WaitReadable(int socket, std::chrono::milliseconds limit, const std::function<bool()>& stopping);
+int WaitReadable(int socket, std::chrono::milliseconds limit,
+                 const std::function<bool()>& stopping);
 // A blocking TCP connection to host:port, or -1.
 int ConnectTo(const std::string& host, uint16_t port);
 

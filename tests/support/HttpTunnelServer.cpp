@@ -157,11 +157,10 @@ bool TunnelServer::ApplyFault(Fault fault, int socket, const Request& request) {
       WaitReadable(socket, std::chrono::seconds(60), stopping);
       return true;
     case Fault::Redirect: {
-      size_t path = request.Target.find('/', request.Target.find("//") == std::string::npos
-                                                 ? 0
-                                                 : request.Target.find("//") + 2);
-      SendAll(socket, Response(302, "Found", "",
-                               "Location: " + request.Target.substr(path) + "\r\n"));
+      size_t path = request.Target.find(
+          '/', request.Target.find("//") == std::string::npos ? 0 : request.Target.find("//") + 2);
+      SendAll(socket,
+              Response(302, "Found", "", "Location: " + request.Target.substr(path) + "\r\n"));
       return true;
     }
     case Fault::Truncate:
@@ -169,8 +168,7 @@ bool TunnelServer::ApplyFault(Fault fault, int socket, const Request& request) {
       return true;
     case Fault::Hold: {
       std::unique_lock<std::mutex> guard(FLock);
-      FChanged.wait_for(guard, std::chrono::seconds(30),
-                        [&] { return FReleased || FStopping; });
+      FChanged.wait_for(guard, std::chrono::seconds(30), [&] { return FReleased || FStopping; });
       return false;
     }
   }
