@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Common/DBAccess.h"
+#include "Common/LxVio.h"
 #include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_SSLOptions.h"
@@ -137,13 +138,19 @@ class TMyConnection : public TCustomMyConnection {
   // Used when Options()->Protocol() is mpSSL. Setting copies the given options.
   TMyConnectionSSLOptions* SSLOptions() const { return FSSLOptions.get(); }
   void SetSSLOptions(TMyConnectionSSLOptions* value) { FSSLOptions->Assign(value); }
+  // Used when Options()->Protocol() is mpHttp; handed to the provider connection at every
+  // connect. Setting copies the given options.
+  THttpOptions* HttpOptions() const { return FHttpOptions.get(); }
+  void SetHttpOptions(THttpOptions* value) { FHttpOptions->Assign(value); }
   String GetClientVersion() override;
   void AssignConnect(TCustomDAConnection* source) override;
 
  protected:
   void ApplyConnectionSettings(TLxConnection* connection) override;
+  void DoConnect() override;
 
  private:
   int FPort = 3306;
   std::unique_ptr<TMyConnectionSSLOptions> FSSLOptions;
+  std::unique_ptr<THttpOptions, TObjectFree> FHttpOptions;
 };

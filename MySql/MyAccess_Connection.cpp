@@ -207,7 +207,9 @@ void TCustomMyConnection::AssignConnect(TCustomDAConnection* source) {
 }
 
 TMyConnection::TMyConnection(TComponent* owner)
-    : TCustomMyConnection(owner), FSSLOptions(std::make_unique<TMyConnectionSSLOptions>(this)) {
+    : TCustomMyConnection(owner),
+      FSSLOptions(std::make_unique<TMyConnectionSSLOptions>(this)),
+      FHttpOptions(new THttpOptions()) {
   InstallOptions(std::make_unique<TMyConnectionOptions>(this));
 }
 
@@ -237,6 +239,14 @@ void TMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
   connection->SetProp(pcSSLCACert, FSSLOptions->CACert());
   connection->SetProp(pcSSLKey, FSSLOptions->Key());
   connection->SetProp(pcSSLCert, FSSLOptions->Cert());
+  connection->SetHttpOptions(FHttpOptions.get());
+}
+
+void TMyConnection::DoConnect() {
+  // The tunnel settings are plain values that tell nobody of a change: the provider connection
+  // takes them anew at every connect.
+  if (IConnection()) IConnection()->SetHttpOptions(FHttpOptions.get());
+  TCustomMyConnection::DoConnect();
 }
 
 void TMyConnection::AssignConnect(TCustomDAConnection* source) {
@@ -244,5 +254,6 @@ void TMyConnection::AssignConnect(TCustomDAConnection* source) {
   if (auto* src = dynamic_cast<TMyConnection*>(source)) {
     SetPort(src->FPort);
     FSSLOptions->Assign(src->FSSLOptions.get());
+    FHttpOptions->Assign(src->FHttpOptions.get());
   }
 }

@@ -149,8 +149,12 @@ void TMySQLConnection::SetProtocolOptions() {
       return;
     }
     case mpHttp:
-      // The tunnel transport is not part of the engine yet; connecting directly instead would
-      // bypass what the settings ask for.
+      // Only the own protocol engine has the tunnel; connecting directly instead would bypass
+      // what the settings ask for.
+      if (auto* direct = dynamic_cast<TMySQLAPIDirect*>(FAPI)) {
+        direct->SetHttpOptions(FHandle, HttpOptions());
+        return;
+      }
       throw EDatabaseError(u"Wrong protocol");
     case mpTCP:
     case mpSocket:

@@ -9,6 +9,7 @@
 #include "platform/rtl/SyncObjs.h"
 
 class TLxIOHandler;
+class THttpOptions;
 
 class TMySQLAPIDirect : public TMySQLAPI {
  public:
@@ -107,6 +108,8 @@ class TMySQLAPIDirect : public TMySQLAPI {
 
   // An application's own transport for the session; not owned.
   void SetIOHandler(PMYSQL_CON con, TLxIOHandler* handler);
+  // The HTTP tunnel settings for the session; not owned.
+  void SetHttpOptions(PMYSQL_CON con, THttpOptions* options);
 
  private:
   // Statements are copied into one shared buffer before they are sent; the lock guards it.

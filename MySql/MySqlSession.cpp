@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Common/CLRClasses.h"
+#include "Common/LxVioHttp.h"
 #include "Common/LxVioTcpSSL.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet.h"
@@ -97,7 +98,11 @@ void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
     FNet->Vio()->Connect();
     return;
   }
-  switch (FProtocol) {
+  // Given tunnel settings, the session takes the tunnel whatever the protocol says.
+  if (FHttpOptions != nullptr) {
+    FNet->SetVio(std::make_unique<TLxVioHttp>(*FHttpOptions, FPort, FHost));
+    FHostInfo = FHost + " via HTTP";
+  } else switch (FProtocol) {
     case mpDefault:
     case mpTCP:
       FNet->SetVio(std::make_unique<TLxVioTcp>(FHost, FPort));

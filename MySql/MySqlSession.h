@@ -107,6 +107,9 @@ class TMySqlSession {
   // An application's own transport; the session does not own it.
   TLxIOHandler* IOHandler() const { return FIOHandler; }
   void SetIOHandler(TLxIOHandler* handler) { FIOHandler = handler; }
+  // With these the session talks through the HTTP tunnel; the session does not own them.
+  THttpOptions* HttpOptions() const { return FHttpOptions; }
+  void SetHttpOptions(THttpOptions* options) { FHttpOptions = options; }
   void SetTls(const AnsiString& key, const AnsiString& certificate, const AnsiString& ca,
               const AnsiString& caPath, const AnsiString& cipher);
 
@@ -181,6 +184,7 @@ class TMySqlSession {
   std::vector<TMySqlStmt*> FStatements;
   int64_t FServerMaxPacket = 0;
   TLxIOHandler* FIOHandler = nullptr;
+  THttpOptions* FHttpOptions = nullptr;
   std::unique_ptr<TMySqlNet> FNet;
   AnsiString FHost, FUser, FPassword, FDatabase;
   AnsiString FServerVersion;
