@@ -151,7 +151,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     try {
       BeforeOpenCursor(false);
       // A detail queried on the server runs with its master's current values.
-      if (!IsLocalMasterDetail()) SetMasterParams(FParams.get());
+      if (!IsLocalMasterDetail()) SetMasterParams(Params());
       FServerRecordCount =
           (!GetFetchAll() && FOptions->QueryRecCount) ? GetServerRecordCount() : 0;
       WriteParams(true);
@@ -403,4 +403,48 @@ void TCustomDADataSet::RefreshData() {
     Close();
     Open();
   }
+}
+
+// ---- Describing and cursors.
+
+void TCustomDADataSet::OpenForDescribe(TDescribeState& state, bool force) {
+  state.Active = Active();
+  state.Debug = FDebug;
+  state.FetchAll = GetFetchAll();
+  state.FetchRows = FFetchRows;
+  if (!force && Active()) return;
+  FDebug = false;
+  SetFetchAllValue(false);
+  Close();
+  SetFetchRows(1);
+  try {
+    Execute();
+  } catch (...) {
+    // The caller learns of the failure by the missing fields; the settings come back.
+    RestoreAfterDescribe(state, true);
+  }
+}
+
+void TCustomDADataSet::RestoreAfterDescribe(const TDescribeState& state, bool reopen) {
+  FDebug = state.Debug;
+  SetFetchAllValue(state.FetchAll);
+  if (!reopen) return;
+  if (FFetchRows != state.FetchRows) {
+    Close();
+    SetFetchRows(state.FetchRows);
+  }
+  SetActive(state.Active);
+}
+
+void* TCustomDADataSet::GetCursor() { return FICommand ? FICommand->GetCursor() : nullptr; }
+
+void TCustomDADataSet::SetCursor(void* cursor) {
+  if (cursor == GetCursor()) return;
+  CheckConnection();
+  Close();
+  UnPrepare();
+  FieldDefs()->SetUpdated(false);
+  CheckIRecordSet();
+  FICommand->SetCursor(cursor);
+  IRecordSet()->SetCommandType(ctCursor);
 }

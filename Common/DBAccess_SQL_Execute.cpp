@@ -18,7 +18,7 @@ void TCustomDASQL::AcquireConnection(bool implicit) {
     connection->SetConnected(true);
   CheckICommand();
   // The provider connection exists only once the component connected.
-  if (FICommand) FICommand->SetConnection(connection->IConnection());
+  if (FICommand && !FDataSet) FICommand->SetConnection(connection->IConnection());
 }
 
 void TCustomDASQL::ReleaseConnection() {
@@ -105,7 +105,7 @@ void TCustomDASQL::InternalExecute(int iterations) {
         if (!connection || e.ConnLostCause() != clExecute) throw;
         connection->RestoreAfterReconnect();
         // The session was made anew: the provider command runs on its connection again.
-        FICommand->SetConnection(connection->IConnection());
+        if (!FDataSet) FICommand->SetConnection(connection->IConnection());
       }
     }
   } catch (...) {

@@ -5,6 +5,7 @@
 #include "Common/DBAccess_SQLText.h"
 #include "Common/Win32Timer.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_Service.h"
 #include "MySql/MyParser.h"
 
@@ -81,6 +82,7 @@ void TMyDataSetOptions::Assign(TPersistent* source) {
 // ---- The dataset.
 
 TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
+  InstallCommand(CreateCommand());
   InstallOptions(std::make_unique<TMyDataSetOptions>(this));
   Macros()->SetParserClass(GetParserClass());
   SetFetchAll(true);
@@ -96,6 +98,10 @@ TCustomMyConnection* TCustomMyDataSet::Connection() const {
 }
 
 TParserClass TCustomMyDataSet::GetParserClass() { return &NewParser<TMyParser>; }
+
+std::unique_ptr<TCustomDASQL> TCustomMyDataSet::CreateCommand() {
+  return std::make_unique<TMyCommand>(this);
+}
 
 TDataSetServiceClass TCustomMyDataSet::GetDataSetServiceClass() {
   return TDataSetServiceClass::Of<TMyDataSetService>();

@@ -94,6 +94,7 @@ class TCustomMyDataSet : public TCustomDADataSet {
 
  protected:
   TParserClass GetParserClass() override;
+  std::unique_ptr<TCustomDASQL> CreateCommand() override;
   // Posted rows reach the server through the MySQL service, its generator and updater.
   TDataSetServiceClass GetDataSetServiceClass() override;
   void PassSettings() override;
