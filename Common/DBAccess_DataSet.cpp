@@ -4,6 +4,7 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_SQL.h"
+#include "Common/DBAccess_Updater.h"
 #include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
@@ -124,6 +125,13 @@ TDATransaction* TCustomDADataSet::EffectiveTransaction() {
   if (!connection) return FTransaction;
   if (connection->IsMultipleTransactionsSupported() && FTransaction) return FTransaction;
   return connection->EffectiveTransaction();
+}
+
+void TCustomDADataSet::TransactionEnded(TDATransaction* transaction) {
+  // Only a dataset that has an updater can hold a lock.
+  TDataSetService* service = DataSetService();
+  if (auto* updater = service ? dynamic_cast<TDADataSetUpdater*>(service->Updater()) : nullptr)
+    updater->TransactionEnded(transaction);
 }
 
 TDATransaction* TCustomDADataSet::EffectiveUpdateTransaction() {

@@ -44,6 +44,7 @@ using TUpdateExecuteEvent =
     std::function<void(TDataSet* sender, TStatementTypes statementTypes, TDAParams* params)>;
 
 inline constexpr char16_t SConnectionNotDefined[] = u"Connection is not defined";
+inline constexpr char16_t STransactionNotAssigned[] = u"Transaction not assigned";
 inline constexpr char16_t SFetchRowsRange[] = u"FetchRows must be 1..10000";
 inline constexpr char16_t SFieldNotFoundFmt[] = u"Field %s not found";
 inline constexpr char16_t SNoSQLStatement[] = u"No SQL statement provided";
@@ -80,6 +81,9 @@ class TCustomDADataSet : public TMemDataSet,
   void SetUpdateTransaction(TDATransaction* value);
   virtual TDATransaction* EffectiveTransaction();
   virtual TDATransaction* EffectiveUpdateTransaction();
+  // A transaction the dataset uses ends. The rows the store holds stay, the dataset stays open
+  // and on its record; what the server forgets with the transaction (a record lock) goes.
+  virtual void TransactionEnded(TDATransaction* transaction);
 
   // ---- The statement and its parameters, kept by the internal command component.
   TCustomDASQL* InternalCommand() const { return FCommand.get(); }

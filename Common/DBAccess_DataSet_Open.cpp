@@ -5,6 +5,7 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -55,12 +56,28 @@ void TCustomDADataSet::AcquireConnection(bool implicit) {
     connection->SetConnected(true);
   CheckIRecordSet();
   CheckDataSetService();
+  if (connection->IsMultipleTransactionsSupported()) {
+    // Where the connection runs several transactions, the dataset reads in its own.
+    TDATransaction* transaction = EffectiveTransaction();
+    if (!transaction) {
+      if (implicit) connection->DropConnectRequest();
+      DatabaseError(STransactionNotAssigned, this);
+    }
+    if (implicit)
+      transaction->AutoStart();
+    else if (!transaction->GetActive())
+      transaction->StartTransaction();
+  }
   // The provider connection exists only once the component connected.
   if (TLxRecordSet* rs = IRecordSet()) rs->SetConnection(connection->IConnection());
 }
 
 void TCustomDADataSet::ReleaseConnection() {
-  if (TCustomDAConnection* connection = EffectiveConnection()) connection->DropConnectRequest();
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return;
+  if (connection->IsMultipleTransactionsSupported())
+    if (TDATransaction* transaction = EffectiveTransaction()) transaction->AutoRelease();
+  connection->DropConnectRequest();
 }
 
 void TCustomDADataSet::ConnectChange(TObject* sender, bool connecting) {
@@ -294,6 +311,11 @@ void TCustomDADataSet::DoAfterExecute(bool result) {
         FLastInsertId = id.AsInt64();
     }
   }
+  // A statement without rows ends its transaction's use as the two AutoCommit settings say.
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!query && connection && connection->IsMultipleTransactionsSupported())
+    if (TDATransaction* transaction = EffectiveTransaction())
+      transaction->AutoCommit(result && connection->AutoCommit() && FAutoCommit);
   // An execution that ends here gives back the request Execute took; a result set keeps it for
   // its rows.
   if ((!result || !query) && FExecuting) ReleaseConnection();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_Transaction.h"
 #include "Common/DBAccess_Updater.h"
 #include "platform/db/FieldDefs.h"
 #include "platform/rtl/NumberText.h"
@@ -78,25 +79,28 @@ String TCustomDADataSet::TableNameFromSQL() {
   return code == lcEndOfText ? name : String();
 }
 
-// ---- Transactions: the connection's own.
+// ---- Transactions: the dataset's update transaction.
 
 bool TCustomDADataSet::PSInTransaction() {
-  TCustomDAConnection* connection = EffectiveConnection();
-  return connection && connection->InTransaction();
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  return transaction && transaction->GetActive();
 }
 
 void TCustomDADataSet::PSStartTransaction() {
   TCustomDAConnection* connection = EffectiveConnection();
-  if (connection && FAutoCommit && connection->AutoCommit()) connection->StartTransaction();
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  if (connection && transaction && FAutoCommit && connection->AutoCommit())
+    transaction->StartTransaction();
 }
 
 void TCustomDADataSet::PSEndTransaction(bool commit) {
   TCustomDAConnection* connection = EffectiveConnection();
-  if (!connection || !FAutoCommit || !connection->AutoCommit()) return;
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  if (!connection || !transaction || !FAutoCommit || !connection->AutoCommit()) return;
   if (commit)
-    connection->Commit();
+    transaction->Commit();
   else
-    connection->Rollback();
+    transaction->Rollback();
 }
 
 // ---- Statements.

@@ -2,6 +2,7 @@
 // reconnect, and the stored procedure call written into the SQL.
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_SQL.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 
 // ---- Connect requests.
@@ -17,12 +18,27 @@ void TCustomDASQL::AcquireConnection(bool implicit) {
   else if (!connection->Connected())
     connection->SetConnected(true);
   CheckICommand();
+  if (connection->IsMultipleTransactionsSupported()) {
+    TDATransaction* transaction = EffectiveTransaction();
+    if (!transaction) {
+      if (implicit) connection->DropConnectRequest();
+      DatabaseError(STransactionNotAssigned, this);
+    }
+    if (implicit)
+      transaction->AutoStart();
+    else if (!transaction->GetActive())
+      transaction->StartTransaction();
+  }
   // The provider connection exists only once the component connected.
   if (FICommand && !FDataSet) FICommand->SetConnection(connection->IConnection());
 }
 
 void TCustomDASQL::ReleaseConnection() {
-  if (TCustomDAConnection* connection = EffectiveConnection()) connection->DropConnectRequest();
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return;
+  if (connection->IsMultipleTransactionsSupported())
+    if (TDATransaction* transaction = EffectiveTransaction()) transaction->AutoRelease();
+  connection->DropConnectRequest();
 }
 
 // ---- Prepare.
@@ -120,14 +136,17 @@ void TCustomDASQL::DoBeforeExecute() {
 }
 
 void TCustomDASQL::DoAfterExecute(bool result) {
+  TCustomDAConnection* connection = EffectiveConnection();
   if (result) {
     ReadParams();
-    TCustomDAConnection* connection = EffectiveConnection();
     Variant id;
     if (connection && connection->IConnection() &&
         connection->IConnection()->GetProp(pcLastInsertId, id))
       FLastInsertId = id.AsInt64();
   }
+  if (connection && connection->IsMultipleTransactionsSupported())
+    if (TDATransaction* transaction = EffectiveTransaction())
+      transaction->AutoCommit(result && connection->AutoCommit() && FAutoCommit);
   ReleaseConnection();
   if (AfterExecute) AfterExecute(this, result);
 }

@@ -457,4 +457,69 @@ TEST(DASQLAssign, CopiesTheStatementAndItsSettings) {
   EXPECT_TRUE(target.AutoCommit());
 }
 
+// A provider transaction that counts what it is told.
+struct TTransactionLog {
+  int Begins = 0;
+  int Commits = 0;
+};
+TTransactionLog GTransactionLog;
+
+class TCountingTransaction : public TLxTransaction {
+ public:
+  void BeginTransaction() override {
+    ++GTransactionLog.Begins;
+    FActive = true;
+  }
+  void Commit() override {
+    ++GTransactionLog.Commits;
+    FActive = false;
+  }
+  void Rollback() override { FActive = false; }
+};
+
+// A connection of a kind that runs several transactions at once: a command reads and writes in
+// its transaction, which it starts when it needs it and commits as AutoCommit says.
+class TSeveralTransactionsConnection : public TCustomDAConnection {
+ public:
+  TSeveralTransactionsConnection() : TCustomDAConnection(nullptr) {}
+  bool IsMultipleTransactionsSupported() override { return true; }
+
+ protected:
+  void CreateIConnection() override {
+    SetIConnection(std::make_unique<TFakeProviderConnection<TCountingTransaction>>());
+  }
+};
+
+TEST(DASQLTransactions, OnAConnectionWithSeveralTransactionsTheCommandCommitsAsAutoCommitSays) {
+  GTransactionLog = {};
+  TSeveralTransactionsConnection conn;
+  TTestSQL cmd;
+  cmd.SetConnection(&conn);
+  EXPECT_EQ(cmd.EffectiveTransaction(), conn.InternalTransaction());
+  cmd.SetSQLText(u"update t set x = 1");
+  cmd.SetAutoCommit(true);
+  cmd.Execute();
+  EXPECT_EQ(GTransactionLog.Begins, 1);
+  EXPECT_EQ(GTransactionLog.Commits, 1);
+  EXPECT_FALSE(conn.InTransaction());
+  EXPECT_EQ(conn.InternalTransaction()->UseCount(), 0);
+
+  // Without AutoCommit the work stays in the open transaction for the caller to end.
+  cmd.SetAutoCommit(false);
+  cmd.Execute();
+  EXPECT_EQ(GTransactionLog.Begins, 2);
+  EXPECT_EQ(GTransactionLog.Commits, 1);
+  EXPECT_TRUE(conn.InTransaction());
+  EXPECT_EQ(conn.InternalTransaction()->PendingCount(), 1);
+  conn.Commit();
+  EXPECT_EQ(GTransactionLog.Commits, 2);
+
+  // A failed execution commits nothing.
+  cmd.SetAutoCommit(true);
+  cmd.Fake()->FailAfterStart = true;
+  EXPECT_THROW(cmd.Execute(), Exception);
+  EXPECT_EQ(GTransactionLog.Commits, 2);
+  EXPECT_EQ(conn.InternalTransaction()->PendingCount(), 1);
+}
+
 }  // namespace
