@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "Common/DBAccess_SQL.h"
 #include "Common/LxAccess_Transaction.h"
 
 void TDAConnectionOptions::SetDisconnectedMode(bool value) {
@@ -70,6 +71,12 @@ TCustomDAConnection::~TCustomDAConnection() {
   } catch (const std::exception&) {
     // Going away: a failed disconnect must not keep the provider connection alive.
   }
+  try {
+    ClearRefs();
+  } catch (const std::exception&) {
+    // The clients are closed already; what is left is to forget this connection.
+  }
+  FreeCommand();
   {
     std::unique_ptr<TDATransaction> internal = std::move(FInternalTransaction);
     RemoveTransaction(internal.get());
@@ -89,11 +96,16 @@ bool TCustomDAConnection::GetConnected() {
 void TCustomDAConnection::RegisterClient(TObject* client, TConnectChangeEvent event) {
   std::lock_guard<std::recursive_mutex> lock(FClientsLock);
   TCustomConnection::RegisterClient(client, std::move(event));
+  if (auto* command = dynamic_cast<TCustomDASQL*>(client))
+    if (std::find(FCommands.begin(), FCommands.end(), command) == FCommands.end())
+      FCommands.push_back(command);
 }
 
 void TCustomDAConnection::UnRegisterClient(TObject* client) {
   std::lock_guard<std::recursive_mutex> lock(FClientsLock);
   TCustomConnection::UnRegisterClient(client);
+  if (auto* command = dynamic_cast<TCustomDASQL*>(client))
+    FCommands.erase(std::remove(FCommands.begin(), FCommands.end(), command), FCommands.end());
 }
 
 void TCustomDAConnection::SetUsername(const String& value) {
