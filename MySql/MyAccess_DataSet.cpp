@@ -79,6 +79,33 @@ void TMyDataSetOptions::Assign(TPersistent* source) {
   SetCreateConnection(src->FCreateConnection);
 }
 
+void TMyTableOptions::SetUseHandler(bool value) {
+  if (value == FUseHandler) return;
+  auto* table = static_cast<TCustomMyTable*>(DataSet());
+  if (table) table->CheckInactive();
+  FUseHandler = value;
+  if (!table) return;
+  table->PassToRecordSet(pcUseHandler, value);
+  table->TableStatementChanged();
+}
+
+void TMyTableOptions::SetHandlerIndex(const String& value) {
+  if (value == FHandlerIndex) return;
+  auto* table = static_cast<TCustomMyTable*>(DataSet());
+  if (table) table->CheckInactive();
+  FHandlerIndex = value;
+  // The statement names the index: it is built again with the new one.
+  if (table) table->TableStatementChanged();
+}
+
+void TMyTableOptions::Assign(TPersistent* source) {
+  TMyDataSetOptions::Assign(source);
+  if (auto* src = dynamic_cast<TMyTableOptions*>(source)) {
+    SetUseHandler(src->FUseHandler);
+    SetHandlerIndex(src->FHandlerIndex);
+  }
+}
+
 // ---- The dataset.
 
 TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
