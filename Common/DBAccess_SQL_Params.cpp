@@ -132,8 +132,11 @@ bool TCustomDASQL::DescsRepeatNames() const {
 
 TParamDesc* TCustomDASQL::DescForParam(int index, TDAParam* param, bool byName) {
   TParamDescs& descs = FICommand->Params();
-  if (byName && !param->Name().empty()) return descs.FindParam(param->Name());
-  return index < descs.Count() ? descs.GetItem(index) : nullptr;
+  TParamDesc* atIndex = index < descs.Count() ? descs.GetItem(index) : nullptr;
+  if (!byName || param->Name().empty()) return atIndex;
+  if (TParamDesc* named = descs.FindParam(param->Name())) return named;
+  // A statement with "?" placeholders has nameless descriptors: they pair by position.
+  return atIndex && atIndex->GetName().empty() ? atIndex : nullptr;
 }
 
 void TCustomDASQL::WriteParams(bool withValues) {
