@@ -9,6 +9,10 @@
 #include "Common/DBAccess_SQL.h"
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_Command.h"
+#include "platform/db/Fields.h"
+#include "platform/db/FieldsDateTime.h"
+#include "platform/db/FieldsNumeric.h"
+#include "platform/db/FieldsText.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
@@ -84,6 +88,72 @@ TEST_F(MyInternalCommand, ParametersAreThereBeforeTheConnectionAndKeepTheirValue
   query.SetConnection(&conn);
   ASSERT_EQ(query.Params()->Count(), 2);
   EXPECT_EQ(query.ParamByName(u"src")->AsString(), u"x");
+}
+
+}  // namespace
+
+namespace {
+
+class MyPersistentFields : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ApplyTestSettings(conn);
+    other.Exec(u"DROP TABLE IF EXISTS pf_member");
+    other.Exec(u"DROP TABLE IF EXISTS pf_group");
+    other.Exec(u"CREATE TABLE pf_group (id INT PRIMARY KEY, title VARCHAR(40) CHARACTER SET utf8mb4)");
+    other.Exec(
+        u"CREATE TABLE pf_member (id BIGINT AUTO_INCREMENT PRIMARY KEY, group_id INT, "
+        u"name VARCHAR(40) CHARACTER SET utf8mb4, note TEXT CHARACTER SET utf8mb4, "
+        u"joined DATETIME, fee DOUBLE)");
+    other.Exec(u"INSERT INTO pf_group VALUES (1, 'Хор')");
+    other.Exec(
+        u"INSERT INTO pf_member (group_id, name, note, joined, fee) "
+        u"VALUES (1, 'Ана', 'прва', '2024-05-17 10:00:00', 12.5)");
+  }
+  void TearDown() override {
+    other.Exec(u"DROP TABLE IF EXISTS pf_member");
+    other.Exec(u"DROP TABLE IF EXISTS pf_group");
+  }
+  template <class T>
+  T* Declare(TMyQuery& query, const char16_t* name) {
+    auto* field = new T(&query);
+    field->SetFieldName(name);
+    field->SetDataSet(&query);
+    return field;
+  }
+
+  TMyConnection conn{nullptr};
+  TOtherSession other;
+};
+
+TEST_F(MyPersistentFields, FieldsDeclaredOnAJoinOpenWithTheirTypesAndPost) {
+  TMyQuery query(nullptr);
+  query.SetConnection(&conn);
+  query.SetSQLText(
+      u"SELECT m.id, m.name, m.note, m.joined, m.fee, g.title FROM pf_member m "
+      u"LEFT JOIN pf_group g ON g.id = m.group_id ORDER BY m.id");
+  query.SetUpdatingTable(u"pf_member");
+  auto* id = Declare<TLargeintField>(query, u"id");
+  id->SetAutoGenerateValue(arAutoInc);
+  Declare<TWideStringField>(query, u"name");
+  Declare<TMemoField>(query, u"note");
+  Declare<TDateTimeField>(query, u"joined");
+  auto* fee = Declare<TFloatField>(query, u"fee");
+  fee->SetDisplayFormat(u"0.00");
+  Declare<TWideStringField>(query, u"title");
+  query.Open();
+  EXPECT_EQ(query.FieldByName(u"title")->AsString(), u"Хор");
+  EXPECT_EQ(fee->DisplayText(), u"12.50");
+
+  query.Append();
+  query.FieldByName(u"name")->SetAsString(u"Борис");
+  query.FieldByName(u"note")->SetAsString(u"друга");
+  query.FieldByName(u"joined")->SetAsDateTime(EncodeDate(2025, 1, 2));
+  fee->SetAsFloat(7.25);
+  query.Post();
+  EXPECT_GT(id->AsLargeInt(), 1) << "the new id came back";
+  EXPECT_EQ(other.One(u"SELECT CONCAT(name, '/', note, '/', fee) FROM pf_member WHERE id = 2"),
+            u"Борис/друга/7.25");
 }
 
 }  // namespace
