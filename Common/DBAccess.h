@@ -199,6 +199,15 @@ class TCustomDAConnection : public TCustomConnection {
   virtual bool InTransaction();
   bool GetInTransaction() { return InTransaction(); }
 
+  // Where this connection runs several transactions at once, a dataset or command runs each
+  // operation in its transaction: taken before it (implicitly, else started when idle; none is
+  // "Transaction not assigned" for the user, after an implicit connect request is given back),
+  // told after a statement without rows whether to commit, and released at the end. Otherwise
+  // they do nothing.
+  void TakeTransactionUse(TDATransaction* transaction, bool implicit, TComponent* user);
+  void AutoCommitTransactionUse(TDATransaction* transaction, bool commit);
+  void DropTransactionUse(TDATransaction* transaction);
+
   // Sets the provider's auto-commit off while a transaction runs, and back afterwards.
   void DisableProviderAutoCommit();
   void RestoreProviderAutoCommit();

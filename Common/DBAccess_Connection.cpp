@@ -437,6 +437,27 @@ bool TCustomDAConnection::InTransaction() {
   return false;
 }
 
+void TCustomDAConnection::TakeTransactionUse(TDATransaction* transaction, bool implicit,
+                                             TComponent* user) {
+  if (!IsMultipleTransactionsSupported()) return;
+  if (!transaction) {
+    if (implicit) DropConnectRequest();
+    DatabaseError(STransactionNotAssigned, user);
+  }
+  if (implicit)
+    transaction->AutoStart();
+  else if (!transaction->GetActive())
+    transaction->StartTransaction();
+}
+
+void TCustomDAConnection::AutoCommitTransactionUse(TDATransaction* transaction, bool commit) {
+  if (IsMultipleTransactionsSupported() && transaction) transaction->AutoCommit(commit);
+}
+
+void TCustomDAConnection::DropTransactionUse(TDATransaction* transaction) {
+  if (IsMultipleTransactionsSupported() && transaction) transaction->AutoRelease();
+}
+
 void TCustomDAConnection::DisableProviderAutoCommit() {
   if (FIConnection) FIConnection->SetProp(pcAutoCommit, false);
 }

@@ -107,7 +107,8 @@ void TCustomDADataSet::Notification(TComponent* component, TOperation operation)
 
 void TCustomDADataSet::SetTransaction(TDATransaction* value) {
   if (value == FTransaction) return;
-  if (FTransaction && FTransaction != FUpdateTransaction) FTransaction->RemoveFreeNotification(this);
+  if (FTransaction && FTransaction != FUpdateTransaction)
+    FTransaction->RemoveFreeNotification(this);
   FTransaction = value;
   if (FTransaction) FTransaction->FreeNotification(this);
 }

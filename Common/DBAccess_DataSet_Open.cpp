@@ -56,18 +56,8 @@ void TCustomDADataSet::AcquireConnection(bool implicit) {
     connection->SetConnected(true);
   CheckIRecordSet();
   CheckDataSetService();
-  if (connection->IsMultipleTransactionsSupported()) {
-    // Where the connection runs several transactions, the dataset reads in its own.
-    TDATransaction* transaction = EffectiveTransaction();
-    if (!transaction) {
-      if (implicit) connection->DropConnectRequest();
-      DatabaseError(STransactionNotAssigned, this);
-    }
-    if (implicit)
-      transaction->AutoStart();
-    else if (!transaction->GetActive())
-      transaction->StartTransaction();
-  }
+  // Where the connection runs several transactions, the dataset reads in its own.
+  connection->TakeTransactionUse(EffectiveTransaction(), implicit, this);
   // The provider connection exists only once the component connected.
   if (TLxRecordSet* rs = IRecordSet()) rs->SetConnection(connection->IConnection());
 }
@@ -75,8 +65,7 @@ void TCustomDADataSet::AcquireConnection(bool implicit) {
 void TCustomDADataSet::ReleaseConnection() {
   TCustomDAConnection* connection = EffectiveConnection();
   if (!connection) return;
-  if (connection->IsMultipleTransactionsSupported())
-    if (TDATransaction* transaction = EffectiveTransaction()) transaction->AutoRelease();
+  connection->DropTransactionUse(EffectiveTransaction());
   connection->DropConnectRequest();
 }
 
@@ -313,9 +302,9 @@ void TCustomDADataSet::DoAfterExecute(bool result) {
   }
   // A statement without rows ends its transaction's use as the two AutoCommit settings say.
   TCustomDAConnection* connection = EffectiveConnection();
-  if (!query && connection && connection->IsMultipleTransactionsSupported())
-    if (TDATransaction* transaction = EffectiveTransaction())
-      transaction->AutoCommit(result && connection->AutoCommit() && FAutoCommit);
+  if (!query && connection)
+    connection->AutoCommitTransactionUse(EffectiveTransaction(),
+                                         result && connection->AutoCommit() && FAutoCommit);
   // An execution that ends here gives back the request Execute took; a result set keeps it for
   // its rows.
   if ((!result || !query) && FExecuting) ReleaseConnection();

@@ -18,17 +18,7 @@ void TCustomDASQL::AcquireConnection(bool implicit) {
   else if (!connection->Connected())
     connection->SetConnected(true);
   CheckICommand();
-  if (connection->IsMultipleTransactionsSupported()) {
-    TDATransaction* transaction = EffectiveTransaction();
-    if (!transaction) {
-      if (implicit) connection->DropConnectRequest();
-      DatabaseError(STransactionNotAssigned, this);
-    }
-    if (implicit)
-      transaction->AutoStart();
-    else if (!transaction->GetActive())
-      transaction->StartTransaction();
-  }
+  connection->TakeTransactionUse(EffectiveTransaction(), implicit, this);
   // The provider connection exists only once the component connected.
   if (FICommand && !FDataSet) FICommand->SetConnection(connection->IConnection());
 }
@@ -36,8 +26,7 @@ void TCustomDASQL::AcquireConnection(bool implicit) {
 void TCustomDASQL::ReleaseConnection() {
   TCustomDAConnection* connection = EffectiveConnection();
   if (!connection) return;
-  if (connection->IsMultipleTransactionsSupported())
-    if (TDATransaction* transaction = EffectiveTransaction()) transaction->AutoRelease();
+  connection->DropTransactionUse(EffectiveTransaction());
   connection->DropConnectRequest();
 }
 
@@ -144,9 +133,9 @@ void TCustomDASQL::DoAfterExecute(bool result) {
         connection->IConnection()->GetProp(pcLastInsertId, id))
       FLastInsertId = id.AsInt64();
   }
-  if (connection && connection->IsMultipleTransactionsSupported())
-    if (TDATransaction* transaction = EffectiveTransaction())
-      transaction->AutoCommit(result && connection->AutoCommit() && FAutoCommit);
+  if (connection)
+    connection->AutoCommitTransactionUse(EffectiveTransaction(),
+                                         result && connection->AutoCommit() && FAutoCommit);
   ReleaseConnection();
   if (AfterExecute) AfterExecute(this, result);
 }

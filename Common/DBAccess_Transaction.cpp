@@ -185,8 +185,9 @@ void TDATransaction::NotifyTransactionEnd() {
     if (connection->IsMultipleTransactionsSupported()) continue;
     for (int i = 0; i < connection->ClientCount(); ++i) {
       auto* dataSet = dynamic_cast<TCustomDADataSet*>(connection->Clients(i));
-      if (dataSet &&
-          (dataSet->EffectiveTransaction() == this || dataSet->EffectiveUpdateTransaction() == this))
+      if (!dataSet) continue;
+      if (dataSet->EffectiveTransaction() == this ||
+          dataSet->EffectiveUpdateTransaction() == this)
         dataSet->TransactionEnded(this);
     }
   }

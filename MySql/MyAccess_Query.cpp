@@ -143,7 +143,8 @@ void TCustomMyTable::UpdateIndexDefs() {
   std::unique_ptr<TCustomDADataSet> reader = connection->CreateDataSet();
   auto* show = static_cast<TCustomMyDataSet*>(reader.get());
   show->Options()->SetEnableBoolean(false);
-  show->SetSQLText(u"SHOW INDEX FROM " + MySQLInfo().NormalizeName(FTableName, Options()->QuoteNames()));
+  show->SetSQLText(u"SHOW INDEX FROM " +
+                   MySQLInfo().NormalizeName(FTableName, Options()->QuoteNames()));
   try {
     show->Execute();
     for (show->First(); !show->Eof(); show->Next()) {

@@ -100,7 +100,8 @@ class MyPersistentFields : public ::testing::Test {
     ApplyTestSettings(conn);
     other.Exec(u"DROP TABLE IF EXISTS pf_member");
     other.Exec(u"DROP TABLE IF EXISTS pf_group");
-    other.Exec(u"CREATE TABLE pf_group (id INT PRIMARY KEY, title VARCHAR(40) CHARACTER SET utf8mb4)");
+    other.Exec(
+        u"CREATE TABLE pf_group (id INT PRIMARY KEY, title VARCHAR(40) CHARACTER SET utf8mb4)");
     other.Exec(
         u"CREATE TABLE pf_member (id BIGINT AUTO_INCREMENT PRIMARY KEY, group_id INT, "
         u"name VARCHAR(40) CHARACTER SET utf8mb4, note TEXT CHARACTER SET utf8mb4, "
