@@ -430,6 +430,17 @@ TEST_F(DataSetFixture, OpeningForTheDescriptionReadsOneRowAndPutsTheSettingsBack
   EXPECT_EQ(orphan.FetchRows(), 25);
 }
 
+TEST_F(DataSetFixture, ACursorTheProviderCannotTakeIsRefusedAndTheDataSetStaysClosed) {
+  DataSet.Open();
+  EXPECT_EQ(DataSet.GetCursor(), nullptr);
+  DataSet.SetCursor(nullptr);
+  EXPECT_TRUE(DataSet.Active()) << "the same cursor changes nothing";
+  int cursor = 0;
+  EXPECT_THROW(DataSet.SetCursor(&cursor), Exception);
+  EXPECT_FALSE(DataSet.Active());
+  EXPECT_FALSE(DataSet.Prepared());
+}
+
 TEST_F(DataSetFixture, AUniDirectionalDataSetWalksForwardOnly) {
   DataSet.SetUniDirectional(true);
   DataSet.SetFetchRows(10);

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_SQL.h"
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_Transaction.h"
@@ -50,6 +51,7 @@ TEST_F(MyDataSetTransaction, ADataSetAndACommandCommitAndRollBackWithTheirTransa
   EXPECT_EQ(query.EffectiveTransaction(), &tr);
   EXPECT_EQ(query.EffectiveUpdateTransaction(), &tr);
   EXPECT_EQ(command->EffectiveTransaction(), &tr);
+  EXPECT_EQ(TDBAccessUtils::GetTransactionConnection(&tr, 0), &conn);
   query.Open();
 
   tr.StartTransaction();
