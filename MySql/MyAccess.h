@@ -110,7 +110,9 @@ class TCustomMyConnection : public TCustomDAConnection {
   // Runs a statement that returns no rows. Without values the text goes straight to the
   // session; with values it runs as a statement with parameters, the values taken in the order
   // of the parameters (missing ones are NULL, extra ones ignored). The result is always Null.
-  Variant ExecSQL(const String& text, std::initializer_list<Variant> values = {});
+  Variant ExecSQL(const String& text, const std::vector<Variant>& values = {}) override;
+  // Also the database, the connect time-out and the isolation level.
+  void AssignTo(TPersistent* dest) override;
 
  protected:
   bool UsesLoginDialog() override { return LoginPrompt(); }
@@ -120,8 +122,6 @@ class TCustomMyConnection : public TCustomDAConnection {
  private:
   String FDatabase;
   int FConnectionTimeout = 15;
-  // Runs the statements with parameters; made on first use.
-  std::unique_ptr<TCustomMyDataSet> FCommand;
 };
 
 class TMyConnection : public TCustomMyConnection {
@@ -129,6 +129,7 @@ class TMyConnection : public TCustomMyConnection {
   explicit TMyConnection(TComponent* owner);
 
   int Port() const { return FPort; }
+  // A new port disconnects: the session runs on the old one.
   void SetPort(int value);
   TMyConnectionOptions* Options() const {
     return static_cast<TMyConnectionOptions*>(TCustomDAConnection::Options());
@@ -144,6 +145,8 @@ class TMyConnection : public TCustomMyConnection {
   void SetHttpOptions(THttpOptions* value) { FHttpOptions->Assign(value); }
   String GetClientVersion() override;
   void AssignConnect(TCustomDAConnection* source) override;
+  // Also the port.
+  void AssignTo(TPersistent* dest) override;
 
  protected:
   void ApplyConnectionSettings(TLxConnection* connection) override;

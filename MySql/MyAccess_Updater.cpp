@@ -58,6 +58,9 @@ void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
   // Read from the text that goes out, so that every position addresses its "?", also where the
   // conditions were moved inside the dataset's own statement.
   TLxCommand* command = CurrentUpdateDataSet()->ICommand();
+  // These positions replace any the scan of the text recorded.
+  command->SetProp(pcFillParamPositions, true);
+  command->SetProp(pcFillParamPositions, false);
   for (int position : PlaceholderPositions(command->SQL()))
     command->SetProp(pcParamPosition, position);
 }
