@@ -258,7 +258,11 @@ void TCustomMyConnection::AssignTo(TPersistent* dest) {
 }
 
 void TMyConnection::AssignTo(TPersistent* dest) {
-  if (auto* target = dynamic_cast<TMyConnection*>(dest)) target->SetPort(FPort);
+  if (auto* target = dynamic_cast<TMyConnection*>(dest)) {
+    target->SetPort(FPort);
+    target->SetSSLOptions(SSLOptions());
+    target->SetHttpOptions(HttpOptions());
+  }
   TCustomMyConnection::AssignTo(dest);
 }
 

@@ -106,6 +106,9 @@ TEST_F(MyConnectionStatements, APortChangeDisconnectsAndAssignmentCopiesTheSetti
 
   conn.SetConnectionTimeout(7);
   conn.SetIsolationLevel(ilSerializable);
+  conn.SetConnected(false);
+  conn.SSLOptions()->SetCACert(u"/tmp/ca.pem");
+  conn.HttpOptions()->SetUrl(u"http://tunnel.example/script.php");
   TMyConnection copy(nullptr);
   copy.Assign(&conn);
   EXPECT_EQ(copy.Port(), port);
@@ -114,6 +117,10 @@ TEST_F(MyConnectionStatements, APortChangeDisconnectsAndAssignmentCopiesTheSetti
   EXPECT_EQ(copy.ConnectionTimeout(), 7);
   EXPECT_EQ(copy.IsolationLevel(), ilSerializable);
   EXPECT_EQ(copy.Options()->Charset(), conn.Options()->Charset());
+  EXPECT_EQ(copy.SSLOptions()->CACert(), u"/tmp/ca.pem");
+  EXPECT_EQ(copy.HttpOptions()->Url(), u"http://tunnel.example/script.php");
+  copy.SSLOptions()->SetCACert(u"");
+  copy.HttpOptions()->SetUrl(u"");
   copy.SetConnected(true);
   EXPECT_TRUE(copy.Connected());
 }
