@@ -245,13 +245,13 @@ void TContentPainter::MeasureGdiPlus() {
   }
 }
 
+// The canvas's handle is taken at each call: it carries the font and colours set just before.
 void TContentPainter::MeasureGdi() {
-  HDC dc = FCanvas->Handle();
   FCanvas->Font()->Assign(FP.Font);
   int left = Rnd(FText.X), top = Rnd(FText.Y);
   TRect m = Rect(left, top, FP.WordWrap ? left + Rnd(FText.W) : left + 2, top + Rnd(FText.H));
   uint32_t flags = DT_CALCRECT | FPrefix | (FP.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
-  int height = DrawText(dc, FCaption, m, flags);
+  int height = DrawText(FCanvas->Handle(), FCaption, m, flags);
   FM.X = left;
   FM.Tw = m.Right - m.Left;
   FM.Th = height - top;
@@ -259,7 +259,7 @@ void TContentPainter::MeasureGdi() {
   if (FHasNotes) {
     FCanvas->Font()->Assign(FP.NotesFont);
     TRect n = Rect(left, top, left + Rnd(FText.W), top + 0xFFFF);
-    DrawText(dc, NotesText(FP.Notes), n, DT_CALCRECT | DT_WORDBREAK);
+    DrawText(FCanvas->Handle(), NotesText(FP.Notes), n, DT_CALCRECT | DT_WORDBREAK);
     FM.Nw = n.Width();
     FM.Nh = n.Height();
     FCanvas->Font()->Assign(FP.Font);
@@ -349,7 +349,6 @@ void TContentPainter::DrawGdiPlusText() {
 }
 
 void TContentPainter::DrawGdiText() {
-  HDC dc = FCanvas->Handle();
   FCanvas->Brush()->SetStyle(bsClear);
   TRect r = Rect(Rnd(FText.X), Rnd(FText.Y), Rnd(FText.X + FText.W), Rnd(FText.Y + FText.H));
   uint32_t flags = FP.WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
@@ -373,7 +372,7 @@ void TContentPainter::DrawGdiText() {
     r.Top += (r.Height() - (th + nh)) / 2;
   } else if (FP.WordWrap) {
     TRect calc = r;
-    int height = DrawText(dc, FCaption, calc, flags | DT_CALCRECT | FPrefix);
+    int height = DrawText(FCanvas->Handle(), FCaption, calc, flags | DT_CALCRECT | FPrefix);
     switch (FLayout) {
       case blGlyphTop: r.Top = FGy + FGh; break;
       case blGlyphTopAdjusted: break;
@@ -381,12 +380,13 @@ void TContentPainter::DrawGdiText() {
       default: r.Top = (r.Bottom - r.Top - height) / 2; break;
     }
   }
-  DrawText(dc, FCaption, r, flags | FPrefix);
+  DrawText(FCanvas->Handle(), FCaption, r, flags | FPrefix);
   if (!FHasNotes) return;
   r.Top += th;
   r.Bottom = r.Top + nh;
   FCanvas->Font()->Assign(FP.NotesFont);
-  DrawText(dc, NotesText(FP.Notes), r, DT_WORDBREAK | (flags & (DT_CENTER | DT_RIGHT)));
+  DrawText(FCanvas->Handle(), NotesText(FP.Notes), r,
+           DT_WORDBREAK | (flags & (DT_CENTER | DT_RIGHT)));
 }
 
 void TContentPainter::DrawGlyph() {

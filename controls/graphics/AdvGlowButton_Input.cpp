@@ -247,6 +247,7 @@ void TAdvCustomGlowButton::UpdateTracking() {
   GetCursorPos(&cursor);
   bool inside = FindDragTarget(cursor, true) == static_cast<TControl*>(this);
   if (inside == FMouseInside) return;
+  FMouseInside = inside;
   Perform(inside ? CM_MOUSEENTER : CM_MOUSELEAVE);
 }
 
