@@ -43,10 +43,10 @@ struct TRecBookmark {
 // ukDelete), held in a byte.
 
 // Kinds of DateTimeToExternal and DateTimeFromExternal.
-constexpr int dtkMSecs = 0;      // milliseconds of the time stamp, as a double
-constexpr int dtkDateTime = 1;   // the date-time double itself
-constexpr int dtkTime = 2;       // milliseconds since midnight, 32-bit
-constexpr int dtkDate = 3;       // the time stamp's day number, 32-bit
+constexpr int ExternalMSecs = 0;     // milliseconds of the time stamp, as a double
+constexpr int ExternalDateTime = 1;  // the date-time double itself
+constexpr int ExternalTime = 2;      // milliseconds since midnight, 32-bit
+constexpr int ExternalDate = 3;      // the time stamp's day number, 32-bit
 
 // The abstract record store.
 class TData {

@@ -99,16 +99,20 @@ void TData::GetFieldData(TFieldDesc* field, uint8_t* data, void* dest) {
                GetConvertEOL());
       break;
     case dtDate:
-      DateTimeToExternal(data, field, dtkDate, dest);
+      DateTimeToExternal(data, field, ExternalDate, dest);
       break;
     case dtTime:
-      DateTimeToExternal(data, field, dtkTime, dest);
+      DateTimeToExternal(data, field, ExternalTime, dest);
       break;
     case dtDateTime:
-      DateTimeToExternal(data, field, dtkMSecs, dest);
+      DateTimeToExternal(data, field, ExternalMSecs, dest);
       break;
     case dtVariant:
       *static_cast<Variant*>(dest) = LoadPtr<TVariantObject>(data)->Value();
+      break;
+    case dtBytes:
+      // The record keeps a spare byte after the value; the field's buffer holds the value only.
+      std::memcpy(dest, data, static_cast<size_t>(length));
       break;
     case dtExtVarBytes: {
       const uint8_t* buf = LoadPtr<const uint8_t>(data);
@@ -152,6 +156,10 @@ void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const voi
       FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
       StorePtr(data, FStringHeap.AllocWideStr(static_cast<const char16_t*>(source)));
       break;
+    case dtBytes:
+      std::memcpy(data, source, static_cast<size_t>(length));
+      if (field->Size() > length) data[length] = 0;
+      break;
     case dtExtVarBytes: {
       FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
       uint16_t size;
@@ -169,13 +177,13 @@ void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const voi
       break;
     }
     case dtDate:
-      DateTimeFromExternal(data, field, dtkDate, source);
+      DateTimeFromExternal(data, field, ExternalDate, source);
       break;
     case dtTime:
-      DateTimeFromExternal(data, field, dtkTime, source);
+      DateTimeFromExternal(data, field, ExternalTime, source);
       break;
     case dtDateTime:
-      DateTimeFromExternal(data, field, dtkMSecs, source);
+      DateTimeFromExternal(data, field, ExternalMSecs, source);
       break;
     case dtVariant:
       LoadPtr<TVariantObject>(data)->SetValue(*static_cast<const Variant*>(source));
@@ -213,34 +221,34 @@ void TData::PutField(int fieldNo, uint8_t* recBuf, bool exact, const void* sourc
 void TData::DateTimeToExternal(const uint8_t* data, TFieldDesc*, int kind, void* dest) {
   TDateTime value;
   std::memcpy(&value, data, sizeof value);
-  if (kind == dtkDateTime) {
+  if (kind == ExternalDateTime) {
     std::memcpy(dest, &value, sizeof value);
     return;
   }
   const TTimeStamp stamp = DateTimeToTimeStamp(value);
-  if (kind == dtkMSecs) {
+  if (kind == ExternalMSecs) {
     const double msecs = TimeStampToMSecs(stamp);
     std::memcpy(dest, &msecs, sizeof msecs);
   } else {
-    const int32_t part = kind == dtkTime ? stamp.Time : stamp.Date;
+    const int32_t part = kind == ExternalTime ? stamp.Time : stamp.Date;
     std::memcpy(dest, &part, sizeof part);
   }
 }
 
 void TData::DateTimeFromExternal(uint8_t* data, TFieldDesc*, int kind, const void* source) {
   TDateTime value;
-  if (kind == dtkDateTime) {
+  if (kind == ExternalDateTime) {
     std::memcpy(&value, source, sizeof value);
   } else {
     TTimeStamp stamp;
-    if (kind == dtkMSecs) {
+    if (kind == ExternalMSecs) {
       double msecs;
       std::memcpy(&msecs, source, sizeof msecs);
       stamp = MSecsToTimeStamp(msecs);
     } else {
       int32_t part;
       std::memcpy(&part, source, sizeof part);
-      stamp = kind == dtkTime ? TTimeStamp{part, DateDelta} : TTimeStamp{0, part};
+      stamp = kind == ExternalTime ? TTimeStamp{part, DateDelta} : TTimeStamp{0, part};
     }
     value = TimeStampToDateTime(stamp);
   }

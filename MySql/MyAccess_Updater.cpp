@@ -37,8 +37,12 @@ void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
   component.SetFetchAll(true);
   auto* own = dynamic_cast<TCustomMyDataSet*>(DADataSet());
   auto* target = dynamic_cast<TCustomMyDataSet*>(&component);
-  if (own != nullptr && target != nullptr)
+  if (own != nullptr && target != nullptr) {
     target->Options()->SetEnableBoolean(own->Options()->EnableBoolean());
+    // A row read back (a lock's check, a refresh) must give binary columns in the dataset's own
+    // form, bytes or text, to be compared with the record and copied into it.
+    target->Options()->SetBinaryAsString(own->Options()->BinaryAsString());
+  }
 }
 
 void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,

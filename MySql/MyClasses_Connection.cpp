@@ -207,6 +207,13 @@ void TMySQLConnection::CheckNoBackslashEscapes() {
     FBackslashEscapes = true;
 }
 
+bool TMySQLConnection::BackslashEscapes() const {
+  if (FConnected && FHandle != nullptr)
+    if (std::optional<uint16_t> status = FAPI->ServerStatus(FHandle))
+      return (*status & MYSERVER_STATUS_NO_BACKSLASH_ESCAPES) == 0;
+  return FBackslashEscapes;
+}
+
 void TMySQLConnection::ExecSQL(const String& text) {
   FAPI->SetTimeouts(FHandle, FConnectionTimeout);
   AnsiString sql = Encode(text);

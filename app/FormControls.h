@@ -4,7 +4,11 @@
 
 #include "app/ButtonMenu.h"
 #include "app/HeaderPanel.h"
-#include "app/LabeledEdit.h"
+#include "controls/edit/AdvDBComboBox.h"
+#include "controls/edit/AdvEdit.h"
+#include "controls/edit/DBAdvEd.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -14,8 +18,20 @@ using TDataCaptionLabel = TLabel;
 // The forms' push buttons.
 using TActionButton = TButton;
 // An edit with its own caption label.
-using TCaptionedEdit = TLabeledEdit;
+using TCaptionedEdit = TAdvEdit;
 // The panel that shows who is logged in, holding its labels and its button.
 using TUserPanel = THeaderPanel;
 // The main window's menu of items chosen by index.
 using TItemMenu = TButtonMenu;
+
+// The list forms' read-only grid over the list query, and one of its columns.
+using TDataGrid = TDBGrid;
+using TDataGridColumn = TDBGridColumn;
+// The edit forms' data-aware controls: a one-line field with its own caption label (placed by a
+// TDataEditLabelPosition), a field of a fixed set of values shown as words and stored as values,
+// a long text, and a date.
+using TDataEdit = TDBAdvEdit;
+using TDataEditLabelPosition = AdvEdit::TLabelPosition;
+using TDataValueCombo = TAdvDBComboBox;
+using TDataMemo = TDBMemo;
+using TDataDatePicker = TDBDateTimePicker;

@@ -31,7 +31,7 @@ TfrmLogin::TfrmLogin(TComponent* owner) : TForm(owner) {
   AdvEdit1->SetParent(this);
   AdvEdit1->SetBounds(140, 64, 200, 24);
   AdvEdit1->SetLabelCaption(u"Корисничко име ");
-  AdvEdit1->SetLabelPosition(lpLeftCenter);
+  AdvEdit1->SetLabelPosition(AdvEdit::TLabelPosition::lpLeftCenter);
   AdvEdit1->OnKeyDown = [this](TObject* sender, WORD& key, TShiftState shift) {
     AdvEdit1KeyDown(sender, key, shift);
   };
@@ -39,9 +39,11 @@ TfrmLogin::TfrmLogin(TComponent* owner) : TForm(owner) {
   AdvEdit2 = new TCaptionedEdit(this);
   AdvEdit2->SetParent(this);
   AdvEdit2->SetBounds(140, 100, 200, 24);
+  AdvEdit2->SetEditType(TAdvEditType::etPassword);
   AdvEdit2->SetPasswordChar(u'*');
+  AdvEdit2->SetCanUndo(false);
   AdvEdit2->SetLabelCaption(u"Лозинка ");
-  AdvEdit2->SetLabelPosition(lpLeftCenter);
+  AdvEdit2->SetLabelPosition(AdvEdit::TLabelPosition::lpLeftCenter);
   AdvEdit2->OnKeyDown = [this](TObject* sender, WORD& key, TShiftState shift) {
     AdvEdit2KeyDown(sender, key, shift);
   };

@@ -4,7 +4,10 @@
 #include <string>
 
 #include "app/frmAbout_u.h"
+#include "app/frmClients_u.h"
+#include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
+#include "app/frmNews_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -13,8 +16,16 @@ TfrmMain* frmMain = nullptr;
 
 namespace {
 
-constexpr int ExitItem = 10;
+constexpr int EventsItem = 0;
+constexpr int NewsItem = 1;
 constexpr int ReportsItem = 9;
+constexpr int ExitItem = 10;
+
+// The list forms show the logged-in user's id in the rows they confirm.
+void ShowList(TListForm* list, int userId) {
+  list->UserId = userId;
+  list->ShowModal();
+}
 
 struct TMenuEntry {
   const char16_t* Caption;
@@ -236,6 +247,12 @@ void TfrmMain::Timer1Timer(TObject*) {
 
 void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
   switch (itemIndex) {
+    case EventsItem:
+      ShowList(frmEvents, UserId);
+      break;
+    case NewsItem:
+      ShowList(frmNews, UserId);
+      break;
     case ReportsItem:
       MessageDlg(u"Наскоро и извештаи.. !", mtWarning, TMsgDlgButtons{mbOK});
       break;
@@ -251,6 +268,6 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
 
 void TfrmMain::AdvGlowButton1Click(TObject*) {}
 
-void TfrmMain::AdvGlowButton2Click(TObject*) {}
+void TfrmMain::AdvGlowButton2Click(TObject*) { ShowList(frmClients, UserId); }
 
 void TfrmMain::AdvGlowButton3Click(TObject*) { frmAbout->ShowModal(); }

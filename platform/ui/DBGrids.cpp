@@ -50,6 +50,11 @@ TField* TDBGrid::ColumnField(int column) const {
   return FFields[static_cast<size_t>(column)];
 }
 
+void TDBGrid::SetFixedColWidth(int value) {
+  FFixedColWidth = std::max(0, value);
+  SetColWidths(0, FFixedColWidth);
+}
+
 void TDBGrid::LayoutChanged() {
   FFields.assign(FColumns.size(), nullptr);
   TDataSet* data = FDataLink->DataSet();
@@ -58,7 +63,7 @@ void TDBGrid::LayoutChanged() {
       FFields[i] = data->FindField(FColumns[i].FieldName);
   }
   SetColCount(1 + std::max<int>(1, static_cast<int>(FColumns.size())));
-  SetColWidths(0, IndicatorWidth);
+  SetColWidths(0, FFixedColWidth);
   for (size_t i = 0; i < FColumns.size(); ++i)
     SetColWidths(static_cast<int>(i) + 1, FColumns[i].Width);
   UpdateBufferCount();

@@ -34,6 +34,9 @@ class TDBGrid : public TCustomGrid {
   void SetColumns(std::vector<TDBGridColumn> columns);
   // The field a column shows (nullptr while inactive or for an unknown name).
   TField* ColumnField(int column) const;
+  // The width of the indicator column.
+  int FixedColWidth() const { return FFixedColWidth; }
+  void SetFixedColWidth(int value);
   // The text of a data cell as drawn (column from 0, record from 0 within the link's window).
   String CellText(int column, int record);
 
@@ -57,5 +60,6 @@ class TDBGrid : public TCustomGrid {
   std::unique_ptr<TGridDataLink> FDataLink;
   std::vector<TDBGridColumn> FColumns;
   std::vector<TField*> FFields;
+  int FFixedColWidth = IndicatorWidth;
   bool FSyncing = false;
 };

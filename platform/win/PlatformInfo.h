@@ -44,3 +44,8 @@ inline bool IsAppThemed() { return PlatformInfo::ThemesActive; }
 inline HTHEME OpenThemeData(HWND, const String&) { return nullptr; }
 inline int32_t CloseThemeData(HTHEME) { return 0; }
 inline String GetCurrentThemeName() { return String(); }
+// Drawing through a theme fails (E_FAIL), so the caller draws the classic look.
+inline int32_t DrawThemeBackground(HTHEME, HDC, int32_t /*partId*/, int32_t /*stateId*/,
+                                   const TRect* /*rect*/, const TRect* /*clipRect*/) {
+  return static_cast<int32_t>(0x80004005);
+}

@@ -1,7 +1,7 @@
 // What the program's tests share: a fresh database per test on the private server, made from the
 // program's own schema and a small seed; the program's forms made as the program makes them, on
 // the headless back end, with the main window's connection pointed at that database; and a few
-// helpers to drive the login dialog.
+// helpers to drive the login dialog and to end the program's session from outside.
 #pragma once
 
 #include <unistd.h>
@@ -15,8 +15,14 @@
 #include "MySql/MyAccess.h"
 #include "app/Program.h"
 #include "app/frmAbout_u.h"
+#include "app/frmAddEditClient_u.h"
+#include "app/frmAddEditEvent_u.h"
+#include "app/frmAddEditNews_u.h"
+#include "app/frmClients_u.h"
+#include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
+#include "app/frmNews_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
 #include "tests/support/UiTestSupport.h"
@@ -95,8 +101,15 @@ class TAppTest : public uitest::TUiTest {
     frmLogin->OnShow = [this](TObject*) { ++LoginShown; };
   }
   ~TAppTest() override {
+    // The session frees the forms; nothing may reach them through the program's names after.
     frmMain = nullptr;
     frmLogin = nullptr;
+    frmEvents = nullptr;
+    frmAddEditEvent = nullptr;
+    frmAddEditNews = nullptr;
+    frmNews = nullptr;
+    frmAddEditClient = nullptr;
+    frmClients = nullptr;
     frmAbout = nullptr;
   }
 
@@ -110,6 +123,16 @@ class TAppTest : public uitest::TUiTest {
   }
   // A successful login as this user (the password of the seed).
   void LogIn(const String& userName, const String& password) { Attempt(userName, password); }
+
+  // Ends the program's session on the server from the test's own connection, as a server
+  // restart or a dropped line would.
+  void KillProgramSession() {
+    TMyQuery id(nullptr);
+    id.SetConnection(frmMain->myConnection);
+    id.SetSQLText(u"select connection_id() as cid");
+    id.Open();
+    Db.Exec(u"KILL CONNECTION " + id.FieldByName(u"cid")->AsString());
+  }
 
   // Which of the menu's items are enabled, as a digit per item ("1" enabled).
   static std::string MenuState() {

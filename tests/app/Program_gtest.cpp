@@ -1,8 +1,9 @@
 // The program as a person starts it, on an Xvfb server of its own: assoc-records against the
 // private test server, logged in with the keyboard, and scripts/run with its own data folder,
 // which makes the server, the database and the administrator on the first run and reuses them
-// on the second. The windows are saved as screenshots/login.png and screenshots/main-window.png
-// in the build folder.
+// on the second. The program goes on from its main window to the events list and its new-event
+// form. The windows are saved as screenshots/login.png, screenshots/main-window.png,
+// screenshots/events-list.png and screenshots/event-edit.png in the build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -264,6 +265,17 @@ class ProgramGui : public ::testing::Test {
     Press(XK_Return);
     Press(XK_space);
   }
+  // A click of the left button at a point of the window.
+  void ClickAt(Window window, int x, int y) {
+    Window child = 0;
+    int rootX = 0, rootY = 0;
+    XTranslateCoordinates(Dpy, window, DefaultRootWindow(Dpy), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(Dpy, -1, rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(Dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(Dpy, 1, False, CurrentTime);
+    XSync(Dpy, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
   // Asks the window to close, as the close box of a window manager does.
   void CloseWindow(Window window) {
     XEvent event{};
@@ -311,6 +323,8 @@ class ProgramGui : public ::testing::Test {
 const char ProgramPath[] = ASSOC_BINARY_DIR "/app/assoc-records";
 const char LoginTitle[] = "Најава";
 const char MainTitle[] = "Главен прозорец";
+const char EventsTitle[] = "Настани";
+const char EventEditTitle[] = "Нов/Промена Настан";
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
 // when all went well).
@@ -344,7 +358,12 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
       << "CREATE DATABASE zavel_vorndemo CHARACTER SET utf8mb4;\nUSE zavel_vorndemo;\n"
       << schemaFile.rdbuf()
       << "INSERT INTO users (id, name, surname, username, password, user_type) VALUES "
-         "(1, 'Ана', 'Админовска', 'admin', 'tajna42', 1);\n";
+         "(1, 'Ана', 'Админовска', 'admin', 'tajna42', 1), "
+         "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2);\n"
+      << "INSERT INTO event (title, status, description, event_date, created_by) VALUES "
+         "('Годишно собрание на членовите', 'Active', 'Сала 2', '2024-06-01 18:00:00', 1), "
+         "('Хуманитарен концерт', 'Finished', NULL, '2024-03-15 20:00:00', 2), "
+         "('Акција за собирање облека', 'Cancelled', NULL, '2024-01-20 10:00:00', 1);\n";
   for (const char* host : {"127.0.0.1", "localhost"}) {
     const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
     sql << "CREATE USER IF NOT EXISTS " << account << " IDENTIFIED BY 'pelkanvir';\n"
@@ -367,8 +386,30 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Viewable(login)) << "the login dialog is gone";
   EXPECT_TRUE(Screenshot(main, "main-window.png"));
+
+  // The first menu item opens the events list (the window shows the form's client area); its new
+  // button, at the left below the grid, opens the edit form with the title focused.
+  ClickAt(main, 137, 159);
+  const Window events = WaitForWindow(EventsTitle);
+  ASSERT_NE(events, 0u) << "no events list; the program wrote: " << program.Output()
+                        << program.Errors();
+  EXPECT_TRUE(Screenshot(events, "events-list.png"));
+  ClickAt(events, 92, 433);
+  const Window edit = WaitForWindow(EventEditTitle);
+  ASSERT_NE(edit, 0u) << "no event form; the program wrote: " << program.Output()
+                      << program.Errors();
+  Type("Sobranie2025");
+  EXPECT_TRUE(Screenshot(edit, "event-edit.png"));
+  // The close box leaves the list with nothing stored.
+  CloseWindow(edit);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Viewable(edit));
+  CloseWindow(events);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Viewable(events));
   CloseWindow(main);
   EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
+  EXPECT_EQ(RunSql(db, "SELECT COUNT(*) AS n FROM zavel_vorndemo.event;"), "n\n3\n");
   EXPECT_EQ(RunSql(db, "DROP DATABASE zavel_vorndemo;"), "");
 }
 

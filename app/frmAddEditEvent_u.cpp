@@ -1,0 +1,17 @@
+#include "app/frmAddEditEvent_u.h"
+
+#include "app/StatusChoices.h"
+
+TfrmAddEditEvent* frmAddEditEvent = nullptr;
+
+TfrmAddEditEvent::TfrmAddEditEvent(TComponent* owner)
+    : TEditForm(owner, u"Нов/Промена Настан", 520, 420) {
+  DBAdvEdit1 =
+      NewEdit(u"title", u"Краток опис", TDataEditLabelPosition::lpTopCenter, {20, 32, 500, 56});
+  Label1 = NewCaption(u"Статус", {20, 72, 220, 92});
+  AdvDBComboBox1 = NewValueCombo(u"status", RecordStatuses, {20, 94, 220, 118});
+  Label2 = NewCaption(u"Датум на настан", {300, 72, 500, 92});
+  AdvDBDateTimePicker1 = NewDatePicker(u"event_date", {300, 94, 500, 118});
+  Label3 = NewCaption(u"Опис на настан", {20, 134, 500, 154});
+  DBAdvMemo1 = NewMemo(u"description", {20, 156, 500, 354});
+}
