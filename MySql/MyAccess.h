@@ -15,6 +15,7 @@
 #include "MySql/MyCall.h"
 
 class TCustomMyConnection;
+class TMyConnectionParameters;
 class TMySQLConnection;
 
 enum TMyIsolationLevel : uint8_t {
@@ -118,6 +119,13 @@ class TCustomMyConnection : public TCustomDAConnection {
   bool UsesLoginDialog() override { return LoginPrompt(); }
   void CreateIConnection() override;
   virtual void ApplyConnectionSettings(TLxConnection* connection);
+  // The key of the pool this component's connections come from when Pooling is on.
+  virtual void FillConnectionParameters(TMyConnectionParameters& parameters);
+  // A provider connection set up as this component's own: taken from the pool when Pooling is
+  // on, else made. It also serves the record set that needs a connection of its own.
+  TMySQLConnection* CreateProviderConnection();
+  // Gives a connection from CreateProviderConnection back to its pool, or frees it.
+  void ReleaseProviderConnection(TMySQLConnection* connection);
 
  private:
   String FDatabase;
@@ -151,6 +159,7 @@ class TMyConnection : public TCustomMyConnection {
  protected:
   void ApplyConnectionSettings(TLxConnection* connection) override;
   void DoConnect() override;
+  void FillConnectionParameters(TMyConnectionParameters& parameters) override;
 
  private:
   int FPort = 3306;

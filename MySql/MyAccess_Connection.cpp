@@ -172,22 +172,6 @@ void TCustomMyConnection::SetConnectionTimeout(int value) {
   if (IConnection()) IConnection()->SetProp(pcConnectionTimeout, static_cast<int32_t>(value));
 }
 
-// A connection pool is not part of this library yet: with Pooling on the connection is made
-// the same way as without it.
-void TCustomMyConnection::CreateIConnection() {
-  auto connection = std::make_unique<TMySQLConnection>();
-  ApplyConnectionSettings(connection.get());
-  connection->SetProp(pcEnableBCD, MyOptions()->EnableBCD());
-  connection->SetProp(pcEnableFMTBCD, MyOptions()->EnableFMTBCD());
-  connection->SetProp(pcAutoCommit, AutoCommit());
-  connection->SetProp(pcConvertEOL, ConvertEOL());
-  connection->SetProp(pcOptimizedBigInt, MyOptions()->OptimizedBigInt());
-  connection->SetProp(pcNullForDayZero, MyOptions()->NullForZeroTesmarDate());
-  connection->SetProp(pcDisconnectedMode, MyOptions()->DisconnectedMode());
-  connection->SetProp(pcDefaultSortType, static_cast<int32_t>(MyOptions()->DefaultSortType()));
-  SetIConnection(std::move(connection));
-}
-
 void TCustomMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
   connection->SetProp(pcDatabase, FDatabase);
   connection->SetProp(pcConnectionTimeout, static_cast<int32_t>(FConnectionTimeout));

@@ -138,6 +138,9 @@ class TMySQLRecordset : public TLxRecordSet {
 
   TMySQLCommand* FMyCommand = nullptr;  // the base owns it
   TMySQLConnection* FSavedConnection = nullptr;
+  // The connection the rows are read on while FSavedConnection is set. Kept apart from the
+  // command's connection, which the dataset may point back at the main one meanwhile.
+  TMySQLConnection* FFetchConnection = nullptr;
   std::unique_ptr<TMySQLConnection> FOwnFetchConnection;
   bool FFetchConnectionKilled = false;
 
