@@ -2,10 +2,11 @@
 // private test server, logged in with the keyboard, and scripts/run with its own data folder,
 // which makes the server, the database and the administrator on the first run and reuses them
 // on the second. The program goes on from its main window to the events list and its new-event
-// form, then to the tasks list and, through its grid's popup, the members of a task. The windows
+// form, then to the tasks and teams lists and, through their grids' popups, the members of a task
+// and of a team. The windows
 // are saved as screenshots/login.png, screenshots/main-window.png, screenshots/events-list.png,
-// screenshots/event-edit.png, screenshots/tasks-list.png and screenshots/task-members.png in the
-// build folder.
+// screenshots/event-edit.png, screenshots/tasks-list.png, screenshots/task-members.png and
+// screenshots/team-members.png in the build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -339,6 +340,7 @@ const char MainTitle[] = "Главен прозорец";
 const char EventsTitle[] = "Настани";
 const char EventEditTitle[] = "Нов/Промена Настан";
 const char TasksTitle[] = "Задачи";
+const char TeamsTitle[] = "Тимови";
 const char MembersTitle[] = "Одговорни членови";
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
@@ -383,7 +385,10 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
          "('Акција за собирање облека', 'Cancelled', NULL, '2024-01-20 10:00:00', 1);\n"
       << "INSERT INTO task (id, title, status, created_by, created_on) VALUES "
          "(1, 'Собирање облека за зима', 'Active', 1, '2024-02-01 10:00:00');\n"
-      << "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n";
+      << "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n"
+      << "INSERT INTO team (id, title, status, description, created_by) VALUES "
+         "(1, 'Логистика и превоз', 'Active', 'Превоз на донации', 1);\n"
+      << "INSERT INTO team_member (team_id, user_id) VALUES (1, 4);\n";
   for (const char* host : {"127.0.0.1", "localhost"}) {
     const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
     sql << "CREATE USER IF NOT EXISTS " << account << " IDENTIFIED BY 'pelkanvir';\n"
@@ -445,6 +450,22 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Viewable(members));
   CloseWindow(tasks);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // The sixth item opens the teams list, whose popup opens the team's members under its title.
+  ClickAt(main, 137, 334);
+  const Window teams = WaitForWindow(TeamsTitle);
+  ASSERT_NE(teams, 0u) << "no teams list; the program wrote: " << program.Output()
+                       << program.Errors();
+  RightClickAt(teams, 200, 75);
+  ClickAt(teams, 230, 86);
+  const Window teamMembers = WaitForWindow(MembersTitle);
+  ASSERT_NE(teamMembers, 0u) << "no team member form; the program wrote: " << program.Output()
+                             << program.Errors();
+  EXPECT_TRUE(Screenshot(teamMembers, "team-members.png"));
+  CloseWindow(teamMembers);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  CloseWindow(teams);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   CloseWindow(main);
   EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
