@@ -33,6 +33,7 @@ bool WildcardMatch(const String& pattern, const String& text) {
   size_t i = 0, j = 0, star = String::npos, mark = 0;
   while (j < text.size()) {
     if (i < p.size() && p[i] == u'*') {
+      if (i + 1 == p.size()) return true;  // a final star takes whatever is left
       star = i++;
       mark = j;
     } else if (i < p.size() && (p[i] == u'?' || p[i] == text[j])) {
