@@ -9,6 +9,10 @@
 #include "platform/rtl/SyncObjs.h"
 
 class TLxIOHandler;
+class TMySqlSession;
+
+// The engine session behind a connection handle; a null handle is an assertion.
+TMySqlSession* SessionOfHandle(PMYSQL_CON con);
 
 class TMySQLAPIDirect : public TMySQLAPI {
  public:
