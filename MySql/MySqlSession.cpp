@@ -14,8 +14,6 @@ using namespace mysqlhandshake;
 namespace {
 
 constexpr int32_t kDefaultPort = 3306;
-constexpr int32_t kCannotConnect = 2003;
-constexpr int32_t kUnknownProtocol = 2046;
 // The code the connect error names, whatever the transport's own failure was.
 constexpr int32_t kConnectionRefused = 10061;
 
@@ -79,7 +77,7 @@ void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
       break;
     default:
       // A protocol without a transport of its own reuses the one the session has.
-      if (FNet->Vio() == nullptr) throw EMySqlException(kUnknownProtocol);
+      if (FNet->Vio() == nullptr) throw EMySqlException(CR_UNKNOWN_PROTOCOL);
       break;
   }
   TLxVio* vio = FNet->Vio();
@@ -87,7 +85,7 @@ void TMySqlSession::OpenTransport(const AnsiString& /*pipeName*/) {
     vio->SetTimeout(FConnectTimeout);
     vio->Connect();
   } catch (const Exception&) {
-    throw EMySqlException::CreateFmt(kCannotConnect, vio->LastError(),
+    throw EMySqlException::CreateFmt(CR_CANNOT_CONNECT, vio->LastError(),
                                      {FHost, kConnectionRefused});
   }
 }
