@@ -28,7 +28,8 @@ class TLxVioTcp : public TLxVio {
   void SetSendTimeout(int32_t seconds);
 
   // Raises SocketException: UnknownHostError when the host cannot be resolved in time,
-  // ConnectError when the connect fails. The transport is closed again after a failure and can be connected anew.
+  // ConnectError when the connect fails. The transport is closed again after a failure and can be
+  // connected anew.
   void Connect() override;
   void Close() override;
   int32_t ReadChunk(uint8_t* buffer, int32_t offset, int32_t count) override;

@@ -53,7 +53,9 @@ bool MoreResults(const TMySqlSession* session) {
 
 int TMySQLAPIDirect::mysql_num_fields(PMYSQL_RES result) { return Result(result)->FieldCount(); }
 
-int TMySQLAPIDirect::mysql_field_count(PMYSQL_CON con) { return SessionOfHandle(con)->FieldCount(); }
+int TMySQLAPIDirect::mysql_field_count(PMYSQL_CON con) {
+  return SessionOfHandle(con)->FieldCount();
+}
 
 int64_t TMySQLAPIDirect::mysql_affected_rows(PMYSQL_CON con) {
   return SessionOfHandle(con)->AffectedRows();
@@ -146,7 +148,9 @@ PMYSQL_ROW TMySQLAPIDirect::mysql_fetch_row(PMYSQL_RES handle) {
   }
 }
 
-bool TMySQLAPIDirect::mysql_more_results(PMYSQL_CON con) { return MoreResults(SessionOfHandle(con)); }
+bool TMySQLAPIDirect::mysql_more_results(PMYSQL_CON con) {
+  return MoreResults(SessionOfHandle(con));
+}
 
 int TMySQLAPIDirect::mysql_next_result(PMYSQL_CON con) {
   TMySqlSession* session = SessionOfHandle(con);

@@ -40,7 +40,8 @@ struct TLineText {
 
 class TLayouter {
  public:
-  TLayouter(const TPlainText& plain, const TRect& rect, const TTextLayoutFormat& format, TTextMeasure& measure)
+  TLayouter(const TPlainText& plain, const TRect& rect, const TTextLayoutFormat& format,
+            TTextMeasure& measure)
       : FPlain(plain), FRect(rect), FFlags(format.Flags), FMeasure(measure) {
     FTabWidth = std::max(1, format.TabLength) * std::max(1, measure.AveCharWidth());
   }

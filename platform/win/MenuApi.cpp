@@ -283,7 +283,8 @@ int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const 
       case WM_CHAR:
       case WM_SYSCHAR:
         for (size_t i = 0; i < menu->Items.size(); ++i)
-          if (Selectable(menu->Items[i]) && IsAccel(static_cast<char16_t>(msg.wParam), menu->Items[i].Text)) {
+          if (Selectable(menu->Items[i]) &&
+              IsAccel(static_cast<char16_t>(msg.wParam), menu->Items[i].Text)) {
             setHot(static_cast<int>(i));
             choose(static_cast<int>(i));
             break;

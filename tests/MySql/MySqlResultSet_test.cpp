@@ -2,10 +2,10 @@
 // vintages, the replies to a query, and the file names a statement gives to LOAD DATA LOCAL.
 #include "MySql/MySqlResultSet.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "Common/CLRClasses.h"
 #include "MySql/MySqlErrors.h"
@@ -165,7 +165,8 @@ TEST(BinaryRow, ShortRowsAreMalformed) {
   };
   for (const auto& row : rows) {
     TMySqlBinds binds(2);
-    EXPECT_EQ(ErrorOf([&] { LocateBinaryRow(row.data(), row.size(), columns, binds); }), CR_MALFORMED_PACKET)
+    EXPECT_EQ(ErrorOf([&] { LocateBinaryRow(row.data(), row.size(), columns, binds); }),
+              CR_MALFORMED_PACKET)
         << row.size();
   }
 }
@@ -259,9 +260,11 @@ TEST(ColumnDefinition, ShortOrBrokenDefinitionsAreMalformed) {
       Cat({LenStr("def"), {0x40}, Text("d")}),                     // a name past the end
   };
   for (const auto& p : broken41)
-    EXPECT_EQ(ErrorOf([&] { DecodeColumn41(p.data(), p.size()); }), CR_MALFORMED_PACKET) << p.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeColumn41(p.data(), p.size()); }), CR_MALFORMED_PACKET)
+        << p.size();
   Bytes broken40 = Cat({LenStr("t"), LenStr("c"), {2, 11, 0}, {1, 3}, {2, 0, 0}});
-  EXPECT_EQ(ErrorOf([&] { DecodeColumn40(broken40.data(), broken40.size(), true); }), CR_MALFORMED_PACKET);
+  EXPECT_EQ(ErrorOf([&] { DecodeColumn40(broken40.data(), broken40.size(), true); }),
+            CR_MALFORMED_PACKET);
 }
 
 // --- replies -------------------------------------------------------------------------------------
@@ -307,7 +310,8 @@ TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
   const Bytes cut[] = {{0x00}, {0x00, 0x01}, {0x00, 0x01, 0x02, 0x03}, {0x00, 0xFE, 1, 2},
                        Cat({{0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x09}, Text("short")})};
   for (const auto& c : cut)
-    EXPECT_EQ(ErrorOf([&] { DecodeOkPacket(c.data(), c.size(), true, true); }), CR_MALFORMED_PACKET) << c.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeOkPacket(c.data(), c.size(), true, true); }), CR_MALFORMED_PACKET)
+        << c.size();
 }
 
 TEST(Reply, ResultHeaderCountAndExtra) {
@@ -321,7 +325,8 @@ TEST(Reply, ResultHeaderCountAndExtra) {
       {0xFE, 0x01},
   };
   for (const auto& b : bad)
-    EXPECT_EQ(ErrorOf([&] { DecodeResultHeader(b.data(), b.size()); }), CR_MALFORMED_PACKET) << b.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeResultHeader(b.data(), b.size()); }), CR_MALFORMED_PACKET)
+        << b.size();
 }
 
 // --- LOAD DATA LOCAL file names ------------------------------------------------------------------
