@@ -189,6 +189,16 @@ TDataDatePicker* TEditForm::NewDatePicker(const String& field, const TRect& boun
   return picker;
 }
 
+TDataLookupCombo* TEditForm::NewLookup(const String& field,
+                                       std::function<TDataSource*()> listSource,
+                                       const String& listFields, const TRect& bounds) {
+  auto* lookup = Place(new TDataLookupCombo(this), field, bounds);
+  lookup->SetKeyField(u"id");
+  lookup->SetListField(listFields);
+  FBindings.push_back([lookup, listSource](TDataSource*) { lookup->SetListSource(listSource()); });
+  return lookup;
+}
+
 TCaptionLabel* TEditForm::NewCaption(const String& text, const TRect& bounds) {
   auto* label = new TCaptionLabel(this);
   label->SetParent(this);

@@ -155,6 +155,10 @@ class TEditForm : public TForm {
                                  const TRect& bounds);
   TDataMemo* NewMemo(const String& field, const TRect& bounds);
   TDataDatePicker* NewDatePicker(const String& field, const TRect& bounds);
+  // A reference to a row of the list that listSource gives once the forms are bound, chosen by
+  // its "id" and shown by listFields.
+  TDataLookupCombo* NewLookup(const String& field, std::function<TDataSource*()> listSource,
+                              const String& listFields, const TRect& bounds);
   // A caption for a control that has no label of its own.
   TCaptionLabel* NewCaption(const String& text, const TRect& bounds);
 
