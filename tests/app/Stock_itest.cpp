@@ -289,6 +289,32 @@ TEST_F(Stock, AFailedMovementKeepsTheDialogWithTheTypedExitAndASecondConfirmStor
   EXPECT_TRUE(RuleHolds(2));
 }
 
+TEST_F(Stock, AFailedDeletionOfAnEntryKeepsTheEntryAndTheStock) {
+  Db.Exec(u"CREATE TRIGGER movement_kept BEFORE DELETE ON article_in_out FOR EACH ROW "
+          u"SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'movement kept'");
+  std::string listed, stockListed;
+  OpenList(Admin, ArticlesList());
+  ChooseFromPopup(2, &TfrmArticles::N1);
+  PressAndAnswer(frmPreviewArticleInOut->AdvGlowButton2, mrYes);
+  AnswerDialog(mrOk);  // the error
+  Script().Then([&] {
+    EXPECT_EQ(Screen->ActiveCustomForm(), frmPreviewArticleInOut);
+    listed = GridColumn(frmPreviewArticleInOut->DBAdvGrid1, 5);
+  });
+  Press(frmPreviewArticleInOut->AdvGlowButton3);
+  Script().Then([&] { stockListed = ListedStock(); });
+  CloseProgram();
+  Application->Run();
+
+  ASSERT_EQ(Dialogs.size(), 2u);
+  EXPECT_EQ(Dialogs[0].Message, u"Дали сте сигурни ?!");
+  EXPECT_EQ(Dialogs[1].Type, mtError);
+  EXPECT_EQ(listed, "IN") << "the entry is still listed";
+  EXPECT_EQ(stockListed, "3.00") << "the stock posted before the failed delete is read again";
+  EXPECT_EQ(StockOf(2), u"3");
+  EXPECT_EQ(Db.One(u"SELECT COUNT(*) FROM article_in_out WHERE article_id = 2"), u"1");
+}
+
 TEST_F(Stock, AnExitIsCheckedAndComputedAgainstTheStockOnTheServerNotTheListed) {
   Db.Exec(u"UPDATE article SET quantity = 10 WHERE id = 1");
   Db.Exec(u"INSERT INTO article_in_out (article_id, quantity, added_by, added_on, type) "
