@@ -25,7 +25,8 @@ TAmountListForm::TAmountListForm(TComponent* owner, const TListFormSpec& spec)
   lblFooter->SetAutoSize(false);
   lblFooter->SetAlignment(taRightJustify);
   lblFooter->Font()->SetStyle(TFontStyles{fsBold});
-  lblFooter->SetBounds(grid.Right - amountWidth - 4, grid.Bottom + 4, amountWidth, FooterHeight - 6);
+  lblFooter->SetBounds(grid.Right - amountWidth - 4, grid.Bottom + 4, amountWidth,
+                       FooterHeight - 6);
 
   // The sum follows a new or changed row as soon as its edit form returns.
   AdvGlowButton1->OnClick = [this](TObject* sender) {

@@ -55,6 +55,9 @@
 
 class TEditForm;
 
+// A push button of the forms' height, placed on the form.
+TActionButton* NewFormButton(TForm* form, const String& caption, int left, int top, int width);
+
 // What distinguishes one list form from another on the screen.
 struct TListFormSpec {
   String Caption;        // the window's caption

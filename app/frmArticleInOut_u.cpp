@@ -1,5 +1,6 @@
 #include "app/frmArticleInOut_u.h"
 
+#include "app/FormPattern.h"
 #include "app/PersistentFields.h"
 #include "app/frmArticles_u.h"
 #include "platform/db/Fields.h"
@@ -8,14 +9,6 @@
 TfrmArticleInOut* frmArticleInOut = nullptr;
 
 namespace {
-TActionButton* NewButton(TForm* form, const String& caption, int left, int top) {
-  auto* button = new TActionButton(form);
-  button->SetParent(form);
-  button->SetCaption(caption);
-  button->SetBounds(left, top, 120, 34);
-  return button;
-}
-
 TDataEdit* NewAmountEdit(TForm* form, const String& field, const String& caption, int left) {
   auto* edit = new TDataEdit(form);
   edit->SetParent(form);
@@ -56,9 +49,9 @@ TfrmArticleInOut::TfrmArticleInOut(TComponent* owner) : TForm(owner) {
   DBAdvMemo1->SetWantReturns(true);
   DBAdvMemo1->SetScrollBars(ssVertical);
 
-  AdvGlowButton1 = NewButton(this, u"ПОТВРДИ", 84, 272);
+  AdvGlowButton1 = NewFormButton(this, u"ПОТВРДИ", 84, 272, 120);
   AdvGlowButton1->OnClick = [this](TObject* sender) { AdvGlowButton1Click(sender); };
-  AdvGlowButton2 = NewButton(this, u"ОТКАЖИ", 216, 272);
+  AdvGlowButton2 = NewFormButton(this, u"ОТКАЖИ", 216, 272, 120);
   AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
 }
 

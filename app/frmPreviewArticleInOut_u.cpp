@@ -1,5 +1,6 @@
 #include "app/frmPreviewArticleInOut_u.h"
 
+#include "app/FormPattern.h"
 #include "app/PersistentFields.h"
 #include "app/frmArticles_u.h"
 #include "app/frmMain_u.h"
@@ -13,14 +14,6 @@ constexpr int Margin = 12;
 constexpr int GridTop = 44;
 constexpr int GridHeight = 360;
 constexpr int RowPadding = 4;
-
-TActionButton* NewButton(TForm* form, const String& caption, int left, int top, int width) {
-  auto* button = new TActionButton(form);
-  button->SetParent(form);
-  button->SetCaption(caption);
-  button->SetBounds(left, top, width, 34);
-  return button;
-}
 }  // namespace
 
 TfrmPreviewArticleInOut::TfrmPreviewArticleInOut(TComponent* owner) : TForm(owner) {
@@ -79,9 +72,9 @@ TfrmPreviewArticleInOut::TfrmPreviewArticleInOut(TComponent* owner) : TForm(owne
   DBAdvGrid1->SetColumns(columns);
   DBAdvGrid1->SetDataSource(dsArticlesInOut);
 
-  AdvGlowButton2 = NewButton(this, u"Избриши трансакција", Margin, buttonsTop, 180);
+  AdvGlowButton2 = NewFormButton(this, u"Избриши трансакција", Margin, buttonsTop, 180);
   AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
-  AdvGlowButton3 = NewButton(this, u"ИЗЛЕЗ", Margin + gridWidth - 120, buttonsTop, 120);
+  AdvGlowButton3 = NewFormButton(this, u"ИЗЛЕЗ", Margin + gridWidth - 120, buttonsTop, 120);
   AdvGlowButton3->OnClick = [this](TObject* sender) { AdvGlowButton3Click(sender); };
 }
 

@@ -1,8 +1,9 @@
 // Re-reading records against the private server: a server-side default and a trigger's change
 // reaching the record after INSERT and UPDATE, RefreshRecord picking up another session's change
-// (also of a TEXT column) and staying on its row under a link that reads a window of rows, the user's own refresh condition, a refresh of a deleted row with and
-// without StrictUpdate, the re-read before edit, BeforeUpdateExecute seeing and changing the
-// parameters, and the parameters of user statements found by "OLD_" names and field numbers.
+// (also of a TEXT column) and staying on its row under a link that reads a window of rows, the
+// user's own refresh condition, a refresh of a deleted row with and without StrictUpdate, the
+// re-read before edit, BeforeUpdateExecute seeing and changing the parameters, and the
+// parameters of user statements found by "OLD_" names and field numbers.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -251,7 +251,8 @@ TEST_F(Stock, AFailedStockUpdateStoresNoMovementShowsOneErrorAndTheListGoesOn) {
 
   ASSERT_EQ(Dialogs.size(), 1u);
   EXPECT_EQ(Dialogs[0].Type, mtError);
-  EXPECT_NE(Dialogs[0].Message.find(u"stock locked"), String::npos) << UTF8Encode(Dialogs[0].Message);
+  EXPECT_NE(Dialogs[0].Message.find(u"stock locked"), String::npos)
+      << UTF8Encode(Dialogs[0].Message);
   EXPECT_EQ(listedAfterFailure, "3.00") << "the article row is read again";
   EXPECT_EQ(listedAfterwards, "5.00");
   EXPECT_EQ(StockOf(2), u"5");
