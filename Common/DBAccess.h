@@ -199,6 +199,15 @@ class TCustomDAConnection : public TCustomConnection {
   virtual bool InTransaction();
   bool GetInTransaction() { return InTransaction(); }
 
+  // Where this connection runs several transactions at once, a dataset or command runs each
+  // operation in its transaction: taken before it (implicitly, else started when idle; none is
+  // "Transaction not assigned" for the user, after an implicit connect request is given back),
+  // told after a statement without rows whether to commit, and released at the end. Otherwise
+  // they do nothing.
+  void TakeTransactionUse(TDATransaction* transaction, bool implicit, TComponent* user);
+  void AutoCommitTransactionUse(TDATransaction* transaction, bool commit);
+  void DropTransactionUse(TDATransaction* transaction);
+
   // Sets the provider's auto-commit off while a transaction runs, and back afterwards.
   void DisableProviderAutoCommit();
   void RestoreProviderAutoCommit();
@@ -216,6 +225,29 @@ class TCustomDAConnection : public TCustomConnection {
   // descendant must answer it.
   virtual std::unique_ptr<TCustomDASQL> CreateSQL();
 
+  // ---- Statements through the connection's internal command component, made on first use.
+  TCustomDASQL* CheckCommand();
+  // Runs a statement; the values go to its parameters by position (extra ones are ignored,
+  // parameters without one keep theirs). The result parameter's value, else Null.
+  virtual Variant ExecSQL(const String& text, const std::vector<Variant>& values = {});
+  // The same with name/value pairs; a single Null stands for none. The result parameter's
+  // value, else Unassigned.
+  virtual Variant ExecSQLEx(const String& text, const std::vector<Variant>& pairs);
+  // Calls a stored procedure described by the server: the values go to its parameters in order
+  // (the result parameter skipped); input parameters left without a value are not sent.
+  virtual Variant ExecProc(const String& name, const std::vector<Variant>& values);
+  // The same with name/value pairs: only the named input parameters are sent.
+  virtual Variant ExecProcEx(const String& name, const std::vector<Variant>& pairs);
+  // Applies the cached updates of every dataset on this connection, or of the ones given, in
+  // their update transactions: all of them or, when one is refused, none, and then every
+  // dataset keeps its changes pending.
+  virtual void ApplyUpdates();
+  virtual void ApplyUpdates(const std::vector<TCustomDADataSet*>& dataSets);
+  // The command components registered as clients.
+  int CommandCount() const { return static_cast<int>(FCommands.size()); }
+  TCustomDASQL* Commands(int index) const { return FCommands.at(index); }
+  void AssignTo(TPersistent* dest) override;
+
  protected:
   bool GetConnected() override;
   void DoConnect() override;
@@ -226,6 +258,10 @@ class TCustomDAConnection : public TCustomConnection {
   // provider transactions let go of the provider connection.
   virtual void CloseTransactions();
   void DetachTransactions();
+  // The datasets and commands let go of this connection.
+  virtual void ClearRefs();
+  // Frees the internal command; a descendant calls it while it is still whole.
+  void FreeCommand();
   // A provider's descendant replaces the neutral internal transaction with its own class in its
   // constructor.
   void InstallInternalTransaction(std::unique_ptr<TDATransaction> transaction);
@@ -269,6 +305,8 @@ class TCustomDAConnection : public TCustomConnection {
   std::unique_ptr<TLxConnection> FIConnection;
   std::vector<TOperation> FOperations;
   std::recursive_mutex FClientsLock;
+  std::vector<TCustomDASQL*> FCommands;
+  std::unique_ptr<TCustomDASQL> FCommand;
 };
 
 // The dataset component belongs to the same unit.

@@ -38,6 +38,12 @@ void TDBAccessUtils::ReleaseConnectionUse(TCustomDAConnection* connection) {
   connection->DropConnectRequest();
 }
 
+TCustomDAConnection* TDBAccessUtils::GetTransactionConnection(TDATransaction* transaction,
+                                                              int index) {
+  RTL_ASSERT(transaction != nullptr, u"Obj is nil");
+  return transaction->GetConnection(index);
+}
+
 TStrings* TDBAccessUtils::GetSQL(TComponent* component) {
   TCustomDADataSet* dataSet;
   TCustomDASQL* sql;
@@ -57,13 +63,8 @@ void TDBAccessUtils::SetSQLText(TComponent* component, const String& text, bool 
   TCustomDADataSet* dataSet;
   TCustomDASQL* sql;
   Classify(component, dataSet, sql);
-  if (dataSet != nullptr) {
-    // The dataset scans its text for parameters as long as its parameter check is on: kept
-    // parameters need it off while the text is theirs.
-    if (dataSet->ParamCheck() == keepParams) dataSet->SetParamCheck(!keepParams);
-    dataSet->SetSQLText(text);
-    return;
-  }
+  // A dataset's text goes to its internal command in the same way.
+  if (dataSet != nullptr) sql = dataSet->InternalCommand();
   sql->SetDataModifying(dataModifying);
   sql->SetKeepParams(keepParams);
   try {

@@ -11,6 +11,7 @@ class TCustomDAConnection;
 class TCustomDADataSet;
 class TCustomDASQL;
 class TDAParams;
+class TDATransaction;
 class TLxCommand;
 class TLxConnection;
 class TLxRecordSet;
@@ -27,6 +28,8 @@ class TDBAccessUtils {
   static TComponent* GetUpdateComponent(TCustomDADataSet* dataSet);
   // Ends one implicit connect request of the connection.
   static void ReleaseConnectionUse(TCustomDAConnection* connection);
+  // The connection component at that place of the transaction's list.
+  static TCustomDAConnection* GetTransactionConnection(TDATransaction* transaction, int index);
 
   static TStrings* GetSQL(TComponent* component);
   // The text the component would send: macros expanded, trailing control characters gone.

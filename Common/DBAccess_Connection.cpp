@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "Common/DBAccess_SQL.h"
 #include "Common/LxAccess_Transaction.h"
 
 void TDAConnectionOptions::SetDisconnectedMode(bool value) {
@@ -70,6 +71,12 @@ TCustomDAConnection::~TCustomDAConnection() {
   } catch (const std::exception&) {
     // Going away: a failed disconnect must not keep the provider connection alive.
   }
+  try {
+    ClearRefs();
+  } catch (const std::exception&) {
+    // The clients are closed already; what is left is to forget this connection.
+  }
+  FreeCommand();
   {
     std::unique_ptr<TDATransaction> internal = std::move(FInternalTransaction);
     RemoveTransaction(internal.get());
@@ -89,11 +96,16 @@ bool TCustomDAConnection::GetConnected() {
 void TCustomDAConnection::RegisterClient(TObject* client, TConnectChangeEvent event) {
   std::lock_guard<std::recursive_mutex> lock(FClientsLock);
   TCustomConnection::RegisterClient(client, std::move(event));
+  if (auto* command = dynamic_cast<TCustomDASQL*>(client))
+    if (std::find(FCommands.begin(), FCommands.end(), command) == FCommands.end())
+      FCommands.push_back(command);
 }
 
 void TCustomDAConnection::UnRegisterClient(TObject* client) {
   std::lock_guard<std::recursive_mutex> lock(FClientsLock);
   TCustomConnection::UnRegisterClient(client);
+  if (auto* command = dynamic_cast<TCustomDASQL*>(client))
+    FCommands.erase(std::remove(FCommands.begin(), FCommands.end(), command), FCommands.end());
 }
 
 void TCustomDAConnection::SetUsername(const String& value) {
@@ -423,6 +435,27 @@ bool TCustomDAConnection::InTransaction() {
   for (TDATransaction* transaction : FTransactions)
     if (transaction->GetActive()) return true;
   return false;
+}
+
+void TCustomDAConnection::TakeTransactionUse(TDATransaction* transaction, bool implicit,
+                                             TComponent* user) {
+  if (!IsMultipleTransactionsSupported()) return;
+  if (!transaction) {
+    if (implicit) DropConnectRequest();
+    DatabaseError(STransactionNotAssigned, user);
+  }
+  if (implicit)
+    transaction->AutoStart();
+  else if (!transaction->GetActive())
+    transaction->StartTransaction();
+}
+
+void TCustomDAConnection::AutoCommitTransactionUse(TDATransaction* transaction, bool commit) {
+  if (IsMultipleTransactionsSupported() && transaction) transaction->AutoCommit(commit);
+}
+
+void TCustomDAConnection::DropTransactionUse(TDATransaction* transaction) {
+  if (IsMultipleTransactionsSupported() && transaction) transaction->AutoRelease();
 }
 
 void TCustomDAConnection::DisableProviderAutoCommit() {

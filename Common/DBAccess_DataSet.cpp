@@ -3,52 +3,34 @@
 #include "Common/DBAccess_DataSet.h"
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_SQL.h"
+#include "Common/DBAccess_Updater.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/StrUtils.h"
 
-namespace {
-
-// Finds the parameters of a text with the lexer of the dataset's dialect, without a connection:
-// a command of no provider that only parses.
-class TParamScanner : public TLxCommand {
- public:
-  explicit TParamScanner(TParserClass parserClass) : FParserClass(parserClass) {}
-  TParserClass GetParserClass() const override { return FParserClass; }
-  bool GetPrepared() const override { return false; }
-  void Execute(int) override {}
-  TCursorState GetCursorState() const override { return csInactive; }
-  void SetCursorState(TCursorState) override {}
-  String CreateProcCall(const String&, bool) override { return {}; }
-
- private:
-  TParserClass FParserClass;
-};
-
-// The text without trailing blanks and control characters.
-String TrimRightControl(const String& text) {
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] < 33) --end;
-  return text.substr(0, end);
-}
-
-}  // namespace
-
 TCustomDADataSet::TCustomDADataSet(TComponent* owner) : TMemDataSet(owner) {
   // Without a connection there is no record set: the connection names its class.
   SetData(nullptr);
-  FSQL = std::make_unique<TStringList>();
-  FSQL->OnChange = [this](TObject*) { SQLChanged(); };
-  FParams = std::make_unique<TDAParams>(nullptr);
-  FMacros = std::make_unique<TMacros>(this);
-  FMacros->SetParserClass(GetParserClass());
+  FCommand = CreateCommand();
   FOptions = CreateOptions();
   const TStatementTypes kept = GetUpdateStatementTypes();
   for (int i = 0; i < StatementTypeCount; ++i) {
     if (!kept.Contains(static_cast<TStatementType>(i))) continue;
     FUpdateSQL[i] = std::make_unique<TStringList>();
-    FUpdateSQL[i]->OnChange = [this](TObject*) { ScanMacros(); };
+    FUpdateSQL[i]->OnChange = [this](TObject*) { SQLChanged(); };
   }
+}
+
+std::unique_ptr<TCustomDASQL> TCustomDADataSet::CreateCommand() {
+  return std::make_unique<TCustomDASQL>(this);
+}
+
+void TCustomDADataSet::InstallCommand(std::unique_ptr<TCustomDASQL> command) {
+  if (FCommand) FCommand->AttachICommand(nullptr);
+  FCommand = std::move(command);
+  FCommand->AttachICommand(FICommand);
 }
 
 TCustomDADataSet::~TCustomDADataSet() {
@@ -67,7 +49,10 @@ TCustomDADataSet::~TCustomDADataSet() {
     FConnection->RemoveFreeNotification(this);
     FConnection = nullptr;
   }
+  SetTransaction(nullptr);
+  SetUpdateTransaction(nullptr);
   FreeIRecordSet();
+  FCommand.reset();
 }
 
 std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
@@ -108,11 +93,53 @@ void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
 
 void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
   TMemDataSet::Notification(component, operation);
-  if (operation == opRemove && component == FConnection) {
+  if (operation != opRemove) return;
+  if (component == FTransaction) FTransaction = nullptr;
+  if (component == FUpdateTransaction) FUpdateTransaction = nullptr;
+  if (component == FConnection) {
     // The connection is half destroyed by now: only the pointers are dropped.
     FConnection = nullptr;
     if (TLxRecordSet* rs = IRecordSet()) rs->SetConnection(nullptr);
   }
+}
+
+// ---- Transactions.
+
+void TCustomDADataSet::SetTransaction(TDATransaction* value) {
+  if (value == FTransaction) return;
+  if (FTransaction && FTransaction != FUpdateTransaction)
+    FTransaction->RemoveFreeNotification(this);
+  FTransaction = value;
+  if (FTransaction) FTransaction->FreeNotification(this);
+}
+
+void TCustomDADataSet::SetUpdateTransaction(TDATransaction* value) {
+  if (value == FUpdateTransaction) return;
+  if (FUpdateTransaction && FUpdateTransaction != FTransaction)
+    FUpdateTransaction->RemoveFreeNotification(this);
+  FUpdateTransaction = value;
+  if (FUpdateTransaction) FUpdateTransaction->FreeNotification(this);
+}
+
+TDATransaction* TCustomDADataSet::EffectiveTransaction() {
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return FTransaction;
+  if (connection->IsMultipleTransactionsSupported() && FTransaction) return FTransaction;
+  return connection->EffectiveTransaction();
+}
+
+void TCustomDADataSet::TransactionEnded(TDATransaction* transaction) {
+  // Only a dataset that has an updater can hold a lock.
+  TDataSetService* service = DataSetService();
+  if (auto* updater = service ? dynamic_cast<TDADataSetUpdater*>(service->Updater()) : nullptr)
+    updater->TransactionEnded(transaction);
+}
+
+TDATransaction* TCustomDADataSet::EffectiveUpdateTransaction() {
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (FUpdateTransaction && connection && connection->IsMultipleTransactionsSupported())
+    return FUpdateTransaction;
+  return EffectiveTransaction();
 }
 
 void TCustomDADataSet::CreateData() {
@@ -129,11 +156,14 @@ void TCustomDADataSet::CheckIRecordSet() {
 
 void TCustomDADataSet::FreeIRecordSet() {
   FICommand = nullptr;
+  if (FCommand) FCommand->AttachICommand(nullptr);
   TMemDataSet::SetData(nullptr);
 }
 
 void TCustomDADataSet::SetData(std::unique_ptr<TData> value) {
   FICommand = nullptr;
+  // The internal command lets go of the old record set's command before the record set goes.
+  if (FCommand) FCommand->AttachICommand(nullptr);
   TMemDataSet::SetData(std::move(value));
   TLxRecordSet* rs = IRecordSet();
   if (!rs) return;
@@ -145,7 +175,8 @@ void TCustomDADataSet::SetData(std::unique_ptr<TData> value) {
   rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
   rs->OnAfterFetch = [this] { DoAfterFetch(); };
   FICommand->SetAfterExecute([this](bool result) { DoAfterExecute(result); });
-  WriteSQL();
+  // The internal command writes the statement to its new provider command.
+  if (FCommand) FCommand->AttachICommand(FICommand);
 }
 
 void TCustomDADataSet::PassSettings() {
@@ -265,11 +296,27 @@ void TCustomDADataSet::SetUpdatingTable(const String& value) {
 }
 
 void TCustomDADataSet::SetParamCheck(bool value) {
-  if (value == FParamCheck) return;
-  FParamCheck = value;
-  PassToCommand(pcParamCheck, value);
-  if (value) CreateParamsFromSQL();
+  if (value == FCommand->ParamCheck()) return;
+  FCommand->SetParamCheck(value);
 }
+
+// ---- The statement, kept by the internal command.
+
+TStrings* TCustomDADataSet::SQL() const { return FCommand->SQL(); }
+void TCustomDADataSet::SetSQLText(const String& text) { FCommand->SQL()->SetText(text); }
+TDAParams* TCustomDADataSet::Params() const { return FCommand->Params(); }
+bool TCustomDADataSet::ParamCheck() const { return FCommand->ParamCheck(); }
+TDAParam* TCustomDADataSet::ParamByName(const String& name) const {
+  return FCommand->ParamByName(name);
+}
+TDAParam* TCustomDADataSet::FindParam(const String& name) const {
+  return FCommand->FindParam(name);
+}
+TMacros* TCustomDADataSet::Macros() const { return FCommand->Macros(); }
+TMacro* TCustomDADataSet::MacroByName(const String& name) const {
+  return FCommand->MacroByName(name);
+}
+String TCustomDADataSet::MacroOwnerSQLText() const { return FCommand->SQL()->Text(); }
 
 // ---- The SQL text.
 
@@ -290,33 +337,25 @@ void TCustomDADataSet::SetUpdateSQL(TStatementType type, TStrings* value) {
   list->EndUpdate();
 }
 
-void TCustomDADataSet::SQLChanged() { ResetSQL(true); }
-
-void TCustomDADataSet::ScanMacros() {
+void TCustomDADataSet::SQLChanged() {
   // The update statements may use macros too.
-  String text = FSQL->Text();
+  String text = FCommand->SQL()->Text();
   for (const auto& list : FUpdateSQL)
     if (list) text += list->Text();
-  FScanningMacros = true;
-  try {
-    FMacros->Scan(text);
-  } catch (...) {
-    FScanningMacros = false;
-    throw;
-  }
-  FScanningMacros = false;
+  FCommand->ScanMacrosOf(text);
 }
 
+void TCustomDADataSet::ScanMacros() { SQLChanged(); }
+
 void TCustomDADataSet::MacrosChanged() {
-  if (FScanningMacros) return;
-  ResetSQLKeepingBase();
+  if (!FCommand->ScanningMacros()) ResetSQLKeepingBase();
 }
 
 void TCustomDADataSet::ResetSQLKeepingBase() {
   const bool keep = FKeepBaseSQL;
   FKeepBaseSQL = true;
   try {
-    ResetSQL(false);
+    FCommand->SQLTextChanged();
   } catch (...) {
     FKeepBaseSQL = keep;
     throw;
@@ -324,31 +363,22 @@ void TCustomDADataSet::ResetSQLKeepingBase() {
   FKeepBaseSQL = keep;
 }
 
-void TCustomDADataSet::ResetSQL(bool rescanMacros) {
+void TCustomDADataSet::CommandSQLChanged(bool procCallMark) {
   // Anybody else's change makes the saved base text meaningless.
   if (!FKeepBaseSQL) FBaseSQL.clear();
-  if (rescanMacros) ScanMacros();
   Close();
   UnPrepare();
   FieldDefs()->SetUpdated(false);
-  if (TLxRecordSet* rs = IRecordSet()) {
+  if (TLxRecordSet* rs = IRecordSet(); rs && !procCallMark) {
     if (FICommand->GetCursorState() != csInactive) FICommand->SetCursorState(csInactive);
     rs->SetCommandType(ctUnknown);
   }
   FKeyFieldsCache.clear();
   FTableNameCache.clear();
-  WriteSQL();
-  if (FParamCheck) CreateParamsFromSQL();
-}
-
-void TCustomDADataSet::WriteSQL() {
-  if (!FICommand) return;
-  FICommand->SetSQL(FSQL->Count() > 0 ? FinalSQL() : String());
 }
 
 String TCustomDADataSet::FinalSQL() {
-  String sql = TrimRightControl(FSQL->Text());
-  if (FMacros->Count() > 0) FMacros->Expand(sql);
+  String sql = FCommand->FinalSQL();
   if (!FFilterSQL.empty()) sql = SQLAddWhere(sql, FFilterSQL);
   // A detail linked by field pairs and queried on the server selects the master's rows itself.
   if (HasMasterDetail() && !IsLocalMasterDetail()) {
@@ -359,22 +389,22 @@ String TCustomDADataSet::FinalSQL() {
 }
 
 String TCustomDADataSet::BaseSQL() const {
-  String sql = FBaseSQL.empty() ? FSQL->Text() : FBaseSQL;
-  if (FMacros->Count() > 0) FMacros->Expand(sql);
+  String sql = FBaseSQL.empty() ? SQL()->Text() : FBaseSQL;
+  if (Macros()->Count() > 0) Macros()->Expand(sql);
   return sql;
 }
 
 void TCustomDADataSet::AddWhere(const String& condition) {
   CheckSQL();
-  SetSQLKeepingBase(SQLAddWhere(Trim(FSQL->Text()), condition));
+  SetSQLKeepingBase(SQLAddWhere(Trim(SQL()->Text()), condition));
 }
 
 void TCustomDADataSet::SetSQLKeepingBase(const String& text) {
-  if (Trim(FSQL->Text()) == text) return;
-  if (FBaseSQL.empty()) FBaseSQL = FSQL->Text();
+  if (Trim(SQL()->Text()) == text) return;
+  if (FBaseSQL.empty()) FBaseSQL = SQL()->Text();
   FKeepBaseSQL = true;
   try {
-    FSQL->SetText(text);
+    SQL()->SetText(text);
   } catch (...) {
     FKeepBaseSQL = false;
     throw;
@@ -384,7 +414,7 @@ void TCustomDADataSet::SetSQLKeepingBase(const String& text) {
 
 String TCustomDADataSet::GetOrderBy() {
   CheckSQL();
-  return SQLGetOrderBy(Trim(FSQL->Text()));
+  return SQLGetOrderBy(Trim(SQL()->Text()));
 }
 
 String TCustomDADataSet::SQLGetFrom(const String&) { return {}; }
@@ -404,93 +434,26 @@ void TCustomDADataSet::SetFilterSQL(const String& value) {
     UnPrepare();
   }
   // The condition may bring parameters of its own.
-  WriteSQL();
-  if (FParamCheck) CreateParamsFromSQL();
+  FCommand->ProcessSQL();
   if (!wasActive) return;
   try {
     Open();
   } catch (...) {
     // The user's condition made the statement fail: the dataset keeps the one that worked.
     FFilterSQL = old;
-    WriteSQL();
-    if (FParamCheck) CreateParamsFromSQL();
+    FCommand->ProcessSQL();
     throw;
   }
 }
 
-// ---- Parameters.
-
-void TCustomDADataSet::CreateParamsFromSQL() {
-  TParamScanner scanner(FICommand ? FICommand->GetParserClass() : GetParserClass());
-  TParamDescs descs;
-  // The statement as it will run: parameters may come from macros and the filter condition.
-  scanner.ParseSQL(FSQL->Count() > 0 ? FinalSQL() : String(), &descs);
-  // The old values go to the parameters of the same name in the new list.
-  TDAParams old(nullptr);
-  old.Assign(FParams.get());
-  FParams->BeginUpdate();
-  try {
-    FParams->Clear();
-    for (int i = 0; i < descs.Count(); ++i) {
-      const String& name = descs.GetItem(i)->GetName();
-      // A name used twice is one parameter, bound at every place it appears.
-      if (FParams->FindParam(name)) continue;
-      TDAParam* param = FParams->CreateParam(ftUnknown, name, ptUnknown);
-      if (TDAParam* previous = old.FindParam(name)) param->Assign(previous);
-    }
-  } catch (...) {
-    FParams->EndUpdate();
-    throw;
-  }
-  FParams->EndUpdate();
-}
+// ---- Parameters, through the internal command.
 
 void TCustomDADataSet::WriteParams(bool withValues) {
-  if (!FICommand) return;
-  const TDataTypesMap& map = GetDataTypesMapClass();
-  TParamDescs& descs = FICommand->Params();
-  // The command's descriptors come from the text, one per place; each takes the value of the
-  // parameter of its name.
-  for (int i = 0; i < descs.Count(); ++i) {
-    TParamDesc* desc = descs.GetItem(i);
-    // A nameless descriptor (a generated statement's "?") takes the parameter at its place.
-    TDAParam* param = nullptr;
-    if (!desc->GetName().empty())
-      param = FParams->FindParam(desc->GetName());
-    else if (i < FParams->Count())
-      param = FParams->Items(i);
-    if (!param) continue;
-    desc->SetDataType(map.GetDataType(param->DataType()));
-    desc->SetSubDataType(static_cast<uint16_t>(param->SubDataType()));
-    desc->SetNational(param->National());
-    desc->SetParamType(static_cast<uint8_t>(param->ParamType()));
-    desc->SetIsBound(param->Bound());
-    desc->SetSize(param->DAParamSize());
-    if (!withValues) continue;
-    desc->SetConvertEOL(FConnection && FConnection->ConvertEOL());
-    if (param->IsSharedObject()) {
-      desc->SetObject(param->ParamObject());
-      desc->SetNull(param->IsNull());
-      continue;
-    }
-    if (param->ParamType() == ptOutput || param->ParamType() == ptResult) continue;
-    desc->SetValue(Variant());
-    desc->SetValue(param->GetAsVariant());
-  }
+  if (FICommand) FCommand->WriteParams(withValues);
 }
 
 void TCustomDADataSet::ReadParams() {
-  if (!FICommand) return;
-  Variant canRead;
-  if (!FICommand->GetProp(pcCanReadParams, canRead) || !canRead.AsBoolean()) return;
-  // By name: a parameter used twice has two descriptors, so positions do not match.
-  for (int i = 0; i < FParams->Count(); ++i) {
-    TDAParam* param = FParams->Items(i);
-    if (param->ParamType() == ptInput || param->IsSharedObject()) continue;
-    if (TParamDesc* desc = FICommand->FindParam(param->Name()))
-      param->SetAsVariant(desc->GetValue());
-  }
-  FICommand->SetProp(pcCanReadParams, false);
+  if (FICommand) FCommand->ReadParams();
 }
 
 // ---- Field information.

@@ -23,6 +23,8 @@
 
 class TCustomDAConnection;
 class TCustomDADataSet;
+class TCustomDASQL;
+class TDATransaction;
 class TDADataSetUpdater;
 class TCustomDAUpdateSQL;
 
@@ -42,6 +44,7 @@ using TUpdateExecuteEvent =
     std::function<void(TDataSet* sender, TStatementTypes statementTypes, TDAParams* params)>;
 
 inline constexpr char16_t SConnectionNotDefined[] = u"Connection is not defined";
+inline constexpr char16_t STransactionNotAssigned[] = u"Transaction not assigned";
 inline constexpr char16_t SFetchRowsRange[] = u"FetchRows must be 1..10000";
 inline constexpr char16_t SFieldNotFoundFmt[] = u"Field %s not found";
 inline constexpr char16_t SNoSQLStatement[] = u"No SQL statement provided";
@@ -70,16 +73,29 @@ class TCustomDADataSet : public TMemDataSet,
   void SetData(std::unique_ptr<TData> value) override;
   void FreeIRecordSet();
 
-  // ---- The statement and its parameters.
-  TStrings* SQL() const { return FSQL.get(); }
-  void SetSQLText(const String& text) { FSQL->SetText(text); }
-  TDAParams* Params() const { return FParams.get(); }
-  bool ParamCheck() const { return FParamCheck; }
+  // ---- Transactions: where the connection runs several at once, the dataset may read in one
+  // and update in another; otherwise both are the connection's.
+  TDATransaction* Transaction() const { return FTransaction; }
+  virtual void SetTransaction(TDATransaction* value);
+  TDATransaction* UpdateTransaction() const { return FUpdateTransaction; }
+  void SetUpdateTransaction(TDATransaction* value);
+  virtual TDATransaction* EffectiveTransaction();
+  virtual TDATransaction* EffectiveUpdateTransaction();
+  // A transaction the dataset uses ends. The rows the store holds stay, the dataset stays open
+  // and on its record; what the server forgets with the transaction (a record lock) goes.
+  virtual void TransactionEnded(TDATransaction* transaction);
+
+  // ---- The statement and its parameters, kept by the internal command component.
+  TCustomDASQL* InternalCommand() const { return FCommand.get(); }
+  TStrings* SQL() const;
+  void SetSQLText(const String& text);
+  TDAParams* Params() const;
+  bool ParamCheck() const;
   void SetParamCheck(bool value);
-  TDAParam* ParamByName(const String& name) const { return FParams->ParamByName(name); }
-  TDAParam* FindParam(const String& name) const { return FParams->FindParam(name); }
-  TMacros* Macros() const { return FMacros.get(); }
-  TMacro* MacroByName(const String& name) const { return FMacros->MacroByName(name); }
+  TDAParam* ParamByName(const String& name) const;
+  TDAParam* FindParam(const String& name) const;
+  TMacros* Macros() const;
+  TMacro* MacroByName(const String& name) const;
   // The statement as it goes to the server: the SQL with its macros expanded and the filter
   // condition added.
   virtual String FinalSQL();
@@ -276,13 +292,36 @@ class TCustomDADataSet : public TMemDataSet,
   // ---- The macros' view of the dataset.
   bool MacroOwnerIsCommand() const override { return false; }
   bool MacroOwnerActive() const override { return Active(); }
-  String MacroOwnerSQLText() const override { return FSQL->Text(); }
+  String MacroOwnerSQLText() const override;
   void MacrosChanged() override;
+
+  // ---- The internal command's view of the dataset.
+  // The SQL text changed: the statement, its field definitions and the cached names go. A
+  // stored procedure call the command writes keeps the record set's statement kind.
+  void CommandSQLChanged(bool procCallMark);
+  // The macros follow the SQL and the update statement texts.
+  void ScanMacros();
+  // A prepared or open statement with a cursor given by the server (a procedure's result).
+  void* GetCursor();
+  void SetCursor(void* cursor);
+  // Opens the dataset for its field definitions alone (one row, no monitor) and puts the
+  // settings back afterwards.
+  struct TDescribeState {
+    bool Active = false;
+    bool Debug = false;
+    bool FetchAll = false;
+    int FetchRows = 25;
+  };
+  virtual void OpenForDescribe(TDescribeState& state, bool force);
+  virtual void RestoreAfterDescribe(const TDescribeState& state, bool reopen);
 
  protected:
   // Descendants put their own options class in place (from their constructor).
   virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
   void InstallOptions(std::unique_ptr<TDADataSetOptions> options);
+  // The internal command of the provider; descendants install theirs from their constructor.
+  virtual std::unique_ptr<TCustomDASQL> CreateCommand();
+  void InstallCommand(std::unique_ptr<TCustomDASQL> command);
   // The lexer class that finds the parameters of the SQL text.
   virtual TParserClass GetParserClass();
 
@@ -298,7 +337,7 @@ class TCustomDADataSet : public TMemDataSet,
   virtual void DoBeforeFetch(bool& cancel);
   virtual void DoAfterFetch();
   void RecordSetAfterExecute(bool result);
-  // The SQL or its texts changed: the statement, its parameters and the cached names go.
+  // The SQL or its update statement texts changed: the macros are scanned again.
   virtual void SQLChanged();
 
   void OpenCursor(bool infoQuery) override;
@@ -328,27 +367,22 @@ class TCustomDADataSet : public TMemDataSet,
   bool InAfterExecute() const { return FInAfterExecute; }
 
  private:
-  // Parameters: the list rebuilt from the SQL text, keeping the values of same-named parameters,
-  // and the values written to the command's descriptors.
-  void CreateParamsFromSQL();
+  // The parameters' definitions (and values) to the provider command, through the internal
+  // command: one path for datasets and commands.
   void WriteParams(bool withValues);
   void ReadParams();
-  void WriteSQL();
-  // The statement and everything derived from it go; with rescan the macros follow the text.
-  void ResetSQL(bool rescanMacros);
-  // The same without touching the base text (the component's own rewrites and macros).
+  // The statement and everything derived from it go, keeping the base text (the component's
+  // own rewrites, macros, the filter condition and the master link change what it expands to).
   void ResetSQLKeepingBase();
-  // The macros follow the SQL and the update statement texts.
-  void ScanMacros();
   // Restores transactions after a reconnect and says whether the operation runs again.
   bool ReplayAfterFailOver();
 
   TCustomDAConnection* FConnection = nullptr;
+  TDATransaction* FTransaction = nullptr;
+  TDATransaction* FUpdateTransaction = nullptr;
   TLxCommand* FICommand = nullptr;
   TCustomDAUpdateSQL* FUpdateObject = nullptr;
-  std::unique_ptr<TStringList> FSQL;
-  std::unique_ptr<TDAParams> FParams;
-  std::unique_ptr<TMacros> FMacros;
+  std::unique_ptr<TCustomDASQL> FCommand;
   std::unique_ptr<TDADataSetOptions> FOptions;
   std::array<std::unique_ptr<TStringList>, StatementTypeCount> FUpdateSQL;
   String FBaseSQL;
@@ -363,7 +397,6 @@ class TCustomDADataSet : public TMemDataSet,
   int64_t FLastInsertId = 0;
   TRefreshOptions FRefreshOptions;
   TLockMode FLockMode = lmNone;
-  bool FParamCheck = true;
   bool FDebug = false;
   bool FReadOnly = false;
   bool FUniDirectional = false;
@@ -371,7 +404,6 @@ class TCustomDADataSet : public TMemDataSet,
   bool FFetchAll = false;
   bool FFetchCanceled = false;
   bool FKeepBaseSQL = false;
-  bool FScanningMacros = false;
   bool FInAfterExecute = false;
   bool FExecuting = false;
   // Whether this dataset holds a connect request for its open, unfinished cursor.

@@ -2,6 +2,7 @@
 // through the updater inside the connection's transaction, and whether the dataset takes edits
 // at all.
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_Transaction.h"
 #include "Common/DBAccess_Service.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -47,6 +48,8 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
   CheckCachedUpdates();
   TCustomDAConnection* connection = EffectiveConnection();
   if (!connection) DatabaseError(SConnectionNotDefined, this);
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  if (!transaction) DatabaseError(STransactionNotAssigned, this);
   // With AutoCommit on, a lost session may already have committed part of the changes: a
   // replay is only safe when the caller ends the transaction.
   connection->EnterOperation(clApply, connection->IsFailOverAllowed() && !FAutoCommit);
@@ -55,17 +58,17 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
     const bool savedAutoCommit = FAutoCommit;
     // A pass that fails half way must leave nothing behind on the server: the changes run in
     // one transaction, the caller's when one is open.
-    const bool started = !connection->InTransaction();
+    const bool started = !transaction->GetActive();
     // Changes an earlier apply sent and its transaction kept stay applied when this one fails.
     const std::vector<const void*> appliedBefore = Data()->AppliedUpdates();
     try {
-      if (started) connection->StartTransaction();
+      if (started) transaction->StartTransaction();
       {
         TAutoCommitRestore restore{this, savedAutoCommit};
         SetAutoCommit(false);
         TMemDataSet::ApplyUpdatesKinds(kinds);
       }
-      if (started && savedAutoCommit) connection->Commit();
+      if (started && savedAutoCommit) transaction->Commit();
       return;
     } catch (const EFailOver& e) {
       // The transaction went with the session: what the store marked applied was undone.
@@ -74,9 +77,9 @@ void TCustomDADataSet::ApplyUpdatesKinds(TUpdateRecordTypes kinds) {
       throw;
     } catch (...) {
       if (started) {
-        if (connection->InTransaction()) {
+        if (transaction->GetActive()) {
           try {
-            connection->Rollback();
+            transaction->Rollback();
           } catch (...) {
             // The apply's error is the one to report; a failed rollback ends the transaction
             // on the server all the same.

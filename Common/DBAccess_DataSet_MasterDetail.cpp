@@ -34,7 +34,7 @@ std::vector<std::pair<TField*, TField*>> LinkedFieldPairs(TDataSet* master, TDat
 
 bool TCustomDADataSet::IsLocalMasterDetail() { return FOptions && FOptions->LocalMasterDetail(); }
 
-bool TCustomDADataSet::BindToMaster() { return SetMasterParams(FParams.get()); }
+bool TCustomDADataSet::BindToMaster() { return SetMasterParams(Params()); }
 
 bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
   if (IsLocalMasterDetail()) return TMemDataSet::BindToMaster();
@@ -73,14 +73,14 @@ bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
 void TCustomDADataSet::GetDetailLinkFields(std::vector<TField*>& masterFields,
                                            std::vector<TField*>& detailFields) {
   TDataSource* source = MasterSource();
-  if (!source || !source->DataSet() || FParams->Count() == 0) {
+  if (!source || !source->DataSet() || Params()->Count() == 0) {
     TMemDataSet::GetDetailLinkFields(masterFields, detailFields);
     return;
   }
   masterFields.clear();
   detailFields.clear();
-  for (int i = 0; i < FParams->Count(); ++i) {
-    const String& name = FParams->Items(i)->Name();
+  for (int i = 0; i < Params()->Count(); ++i) {
+    const String& name = Params()->Items(i)->Name();
     TField* masterField = source->DataSet()->FindField(name);
     TField* detailField = FindField(name);
     // Only whole pairs: a reader walks both lists side by side.

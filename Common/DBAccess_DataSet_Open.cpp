@@ -5,6 +5,7 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -55,12 +56,17 @@ void TCustomDADataSet::AcquireConnection(bool implicit) {
     connection->SetConnected(true);
   CheckIRecordSet();
   CheckDataSetService();
+  // Where the connection runs several transactions, the dataset reads in its own.
+  connection->TakeTransactionUse(EffectiveTransaction(), implicit, this);
   // The provider connection exists only once the component connected.
   if (TLxRecordSet* rs = IRecordSet()) rs->SetConnection(connection->IConnection());
 }
 
 void TCustomDADataSet::ReleaseConnection() {
-  if (TCustomDAConnection* connection = EffectiveConnection()) connection->DropConnectRequest();
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return;
+  connection->DropTransactionUse(EffectiveTransaction());
+  connection->DropConnectRequest();
 }
 
 void TCustomDADataSet::ConnectChange(TObject* sender, bool connecting) {
@@ -151,7 +157,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     try {
       BeforeOpenCursor(false);
       // A detail queried on the server runs with its master's current values.
-      if (!IsLocalMasterDetail()) SetMasterParams(FParams.get());
+      if (!IsLocalMasterDetail()) SetMasterParams(Params());
       FServerRecordCount =
           (!GetFetchAll() && FOptions->QueryRecCount) ? GetServerRecordCount() : 0;
       WriteParams(true);
@@ -294,6 +300,11 @@ void TCustomDADataSet::DoAfterExecute(bool result) {
         FLastInsertId = id.AsInt64();
     }
   }
+  // A statement without rows ends its transaction's use as the two AutoCommit settings say.
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!query && connection)
+    connection->AutoCommitTransactionUse(EffectiveTransaction(),
+                                         result && connection->AutoCommit() && FAutoCommit);
   // An execution that ends here gives back the request Execute took; a result set keeps it for
   // its rows.
   if ((!result || !query) && FExecuting) ReleaseConnection();
@@ -403,4 +414,48 @@ void TCustomDADataSet::RefreshData() {
     Close();
     Open();
   }
+}
+
+// ---- Describing and cursors.
+
+void TCustomDADataSet::OpenForDescribe(TDescribeState& state, bool force) {
+  state.Active = Active();
+  state.Debug = FDebug;
+  state.FetchAll = GetFetchAll();
+  state.FetchRows = FFetchRows;
+  if (!force && Active()) return;
+  FDebug = false;
+  SetFetchAllValue(false);
+  Close();
+  SetFetchRows(1);
+  try {
+    Execute();
+  } catch (...) {
+    // The caller learns of the failure by the missing fields; the settings come back.
+    RestoreAfterDescribe(state, true);
+  }
+}
+
+void TCustomDADataSet::RestoreAfterDescribe(const TDescribeState& state, bool reopen) {
+  FDebug = state.Debug;
+  SetFetchAllValue(state.FetchAll);
+  if (!reopen) return;
+  if (FFetchRows != state.FetchRows) {
+    Close();
+    SetFetchRows(state.FetchRows);
+  }
+  SetActive(state.Active);
+}
+
+void* TCustomDADataSet::GetCursor() { return FICommand ? FICommand->GetCursor() : nullptr; }
+
+void TCustomDADataSet::SetCursor(void* cursor) {
+  if (cursor == GetCursor()) return;
+  CheckConnection();
+  Close();
+  UnPrepare();
+  FieldDefs()->SetUpdated(false);
+  CheckIRecordSet();
+  FICommand->SetCursor(cursor);
+  IRecordSet()->SetCommandType(ctCursor);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_Transaction.h"
 #include "Common/DBAccess_Updater.h"
 #include "platform/db/FieldDefs.h"
 #include "platform/rtl/NumberText.h"
@@ -58,7 +59,7 @@ String TCustomDADataSet::NormalizeName(const String& name, bool quoteNames) {
 }
 
 String TCustomDADataSet::TableNameFromSQL() {
-  const AnsiString from = UTF8Encode(SQLGetFrom(Trim(FSQL->Text())));
+  const AnsiString from = UTF8Encode(SQLGetFrom(Trim(SQL()->Text())));
   std::unique_ptr<TParser> parser = GetParserClass()(from);
   parser->UpperKeywords = true;
   AnsiString word;
@@ -78,25 +79,28 @@ String TCustomDADataSet::TableNameFromSQL() {
   return code == lcEndOfText ? name : String();
 }
 
-// ---- Transactions: the connection's own.
+// ---- Transactions: the dataset's update transaction.
 
 bool TCustomDADataSet::PSInTransaction() {
-  TCustomDAConnection* connection = EffectiveConnection();
-  return connection && connection->InTransaction();
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  return transaction && transaction->GetActive();
 }
 
 void TCustomDADataSet::PSStartTransaction() {
   TCustomDAConnection* connection = EffectiveConnection();
-  if (connection && FAutoCommit && connection->AutoCommit()) connection->StartTransaction();
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  if (connection && transaction && FAutoCommit && connection->AutoCommit())
+    transaction->StartTransaction();
 }
 
 void TCustomDADataSet::PSEndTransaction(bool commit) {
   TCustomDAConnection* connection = EffectiveConnection();
-  if (!connection || !FAutoCommit || !connection->AutoCommit()) return;
+  TDATransaction* transaction = EffectiveUpdateTransaction();
+  if (!connection || !transaction || !FAutoCommit || !connection->AutoCommit()) return;
   if (commit)
-    connection->Commit();
+    transaction->Commit();
   else
-    connection->Rollback();
+    transaction->Rollback();
 }
 
 // ---- Statements.
@@ -131,7 +135,7 @@ int TCustomDADataSet::PSExecuteStatement(const String& sql, TParams* params,
 }
 
 void TCustomDADataSet::PSSetCommandText(const String& commandText) {
-  if (!commandText.empty()) FSQL->SetText(commandText);
+  if (!commandText.empty()) SQL()->SetText(commandText);
 }
 
 void TCustomDADataSet::PSReset() {
@@ -153,20 +157,20 @@ bool TCustomDADataSet::PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) {
 
 // ---- Parameters.
 
-TParams* TCustomDADataSet::PSGetParams() { return FParams.get(); }
+TParams* TCustomDADataSet::PSGetParams() { return Params(); }
 
 void TCustomDADataSet::PSSetParams(TParams* params) {
   if (!params || params->Count() == 0) return;
-  if (params->Count() >= FParams->Count()) {
-    FParams->Assign(params);
+  if (params->Count() >= Params()->Count()) {
+    Params()->Assign(params);
     return;
   }
-  FParams->BeginUpdate();
+  Params()->BeginUpdate();
   try {
     for (int i = 0; i < params->Count(); ++i) {
       TParam* given = params->Items(i);
-      TDAParam* target = FParams->FindParam(given->Name());
-      if (!target && i < FParams->Count()) target = FParams->Items(i);
+      TDAParam* target = Params()->FindParam(given->Name());
+      if (!target && i < Params()->Count()) target = Params()->Items(i);
       if (!target) continue;
       // A parameter matched by position keeps its own name: the statement refers to that one.
       const String name = target->Name();
@@ -174,10 +178,10 @@ void TCustomDADataSet::PSSetParams(TParams* params) {
       target->SetName(name);
     }
   } catch (...) {
-    FParams->EndUpdate();
+    Params()->EndUpdate();
     throw;
   }
-  FParams->EndUpdate();
+  Params()->EndUpdate();
 }
 
 // ---- Names and order.
@@ -252,15 +256,15 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
   TMemDataSet::AssignTo(dest);
   if (!target) return;
   target->SetConnection(FConnection);
-  target->SetParamCheck(FParamCheck);
-  target->SQL()->SetText(FSQL->Text());
+  target->SetParamCheck(ParamCheck());
+  target->SQL()->SetText(SQL()->Text());
   for (int i = 0; i < StatementTypeCount; ++i) {
     const auto type = static_cast<TStatementType>(i);
     if (UpdateSQL(type) && target->UpdateSQL(type)) target->SetUpdateSQL(type, UpdateSQL(type));
   }
   target->SetFilterSQL(FFilterSQL);
-  target->Macros()->Assign(FMacros.get());
-  target->Params()->Assign(FParams.get());
+  target->Macros()->Assign(Macros());
+  target->Params()->Assign(Params());
   target->SetDebug(FDebug);
   target->SetFetchRows(FFetchRows);
   target->SetUniDirectional(FUniDirectional);

@@ -1,6 +1,7 @@
 // Failover: the operations in progress, the cause of a lost connection, and the decision on
 // reconnecting and replaying that the provider connection asks for before it raises an error.
 #include "Common/DBAccess.h"
+#include "Common/LxConnectionPool.h"
 
 #include "Common/LxAccess_Transaction.h"
 
@@ -115,7 +116,11 @@ void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, boo
     fail = !reexecute;
   }
   if (!reexecute && OnError && daError) OnError(this, *daError, fail);
-  if (fatal && FIConnection) FIConnection->SetIsValid(false);
+  if (fatal && FIConnection) {
+    FIConnection->SetIsValid(false);
+    // The pool's other sessions may have lost the server too: each is tested before next use.
+    if (FIConnection->Pool()) FIConnection->Pool()->Invalidate();
+  }
   if (fatal && attempt == 0) ResetOnFatalError();
   if (fatal && attempt == 0 && !reconnect && !FDisconnectGuard) {
     FDisconnectGuard = true;

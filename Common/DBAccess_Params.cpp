@@ -2,6 +2,10 @@
 #include "Common/DBAccess_Params.h"
 
 #include "platform/db/Fields.h"
+#include "platform/db/FieldsText.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -52,11 +56,14 @@ void TDAParam::SetAsVariant(const Variant& value) {
       Blob()->SetAsBytes(value.AsBytes());
     else
       Blob()->SetAsAnsiString(UTF8Encode(VarToStr(value)));
+    ValueChanged();
   } else {
     TParam::SetAsVariant(value);
   }
   SetBound(true);
 }
+
+void TDAParam::ValueChanged() { Changed(false); }
 
 bool TDAParam::GetIsNull() {
   if (IsSharedObject() && FParamObject) return Blob()->GetSize() == 0;
@@ -66,6 +73,7 @@ bool TDAParam::GetIsNull() {
 void TDAParam::Clear() {
   if (IsSharedObject() && FParamObject) {
     Blob()->Clear();
+    ValueChanged();
     return;
   }
   TParam::Clear();
@@ -86,6 +94,7 @@ void TDAParam::SetAsString(const String& value) {
     else
       Blob()->SetAsAnsiString(UTF8Encode(value));
     SetBound(true);
+    ValueChanged();
     return;
   }
   if (DataType() == ftWideString || DataType() == ftFixedWideChar) {
@@ -105,6 +114,7 @@ void TDAParam::SetAsWideString(const String& value) {
   if (IsSharedObject() && FParamObject) {
     Blob()->SetAsWideString(value);
     SetBound(true);
+    ValueChanged();
     return;
   }
   TParam::SetAsWideString(value);
@@ -124,6 +134,7 @@ void TDAParam::SetAsBlob(const TBytes& value) {
   SetDataType(ftBlob);
   Blob()->SetAsBytes(value);
   SetBound(true);
+  ValueChanged();
 }
 
 void TDAParam::SetAsMemo(const String& value) {
@@ -165,6 +176,11 @@ void TDAParam::SetAsMemoRef(TBlob* blob) {
 
 void TDAParam::AssignFieldValue(TField* field, const Variant& value) {
   TFieldType type = field->DataType();
+  // A fixed-length text goes to the server as one: its trailing blanks belong to the value.
+  if (auto* text = dynamic_cast<TStringField*>(field); text && text->FixedChar())
+    type = ftFixedChar;
+  if (auto* wide = dynamic_cast<TWideStringField*>(field); wide && wide->FixedChar())
+    type = ftFixedWideChar;
   if (type == ftMemo && field->Size() > 255) type = ftString;
   SetDataType(type);
   if (VarIsNull(value))
@@ -173,12 +189,34 @@ void TDAParam::AssignFieldValue(TField* field, const Variant& value) {
     SetAsVariant(value);
 }
 
+void TDAParam::LoadFromStream(TStream* stream, TFieldType blobType) {
+  if (!IsBlobDataType(blobType)) throw Exception(SDataTypeNotSupported);
+  SetDataType(blobType);
+  stream->SetPosition(0);
+  TBytes bytes(static_cast<size_t>(stream->Size()));
+  if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  Blob()->SetAsBytes(bytes);
+  SetBound(true);
+  ValueChanged();
+}
+
 void TDAParam::Assign(TPersistent* source) {
   auto* param = dynamic_cast<TParam*>(source);
   if (!param) {
     if (auto* field = dynamic_cast<TField*>(source)) {
       AssignFieldValue(field, field->Value());
       SetName(field->FieldName());
+      return;
+    }
+    if (auto* lines = dynamic_cast<TStrings*>(source)) {
+      SetAsMemo(lines->Text());
+      return;
+    }
+    if (auto* persist = dynamic_cast<IStreamPersist*>(source)) {
+      if (!IsBlobDataType(DataType())) throw Exception(SDataTypeNotSupported);
+      TMemoryStream stream;
+      persist->SaveToStream(&stream);
+      LoadFromStream(&stream, DataType());
       return;
     }
     TParam::Assign(source);
@@ -204,6 +242,11 @@ void TDAParam::Assign(TPersistent* source) {
 
 TDAParams::TDAParams(TPersistent* owner)
     : TParams(owner, TCollectionItemClass::Of<TDAParam>()) {}
+
+void TDAParams::Update(TCollectionItem* item) {
+  if (BindMode == 2) BindMode = 1;
+  if (NeedsUpdateItem) TParams::Update(item);
+}
 
 TDAParam* TDAParams::CreateParam(TFieldType type, const String& name, TParamType paramType) {
   auto* param = static_cast<TDAParam*>(TParams::CreateParam(ftUnknown, name, paramType));

@@ -8,6 +8,10 @@
 #include "Common/MemData_Blob.h"
 #include "platform/db/Params.h"
 
+class TStream;
+
+inline constexpr char16_t SDataTypeNotSupported[] = u"Data type is not supported";
+
 class TDAParam : public TParam {
  public:
   explicit TDAParam(TCollection* collection);
@@ -42,6 +46,9 @@ class TDAParam : public TParam {
   void SetAsBlob(const TBytes& value) override;
   void SetAsMemo(const String& value) override;
   void SetText(const String& value) override;
+  // The stream's whole content into the parameter's blob; only ftBlob and ftMemo hold one
+  // ("Data type is not supported").
+  void LoadFromStream(TStream* stream, TFieldType blobType) override;
   // The parameter's blob; an untyped parameter becomes ftBlob (ftMemo) first. None for other
   // types.
   TBlob* AsBlobRef();
@@ -51,6 +58,8 @@ class TDAParam : public TParam {
 
  protected:
   bool GetIsNull() override;
+  // Tells the collection, which then binds by name after a change in an update event.
+  void ValueChanged() override;
 
  private:
   TBlob* Blob() const;
@@ -76,6 +85,9 @@ class TDAParams : public TParams {
   }
   // Blob parameters get their object from the data type.
   TDAParam* CreateParam(TFieldType type, const String& name, TParamType paramType);
+  // A parameter changed while the list was handed to an update event (bind mode 2): the
+  // command binds by name from then on (bind mode 1).
+  void Update(TCollectionItem* item) override;
   bool NeedsUpdateItem = true;
   uint8_t BindMode = 0;
 };

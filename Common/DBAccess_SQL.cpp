@@ -3,6 +3,7 @@
 #include "Common/DBAccess_SQL.h"
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
@@ -33,20 +34,26 @@ std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {
   DatabaseError(u"Must be overrided", this);
 }
 
-TCustomDASQL::TCustomDASQL(TComponent* owner) : TComponent(owner) {
+TCustomDASQL::TCustomDASQL(TComponent* owner)
+    : TComponent(owner), FDataSet(dynamic_cast<TCustomDADataSet*>(owner)) {
   FSQL = std::make_unique<TStringList>();
   FSQL->OnChange = [this](TObject*) { SQLChanged(); };
   FParams = std::make_unique<TDAParams>(nullptr);
-  FMacros = std::make_unique<TMacros>(this);
+  // A dataset's macros tell the dataset of their changes.
+  FMacros = std::make_unique<TMacros>(FDataSet ? static_cast<TPersistent*>(FDataSet) : this);
   FMacros->SetParserClass(GetParserClass());
 }
 
 TCustomDASQL::~TCustomDASQL() {
   // A destructor cannot report a failing unprepare; the connect request goes back all the same.
-  try {
-    UnPrepare();
-  } catch (...) {
+  // A dataset's statement is its dataset's to unprepare.
+  if (!FDataSet) {
+    try {
+      UnPrepare();
+    } catch (...) {
+    }
   }
+  SetTransaction(nullptr);
   if (FConnection) {
     FConnection->UnRegisterClient(this);
     FConnection->RemoveFreeNotification(this);
@@ -66,6 +73,39 @@ TParserClass TCustomDASQL::GetParserClass() { return &NewParser<TSQLParser>; }
 
 // ---- The connection and the provider command.
 
+TCustomDAConnection* TCustomDASQL::EffectiveConnection() {
+  if (FConnection) return FConnection;
+  return FDataSet ? FDataSet->EffectiveConnection() : nullptr;
+}
+
+void TCustomDASQL::SetTransaction(TDATransaction* value) {
+  if (value == FTransaction) return;
+  if (FTransaction) FTransaction->RemoveFreeNotification(this);
+  FTransaction = value;
+  if (FTransaction) FTransaction->FreeNotification(this);
+}
+
+TDATransaction* TCustomDASQL::EffectiveTransaction() {
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return nullptr;
+  if (connection->IsMultipleTransactionsSupported()) {
+    if (FTransaction) return FTransaction;
+    if (FDataSet) {
+      if (TDATransaction* own = FDataSet->EffectiveTransaction()) return own;
+    }
+  }
+  return connection->EffectiveTransaction();
+}
+
+bool TCustomDASQL::MacroOwnerActive() const { return FDataSet && FDataSet->Active(); }
+
+void TCustomDASQL::Disconnect() {
+  if (FDataSet)
+    FDataSet->Disconnect(true);
+  else
+    UnPrepare();
+}
+
 void TCustomDASQL::SetConnection(TCustomDAConnection* value) {
   if (value == FConnection && value == EffectiveConnection()) return;
   if (FConnection) {
@@ -80,15 +120,18 @@ void TCustomDASQL::SetConnection(TCustomDAConnection* value) {
     });
     FConnection->FreeNotification(this);
   }
-  if (FICommand) FICommand->SetConnection(FConnection ? FConnection->IConnection() : nullptr);
+  if (FICommand && !FDataSet)
+    FICommand->SetConnection(FConnection ? FConnection->IConnection() : nullptr);
 }
 
 void TCustomDASQL::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  if (operation == opRemove && component == FConnection) {
+  if (operation != opRemove) return;
+  if (component == FTransaction) FTransaction = nullptr;
+  if (component == FConnection) {
     // The connection is half destroyed by now: only the pointers are dropped.
     FConnection = nullptr;
-    if (FICommand) FICommand->SetConnection(nullptr);
+    if (FICommand && !FDataSet) FICommand->SetConnection(nullptr);
   }
 }
 
@@ -98,27 +141,40 @@ void TCustomDASQL::ConnectChange(TObject*, bool connecting) {
     return;
   }
   TCustomDAConnection* connection = EffectiveConnection();
-  if (FICommand && connection) FICommand->SetConnection(connection->IConnection());
+  if (FICommand && connection && !FDataSet) FICommand->SetConnection(connection->IConnection());
 }
 
 void TCustomDASQL::CheckICommand() {
+  if (FDataSet) {
+    FDataSet->CheckIRecordSet();
+    return;
+  }
   if (!FICommand) CreateICommand();
 }
 
 void TCustomDASQL::SetICommand(std::unique_ptr<TLxCommand> command) {
-  FICommand = std::move(command);
+  AttachICommand(nullptr);
+  FOwnedICommand = std::move(command);
+  AttachICommand(FOwnedICommand.get());
+}
+
+void TCustomDASQL::AttachICommand(TLxCommand* command) {
+  FICommand = command;
   if (!FICommand) return;
-  FICommand->SetConnection(FConnection ? FConnection->IConnection() : nullptr);
-  FICommand->SetProp(pcAutoCommit, FAutoCommit);
-  FICommand->SetAfterExecute([this](bool result) {
-    ++FAfterExecuteCount;
-    DoAfterExecute(result);
-  });
-  TComponent* owner = Owner();
-  const bool ownerIsComponent =
-      dynamic_cast<TCustomDADataSet*>(owner) || dynamic_cast<TCustomDAConnection*>(owner);
-  FICommand->SetOwnerComponent(ownerIsComponent ? owner : this);
-  FICommand->SetProp(pcParamCheck, FParamCheck);
+  // A dataset's record set gives its command the connection, the auto-commit and the
+  // after-execute callback of the dataset.
+  if (!FDataSet) {
+    FICommand->SetConnection(FConnection ? FConnection->IConnection() : nullptr);
+    FICommand->SetProp(pcAutoCommit, FAutoCommit);
+    FICommand->SetAfterExecute([this](bool result) {
+      ++FAfterExecuteCount;
+      DoAfterExecute(result);
+    });
+    TComponent* owner = Owner();
+    const bool ownerIsComponent = dynamic_cast<TCustomDAConnection*>(owner) != nullptr;
+    FICommand->SetOwnerComponent(ownerIsComponent ? owner : this);
+  }
+  FICommand->SetProp(pcParamCheck, ParamCheckEffective());
   FICommand->SetProp(pcStoredProc, !FStoredProcName.empty());
   WriteSQL();
 }
@@ -144,39 +200,65 @@ void TCustomDASQL::SetSQLText(const String& text) {
 }
 
 void TCustomDASQL::SQLChanged() {
-  UnPrepare();
+  if (FDataSet)
+    FDataSet->CommandSQLChanged(FProcCallMark);
+  else
+    UnPrepare();
   if (!FDataModifying) ScanMacros();
   if (!FProcCallMark) ProcessSQL();
   SetStoredProcName(String());
 }
 
-void TCustomDASQL::MacrosChanged() {
-  if (FScanningMacros) return;
-  // The text stays; only what the macros expand to changed.
+void TCustomDASQL::SQLTextChanged() {
+  // The text stays; only what it expands to changed.
   TFlagScope noRescan(FDataModifying, true);
   SQLChanged();
 }
 
+void TCustomDASQL::MacrosChanged() {
+  if (FScanningMacros) return;
+  SQLTextChanged();
+}
+
 void TCustomDASQL::ScanMacros() {
+  // A dataset's macros may stand in its update statement texts too.
+  if (FDataSet)
+    FDataSet->ScanMacros();
+  else
+    ScanMacrosOf(FSQL->Text());
+}
+
+void TCustomDASQL::ScanMacrosOf(const String& text) {
   TFlagScope scanning(FScanningMacros, true);
-  FMacros->Scan(FSQL->Text());
+  FMacros->Scan(text);
 }
 
 void TCustomDASQL::ProcessSQL() {
-  TLxCommand* before = FICommand.get();
+  TLxCommand* before = FICommand;
   CheckICommand();
   // A new provider command took the text when it was installed.
-  if (FICommand && FICommand.get() == before) WriteSQL();
-  if (!ParamCheckEffective() || FKeepParams || !FICommand) return;
+  if (FICommand && FICommand == before) WriteSQL();
+  if (!ParamCheckEffective() || FKeepParams) return;
   TDAParams old(nullptr);
   old.Assign(FParams.get());
-  CreateParams();
+  if (FICommand) {
+    CreateParams();
+  } else {
+    // No provider yet (no connection): the parameters come from the text all the same, so that
+    // a form can fill them before it connects.
+    ParseSQLParams(SQLForICommand(), FParams.get());
+  }
   FParams->AssignValues(&old);
+}
+
+String TCustomDASQL::SQLForICommand() {
+  if (FSQL->Count() == 0) return String();
+  return FDataSet ? FDataSet->FinalSQL() : FinalSQL();
 }
 
 void TCustomDASQL::WriteSQL() {
   if (!FICommand) return;
-  const String text = FSQL->Count() > 0 ? FinalSQL() : String();
+  const String text = SQLForICommand();
   if (!FKeepParams) {
     FICommand->SetSQL(text);
     return;

@@ -2,7 +2,9 @@
 // executed on a connection component without returning rows. It keeps the parameters in step
 // with the text, moves their definitions and values to and from the provider command, holds an
 // implicit connect request for each execution (and for as long as it is prepared), and runs an
-// execution again when the connection was re-established under it.
+// execution again when the connection was re-established under it. Owned by a dataset component
+// it is that dataset's internal command: it keeps the dataset's SQL, parameters and macros and
+// writes the parameters to the record set's provider command, which the record set owns.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include "platform/rtl/StringList.h"
 
 class TSharedObject;
+class TDATransaction;
 
 inline constexpr char16_t SStoredProcNameNotDefined[] = u"StoredProcName must be defined";
 
@@ -27,14 +30,25 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   explicit TCustomDASQL(TComponent* owner);
   ~TCustomDASQL() override;
 
-  // ---- The connection and the provider command.
+  // ---- The connection, the transaction and the provider command.
   TCustomDAConnection* Connection() const { return FConnection; }
   void SetConnection(TCustomDAConnection* value);
-  // The connection the command works on.
-  virtual TCustomDAConnection* EffectiveConnection() { return FConnection; }
-  TLxCommand* ICommand() const { return FICommand.get(); }
-  // Makes the provider command when there is none.
+  // The connection the command works on: its own, else its dataset's.
+  virtual TCustomDAConnection* EffectiveConnection();
+  // The dataset whose internal command this is; none for a stand-alone command.
+  TCustomDADataSet* DataSet() const { return FDataSet; }
+  TDATransaction* Transaction() const { return FTransaction; }
+  void SetTransaction(TDATransaction* value);
+  // The transaction the command's statements run in: its own (or its dataset's) where the
+  // connection runs several at once, else the connection's.
+  virtual TDATransaction* EffectiveTransaction();
+  TLxCommand* ICommand() const { return FICommand; }
+  // Makes the provider command when there is none; a dataset's command asks its dataset for
+  // the record set, whose command it uses.
   void CheckICommand();
+  // A dataset installs its record set's command (none when the record set goes); the record
+  // set owns it.
+  void AttachICommand(TLxCommand* command);
 
   // ---- The statement, its parameters and macros.
   TStrings* SQL() const { return FSQL.get(); }
@@ -63,6 +77,12 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   // with keep-the-parameters the text is not scanned for parameters and Params stay as they are.
   void SetDataModifying(bool value) { FDataModifying = value; }
   void SetKeepParams(bool value) { FKeepParams = value; }
+  // The text the SQL turns into for the provider command again (a dataset's filter condition or
+  // master link changed); the parameters follow it.
+  void SQLTextChanged();
+  // Scans the macros of a text (a dataset's SQL with its update statement texts).
+  void ScanMacrosOf(const String& text);
+  bool ScanningMacros() const { return FScanningMacros; }
 
   // ---- Settings.
   bool Debug() const { return FDebug; }
@@ -93,11 +113,15 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   virtual void AcquireConnection(bool implicit);
   virtual void ReleaseConnection();
   void CheckConnection() { AcquireConnection(false); }
-  virtual void Disconnect() { UnPrepare(); }
+  // A dataset's command closes its dataset; a stand-alone one unprepares.
+  virtual void Disconnect();
 
   // ---- Parameters to and from the provider command.
   virtual void WriteParams(bool withValues);
   virtual void ReadParams();
+  // Rebuilds the parameters from the text as the provider command sees it, keeping the values
+  // of same-named parameters (with the parameter check on).
+  virtual void ProcessSQL();
 
   TBeforeExecuteEvent BeforeExecute;
   TAfterExecuteEvent AfterExecute;
@@ -111,8 +135,8 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   bool ClientExecuting() const override;
 
   // ---- The macros' view of the command.
-  bool MacroOwnerIsCommand() const override { return true; }
-  bool MacroOwnerActive() const override { return false; }
+  bool MacroOwnerIsCommand() const override { return FDataSet == nullptr; }
+  bool MacroOwnerActive() const override;
   String MacroOwnerSQLText() const override { return FSQL->Text(); }
   void MacrosChanged() override;
 
@@ -132,9 +156,6 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   virtual void DoBeforeExecute();
   virtual void DoAfterExecute(bool result);
   virtual void ScanMacros();
-  // Writes the SQL to the provider command and rebuilds Params from its descriptors, keeping
-  // the values of same-named parameters.
-  virtual void ProcessSQL();
   virtual bool UnknownParamIsOutput() { return true; }
   virtual bool ConvertEOLForBlob() { return false; }
   virtual void AssignParamDesc(TParamDesc* desc, TDAParam* param);
@@ -152,6 +173,8 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
 
  private:
   void SQLChanged();
+  // The text the provider command gets: a dataset's final SQL, else this command's.
+  String SQLForICommand();
   // Whether two descriptors of the provider command share a name: the text uses a parameter at
   // more than one place, so descriptors and parameters pair by name, not by position.
   bool DescsRepeatNames() const;
@@ -163,7 +186,11 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   std::unique_ptr<TStringList> FSQL;
   std::unique_ptr<TDAParams> FParams;
   std::unique_ptr<TMacros> FMacros;
-  std::unique_ptr<TLxCommand> FICommand;
+  TCustomDADataSet* FDataSet = nullptr;
+  TDATransaction* FTransaction = nullptr;
+  TLxCommand* FICommand = nullptr;
+  // A stand-alone command owns its provider command; a dataset's belongs to the record set.
+  std::unique_ptr<TLxCommand> FOwnedICommand;
   String FStoredProcName;
   int64_t FLastInsertId = 0;
   // Copies of memo parameters with their line ends converted; the provider command reads them

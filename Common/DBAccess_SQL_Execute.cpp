@@ -2,6 +2,7 @@
 // reconnect, and the stored procedure call written into the SQL.
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_SQL.h"
+#include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
 
 // ---- Connect requests.
@@ -17,12 +18,16 @@ void TCustomDASQL::AcquireConnection(bool implicit) {
   else if (!connection->Connected())
     connection->SetConnected(true);
   CheckICommand();
+  connection->TakeTransactionUse(EffectiveTransaction(), implicit, this);
   // The provider connection exists only once the component connected.
-  if (FICommand) FICommand->SetConnection(connection->IConnection());
+  if (FICommand && !FDataSet) FICommand->SetConnection(connection->IConnection());
 }
 
 void TCustomDASQL::ReleaseConnection() {
-  if (TCustomDAConnection* connection = EffectiveConnection()) connection->DropConnectRequest();
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return;
+  connection->DropTransactionUse(EffectiveTransaction());
+  connection->DropConnectRequest();
 }
 
 // ---- Prepare.
@@ -105,7 +110,7 @@ void TCustomDASQL::InternalExecute(int iterations) {
         if (!connection || e.ConnLostCause() != clExecute) throw;
         connection->RestoreAfterReconnect();
         // The session was made anew: the provider command runs on its connection again.
-        FICommand->SetConnection(connection->IConnection());
+        if (!FDataSet) FICommand->SetConnection(connection->IConnection());
       }
     }
   } catch (...) {
@@ -120,14 +125,17 @@ void TCustomDASQL::DoBeforeExecute() {
 }
 
 void TCustomDASQL::DoAfterExecute(bool result) {
+  TCustomDAConnection* connection = EffectiveConnection();
   if (result) {
     ReadParams();
-    TCustomDAConnection* connection = EffectiveConnection();
     Variant id;
     if (connection && connection->IConnection() &&
         connection->IConnection()->GetProp(pcLastInsertId, id))
       FLastInsertId = id.AsInt64();
   }
+  if (connection)
+    connection->AutoCommitTransactionUse(EffectiveTransaction(),
+                                         result && connection->AutoCommit() && FAutoCommit);
   ReleaseConnection();
   if (AfterExecute) AfterExecute(this, result);
 }

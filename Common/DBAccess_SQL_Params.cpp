@@ -10,6 +10,22 @@
 
 namespace {
 
+// Finds the parameters of a text with a lexer, without a connection: a command of no provider
+// that only parses.
+class TParamScanner : public TLxCommand {
+ public:
+  explicit TParamScanner(TParserClass parserClass) : FParserClass(parserClass) {}
+  TParserClass GetParserClass() const override { return FParserClass; }
+  bool GetPrepared() const override { return false; }
+  void Execute(int) override {}
+  TCursorState GetCursorState() const override { return csInactive; }
+  void SetCursorState(TCursorState) override {}
+  String CreateProcCall(const String&, bool) override { return {}; }
+
+ private:
+  TParserClass FParserClass;
+};
+
 // Types whose size, when none is given, comes from the value.
 bool IsSizedByValue(TFieldType type) {
   return type == ftString || type == ftBytes || type == ftVarBytes || type == ftFixedChar ||
@@ -87,9 +103,13 @@ void TCustomDASQL::CreateParamsFromICommand() {
 
 void TCustomDASQL::ParseSQLParams(const String& sql, TDAParams* params) {
   CheckICommand();
-  if (!FICommand) return;
   TParamDescs descs;
-  FICommand->ParseSQL(sql, &descs);
+  if (FICommand) {
+    FICommand->ParseSQL(sql, &descs);
+  } else {
+    TParamScanner scanner(GetParserClass());
+    scanner.ParseSQL(sql, &descs);
+  }
   CreateParamsFromDescs(params, descs);
 }
 
@@ -112,8 +132,11 @@ bool TCustomDASQL::DescsRepeatNames() const {
 
 TParamDesc* TCustomDASQL::DescForParam(int index, TDAParam* param, bool byName) {
   TParamDescs& descs = FICommand->Params();
-  if (byName && !param->Name().empty()) return descs.FindParam(param->Name());
-  return index < descs.Count() ? descs.GetItem(index) : nullptr;
+  TParamDesc* atIndex = index < descs.Count() ? descs.GetItem(index) : nullptr;
+  if (!byName || param->Name().empty()) return atIndex;
+  if (TParamDesc* named = descs.FindParam(param->Name())) return named;
+  // A statement with "?" placeholders has nameless descriptors: they pair by position.
+  return atIndex && atIndex->GetName().empty() ? atIndex : nullptr;
 }
 
 void TCustomDASQL::WriteParams(bool withValues) {

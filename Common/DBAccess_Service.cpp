@@ -3,6 +3,7 @@
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_RecordSet.h"
+#include "Common/MemData_Blob.h"
 #include "platform/db/DBTypes.h"
 #include "platform/db/FieldDefs.h"  // SplitFieldNames
 #include "platform/db/Fields.h"
@@ -163,11 +164,23 @@ bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
 
 bool TDADataSetService::ValuesDiffer(TFieldDesc* fieldDesc) {
   TField* field = FieldOf(fieldDesc);
-  if (field == nullptr) return false;
-  Variant oldValue = field->OldValue();
-  Variant newValue = field->Value();
-  if (oldValue.IsNull() || newValue.IsNull()) return oldValue.IsNull() != newValue.IsNull();
-  return !(oldValue == newValue);
+  auto* data = dynamic_cast<TMemData*>(FDataSet->Data());
+  if (field == nullptr || data == nullptr) return false;
+  uint8_t* newValues = FDataSet->GetStateRecBuf(dsNewValue);
+  uint8_t* oldValues = FDataSet->GetStateRecBuf(dsOldValue);
+  if (newValues == nullptr || oldValues == nullptr) return false;
+  if (data->IsBlobFieldType(fieldDesc->DataType())) {
+    // A blob is changed when it was written: its value is never compared byte for byte.
+    TBlob* newBlob = data->GetBlob(fieldDesc->FieldNo(), newValues);
+    if (FDataSet->InCacheProcessing())
+      return newBlob != data->GetBlob(fieldDesc->FieldNo(), oldValues);
+    auto* blobField = dynamic_cast<TBlobField*>(field);
+    return (blobField != nullptr && blobField->Modified()) ||
+           (newBlob != nullptr && newBlob->HasRollback());
+  }
+  // Any other value as the record store compares it, byte for byte (a null and a value differ,
+  // two nulls are equal): binary columns and exact numbers compare without variant arithmetic.
+  return data->CompareFields(oldValues, newValues, cfBinary, fieldDesc) != 0;
 }
 
 String TDADataSetService::FinalSQL() { return FDataSet->FinalSQL(); }

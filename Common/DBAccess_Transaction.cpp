@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_SQL.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumberText.h"
 
@@ -164,10 +165,32 @@ void TDATransaction::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component == FDefaultConnection) FDefaultConnection = nullptr;
 }
 
-// Datasets and commands are not bound to a transaction component yet, so only
-// the connections hold references to this one.
 void TDATransaction::ClearRefs() {
+  for (TCustomDAConnection* connection : FConnections) {
+    for (int i = 0; i < connection->ClientCount(); ++i) {
+      TObject* client = connection->Clients(i);
+      if (auto* dataSet = dynamic_cast<TCustomDADataSet*>(client)) {
+        if (dataSet->Transaction() == this) dataSet->SetTransaction(nullptr);
+        if (dataSet->UpdateTransaction() == this) dataSet->SetUpdateTransaction(nullptr);
+      } else if (auto* command = dynamic_cast<TCustomDASQL*>(client)) {
+        if (command->Transaction() == this) command->SetTransaction(nullptr);
+      }
+    }
+  }
   while (!FConnections.empty()) DoRemoveConnection(FConnections.back());
+}
+
+void TDATransaction::NotifyTransactionEnd() {
+  for (TCustomDAConnection* connection : FConnections) {
+    if (connection->IsMultipleTransactionsSupported()) continue;
+    for (int i = 0; i < connection->ClientCount(); ++i) {
+      auto* dataSet = dynamic_cast<TCustomDADataSet*>(connection->Clients(i));
+      if (!dataSet) continue;
+      if (dataSet->EffectiveTransaction() == this ||
+          dataSet->EffectiveUpdateTransaction() == this)
+        dataSet->TransactionEnded(this);
+    }
+  }
 }
 
 // --- preparing and unpreparing the connections
@@ -265,6 +288,7 @@ void TDATransaction::DoStartTransaction() {
 // on.
 void TDATransaction::EndTransaction(bool commit) {
   if (!FPrepared) PrepareTransaction(false);
+  NotifyTransactionEnd();
   try {
     if (commit)
       FITransaction->Commit();

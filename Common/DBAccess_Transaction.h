@@ -126,7 +126,12 @@ class TDATransaction : public TComponent {
   void CreateITransaction();
   void PrepareTransaction(bool savepointMode);
   void UnprepareTransaction();
+  // The datasets and commands of the connections let go of this component, then the
+  // connections are removed.
   void ClearRefs();
+  // The transaction is about to end: the datasets that use it on a connection that runs one
+  // transaction at a time hear of it. They stay open with their rows.
+  void NotifyTransactionEnd();
 
  private:
   void EndTransaction(bool commit);

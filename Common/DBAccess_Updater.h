@@ -17,6 +17,7 @@
 
 class TCustomDADataSet;
 class TCustomDAConnection;
+class TDATransaction;
 
 // ukModify -> stUpdate, ukInsert -> stInsert, ukDelete -> stDelete.
 TStatementType UpdateKindToStatementType(TUpdateKind updateKind);
@@ -98,7 +99,10 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // "LOCK_" (or "LOCK_CU_" for the cached lock) and the component name, 30 characters at most.
   String LockSavepointName(bool cached) const;
   uint8_t LockState() const { return FLockState; }
-  bool LockActive() const { return FLockConnection != nullptr; }
+  bool LockActive() const { return FLockTransaction != nullptr; }
+  // The transaction ends: the server lets go of the row lock and its savepoint, and so does
+  // the updater.
+  void TransactionEnded(TDATransaction* transaction);
 
   bool RecordReverted() override;
   bool UpdatesApplied() override;
@@ -204,7 +208,8 @@ class TDADataSetUpdater : public TDataSetUpdater {
   TComponent* FUpdateComponent = nullptr;
   bool FInRefreshInUpdate = false;
   // The lock's transaction is the connection's own; set while a lock holds it.
-  TCustomDAConnection* FLockConnection = nullptr;
+  // The transaction component the lock runs in: the dataset's update transaction.
+  TDATransaction* FLockTransaction = nullptr;
   // 0 none; 1 the transaction was started for a lock; 2 started for a lock under cached
   // updates; 3 a savepoint was set before a lock under cached updates.
   uint8_t FLockState = 0;

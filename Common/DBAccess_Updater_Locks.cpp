@@ -6,6 +6,7 @@
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
+#include "Common/DBAccess_Transaction.h"
 #include "Common/LxAccess_Transaction.h"
 #include "platform/rtl/StrUtils.h"
 
@@ -44,40 +45,48 @@ bool TDADataSetUpdater::LockCanRefresh() {
 void TDADataSetUpdater::BeginLock(const String& savepoint, bool cached) {
   TCustomDAConnection* connection = FDataSet->Connection();
   if (connection == nullptr) DatabaseError(SConnectionNotDefined, FDataSet);
-  if (connection->InTransaction()) {
+  TDATransaction* transaction = FDataSet->EffectiveUpdateTransaction();
+  if (transaction == nullptr) DatabaseError(STransactionNotAssigned, FDataSet);
+  if (transaction->GetActive()) {
     // Undoing the lock must not undo what the running transaction did before it.
-    connection->IConnection()->GetInternalTransaction()->Savepoint(savepoint);
+    transaction->Savepoint(savepoint);
     if (!FDataSet->CachedUpdates())
       FLockState = 0;
     else if (cached)
       FLockState = 3;
   } else {
-    connection->StartTransaction();
+    transaction->StartTransaction();
     FLockState = cached ? 2 : 1;
     // Applying cached updates switches AutoCommit off while it runs: the setting that decides
     // the end of this transaction is the one in force now.
     FLockAutoCommit = FDataSet->AutoCommit();
   }
-  FLockConnection = connection;
+  FLockTransaction = transaction;
 }
 
 void TDADataSetUpdater::EndLock(const String& savepoint, bool cached) {
-  TCustomDAConnection* connection = FLockConnection;
-  if (connection == nullptr) return;
+  TDATransaction* transaction = FLockTransaction;
+  if (transaction == nullptr) return;
   try {
     if ((!cached && FLockState == 1) || (cached && FLockState == 2)) {
       // The transaction was started for the lock: ending it releases the row.
-      connection->Rollback();
+      transaction->Rollback();
       FLockState = 0;
     } else {
-      connection->IConnection()->GetInternalTransaction()->RollbackToSavepoint(savepoint);
+      transaction->RollbackToSavepoint(savepoint);
       if (cached && FLockState == 3) FLockState = 0;
     }
   } catch (...) {
     // The lock ends with the transaction in any case; the error that led here is the one to
     // report. The state stays as it was.
   }
-  if (!FDataSet->CachedUpdates() || FLockState == 0) FLockConnection = nullptr;
+  if (!FDataSet->CachedUpdates() || FLockState == 0) FLockTransaction = nullptr;
+}
+
+void TDADataSetUpdater::TransactionEnded(TDATransaction* transaction) {
+  if (transaction != FLockTransaction) return;
+  FLockTransaction = nullptr;
+  FLockState = 0;
 }
 
 void TDADataSetUpdater::UndoLock(bool cached) {
@@ -101,13 +110,13 @@ void TDADataSetUpdater::BeginCachedLock() {
 
 void TDADataSetUpdater::ReleaseCachedLock() {
   if (!CachedLockMode() || FDataSet->UpdatesPending()) return;
-  TCustomDAConnection* connection = FLockConnection;
+  TDATransaction* transaction = FLockTransaction;
   // The changes were applied inside the transaction the lock started: with AutoCommit on they
   // are committed here, as a posted change would be, rather than left open and lost later.
-  if (connection != nullptr && (FLockState == 1 || FLockState == 2) && FLockAutoCommit &&
-      connection->InTransaction())
-    connection->Commit();
-  FLockConnection = nullptr;
+  if (transaction != nullptr && (FLockState == 1 || FLockState == 2) && FLockAutoCommit &&
+      transaction->GetActive())
+    transaction->Commit();
+  FLockTransaction = nullptr;
   FLockState = 0;
 }
 
@@ -159,11 +168,11 @@ void TDADataSetUpdater::EndLockAfterChange(bool result) {
     if (mode == lmPessimistic || mode == lmOptimistic) UnlockRecord();
     return;
   }
-  if (FLockConnection == nullptr || (FLockState != 1 && FLockState != 2)) return;
+  if (FLockTransaction == nullptr || (FLockState != 1 && FLockState != 2)) return;
   if (!FDataSet->AutoCommit()) return;
   // The change and the lock end together: the row is saved and released at once.
-  FLockConnection->Commit();
-  FLockConnection = nullptr;
+  FLockTransaction->Commit();
+  FLockTransaction = nullptr;
   FLockState = 0;
 }
 

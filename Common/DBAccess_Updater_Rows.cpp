@@ -28,6 +28,11 @@ struct TScratchBuffer {
 }  // namespace
 
 bool TDADataSetUpdater::ValuesEqual(const Variant& a, const Variant& b) {
+  // Byte arrays (binary columns read as bytes) are equal byte for byte; variant comparison has
+  // no order for arrays and would raise.
+  constexpr uint16_t bytesType = varArray | varByte;
+  if (a.VarType() == bytesType || b.VarType() == bytesType)
+    return a.VarType() == b.VarType() && a.AsBytes() == b.AsBytes();
   if (VarSameValue(a, b)) return true;
   if (a.VarType() != b.VarType() || (a.VarType() != varDate && a.VarType() != varSQLTimeStamp))
     return false;

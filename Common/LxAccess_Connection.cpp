@@ -107,7 +107,10 @@ bool TLxConnection::ReturnToPool() {
   RTL_ASSERT(FPool != nullptr, u"The connection has no pool");
   FOnError = nullptr;
   FOwnerComponent = nullptr;
-  return FPoolReturn ? FPoolReturn(this) : false;
+  // The pool may pool this connection (clearing the hook) or free it while the hook runs: the
+  // hook runs from a copy, and nothing of this object is touched after it.
+  TPoolReturnProc giveBack = FPoolReturn;
+  return giveBack ? giveBack(this) : false;
 }
 
 void TLxConnection::SetHttpOptions(THttpOptions* options) { FHttpOptions->Assign(options); }

@@ -38,6 +38,8 @@ class TLxFieldDesc : public TFieldDesc {
 constexpr uint8_t ctUnknown = 0;
 constexpr uint8_t ctNoResult = 1;
 constexpr uint8_t ctResultSet = 2;
+// The rows come from a cursor the server handed over (a procedure's result), not from SQL.
+constexpr uint8_t ctCursor = 3;
 
 class TLxRecordSet : public TMemData {
  public:

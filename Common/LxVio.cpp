@@ -37,6 +37,7 @@ int32_t TLxVio::Read(uint8_t* buffer, int32_t offset, int32_t count) {
   RTL_ASSERT(FReadPosition == 0 && FBuffered == 0, u"Read-ahead buffer is not empty");
 
   if (count < DirectReadSize && !FReadAhead.empty()) {
+    if (!ReceiveInTime()) return result;
     int32_t got = ReadChunk(FReadAhead.data(), 0, ReadAheadSize);
     if (got <= 0) {
       // The receive failed or the peer closed: one pause, as after any failed receive, and no
@@ -51,6 +52,7 @@ int32_t TLxVio::Read(uint8_t* buffer, int32_t offset, int32_t count) {
     result += n;
   }
   while (count > 0) {
+    if (!ReceiveInTime()) break;
     int32_t got = ReadChunk(buffer, offset, count);
     if (got <= 0) {
       PauseAfterFailure();
@@ -79,6 +81,25 @@ int32_t TLxVio::Write(const uint8_t* buffer, int32_t offset, int32_t count) {
   }
   return total;
 }
+
+int64_t TLxVio::DeadlineLeftMs() const {
+  if (!FDeadline) return -1;
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(*FDeadline -
+                                                           std::chrono::steady_clock::now());
+  return left.count() > 0 ? left.count() : 0;
+}
+
+bool TLxVio::ReceiveInTime() {
+  const int64_t left = DeadlineLeftMs();
+  if (left < 0) return true;
+  if (left > 0 && WaitReadable(left)) return true;
+  ReadTimedOut();
+  return false;
+}
+
+bool TLxVio::WaitReadable(int64_t) { return true; }
+
+void TLxVio::ReadTimedOut() { FLastError = u"Connection timed out"; }
 
 void TLxVio::PauseAfterFailure() { std::this_thread::sleep_for(kRetryPause); }
 

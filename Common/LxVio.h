@@ -6,8 +6,10 @@
 // into its "lost connection" error.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Persistent.h"
@@ -44,7 +46,23 @@ class TLxVio {
   // Whether data can be read within the time (seconds; negative waits without limit).
   virtual bool WaitForData(int32_t seconds);
 
+  // A point in time by which every read must have ended, however the data trickles in (the
+  // connect's time-out bounds the whole connect, not each read). Cleared, reads wait as the
+  // time-out says.
+  void SetDeadline(std::chrono::steady_clock::time_point deadline) { FDeadline = deadline; }
+  void ClearDeadline() { FDeadline.reset(); }
+  // Milliseconds left until the deadline (at least 1 while some is left, 0 once it has passed);
+  // -1 without a deadline.
+  int64_t DeadlineLeftMs() const;
+
  protected:
+  // Waits at most ms milliseconds for data to read; false when none came. A transport that
+  // cannot wait says true and lets its read and its own time-out decide; one that keeps bytes of
+  // its own beyond the socket (decrypted ones) says true while it holds some.
+  virtual bool WaitReadable(int64_t ms);
+  // Notes in LastError that a read ended at the deadline.
+  virtual void ReadTimedOut();
+
   // The pause after a receive or send that moved nothing (10 ms), before giving up or retrying.
   virtual void PauseAfterFailure();
   // Bytes received into the read-ahead buffer and not yet delivered.
@@ -54,6 +72,10 @@ class TLxVio {
 
  private:
   int32_t TakeBuffered(uint8_t* buffer, int32_t offset, int32_t count);
+  // Whether a receive may start: always without a deadline; with one, when data comes in time.
+  bool ReceiveInTime();
+
+  std::optional<std::chrono::steady_clock::time_point> FDeadline;
 
   TBytes FReadAhead;
   int32_t FBuffered = 0;

@@ -1,5 +1,6 @@
 #include "Common/LxVioTcp.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/rtl/Format.h"
@@ -49,14 +50,24 @@ void TLxVioTcp::SetSendTimeout(int32_t seconds) {
     throw EOSError(u"Cannot set the send time-out of the socket", rc);
 }
 
+int64_t TLxVioTcp::ConnectLimitMs() const {
+  int64_t limit = FTimeout > 0 ? static_cast<int64_t>(FTimeout) * 1000 : 0;
+  const int64_t left = DeadlineLeftMs();
+  if (left < 0) return limit;
+  // A deadline already passed still gets the shortest try, which then fails as timed out.
+  const int64_t bounded = left > 0 ? left : 1;
+  return limit == 0 ? bounded : std::min(limit, bounded);
+}
+
 uint32_t TLxVioTcp::ResolveAddress(const AnsiString& host) {
   uint32_t address = ParseIPv4Address(host);
   if (address != NoIPv4Address) return address;
   int error;
-  if (FTimeout < 1) {
+  const int64_t limit = ConnectLimitMs();
+  if (limit == 0) {
     error = FLookup(host, address);
   } else {
-    auto result = THostNameResolver::Resolve(host, static_cast<int64_t>(FTimeout) * 1000, FLookup);
+    auto result = THostNameResolver::Resolve(host, limit, FLookup);
     if (result.TimedOut) {
       FLastError = u"Connection timed out";
       FSocketError = ETIMEDOUT;
@@ -88,8 +99,7 @@ void TLxVioTcp::Connect() {
     uint32_t address = ResolveAddress(host);
     if (address == NoIPv4Address) RaiseSocketError(FSocketError, kUnknownHost);
 
-    int64_t connectLimit = FTimeout > 0 ? static_cast<int64_t>(FTimeout) * 1000 : 0;
-    if (int rc = SocketConnect(FSocket, address, static_cast<uint16_t>(FPort), connectLimit);
+    if (int rc = SocketConnect(FSocket, address, static_cast<uint16_t>(FPort), ConnectLimitMs());
         rc != 0) {
       SetSocketError("connect", rc);
       RaiseSocketError(rc, kCannotConnect);
@@ -147,6 +157,15 @@ int32_t TLxVioTcp::Write(const uint8_t* buffer, int32_t offset, int32_t count) {
   if (FSocket == InvalidSocket) return 0;
   return TLxVio::Write(buffer, offset, count);
 }
+
+bool TLxVioTcp::WaitReadable(int64_t ms) {
+  if (FSocket == InvalidSocket) return true;
+  int error = 0;
+  // A failed wait is left to the receive, which reports the socket's error.
+  return SocketWaitReadable(FSocket, ms, error) != 0;
+}
+
+void TLxVioTcp::ReadTimedOut() { SetSocketError("read", EAGAIN); }
 
 bool TLxVioTcp::WaitForData(int32_t seconds) {
   FLastError.clear();

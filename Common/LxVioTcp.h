@@ -44,10 +44,16 @@ class TLxVioTcp : public TLxVio {
   void SetHostLookup(THostNameResolver::TLookup lookup) { FLookup = std::move(lookup); }
 
  protected:
+  bool WaitReadable(int64_t ms) override;
+  // Reported as a receive whose time-out passed.
+  void ReadTimedOut() override;
   // Keeps the code and sets LastError to the socket failure's text ("Socket error on <what>...").
   void SetSocketError(const char* what, int code);
 
  private:
+  // The limit of name resolution and of the connect: the time-out, cut to what is left until the
+  // deadline; 0 for none.
+  int64_t ConnectLimitMs() const;
   uint32_t ResolveAddress(const AnsiString& host);
 
   AnsiString FHost;

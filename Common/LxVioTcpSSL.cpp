@@ -241,6 +241,11 @@ int32_t TLxVioTcpSSL::WriteChunk(const uint8_t* buffer, int32_t offset, int32_t 
   return 0;
 }
 
+bool TLxVioTcpSSL::WaitReadable(int64_t ms) {
+  if (FSecure && NeedSSL(FLibrary.Fn().SSL_pending)(FSsl) > 0) return true;
+  return TLxVioTcp::WaitReadable(ms);
+}
+
 bool TLxVioTcpSSL::WaitForData(int32_t seconds) {
   if (FSecure && NeedSSL(FLibrary.Fn().SSL_pending)(FSsl) > 0) {
     FLastError.clear();

@@ -36,6 +36,10 @@ class TLxVioTcpSSL : public TLxVioTcp {
   // Decrypted bytes held by TLS count as data ready.
   bool WaitForData(int32_t seconds) override;
 
+ protected:
+  // Decrypted bytes held by TLS count as data ready here too.
+  bool WaitReadable(int64_t ms) override;
+
  private:
   void SetUpContext(const TSSLEntryPoints& f);
   void Handshake(const TSSLEntryPoints& f);

@@ -207,6 +207,11 @@ class TMemDataSet : public TDataSet {
 
   // The record buffer the fields read and write in the current state (nullptr: none).
   TRecordBuffer GetActiveRecBuf();
+  // The record buffer the fields would read in the given state (dsOldValue: the record before
+  // the current change; dsNewValue: after it); nullptr when there is none.
+  TRecordBuffer GetStateRecBuf(TDataSetState state);
+  // Cached updates are being applied: the old and new values are the applied record's.
+  bool InCacheProcessing() const { return FInCacheProcessing; }
   int RecBufSize() const { return FRecBufSize; }
 
  protected:
@@ -261,7 +266,6 @@ class TMemDataSet : public TDataSet {
 
   bool Inserting() const { return FInserting; }
   bool Editing() const { return FEditing; }
-  bool InCacheProcessing() const { return FInCacheProcessing; }
   bool FillingDefaults() const { return FFillingDefaults; }
   // Set while defaults are assigned, so that read-only fields take theirs too.
   void SetFillingDefaults(bool value) { FFillingDefaults = value; }

@@ -49,6 +49,19 @@ TRecordBuffer TMemDataSet::GetActiveRecBuf() {
   }
 }
 
+TRecordBuffer TMemDataSet::GetStateRecBuf(TDataSetState state) {
+  const TDataSetState saved = SetTempState(state);
+  TRecordBuffer buffer = nullptr;
+  try {
+    buffer = GetActiveRecBuf();
+  } catch (...) {
+    RestoreState(saved);
+    throw;
+  }
+  RestoreState(saved);
+  return buffer;
+}
+
 // ---- Descriptors of fields.
 
 TFieldDesc* TMemDataSet::GetFieldDesc(TField* field) {

@@ -140,6 +140,9 @@ void TMemDataSet::HookData() {
   FData->OnAfterApplyUpdates = [this] { DoAfterApplyUpdates(); };
   FData->OnCancelUpdates = [this] { DoCancelUpdates(); };
   FData->OnAddCalcFieldDescs = [this] { DoAddCalcFieldDescs(); };
+  FData->OnFieldsChanged = [this] {
+    if (FDataSetService) FDataSetService->FieldsChanged();
+  };
   FData->OnGetCalcFields = [this](uint8_t* target, uint8_t* source) {
     DoGetCalcFields(target, source);
   };

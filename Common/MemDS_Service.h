@@ -60,6 +60,9 @@ class TDataSetService : public TObject {
   virtual TFieldClass GetFieldClass(TFieldType fieldType);
   // Called after the data object opened or was prepared, before field definitions are built.
   virtual void InitUpdatingInfo() {}
+  // The data object described its fields anew or dropped them: what was learnt about the former
+  // descriptors no longer holds.
+  virtual void FieldsChanged() {}
   // The rowset-schema attributes of the field's type.
   virtual void WriteFieldXMLDataType(TField* field, TFieldDesc* fieldDesc, XmlTextWriter& writer);
   // The field's name, number and nullability attributes; name, when given, replaces the field's.

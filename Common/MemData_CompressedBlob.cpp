@@ -1,6 +1,7 @@
 // Compressed blobs: content held zlib-compressed in one piece behind a GUID and the plain size.
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "Common/MemData_Blob.h"
 #include "Common/MemUtils.h"
@@ -105,13 +106,19 @@ bool TCompressedBlobData::AdoptCompressedContent() {
   TBlobPiece* piece = FirstPiece();
   if (std::memcmp(piece->Data(), HeaderGuid, sizeof HeaderGuid) != 0) return false;
   const uint32_t raw = RawSize();
-  if (raw == 0) return false;
+  // The stated size comes with the bytes: believed only up to what the stream can inflate to,
+  // before anything is allocated for it.
+  const int64_t streamBytes = StoredSize() - HeaderSize;
+  if (raw == 0 || static_cast<int64_t>(raw) > streamBytes * MaxInflateRatio) return false;
   // Only a stream that inflates to exactly the stated size is taken for compressed content.
-  TBytes check(raw);
   uint32_t produced = raw;
   try {
+    TBytes check(raw);
     UncompressData(check.data(), produced);
   } catch (const Exception&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    // More than memory allows: the bytes stay as they came.
     return false;
   }
   if (produced != raw) return false;

@@ -110,6 +110,10 @@ void TData::GetFieldData(TFieldDesc* field, uint8_t* data, void* dest) {
     case dtVariant:
       *static_cast<Variant*>(dest) = LoadPtr<TVariantObject>(data)->Value();
       break;
+    case dtBytes:
+      // The record keeps a spare byte after the value; the field's buffer holds the value only.
+      std::memcpy(dest, data, static_cast<size_t>(length));
+      break;
     case dtExtVarBytes: {
       const uint8_t* buf = LoadPtr<const uint8_t>(data);
       uint16_t size = 0;
@@ -151,6 +155,10 @@ void TData::PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const voi
     case dtExtWideString:
       FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));
       StorePtr(data, FStringHeap.AllocWideStr(static_cast<const char16_t*>(source)));
+      break;
+    case dtBytes:
+      std::memcpy(data, source, static_cast<size_t>(length));
+      if (field->Size() > length) data[length] = 0;
       break;
     case dtExtVarBytes: {
       FStringHeap.DisposeBuf(LoadPtr<uint8_t>(data));

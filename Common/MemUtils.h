@@ -183,6 +183,9 @@ int DoCompress(void* destination, uint32_t& destinationSize, const void* source,
                uint32_t sourceSize);
 int DoUncompress(void* destination, uint32_t& destinationSize, const void* source,
                  uint32_t sourceSize);
+// Deflate expands no byte of its stream into more than 1032: a size claimed beside a stream is
+// believed only up to that many times the stream's length.
+constexpr int64_t MaxInflateRatio = 1032;
 
 // One-call zlib streams at the default level. A destination too small for the whole result raises
 // EZlibError "ZLib error: target buffer may be too small"; a zlib failure raises

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Common/DBAccess.h"
+#include "Common/LxVio.h"
 #include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_SSLOptions.h"
@@ -14,6 +15,7 @@
 #include "MySql/MyCall.h"
 
 class TCustomMyConnection;
+class TMyConnectionParameters;
 class TMySQLConnection;
 
 enum TMyIsolationLevel : uint8_t {
@@ -109,18 +111,25 @@ class TCustomMyConnection : public TCustomDAConnection {
   // Runs a statement that returns no rows. Without values the text goes straight to the
   // session; with values it runs as a statement with parameters, the values taken in the order
   // of the parameters (missing ones are NULL, extra ones ignored). The result is always Null.
-  Variant ExecSQL(const String& text, std::initializer_list<Variant> values = {});
+  Variant ExecSQL(const String& text, const std::vector<Variant>& values = {}) override;
+  // Also the database, the connect time-out and the isolation level.
+  void AssignTo(TPersistent* dest) override;
 
  protected:
   bool UsesLoginDialog() override { return LoginPrompt(); }
   void CreateIConnection() override;
   virtual void ApplyConnectionSettings(TLxConnection* connection);
+  // The key of the pool this component's connections come from when Pooling is on.
+  virtual void FillConnectionParameters(TMyConnectionParameters& parameters);
+  // A provider connection set up as this component's own: taken from the pool when Pooling is
+  // on, else made. It also serves the record set that needs a connection of its own.
+  TMySQLConnection* CreateProviderConnection();
+  // Gives a connection from CreateProviderConnection back to its pool, or frees it.
+  void ReleaseProviderConnection(TMySQLConnection* connection);
 
  private:
   String FDatabase;
   int FConnectionTimeout = 15;
-  // Runs the statements with parameters; made on first use.
-  std::unique_ptr<TCustomMyDataSet> FCommand;
 };
 
 class TMyConnection : public TCustomMyConnection {
@@ -128,6 +137,7 @@ class TMyConnection : public TCustomMyConnection {
   explicit TMyConnection(TComponent* owner);
 
   int Port() const { return FPort; }
+  // A new port disconnects: the session runs on the old one.
   void SetPort(int value);
   TMyConnectionOptions* Options() const {
     return static_cast<TMyConnectionOptions*>(TCustomDAConnection::Options());
@@ -137,13 +147,22 @@ class TMyConnection : public TCustomMyConnection {
   // Used when Options()->Protocol() is mpSSL. Setting copies the given options.
   TMyConnectionSSLOptions* SSLOptions() const { return FSSLOptions.get(); }
   void SetSSLOptions(TMyConnectionSSLOptions* value) { FSSLOptions->Assign(value); }
+  // Used when Options()->Protocol() is mpHttp; handed to the provider connection at every
+  // connect. Setting copies the given options.
+  THttpOptions* HttpOptions() const { return FHttpOptions.get(); }
+  void SetHttpOptions(THttpOptions* value) { FHttpOptions->Assign(value); }
   String GetClientVersion() override;
   void AssignConnect(TCustomDAConnection* source) override;
+  // Also the port.
+  void AssignTo(TPersistent* dest) override;
 
  protected:
   void ApplyConnectionSettings(TLxConnection* connection) override;
+  void DoConnect() override;
+  void FillConnectionParameters(TMyConnectionParameters& parameters) override;
 
  private:
   int FPort = 3306;
   std::unique_ptr<TMyConnectionSSLOptions> FSSLOptions;
+  std::unique_ptr<THttpOptions, TObjectFree> FHttpOptions;
 };

@@ -62,7 +62,8 @@ void TMyCommand::SetCommandTimeout(int value) {
 
 void TMyCommand::ProcessSQL() {
   CheckICommand();
-  if (!ParamCheckEffective()) {
+  // Without a provider command (a dataset with no connection yet) the text is only parsed.
+  if (!ParamCheckEffective() || !ICommand()) {
     TCustomDASQL::ProcessSQL();
     return;
   }

@@ -1,5 +1,6 @@
 // The MySQL connection component and its options.
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_Command.h"
 
 #include "MySql/MyClasses.h"
 #include "platform/db/DBTypes.h"
@@ -101,8 +102,8 @@ TCustomMyConnection::TCustomMyConnection(TComponent* owner) : TCustomDAConnectio
 }
 
 TCustomMyConnection::~TCustomMyConnection() {
-  // The statement dataset is a client of this connection: it goes while the connection is whole.
-  FCommand.reset();
+  // The statement command is a client of this connection: it goes while the connection is whole.
+  FreeCommand();
 }
 
 TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {
@@ -115,7 +116,7 @@ std::unique_ptr<TCustomDADataSet> TCustomMyConnection::CreateDataSet(TComponent*
   return dataSet;
 }
 
-Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<Variant> values) {
+Variant TCustomMyConnection::ExecSQL(const String& text, const std::vector<Variant>& values) {
   if (values.size() == 0) {
     TakeConnectRequest();
     try {
@@ -128,21 +129,18 @@ Variant TCustomMyConnection::ExecSQL(const String& text, std::initializer_list<V
     DropConnectRequest();
     return Variant::Null();
   }
-  if (!FCommand) {
-    FCommand = std::make_unique<TCustomMyDataSet>(nullptr);
-    FCommand->SetConnection(this);
-  }
-  FCommand->SQL()->Clear();
-  FCommand->SetSQLText(text);
-  FCommand->SetCommandTimeout(FConnectionTimeout);
-  TDAParams* params = FCommand->Params();
+  auto* command = static_cast<TMyCommand*>(CheckCommand());
+  command->SQL()->Clear();
+  command->SetSQLText(text);
+  command->SetCommandTimeout(FConnectionTimeout);
+  TDAParams* params = command->Params();
   for (int i = 0; i < params->Count(); ++i) {
     if (static_cast<size_t>(i) < values.size())
-      params->Items(i)->SetAsVariant(values.begin()[i]);
+      params->Items(i)->SetAsVariant(values[static_cast<size_t>(i)]);
     else
       params->Items(i)->SetAsVariant(Variant::Null());
   }
-  FCommand->Execute();
+  command->Execute();
   return Variant::Null();
 }
 
@@ -174,22 +172,6 @@ void TCustomMyConnection::SetConnectionTimeout(int value) {
   if (IConnection()) IConnection()->SetProp(pcConnectionTimeout, static_cast<int32_t>(value));
 }
 
-// A connection pool is not part of this library yet: with Pooling on the connection is made
-// the same way as without it.
-void TCustomMyConnection::CreateIConnection() {
-  auto connection = std::make_unique<TMySQLConnection>();
-  ApplyConnectionSettings(connection.get());
-  connection->SetProp(pcEnableBCD, MyOptions()->EnableBCD());
-  connection->SetProp(pcEnableFMTBCD, MyOptions()->EnableFMTBCD());
-  connection->SetProp(pcAutoCommit, AutoCommit());
-  connection->SetProp(pcConvertEOL, ConvertEOL());
-  connection->SetProp(pcOptimizedBigInt, MyOptions()->OptimizedBigInt());
-  connection->SetProp(pcNullForDayZero, MyOptions()->NullForZeroTesmarDate());
-  connection->SetProp(pcDisconnectedMode, MyOptions()->DisconnectedMode());
-  connection->SetProp(pcDefaultSortType, static_cast<int32_t>(MyOptions()->DefaultSortType()));
-  SetIConnection(std::move(connection));
-}
-
 void TCustomMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
   connection->SetProp(pcDatabase, FDatabase);
   connection->SetProp(pcConnectionTimeout, static_cast<int32_t>(FConnectionTimeout));
@@ -207,11 +189,14 @@ void TCustomMyConnection::AssignConnect(TCustomDAConnection* source) {
 }
 
 TMyConnection::TMyConnection(TComponent* owner)
-    : TCustomMyConnection(owner), FSSLOptions(std::make_unique<TMyConnectionSSLOptions>(this)) {
+    : TCustomMyConnection(owner),
+      FSSLOptions(std::make_unique<TMyConnectionSSLOptions>(this)),
+      FHttpOptions(new THttpOptions()) {
   InstallOptions(std::make_unique<TMyConnectionOptions>(this));
 }
 
 void TMyConnection::SetPort(int value) {
+  if (value != FPort) SetConnected(false);
   FPort = value;
   if (IConnection()) IConnection()->SetProp(pcPort, static_cast<int32_t>(value));
 }
@@ -237,6 +222,32 @@ void TMyConnection::ApplyConnectionSettings(TLxConnection* connection) {
   connection->SetProp(pcSSLCACert, FSSLOptions->CACert());
   connection->SetProp(pcSSLKey, FSSLOptions->Key());
   connection->SetProp(pcSSLCert, FSSLOptions->Cert());
+  connection->SetHttpOptions(FHttpOptions.get());
+}
+
+void TMyConnection::DoConnect() {
+  // The tunnel settings are plain values that tell nobody of a change: the provider connection
+  // takes them anew at every connect.
+  if (IConnection()) IConnection()->SetHttpOptions(FHttpOptions.get());
+  TCustomMyConnection::DoConnect();
+}
+
+void TCustomMyConnection::AssignTo(TPersistent* dest) {
+  TCustomDAConnection::AssignTo(dest);
+  if (auto* target = dynamic_cast<TCustomMyConnection*>(dest)) {
+    target->SetDatabase(FDatabase);
+    target->SetConnectionTimeout(FConnectionTimeout);
+    target->SetIsolationLevel(IsolationLevel());
+  }
+}
+
+void TMyConnection::AssignTo(TPersistent* dest) {
+  if (auto* target = dynamic_cast<TMyConnection*>(dest)) {
+    target->SetPort(FPort);
+    target->SetSSLOptions(SSLOptions());
+    target->SetHttpOptions(HttpOptions());
+  }
+  TCustomMyConnection::AssignTo(dest);
 }
 
 void TMyConnection::AssignConnect(TCustomDAConnection* source) {
@@ -244,5 +255,6 @@ void TMyConnection::AssignConnect(TCustomDAConnection* source) {
   if (auto* src = dynamic_cast<TMyConnection*>(source)) {
     SetPort(src->FPort);
     FSSLOptions->Assign(src->FSSLOptions.get());
+    FHttpOptions->Assign(src->FHttpOptions.get());
   }
 }

@@ -5,6 +5,7 @@
 #include "Common/DBAccess_SQLText.h"
 #include "Common/Win32Timer.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_Command.h"
 #include "MySql/MyAccess_Service.h"
 #include "MySql/MyParser.h"
 
@@ -81,9 +82,37 @@ void TMyDataSetOptions::Assign(TPersistent* source) {
   SetCreateConnection(src->FCreateConnection);
 }
 
+void TMyTableOptions::SetUseHandler(bool value) {
+  if (value == FUseHandler) return;
+  auto* table = static_cast<TCustomMyTable*>(DataSet());
+  if (table) table->CheckInactive();
+  FUseHandler = value;
+  if (!table) return;
+  table->PassToRecordSet(pcUseHandler, value);
+  table->TableStatementChanged();
+}
+
+void TMyTableOptions::SetHandlerIndex(const String& value) {
+  if (value == FHandlerIndex) return;
+  auto* table = static_cast<TCustomMyTable*>(DataSet());
+  if (table) table->CheckInactive();
+  FHandlerIndex = value;
+  // The statement names the index: it is built again with the new one.
+  if (table) table->TableStatementChanged();
+}
+
+void TMyTableOptions::Assign(TPersistent* source) {
+  TMyDataSetOptions::Assign(source);
+  if (auto* src = dynamic_cast<TMyTableOptions*>(source)) {
+    SetUseHandler(src->FUseHandler);
+    SetHandlerIndex(src->FHandlerIndex);
+  }
+}
+
 // ---- The dataset.
 
 TCustomMyDataSet::TCustomMyDataSet(TComponent* owner) : TCustomDADataSet(owner) {
+  InstallCommand(CreateCommand());
   InstallOptions(std::make_unique<TMyDataSetOptions>(this));
   Macros()->SetParserClass(GetParserClass());
   SetFetchAll(true);
@@ -99,6 +128,10 @@ TCustomMyConnection* TCustomMyDataSet::Connection() const {
 }
 
 TParserClass TCustomMyDataSet::GetParserClass() { return &NewParser<TMyParser>; }
+
+std::unique_ptr<TCustomDASQL> TCustomMyDataSet::CreateCommand() {
+  return std::make_unique<TMyCommand>(this);
+}
 
 TDataSetServiceClass TCustomMyDataSet::GetDataSetServiceClass() {
   return TDataSetServiceClass::Of<TMyDataSetService>();

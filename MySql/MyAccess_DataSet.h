@@ -57,6 +57,25 @@ class TMyDataSetOptions : public TDADataSetOptions {
   int FAutoRefreshInterval = 60;
 };
 
+// The table's options: reading the table through HANDLER statements, by an index.
+class TMyTableOptions : public TMyDataSetOptions {
+ public:
+  explicit TMyTableOptions(TCustomMyDataSet* owner) : TMyDataSetOptions(owner) {}
+
+  // Refused on an open table; the table builds its statement again.
+  bool UseHandler() const { return FUseHandler; }
+  void SetUseHandler(bool value);
+  // The index the HANDLER reads by, with an optional key comparison ("PRIMARY", "idx > (5)").
+  const String& HandlerIndex() const { return FHandlerIndex; }
+  void SetHandlerIndex(const String& value);
+
+  void Assign(TPersistent* source) override;
+
+ private:
+  bool FUseHandler = false;
+  String FHandlerIndex;
+};
+
 class TCustomMyDataSet : public TCustomDADataSet {
  public:
   explicit TCustomMyDataSet(TComponent* owner);
@@ -94,6 +113,7 @@ class TCustomMyDataSet : public TCustomDADataSet {
 
  protected:
   TParserClass GetParserClass() override;
+  std::unique_ptr<TCustomDASQL> CreateCommand() override;
   // Posted rows reach the server through the MySQL service, its generator and updater.
   TDataSetServiceClass GetDataSetServiceClass() override;
   void PassSettings() override;
@@ -104,10 +124,10 @@ class TCustomMyDataSet : public TCustomDADataSet {
   void InternalOpen() override;
   void InternalClose() override;
   int GetServerRecordCount() override;
+  TCustomMyDataSetService* MyService();
 
  private:
   void AutoRefreshTick();
-  TCustomMyDataSetService* MyService();
 
   int FCommandTimeout = 0;
   std::unique_ptr<TWin32Timer> FAutoRefreshTimer;
@@ -129,6 +149,17 @@ class TMyQuery : public TCustomMyDataSet {
 class TCustomMyTable : public TCustomMyDataSet {
  public:
   explicit TCustomMyTable(TComponent* owner);
+  ~TCustomMyTable() override;
+
+  TMyTableOptions* Options() const {
+    return static_cast<TMyTableOptions*>(TCustomDADataSet::Options());
+  }
+  // The table's indexes as the server lists them, read when first asked for after a change of
+  // the table (a unique index carries ixUnique; a read error leaves what was read).
+  TIndexDefs* IndexDefs();
+  void UpdateIndexDefs();
+  // Called by the options: the statement is built again.
+  void TableStatementChanged();
 
   const String& TableName() const { return FTableName; }
   void SetTableName(const String& value);
@@ -144,15 +175,31 @@ class TCustomMyTable : public TCustomMyDataSet {
   void CheckSQL() override { PrepareSQL(); }
   bool IsTableComponent() override { return true; }
   String PSGetTableName() override { return FTableName; }
+  // A non-empty text names the table.
+  void PSSetCommandText(const String& commandText) override;
+  // Parameters of another number make the table select the rows whose columns of those names
+  // equal them.
+  void PSSetParams(TParams* params) override;
+  String SQLSetOrderBy(const String& sql, const String& fields) override;
+  // Another table also takes the table name, its order and its master link.
+  void AssignTo(TPersistent* dest) override;
 
  protected:
-  // Builds the SELECT when the SQL is empty; "TableName must be defined" without a table.
+  // Builds the statement when the SQL is empty, with the generator; "TableName must be
+  // defined" without a table.
   void PrepareSQL();
   void BeforeOpenCursor(bool infoQuery) override;
+  void AfterOpenCursor(bool infoQuery) override;
+  void PassSettings() override;
 
  private:
-  String TableSelect();
+  // Whether the handler is opened and closed by statements of their own around the cursor (a
+  // client or server older than 4.1); newer ones open it in the statement itself.
+  bool HandlerStatementsInUse();
+  void RunHandlerStatement(const String& action);
+  String QuotedTableName();
 
+  std::unique_ptr<TIndexDefs> FIndexDefs;
   String FTableName;
   String FOrderFields;
   int FLimit = -1;

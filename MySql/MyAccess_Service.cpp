@@ -78,8 +78,8 @@ bool TCustomMyDataSetService::RestoreKeyFlags() {
     if (desc->IsKey() || desc->IsAutoIncrement()) return false;
     own.push_back(desc);
   }
-  if (own.empty() || FKeyFlagsChecked == own.front()) return false;
-  FKeyFlagsChecked = own.front();
+  if (own.empty() || FKeyFlagsChecked) return false;
+  FKeyFlagsChecked = true;
   // SHOW and other statements name their tables only in the column descriptions; those tables
   // take no changes anyway.
   String sql = TrimLeft(DADataSet()->SQL()->Text());

@@ -51,6 +51,7 @@ class TCustomMyDataSetService : public TDADataSetService {
   using TDADataSetService::TDADataSetService;
   void CreateUpdater() override;
   void InitUpdatingInfo() override;
+  void FieldsChanged() override { FKeyFlagsChecked = false; }
   // Besides the base's answer: a dataset that is neither read-only nor uni-directional takes
   // edits when one of its fields is writable or it has its own INSERT, UPDATE or DELETE text.
   bool CanModify() override;
@@ -105,7 +106,8 @@ class TCustomMyDataSetService : public TDADataSetService {
   // flag was restored.
   bool RestoreKeyFlags();
   TCustomMySQLGenerator* MyGenerator();
-  const void* FKeyFlagsChecked = nullptr;
+  // The current description was probed; a new description (FieldsChanged) is probed again.
+  bool FKeyFlagsChecked = false;
 
   bool FCheckRowVersion = false;
   uint8_t FLockType = 0;

@@ -37,8 +37,12 @@ void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
   component.SetFetchAll(true);
   auto* own = dynamic_cast<TCustomMyDataSet*>(DADataSet());
   auto* target = dynamic_cast<TCustomMyDataSet*>(&component);
-  if (own != nullptr && target != nullptr)
+  if (own != nullptr && target != nullptr) {
     target->Options()->SetEnableBoolean(own->Options()->EnableBoolean());
+    // A row read back (a lock's check, a refresh) must give binary columns in the dataset's own
+    // form, bytes or text, to be compared with the record and copied into it.
+    target->Options()->SetBinaryAsString(own->Options()->BinaryAsString());
+  }
 }
 
 void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
@@ -54,6 +58,9 @@ void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
   // Read from the text that goes out, so that every position addresses its "?", also where the
   // conditions were moved inside the dataset's own statement.
   TLxCommand* command = CurrentUpdateDataSet()->ICommand();
+  // These positions replace any the scan of the text recorded.
+  command->SetProp(pcFillParamPositions, true);
+  command->SetProp(pcFillParamPositions, false);
   for (int position : PlaceholderPositions(command->SQL()))
     command->SetProp(pcParamPosition, position);
 }

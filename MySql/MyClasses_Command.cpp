@@ -319,7 +319,9 @@ void TMySQLCommand::ReleaseResult() {
   if (FResult != nullptr) {
     PMYSQL_RES result = FResult;
     FResult = nullptr;
-    if (FConnection && FConnection->API()) FConnection->API()->mysql_free_result(result);
+    // A prepared statement's result belongs to the statement, which frees it when it closes.
+    if (FStmt == nullptr && FConnection && FConnection->API())
+      FConnection->API()->mysql_free_result(result);
   }
   if (FCursorState != csPrepared) FCursorState = FPrepared ? csPrepared : csInactive;
 }

@@ -1,5 +1,6 @@
 // Stored routines: reading a routine's declaration from the server, parsing its parameters and
 // return type, and building the CALL or SELECT text that runs it with its OUT values read back.
+#include <charconv>
 #include <map>
 #include <optional>
 #include <string>
@@ -42,6 +43,16 @@ bool IsWord(TLexemeCode code, const AnsiString& text) {
 [[noreturn]] void BadToken(const AnsiString& token, const String& text, const String& name) {
   RTL_ASSERT(false, UTF8ToString(token) + u" in " + text + u", Name = " + name);
   throw Exception(u"unreachable");
+}
+
+// The decimal digits of the whole token as a size (0 up to the largest 32-bit value).
+bool ParseSize(const AnsiString& token, int32_t& size) {
+  const char* end = token.data() + token.size();
+  int32_t value = 0;
+  auto [stop, error] = std::from_chars(token.data(), end, value);
+  if (error != std::errc() || stop != end || value < 0) return false;
+  size = value;
+  return true;
 }
 
 // The first row of a statement's result, each column as text ("" for NULL, nullopt-free); empty
@@ -191,7 +202,9 @@ void TMySQLCommand::ParseParamInfos(const String& text, bool isResult, TParamDes
              code = parser.GetNextToken(token)) {
           length += token;
           if (code == lcNumber) {
-            info.Size = static_cast<int32_t>(std::stol(token));
+            // Server text: a length that is not a whole size is a malformed header, never
+            // another number.
+            if (!ParseSize(token, info.Size)) BadToken(token, text, info.Name);
             if (dataType == 1) {
               if (desc) desc->SetSize(info.Size);
             } else if (dataType == 2) {

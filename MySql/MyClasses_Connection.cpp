@@ -149,8 +149,12 @@ void TMySQLConnection::SetProtocolOptions() {
       return;
     }
     case mpHttp:
-      // The tunnel transport is not part of the engine yet; connecting directly instead would
-      // bypass what the settings ask for.
+      // Only the own protocol engine has the tunnel; connecting directly instead would bypass
+      // what the settings ask for.
+      if (auto* direct = dynamic_cast<TMySQLAPIDirect*>(FAPI)) {
+        direct->SetHttpOptions(FHandle, HttpOptions());
+        return;
+      }
       throw EDatabaseError(u"Wrong protocol");
     case mpTCP:
     case mpSocket:
@@ -205,6 +209,13 @@ void TMySQLConnection::CheckNoBackslashEscapes() {
     FBackslashEscapes = AnsiUpperCase(GetSQLMode()).find(u"NO_BACKSLASH_ESCAPES") == String::npos;
   else
     FBackslashEscapes = true;
+}
+
+bool TMySQLConnection::BackslashEscapes() const {
+  if (FConnected && FHandle != nullptr)
+    if (std::optional<uint16_t> status = FAPI->ServerStatus(FHandle))
+      return (*status & MYSERVER_STATUS_NO_BACKSLASH_ESCAPES) == 0;
+  return FBackslashEscapes;
 }
 
 void TMySQLConnection::ExecSQL(const String& text) {

@@ -80,7 +80,9 @@ class TMySQLConnection : public TLxConnection {
   bool Embedded() const { return FEmbedded; }
   bool Direct() const { return FDirect; }
   bool CheckBackslashes() const { return FCheckBackslashes; }
-  bool BackslashEscapes() const { return FBackslashEscapes; }
+  // Whether the session takes a backslash in a string literal as an escape: as its latest reply
+  // reports it, so literals follow every change of sql_mode; without a session, as last learnt.
+  bool BackslashEscapes() const;
   bool FetchConnection() const { return FFetchConnection; }
   void SetFetchConnection(bool value) { FFetchConnection = value; }
   TStringList* EmbParams() const { return FEmbParams.get(); }

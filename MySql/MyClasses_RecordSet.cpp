@@ -192,6 +192,9 @@ void TMySQLRecordset::InternalPrepare() {
                                                                                   : ctNoResult);
     FMyCommand->AdoptResult(api->mysql_stmt_result_metadata(FMyCommand->StatementHandle()),
                             FMyCommand->RowsAffected());
+    // The columns are there to be described; the statement has not run.
+    FMyCommand->SetCursorState(csPrepared);
+    FBindState = 0;
   } catch (...) {
     try {
       InternalUnPrepare();
@@ -253,6 +256,7 @@ void TMySQLRecordset::InternalClose() {
     else
       CloseResult(true, true);
   }
+  FreeBindBuffer();
   TLxRecordSet::InternalClose();
 }
 
@@ -296,7 +300,10 @@ void TMySQLRecordset::ExecCommand() {
     throw;
   }
   try {
-    if (FMyCommand->OpenNext() && CommandType() == ctUnknown) TakeNextResult();
+    if (FMyCommand->OpenNext() && CommandType() == ctUnknown)
+      TakeNextResult();
+    else if (FMyCommand->GetPrepared())
+      FBindState = 0;
     if (FMyCommand->ResultHandle() != nullptr) {
       SetCommandType(ctResultSet);
       FMyCommand->SetCursorState(csExecuted);
@@ -327,6 +334,12 @@ void TMySQLRecordset::CloseResult(bool readNext, bool drain) {
   } finish{FMyCommand};
 
   TMySQLConnection* con = Connection();
+  // A prepared statement's rows are read to their end; its result stays with the statement.
+  if (FMyCommand->GetPrepared() && FMyCommand->StatementHandle() && con && con->API()) {
+    FResultsState = rsNoMoreResults;
+    if (CommandType() == ctResultSet && FBindState != 2) DrainStatementRows();
+    return;
+  }
   if (!con || !con->API() || !con->Handle()) {
     FResultsState = rsNoMoreResults;
     SetCommandType(ctUnknown);

@@ -61,6 +61,9 @@ class TMySQLRecordset : public TLxRecordSet {
   virtual void CheckErrno();
 
   TMySQLCommand* MyCommand() const { return FMyCommand; }
+  // 0 result binds not prepared, 1 prepared, 2 the prepared statement's rows are exhausted.
+  uint8_t BindState() const { return FBindState; }
+  const TMYSQL_BINDS& ResultBinds() const { return FResultBinds; }
 
   // Connection facts, read afresh from the command's connection when it has one.
   bool IsClient41();
@@ -110,6 +113,21 @@ class TMySQLRecordset : public TLxRecordSet {
   int FindOrAddTable(const String& name, bool isView);
   int FindTable(const String& name);
   bool ReadTextRow(TItemBlock* block, int index);
+  // A binary row of the prepared statement on the own-protocol back end; false at the end, where
+  // the rows are given up (bind state 2).
+  bool ReadBinaryRowDirect(TItemBlock* block, int index);
+  // A binary row that a client library writes into the record and the bind buffer.
+  bool ReadBinaryRowClient(TItemBlock* block, int index);
+  // Bind state 1; for a library back end also the result binds and the bind buffer.
+  void PrepareResultBinds();
+  // Finishes a row a client library wrote: widens, converts and copies what it could not write
+  // straight into the record.
+  void ConvertBinaryRow(uint8_t* record);
+  void FreeBindBuffer();
+  // Reads what is left of the prepared statement's rows.
+  void DrainStatementRows();
+  // The record of the row to read next, its slots of values held by reference cleared.
+  uint8_t* RowRecord(TItemBlock* block, int index);
   void RefreshConnectionFacts();
   // Ends the fetch connection's server thread through the main connection.
   void KillFetchConnection();
@@ -120,6 +138,9 @@ class TMySQLRecordset : public TLxRecordSet {
 
   TMySQLCommand* FMyCommand = nullptr;  // the base owns it
   TMySQLConnection* FSavedConnection = nullptr;
+  // The connection the rows are read on while FSavedConnection is set. Kept apart from the
+  // command's connection, which the dataset may point back at the main one meanwhile.
+  TMySQLConnection* FFetchConnection = nullptr;
   std::unique_ptr<TMySQLConnection> FOwnFetchConnection;
   bool FFetchConnectionKilled = false;
 
@@ -144,4 +165,11 @@ class TMySQLRecordset : public TLxRecordSet {
   int32_t FNextRowsAffected = -2;
 
   std::unique_ptr<TMyRowConverter> FConverter;
+
+  // Binary rows of a prepared statement.
+  uint8_t FBindState = 0;  // 0 binds not prepared, 1 prepared, 2 the statement's rows are exhausted
+  TMYSQL_BINDS FResultBinds;
+  std::vector<uint8_t> FBindBuffer;  // values a client library cannot write into the record
+  std::vector<uint32_t> FBindLengths;
+  bool FLocaleSeparator = false;  // the platform's decimal separator is not "."
 };

@@ -7,6 +7,7 @@
 #include "MySql/MyClasses_RecordSetConvert.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
+#include "MySql/MySqlResultSet_Rows.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumberText.h"
 
@@ -23,10 +24,19 @@ bool IsPointerType(TDataTypeCode dt) {
 
 bool IsBlobType(TDataTypeCode dt) { return dt == dtBlob || dt == dtMemo || dt == dtWideMemo; }
 
+constexpr uint32_t MyTypeFloat = 4;
+constexpr uint32_t MyTypeDouble = 5;
 constexpr uint32_t MyTypeTimestamp = 7;
+constexpr uint32_t MyTypeNewDate = 14;
 constexpr uint32_t MyTypeBit = 16;
 
 }  // namespace
+
+// Integer columns travel in binary rows as little-endian values; a DECIMAL column mapped to an
+// integer type still comes as text.
+bool TMyRowConverter::FixedBinary(const TColumnPlan& column) {
+  return mysqlrows::BinaryFixedSize(static_cast<TMySqlFieldType>(column.MySQLType)) > 0;
+}
 
 void TMyRowConverter::Plan() {
   TFieldDescs& fields = FStore.Fields();
@@ -61,16 +71,38 @@ TBlob* TMyRowConverter::CreateBlob(TDataTypeCode dataType) const {
 }
 
 void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row) {
+  ConvertRow<false>(record, result, row);
+}
+
+void TMyRowConverter::ConvertStmtRow(uint8_t* record, PMYSQL_STMT stmt, PMYSQL_ROW row) {
+  ConvertRow<true>(record, stmt, row);
+}
+
+void TMyRowConverter::ConvertTextValue(uint8_t* record, int index, const char* text,
+                                       uint32_t length) {
   if (FColumns.size() != static_cast<size_t>(FStore.Fields().Count())) Plan();
-  FApi.FetchLengths(result, FLengths);
+  ConvertValue<false>(FColumns[static_cast<size_t>(index)], record, text, length);
+}
+
+template <bool Binary>
+void TMyRowConverter::ConvertRow(uint8_t* record, void* handle, PMYSQL_ROW row) {
+  if (FColumns.size() != static_cast<size_t>(FStore.Fields().Count())) Plan();
+  if constexpr (Binary)
+    FApi.StmtFetchLengths(row, FLengths);
+  else
+    FApi.FetchLengths(handle, FLengths);
   uint8_t* nulls = record + FStore.DataSize();
   for (size_t i = 0; i < FColumns.size(); ++i) {
     const TColumnPlan& column = FColumns[i];
     uint8_t* data = record + column.Offset;
     // One call answers both questions: where the value is, and whether there is one.
-    const char* value =
-        column.Calculated ? nullptr
-                          : static_cast<const char*>(FApi.GetFieldPtr(result, row, column.Column));
+    const char* value = nullptr;
+    if (!column.Calculated) {
+      if constexpr (Binary)
+        value = static_cast<const char*>(FApi.StmtGetFieldPtr(handle, column.Column));
+      else
+        value = static_cast<const char*>(FApi.GetFieldPtr(handle, row, column.Column));
+    }
     if (value == nullptr) {
       if (IsBlobType(column.DataType) && !column.Calculated) {
         StoreAt<TBlob*>(data, nullptr);
@@ -82,10 +114,11 @@ void TMyRowConverter::ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_
       continue;
     }
     nulls[i] = 0;
-    ConvertValue(column, record, value, FLengths[static_cast<size_t>(column.Column)]);
+    ConvertValue<Binary>(column, record, value, FLengths[static_cast<size_t>(column.Column)]);
   }
 }
 
+template <bool Binary>
 void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text,
                                    uint32_t length) {
   uint8_t* data = record + column.Offset;
@@ -112,11 +145,16 @@ void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, c
     case dtUInt32:
       if (column.IsBit)
         ReadBit(reinterpret_cast<const uint8_t*>(text), length, dt, data);
+      else if (Binary && FixedBinary(column))
+        ReadBinaryInt(reinterpret_cast<const uint8_t*>(text), length, dt, data);
       else
         ReadTextInt(text, length, dt, data);
       break;
     case dtFloat:
-      StoreAt<double>(data, ParseFloatText(text, length));
+      if (Binary && (column.MySQLType == MyTypeFloat || column.MySQLType == MyTypeDouble))
+        StoreAt<double>(data, ReadBinaryFloat(reinterpret_cast<const uint8_t*>(text), length));
+      else
+        StoreAt<double>(data, ParseFloatText(text, length));
       break;
     case dtBCD:
       StoreAt<int64_t>(data, ReadCurrencyText(text, length));
@@ -131,8 +169,12 @@ void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, c
     case dtTime:
     case dtDateTime: {
       TDateTime value = 0;
-      const bool ok = ParseDateTimeText(column.MySQLType, column.Length, text, length,
-                                        column.Field->Name(), value);
+      const bool ok =
+          Binary && column.MySQLType != MyTypeNewDate
+              ? ReadBinaryDateTime(column.MySQLType, reinterpret_cast<const uint8_t*>(text),
+                                   length, value)
+              : ParseDateTimeText(column.MySQLType, column.Length, text, length,
+                                  column.Field->Name(), value);
       // A TIME has no zero date: 00:00:00 is a time like any other.
       if (ok && value == 0.0 && NullForZeroTesmarDate && dt != dtTime) {
         setNull();

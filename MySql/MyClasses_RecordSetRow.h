@@ -30,6 +30,12 @@ class TMyRowConverter {
   // Fills the record from the row; the record's previous contents are not read. Every field of
   // the store must be a TMySQLFieldDesc with ColumnIndex set to its column.
   void ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row);
+  // The same for a binary row of a prepared statement on the own-protocol back end: integers,
+  // floats, dates and times come in their binary forms, everything else as in text rows.
+  void ConvertStmtRow(uint8_t* record, PMYSQL_STMT stmt, PMYSQL_ROW row);
+  // One value given in its text-row form (a library's decimal text, string or blob bytes) into
+  // field index (0-based) of the record.
+  void ConvertTextValue(uint8_t* record, int index, const char* text, uint32_t length);
   // An empty blob of the kind the settings ask for, rollback on.
   TBlob* CreateBlob(TDataTypeCode dataType) const;
 
@@ -50,6 +56,10 @@ class TMyRowConverter {
   };
 
   void Plan();
+  static bool FixedBinary(const TColumnPlan& column);
+  template <bool Binary>
+  void ConvertRow(uint8_t* record, void* handle, PMYSQL_ROW row);
+  template <bool Binary>
   void ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
   void PutBlob(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
 

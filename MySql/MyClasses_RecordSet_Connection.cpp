@@ -29,6 +29,7 @@ void TMySQLRecordset::UseFetchConnection() {
     fetch = FOwnFetchConnection.get();
   }
   FSavedConnection = main;
+  FFetchConnection = fetch;
   FFetchConnectionKilled = false;
   FMyCommand->SetConnection(fetch);
   try {
@@ -44,7 +45,7 @@ void TMySQLRecordset::UseFetchConnection() {
 
 void TMySQLRecordset::ReleaseFetchConnection(bool killed) {
   if (FSavedConnection == nullptr) return;
-  TMySQLConnection* fetch = Connection();
+  TMySQLConnection* fetch = FFetchConnection;
   TMySQLConnection* main = FSavedConnection;
   struct Restore {
     TMySQLRecordset& rs;
@@ -52,6 +53,7 @@ void TMySQLRecordset::ReleaseFetchConnection(bool killed) {
     ~Restore() {
       rs.FMyCommand->SetConnection(main);
       rs.FSavedConnection = nullptr;
+      rs.FFetchConnection = nullptr;
       rs.FOwnFetchConnection.reset();
       rs.FFetchConnectionKilled = false;
     }
@@ -72,7 +74,7 @@ void TMySQLRecordset::ReleaseFetchConnection(bool killed) {
 }
 
 void TMySQLRecordset::KillFetchConnection() {
-  TMySQLConnection* fetch = Connection();
+  TMySQLConnection* fetch = FFetchConnection;
   TMySQLConnection* main = FSavedConnection;
   RTL_ASSERT(fetch != nullptr && main != nullptr, u"No fetch connection to kill");
   const std::string kill = "KILL " + std::to_string(fetch->API()->mysql_thread_id(fetch->Handle()));

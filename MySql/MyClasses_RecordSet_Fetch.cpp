@@ -23,9 +23,9 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
   }
   const TCursorState state = FMyCommand->GetCursorState();
   if (state == csInactive || state == csFetched) return false;
-  if (FMyCommand->ResultHandle() == nullptr) return false;
-  // The engine has no server-side prepared statements, so no binary rows to read.
-  RTL_ASSERT(!FMyCommand->GetPrepared(), u"Rows of a prepared statement cannot be read");
+  // A prepared statement's rows come as binary rows until its bind state says they are gone.
+  const bool binary = FMyCommand->GetPrepared();
+  if (binary ? FBindState == 2 : FMyCommand->ResultHandle() == nullptr) return false;
   RTL_ASSERT(state >= csExecuted, u"Fetching from a command that has not run");
   if (state == csExecuted) FMyCommand->SetCursorState(csFetching);
 
@@ -35,6 +35,10 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
 
   TItemBlock* block = nullptr;
   int count = 0;
+  // A lost connection is handled before its error arrives here, and that handling may close the
+  // dataset, which frees every block of the store, the one being filled too. The store's
+  // generation tells whether it is still the store this fetch began in.
+  const uint32_t generation = StoreGeneration();
   try {
     TMySQLAPI* api = Connection()->API();
     if (!FConverter || &FConverter->Api() != api)
@@ -44,15 +48,25 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
     FConverter->NullForZeroTesmarDate = FNullForZeroTesmarDate;
     FConverter->CompressBlobMode = FMyCommand->CompressBlob();
 
+    if (binary && FBindState == 0) PrepareResultBinds();
     block = NewFetchBlock();
-    while (count < block->ItemCount && ReadTextRow(block, count)) ++count;
+    if (!binary) {
+      while (count < block->ItemCount && ReadTextRow(block, count)) ++count;
+    } else if (api->ClientStructVer() == 0) {
+      while (count < block->ItemCount && ReadBinaryRowDirect(block, count)) ++count;
+    } else {
+      while (count < block->ItemCount && ReadBinaryRowClient(block, count)) ++count;
+    }
     TItemBlock* filled = block;
     block = nullptr;
     InitFetchedItems(filled, count, fetchBack);
     if (count > 0 && FMyCommand->StoredProc() && RecordCount() == 1 &&
         FMyCommand->GetParamCount() > 0)
       ReadOutParams();
+    if (count == 0) FreeBindBuffer();
   } catch (...) {
+    FreeBindBuffer();
+    if (StoreGeneration() != generation) throw;  // closed under the fetch: nothing left to keep
     // The rows read before the failure stay.
     if (block != nullptr) InitFetchedItems(block, count, fetchBack);
     try {
@@ -75,9 +89,7 @@ bool TMySQLRecordset::ReadTextRow(TItemBlock* block, int index) {
     CloseResult(true, true);
     return false;
   }
-  uint8_t* data = BlockManager().BlockItem(block, index)->Data();
-  // Slots of values held by reference start empty, so a row that fails half-way frees cleanly.
-  if (HasComplexFields()) std::memset(data, 0, static_cast<size_t>(RecordSize()));
+  uint8_t* data = RowRecord(block, index);
   try {
     FConverter->ConvertTextRow(data, result, row);
   } catch (...) {
@@ -86,6 +98,13 @@ bool TMySQLRecordset::ReadTextRow(TItemBlock* block, int index) {
     throw;
   }
   return true;
+}
+
+uint8_t* TMySQLRecordset::RowRecord(TItemBlock* block, int index) {
+  uint8_t* data = BlockManager().BlockItem(block, index)->Data();
+  // Slots of values held by reference start empty, so a row that fails half-way frees cleanly.
+  if (HasComplexFields()) std::memset(data, 0, static_cast<size_t>(RecordSize()));
+  return data;
 }
 
 void TMySQLRecordset::SetToEnd() {

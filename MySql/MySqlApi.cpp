@@ -4,6 +4,7 @@
 
 #include "MySql/MyCall.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumberText.h"
 
 namespace {
 
@@ -166,5 +167,26 @@ int TMySQLAPI::StmtFetchColumn(PMYSQL_STMT stmt, TMYSQL_BINDS& binds, int column
   } catch (...) {
     ReleaseBinds();
     throw;
+  }
+}
+
+uint32_t DataTypeToMySqlType(uint8_t dataType) {
+  switch (dataType) {
+    case 0: case 1: case 13: case 14: case 20: case 21: case 22: case 23: case 25: case 26:
+    case 27: case 28: case 30:
+      return 253;  // VAR_STRING
+    case 2: case 10: return 1;   // TINY
+    case 3: return 2;            // SHORT
+    case 4: case 9: case 24: return 3;  // LONG
+    case 5: return 5;            // DOUBLE
+    case 6: return 10;           // DATE
+    case 7: return 11;           // TIME
+    case 8: return 12;           // DATETIME
+    case 11: return 8;           // LONGLONG
+    default:
+      AssertErrorHandler(u"Invalid internal field type $" +
+                             IntToHex(static_cast<uint64_t>(dataType), 1) + u" (" +
+                             IntToStr(static_cast<int64_t>(dataType)) + u")",
+                         __FILE__, __LINE__);
   }
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/rtl/Types.h"
@@ -102,8 +103,9 @@ constexpr uint32_t MYCLIENT_FOUND_ROWS = 0x2;
 constexpr uint32_t MYCLIENT_COMPRESS = 0x20;
 constexpr uint32_t MYCLIENT_MULTI_STATEMENTS = 0x10000;
 
-// Server status bit: another result follows.
+// Server status bits: another result follows; the session's sql_mode has NO_BACKSLASH_ESCAPES.
 constexpr uint16_t MYSERVER_MORE_RESULTS_EXIST = 8;
+constexpr uint16_t MYSERVER_STATUS_NO_BACKSLASH_ESCAPES = 0x200;
 
 // mysql_stmt_fetch and StmtFetchRow answers.
 constexpr int MYSTMT_NO_DATA = 100;
@@ -176,6 +178,12 @@ class TMySQLAPI {
   // 0 the next result is ready, -1 no more results, above 0 an error number.
   virtual int mysql_next_result(PMYSQL_CON con);
 
+  // The status flags of the session's latest reply, when the back end keeps them.
+  virtual std::optional<uint16_t> ServerStatus(PMYSQL_CON con) {
+    (void)con;
+    return std::nullopt;
+  }
+
   // --- operations of the table itself ---
   virtual bool IsLoaded() { return true; }
   virtual void Load() {}
@@ -234,6 +242,11 @@ struct TMySqlFieldLayout {
 };
 // Raises "Invalid client version" outside 1-4.
 TMySqlFieldLayout MySqlFieldLayout(uint8_t structVer, size_t pointerSize, size_t longSize);
+
+// The MySQL buffer type a data type is bound with: VAR_STRING for text, bytes, blobs and
+// decimals, TINY, SHORT, LONG, LONGLONG, DOUBLE, DATE, TIME, DATETIME for the others. A data type
+// without one fails the assertion "Invalid internal field type $%X (%d)".
+uint32_t DataTypeToMySqlType(uint8_t dataType);
 
 // Lengths above this are reported as it.
 uint32_t ClampFieldLength(uint64_t length);

@@ -141,3 +141,7 @@ void TMySQLAPIDirect::Initialize() {
 void TMySQLAPIDirect::SetIOHandler(PMYSQL_CON con, TLxIOHandler* handler) {
   Session(con)->SetIOHandler(handler);
 }
+
+void TMySQLAPIDirect::SetHttpOptions(PMYSQL_CON con, THttpOptions* options) {
+  Session(con)->SetHttpOptions(options);
+}

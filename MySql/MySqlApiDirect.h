@@ -9,6 +9,7 @@
 #include "platform/rtl/SyncObjs.h"
 
 class TLxIOHandler;
+class THttpOptions;
 
 class TMySQLAPIDirect : public TMySQLAPI {
  public:
@@ -49,8 +50,34 @@ class TMySQLAPIDirect : public TMySQLAPI {
   // The row's binds; nil at the end or on failure.
   PMYSQL_ROW mysql_fetch_row(PMYSQL_RES result) override;
   bool mysql_more_results(PMYSQL_CON con) override;
+  std::optional<uint16_t> ServerStatus(PMYSQL_CON con) override;
   // 2014 while rows are unread.
   int mysql_next_result(PMYSQL_CON con) override;
+
+  // Prepared statements: a statement handle is a TMySqlStmt on the session. The slots that can
+  // fail keep the error on the statement, where mysql_stmt_errno and mysql_stmt_error read it.
+  PMYSQL_STMT mysql_stmt_init(PMYSQL_CON con) override;
+  // The text goes through the shared buffer; the reply is read before the lock is released.
+  int mysql_stmt_prepare(PMYSQL_STMT stmt, const char* query, uint32_t length) override;
+  int mysql_stmt_param_count(PMYSQL_STMT stmt) override;
+  int mysql_stmt_field_count(PMYSQL_STMT stmt) override;
+  // Frees the statement, which closes it on the server.
+  int mysql_stmt_close(PMYSQL_STMT stmt) override;
+  int mysql_stmt_free_result(PMYSQL_STMT stmt) override;
+  int mysql_stmt_errno(PMYSQL_STMT stmt) override;
+  AnsiString mysql_stmt_error(PMYSQL_STMT stmt) override;
+  // The statement's result set (owned by the statement: never freed by the caller); nil when the
+  // statement has no result columns.
+  PMYSQL_RES mysql_stmt_result_metadata(PMYSQL_STMT stmt) override;
+  int64_t mysql_stmt_affected_rows(PMYSQL_STMT stmt) override;
+  // The next binary row: 0 and the row's binds, 100 at the end, or the error number.
+  int StmtFetchRow(PMYSQL_STMT stmt, PMYSQL_ROW& row) override;
+  int StmtExecuteParams(PMYSQL_STMT stmt, TParamDescs& params, bool utf8) override;
+  // The given records are not used: the statement's result set gets binds of its own, one per
+  // result column (kept while their count fits). 0, or the low byte of the error number.
+  uint8_t StmtBindResults(PMYSQL_STMT stmt, TMYSQL_BINDS& binds) override;
+  void StmtFetchLengths(PMYSQL_ROW row, TLenArr& lengths) override;
+  void* StmtGetFieldPtr(PMYSQL_STMT stmt, int column) override;
 
   // Not supported by the own engine: internal faults when called.
   PMYSQL_FIELD mysql_fetch_field_direct(PMYSQL_RES result, int column) override;
@@ -81,6 +108,8 @@ class TMySQLAPIDirect : public TMySQLAPI {
 
   // An application's own transport for the session; not owned.
   void SetIOHandler(PMYSQL_CON con, TLxIOHandler* handler);
+  // The HTTP tunnel settings for the session; not owned.
+  void SetHttpOptions(PMYSQL_CON con, THttpOptions* options);
 
  private:
   // Statements are copied into one shared buffer before they are sent; the lock guards it.

@@ -155,6 +155,10 @@ PMYSQL_ROW TMySQLAPIDirect::mysql_fetch_row(PMYSQL_RES handle) {
 
 bool TMySQLAPIDirect::mysql_more_results(PMYSQL_CON con) { return MoreResults(Session(con)); }
 
+std::optional<uint16_t> TMySQLAPIDirect::ServerStatus(PMYSQL_CON con) {
+  return Session(con)->ServerStatus();
+}
+
 int TMySQLAPIDirect::mysql_next_result(PMYSQL_CON con) {
   TMySqlSession* session = Session(con);
   int answer = -1;

@@ -18,8 +18,6 @@ constexpr int32_t kPacketTooLarge = 2020;
 // Payloads are read into storage that grows with what has arrived, never to a claimed length at
 // once: a server that announces 16 MB and sends ten bytes costs ten bytes.
 constexpr int64_t kFirstPiece = 65536;
-// Deflate cannot expand data by more than about 1032 to 1; a frame that claims more is corrupt.
-constexpr int64_t kMaxInflateRatio = 1032;
 
 // The next piece of a payload of count bytes placed at base, done bytes in: at least the first
 // piece, then as much again as the storage already holds, so growth stays geometric.
@@ -79,7 +77,7 @@ void TMySqlNet::ReceiveFrame() {
         done += piece;
       }
     } else {
-      if (static_cast<int64_t>(h.Uncompressed) > static_cast<int64_t>(h.Length) * kMaxInflateRatio + 64)
+      if (static_cast<int64_t>(h.Uncompressed) > static_cast<int64_t>(h.Length) * MaxInflateRatio + 64)
         throw EMySqlException(kBadFrame);
       for (int64_t done = 0; done < h.Length;) {
         int64_t piece = NextPiece(0, done, h.Length);

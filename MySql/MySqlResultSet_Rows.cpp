@@ -108,10 +108,26 @@ void LocateBinaryRow(const uint8_t* row, size_t length, const TMySqlFieldInfos& 
       continue;
     }
     size_t start, n;
-    if (r.LocateLengthCoded(start, n))
-      SetValue(bind, start, n);
-    else
+    if (!r.LocateLengthCoded(start, n)) {
       SetNull(bind);
+      continue;
+    }
+    // Dates and times have a few fixed forms; any other length cannot be taken apart.
+    if (!BinaryTemporalLengthValid(bind.Type, n)) throw EMySqlException(kMalformedPacket);
+    SetValue(bind, start, n);
+  }
+}
+
+bool BinaryTemporalLengthValid(TMySqlFieldType type, size_t length) {
+  switch (type) {
+    case 7:   // TIMESTAMP
+    case 10:  // DATE
+    case 12:  // DATETIME
+      return length == 0 || length == 4 || length == 7 || length == 11;
+    case 11:  // TIME
+      return length == 0 || length == 8 || length == 12;
+    default:
+      return true;
   }
 }
 

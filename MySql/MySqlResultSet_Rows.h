@@ -45,6 +45,11 @@ size_t BinaryFixedSize(TMySqlFieldType type);
 void LocateBinaryRow(const uint8_t* row, size_t length, const TMySqlFieldInfos& columns,
                      TMySqlBinds& binds);
 
+// Whether a binary value of a date or time type has one of the lengths its type is sent with
+// (0, 4, 7 or 11 bytes for dates, 0, 8 or 12 for TIME); true for every other type. A binary row
+// holding another length is malformed.
+bool BinaryTemporalLengthValid(TMySqlFieldType type, size_t length);
+
 // A column definition of the 4.1 form: catalog, database, table, underlying table, name,
 // underlying name, then the fixed part (character set, length, type, flags, decimals).
 TMySqlFieldInfo DecodeColumn41(const uint8_t* payload, size_t length);

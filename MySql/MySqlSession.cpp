@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "Common/CLRClasses.h"
+#include "Common/LxVioHttp.h"
 #include "Common/LxVioTcpSSL.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet.h"
+#include "MySql/MySqlStmt.h"
 #include "MySql/MySqlSession_Handshake.h"
 #include "MySql/MySqlVioPipe.h"
 #include "platform/rtl/UnicodeText.h"
@@ -27,6 +29,8 @@ TMySqlSession::TMySqlSession() : FNet(std::make_unique<TMySqlNet>()) {}
 
 TMySqlSession::~TMySqlSession() {
   if (FCurrentResult != nullptr) FCurrentResult->ForgetSession();
+  // Each statement leaves the list as it forgets the session.
+  while (!FStatements.empty()) FStatements.back()->ForgetSession();
 }
 
 void TMySqlSession::SetTls(const AnsiString& key, const AnsiString& certificate,
@@ -55,6 +59,19 @@ void TMySqlSession::Connect(const AnsiString& host, const AnsiString& user,
   if (FHost.empty()) FHost = "localhost";
   FServerStatus = kServerStatusAutocommit;
 
+  // The connect time-out bounds the whole connect: name, TCP, greeting and authentication
+  // together, however slowly the server answers each read. 0 sets no bound.
+  if (FConnectTimeout > 0)
+    FConnectDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FConnectTimeout);
+  else
+    FConnectDeadline.reset();
+  struct EndDeadline {
+    TMySqlSession& session;
+    ~EndDeadline() {
+      session.FConnectDeadline.reset();
+      if (TLxVio* vio = session.FNet->Vio()) vio->ClearDeadline();
+    }
+  } endDeadline{*this};
   OpenTransport(pipeName);
   ReadGreeting();
   FNet->NewPacket();
@@ -63,17 +80,29 @@ void TMySqlSession::Connect(const AnsiString& host, const AnsiString& user,
   if (FClientFlags & kClientCompress) FNet->SetCompress(true);
 }
 
+void TMySqlSession::StartConnectDeadline(TLxVio& vio) {
+  if (FConnectDeadline)
+    vio.SetDeadline(*FConnectDeadline);
+  else
+    vio.ClearDeadline();
+}
+
 void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
   if (FIOHandler != nullptr) {
     FNet->SetVio(std::make_unique<TLxVioHandler>(FHost, FPort, FIOHandler, FTlsKey,
                                                  FTlsCertificate, FTlsCA));
     FHostInfo = FHost + " via " + StringToAnsi(FIOHandler->ClassName());
     FNet->Vio()->SetTimeout(FConnectTimeout);
+    StartConnectDeadline(*FNet->Vio());
     // The handler's own errors are the application's: they pass through as they are.
     FNet->Vio()->Connect();
     return;
   }
-  switch (FProtocol) {
+  // Given tunnel settings, the session takes the tunnel whatever the protocol says.
+  if (FHttpOptions != nullptr) {
+    FNet->SetVio(std::make_unique<TLxVioHttp>(*FHttpOptions, FPort, FHost));
+    FHostInfo = FHost + " via HTTP";
+  } else switch (FProtocol) {
     case mpDefault:
     case mpTCP:
       FNet->SetVio(std::make_unique<TLxVioTcp>(FHost, FPort));
@@ -96,6 +125,7 @@ void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
   TLxVio* vio = FNet->Vio();
   try {
     vio->SetTimeout(FConnectTimeout);
+    StartConnectDeadline(*vio);
     vio->Connect();
   } catch (const EMySqlException&) {
     // The local socket's own errors (2016-2018) say more than "can't connect" would.

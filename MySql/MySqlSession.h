@@ -14,9 +14,11 @@
 // FlushResult discards them. No command may be sent until then: StartCommand raises 2014.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "MySql/MyCall.h"
@@ -25,6 +27,7 @@
 #include "platform/rtl/Types.h"
 
 class TMySqlResultSet;
+class TMySqlStmt;
 
 class TMySqlSession {
  public:
@@ -104,6 +107,9 @@ class TMySqlSession {
   // An application's own transport; the session does not own it.
   TLxIOHandler* IOHandler() const { return FIOHandler; }
   void SetIOHandler(TLxIOHandler* handler) { FIOHandler = handler; }
+  // With these the session talks through the HTTP tunnel; the session does not own them.
+  THttpOptions* HttpOptions() const { return FHttpOptions; }
+  void SetHttpOptions(THttpOptions* options) { FHttpOptions = options; }
   void SetTls(const AnsiString& key, const AnsiString& certificate, const AnsiString& ca,
               const AnsiString& caPath, const AnsiString& cipher);
 
@@ -132,6 +138,7 @@ class TMySqlSession {
   uint64_t Extra() const { return FExtra; }
   // Columns of the last result header; 0 after an OK packet.
   int32_t FieldCount() const { return FFieldCount; }
+  void SetFieldCount(int32_t count) { FFieldCount = count; }
   uint32_t WarningCount() const { return FWarningCount; }
   void SetWarningCount(uint32_t count) { FWarningCount = count; }
   uint8_t ResultState() const { return FResultState; }
@@ -141,6 +148,12 @@ class TMySqlSession {
   // The result that the call table opened on the session (not owned).
   TMySqlResultSet* CurrentResult() const { return FCurrentResult; }
   void SetCurrentResult(TMySqlResultSet* result) { FCurrentResult = result; }
+  // The prepared statements on the session (not owned): each forgets the session when it goes.
+  void AttachStatement(TMySqlStmt* stmt) { FStatements.push_back(stmt); }
+  void DetachStatement(TMySqlStmt* stmt) { std::erase(FStatements, stmt); }
+  // The server's max_allowed_packet; 0 while not asked yet.
+  int64_t ServerMaxPacket() const { return FServerMaxPacket; }
+  void SetServerMaxPacket(int64_t bytes) { FServerMaxPacket = bytes; }
 
   // --- the error slot of the call table ---
   int32_t ErrorNumber() const { return FErrorNumber; }
@@ -161,12 +174,17 @@ class TMySqlSession {
   void NoteLocalFiles(const uint8_t* data, int32_t length);
   // Uploads the file the server asked for; returns the failure to raise once the reply is read.
   std::exception_ptr UploadLocalFile(const AnsiString& fileName);
+  // Hands the connect's deadline (or none) to the transport before it connects.
+  void StartConnectDeadline(TLxVio& vio);
 
   int32_t FErrorNumber = 0;
   String FErrorText;
   bool FClosed = false;
   TMySqlResultSet* FCurrentResult = nullptr;
+  std::vector<TMySqlStmt*> FStatements;
+  int64_t FServerMaxPacket = 0;
   TLxIOHandler* FIOHandler = nullptr;
+  THttpOptions* FHttpOptions = nullptr;
   std::unique_ptr<TMySqlNet> FNet;
   AnsiString FHost, FUser, FPassword, FDatabase;
   AnsiString FServerVersion;
@@ -177,6 +195,7 @@ class TMySqlSession {
   int32_t FPort = 0;
   int32_t FConnectTimeout = 0;
   int32_t FCommandTimeout = 0;
+  std::optional<std::chrono::steady_clock::time_point> FConnectDeadline;
   uint32_t FThreadId = 0;
   uint16_t FServerCapabilities = 0;
   uint16_t FServerStatus = 0;

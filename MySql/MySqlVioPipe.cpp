@@ -116,6 +116,15 @@ int32_t TMySqlVioPipe::WriteChunk(const uint8_t* buffer, int32_t offset, int32_t
   return static_cast<int32_t>(n);
 }
 
+bool TMySqlVioPipe::WaitReadable(int64_t ms) {
+  if (FSocket == InvalidSocket) return true;
+  int error = 0;
+  // A failed wait is left to the receive, which reports the socket's error.
+  return SocketWaitReadable(FSocket, ms, error) != 0;
+}
+
+void TMySqlVioPipe::ReadTimedOut() { FLastError = SystemText(EAGAIN); }
+
 bool TMySqlVioPipe::WaitForData(int32_t seconds) {
   FLastError.clear();
   int error = EBADF;

@@ -40,6 +40,10 @@ class TMySqlVioPipe : public TLxVio {
   // this machine's own name.
   static bool IsLocalHost(const AnsiString& host);
 
+ protected:
+  bool WaitReadable(int64_t ms) override;
+  void ReadTimedOut() override;
+
  private:
   [[noreturn]] void RaisePipeError(int32_t number, const String& reason);
   void ApplyReceiveTimeout();

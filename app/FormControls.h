@@ -9,6 +9,7 @@
 #include "controls/edit/DBAdvEd.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrids.h"
+#include "controls/graphics/AdvGlowButton.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
@@ -16,8 +17,12 @@
 // Captions and headings, and the heading that can show a field.
 using TCaptionLabel = TLabel;
 using TDataCaptionLabel = TLabel;
-// The forms' push buttons.
-using TActionButton = TButton;
+// The forms' push buttons: glow buttons in their default appearance that take part in the tab
+// order, as the buttons they replace did.
+class TActionButton : public TAdvGlowButton {
+ public:
+  explicit TActionButton(TComponent* owner) : TAdvGlowButton(owner) { SetTabStop(true); }
+};
 // An edit with its own caption label.
 using TCaptionedEdit = TAdvEdit;
 // The panel that shows who is logged in, holding its labels and its button.

@@ -4,7 +4,8 @@
 // over each transport: plain TCP, compressed TCP, TLS (the server's certificate verified by both
 // sides) and the server's Unix socket. Each fetch runs in a forked child, so that the child's peak
 // resident size (ru_maxrss) is the peak memory of that side alone; rows per second and peak memory
-// of both sides and their ratios are printed after the table.
+// of both sides and their ratios are printed after the table. The same rows are also read through
+// a prepared statement (binary rows, plain TCP), next to the reference client's statement interface.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
 // build/rel/bench/Fetch_bench
@@ -129,7 +130,7 @@ double Now() {
 
 // --- own engine: the record set fills its store with every row ------------------------------
 
-Measure FetchOwn(Transport transport) {
+Measure FetchOwnWith(Transport transport, bool prepared) {
   Measure m;
   const Server& s = TestServer();
   TMySQLConnection conn;
@@ -156,12 +157,15 @@ Measure FetchOwn(Transport transport) {
   rs.SetSQL(UTF8ToString(Select()));
   const double start = Now();
   const double cpuStart = CpuNow();
+  if (prepared) rs.Prepare();
   rs.Open();
   m.CpuSeconds = CpuNow() - cpuStart;
   m.Seconds = Now() - start;
   m.Rows = rs.RecordCount();
   return m;
 }
+
+Measure FetchOwn(Transport transport) { return FetchOwnWith(transport, false); }
 
 // --- the reference client: the whole result stored, then each field made its typed value ------
 
@@ -191,10 +195,8 @@ int Digits(const char* p, int n) {
   return v;
 }
 
-// "YYYY-MM-DD HH:MM:SS" as days since 1899-12-30 with the time as the fraction.
-double DateTimeValue(const char* p) {
-  int y = Digits(p, 4), m = Digits(p + 5, 2);
-  const int d = Digits(p + 8, 2);
+// A civil date and time as days since 1899-12-30 with the time as the fraction.
+double DateTimeOfParts(int y, int m, int d, int h, int mi, int sec) {
   // Days from the civil date (proleptic Gregorian), then moved to the 1899-12-30 epoch.
   y -= m <= 2;
   const int era = (y >= 0 ? y : y - 399) / 400;
@@ -202,8 +204,13 @@ double DateTimeValue(const char* p) {
   const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
   const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   const long days = era * 146097L + doe - 719468L + 25569L;
-  const int secs = Digits(p + 11, 2) * 3600 + Digits(p + 14, 2) * 60 + Digits(p + 17, 2);
-  return static_cast<double>(days) + secs / 86400.0;
+  return static_cast<double>(days) + (h * 3600 + mi * 60 + sec) / 86400.0;
+}
+
+// "YYYY-MM-DD HH:MM:SS" as days since 1899-12-30 with the time as the fraction.
+double DateTimeValue(const char* p) {
+  return DateTimeOfParts(Digits(p, 4), Digits(p + 5, 2), Digits(p + 8, 2), Digits(p + 11, 2),
+                         Digits(p + 14, 2), Digits(p + 17, 2));
 }
 
 Measure FetchPeer(Transport transport) {
@@ -232,6 +239,68 @@ Measure FetchPeer(Transport transport) {
   m.Seconds = Now() - start;
   benchmark::DoNotOptimize(sum);
   mysql_free_result(res);
+  mysql_close(mysql);
+  return m;
+}
+
+// --- prepared statements: the same rows in the binary protocol ------------------------------
+
+Measure FetchOwnPrepared(Transport transport) { return FetchOwnWith(transport, true); }
+
+// The reference client's statement interface: typed binds, the whole result stored, text decoded
+// and the date-time made a value as above.
+Measure FetchPeerStmt(Transport transport) {
+  Measure m;
+  MYSQL* mysql = PeerConnect(transport);
+  const double start = Now();
+  const double cpuStart = CpuNow();
+  MYSQL_STMT* stmt = mysql_stmt_init(mysql);
+  const std::string sql = Select();
+  if (mysql_stmt_prepare(stmt, sql.c_str(), sql.size()) != 0 || mysql_stmt_execute(stmt) != 0)
+    throw std::runtime_error(mysql_stmt_error(stmt));
+  int id = 0, i = 0;
+  double d = 0;
+  long long b = 0;
+  MYSQL_TIME dt{};
+  static char v[512], t[65536];
+  unsigned long len[7] = {};
+  my_bool isNull[7] = {};
+  MYSQL_BIND binds[7];
+  std::memset(binds, 0, sizeof binds);
+  auto bind = [&](int n, enum_field_types type, void* buffer, unsigned long size) {
+    binds[n].buffer_type = type;
+    binds[n].buffer = buffer;
+    binds[n].buffer_length = size;
+    binds[n].length = &len[n];
+    binds[n].is_null = &isNull[n];
+  };
+  bind(0, MYSQL_TYPE_LONG, &id, 4);
+  bind(1, MYSQL_TYPE_LONG, &i, 4);
+  bind(2, MYSQL_TYPE_DOUBLE, &d, 8);
+  bind(3, MYSQL_TYPE_LONGLONG, &b, 8);
+  bind(4, MYSQL_TYPE_STRING, v, sizeof v);
+  bind(5, MYSQL_TYPE_DATETIME, &dt, sizeof dt);
+  bind(6, MYSQL_TYPE_STRING, t, sizeof t);
+  if (mysql_stmt_bind_result(stmt, binds) != 0 || mysql_stmt_store_result(stmt) != 0)
+    throw std::runtime_error(mysql_stmt_error(stmt));
+  std::u16string vt, tt;
+  double sum = 0;
+  while (mysql_stmt_fetch(stmt) == 0) {
+    if (!isNull[4]) DecodeText(v, len[4], vt);
+    if (!isNull[6]) DecodeText(t, len[6], tt);
+    const double when =
+        isNull[5] ? 0
+                  : DateTimeOfParts(static_cast<int>(dt.year), static_cast<int>(dt.month),
+                                    static_cast<int>(dt.day), static_cast<int>(dt.hour),
+                                    static_cast<int>(dt.minute), static_cast<int>(dt.second));
+    sum += static_cast<double>(id + i + b % 7) + d + when +
+           static_cast<double>(vt.size() + tt.size());
+    ++m.Rows;
+  }
+  m.CpuSeconds = CpuNow() - cpuStart;
+  m.Seconds = Now() - start;
+  benchmark::DoNotOptimize(sum);
+  mysql_stmt_close(stmt);
   mysql_close(mysql);
   return m;
 }
@@ -294,6 +363,13 @@ FETCH_BENCH_PAIR(Compressed)
 FETCH_BENCH_PAIR(Tls)
 FETCH_BENCH_PAIR(Socket)
 
+void BM_OwnPrepared_Plain(benchmark::State& state) {
+  RunSide(state, FetchOwnPrepared, Transport::Plain);
+}
+void BM_PeerStmt_Plain(benchmark::State& state) { RunSide(state, FetchPeerStmt, Transport::Plain); }
+BENCHMARK(BM_OwnPrepared_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_PeerStmt_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
 // Keeps every run's figures so the ratios can be printed after the table.
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -333,6 +409,20 @@ int main(int argc, char** argv) {
         mode, reporter.Rate[own], reporter.Peak[own], reporter.Rate[peer], reporter.Peak[peer],
         reporter.Rate[own] / reporter.Rate[peer], reporter.Peak[own] / reporter.Peak[peer],
         reporter.CpuRate[own] / reporter.CpuRate[peer]);
+  }
+  // Prepared statements: ours next to our text path and next to the reference client's statement
+  // interface.
+  const char* prepared = "BM_OwnPrepared_Plain";
+  if (reporter.Rate.count(prepared) && reporter.Rate.count("BM_PeerStmt_Plain") &&
+      reporter.Rate.count("BM_Own_Plain")) {
+    std::printf(
+        "Prepared   own %9.0f rows/s %7.1f MB peak   peer stmt %9.0f rows/s %7.1f MB peak   "
+        "rate own/peer %.2f   own prepared/own text %.2f   client cpu rate own/peer %.2f\n",
+        reporter.Rate[prepared], reporter.Peak[prepared], reporter.Rate["BM_PeerStmt_Plain"],
+        reporter.Peak["BM_PeerStmt_Plain"],
+        reporter.Rate[prepared] / reporter.Rate["BM_PeerStmt_Plain"],
+        reporter.Rate[prepared] / reporter.Rate["BM_Own_Plain"],
+        reporter.CpuRate[prepared] / reporter.CpuRate["BM_PeerStmt_Plain"]);
   }
   benchmark::Shutdown();
   return 0;

@@ -77,7 +77,10 @@ void TParam::AssignTo(TPersistent* dest) {
   TCollectionItem::AssignTo(dest);
 }
 
-void TParam::Clear() { FData = Variant::Null(); }
+void TParam::Clear() {
+  FData = Variant::Null();
+  ValueChanged();
+}
 
 bool TParam::GetIsNull() { return FData.IsNull() || FData.IsEmpty(); }
 
@@ -85,6 +88,7 @@ void TParam::SetTypedValue(TFieldType type, const Variant& value) {
   FDataType = type;
   FData = value;
   FBound = true;
+  ValueChanged();
 }
 
 Variant TParam::GetAsVariant() { return FData; }
@@ -139,6 +143,7 @@ void TParam::SetAsVariant(const Variant& value) {
     }
   }
   FData = value.IsEmpty() ? Variant::Null() : value;
+  ValueChanged();
 }
 
 String TParam::GetAsString() {
@@ -199,6 +204,7 @@ void TParam::SetAsMemo(const String& value) { SetTypedValue(ftMemo, Variant(valu
 void TParam::SetText(const String& value) {
   FData = Variant(value);
   FBound = true;
+  ValueChanged();
 }
 
 void TParam::LoadFromStream(TStream* stream, TFieldType blobType) {

@@ -108,6 +108,8 @@ class TParam : public TCollectionItem {
   void AssignTo(TPersistent* dest) override;
   // Stores the value under the type, bound.
   void SetTypedValue(TFieldType type, const Variant& value);
+  // Called after every change of the value; a descendant may tell its collection.
+  virtual void ValueChanged() {}
   const Variant& Data() const { return FData; }
 
  private:

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/rtl/AbandonedThreads.h"
+
 namespace {
 
 // What the worker and the waiting caller share; it outlives whichever of them ends first.
@@ -19,68 +21,11 @@ struct TLookupState {
   uint32_t Address = NoIPv4Address;
 };
 
-struct TAbandoned {
-  std::thread Thread;
-  std::shared_ptr<TLookupState> State;
-};
-
-// The threads of lookups that overstayed. Process-wide, as the name service is: the list is joined
-// when the process ends.
-class TAbandonedList {
- public:
-  ~TAbandonedList() { JoinAll(); }
-
-  void Add(std::thread thread, std::shared_ptr<TLookupState> state) {
-    std::lock_guard<std::mutex> guard(FLock);
-    FItems.push_back({std::move(thread), std::move(state)});
-  }
-
-  // Joins the finished ones and returns how many are still running.
-  size_t Reap() {
-    std::vector<TAbandoned> finished;
-    size_t running = 0;
-    {
-      std::lock_guard<std::mutex> guard(FLock);
-      std::vector<TAbandoned> keep;
-      for (auto& item : FItems) {
-        bool done;
-        {
-          std::lock_guard<std::mutex> stateGuard(item.State->Lock);
-          done = item.State->Finished;
-        }
-        (done ? finished : keep).push_back(std::move(item));
-      }
-      FItems = std::move(keep);
-      running = FItems.size();
-    }
-    for (auto& item : finished) item.Thread.join();
-    return running;
-  }
-
-  void JoinAll() {
-    std::vector<TAbandoned> all;
-    {
-      std::lock_guard<std::mutex> guard(FLock);
-      all.swap(FItems);
-    }
-    for (auto& item : all) item.Thread.join();
-  }
-
- private:
-  std::mutex FLock;
-  std::vector<TAbandoned> FItems;
-};
-
-TAbandonedList& Abandoned() {
-  static TAbandonedList list;
-  return list;
-}
-
 }  // namespace
 
 THostNameResolver::TResult THostNameResolver::Resolve(const AnsiString& host, int64_t timeoutMs,
                                                       const TLookup& lookup) {
-  Abandoned().Reap();
+  TAbandonedThreads::Instance().Reap();
   auto state = std::make_shared<TLookupState>();
   std::thread worker([state, host, lookup] {
     uint32_t address = NoIPv4Address;
@@ -112,11 +57,14 @@ THostNameResolver::TResult THostNameResolver::Resolve(const AnsiString& host, in
     worker.join();
   } else {
     result.TimedOut = true;
-    Abandoned().Add(std::move(worker), std::move(state));
+    TAbandonedThreads::Instance().Add(std::move(worker), [state] {
+      std::lock_guard<std::mutex> guard(state->Lock);
+      return state->Finished;
+    });
   }
   return result;
 }
 
-size_t THostNameResolver::AbandonedCount() { return Abandoned().Reap(); }
+size_t THostNameResolver::AbandonedCount() { return TAbandonedThreads::Instance().Reap(); }
 
-void THostNameResolver::JoinAbandoned() { Abandoned().JoinAll(); }
+void THostNameResolver::JoinAbandoned() { TAbandonedThreads::Instance().JoinAll(); }

@@ -52,6 +52,14 @@ class TStream : public TObject {
   virtual void SetSize(int64_t newSize);
 };
 
+// An object that can write itself into a stream and read itself back (a picture, a list).
+class IStreamPersist {
+ public:
+  virtual ~IStreamPersist() = default;
+  virtual void LoadFromStream(TStream* stream) = 0;
+  virtual void SaveToStream(TStream* stream) = 0;
+};
+
 // A stream over one block of memory. Positions past the end are allowed: reading there gives
 // nothing, and writing (in a stream that can grow) fills the gap with zeros.
 class TCustomMemoryStream : public TStream {

@@ -116,7 +116,7 @@ class TMenuWindow : public TCustomControl {
     Invalidate();
   }
 
-  void ShowAt(int x, int y) {
+  void ShowAt(int x, int y, TPopupAlignment alignment = paLeft) {
     FItems.clear();
     for (int i = 0; i < FParentItem->Count(); ++i)
       if (FParentItem->Items(i)->Visible()) FItems.push_back(FParentItem->Items(i));
@@ -129,6 +129,8 @@ class TMenuWindow : public TCustomControl {
       width = std::max(width, TextIndent() + text + 24);
       height += item->IsLine() ? kLineHeight : ItemHeight();
     }
+    if (alignment == paRight) x -= width;
+    if (alignment == paCenter) x -= width / 2;
     // Kept on the screen: a menu that would run off the right or the bottom edge moves back.
     TRect desktop = Screen ? Screen->DesktopRect() : TRect{0, 0, 1920, 1080};
     if (x + width > desktop.Right) x = std::max(desktop.Left, desktop.Right - width);
@@ -350,7 +352,7 @@ void TPopupMenu::Popup(int x, int y) {
   CloseMenu();
   FClosed.clear();
   if (FLevels.empty()) FLevels.push_back(std::make_unique<TMenuWindow>(this, FItems.get()));
-  FLevels[0]->ShowAt(x, y);
+  FLevels[0]->ShowAt(x, y, FAlignment);
   SetCaptureControl(FLevels[0].get());
 }
 

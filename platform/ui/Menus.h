@@ -80,6 +80,10 @@ class TMenuItem : public TComponent {
   std::unique_ptr<TMenuActionLink> FActionLink;
 };
 
+// Where a popup menu stands against the point it is shown at: its left edge, its right edge or
+// its middle there.
+enum TPopupAlignment { paLeft, paRight, paCenter };
+
 class TPopupMenu : public TComponent, public IPopupMenu {
  public:
   explicit TPopupMenu(TComponent* owner);
@@ -88,6 +92,8 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   TMenuItem* Items() const { return FItems.get(); }
   bool AutoPopup() const override { return FAutoPopup; }
   void SetAutoPopup(bool value) { FAutoPopup = value; }
+  TPopupAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TPopupAlignment value) { FAlignment = value; }
   // The control the menu was last shown for (right-clicked), nullptr when shown directly.
   TComponent* PopupComponent() const { return FPopupComponent; }
   void SetPopupComponent(TComponent* value);
@@ -95,7 +101,8 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   TComponent* Images() const { return FImages; }
   void SetImages(TComponent* value);
 
-  // Shows the menu with its top left corner at a screen point; returns at once. OnPopup runs
+  // Shows the menu with its top edge at a screen point, placed across it by Alignment; returns
+  // at once. OnPopup runs
   // first (it may change the items); the menu closes on a click on an item or anywhere else.
   virtual void Popup(int x, int y);
   void PopupFor(TControl* control, int x, int y) override;
@@ -137,6 +144,7 @@ class TPopupMenu : public TComponent, public IPopupMenu {
   // own messages, so it is freed only when the menu next pops up (or goes).
   std::vector<std::unique_ptr<TMenuWindow>> FClosed;
   bool FAutoPopup = true;
+  TPopupAlignment FAlignment = paLeft;
   TComponent* FPopupComponent = nullptr;
   TComponent* FImages = nullptr;
 };

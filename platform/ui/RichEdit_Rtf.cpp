@@ -429,6 +429,9 @@ AnsiString WriteRtf(const TRichDocument& document) {
     if (para.FirstIndent) body += "\\fi" + std::to_string(para.FirstIndent);
     if (para.LeftIndent) body += "\\li" + std::to_string(para.LeftIndent);
     if (para.RightIndent) body += "\\ri" + std::to_string(para.RightIndent);
+    // The delimiter ends the last control word: without it a paragraph that starts in the running
+    // format would have its first letters read as part of the word and its digits as its value.
+    body += ' ';
     int start = document.ParagraphStart(p);
     // The paragraph mark is written with its own format too, so it reads back the same.
     int end = document.ParagraphEnd(p) + (p + 1 < document.ParagraphCount() ? 1 : 0);

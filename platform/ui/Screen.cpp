@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/FontFace.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Forms.h"
@@ -202,6 +203,8 @@ TStrings* TScreen::Fonts() {
   }
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
+  // The faces programs name that stand for installed families ("Segoe UI", "Tahoma", ...).
+  for (const String& name : ScreenFontNames()) FFonts->Add(name);
   return FFonts.get();
 }
 

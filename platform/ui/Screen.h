@@ -80,7 +80,7 @@ class TScreen : public TComponent {
   void SetCursors(TCursor index, HCURSOR handle) { FCursors[index] = handle; }
 
   // --- Fonts ---
-  // The installed font families, sorted.
+  // The installed font families and the faces that stand for them ("Segoe UI", "Tahoma"), sorted.
   TStrings* Fonts();
   TFont* HintFont() const { return FHintFont.get(); }
   TFont* IconFont() const { return FIconFont.get(); }

@@ -315,11 +315,14 @@ class TButton : public TCustomControl {
  protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
   void KeyUp(WORD& key, TShiftState shift) override;
 
  private:
   TModalResult FModalResult = mrNone;
   bool FDefault = false;
+  // Space clicks on its release only after its press reached this button.
+  bool FSpacePressed = false;
   bool FCancel = false;
 };
 

@@ -44,9 +44,18 @@ void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   Invalidate();
 }
 
+void TButton::KeyDown(WORD& key, TShiftState shift) {
+  TCustomControl::KeyDown(key, shift);
+  if (key == VK_SPACE) FSpacePressed = true;
+}
+
+// A release whose press went to another control (the focus moved to this button meanwhile) is
+// no click.
 void TButton::KeyUp(WORD& key, TShiftState shift) {
   TCustomControl::KeyUp(key, shift);
-  if (key == VK_SPACE) Click();
+  bool pressed = FSpacePressed;
+  if (key == VK_SPACE) FSpacePressed = false;
+  if (key == VK_SPACE && pressed) Click();
 }
 
 void TButton::Dispatch(TMessage& message) {

@@ -403,6 +403,44 @@ TEST_F(DataSetFixture, FetchSettingsAndTheirErrors) {
   EXPECT_THROW(DataSet.SetUniDirectional(false), EDatabaseError);
 }
 
+TEST_F(DataSetFixture, OpeningForTheDescriptionReadsOneRowAndPutsTheSettingsBack) {
+  DataSet.SetFetchAll(true);
+  DataSet.SetDebug(true);
+  TCustomDADataSet::TDescribeState state;
+  DataSet.OpenForDescribe(state, false);
+  EXPECT_TRUE(DataSet.Active());
+  EXPECT_NE(DataSet.FindField(u"ID"), nullptr);
+  EXPECT_EQ(DataSet.RecordSet().Fetches, 1);
+  EXPECT_FALSE(DataSet.FetchAll());
+  EXPECT_FALSE(DataSet.Debug());
+  DataSet.RestoreAfterDescribe(state, true);
+  EXPECT_FALSE(DataSet.Active()) << "it was closed before";
+  EXPECT_EQ(DataSet.FetchRows(), 25);
+  EXPECT_TRUE(DataSet.FetchAll());
+  EXPECT_TRUE(DataSet.Debug());
+  EXPECT_EQ(Connection.ConnectCount(), 0);
+
+  // A statement that cannot run (no connection) leaves the settings as they were.
+  TTestDataSet orphan;
+  orphan.SetSQLText(u"SELECT ID FROM T");
+  orphan.SetFetchAll(true);
+  orphan.OpenForDescribe(state, false);
+  EXPECT_FALSE(orphan.Active());
+  EXPECT_TRUE(orphan.FetchAll());
+  EXPECT_EQ(orphan.FetchRows(), 25);
+}
+
+TEST_F(DataSetFixture, ACursorTheProviderCannotTakeIsRefusedAndTheDataSetStaysClosed) {
+  DataSet.Open();
+  EXPECT_EQ(DataSet.GetCursor(), nullptr);
+  DataSet.SetCursor(nullptr);
+  EXPECT_TRUE(DataSet.Active()) << "the same cursor changes nothing";
+  int cursor = 0;
+  EXPECT_THROW(DataSet.SetCursor(&cursor), Exception);
+  EXPECT_FALSE(DataSet.Active());
+  EXPECT_FALSE(DataSet.Prepared());
+}
+
 TEST_F(DataSetFixture, AUniDirectionalDataSetWalksForwardOnly) {
   DataSet.SetUniDirectional(true);
   DataSet.SetFetchRows(10);

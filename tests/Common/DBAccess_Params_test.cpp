@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/db/FieldsText.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Streams.h"
 
 namespace {
 
@@ -87,4 +92,95 @@ TEST(DAParams, ReCreatedListKeepsValuesByName) {
   EXPECT_EQ(newList.FindParam(u"gone"), nullptr);
 }
 
+// An object that writes itself into a stream, as a picture does.
+class TStreamedNote : public TPersistent, public IStreamPersist {
+ public:
+  explicit TStreamedNote(std::string bytes) : FBytes(std::move(bytes)) {}
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream* stream) override {
+    stream->WriteBuffer(FBytes.data(), static_cast<int32_t>(FBytes.size()));
+  }
+
+ private:
+  std::string FBytes;
+};
+
+TEST(DAParams, BlobsFromStreamsListsAndStreamingObjects) {
+  TDAParams params;
+  TDAParam* param = params.CreateParam(ftUnknown, u"p", ptInput);
+  TMemoryStream stream;
+  const char bytes[] = {'\x01', '\x00', '\x02'};
+  stream.WriteBuffer(bytes, 3);
+  param->LoadFromStream(&stream, ftBlob);  // the stream stands at its end: it is rewound
+  EXPECT_EQ(param->DataType(), ftBlob);
+  EXPECT_EQ(param->AsBlobRef()->GetSize(), 3);
+
+  TStringList lines;
+  lines.Add(u"Ана");
+  lines.Add(u"Борис");
+  param->Assign(&lines);
+  EXPECT_EQ(param->DataType(), ftMemo);
+  EXPECT_EQ(param->AsString(), lines.Text());
+
+  TStreamedNote note("abc");
+  param->Assign(&note);
+  EXPECT_EQ(param->DataType(), ftMemo) << "the parameter keeps its blob type";
+  EXPECT_EQ(param->AsString(), u"abc");
+
+  // Only a blob parameter holds a stream's bytes.
+  TDAParam* number = params.CreateParam(ftInteger, u"n", ptInput);
+  for (TFieldType type : {ftString, ftInteger, ftOraBlob}) {
+    try {
+      number->LoadFromStream(&stream, type);
+      ADD_FAILURE() << "loaded a stream as type " << type;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), u"Data type is not supported");
+    }
+  }
+  EXPECT_THROW(number->Assign(&note), Exception);
+  EXPECT_EQ(number->DataType(), ftInteger);
+}
+
+TEST(DAParams, AFixedLengthTextFieldGivesAFixedCharParameterWithItsBlanks) {
+  TDAParams params;
+  TDAParam* param = params.CreateParam(ftUnknown, u"code", ptInput);
+  TStringField field(nullptr);
+  field.SetFixedChar(true);
+  param->AssignFieldValue(&field, Variant(String(u"AB  ")));
+  EXPECT_EQ(param->DataType(), ftFixedChar);
+  EXPECT_EQ(param->AsString(), u"AB  ");
+  TWideStringField wide(nullptr);
+  wide.SetFixedChar(true);
+  param->AssignFieldValue(&wide, Variant(String(u"Ж ")));
+  EXPECT_EQ(param->DataType(), ftFixedWideChar);
+  field.SetFixedChar(false);
+  param->AssignFieldValue(&field, Variant::Null());
+  EXPECT_EQ(param->DataType(), ftString);
+  EXPECT_TRUE(param->IsNull());
+}
+
+TEST(DAParams, AChangeInsideAnUpdateEventMakesTheListBindByName) {
+  TDAParams params;
+  TDAParam* a = params.CreateParam(ftInteger, u"a", ptInput);
+  TDAParam* memo = params.CreateParam(ftMemo, u"m", ptInput);
+  a->SetAsInteger(1);
+  EXPECT_EQ(params.BindMode, 0) << "outside the event nothing changes";
+  struct TCase {
+    const char* what;
+    void (*change)(TDAParam* a, TDAParam* memo);
+  };
+  const TCase cases[] = {
+      {"typed value", [](TDAParam* p, TDAParam*) { p->SetAsInteger(3); }},
+      {"variant", [](TDAParam* p, TDAParam*) { p->SetAsVariant(Variant(4)); }},
+      {"clear", [](TDAParam* p, TDAParam*) { p->Clear(); }},
+      {"memo text", [](TDAParam*, TDAParam* m) { m->SetAsString(u"x"); }},
+  };
+  for (const TCase& c : cases) {
+    params.BindMode = 2;
+    c.change(a, memo);
+    EXPECT_EQ(params.BindMode, 1) << c.what;
+  }
+}
+
 }  // namespace
+

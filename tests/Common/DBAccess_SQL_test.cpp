@@ -49,7 +49,11 @@ class TFakeCommand : public TLxCommand {
     ++Executions;
     if (FailBeforeStart) throw Exception(u"not ready");
     Sent.clear();
-    for (int i = 0; i < GetParamCount(); ++i) Sent.push_back(GetParam(i)->GetValue());
+    SentBound.clear();
+    for (int i = 0; i < GetParamCount(); ++i) {
+      Sent.push_back(GetParam(i)->GetValue());
+      SentBound.push_back(GetParam(i)->GetIsBound());
+    }
     if (LosesConnection > 0) {
       --LosesConnection;
       if (AfterExecute()) AfterExecute()(false);
@@ -92,6 +96,7 @@ class TFakeCommand : public TLxCommand {
   }
 
   std::vector<Variant> Sent;
+  std::vector<bool> SentBound;
   int Executions = 0;
   int SetSQLCalls = 0;
   int32_t RowsAffected = 0;
@@ -455,6 +460,135 @@ TEST(DASQLAssign, CopiesTheStatementAndItsSettings) {
   EXPECT_EQ(target.FinalSQL(), u"select :a from t");
   EXPECT_TRUE(target.Debug());
   EXPECT_TRUE(target.AutoCommit());
+}
+
+// A provider transaction that counts what it is told.
+struct TTransactionLog {
+  int Begins = 0;
+  int Commits = 0;
+};
+TTransactionLog GTransactionLog;
+
+class TCountingTransaction : public TLxTransaction {
+ public:
+  void BeginTransaction() override {
+    ++GTransactionLog.Begins;
+    FActive = true;
+  }
+  void Commit() override {
+    ++GTransactionLog.Commits;
+    FActive = false;
+  }
+  void Rollback() override { FActive = false; }
+};
+
+// A connection of a kind that runs several transactions at once: a command reads and writes in
+// its transaction, which it starts when it needs it and commits as AutoCommit says.
+class TSeveralTransactionsConnection : public TCustomDAConnection {
+ public:
+  TSeveralTransactionsConnection() : TCustomDAConnection(nullptr) {}
+  bool IsMultipleTransactionsSupported() override { return true; }
+
+ protected:
+  void CreateIConnection() override {
+    SetIConnection(std::make_unique<TFakeProviderConnection<TCountingTransaction>>());
+  }
+};
+
+TEST(DASQLTransactions, OnAConnectionWithSeveralTransactionsTheCommandCommitsAsAutoCommitSays) {
+  GTransactionLog = {};
+  TSeveralTransactionsConnection conn;
+  TTestSQL cmd;
+  cmd.SetConnection(&conn);
+  EXPECT_EQ(cmd.EffectiveTransaction(), conn.InternalTransaction());
+  cmd.SetSQLText(u"update t set x = 1");
+  cmd.SetAutoCommit(true);
+  cmd.Execute();
+  EXPECT_EQ(GTransactionLog.Begins, 1);
+  EXPECT_EQ(GTransactionLog.Commits, 1);
+  EXPECT_FALSE(conn.InTransaction());
+  EXPECT_EQ(conn.InternalTransaction()->UseCount(), 0);
+
+  // Without AutoCommit the work stays in the open transaction for the caller to end.
+  cmd.SetAutoCommit(false);
+  cmd.Execute();
+  EXPECT_EQ(GTransactionLog.Begins, 2);
+  EXPECT_EQ(GTransactionLog.Commits, 1);
+  EXPECT_TRUE(conn.InTransaction());
+  EXPECT_EQ(conn.InternalTransaction()->PendingCount(), 1);
+  conn.Commit();
+  EXPECT_EQ(GTransactionLog.Commits, 2);
+
+  // A failed execution commits nothing.
+  cmd.SetAutoCommit(true);
+  cmd.Fake()->FailAfterStart = true;
+  EXPECT_THROW(cmd.Execute(), Exception);
+  EXPECT_EQ(GTransactionLog.Commits, 2);
+  EXPECT_EQ(conn.InternalTransaction()->PendingCount(), 1);
+}
+
+// A connection whose internal command is the test command.
+class TStatementConnection : public TTestConnection {
+ public:
+  std::unique_ptr<TCustomDASQL> CreateSQL() override {
+    auto command = std::make_unique<TTestSQL>();
+    command->SetConnection(this);
+    return command;
+  }
+  TFakeCommand* Fake() { return static_cast<TTestSQL*>(CheckCommand())->Fake(); }
+};
+
+TEST(DAConnectionStatements, ExecSQLBindsValuesByPositionAndIgnoresExtraOnes) {
+  TStatementConnection conn;
+  conn.ExecSQL(u"update t set a = :a, b = :b", {Variant(1), Variant(2), Variant(3)});
+  ASSERT_EQ(conn.Fake()->Sent.size(), 2u);
+  EXPECT_EQ(conn.Fake()->Sent[1].AsInteger(), 2);
+  // Fewer values: the statement's parameters are new ones, and those without a value stay
+  // unassigned (they are not set to Null).
+  EXPECT_TRUE(conn.ExecSQL(u"update t set a = :a, b = :b", {Variant(5)}).IsNull());
+  EXPECT_EQ(conn.Fake()->Sent[0].AsInteger(), 5);
+  EXPECT_TRUE(conn.Fake()->Sent[1].IsEmpty());
+  EXPECT_EQ(conn.CommandCount(), 1) << "the internal command is a client of the connection";
+}
+
+TEST(DAConnectionStatements, ExecSQLExTakesNamedPairsAndRefusesIncompleteOnes) {
+  TStatementConnection conn;
+  conn.ExecSQLEx(u"update t set a = :a, b = :b", {Variant(String(u"b")), Variant(9)});
+  EXPECT_EQ(conn.Fake()->Sent[1].AsInteger(), 9);
+  const int executions = conn.Fake()->Executions;
+  const String invalid =
+      u"Invalid Params array. Valid format: <Name1>,<Value1>[,<Name2>,<Value2>[...]]";
+  struct TCase {
+    const char* what;
+    std::vector<Variant> pairs;
+  };
+  const TCase refused[] = {
+      {"odd count", {Variant(String(u"a")), Variant(1), Variant(String(u"b"))}},
+      {"name not a text", {Variant(1), Variant(2)}},
+  };
+  for (const TCase& c : refused)
+    EXPECT_EQ(ErrorOf([&] { conn.ExecSQLEx(u"update t set a = :a", c.pairs); }), invalid)
+        << c.what;
+  EXPECT_EQ(conn.Fake()->Executions, executions) << "nothing ran";
+  conn.ExecSQLEx(u"update t set a = 1", {Variant::Null()});
+  EXPECT_EQ(conn.Fake()->Executions, executions + 1) << "a single Null stands for no pairs";
+  EXPECT_THROW(conn.ExecSQLEx(u"update t set a = :a", {Variant(String(u"zz")), Variant(1)}),
+               Exception);
+}
+
+TEST(DAConnectionStatements, ExecProcSendsOnlyTheGivenInputs) {
+  TStatementConnection conn;
+  conn.SetConnected(true);
+  conn.ExecProc(u"p", {});
+  ASSERT_EQ(conn.Fake()->SentBound.size(), 2u);
+  EXPECT_FALSE(conn.Fake()->SentBound[0]) << "an input without a value is not sent";
+  conn.ExecProc(u"p", {Variant(4)});
+  EXPECT_TRUE(conn.Fake()->SentBound[0]);
+  EXPECT_EQ(conn.Fake()->Sent[0].AsInteger(), 4);
+  conn.ExecProcEx(u"p", {Variant(String(u"a")), Variant(6)});
+  EXPECT_TRUE(conn.Fake()->SentBound[0]);
+  EXPECT_EQ(conn.Fake()->Sent[0].AsInteger(), 6);
+  EXPECT_EQ(ErrorOf([&] { conn.ExecProc(u"", {}); }), u"StoredProcName must be defined");
 }
 
 }  // namespace

@@ -119,6 +119,46 @@ TEST(CompressedBlob, PlainContentThatLooksCompressedStaysPlain) {
   EXPECT_EQ(blob->GetAsBytes(), lookalike);
 }
 
+// Fetched bytes that carry the header are only believed up to what their stream can inflate to:
+// a stated size beyond that, or a header cut short, leaves the bytes as they came, and nothing is
+// allocated for the size the header claims.
+TEST(CompressedBlob, ImplausibleOrTruncatedHeadersStayPlainBytes) {
+  CompressedBlob source;
+  source->SetAsBytes(Repetitive(500));
+  ASSERT_TRUE(source->SetCompressed(true));
+  TBlobPiece* piece = source.Store()->FirstPiece();
+  const TBytes stream(piece->Data() + 20, piece->Data() + piece->UsedBytes);
+
+  auto withHeader = [](uint32_t size, const TBytes& rest, size_t sizeBytes = 4) {
+    TBytes bytes(TCompressedBlobData::HeaderGuid, TCompressedBlobData::HeaderGuid + 16);
+    for (size_t i = 0; i < sizeBytes; ++i) bytes.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+    return bytes;
+  };
+  const TBytes eight = {0x78, 0x9C, 1, 2, 3, 4, 5, 6};
+  struct Case {
+    const char* name;
+    TBytes content;
+  } cases[] = {
+      {"4 GiB stated, 8 bytes follow", withHeader(0xFFFFFFFFu, eight)},
+      {"4 GiB stated over a real stream", withHeader(0xFFFFFFFFu, stream)},
+      {"1 GiB stated over a real stream", withHeader(0x40000000u, stream)},
+      {"size cut to two bytes", withHeader(0xFFFFFFFFu, {}, 2)},
+      {"size and nothing after it", withHeader(0xFFFFFFFFu, {})},
+      {"one byte after the size", withHeader(0xFFFFFFFFu, {0x78})},
+      {"the identifier alone", withHeader(0, {}, 0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CompressedBlob fetched;
+    fetched->SetAsBytes(c.content);
+    EXPECT_FALSE(fetched.Store()->AdoptCompressedContent());
+    EXPECT_FALSE(fetched->GetCompressed());
+    EXPECT_EQ(fetched->GetSize(), c.content.size());
+    EXPECT_EQ(fetched->GetAsBytes(), c.content);
+  }
+}
+
 TEST(CompressedBlob, FetchedCompressedBytesAreAdoptedOnRequest) {
   // Bytes that another client stored compressed reach the blob as a plain write.
   CompressedBlob source;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "MemData_TestStore.h"
 #include "platform/rtl/DateTime.h"
@@ -118,6 +119,29 @@ TEST_F(FieldAccess, ByteValues) {
   uint8_t extOut[5] = {};
   store.GetField(16, buf, extOut, blank);
   EXPECT_EQ(std::memcmp(extOut, ext, 5), 0);
+}
+
+// The MySQL record set keeps a fixed byte column in Length + 1 bytes, as it keeps text; the field
+// reads and writes Length bytes only, so nothing may run past its buffers (heap buffers here, for
+// the sanitizer to watch).
+TEST(FieldAccessSpareByte, FixedBytesMoveOnlyTheirLength) {
+  class SpareByteStore : public TestStore {
+   public:
+    using TestStore::TestStore;
+    void DetectCommandType() override {
+      TestStore::DetectCommandType();
+      Fields()[0]->SetSize(Fields()[0]->Length() + 1);
+    }
+  } store({{u"BIN", dtBytes, 4}});
+  store.InitFields();
+  RecBuf buf(store);
+  const std::vector<uint8_t> in = {0x00, 0xFF, 0x5C, 0x27};
+  store.PutField(1, buf, false, in.data());
+  std::vector<uint8_t> out(4, 0xEE);
+  bool blank = true;
+  store.GetField(1, buf, out.data(), blank);
+  EXPECT_FALSE(blank);
+  EXPECT_EQ(out, in);
 }
 
 TEST_F(FieldAccess, DatesAndTimesTravelAsTimeStampParts) {

@@ -9,6 +9,8 @@
 #include "MySql/MyAccess_DataSet.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumberText.h"
 #include "tests/MySql/MyTestConnection.h"
 
 namespace {
@@ -61,6 +63,35 @@ TEST_F(MyKeyFlags, NewRowLearnsItsGeneratedId) {
   EXPECT_EQ(query.FieldByName(u"id")->AsLargeInt(), ServerValue(u"SELECT MAX(id) FROM payment"));
   EXPECT_EQ(query.LastSQL(),
             u"INSERT INTO payment\r\n  (client_id, amount, type)\r\nVALUES\r\n  (?, ?, ?)");
+}
+
+// Every opening describes the columns anew, and the new description may sit where the old one
+// was: the flags are read again each time, also after a lost session closed the query.
+TEST_F(MyKeyFlags, AReopenedQueryLearnsItsFlagsAgain) {
+  conn.Options()->SetLocalFailover(true);
+  TOtherSession other;
+  int64_t clientId = ServerValue(u"SELECT MIN(id) FROM clients");
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    if (round % 2 == 1) {
+      String session = IntToStr(ServerValue(u"SELECT CONNECTION_ID()"));
+      other.Exec(u"KILL CONNECTION " + session);
+      query.Edit();
+      query.FieldByName(u"amount")->SetAsFloat(1);
+      EXPECT_THROW(query.Post(), Exception);
+      EXPECT_FALSE(query.Active());
+    }
+    query.Close();
+    query.Open();
+    query.Append();
+    query.FieldByName(u"client_id")->SetAsLargeInt(clientId);
+    query.FieldByName(u"amount")->SetAsFloat(10 + round);
+    query.FieldByName(u"type")->SetAsInteger(1);
+    query.Post();
+    EXPECT_EQ(query.FieldByName(u"id")->AsLargeInt(),
+              ServerValue(u"SELECT MAX(id) FROM payment"));
+  }
+  EXPECT_EQ(ServerValue(u"SELECT COUNT(*) FROM payment"), 2 + 8);
 }
 
 }  // namespace

@@ -93,6 +93,37 @@ TEST_F(MySQLCommandOffline, UnknownTypeAndMalformedHeaderAreRefused) {
   EXPECT_THROW(cmd.ParseParamInfos(u"IN 5 INT", false, nullptr, infos), Exception);
 }
 
+// A length in a routine header is server text: one that does not fit the size is refused with the
+// engine's error, never cut down to another size nor let through as a foreign exception.
+TEST_F(MySQLCommandOffline, HeaderLengthsOutsideTheSizeAreRefused) {
+  const char16_t* refused[] = {
+      u"IN a VARCHAR(2147483648)",             // one past the largest size
+      u"IN a VARCHAR(4294967316)",             // 2^32 + 20 would become 20
+      u"IN a VARCHAR(9223372036854775807)",    // the largest 64-bit value would become -1
+      u"IN a VARCHAR(123456789012345678901)",  // more digits than any integer holds
+      u"IN a DECIMAL(99999999999999999999, 2)",
+  };
+  for (const char16_t* header : refused) {
+    SCOPED_TRACE(UTF8Encode(header));
+    TParamInfos infos;
+    TParamDescs list;
+    try {
+      cmd.ParseParamInfos(header, false, &list, infos);
+      ADD_FAILURE() << "accepted";
+    } catch (const Exception&) {
+    } catch (...) {
+      ADD_FAILURE() << "an exception outside the engine's errors";
+    }
+  }
+  TParamInfos infos;
+  TParamDescs list;
+  cmd.ParseParamInfos(u"IN a VARCHAR(2147483647), b CHAR(0)", false, &list, infos);
+  ASSERT_EQ(infos.size(), 2u);
+  EXPECT_EQ(infos[0].Size, 2147483647);
+  EXPECT_EQ(list.GetItem(0)->GetSize(), 2147483647);
+  EXPECT_EQ(infos[1].Size, 0);
+}
+
 TEST_F(MySQLCommandOffline, ProcedureHeaderSplitsIntoParametersAndReturnType) {
   struct Case {
     const char16_t* create;

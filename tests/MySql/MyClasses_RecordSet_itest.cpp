@@ -17,6 +17,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/NumberText.h"
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/support/TestDb.h"
@@ -453,6 +454,40 @@ TEST_F(MyRecordSet, BlobsOfACompressingCommandAreHeldCompressed) {
   EXPECT_TRUE(blob->GetCompressed());
   EXPECT_EQ(rs->GetFieldAsVariant(1, buf).AsString(), text);
   rs->FreeRecBuf(buf);
+}
+
+// A column the server keeps compressed holds bytes from outside: a header that states more than
+// its stream can inflate to, or one cut short, is read as the bytes it is.
+TEST_F(MyRecordSet, ServerCompressedColumnsBelieveNoImplausibleHeader) {
+  const std::string guid = "398C9DF158554938A65287CEE0C6DA7E";
+  const std::string tails[] = {"FFFFFFFF789C010203040506", "FFFF", "FFFFFFFF", ""};
+  conn->ExecSQL(u"CREATE TEMPORARY TABLE packed (id INT, b BLOB)");
+  for (size_t i = 0; i < std::size(tails); ++i)
+    conn->ExecSQL(u"INSERT INTO packed VALUES (" + IntToStr(static_cast<int64_t>(i)) +
+                  u", UNHEX('" + UTF8ToString(guid + tails[i]) + u"'))");
+  auto rs = Make(u"SELECT b FROM packed ORDER BY id");
+  rs->SetProp(pcCompressBlobMode, static_cast<int32_t>(cbServer));
+  rs->Open();
+  ASSERT_TRUE(rs->IsBlobFieldType(rs->Fields()[0]->DataType()));
+  std::vector<std::string> read;
+  uint8_t* buf = rs->AllocRecBuf();
+  rs->SetToBegin();
+  for (rs->GetNextRecord(buf); !rs->GetEOF(); rs->GetNextRecord(buf)) {
+    auto* blob = dynamic_cast<TCompressedBlob*>(rs->GetBlob(1, buf));
+    if (blob == nullptr) break;
+    EXPECT_FALSE(blob->GetCompressed());
+    std::string hex;
+    for (uint8_t b : blob->GetAsBytes()) {
+      static const char digits[] = "0123456789ABCDEF";
+      hex += digits[b >> 4];
+      hex += digits[b & 15];
+    }
+    EXPECT_EQ(blob->GetSize(), hex.size() / 2);
+    read.push_back(hex);
+  }
+  rs->FreeRecBuf(buf);
+  ASSERT_EQ(read.size(), std::size(tails));
+  for (size_t i = 0; i < std::size(tails); ++i) EXPECT_EQ(read[i], guid + tails[i]);
 }
 
 // ---- a conversion failure part-way ----

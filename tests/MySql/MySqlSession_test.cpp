@@ -231,6 +231,45 @@ TEST_F(SessionFixture, ASilentServerEndsAtTheConnectTimeOut) {
   }
 }
 
+// A server that drips its greeting keeps every single read well inside the time-out; the connect
+// as a whole must still end when its time-out has passed. A time-out of 0 waits as long as it
+// takes.
+TEST_F(SessionFixture, TheConnectTimeOutBoundsTheWholeConnect) {
+  const Bytes greeting = fake::Packet(0, fake::Greeting());
+  auto dripped = [&greeting] {
+    return fake::Script{
+        fake::Custom("drip the greeting",
+                     [&greeting](fake::Connection& c) {
+                       for (size_t at = 0; at < greeting.size(); at += 24) {
+                         size_t end = std::min(greeting.size(), at + 24);
+                         if (!c.Send(Bytes(greeting.begin() + static_cast<ptrdiff_t>(at),
+                                           greeting.begin() + static_cast<ptrdiff_t>(end))))
+                           return false;
+                         if (end < greeting.size()) c.Sleep(700ms);
+                       }
+                       return true;
+                     }),
+        fake::ReadPacket(), fake::SendPacket(2, fake::OkPayload())};
+  };
+
+  fake::FakeServer slow(dripped());
+  TMySqlSession bounded;
+  bounded.SetConnectTimeout(1);
+  try {
+    bounded.Connect("127.0.0.1", "tester", "t3st-Pa55", "assoc", slow.Port(), "", 0);
+    FAIL() << "the connect outlived its time-out";
+  } catch (const EMySqlException& e) {
+    EXPECT_EQ(e.ErrorCode(), 2013);
+  }
+
+  fake::FakeServer patient(dripped());
+  TMySqlSession unbounded;
+  unbounded.SetConnectTimeout(0);
+  unbounded.Connect("127.0.0.1", "tester", "t3st-Pa55", "assoc", patient.Port(), "", 0);
+  patient.Wait();
+  EXPECT_EQ(unbounded.ServerVersion(), "10.11.6-MariaDB");
+}
+
 TEST_F(SessionFixture, ServerErrorsInGreetingAndLoginPassThrough) {
   fake::FakeServer refused({fake::SendPacket(0, fake::ErrPayload(1130, "HY000", "Host 'x' is not allowed"))});
   EXPECT_EQ(ConnectError(refused), 1130);

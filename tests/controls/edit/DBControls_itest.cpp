@@ -111,14 +111,17 @@ TEST_F(DBControlsServer, AValueNoItemStoresSelectsNothingAndADisabledComboStillS
 }
 
 TEST_F(DBControlsServer, AnAmountKeepsItsCentsThroughANumericEdit) {
+  // A table of its own with payment's columns: the data-access tests, which run beside these,
+  // empty the payment table itself.
+  Other.Exec(u"CREATE TABLE IF NOT EXISTS edit_amounts LIKE payment");
   for (const TLocale& locale : {kDotDecimal, kCommaDecimal}) {
     SCOPED_TRACE(locale.Name);
     UseLocale(locale);
-    Other.Exec(u"INSERT INTO payment (client_id, amount, type) VALUES (1, 12.5, 1)");
+    Other.Exec(u"INSERT INTO edit_amounts (client_id, amount, type) VALUES (1, 12.5, 1)");
     String payment = Other.One(u"SELECT LAST_INSERT_ID()");
     TMyQuery query{nullptr};
     query.SetConnection(&Conn);
-    query.SetSQLText(u"SELECT id, amount, type FROM payment WHERE id = " + payment);
+    query.SetSQLText(u"SELECT id, amount, type FROM edit_amounts WHERE id = " + payment);
     TDataSource source{nullptr};
     source.SetDataSet(&query);
     query.Open();
@@ -138,17 +141,18 @@ TEST_F(DBControlsServer, AnAmountKeepsItsCentsThroughANumericEdit) {
     TypeKeys(u"2");
     Focus(amount);
     query.Post();
-    EXPECT_EQ(Other.One(u"SELECT CONCAT(amount, '|', type) FROM payment WHERE id = " + payment),
+    EXPECT_EQ(Other.One(u"SELECT CONCAT(amount, '|', type) FROM edit_amounts WHERE id = " +
+                        payment),
               u"12.5|2");
     amount->SelectValue();
     TypeKeys(InLocale(u"7.25", locale));
     query.Post();
-    EXPECT_EQ(Other.One(u"SELECT CONCAT(amount, '') FROM payment WHERE id = " + payment),
+    EXPECT_EQ(Other.One(u"SELECT CONCAT(amount, '') FROM edit_amounts WHERE id = " + payment),
               u"7.25");
     delete amount;
     delete type;
     query.Close();
-    Other.Exec(u"DELETE FROM payment WHERE id = " + payment);
+    Other.Exec(u"DELETE FROM edit_amounts WHERE id = " + payment);
   }
 }
 

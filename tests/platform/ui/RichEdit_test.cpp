@@ -77,6 +77,38 @@ TEST(RichText, RtfRoundTripKeepsTextStylesColoursAndParagraphs) {
   ExpectSameDocument(ReadRtf(WriteRtf(doc), Plain()), doc);
 }
 
+// A paragraph whose first character keeps the running format starts right after the paragraph's
+// control words: whatever it begins with (letters, digits, a minus, a space) must stay text.
+TEST(RichText, RtfRoundTripKeepsEveryParagraphStart) {
+  TRichCharFormat bold = Plain();
+  bold.Style = TFontStyles{fsBold};
+  struct Case {
+    const char16_t* text;
+    bool boldSecond;  // the second paragraph in another format than the first
+  } cases[] = {
+      {u"Hello\rWorld\rsecond line\r5 apples", false},
+      {u"a\r-5\r- x\r123\r0", false},
+      {u"one\r two\r  three", false},
+      {u"Latin\rЋирилица\rbold start", true},
+      {u"x\rabc\\def\r{group}\r\tTab", false},
+      {u"\r\rword after empty", false},
+      {u"last\r", true},
+  };
+  for (const Case& c : cases) {
+    TRichDocument doc = TRichDocument::FromPlainText(c.text, Plain());
+    if (c.boldSecond && doc.ParagraphCount() > 1) {
+      int start = doc.ParagraphStart(1);
+      doc.ChangeCharFormat(start, doc.ParagraphEnd(1) - start,
+                           [&](TRichCharFormat& f) { f = bold; });
+    }
+    TRichParaFormat centre;
+    centre.Alignment = taCenter;
+    if (doc.ParagraphCount() > 2) doc.SetParaFormat(2, centre);
+    SCOPED_TRACE(UTF8Encode(c.text));
+    ExpectSameDocument(ReadRtf(WriteRtf(doc), Plain()), doc);
+  }
+}
+
 TEST(RichText, ReadsTheMemoWritersDocument) {
   // What the memo's writer puts on the clipboard: a table without the automatic colour, raw
   // UTF-8 text, switches on and off and a closing empty paragraph.

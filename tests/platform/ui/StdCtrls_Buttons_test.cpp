@@ -64,6 +64,20 @@ TEST_F(ButtonsTest, AButtonClicksByMouseSpaceEnterEscapeAndAccelerator) {
   Form->Perform(CM_DIALOGCHAR, u'з');
   EXPECT_EQ(Events, (std::vector<std::string>{"ok"}));
 
+  // A Space released on the button after its press went elsewhere (the focus moved to the
+  // button in between) is no click.
+  Events.clear();
+  Script().Then([&] {
+    edit->SetFocus();
+    InjectKey(VK_SPACE, true);
+  });
+  Script().Then([&] {
+    ok->SetFocus();
+    InjectKey(VK_SPACE, false);
+  });
+  RunScript();
+  EXPECT_TRUE(Events.empty());
+
   // A button's ModalResult goes to its form.
   cancel->SetModalResult(mrCancel);
   Script().Then([&] { Click(cancel); });
