@@ -1,14 +1,24 @@
 #include "app/Program.h"
 
 #include "app/frmAbout_u.h"
+#include "app/frmAddEditArticle_u.h"
 #include "app/frmAddEditClient_u.h"
+#include "app/frmAddEditCost_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
+#include "app/frmAddEditPaymentOUT_u.h"
+#include "app/frmAddEditPayment_u.h"
+#include "app/frmArticleInOut_u.h"
+#include "app/frmArticles_u.h"
 #include "app/frmClients_u.h"
+#include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmPaymentOUT_u.h"
+#include "app/frmPayment_u.h"
+#include "app/frmPreviewArticleInOut_u.h"
 #include "platform/ui/Application.h"
 
 void CreateForms() {
@@ -18,7 +28,19 @@ void CreateForms() {
   Application->CreateForm(frmAddEditEvent);
   Application->CreateForm(frmAddEditNews);
   Application->CreateForm(frmNews);
-  // The members, donations, tasks, articles, teams, own data and costs follow here.
+  // The members follow here.
+  Application->CreateForm(frmAddEditPayment);
+  Application->CreateForm(frmPayment);
+  // The tasks follow here.
+  Application->CreateForm(frmAddEditArticle);
+  Application->CreateForm(frmArticles);
+  Application->CreateForm(frmArticleInOut);
+  Application->CreateForm(frmPreviewArticleInOut);
+  // The teams and the own data follow here.
+  Application->CreateForm(frmAddEditPaymentOUT);
+  Application->CreateForm(frmPaymentOUT);
+  Application->CreateForm(frmAddEditCost);
+  Application->CreateForm(frmCosts);
   Application->CreateForm(frmAddEditClient);
   Application->CreateForm(frmClients);
   Application->CreateForm(frmAbout);
@@ -28,4 +50,9 @@ void BindForms() {
   frmAddEditEvent->BindTo(frmEvents);
   frmAddEditNews->BindTo(frmNews);
   frmAddEditClient->BindTo(frmClients);
+  frmAddEditPayment->BindTo(frmPayment);
+  frmAddEditPaymentOUT->BindTo(frmPaymentOUT);
+  frmAddEditCost->BindTo(frmCosts);
+  frmAddEditArticle->BindTo(frmArticles);
+  frmArticleInOut->BindTo(frmArticles->dsArticlesInOut);
 }

@@ -4,10 +4,14 @@
 #include <string>
 
 #include "app/frmAbout_u.h"
+#include "app/frmArticles_u.h"
 #include "app/frmClients_u.h"
+#include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmPaymentOUT_u.h"
+#include "app/frmPayment_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -18,6 +22,10 @@ namespace {
 
 constexpr int EventsItem = 0;
 constexpr int NewsItem = 1;
+constexpr int ArticlesItem = 3;
+constexpr int PaymentsInItem = 6;
+constexpr int PaymentsOutItem = 7;
+constexpr int CostsItem = 8;
 constexpr int ReportsItem = 9;
 constexpr int ExitItem = 10;
 
@@ -252,6 +260,20 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
       break;
     case NewsItem:
       ShowList(frmNews, UserId);
+      break;
+    case ArticlesItem:
+      ShowList(frmArticles, UserId);
+      break;
+    case PaymentsInItem:
+      frmPayment->PaymentType = 1;
+      ShowList(frmPayment, UserId);
+      break;
+    case PaymentsOutItem:
+      frmPaymentOUT->PaymentType = 2;
+      ShowList(frmPaymentOUT, UserId);
+      break;
+    case CostsItem:
+      ShowList(frmCosts, UserId);
       break;
     case ReportsItem:
       MessageDlg(u"Наскоро и извештаи.. !", mtWarning, TMsgDlgButtons{mbOK});
