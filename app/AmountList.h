@@ -20,7 +20,7 @@ class TAmountListForm : public TListForm {
   void FooterSum();
 
  protected:
-  // The amount is the last of the spec's columns. The persons lookup opens before the list.
+  // The amount is the last of the list's columns. The persons lookup opens before the list.
   TAmountListForm(TComponent* owner, const TListFormSpec& spec);
 
   void Activated() override { FooterSum(); }
