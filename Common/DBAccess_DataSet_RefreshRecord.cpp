@@ -6,5 +6,10 @@
 void TCustomDADataSet::RefreshRecord() {
   CheckActive();
   DAUpdater()->RefreshRecord();
+  // Storing the row read again may leave the store's cursor on another record of the window (a
+  // link reads the records around the active one): the window is rebuilt around the active
+  // record, not around wherever the cursor stands.
+  CursorPosChanged();
+  UpdateCursorPos();
   Resync(TResyncMode());
 }

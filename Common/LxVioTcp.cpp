@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr int32_t kUnknownHost = 2005;
-constexpr int32_t kCannotConnect = 2003;
-constexpr int32_t kServerGone = 2006;
-
 // Messages of socket failures name the error code in decimal and hexadecimal.
 String SocketErrorText(const char* what, int code) {
   return Format(u"Socket error on " + String(what, what + std::char_traits<char>::length(what)) +
@@ -93,16 +89,16 @@ void TLxVioTcp::Connect() {
   FSocket = SocketOpenTcp(error);
   if (FSocket == InvalidSocket) {
     FSocketError = error;
-    RaiseSocketError(error, kUnknownHost);
+    RaiseSocketError(error, UnknownHostError);
   }
   try {
     uint32_t address = ResolveAddress(host);
-    if (address == NoIPv4Address) RaiseSocketError(FSocketError, kUnknownHost);
+    if (address == NoIPv4Address) RaiseSocketError(FSocketError, UnknownHostError);
 
     if (int rc = SocketConnect(FSocket, address, static_cast<uint16_t>(FPort), ConnectLimitMs());
         rc != 0) {
       SetSocketError("connect", rc);
-      RaiseSocketError(rc, kCannotConnect);
+      RaiseSocketError(rc, ConnectError);
     }
     // Small packets go out at once; a dead peer is noticed by keep-alive probes. Failures here
     // only cost speed, so they are not errors.
@@ -174,7 +170,7 @@ bool TLxVioTcp::WaitForData(int32_t seconds) {
   int n = FSocket == InvalidSocket ? (error = EBADF, -1) : SocketWaitReadable(FSocket, ms, error);
   if (n < 0) {
     SetSocketError("select", error);
-    throw SocketException(kServerGone);
+    throw SocketException(ServerGoneError);
   }
   return n == 1;
 }

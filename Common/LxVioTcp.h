@@ -10,6 +10,12 @@
 
 class TLxVioTcp : public TLxVio {
  public:
+  // The numbers of the socket failures: the engine's client errors of the same meaning (the
+  // engine's error table checks that they agree).
+  static constexpr int32_t UnknownHostError = 2005;
+  static constexpr int32_t ConnectError = 2003;
+  static constexpr int32_t ServerGoneError = 2006;
+
   // An empty host means "localhost" at connect time; only the low 16 bits of the port are used.
   TLxVioTcp(const AnsiString& host, int32_t port);
   ~TLxVioTcp() override;
@@ -21,14 +27,15 @@ class TLxVioTcp : public TLxVio {
   int32_t SendTimeout() const { return FSendTimeout; }
   void SetSendTimeout(int32_t seconds);
 
-  // Raises SocketException: 2005 when the host cannot be resolved in time, 2003 when the connect
-  // fails. The transport is closed again after a failure and can be connected anew.
+  // Raises SocketException: UnknownHostError when the host cannot be resolved in time,
+  // ConnectError when the connect fails. The transport is closed again after a failure and can be
+  // connected anew.
   void Connect() override;
   void Close() override;
   int32_t ReadChunk(uint8_t* buffer, int32_t offset, int32_t count) override;
   int32_t WriteChunk(const uint8_t* buffer, int32_t offset, int32_t count) override;
   int32_t Write(const uint8_t* buffer, int32_t offset, int32_t count) override;
-  // Raises SocketException 2006 when the wait itself fails.
+  // Raises SocketException ServerGoneError when the wait itself fails.
   bool WaitForData(int32_t seconds) override;
 
   bool IsConnected() const { return FSocket != InvalidSocket; }

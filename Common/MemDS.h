@@ -18,6 +18,9 @@
 #include "platform/db/DB.h"
 
 class TMemDataSet;
+
+// The message of a field the record store does not know (format argument: the field's name).
+inline constexpr char16_t SFieldNotFoundGeneral[] = u"Field %s not found";
 class TWin32Timer;
 
 // The link through which a detail dataset follows its master's data source.
@@ -314,6 +317,7 @@ class TMemDataSet : public TDataSet {
   void WithCacheBuffers(Call call);
 
   struct TLocateKey;
+  struct TLocateSearch;
   bool LocateRecord(std::vector<TFieldDesc*> fields, const Variant& keyValues,
                     bool restorePosition, TSearchOptions options);
   // Converts the key values; false when a sorted key did not convert (every key then compares

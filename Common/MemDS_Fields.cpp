@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr char16_t SFieldNotFoundGeneral[] = u"Field %s not found";
 constexpr char16_t SFieldIsNotBlob[] = u"Field is not BLOB";
 
 bool IsCalcOrLookup(const TField* field) {

@@ -67,13 +67,6 @@ TSearchOptions LocateBits(TSearchOptions options) {
   return bits;
 }
 
-// Frees a variant key's object with the key.
-struct TVariantKeyRelease {
-  void operator()(TVariantObject* object) const {
-    if (object) object->Free();
-  }
-};
-
 }  // namespace
 
 // ---- Key values.
@@ -179,6 +172,13 @@ bool TMemDataSet::GetKeyValueBuffer(const Variant& value, TBytes& buffer, bool c
 // ---- The search.
 
 struct TMemDataSet::TLocateKey {
+  // Frees a variant key's object with the key.
+  struct TVariantRelease {
+    void operator()(TVariantObject* object) const {
+      if (object) object->Free();
+    }
+  };
+
   TFieldDesc* Field = nullptr;
   Variant Value;
   TBytes Buffer;
@@ -188,7 +188,7 @@ struct TMemDataSet::TLocateKey {
   bool Sorted = false;
   bool Binary = false;
   bool Descending = false;
-  std::unique_ptr<TVariantObject, TVariantKeyRelease> VariantValue;
+  std::unique_ptr<TVariantObject, TVariantRelease> VariantValue;
 };
 
 bool TMemDataSet::PrepareLocateKeys(std::vector<TLocateKey>& keys) {
@@ -241,6 +241,180 @@ uint8_t* TMemDataSet::ReadForCompare(bool withCalcFields) {
   return buffer;
 }
 
+// One search of Locate: the keys in the order they compare, and the steps that find the record.
+// The keys that match the store's leading sort columns are searched by halving the records; the
+// others by visiting them.
+struct TMemDataSet::TLocateSearch {
+  TMemDataSet& DataSet;
+  TMemData& Data;
+  TSearchOptions Options;
+  std::vector<TLocateKey> Keys;
+  size_t SortedCount = 0;
+  int Flags = 0;
+  bool Backward = false;
+  bool NeedCalc = false;
+
+  TLocateSearch(TMemDataSet& dataSet, TMemData& data, TSearchOptions options)
+      : DataSet(dataSet),
+        Data(data),
+        Options(options),
+        Flags(CompareFlags(options)),
+        Backward(options.Contains(soBackward)) {}
+
+  // A value array gives each field its value; anything else is the first field's value.
+  void TakeKeys(const std::vector<TFieldDesc*>& fields, const Variant& keyValues) {
+    Keys.resize(fields.size());
+    const bool spread =
+        keyValues.IsArray() && !(fields.size() == 1 && keyValues.DimCount() == 1 &&
+                                 keyValues.HighBound(1) > keyValues.LowBound(1));
+    for (size_t i = 0; i < fields.size(); ++i) {
+      Keys[i].Field = fields[i];
+      if (!spread) {
+        Keys[i].Value = i == 0 ? keyValues : Variant::Null();
+      } else {
+        const int index = keyValues.LowBound(1) + static_cast<int>(i);
+        Keys[i].Value = index <= keyValues.HighBound(1) ? keyValues[index] : Variant::Null();
+      }
+      if (fields[i]->CalcKind() == 2) NeedCalc = true;
+    }
+  }
+
+  // Moves the keys that match the leading sort columns (in the search's case mode) to the front.
+  void PutSortedKeysFirst() {
+    if (Options.Contains(soPartialKey) || Options.Contains(soNearest) ||
+        Options.Contains(soPartialCompare))
+      return;
+    for (const TSortColumn& column : Data.SortColumns()) {
+      const bool caseInsensitive = column.SortKind == stCaseInsensitive;
+      if (caseInsensitive != Options.Contains(soCaseInsensitive)) break;
+      size_t at = SortedCount;
+      while (at < Keys.size() && Keys[at].Field != column.Field) ++at;
+      if (at == Keys.size()) break;
+      std::swap(Keys[SortedCount], Keys[at]);
+      Keys[SortedCount].Sorted = true;
+      Keys[SortedCount].Binary = column.SortKind == stBinary;
+      Keys[SortedCount].Descending = column.Descending != 0;
+      ++SortedCount;
+    }
+  }
+
+  // The sorted keys against a record: the sign of key minus record in the store's order (a
+  // descending column turns it), 0 when they are equal.
+  int CompareSortedKeys(uint8_t* record) {
+    for (size_t i = 0; i < SortedCount; ++i) {
+      int result =
+          DataSet.CompareLocateKey(Keys[i], record, Flags | (Keys[i].Binary ? cfBinary : 0));
+      if (Keys[i].Descending) result = -result;
+      if (result != 0) return result;
+    }
+    return 0;
+  }
+  int CompareSortedAt(int recNo) {
+    Data.SetRecNo(recNo);
+    return CompareSortedKeys(DataSet.ReadForCompare(NeedCalc));
+  }
+
+  bool MatchesAll(uint8_t* record) {
+    for (const TLocateKey& key : Keys) {
+      const int result = DataSet.CompareLocateKey(key, record, Flags);
+      if (result == 0) continue;
+      // With soNearest a present key that sorts before a present field matches too.
+      if (Options.Contains(soNearest) && result < 0 && key.Present &&
+          !Data.GetNull(key.Field->FieldNo(), record))
+        continue;
+      return false;
+    }
+    return true;
+  }
+
+  // The range of record numbers the sorted search covers; false when the start is past the
+  // records (a next search on the last record, a backward one on the first).
+  bool SortedRange(int& first, int& last) {
+    first = 1;
+    last = Data.GetRecordCount();
+    bool inRange = true;
+    if (Options.Contains(soNext) && !Backward) {
+      Data.GetNextRecord(nullptr);
+      if (Data.GetEOF()) inRange = false;
+      first = Data.GetRecNo();
+    }
+    if (Backward) {
+      Data.GetPriorRecord(nullptr);
+      if (Data.GetBOF()) inRange = false;
+      last = Data.GetRecNo();
+    }
+    return inRange && first <= last;
+  }
+
+  // A record number whose sorted keys equal the search's, by halving the range; 0 when none.
+  int HalveForSortedKeys(int first, int last) {
+    Data.BuildRecordNoCache();
+    int low = first, high = last;
+    int c = CompareSortedAt(low);
+    if (c == 0) return low;
+    if (c < 0) return 0;
+    c = CompareSortedAt(high);
+    if (c == 0) return high;
+    while (c < 0 && high - low > 1) {
+      const int middle = low + (high - low) / 2;
+      const int m = CompareSortedAt(middle);
+      if (m == 0) return middle;
+      if (m < 0)
+        high = middle;
+      else
+        low = middle;
+    }
+    return 0;
+  }
+
+  // The first (backwards: the last) record of the run of equal sorted keys around hit.
+  int StartOfRun(int hit, int first, int last) {
+    if (!Backward)
+      while (hit > first && CompareSortedAt(hit - 1) == 0) --hit;
+    else
+      while (hit < last && CompareSortedAt(hit + 1) == 0) ++hit;
+    return hit;
+  }
+
+  // Positions the store on the start of the run of records whose sorted keys match; false when
+  // no record has them.
+  bool FindSortedRun() {
+    int first = 0, last = 0;
+    if (!SortedRange(first, last)) return false;
+    const int hit = HalveForSortedKeys(first, last);
+    if (hit == 0) return false;
+    Data.SetRecNo(StartOfRun(hit, first, last));
+    return true;
+  }
+
+  // Visits the records from the current one (fromRun: the start of the run of matching sorted
+  // keys, visited first and left at the run's end) or from the search's start.
+  bool VisitRecords(bool fromRun) {
+    if (!fromRun && !Options.Contains(soNext) && !Backward) Data.SetToBegin();
+    for (bool firstVisit = fromRun;; firstVisit = false) {
+      if (firstVisit)
+        Data.GetRecord(DataSet.TempBuffer());
+      else if (Backward)
+        Data.GetPriorRecord(DataSet.TempBuffer());
+      else
+        Data.GetNextRecord(DataSet.TempBuffer());
+      if (Data.GetEOF() || Data.GetBOF()) return Options.Contains(soNearest);
+      uint8_t* record = DataSet.TempBuffer();
+      if (NeedCalc) DataSet.GetCalcFields(record);
+      // Past the run of equal sorted keys no record can match.
+      if (fromRun && CompareSortedKeys(record) != 0) return false;
+      if (MatchesAll(record)) return true;
+    }
+  }
+
+  bool Run() {
+    if (SortedCount == 0) return VisitRecords(false);
+    if (!FindSortedRun()) return false;
+    // Every key sorted: the run's start is the record; else the rest compare along the run.
+    return SortedCount == Keys.size() || VisitRecords(true);
+  }
+};
+
 bool TMemDataSet::LocateRecord(std::vector<TFieldDesc*> fields, const Variant& keyValues,
                                bool restorePosition, TSearchOptions options) {
   if (fields.empty()) return false;
@@ -253,152 +427,11 @@ bool TMemDataSet::LocateRecord(std::vector<TFieldDesc*> fields, const Variant& k
   TRecBookmark saved{};
   FData->GetBookmark(&saved);
 
-  // Keys with their values.
-  std::vector<TLocateKey> keys(fields.size());
-  const bool spread = keyValues.IsArray() && !(fields.size() == 1 && keyValues.DimCount() == 1 &&
-                                               keyValues.HighBound(1) > keyValues.LowBound(1));
-  for (size_t i = 0; i < fields.size(); ++i) {
-    keys[i].Field = fields[i];
-    if (!spread) {
-      keys[i].Value = i == 0 ? keyValues : Variant::Null();
-    } else {
-      const int index = keyValues.LowBound(1) + static_cast<int>(i);
-      keys[i].Value = index <= keyValues.HighBound(1) ? keyValues[index] : Variant::Null();
-    }
-  }
-  bool needCalc = false;
-  for (const TLocateKey& key : keys)
-    if (key.Field->CalcKind() == 2) needCalc = true;
-
-  // The keys that match the leading sort columns go first.
-  size_t sortedCount = 0;
-  if (!options.Contains(soPartialKey) && !options.Contains(soNearest) &&
-      !options.Contains(soPartialCompare)) {
-    for (const TSortColumn& column : memData->SortColumns()) {
-      const bool caseInsensitive = column.SortKind == stCaseInsensitive;
-      if (caseInsensitive != options.Contains(soCaseInsensitive)) break;
-      size_t at = sortedCount;
-      while (at < keys.size() && keys[at].Field != column.Field) ++at;
-      if (at == keys.size()) break;
-      std::swap(keys[sortedCount], keys[at]);
-      keys[sortedCount].Sorted = true;
-      keys[sortedCount].Binary = column.SortKind == stBinary;
-      keys[sortedCount].Descending = column.Descending != 0;
-      ++sortedCount;
-    }
-  }
-  if (!PrepareLocateKeys(keys)) sortedCount = 0;
-
-  const int flags = CompareFlags(options);
-  const bool backward = options.Contains(soBackward);
-  bool found = false;
-  bool continueLinear = false;  // step 5 starts on the current record
-
-  // The sorted keys against record n: the sign of key minus record.
-  auto compareSorted = [&](int recNo) {
-    FData->SetRecNo(recNo);
-    uint8_t* record = ReadForCompare(needCalc);
-    for (size_t i = 0; i < sortedCount; ++i) {
-      int result = CompareLocateKey(keys[i], record, flags | (keys[i].Binary ? cfBinary : 0));
-      if (keys[i].Descending) result = -result;
-      if (result != 0) return result;
-    }
-    return 0;
-  };
-  auto matchesAll = [&](uint8_t* record) {
-    for (const TLocateKey& key : keys) {
-      const int result = CompareLocateKey(key, record, flags);
-      if (result == 0) continue;
-      // With soNearest a present key that sorts before a present field matches too.
-      if (options.Contains(soNearest) && result < 0 && key.Present &&
-          !FData->GetNull(key.Field->FieldNo(), record))
-        continue;
-      return false;
-    }
-    return true;
-  };
-
-  bool searchLinear = sortedCount == 0;
-  if (sortedCount > 0) {
-    int first = 1;
-    int last = FData->GetRecordCount();
-    bool outOfRange = false;
-    if (options.Contains(soNext) && !backward) {
-      FData->GetNextRecord(nullptr);
-      if (FData->GetEOF()) outOfRange = true;
-      first = FData->GetRecNo();
-    }
-    if (backward) {
-      FData->GetPriorRecord(nullptr);
-      if (FData->GetBOF()) outOfRange = true;
-      last = FData->GetRecNo();
-    }
-    int hit = 0;
-    if (!outOfRange && first <= last) {
-      memData->BuildRecordNoCache();
-      int low = first, high = last;
-      int c = compareSorted(low);
-      if (c == 0) {
-        hit = low;
-      } else if (c > 0) {
-        c = compareSorted(high);
-        if (c == 0) hit = high;
-        while (c < 0 && hit == 0 && high - low > 1) {
-          const int middle = low + (high - low) / 2;
-          const int m = compareSorted(middle);
-          if (m == 0)
-            hit = middle;
-          else if (m < 0)
-            high = middle;
-          else
-            low = middle;
-        }
-      }
-    }
-    if (hit != 0) {
-      // The first (backwards: the last) record of the run of equal records.
-      if (!backward)
-        while (hit > first && compareSorted(hit - 1) == 0) --hit;
-      else
-        while (hit < last && compareSorted(hit + 1) == 0) ++hit;
-      FData->SetRecNo(hit);
-      if (sortedCount == keys.size()) {
-        found = true;
-      } else {
-        searchLinear = true;
-        continueLinear = true;
-      }
-    }
-  }
-
-  if (searchLinear) {
-    if (!continueLinear && !options.Contains(soNext) && !backward) FData->SetToBegin();
-    for (bool firstVisit = continueLinear;; firstVisit = false) {
-      if (firstVisit)
-        FData->GetRecord(TempBuffer());
-      else if (backward)
-        FData->GetPriorRecord(TempBuffer());
-      else
-        FData->GetNextRecord(TempBuffer());
-      if (FData->GetEOF() || FData->GetBOF()) {
-        found = options.Contains(soNearest);
-        break;
-      }
-      uint8_t* record = TempBuffer();
-      if (needCalc) GetCalcFields(record);
-      if (continueLinear && sortedCount > 0) {
-        // Past the run of equal sorted keys no record can match.
-        bool inRun = true;
-        for (size_t i = 0; i < sortedCount && inRun; ++i)
-          inRun = CompareLocateKey(keys[i], record, flags | (keys[i].Binary ? cfBinary : 0)) == 0;
-        if (!inRun) break;
-      }
-      if (matchesAll(record)) {
-        found = true;
-        break;
-      }
-    }
-  }
+  TLocateSearch search(*this, *memData, options);
+  search.TakeKeys(fields, keyValues);
+  search.PutSortedKeysFirst();
+  if (!PrepareLocateKeys(search.Keys)) search.SortedCount = 0;
+  const bool found = search.Run();
 
   // The found record stays in the temporary buffer (Lookup reads it there).
   if (found && !FData->GetEOF() && !FData->GetBOF()) ReadForCompare(false);

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char16_t SMasterNotMemDataSet[] = u"Master dataset must be inherited from TMemDataSet";
-constexpr char16_t SFieldNotFoundGeneral[] = u"Field %s not found";
 
 bool EditingOrInserting(TDataSet* dataSet) {
   return dataSet->State() == dsEdit || dataSet->State() == dsInsert;

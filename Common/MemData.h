@@ -270,6 +270,7 @@ class TData {
     return field->Fixed() ? FTrimFixedChar : FTrimVarChar;
   }
   void ReleaseComplexField(TFieldDesc* field, uint8_t* recBuf, bool withBlob);
+  struct TVariantWriter;
   void StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, bool exact);
 
   TFieldDescs FFields;

@@ -4,21 +4,10 @@
 #include <cstring>
 
 #include "Common/MemData.h"
+#include "Common/MemUtils.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
-
-template <typename T>
-T* LoadPtr(const uint8_t* slot) {
-  T* p;
-  std::memcpy(&p, slot, sizeof p);
-  return p;
-}
-
-template <typename T>
-void StorePtr(uint8_t* slot, T* p) {
-  std::memcpy(slot, &p, sizeof p);
-}
 
 // A blob field whose blob the record owns (not a sub-field, not in the calculated area).
 bool IsOwnBlob(TData& data, const TFieldDesc* field) {

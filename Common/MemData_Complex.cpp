@@ -4,22 +4,11 @@
 #include <string>
 
 #include "Common/MemData.h"
+#include "Common/MemUtils.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
 namespace {
-
-template <typename T>
-T* LoadPtr(const uint8_t* slot) {
-  T* p;
-  std::memcpy(&p, slot, sizeof p);
-  return p;
-}
-
-template <typename T>
-void StorePtr(uint8_t* slot, T* p) {
-  std::memcpy(slot, &p, sizeof p);
-}
 
 bool IsHeapCode(TDataTypeCode code) {
   return code == dtExtString || code == dtExtVarBytes || code == dtExtWideString;

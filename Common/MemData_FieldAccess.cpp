@@ -10,18 +10,6 @@
 
 namespace {
 
-template <typename T>
-T* LoadPtr(const uint8_t* slot) {
-  T* p;
-  std::memcpy(&p, slot, sizeof p);
-  return p;
-}
-
-template <typename T>
-void StorePtr(uint8_t* slot, T* p) {
-  std::memcpy(slot, &p, sizeof p);
-}
-
 // Copies a zero-terminated text of at most maxUnits units and terminates it; with convertEOL a
 // bare LF becomes CR LF, within the same limit.
 template <typename Unit>

@@ -28,8 +28,6 @@ int Order(const T& a, const T& b) {
   return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
-
 // A zero-terminated text of at most maxBytes bytes.
 std::string_view TextIn(const void* data, size_t maxBytes) {
   const auto* text = static_cast<const char*>(data);
@@ -127,8 +125,6 @@ class TWideText {
   String FHeap;
   std::u16string_view FView;
 };
-
-bool IsByteArray(const Variant& v) { return v.VarType() == (varArray | varByte); }
 
 // Small integer to currency, short integer to 64-bit integer.
 bool IsNumericType(uint16_t vt) {

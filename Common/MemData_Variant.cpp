@@ -38,8 +38,6 @@ bool IsFloatType(uint16_t vt) { return vt == varSingle || vt == varDouble || vt 
 
 bool IsText(uint16_t vt) { return vt == varString || vt == varUString || vt == varOleStr; }
 
-bool IsByteArray(const Variant& v) { return v.VarType() == (varArray | varByte); }
-
 // An integer checked against the range of the field's type.
 int64_t InRange(int64_t value, int64_t low, int64_t high) {
   if (value < low || value > high) CannotConvert();
@@ -124,6 +122,177 @@ void TData::PutFieldAsVariant(int fieldNo, uint8_t* recBuf, const Variant& value
   }
 }
 
+// Writes one non-null variant into a field's bytes. Each step takes the field types of one kind
+// and answers whether the field was one of them.
+struct TData::TVariantWriter {
+  TData& Data;
+  int FieldNo;
+  uint8_t* RecBuf;
+  TFieldDesc* Field;
+  uint8_t* Dest;
+  const Variant& Value;
+  uint16_t Vt;
+  bool Exact;
+
+  // Texts within the record and on the string heap.
+  bool StoreText() {
+    switch (Field->DataType()) {
+      case dtString: case dtGuid: {
+        const AnsiString text = Value.AsAnsiString();
+        const size_t n = WholeCharsWithin(text, static_cast<size_t>(Field->Size()) - 1);
+        std::memcpy(Dest, text.data(), n);
+        Dest[n] = 0;
+        return true;
+      }
+      case dtWideString: {
+        String text = Value.AsString();
+        size_t n = std::min(text.size(), static_cast<size_t>(Field->Size()) / 2 - 1);
+        if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+        std::memcpy(Dest, text.data(), n * 2);
+        Store(Dest + n * 2, char16_t(0));
+        return true;
+      }
+      case dtExtString: {
+        const AnsiString text = Value.AsAnsiString();
+        Data.FStringHeap.DisposeBuf(Load<uint8_t*>(Dest));
+        Store(Dest,
+              Data.FStringHeap.AllocStr(text.c_str(), false, static_cast<int32_t>(text.size())));
+        return true;
+      }
+      case dtExtWideString: {
+        const String text = Value.AsString();
+        Data.FStringHeap.DisposeBuf(Load<uint8_t*>(Dest));
+        Store(Dest, Data.FStringHeap.AllocWideStr(text.c_str(), false,
+                                                  static_cast<int32_t>(text.size())));
+        return true;
+      }
+      default: return false;
+    }
+  }
+
+  // Integers, each within its column's range, and the logical type.
+  bool StoreInteger() {
+    switch (Field->DataType()) {
+      case dtInt8: {
+        const int64_t v = Value.AsInt64();
+        if (Field->Size() == 1) {
+          Store(Dest, static_cast<int8_t>(InRange(v, INT8_MIN, INT8_MAX)));
+        } else {
+          RTL_ASSERT(Field->Size() == 2, u"Invalid size of a short integer field");
+          Store(Dest, static_cast<int16_t>(InRange(v, INT16_MIN, INT16_MAX)));
+        }
+        return true;
+      }
+      case dtSmallint:
+        if (!IsIntegerType(Vt)) CannotConvert();
+        Store(Dest, static_cast<int16_t>(InRange(Value.AsInt64(), INT16_MIN, INT16_MAX)));
+        return true;
+      case dtWord:
+        if (!IsIntegerType(Vt)) CannotConvert();
+        Store(Dest, static_cast<uint16_t>(InRange(Value.AsInt64(), 0, UINT16_MAX)));
+        return true;
+      case dtInteger: {
+        int64_t v;
+        if (IsText(Vt)) {
+          if (!TryStrToInt64(Value.AsString(), v)) CannotConvert();
+        } else if (IsIntegerType(Vt) || IsFloatType(Vt)) {
+          v = Value.AsInt64();
+        } else {
+          CannotConvert();
+        }
+        Store(Dest, static_cast<int32_t>(InRange(v, INT32_MIN, INT32_MAX)));
+        return true;
+      }
+      case dtBoolean:
+        if (Vt != varBoolean) CannotConvert();
+        Store(Dest, static_cast<int16_t>(Value.AsBoolean() ? 1 : 0));
+        return true;
+      case dtLargeint:
+        if (Vt != varInt64) CannotConvert();
+        Store(Dest, Value.AsInt64());
+        return true;
+      case dtUInt32:
+        if (Vt != varLongWord) CannotConvert();
+        Store(Dest, Value.AsLongWord());
+        return true;
+      default: return false;
+    }
+  }
+
+  // Floating and decimal numbers, dates and times.
+  bool StoreReal() {
+    switch (Field->DataType()) {
+      case dtFloat: case dtCurrency: {
+        double v;
+        if (IsIntegerType(Vt)) {
+          v = static_cast<double>(Value.AsInt64());
+        } else if (IsFloatType(Vt) || IsText(Vt)) {
+          v = Value.AsDouble();
+          // Rounded to the field's scale through the external form's rule.
+          if (!Exact) {
+            Data.PutFieldData(Field, Dest, false, &v);
+            return true;
+          }
+        } else {
+          CannotConvert();
+        }
+        Store(Dest, v);
+        return true;
+      }
+      case dtDate: case dtTime: case dtDateTime: Store(Dest, Value.AsDateTime()); return true;
+      case dtBCD: Store(Dest, Value.AsCurrency().Raw()); return true;
+      case dtFMTBCD: Store(Dest, Value.AsBcd()); return true;
+      case dtSQLTimeStamp: Store(Dest, Value.AsSQLTimeStamp()); return true;
+      default: return false;
+    }
+  }
+
+  // Blobs, memos and variant objects, which the record points to.
+  bool StoreObject() {
+    switch (Field->DataType()) {
+      case dtBlob:
+        if (IsByteArray(Value)) {
+          Data.GetBlob(FieldNo, RecBuf)->SetAsBytes(Value.AsBytes());
+          return true;
+        }
+        [[fallthrough]];
+      case dtMemo:
+        Data.GetBlob(FieldNo, RecBuf)->SetAsAnsiString(Value.AsAnsiString());
+        return true;
+      case dtWideMemo:
+        Data.GetBlob(FieldNo, RecBuf)->SetAsWideString(Value.AsString());
+        return true;
+      case dtVariant: Load<TVariantObject*>(Dest)->SetValue(Value); return true;
+      default: return false;
+    }
+  }
+
+  // Byte strings: fixed, with a length prefix, or with the prefix on the string heap.
+  bool StoreBytes() {
+    const TDataTypeCode code = Field->DataType();
+    if (code != dtBytes && code != dtVarBytes && code != dtExtVarBytes) return false;
+    RTL_ASSERT(IsByteArray(Value), u"Invalid VType");
+    const TBytes bytes = Value.AsBytes();
+    RTL_ASSERT(code == dtBytes ? bytes.size() == Field->Length()
+                               : code == dtExtVarBytes || bytes.size() <= Field->Length(),
+               u"Invalid data size");
+    RTL_ASSERT(bytes.size() <= UINT16_MAX, u"Invalid data size");
+    if (code == dtBytes) {
+      std::memcpy(Dest, bytes.data(), bytes.size());
+      return true;
+    }
+    uint8_t* target = Dest;
+    if (code == dtExtVarBytes) {
+      Data.FStringHeap.DisposeBuf(Load<uint8_t*>(Dest));
+      target = Data.FStringHeap.NewBuf(static_cast<int32_t>(2 + bytes.size()));
+      Store(Dest, target);
+    }
+    Store(target, static_cast<uint16_t>(bytes.size()));
+    if (!bytes.empty()) std::memcpy(target + 2, bytes.data(), bytes.size());
+    return true;
+  }
+};
+
 void TData::StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, bool exact) {
   TFieldDesc* field = FieldOf(fieldNo);
   if (value.IsNull() || value.IsEmpty()) {
@@ -131,147 +300,10 @@ void TData::StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, boo
     return;
   }
   RTL_ASSERT(!field->HasParent(), u"Sub-field " + field->Name() + u" is written by its object");
-  uint8_t* data = FieldData(field, recBuf);
-  const uint16_t vt = value.VarType();
-  switch (field->DataType()) {
-    case dtString: case dtGuid: {
-      const AnsiString text = value.AsAnsiString();
-      const size_t n = WholeCharsWithin(text, static_cast<size_t>(field->Size()) - 1);
-      std::memcpy(data, text.data(), n);
-      data[n] = 0;
-      break;
-    }
-    case dtInt8: {
-      const int64_t v = value.AsInt64();
-      if (field->Size() == 1) {
-        Store(data, static_cast<int8_t>(InRange(v, INT8_MIN, INT8_MAX)));
-      } else {
-        RTL_ASSERT(field->Size() == 2, u"Invalid size of a short integer field");
-        Store(data, static_cast<int16_t>(InRange(v, INT16_MIN, INT16_MAX)));
-      }
-      break;
-    }
-    case dtSmallint:
-      if (!IsIntegerType(vt)) CannotConvert();
-      Store(data, static_cast<int16_t>(InRange(value.AsInt64(), INT16_MIN, INT16_MAX)));
-      break;
-    case dtWord:
-      if (!IsIntegerType(vt)) CannotConvert();
-      Store(data, static_cast<uint16_t>(InRange(value.AsInt64(), 0, UINT16_MAX)));
-      break;
-    case dtInteger: {
-      int64_t v;
-      if (IsText(vt)) {
-        if (!TryStrToInt64(value.AsString(), v)) CannotConvert();
-      } else if (IsIntegerType(vt) || IsFloatType(vt)) {
-        v = value.AsInt64();
-      } else {
-        CannotConvert();
-      }
-      Store(data, static_cast<int32_t>(InRange(v, INT32_MIN, INT32_MAX)));
-      break;
-    }
-    case dtFloat: case dtCurrency: {
-      double v;
-      if (IsIntegerType(vt)) {
-        v = static_cast<double>(value.AsInt64());
-      } else if (IsFloatType(vt) || IsText(vt)) {
-        v = value.AsDouble();
-        // Rounded to the field's scale through the external form's rule.
-        if (!exact) {
-          PutFieldData(field, data, false, &v);
-          break;
-        }
-      } else {
-        CannotConvert();
-      }
-      Store(data, v);
-      break;
-    }
-    case dtDate: case dtTime: case dtDateTime:
-      Store(data, value.AsDateTime());
-      break;
-    case dtBoolean:
-      if (vt != varBoolean) CannotConvert();
-      Store(data, static_cast<int16_t>(value.AsBoolean() ? 1 : 0));
-      break;
-    case dtLargeint:
-      if (vt != varInt64) CannotConvert();
-      Store(data, value.AsInt64());
-      break;
-    case dtUInt32:
-      if (vt != varLongWord) CannotConvert();
-      Store(data, value.AsLongWord());
-      break;
-    case dtBlob:
-      if (IsByteArray(value)) {
-        GetBlob(fieldNo, recBuf)->SetAsBytes(value.AsBytes());
-        break;
-      }
-      [[fallthrough]];
-    case dtMemo:
-      GetBlob(fieldNo, recBuf)->SetAsAnsiString(value.AsAnsiString());
-      break;
-    case dtWideMemo:
-      GetBlob(fieldNo, recBuf)->SetAsWideString(value.AsString());
-      break;
-    case dtVariant:
-      Load<TVariantObject*>(data)->SetValue(value);
-      break;
-    case dtExtString: {
-      const AnsiString text = value.AsAnsiString();
-      FStringHeap.DisposeBuf(Load<uint8_t*>(data));
-      Store(data, FStringHeap.AllocStr(text.c_str(), false, static_cast<int32_t>(text.size())));
-      break;
-    }
-    case dtExtWideString: {
-      const String text = value.AsString();
-      FStringHeap.DisposeBuf(Load<uint8_t*>(data));
-      Store(data,
-            FStringHeap.AllocWideStr(text.c_str(), false, static_cast<int32_t>(text.size())));
-      break;
-    }
-    case dtWideString: {
-      String text = value.AsString();
-      size_t n = std::min(text.size(), static_cast<size_t>(field->Size()) / 2 - 1);
-      if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-      std::memcpy(data, text.data(), n * 2);
-      Store(data + n * 2, char16_t(0));
-      break;
-    }
-    case dtBytes: case dtVarBytes: case dtExtVarBytes: {
-      RTL_ASSERT(IsByteArray(value), u"Invalid VType");
-      const TBytes bytes = value.AsBytes();
-      const TDataTypeCode code = field->DataType();
-      RTL_ASSERT(code == dtBytes ? bytes.size() == field->Length()
-                                 : code == dtExtVarBytes || bytes.size() <= field->Length(),
-                 u"Invalid data size");
-      RTL_ASSERT(bytes.size() <= UINT16_MAX, u"Invalid data size");
-      if (code == dtBytes) {
-        std::memcpy(data, bytes.data(), bytes.size());
-        break;
-      }
-      uint8_t* target = data;
-      if (code == dtExtVarBytes) {
-        FStringHeap.DisposeBuf(Load<uint8_t*>(data));
-        target = FStringHeap.NewBuf(static_cast<int32_t>(2 + bytes.size()));
-        Store(data, target);
-      }
-      Store(target, static_cast<uint16_t>(bytes.size()));
-      if (!bytes.empty()) std::memcpy(target + 2, bytes.data(), bytes.size());
-      break;
-    }
-    case dtBCD:
-      Store(data, value.AsCurrency().Raw());
-      break;
-    case dtFMTBCD:
-      Store(data, value.AsBcd());
-      break;
-    case dtSQLTimeStamp:
-      Store(data, value.AsSQLTimeStamp());
-      break;
-    default:
-      CannotConvert();
-  }
+  TVariantWriter writer{*this, fieldNo, recBuf, field, FieldData(field, recBuf),
+                        value, value.VarType(), exact};
+  if (!writer.StoreText() && !writer.StoreInteger() && !writer.StoreReal() &&
+      !writer.StoreObject() && !writer.StoreBytes())
+    CannotConvert();
   recBuf[FDataSize + fieldNo - 1] = 0;
 }

@@ -9,8 +9,6 @@ bool IsWin9x = false;
 
 namespace {
 
-int Sign(int value) { return (value > 0) - (value < 0); }
-
 void CheckUnicodeSupported() { RTL_ASSERT(!IsWin9x, u"Unicode support on Win9x"); }
 
 // The first maxLength characters of a zero-terminated text, fewer when it ends before.

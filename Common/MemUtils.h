@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -23,6 +24,24 @@ extern bool IsWin9x;
 // ---------------------------------------------------------------------------------------------
 // Memory and pointers
 // ---------------------------------------------------------------------------------------------
+
+// A pointer kept in a record's bytes (blob, complex and cached-update slots), which need not be
+// aligned for it.
+template <typename T>
+T* LoadPtr(const uint8_t* slot) {
+  T* p;
+  std::memcpy(&p, slot, sizeof p);
+  return p;
+}
+template <typename T>
+void StorePtr(uint8_t* slot, T* p) {
+  std::memcpy(slot, &p, sizeof p);
+}
+
+// -1, 0 or 1 as the value is negative, zero or positive: comparisons answer in these.
+inline int Sign(int value) { return (value > 0) - (value < 0); }
+// Whether a variant holds an array of bytes.
+bool IsByteArray(const Variant& value);
 
 // Copies count bytes; the areas may overlap. A count of 0 or less copies nothing.
 void CopyMemory(const void* source, void* destination, std::ptrdiff_t count);

@@ -11,6 +11,8 @@ bool IsEmptyText(const Variant& v) { return IsText(v.VarType()) && v.AsString().
 
 }  // namespace
 
+bool IsByteArray(const Variant& value) { return IsByteArray(value.VarType()); }
+
 bool TryEncodeDateTime(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
                        uint16_t second, uint16_t millisecond, TDateTime& value) {
   TDateTime date, time;

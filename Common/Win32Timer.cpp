@@ -1,10 +1,5 @@
 #include "Common/Win32Timer.h"
 
-#include <cstdio>
-#include <exception>
-
-#include "platform/rtl/UnicodeText.h"
-#include "platform/ui/Application.h"
 #include "platform/win/WinApi.h"
 
 namespace {
@@ -12,24 +7,6 @@ namespace {
 constexpr UINT_PTR TimerId = 1;
 
 }  // namespace
-
-void HandleRunningException(TObject* sender) {
-  if (!std::current_exception()) return;
-  if (Application) {
-    Application->HandleException(sender);
-    return;
-  }
-  try {
-    throw;
-  } catch (const EAbort&) {
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "%s\n", UTF8Encode(e.Message()).c_str());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-  } catch (...) {
-    std::fprintf(stderr, "Unknown error\n");
-  }
-}
 
 TWin32Timer::TWin32Timer(TComponent* owner) : TComponent(owner) {
   // Without a window session (a program or test that shows no window) there is no window and

@@ -7,12 +7,8 @@
 #include <cstdint>
 
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ExceptionHook.h"
 #include "platform/win/WinDefs.h"
-
-// Reports the exception being handled (call it inside a catch block) as the program reports
-// errors that nobody else catches: through the application's handler when there is an application,
-// else on the standard error stream. EAbort stays silent.
-void HandleRunningException(TObject* sender);
 
 class TWin32Timer : public TComponent {
  public:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_Literals.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
@@ -12,8 +13,6 @@
 #include "platform/rtl/UnicodeText.h"
 
 namespace {
-
-constexpr uint32_t MyTypeTimestamp = 7;
 
 String Decimal(int64_t value) { return UTF8ToString(std::to_string(value)); }
 
@@ -30,7 +29,7 @@ TMySQLFieldDesc* TCustomMySQLGenerator::RowVersionField(const TFieldDescArray& d
   TMySQLFieldDesc* lastAuto = nullptr;
   for (TFieldDesc* fieldDesc : dataFields) {
     auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
-    if (desc == nullptr || desc->MySQLType() != MyTypeTimestamp) continue;
+    if (desc == nullptr || desc->MySQLType() != kFieldTypeTimestamp) continue;
     if (first == nullptr) first = desc;
     if (desc->IsAutoUpdateTimestamp()) lastAuto = desc;
   }
@@ -42,7 +41,7 @@ void TCustomMySQLGenerator::AddConditionField(AnsiStringBuilder& buffer, TFieldD
   TMySQLFieldDesc* desc = AsMySQLDesc(fieldDesc);
   // A computed column has no table to be compared in.
   if (desc->TableInfo() == nullptr) return;
-  if (statementType == stRefresh && FModifiedOnly && desc->MySQLType() == MyTypeTimestamp &&
+  if (statementType == stRefresh && FModifiedOnly && desc->MySQLType() == kFieldTypeTimestamp &&
       FieldIsNull(desc, true)) {
     if (buffer.Length() > 0) buffer.Append(" AND ");
     Append(buffer, GetSQLFieldName(desc, true) + u" = '00000000'");

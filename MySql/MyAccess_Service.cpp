@@ -4,6 +4,7 @@
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Generator.h"
 #include "MySql/MyAccess_Updater.h"
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
 #include "platform/db/Fields.h"
@@ -53,7 +54,6 @@ TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
 // ---- TCustomMyDataSetService ----
 
 namespace {
-constexpr uint32_t MyTypeTimestamp = 7;
 }  // namespace
 
 void TCustomMyDataSetService::CreateUpdater() {
@@ -189,7 +189,7 @@ void TCustomMyDataSetService::InitFields() {
       field->SetAutoGenerateValue(arAutoInc);
     }
     auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
-    if (myDesc != nullptr && myDesc->MySQLType() == MyTypeTimestamp &&
+    if (myDesc != nullptr && myDesc->MySQLType() == kFieldTypeTimestamp &&
         (FTimestampField == nullptr || myDesc->IsAutoUpdateTimestamp()))
       FTimestampField = myDesc;
   }
@@ -207,7 +207,7 @@ void TCustomMyDataSetService::SetFieldOrigin(TField* field, TFieldDesc* fieldDes
 
 bool TCustomMyDataSetService::IsTrackedField(TFieldDesc* fieldDesc) {
   auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
-  return desc != nullptr && desc->MySQLType() == MyTypeTimestamp;
+  return desc != nullptr && desc->MySQLType() == kFieldTypeTimestamp;
 }
 
 void TCustomMyDataSetService::TrackFieldValue(TFieldDesc* fieldDesc, const Variant& value) {

@@ -8,6 +8,7 @@
 #include "Common/DBAccess_DataSet.h"
 #include "Common/LxAccess_Connection.h"
 #include "MySql/MyAccess_Service.h"
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "platform/db/DBTypes.h"
 #include "platform/db/Fields.h"
@@ -21,7 +22,6 @@
 namespace {
 
 enum : uint32_t {
-  MyTimestamp = 7,
   MyDate = 10,
   MyTime = 11,
   MyDateTime = 12,
@@ -158,7 +158,7 @@ bool QuotesDefaults(const String& serverVersion) {
 bool ParseMyDateTime(const String& text, const TMySQLFieldDesc& desc, TDateTime& value) {
   const AnsiString ansi = StringToAnsi(text);
   switch (desc.MySQLType()) {
-    case MyTimestamp:
+    case kFieldTypeTimestamp:
       return Encode(TimestampParts(ansi, desc.Length()), value);
     case MyDate:
     case MyNewDate:

@@ -6,6 +6,7 @@
 #include "Common/LxXml.h"
 #include "Common/MemDS.h"
 #include "MySql/MyAccess_Service.h"
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "platform/db/Fields.h"
 #include "platform/db/FieldsNumeric.h"
@@ -23,7 +24,6 @@ enum : uint32_t {
   MyLong = 3,
   MyFloat = 4,
   MyDouble = 5,
-  MyTimestamp = 7,
   MyLongLong = 8,
   MyInt24 = 9,
   MyYear = 13,
@@ -149,6 +149,6 @@ void TCustomMyDataSetService::WriteFieldXMLAttributes(TField* field, TFieldDesc*
                                                       const String& name) {
   TDADataSetService::WriteFieldXMLAttributes(field, fieldDesc, writer, name);
   auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
-  if (desc != nullptr && desc->MySQLType() == MyTimestamp)
+  if (desc != nullptr && desc->MySQLType() == kFieldTypeTimestamp)
     writer.WriteAttributeString(u"rs", u"rowver", u"true");
 }

@@ -1,5 +1,6 @@
 #include "MySql/MyClasses_Error.h"
 
+#include "MySql/MySqlErrors.h"
 #include "platform/rtl/NumberText.h"
 
 namespace {
@@ -7,9 +8,6 @@ namespace {
 constexpr int32_t ER_SERVER_SHUTDOWN = 1053;
 constexpr int32_t ER_DUP_ENTRY = 1062;
 constexpr int32_t ER_PARSE_ERROR = 1064;
-constexpr int32_t CR_CONN_HOST_ERROR = 2003;
-constexpr int32_t CR_SERVER_GONE_ERROR = 2006;
-constexpr int32_t CR_SERVER_LOST = 2013;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -33,10 +31,9 @@ EMyError::EMyError(int32_t errorCode, const String& message) : EDAError(errorCod
 bool EMyError::IsConnectionLost() const {
   switch (ErrorCode()) {
     case ER_SERVER_SHUTDOWN:
-    case CR_CONN_HOST_ERROR:
-    case CR_SERVER_GONE_ERROR:
-    case CR_SERVER_LOST:
-      return true;
+    case CR_CANNOT_CONNECT:
+    case CR_SERVER_GONE:
+    case CR_LOST_CONNECTION: return true;
     default:
       return false;
   }

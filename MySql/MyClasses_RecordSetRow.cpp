@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_RecordSetConvert.h"
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
@@ -55,7 +56,7 @@ void TMyRowConverter::Plan() {
     plan.Length = field->Length();
     plan.Calculated = field->CalcKind() != 0;
     plan.IsBit = field->MySQLType() == MyTypeBit;
-    if (plan.MySQLType == MyTypeTimestamp) {
+    if (plan.MySQLType == kFieldTypeTimestamp) {
       auto* table = dynamic_cast<TMyTableInfo*>(field->TableInfo());
       if (table && table->TimestampField() == field) plan.TimestampTable = table;
     }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Common/CLRClasses.h"
+#include "MySql/MyCall.h"
 #include "MySql/MyClasses_Connection.h"
 #include "MySql/MyClasses_RecordSet.h"
 #include "MySql/MyClasses_SQLInfo.h"
@@ -15,8 +16,6 @@
 #include "platform/rtl/UnicodeText.h"
 
 namespace {
-
-constexpr uint32_t MyTypeTimestamp = 7;
 
 // Where a word stands in SQL text as the lexer reads it (strings, quoted names and comments never
 // match); searched from the start of the text.
@@ -259,7 +258,7 @@ void TMySQLRecordset::FillFieldDesc(const TMYSQL_FIELD& column, const TMyFieldMa
     if (!column.OrgTable.empty()) table->SetTableName(info->NormalizeName(S(column.OrgTable)));
     table->SetTableAlias(info->NormalizeName(S(column.Table)));
     field.SetTableInfo(table);
-    if (column.Type == MyTypeTimestamp) {
+    if (column.Type == kFieldTypeTimestamp) {
       auto* myTable = static_cast<TMyTableInfo*>(table);
       // The column the server updates itself is the one that tells which rows changed.
       if (myTable->TimestampField() == nullptr || (column.Flags & MyTimestampFlag) != 0)

@@ -8,34 +8,34 @@
 
 namespace {
 
-TMySqlSession* Session(PMYSQL_CON con) {
-  RTL_ASSERT(con != nullptr, u"No MySQL session");
-  return static_cast<TMySqlSession*>(con);
-}
-
 AnsiString Text(const char* text) { return text ? AnsiString(text) : AnsiString(); }
 
 [[noreturn]] void NotSupported() { AssertErrorHandler(u"Not supported", __FILE__, __LINE__); }
 
 }  // namespace
 
+TMySqlSession* SessionOfHandle(PMYSQL_CON con) {
+  RTL_ASSERT(con != nullptr, u"No MySQL session");
+  return static_cast<TMySqlSession*>(con);
+}
+
 TMySQLAPIDirect& MySQLAPIDirect() {
   static TMySQLAPIDirect instance;
   return instance;
 }
 
-int TMySQLAPIDirect::mysql_errno(PMYSQL_CON con) { return Session(con)->ErrorNumber(); }
+int TMySQLAPIDirect::mysql_errno(PMYSQL_CON con) { return SessionOfHandle(con)->ErrorNumber(); }
 
 AnsiString TMySQLAPIDirect::mysql_error(PMYSQL_CON con) {
-  return UTF8Encode(Session(con)->ErrorText());
+  return UTF8Encode(SessionOfHandle(con)->ErrorText());
 }
 
 int TMySQLAPIDirect::mysql_thread_id(PMYSQL_CON con) {
-  return static_cast<int>(Session(con)->ThreadId());
+  return static_cast<int>(SessionOfHandle(con)->ThreadId());
 }
 
 AnsiString TMySQLAPIDirect::mysql_character_set_name(PMYSQL_CON con) {
-  Session(con);
+  SessionOfHandle(con);
   throw NotSupportedException();
 }
 
@@ -43,7 +43,7 @@ PMYSQL_CON TMySQLAPIDirect::mysql_init(PMYSQL_CON) { return new TMySqlSession();
 
 int TMySQLAPIDirect::mysql_ssl_set(PMYSQL_CON con, const char* key, const char* cert,
                                    const char* ca, const char* capath, const char* cipher) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetTls(Text(key), Text(cert), Text(ca), Text(capath), Text(cipher));
   session->SetProtocol(mpSSL);
   return 0;
@@ -52,7 +52,7 @@ int TMySQLAPIDirect::mysql_ssl_set(PMYSQL_CON con, const char* key, const char* 
 PMYSQL_CON TMySQLAPIDirect::mysql_real_connect(PMYSQL_CON con, const char* host, const char* user,
                                                const char* passwd, const char* db, int port,
                                                const char* socket, uint32_t clientFlag) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetError(0, String());
   try {
     session->Connect(Text(host), Text(user), Text(passwd), Text(db), port, Text(socket),
@@ -66,7 +66,7 @@ PMYSQL_CON TMySQLAPIDirect::mysql_real_connect(PMYSQL_CON con, const char* host,
 
 void TMySQLAPIDirect::mysql_close(PMYSQL_CON con) {
   if (con == nullptr) return;
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   try {
     session->Close();
   } catch (const EMySqlException&) {
@@ -79,19 +79,19 @@ void TMySQLAPIDirect::mysql_close(PMYSQL_CON con) {
 }
 
 AnsiString TMySQLAPIDirect::mysql_get_server_info(PMYSQL_CON con) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetError(0, String());
   return session->ServerVersion();
 }
 
 AnsiString TMySQLAPIDirect::mysql_get_host_info(PMYSQL_CON con) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetError(0, String());
   return session->HostInfo();
 }
 
 int TMySQLAPIDirect::mysql_options(PMYSQL_CON con, uint8_t option, const void* arg) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetError(0, String());
   switch (option) {
     case MYOPT_CONNECT_TIMEOUT:
@@ -114,7 +114,7 @@ int TMySQLAPIDirect::mysql_options(PMYSQL_CON con, uint8_t option, const void* a
 }
 
 int TMySQLAPIDirect::mysql_options_str(PMYSQL_CON con, uint8_t option, const char* arg) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   session->SetError(0, String());
   if (option == MYOPT_SET_CHARSET_NAME) session->SetCharacterSet(Text(arg));
   return 0;
@@ -139,9 +139,9 @@ void TMySQLAPIDirect::Initialize() {
 }
 
 void TMySQLAPIDirect::SetIOHandler(PMYSQL_CON con, TLxIOHandler* handler) {
-  Session(con)->SetIOHandler(handler);
+  SessionOfHandle(con)->SetIOHandler(handler);
 }
 
 void TMySQLAPIDirect::SetHttpOptions(PMYSQL_CON con, THttpOptions* options) {
-  Session(con)->SetHttpOptions(options);
+  SessionOfHandle(con)->SetHttpOptions(options);
 }

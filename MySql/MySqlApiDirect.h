@@ -10,6 +10,10 @@
 
 class TLxIOHandler;
 class THttpOptions;
+class TMySqlSession;
+
+// The engine session behind a connection handle; a null handle is an assertion.
+TMySqlSession* SessionOfHandle(PMYSQL_CON con);
 
 class TMySQLAPIDirect : public TMySQLAPI {
  public:

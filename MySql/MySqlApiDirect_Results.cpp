@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr int32_t kOutOfSync = 2014;
-
-TMySqlSession* Session(PMYSQL_CON con) {
-  RTL_ASSERT(con != nullptr, u"No MySQL session");
-  return static_cast<TMySqlSession*>(con);
-}
-
 TMySqlResultSet* Result(PMYSQL_RES result) {
   RTL_ASSERT(result != nullptr, u"No MySQL result");
   return static_cast<TMySqlResultSet*>(result);
@@ -49,7 +42,7 @@ int Trap(TMySqlSession* session, Work work) {
 }
 
 EMySqlException OutOfSync(uint8_t state) {
-  return EMySqlException::CreateMsg(kOutOfSync, u"mysql.status = " + IntToStr(state));
+  return EMySqlException::CreateMsg(CR_COMMANDS_OUT_OF_SYNC, u"mysql.status = " + IntToStr(state));
 }
 
 bool MoreResults(const TMySqlSession* session) {
@@ -60,26 +53,28 @@ bool MoreResults(const TMySqlSession* session) {
 
 int TMySQLAPIDirect::mysql_num_fields(PMYSQL_RES result) { return Result(result)->FieldCount(); }
 
-int TMySQLAPIDirect::mysql_field_count(PMYSQL_CON con) { return Session(con)->FieldCount(); }
+int TMySQLAPIDirect::mysql_field_count(PMYSQL_CON con) {
+  return SessionOfHandle(con)->FieldCount();
+}
 
 int64_t TMySQLAPIDirect::mysql_affected_rows(PMYSQL_CON con) {
-  return Session(con)->AffectedRows();
+  return SessionOfHandle(con)->AffectedRows();
 }
 
 int64_t TMySQLAPIDirect::mysql_insert_id(PMYSQL_CON con) {
-  return static_cast<int64_t>(Session(con)->InsertId());
+  return static_cast<int64_t>(SessionOfHandle(con)->InsertId());
 }
 
-AnsiString TMySQLAPIDirect::mysql_info(PMYSQL_CON con) { return Session(con)->Info(); }
+AnsiString TMySQLAPIDirect::mysql_info(PMYSQL_CON con) { return SessionOfHandle(con)->Info(); }
 
 int TMySQLAPIDirect::mysql_select_db(PMYSQL_CON con, const char* db) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   return Trap(session, [&] { session->SelectDb(db ? AnsiString(db) : AnsiString()); });
 }
 
 // The text goes through the shared buffer under the lock; the reply is read outside it.
 int TMySQLAPIDirect::mysql_real_query(PMYSQL_CON con, const char* query, uint32_t length) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   return Trap(session, [&] {
     FLock.Enter();
     try {
@@ -97,19 +92,19 @@ int TMySQLAPIDirect::mysql_real_query(PMYSQL_CON con, const char* query, uint32_
 }
 
 int TMySQLAPIDirect::mysql_kill(PMYSQL_CON con, uint32_t pid) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   const uint8_t id[4] = {static_cast<uint8_t>(pid), static_cast<uint8_t>(pid >> 8),
                          static_cast<uint8_t>(pid >> 16), static_cast<uint8_t>(pid >> 24)};
   return Trap(session, [&] { session->Command(TMySqlSession::ComProcessKill, id, 4, false); });
 }
 
 int TMySQLAPIDirect::mysql_ping(PMYSQL_CON con) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   return Trap(session, [&] { session->Ping(); });
 }
 
 PMYSQL_RES TMySQLAPIDirect::mysql_use_result(PMYSQL_CON con) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   if (session->PendingColumns().empty()) return nullptr;  // an OK packet: no rows
   if (session->ResultState() != TMySqlSession::ResultPending) {
     EMySqlException e = OutOfSync(session->ResultState());
@@ -153,14 +148,16 @@ PMYSQL_ROW TMySQLAPIDirect::mysql_fetch_row(PMYSQL_RES handle) {
   }
 }
 
-bool TMySQLAPIDirect::mysql_more_results(PMYSQL_CON con) { return MoreResults(Session(con)); }
+bool TMySQLAPIDirect::mysql_more_results(PMYSQL_CON con) {
+  return MoreResults(SessionOfHandle(con));
+}
 
 std::optional<uint16_t> TMySQLAPIDirect::ServerStatus(PMYSQL_CON con) {
-  return Session(con)->ServerStatus();
+  return SessionOfHandle(con)->ServerStatus();
 }
 
 int TMySQLAPIDirect::mysql_next_result(PMYSQL_CON con) {
-  TMySqlSession* session = Session(con);
+  TMySqlSession* session = SessionOfHandle(con);
   int answer = -1;
   int error = Trap(session, [&] {
     if (session->ResultState() != TMySqlSession::ResultIdle)

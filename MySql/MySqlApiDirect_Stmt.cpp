@@ -37,7 +37,7 @@ int Trap(TMySqlStmt* stmt, Work work) {
 }  // namespace
 
 PMYSQL_STMT TMySQLAPIDirect::mysql_stmt_init(PMYSQL_CON con) {
-  return new TMySqlStmt(Session(con));
+  return new TMySqlStmt(SessionOfHandle(con));
 }
 
 int TMySQLAPIDirect::mysql_stmt_prepare(PMYSQL_STMT handle, const char* query, uint32_t length) {

@@ -11,7 +11,6 @@ using namespace mysqlcodec;
 
 namespace {
 
-constexpr int32_t kLostConnection = 2013;
 // A buffer grown past a full packet by a larger one is given back at the next command, so a
 // session does not keep a huge buffer for the rest of its life; smaller ones are kept for reuse.
 constexpr int64_t kKeepBufferUpTo = 20 << 20;
@@ -53,15 +52,15 @@ void TMySqlNet::Close() {
 }
 
 void TMySqlNet::ReadExact(uint8_t* buffer, int32_t offset, int32_t count) {
-  if (!FVio) throw EMySqlException(kLostConnection);
+  if (!FVio) throw EMySqlException(CR_LOST_CONNECTION);
   if (FVio->Read(buffer, offset, count) < count)
-    throw EMySqlException::CreateMsg(kLostConnection, FVio->LastError());
+    throw EMySqlException::CreateMsg(CR_LOST_CONNECTION, FVio->LastError());
 }
 
 void TMySqlNet::WriteExact(const uint8_t* buffer, int32_t offset, int32_t count) {
-  if (!FVio) throw EMySqlException(kLostConnection);
+  if (!FVio) throw EMySqlException(CR_LOST_CONNECTION);
   if (FVio->Write(buffer, offset, count) < count)
-    throw EMySqlException::CreateMsg(kLostConnection, FVio->LastError());
+    throw EMySqlException::CreateMsg(CR_LOST_CONNECTION, FVio->LastError());
 }
 
 // --- building packets ----------------------------------------------------------------------------

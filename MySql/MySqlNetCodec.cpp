@@ -7,12 +7,6 @@
 
 namespace mysqlcodec {
 
-namespace {
-
-constexpr int32_t kMalformedPacket = 2027;
-
-}  // namespace
-
 size_t EncodeLengthCoded(uint64_t n, uint8_t* out) {
   if (n <= 250) {
     out[0] = static_cast<uint8_t>(n);
@@ -34,7 +28,7 @@ size_t EncodeLengthCoded(uint64_t n, uint8_t* out) {
 }
 
 void TMySqlReader::Need(size_t count) const {
-  if (count > Remaining()) throw EMySqlException(kMalformedPacket);
+  if (count > Remaining()) throw EMySqlException(CR_MALFORMED_PACKET);
 }
 
 uint8_t TMySqlReader::ReadByte() {
@@ -141,7 +135,7 @@ bool TMySqlReader::LocateLengthCoded(size_t& start, size_t& length) {
   }
   if (static_cast<uint64_t>(n) > Remaining()) {
     FPosition = saved;
-    throw EMySqlException(kMalformedPacket);
+    throw EMySqlException(CR_MALFORMED_PACKET);
   }
   start = FPosition;
   length = static_cast<size_t>(n);
@@ -151,7 +145,7 @@ bool TMySqlReader::LocateLengthCoded(size_t& start, size_t& length) {
 
 TServerError DecodeErrorPacket(const uint8_t* payload, size_t length) {
   TMySqlReader reader(payload, length);
-  if (reader.ReadByte() != kErrorMarker) throw EMySqlException(kMalformedPacket);
+  if (reader.ReadByte() != kErrorMarker) throw EMySqlException(CR_MALFORMED_PACKET);
   TServerError error;
   error.Number = reader.ReadUInt16();
   error.Message = reader.ReadZString();

@@ -12,9 +12,6 @@ using namespace mysqlcodec;
 
 namespace {
 
-constexpr int32_t kOutOfOrder = 1156;
-constexpr int32_t kBadFrame = 1157;
-constexpr int32_t kPacketTooLarge = 2020;
 // Payloads are read into storage that grows with what has arrived, never to a claimed length at
 // once: a server that announces 16 MB and sends ten bytes costs ten bytes.
 constexpr int64_t kFirstPiece = 65536;
@@ -28,14 +25,15 @@ int64_t NextPiece(int64_t base, int64_t done, int64_t count) {
 
 [[noreturn]] void RaiseOutOfOrder(const char16_t* where, int received, int expected) {
   throw EMySqlException::CreateMsg(
-      kOutOfOrder, Format(String(where) + u": Net packets out of order: received[%d], expected[%d]",
-                          {received, expected}));
+      ER_PACKETS_OUT_OF_ORDER,
+      Format(String(where) + u": Net packets out of order: received[%d], expected[%d]",
+             {received, expected}));
 }
 
 }  // namespace
 
 void TMySqlNet::CheckPacketSize(int64_t length) const {
-  if (length > FMaxAllowedPacket) throw EMySqlException(kPacketTooLarge);
+  if (length > FMaxAllowedPacket) throw EMySqlException(CR_PACKET_TOO_LARGE);
 }
 
 // --- headers and frames --------------------------------------------------------------------------
@@ -67,7 +65,8 @@ void TMySqlNet::ReceiveFrame() {
     int64_t queued = FQueue.Length();
     int64_t adds = h.Uncompressed > 0 ? h.Uncompressed : h.Length;
     // A run of full frames carries at most one logical packet and the frame it ends in.
-    if (queued + adds > FMaxAllowedPacket + MaxPacketSize) throw EMySqlException(kPacketTooLarge);
+    if (queued + adds > FMaxAllowedPacket + MaxPacketSize)
+      throw EMySqlException(CR_PACKET_TOO_LARGE);
     if (h.Uncompressed == 0) {
       for (int64_t done = 0; done < h.Length;) {
         int64_t piece = NextPiece(queued, done, h.Length);
@@ -78,7 +77,7 @@ void TMySqlNet::ReceiveFrame() {
       }
     } else {
       if (static_cast<int64_t>(h.Uncompressed) > static_cast<int64_t>(h.Length) * MaxInflateRatio + 64)
-        throw EMySqlException(kBadFrame);
+        throw EMySqlException(ER_FRAME_NOT_INFLATED);
       for (int64_t done = 0; done < h.Length;) {
         int64_t piece = NextPiece(0, done, h.Length);
         FFrame.resize(static_cast<size_t>(done + piece));
@@ -94,7 +93,7 @@ void TMySqlNet::ReceiveFrame() {
       } catch (const Exception&) {
         ok = false;
       }
-      if (!ok) throw EMySqlException(kBadFrame);
+      if (!ok) throw EMySqlException(ER_FRAME_NOT_INFLATED);
     }
     if (h.Length != static_cast<uint32_t>(MaxPacketSize)) break;
   }

@@ -9,9 +9,6 @@ using namespace mysqlrows;
 
 namespace {
 
-constexpr int32_t kMalformedPacket = 2027;
-constexpr int32_t kNullPointer = 2028;
-
 TMySqlSession* Required(TMySqlSession* session) {
   RTL_ASSERT(session != nullptr, u"TMySqlResultSet: no session");
   return session;
@@ -110,14 +107,14 @@ void TMySqlResultSet::Locate(TMySqlBinds*& binds) {
     LocateBinaryRow(FRowBuffer, length, FColumns, *binds);
     return;
   }
-  if (binds == nullptr) throw EMySqlException(kNullPointer);
+  if (binds == nullptr) throw EMySqlException(CR_NULL_POINTER);
   LocateTextRow(FRowBuffer, length, *binds);
 }
 
 void TMySqlResultSet::ConvertColumns(int32_t count, TMySqlFieldInfos& columns) {
   RTL_ASSERT(FSession != nullptr && FStoredRows != nullptr, u"ConvertColumns: nothing stored");
   // The count comes from the server: only the packets that really came are sized for.
-  if (count != FStoredRows->Count()) throw EMySqlException(kMalformedPacket);
+  if (count != FStoredRows->Count()) throw EMySqlException(CR_MALFORMED_PACKET);
   const bool v41 = FSession->SpeaksProtocol41();
   const bool longFlag = (FSession->ServerCapabilities() & mysqlhandshake::kClientLongFlag) != 0;
   columns.clear();

@@ -9,7 +9,6 @@ namespace mysqlrows {
 
 namespace {
 
-constexpr int32_t kMalformedPacket = 2027;
 // The 4.1 EOF packet: marker, warning count (2 bytes), server status (2 bytes).
 constexpr size_t kEofWithStatus = 5;
 constexpr int kColumns41 = 7;
@@ -44,7 +43,7 @@ void SetNull(TMySqlBind& bind) {
 TEofInfo DecodeEofPacket(const uint8_t* payload, size_t length) {
   TEofInfo eof;
   if (length <= 1) return eof;
-  if (length < kEofWithStatus) throw EMySqlException(kMalformedPacket);
+  if (length < kEofWithStatus) throw EMySqlException(CR_MALFORMED_PACKET);
   TMySqlReader r(payload, length, 1);
   eof.HasStatus = true;
   eof.WarningCount = r.ReadUInt16();
@@ -89,7 +88,7 @@ void LocateBinaryRow(const uint8_t* row, size_t length, const TMySqlFieldInfos& 
   TMySqlReader r(row, length);
   r.ReadByte();  // the header byte
   // The bitmap must be there whole before a bit of it is read.
-  if (r.Remaining() < bitmapSize) throw EMySqlException(kMalformedPacket);
+  if (r.Remaining() < bitmapSize) throw EMySqlException(CR_MALFORMED_PACKET);
   const uint8_t* bitmap = r.Current();
   r.SkipUpTo(bitmapSize);
   for (size_t i = 0; i < columns.size(); ++i) {
@@ -102,7 +101,7 @@ void LocateBinaryRow(const uint8_t* row, size_t length, const TMySqlFieldInfos& 
     }
     size_t fixed = BinaryFixedSize(bind.Type);
     if (fixed > 0) {
-      if (r.Remaining() < fixed) throw EMySqlException(kMalformedPacket);
+      if (r.Remaining() < fixed) throw EMySqlException(CR_MALFORMED_PACKET);
       SetValue(bind, r.Position(), fixed);
       r.SkipUpTo(fixed);
       continue;
@@ -113,7 +112,7 @@ void LocateBinaryRow(const uint8_t* row, size_t length, const TMySqlFieldInfos& 
       continue;
     }
     // Dates and times have a few fixed forms; any other length cannot be taken apart.
-    if (!BinaryTemporalLengthValid(bind.Type, n)) throw EMySqlException(kMalformedPacket);
+    if (!BinaryTemporalLengthValid(bind.Type, n)) throw EMySqlException(CR_MALFORMED_PACKET);
     SetValue(bind, start, n);
   }
 }

@@ -17,9 +17,6 @@ using namespace mysqlhandshake;
 namespace {
 
 constexpr int32_t kDefaultPort = 3306;
-constexpr int32_t kCannotConnect = 2003;
-constexpr int32_t kUnknownProtocol = 2046;
-constexpr int32_t kTlsError = 2026;
 // The code the connect error names, whatever the transport's own failure was.
 constexpr int32_t kConnectionRefused = 10061;
 
@@ -119,7 +116,7 @@ void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
       break;
     default:
       // A protocol without a transport of its own reuses the one the session has.
-      if (FNet->Vio() == nullptr) throw EMySqlException(kUnknownProtocol);
+      if (FNet->Vio() == nullptr) throw EMySqlException(CR_UNKNOWN_PROTOCOL);
       break;
   }
   TLxVio* vio = FNet->Vio();
@@ -131,7 +128,7 @@ void TMySqlSession::OpenTransport(const AnsiString& pipeName) {
     // The local socket's own errors (2016-2018) say more than "can't connect" would.
     throw;
   } catch (const Exception&) {
-    throw EMySqlException::CreateFmt(kCannotConnect, vio->LastError(),
+    throw EMySqlException::CreateFmt(CR_CANNOT_CONNECT, vio->LastError(),
                                      {FHost, kConnectionRefused});
   }
 }
@@ -151,7 +148,7 @@ void TMySqlSession::ReadGreeting() {
 void TMySqlSession::WriteLogin(const AnsiString& password, uint32_t clientFlags) {
   // Asked for TLS and not offered it, the login stops: it never goes on in plain text.
   if ((FProtocol == mpSSL || (clientFlags & kClientSsl)) && !(FServerCapabilities & kClientSsl))
-    throw EMySqlException::CreateMsg(kTlsError, u"The server does not offer TLS");
+    throw EMySqlException::CreateMsg(CR_SSL_ERROR, u"The server does not offer TLS");
   FClientFlags = ComputeClientFlags(FClientFlags, clientFlags, FProtocol == mpSSL,
                                     FServerCapabilities);
   TBytes prefix = LoginPrefix(FClientFlags, FCharacterSet);
@@ -183,7 +180,7 @@ void TMySqlSession::StartTls() {
     } catch (const EAssertionFailed&) {
       throw;
     } catch (const Exception& e) {
-      throw EMySqlException::CreateMsg(kTlsError, e.Message());
+      throw EMySqlException::CreateMsg(CR_SSL_ERROR, e.Message());
     }
   }
   // Other transports have no TLS of their own: the switch changes nothing on them.

@@ -14,8 +14,6 @@ using namespace mysqlreplies;
 
 namespace {
 
-constexpr int32_t kLostConnection = 2013;
-constexpr int32_t kOutOfSync = 2014;
 // Column definitions are read as text rows of this many values.
 constexpr int32_t kColumnValues41 = 7;
 constexpr int32_t kColumnValues40 = 5;
@@ -25,7 +23,7 @@ constexpr int32_t kSkipPiece = 65536;
 }  // namespace
 
 void TMySqlSession::StartCommand(uint8_t code) {
-  if (FResultState != ResultIdle) throw EMySqlException(kOutOfSync);
+  if (FResultState != ResultIdle) throw EMySqlException(CR_COMMANDS_OUT_OF_SYNC);
   FInfo.clear();
   FAffectedRows = 0;
   // A file named by an earlier query is not the next command's to give.
@@ -61,7 +59,7 @@ void TMySqlSession::Ping() { Command(ComPing, nullptr, 0, false); }
 // --- replies -------------------------------------------------------------------------------------
 
 void TMySqlSession::ReadResult() {
-  if (FNet->Vio() == nullptr) throw EMySqlException(kLostConnection);
+  if (FNet->Vio() == nullptr) throw EMySqlException(CR_LOST_CONNECTION);
   FServerStatus = kServerStatusAutocommit;
   FFieldCount = 0;
   FNet->Receive();

@@ -7,7 +7,6 @@ namespace mysqlhandshake {
 
 namespace {
 
-constexpr int32_t kProtocolMismatch = 2007;
 // What must follow the first scramble part for each optional field of the greeting.
 constexpr size_t kTailWithCapabilities = 3;
 constexpr size_t kTailWithStatus = 18;
@@ -30,9 +29,9 @@ TMySqlGreeting ParseGreeting(const uint8_t* payload, size_t length) {
   TMySqlGreeting g;
   g.ProtocolVersion = r.ReadByte();
   if (g.ProtocolVersion != kProtocolVersion)
-    throw EMySqlException::CreateFmt(kProtocolMismatch, String(),
-                                     {static_cast<int32_t>(g.ProtocolVersion),
-                                      static_cast<int32_t>(kProtocolVersion)});
+    throw EMySqlException::CreateFmt(
+        CR_PROTOCOL_MISMATCH, String(),
+        {static_cast<int32_t>(g.ProtocolVersion), static_cast<int32_t>(kProtocolVersion)});
   g.ServerVersion = StripVersionPrefix(r.ReadZString());
   g.ThreadId = r.ReadUInt32();
   r.ReadBytes(g.Scramble, mysqlscramble::kOldScrambleLength);

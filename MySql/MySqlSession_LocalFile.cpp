@@ -103,7 +103,6 @@ using mysqllocalfile::TLocalFileName;
 
 namespace {
 
-constexpr int32_t kRefused = 2000;
 // Each chunk of the file is one packet.
 constexpr int32_t kChunkSize = 8192;
 
@@ -128,8 +127,8 @@ std::exception_ptr TMySqlSession::UploadLocalFile(const AnsiString& fileName) {
     } catch (const EMySqlException&) {
     }
     return std::make_exception_ptr(EMySqlException::CreateMsg(
-        kRefused, u"The server asked for the local file '" + UTF8ToString(fileName) +
-                      u"', which the statement did not name: it was not sent"));
+        CR_UNKNOWN_ERROR, u"The server asked for the local file '" + UTF8ToString(fileName) +
+                              u"', which the statement did not name: it was not sent"));
   }
   FLocalFiles.erase(named);
 

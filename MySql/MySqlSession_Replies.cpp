@@ -11,20 +11,19 @@ namespace mysqlreplies {
 
 namespace {
 
-constexpr int32_t kMalformedPacket = 2027;
 constexpr uint8_t kNullMarker = 251;
 
 // A length-coded number of a reply; a cut-off 8-byte form is a short packet like any other.
 int64_t ReadNumber(TMySqlReader& r) {
   if (!r.AtEnd() && *r.Current() == 254 && r.Remaining() < 9)
-    throw EMySqlException(kMalformedPacket);
+    throw EMySqlException(CR_MALFORMED_PACKET);
   return r.ReadLengthCoded();
 }
 
 }  // namespace
 
 TReplyKind ClassifyReply(const uint8_t* payload, size_t length) {
-  if (length == 0) throw EMySqlException(kMalformedPacket);
+  if (length == 0) throw EMySqlException(CR_MALFORMED_PACKET);
   if (payload[0] == kNullMarker) return TReplyKind::LocalFile;
   TMySqlReader r(payload, length);
   return ReadNumber(r) == 0 ? TReplyKind::Ok : TReplyKind::ResultHeader;
@@ -62,7 +61,7 @@ TResultHeader DecodeResultHeader(const uint8_t* payload, size_t length) {
   int64_t count = ReadNumber(r);
   // A 9-byte count past 2^63 reads as negative: either way it is no column count.
   if (count <= 0 || count > std::numeric_limits<int32_t>::max())
-    throw EMySqlException(kMalformedPacket);
+    throw EMySqlException(CR_MALFORMED_PACKET);
   TResultHeader header;
   header.FieldCount = static_cast<int32_t>(count);
   if (!r.AtEnd()) header.Extra = static_cast<uint64_t>(ReadNumber(r));

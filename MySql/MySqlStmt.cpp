@@ -12,7 +12,6 @@ namespace {
 constexpr int32_t kUnknownError = 2000;
 constexpr int32_t kLostConnection = 2013;
 constexpr int32_t kPacketTooLarge = 2020;
-constexpr int32_t kMalformedPacket = 2027;
 constexpr int32_t kNotPrepared = 2029;
 constexpr int32_t kParamsNotBound = 2030;
 // Parameter and column definitions are read as text rows of this many values.
@@ -112,7 +111,7 @@ void TMySqlStmt::Prepare(const uint8_t* bytes, int32_t length) {
   if (FParamCount > 0) {
     TMySqlResultSet definitions(&session, nullptr, kParamValues, {});
     definitions.StoreRows();
-    if (definitions.StoredRows()->Count() != FParamCount) throw EMySqlException(kMalformedPacket);
+    if (definitions.StoredRows()->Count() != FParamCount) throw EMySqlException(CR_MALFORMED_PACKET);
   }
   if (FFieldCount > 0) {
     if (!(session.ServerStatus() & mysqlhandshake::kServerStatusAutocommit))

@@ -20,7 +20,6 @@ namespace mysqlstmt {
 
 namespace {
 
-constexpr int32_t kMalformedPacket = 2027;
 constexpr uint8_t kComStmtPrepareOk = 0;
 // The MySQL types parameters are sent as.
 constexpr uint8_t kTypeTiny = 1;
@@ -154,7 +153,7 @@ void PutTime(TBytes& out, TDateTime value) {
 
 TPrepareOk DecodePrepareOk(const uint8_t* payload, size_t length) {
   TMySqlReader r(payload, length);
-  if (r.ReadByte() != kComStmtPrepareOk) throw EMySqlException(kMalformedPacket);
+  if (r.ReadByte() != kComStmtPrepareOk) throw EMySqlException(CR_MALFORMED_PACKET);
   TPrepareOk ok;
   ok.StatementId = r.ReadUInt32();
   ok.FieldCount = r.ReadUInt16();

@@ -11,6 +11,7 @@
 #include "platform/ui/DBGrids.h"
 #include "controls/graphics/AdvGlowButton.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
 // Captions and headings, and the heading that can show a field.
@@ -40,3 +41,7 @@ using TDataEditLabelPosition = AdvEdit::TLabelPosition;
 using TDataValueCombo = TAdvDBComboBox;
 using TDataMemo = TDBMemo;
 using TDataDatePicker = TDBDateTimePicker;
+// A reference to a row of another query, chosen from its list (the text is not typed).
+using TDataLookupCombo = TDBLookupComboBox;
+// The menu a right click on a list's grid opens.
+using TGridPopupMenu = TPopupMenu;

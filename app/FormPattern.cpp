@@ -15,15 +15,15 @@ constexpr int ButtonWidth = 160;
 constexpr int ButtonHeight = 34;
 constexpr int FixedColWidth = 20;
 
-TActionButton* NewButton(TForm* form, const String& caption, int left, int top, int width) {
+}  // namespace
+
+TActionButton* NewFormButton(TForm* form, const String& caption, int left, int top, int width) {
   auto* button = new TActionButton(form);
   button->SetParent(form);
   button->SetCaption(caption);
   button->SetBounds(left, top, width, ButtonHeight);
   return button;
 }
-
-}  // namespace
 
 // ---- TListForm ----------------------------------------------------------------------------------
 
@@ -56,12 +56,12 @@ TListForm::TListForm(TComponent* owner, const TListFormSpec& spec) : TForm(owner
       TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRowSelect});
   DBAdvGrid1->SetColumns(spec.Columns);
 
-  AdvGlowButton1 = NewButton(this, spec.NewCaption, Margin, buttonsTop, ButtonWidth);
+  AdvGlowButton1 = NewFormButton(this, spec.NewCaption, Margin, buttonsTop, ButtonWidth);
   AdvGlowButton1->OnClick = [this](TObject* sender) { AdvGlowButton1Click(sender); };
   AdvGlowButton2 =
-      NewButton(this, spec.ChangeCaption, Margin + ButtonWidth + 8, buttonsTop, ButtonWidth);
+      NewFormButton(this, spec.ChangeCaption, Margin + ButtonWidth + 8, buttonsTop, ButtonWidth);
   AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
-  AdvGlowButton3 = NewButton(this, u"ИЗЛЕЗ", Margin + gridWidth - 120, buttonsTop, 120);
+  AdvGlowButton3 = NewFormButton(this, u"ИЗЛЕЗ", Margin + gridWidth - 120, buttonsTop, 120);
   AdvGlowButton3->OnClick = [this](TObject* sender) { AdvGlowButton3Click(sender); };
 }
 
@@ -130,9 +130,9 @@ TEditForm::TEditForm(TComponent* owner, const String& caption, int clientWidth, 
   constexpr int width = 120;
   const int top = clientHeight - Margin - ButtonHeight;
   const int left = (clientWidth - 2 * width - 12) / 2;
-  AdvGlowButton1 = NewButton(this, u"ПОТВРДИ", left, top, width);
+  AdvGlowButton1 = NewFormButton(this, u"ПОТВРДИ", left, top, width);
   AdvGlowButton1->OnClick = [this](TObject* sender) { AdvGlowButton1Click(sender); };
-  AdvGlowButton2 = NewButton(this, u"ОТКАЖИ", left + width + 12, top, width);
+  AdvGlowButton2 = NewFormButton(this, u"ОТКАЖИ", left + width + 12, top, width);
   AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
 }
 
@@ -187,6 +187,16 @@ TDataDatePicker* TEditForm::NewDatePicker(const String& field, const TRect& boun
   auto* picker = Place(new TDataDatePicker(this), field, bounds);
   picker->SetKind(dtkDate);
   return picker;
+}
+
+TDataLookupCombo* TEditForm::NewLookup(const String& field,
+                                       std::function<TDataSource*()> listSource,
+                                       const String& listFields, const TRect& bounds) {
+  auto* lookup = Place(new TDataLookupCombo(this), field, bounds);
+  lookup->SetKeyField(u"id");
+  lookup->SetListField(listFields);
+  FBindings.push_back([lookup, listSource](TDataSource*) { lookup->SetListSource(listSource()); });
+  return lookup;
 }
 
 TCaptionLabel* TEditForm::NewCaption(const String& text, const TRect& bounds) {

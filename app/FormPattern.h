@@ -55,6 +55,9 @@
 
 class TEditForm;
 
+// A push button of the forms' height, placed on the form.
+TActionButton* NewFormButton(TForm* form, const String& caption, int left, int top, int width);
+
 // What distinguishes one list form from another on the screen.
 struct TListFormSpec {
   String Caption;        // the window's caption
@@ -155,6 +158,10 @@ class TEditForm : public TForm {
                                  const TRect& bounds);
   TDataMemo* NewMemo(const String& field, const TRect& bounds);
   TDataDatePicker* NewDatePicker(const String& field, const TRect& bounds);
+  // A reference to a row of the list that listSource gives once the forms are bound, chosen by
+  // its "id" and shown by listFields.
+  TDataLookupCombo* NewLookup(const String& field, std::function<TDataSource*()> listSource,
+                              const String& listFields, const TRect& bounds);
   // A caption for a control that has no label of its own.
   TCaptionLabel* NewCaption(const String& text, const TRect& bounds);
 

@@ -4,11 +4,15 @@
 #include <string>
 
 #include "app/frmAbout_u.h"
+#include "app/frmArticles_u.h"
 #include "app/frmClients_u.h"
+#include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmPaymentOUT_u.h"
+#include "app/frmPayment_u.h"
 #include "app/frmTasks_u.h"
 #include "app/frmTeams_u.h"
 #include "app/frmUsers_u.h"
@@ -23,8 +27,12 @@ namespace {
 constexpr int EventsItem = 0;
 constexpr int NewsItem = 1;
 constexpr int TasksItem = 2;
+constexpr int ArticlesItem = 3;
 constexpr int MembersItem = 4;
 constexpr int TeamsItem = 5;
+constexpr int PaymentsInItem = 6;
+constexpr int PaymentsOutItem = 7;
+constexpr int CostsItem = 8;
 constexpr int ReportsItem = 9;
 constexpr int ExitItem = 10;
 
@@ -263,11 +271,25 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
     case TasksItem:
       ShowList(frmTasks, UserId);
       break;
+    case ArticlesItem:
+      ShowList(frmArticles, UserId);
+      break;
     case MembersItem:
       ShowList(frmUsers, UserId);
       break;
     case TeamsItem:
       ShowList(frmTeams, UserId);
+      break;
+    case PaymentsInItem:
+      frmPayment->PaymentType = 1;
+      ShowList(frmPayment, UserId);
+      break;
+    case PaymentsOutItem:
+      frmPaymentOUT->PaymentType = 2;
+      ShowList(frmPaymentOUT, UserId);
+      break;
+    case CostsItem:
+      ShowList(frmCosts, UserId);
       break;
     case ReportsItem:
       MessageDlg(u"Наскоро и извештаи.. !", mtWarning, TMsgDlgButtons{mbOK});
@@ -277,7 +299,6 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
         Close();
       break;
     default:
-      // The list forms open here as they are added to the program.
       break;
   }
 }

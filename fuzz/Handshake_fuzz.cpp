@@ -7,7 +7,7 @@
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlSession.h"
 #include "MySql/MySqlSession_Handshake.h"
-#include "tests/MySql/MemoryVio.h"
+#include "tests/support/MemoryVio.h"
 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

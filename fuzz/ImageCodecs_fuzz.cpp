@@ -1,4 +1,3 @@
-// Waits in fuzz/pending until the drawing library is linked into the fuzz targets.
 // Every image reader on arbitrary bytes: BMP, icons, PNG, JPEG and GIF (every frame). Seed it
 // with tests/platform/gdi/fixtures.
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include "Common/CLRClasses.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlNet.h"
-#include "tests/MySql/MemoryVio.h"
+#include "tests/support/MemoryVio.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

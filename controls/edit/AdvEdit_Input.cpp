@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "controls/edit/AdvEdit.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/TextCompare.h"
 #include "platform/ui/Clipbrd.h"

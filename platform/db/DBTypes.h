@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/rtl/Alignment.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Sets.h"
@@ -114,10 +115,6 @@ union TDateTimeRec {
   int32_t Time;
   double DateTime;
 };
-
-// How a field's text is aligned in its control. The runtime's class library has no alignment type
-// of its own yet; the controls take this one.
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // Raises EDatabaseError. A named component prefixes the message with its name and ": ", as every
 // message of the framework that concerns a dataset, field or data source does.

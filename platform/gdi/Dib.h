@@ -27,3 +27,9 @@ bool DecodeDib(const uint8_t* header, size_t headerSize, const uint8_t* bits, si
 // The size of the header of an in-memory BITMAPINFO (header, masks, colour table), or 0 when the
 // header is not understood.
 size_t DibHeaderBytes(const uint8_t* header);
+
+// Little-endian numbers of the file formats.
+inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}

@@ -1,6 +1,8 @@
 // The objects behind the GDI+ handles, shared by the flat API's source files.
 #pragma once
 
+#include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -166,3 +168,13 @@ struct GpGraphics {
 
 // ARGB to a cairo source colour.
 void SetSourceArgb(cairo_t* cr, ARGB color);
+
+// The flat API refuses coordinates and sizes that are not finite numbers.
+inline bool Finite(std::initializer_list<REAL> values) {
+  for (REAL v : values) {
+    if (!std::isfinite(v)) return false;
+  }
+  return true;
+}
+
+inline constexpr double kPi = 3.14159265358979323846;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 double Channel(ARGB c, int shift) { return ((c >> shift) & 0xFF) / 255.0; }
 
 void AddStop(cairo_pattern_t* pattern, double offset, ARGB c) {

@@ -14,13 +14,6 @@ namespace {
 // How many start-ups are not yet shut down: GdipAlloc works only while there is one.
 std::atomic<int> gStartups{0};
 
-bool Finite(std::initializer_list<REAL> values) {
-  for (REAL v : values) {
-    if (!std::isfinite(v)) return false;
-  }
-  return true;
-}
-
 void Fill(GpGraphics* g, const GpBrush* brush, GpFillMode mode, const std::function<void(cairo_t*)>& path) {
   cairo_t* cr = g->Begin();
   path(cr);

@@ -10,13 +10,6 @@
 
 namespace {
 
-bool Finite(std::initializer_list<REAL> values) {
-  for (REAL v : values) {
-    if (!std::isfinite(v)) return false;
-  }
-  return true;
-}
-
 GpPixelFormat BmpPixelFormat(int bits, const TRasterImage& image) {
   switch (bits) {
     case 1: return PixelFormat1bppIndexed;

@@ -8,15 +8,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-bool Finite(std::initializer_list<REAL> values) {
-  for (REAL v : values) {
-    if (!std::isfinite(v)) return false;
-  }
-  return true;
-}
-
 // Appends the Bézier points of an elliptical arc (parametric angles in radians) to the path; the
 // first point joins the current figure.
 void AddEllipticArc(GpPath& path, double cx, double cy, double rx, double ry, double t0, double sweep) {

@@ -173,7 +173,7 @@ String GetTextFace(HDC dc) { return dc == nullptr ? String() : String(dc->State(
 int DrawTextEx(HDC dc, std::u16string_view text, TRect& rect, uint32_t format, DRAWTEXTPARAMS* params) {
   if (dc == nullptr) return 0;
   dc->Log("DrawText", {rect.Left, rect.Top, rect.Right, rect.Bottom}, format, text);
-  TTextFormat layoutFormat;
+  TTextLayoutFormat layoutFormat;
   if (format & DT_TABSTOP) {
     layoutFormat.TabLength = static_cast<int>((format >> 8) & 0xFF);
     format &= ~0xFF00u;

@@ -3,12 +3,11 @@
 #include <cstring>
 #include <map>
 
+#include "platform/gdi/Dib.h"
 #include "platform/gdi/ImageCodecs.h"
 #include "platform/gdi/WinTypes.h"
 
 namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 class TGifReader {
  public:

@@ -40,7 +40,8 @@ struct TLineText {
 
 class TLayouter {
  public:
-  TLayouter(const TPlainText& plain, const TRect& rect, const TTextFormat& format, TTextMeasure& measure)
+  TLayouter(const TPlainText& plain, const TRect& rect, const TTextLayoutFormat& format,
+            TTextMeasure& measure)
       : FPlain(plain), FRect(rect), FFlags(format.Flags), FMeasure(measure) {
     FTabWidth = std::max(1, format.TabLength) * std::max(1, measure.AveCharWidth());
   }
@@ -218,7 +219,7 @@ class TLayouter {
 
 }  // namespace
 
-TTextBlock LayoutText(std::u16string_view text, const TRect& rect, const TTextFormat& format,
+TTextBlock LayoutText(std::u16string_view text, const TRect& rect, const TTextLayoutFormat& format,
                       TTextMeasure& measure) {
   uint32_t flags = format.Flags;
   TPlainText plain = StripPrefixes(text, (flags & DT_NOPREFIX) == 0);

@@ -53,11 +53,11 @@ struct TTextBlock {
   int Result = 0;  // DrawText's return value
 };
 
-struct TTextFormat {
+struct TTextLayoutFormat {
   uint32_t Flags = 0;
   int TabLength = 8;  // in average character widths
 };
 
 // Lays text out in rect. The lines' positions are absolute.
-TTextBlock LayoutText(std::u16string_view text, const TRect& rect, const TTextFormat& format,
+TTextBlock LayoutText(std::u16string_view text, const TRect& rect, const TTextLayoutFormat& format,
                       TTextMeasure& measure);

@@ -11,10 +11,10 @@ namespace {
 
 using Int128 = __int128;
 
-[[noreturn]] void RaiseOverflow() { throw EOverflow(u"Floating point overflow"); }
+[[noreturn]] void RaiseCurrencyOverflow() { throw EOverflow(u"Floating point overflow"); }
 
 Currency FromWide(Int128 raw) {
-  if (raw > INT64_MAX || raw < INT64_MIN) RaiseOverflow();
+  if (raw > INT64_MAX || raw < INT64_MIN) RaiseCurrencyOverflow();
   return Currency::FromRaw(static_cast<int64_t>(raw));
 }
 
@@ -51,7 +51,7 @@ bool TryFloatToCurr(double value, Currency& result) {
 
 Currency Currency::FromDouble(double v) {
   Currency c;
-  if (!TryFloatToCurr(v, c)) RaiseOverflow();
+  if (!TryFloatToCurr(v, c)) RaiseCurrencyOverflow();
   return c;
 }
 

@@ -3,6 +3,7 @@
 // absolute value (-1.25 is 1899-12-29 06:00). Text conversions follow the given settings.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/rtl/FormatSettings.h"
@@ -81,3 +82,6 @@ bool TryStrToTime(const String& s, TDateTime& v,
                   const TFormatSettings& settings = FormatSettings());
 bool TryStrToDateTime(const String& s, TDateTime& v,
                       const TFormatSettings& settings = FormatSettings());
+
+// The day of a date and time, without its time of day (midnight before it, also before 1899).
+inline TDateTime WholeDay(TDateTime value) { return std::floor(value); }

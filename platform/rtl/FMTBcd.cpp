@@ -23,7 +23,7 @@ struct Decimal {
 
 enum class Rounding { HalfAwayFromZero, HalfToEven, Truncate };
 
-[[noreturn]] void RaiseOverflow() { throw EBcdOverflowException(u"BCD overflow"); }
+[[noreturn]] void RaiseBcdOverflow() { throw EBcdOverflowException(u"BCD overflow"); }
 
 Decimal Unpack(const TBcd& bcd) {
   Decimal d;
@@ -123,7 +123,7 @@ Decimal FromInteger(bool negative, uint64_t magnitude, int places) {
 
 TBcd PackOrRaise(const Decimal& d) {
   TBcd bcd;
-  if (!Pack(d, bcd)) RaiseOverflow();
+  if (!Pack(d, bcd)) RaiseBcdOverflow();
   return bcd;
 }
 
@@ -216,7 +216,7 @@ TBcd StrToBcd(const String& s, const TFormatSettings& settings) {
   TBcd bcd;
   switch (Parse(s, settings.DecimalSeparator, bcd)) {
     case ParseResult::Ok: return bcd;
-    case ParseResult::Overflow: RaiseOverflow();
+    case ParseResult::Overflow: RaiseBcdOverflow();
     case ParseResult::Invalid: break;
   }
   throw EBcdException(s + u" is not a valid BCD value");
@@ -245,7 +245,7 @@ TBcd DoubleToBcd(double value) {
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
   String text(buffer, result.ptr);
   TBcd bcd;
-  if (Parse(text, u'.', bcd) != ParseResult::Ok) RaiseOverflow();
+  if (Parse(text, u'.', bcd) != ParseResult::Ok) RaiseBcdOverflow();
   return bcd;
 }
 
@@ -264,7 +264,7 @@ int64_t BcdToInt64(const TBcd& bcd, bool truncate) {
   uint64_t magnitude = 0;
   for (char c : d.digits) {
     uint64_t digit = static_cast<uint64_t>(c - '0');
-    if (magnitude > (limit - digit) / 10) RaiseOverflow();
+    if (magnitude > (limit - digit) / 10) RaiseBcdOverflow();
     magnitude = magnitude * 10 + digit;
   }
   return d.negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);

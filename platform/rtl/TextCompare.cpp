@@ -173,3 +173,15 @@ void SetCollationLocale(const char* name) {
   }
   gLocaleGeneration.fetch_add(1);
 }
+
+bool IsAccel(char16_t ch, const String& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return AnsiUpperCase(String(1, caption[i + 1])) == AnsiUpperCase(String(1, ch));
+  }
+  return false;
+}

@@ -36,3 +36,7 @@ AnsiString AnsiLowerCaseA(std::string_view s);
 // root collation). Starts as the process's locale from the environment, with C/POSIX meaning root.
 // Tests set it; call it before other threads compare.
 void SetCollationLocale(const char* name);
+
+// Whether ch is the accelerator of a caption or menu text: the character after a single "&"
+// ("&&" is a plain ampersand), case ignored.
+bool IsAccel(char16_t ch, const String& caption);

@@ -18,3 +18,6 @@ bool IsValidUTF8(std::string_view utf8);
 
 // Shorthand for tests and messages: u8 literals and plain literals to String.
 inline String S(std::string_view utf8) { return UTF8ToString(utf8); }
+
+// The second unit of a surrogate pair: a caret or a cut never stops before one.
+inline bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }

@@ -1,6 +1,7 @@
 // TApplication: forms, the message loop, key routing and the errors of event handlers.
 #include "platform/ui/Application.h"
 
+#include "platform/rtl/ExceptionHook.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
@@ -14,9 +15,12 @@ TApplication* Application = nullptr;
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
   HintWindowClass = [](TComponent* hintOwner) { return new THintWindow(hintOwner); };
   FUtilityWindow = AllocateHWnd([this](TMessage& message) { UtilityWndProc(message); });
+  // Errors of timers and handlers below the class library reach the user as the loop's own do.
+  SetExceptionHandler([this](TObject* sender) { HandleException(sender); });
 }
 
 TApplication::~TApplication() {
+  SetExceptionHandler(nullptr);
   CancelHint();
   // The forms go while the application still stands: their handlers may ask it things.
   Destroying();

@@ -11,7 +11,6 @@
 #include "platform/win/VirtualKeys.h"
 
 namespace {
-TDateTime WholeDay(TDateTime value) { return std::floor(value); }
 TDateTime TimeOfDay(TDateTime value) { return value - std::floor(value); }
 
 String Padded(int value, int width) {

@@ -15,7 +15,6 @@ constexpr int kMargin = 4;
 constexpr int kTitleHeight = 22;
 constexpr int kWeeks = 6;
 
-TDateTime WholeDay(TDateTime value) { return std::floor(value); }
 
 TDateTime FirstOfMonth(TDateTime day) {
   uint16_t y, m, d;

@@ -5,6 +5,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/StrUtils.h"
 #include "platform/win/VirtualKeys.h"
 
 // ---- TDBMemo ------------------------------------------------------------------------------------
@@ -114,12 +115,21 @@ void TDBLookupComboBox::ListChanged() {
   Items()->Clear();
   TDataSet* list = FListLink->DataSet();
   TField* key = nullptr;
-  TField* shown = nullptr;
+  // The fields a row shows, named in ListField and separated by ";".
+  std::vector<TField*> shown;
   if (FListLink->Active() && list && !FKeyField.empty()) {
     key = list->FindField(FKeyField);
-    shown = list->FindField(FListField.empty() ? FKeyField : FListField);
+    const String names = FListField.empty() ? FKeyField : FListField;
+    size_t start = 0;
+    while (start <= names.size()) {
+      size_t end = names.find(u';', start);
+      if (end == String::npos) end = names.size();
+      if (TField* field = list->FindField(Trim(names.substr(start, end - start))))
+        shown.push_back(field);
+      start = end + 1;
+    }
   }
-  if (key && shown && list->State() == dsBrowse) {
+  if (key && !shown.empty() && list->State() == dsBrowse) {
     // Walking the list moves its cursor: its other controls see nothing of it, and it comes back.
     FReading = true;
     list->DisableControls();
@@ -127,7 +137,13 @@ void TDBLookupComboBox::ListChanged() {
       const TBookmark current = list->GetBookmark();
       for (list->First(); !list->Eof(); list->Next()) {
         FKeys.push_back(key->Value());
-        Items()->Add(shown->DisplayText());
+        // The first field, then the others that hold a text, set apart by a dash.
+        String text = shown[0]->DisplayText();
+        for (size_t i = 1; i < shown.size(); ++i) {
+          const String more = shown[i]->DisplayText();
+          if (!more.empty()) text += u" \u2014 " + more;
+        }
+        Items()->Add(text);
       }
       if (!current.empty()) list->GotoBookmark(current);
     } catch (...) {

@@ -2,7 +2,8 @@
 // dataset edits (or can be put into edit), writes the user's change back into that field.
 //   TDBMemo              a multi-line text field;
 //   TDBLookupComboBox    a reference to a row of another dataset: shows the ListField of the row
-//                        of ListSource whose KeyField equals the field, and a choice writes the
+//                        of ListSource whose KeyField equals the field (several fields, named
+//                        with ";" between them, show side by side), and a choice writes the
 //                        chosen row's key;
 //   TDBDateTimePicker    a date or time field in the date picker.
 #pragma once

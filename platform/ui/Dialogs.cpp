@@ -37,19 +37,6 @@ constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
 constexpr int ButtonSpacing = 8;
 
-// Whether a character is the accelerator of a caption ("&Yes": Y), ignoring case.
-bool IsAccelerator(char16_t ch, const String& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != u'&') continue;
-    if (caption[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return AnsiSameText(String(1, caption[i + 1]), String(1, ch));
-  }
-  return false;
-}
-
 }  // namespace
 
 // --- TMessageButton -------------------------------------------------------------------------------
@@ -96,7 +83,7 @@ void TMessageButton::Dispatch(TMessage& message) {
       break;
     }
     case CM_DIALOGCHAR:
-      if (IsAccelerator(static_cast<char16_t>(message.CharCode()), Caption()) && CanFocus()) {
+      if (IsAccel(static_cast<char16_t>(message.CharCode()), Caption()) && CanFocus()) {
         Click();
         message.Result = 1;
         return;

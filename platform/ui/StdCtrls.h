@@ -9,8 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/db/DBTypes.h"
+#include "platform/rtl/Alignment.h"
 #include "platform/rtl/StringList.h"
+#include "platform/rtl/TextCompare.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 
@@ -214,6 +215,13 @@ class TCustomEdit : public TCustomControl {
   // The text or the room for it changed: the view follows.
   void LayoutChanged();
   void UpdateScrollBars();
+  // The edit's messages by kind; each answers whether the message was one of its kind.
+  bool DispatchText(TMessage& message);
+  bool DispatchClipboardAndUndo(TMessage& message);
+  bool DispatchSelectionAndState(TMessage& message);
+  bool DispatchLines(TMessage& message);
+  bool DispatchView(TMessage& message);
+  bool DispatchBalloonTip(TMessage& message);
   void ScrollMessage(TMessage& message);
   void UpdateCaret();
   void ApplyWindowStyle(DWORD style);
@@ -294,9 +302,6 @@ class TMemo : public TCustomMemo {
 };
 
 // --- Buttons ---------------------------------------------------------------------------------------
-
-// Whether ch is the accelerator of a caption: the character after a single "&" (case ignored).
-bool IsAccel(char16_t ch, const String& caption);
 
 // A push button: clicked by the mouse, Space, its accelerator, and Enter (Default) or Escape
 // (Cancel) anywhere on its form; a click hands its ModalResult to the form.

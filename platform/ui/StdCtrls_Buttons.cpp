@@ -4,18 +4,6 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/win/VirtualKeys.h"
 
-bool IsAccel(char16_t ch, const String& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != u'&') continue;
-    if (caption[i + 1] == u'&') {
-      ++i;  // "&&" is a plain ampersand
-      continue;
-    }
-    return AnsiUpperCase(String(1, caption[i + 1])) == AnsiUpperCase(String(1, ch));
-  }
-  return false;
-}
-
 // --- TButton ---------------------------------------------------------------------------------------
 
 TButton::TButton(TComponent* owner) : TCustomControl(owner) {

@@ -9,7 +9,6 @@
 #include "platform/win/WindowStyles.h"
 
 namespace {
-constexpr int kButtonWidth = 17;
 constexpr int kListBorder = 2;
 }  // namespace
 
@@ -83,7 +82,7 @@ void TCustomComboBox::LayoutChildren() {
 }
 
 TRect TCustomComboBox::TextArea() {
-  return Rect(3, 3, std::max(Width() - kButtonWidth - 3, 3), std::max(Height() - 3, 3));
+  return Rect(3, 3, std::max(Width() - kComboButtonWidth - 3, 3), std::max(Height() - 3, 3));
 }
 
 TCustomEdit* TCustomComboBox::EditControl() const { return FEdit; }

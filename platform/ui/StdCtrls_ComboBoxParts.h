@@ -4,6 +4,9 @@
 
 #include "platform/ui/StdCtrls.h"
 
+// The width of the drop-down button at the box's right edge.
+inline constexpr int kComboButtonWidth = 17;
+
 // The combo box's list. Dropped, it is a popup window holding the mouse capture: a release on an
 // item chooses it, a press outside closes it. In the simple style it is a child of the combo box
 // and a press on an item chooses it. The focus stays in the combo box either way.

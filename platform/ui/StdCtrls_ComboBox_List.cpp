@@ -7,7 +7,6 @@
 #include "platform/win/WindowStyles.h"
 
 namespace {
-constexpr int kButtonWidth = 17;
 // The popup's border and the list's own edge, top and bottom together.
 constexpr int kListFrame = 6;
 }  // namespace
@@ -189,7 +188,7 @@ void TCustomComboBox::Paint() {
   canvas->FillRect(client);
   if (FStyle == csSimple) return;  // the edit and the list cover it
   DrawEdge(canvas->Handle(), client, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  TRect button = Rect(client.Right - kButtonWidth, client.Top, client.Right, client.Bottom);
+  TRect button = Rect(client.Right - kComboButtonWidth, client.Top, client.Right, client.Bottom);
   DrawFrameControl(canvas->Handle(), button, DFC_SCROLL,
                    DFCS_SCROLLCOMBOBOX | (DroppedDown() ? DFCS_PUSHED : 0) |
                        (Enabled() ? 0 : DFCS_INACTIVE));

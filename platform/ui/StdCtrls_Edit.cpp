@@ -1,16 +1,11 @@
 // TCustomEdit: the text, the selection, undo, the clipboard and the window style.
 #include <algorithm>
 
+#include "platform/rtl/UnicodeText.h"
 #include "platform/rtl/TextCompare.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/StdCtrls_EditLines.h"
-
-namespace {
-
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
-
-}  // namespace
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TCustomControl(owner) {
   SetControlStyle(ControlStyle() << csCaptureMouse << csClickEvents << csDoubleClicks << csSetCaption);

@@ -1,12 +1,12 @@
 // TCustomEdit: the focus, keys and the mouse.
 #include <algorithm>
 
+#include "platform/rtl/UnicodeText.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/win/VirtualKeys.h"
 
 namespace {
 
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 bool IsWordChar(char16_t ch) { return ch != u' ' && ch != u'\t' && ch != u'\r' && ch != u'\n'; }
 
 // The control characters Ctrl+letter types.

@@ -1,5 +1,6 @@
 // TCustomEdit's rows (the text broken into lines as shown, wrapped or not) and TEditLines, the
 // memo's Lines over the edit's text.
+#include "platform/rtl/UnicodeText.h"
 #include "platform/ui/StdCtrls_EditLines.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@ namespace {
 
 constexpr char16_t kCrLf[] = u"\r\n";
 
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 }  // namespace
 

@@ -2,12 +2,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/rtl/UnicodeText.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
-
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 // Tab stops every this many average character widths.
 constexpr int kTabColumns = 8;

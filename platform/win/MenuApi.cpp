@@ -43,19 +43,6 @@ bool Choosable(const TMenuTag::TItem& item) {
   return Selectable(item) && !(item.Flags & (MF_GRAYED | MF_DISABLED));
 }
 
-// The accelerator of a caption: the character after a single "&".
-bool IsItemAccel(char16_t ch, const String& text) {
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return AnsiUpperCase(String(1, text[i + 1])) == AnsiUpperCase(String(1, ch));
-  }
-  return false;
-}
-
 // What the menu window shows: the items, the lit one and the font.
 struct TTracking {
   HMENU Menu = nullptr;
@@ -296,7 +283,8 @@ int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const 
       case WM_CHAR:
       case WM_SYSCHAR:
         for (size_t i = 0; i < menu->Items.size(); ++i)
-          if (Selectable(menu->Items[i]) && IsItemAccel(static_cast<char16_t>(msg.wParam), menu->Items[i].Text)) {
+          if (Selectable(menu->Items[i]) &&
+              IsAccel(static_cast<char16_t>(msg.wParam), menu->Items[i].Text)) {
             setHot(static_cast<int>(i));
             choose(static_cast<int>(i));
             break;

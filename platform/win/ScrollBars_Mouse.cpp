@@ -56,9 +56,9 @@ int PosForThumbEdge(const TScrollBarState& state, const TScrollBarParts& parts, 
   return static_cast<int>(state.Min + (offset * movable + free / 2) / free);
 }
 
-class TTracking {
+class TScrollTracking {
  public:
-  TTracking(std::shared_ptr<TWindow> window, int bar, int part, TPoint p)
+  TScrollTracking(std::shared_ptr<TWindow> window, int bar, int part, TPoint p)
       : FWindow(std::move(window)), FHandle(FWindow->Handle), FBar(bar), FPart(part) {
     FVertical = bar == SB_VERT;
     TScrollBarState& state = FWindow->Scroll[bar];
@@ -67,7 +67,7 @@ class TTracking {
     state.TrackPos = state.Pos;
     gPress = {FHandle, bar, part, true};
   }
-  ~TTracking() {
+  ~TScrollTracking() {
     KillTimer(FHandle, RepeatTimerId);
     gPress = TScrollPress{};
     if (!FWindow->Destroyed) RedrawFrame(FHandle);
@@ -173,7 +173,7 @@ void TrackScrollBar(HWND handle, int bar, TPoint screen) {
                                          state.Pos);
   int part = ScrollBarPartAt(parts, p, bar == SB_VERT);
   if (part < 0) return;
-  TTracking tracking(std::move(window), bar, part, p);
+  TScrollTracking tracking(std::move(window), bar, part, p);
   tracking.Run();
 }
 

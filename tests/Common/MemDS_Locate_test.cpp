@@ -5,9 +5,8 @@
 #include <random>
 
 #include "platform/rtl/NumberText.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/UiSession.h"
 #include "tests/Common/MemDS_TestData.h"
+#include "tests/support/HeadlessWindows.h"
 
 namespace {
 
@@ -164,20 +163,16 @@ TEST_F(LocateFixture, AFailingFilterEventDoesNotEndFiltering) {
   EXPECT_GE(calls, 6);
 }
 
-TEST_F(LocateFixture, AFilterEventErrorIsReportedThroughTheApplication) {
-  THeadlessUiSession session;
-  std::vector<String> reported;
-  Application->OnException = [&](TObject* sender, const Exception& e) {
-    EXPECT_EQ(sender, &ds);
-    reported.push_back(e.Message());
-  };
+TEST_F(LocateFixture, AFilterEventErrorIsReportedThroughTheExceptionHandler) {
+  THeadlessWindows session;
   ds.SetOnFilterRecord([](TDataSet* dataSet, bool& accept) {
     accept = dataSet->FieldByName(u"ID")->AsInteger() != 3;
     if (!accept) throw Exception(u"cannot decide");
   });
   ds.SetFiltered(true);
   EXPECT_EQ(ColumnTexts(ds, u"ID"), (std::vector<String>{u"1", u"2", u"4", u"5", u"6"}));
-  EXPECT_EQ(reported, (std::vector<String>{u"cannot decide"}));
+  EXPECT_EQ(session.Reported, (std::vector<String>{u"cannot decide"}));
+  EXPECT_EQ(session.ReportedBy, (std::vector<TObject*>{&ds}));
 }
 
 TEST_F(LocateFixture, FindHonoursTheFilterWhileFilteredIsOff) {

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "Common/Win32Timer.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
 #include "tests/Common/MemDS_TestData.h"
 #include "tests/support/ScriptedDataSet.h"
+#include "tests/support/HeadlessWindows.h"
 
 namespace {
 
@@ -136,17 +135,11 @@ TEST_F(MasterDetailFixture, WithoutDelayEveryMasterScrollRefreshesTheDetail) {
 
 class DelayFixture : public MasterDetailFixture {
  protected:
-  THeadlessBackEnd& Script() { return Session.Headless(); }
-  void RunScript() {
-    for (;;) {
-      Application->ProcessMessages();
-      if (Script().StepsLeft() == 0) return;
-      WaitMessage();
-    }
-  }
+  THeadlessBackEnd& Script() { return Session.Script(); }
+  void RunScript() { Session.RunScript(); }
   static uint64_t Elapsed(uint64_t at) { return at - THeadlessBackEnd::StartTime; }
 
-  THeadlessUiSession Session;
+  THeadlessWindows Session;
 };
 
 TEST_F(DelayFixture, TenMasterScrollsWithinTheDelayRefreshTheDetailOnce) {

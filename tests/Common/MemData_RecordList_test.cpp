@@ -389,7 +389,6 @@ TEST_F(RecordList, StaleBookmarkFallsBackToItsRecordNumber) {
   store.SetRecNo(2);
   store.SetToBookmark(&mark);  // no read of the freed item (AddressSanitizer watches)
   EXPECT_EQ(store.GetRecNo(), 2);  // number 25 no longer exists: unchanged
-  EXPECT_FALSE(store.BookmarkValid(&mark));
   Fill(10);
   store.SetToBookmark(&mark);
   EXPECT_EQ(store.GetRecNo(), 25);
@@ -433,8 +432,10 @@ TEST(RecordListReopen, BookmarksSurviveCloseAndOpenByRecordNumber) {
   TestStore store({{u"ID", dtInteger}});
   store.InitFields();
   store.Prepare();
+  // Each open loads other values, so the record read back shows which load it came from.
+  int32_t base = 0;
   store.OnInternalOpen = [&] {
-    for (int32_t id = 1; id <= 20; ++id) {
+    for (int32_t id = base + 1; id <= base + 20; ++id) {
       RecBuf buf(store);
       store.PutField(1, buf, false, &id);
       store.AppendRecord(buf);
@@ -445,14 +446,17 @@ TEST(RecordListReopen, BookmarksSurviveCloseAndOpenByRecordNumber) {
   TRecBookmark mark{};
   store.GetBookmark(&mark);
   store.Close();
+  base = 100;
   store.Open();
+  // The bookmark's item belonged to the closed store: only its number is of use now, whatever
+  // address the new items got.
   EXPECT_NE(mark.Generation, store.StoreGeneration());
+  store.SetRecNo(3);
   store.SetToBookmark(&mark);
   EXPECT_EQ(store.GetRecNo(), 12);
-  EXPECT_NE(store.CurrentItem(), mark.Item);  // a new item, found by number
   RecBuf buf(store, false);
   store.GetRecord(buf);
-  EXPECT_EQ(ReadValue<int32_t>(store, 1, buf), 12);
+  EXPECT_EQ(ReadValue<int32_t>(store, 1, buf), 112);
 }
 
 }  // namespace

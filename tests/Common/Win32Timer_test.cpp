@@ -7,23 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
+#include "tests/support/HeadlessWindows.h"
 
 namespace {
 
 class TimerFixture : public ::testing::Test {
  protected:
-  THeadlessBackEnd& Script() { return Session.Headless(); }
-  // Runs the application's loop until the script has no step left and no message waits.
-  void RunScript() {
-    for (;;) {
-      Application->ProcessMessages();
-      if (Script().StepsLeft() == 0) return;
-      WaitMessage();
-    }
-  }
+  THeadlessBackEnd& Script() { return Session.Script(); }
+  void RunScript() { Session.RunScript(); }
   static uint64_t Elapsed() { return WindowClockNow() - THeadlessBackEnd::StartTime; }
   // Whether the timer's window has a system timer (killing one that runs says so).
   static bool HasSystemTimer(TWin32Timer& timer) {
@@ -32,7 +24,7 @@ class TimerFixture : public ::testing::Test {
     return had;
   }
 
-  THeadlessUiSession Session;
+  THeadlessWindows Session;
 };
 
 TEST_F(TimerFixture, ATimerRunsOnlyWithAnIntervalAHandlerAndEnabled) {
@@ -118,11 +110,6 @@ TEST_F(TimerFixture, AClassOfThatNameWithAnotherProcedureIsReplaced) {
 }
 
 TEST_F(TimerFixture, AHandlerThatRaisesIsReportedAndTheTimerGoesOn) {
-  std::vector<String> reported;
-  Application->OnException = [&](TObject* sender, const Exception& e) {
-    EXPECT_NE(dynamic_cast<TWin32Timer*>(sender), nullptr);
-    reported.push_back(e.Message());
-  };
   TWin32Timer timer(nullptr);
   int ticks = 0;
   timer.SetOnTimer([&](TObject*) {
@@ -131,7 +118,8 @@ TEST_F(TimerFixture, AHandlerThatRaisesIsReportedAndTheTimerGoesOn) {
   Script().AdvanceBy(4000);
   RunScript();
   EXPECT_EQ(ticks, 4);
-  EXPECT_EQ(reported, (std::vector<String>{u"refresh failed"}));
+  EXPECT_EQ(Session.Reported, (std::vector<String>{u"refresh failed"}));
+  EXPECT_EQ(Session.ReportedBy, (std::vector<TObject*>{&timer}));
 }
 
 TEST(Win32Timer, WithoutAWindowSessionNoTimerCanRun) {

@@ -13,7 +13,7 @@
 #include "platform/db/DataLink.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/UnicodeText.h"
-#include "tests/support/TestDb.h"
+#include "tests/MySql/MyTestConnection.h"
 
 namespace {
 
@@ -33,13 +33,7 @@ class TRecordingLink : public TDataLink {
 class ServerRows : public ::testing::Test {
  protected:
   void SetUp() override {
-    const testdb::Settings& db = testdb::Get();
-    conn.SetServer(UTF8ToString(db.host));
-    conn.SetProp(pcPort, static_cast<int32_t>(db.port));
-    conn.SetUsername(UTF8ToString(db.user));
-    conn.SetPassword(UTF8ToString(db.password));
-    conn.SetProp(pcDatabase, UTF8ToString(db.database));
-    conn.SetProp(pcUseUnicode, true);
+    ApplyProviderSettings(conn);
     conn.Connect(u"");
     conn.ExecSQL(
         u"CREATE TEMPORARY TABLE donation (id INT NOT NULL PRIMARY KEY, donor VARCHAR(40), "

@@ -13,10 +13,10 @@
 #include "MySql/MyAccess.h"
 #include "MySql/MyClasses.h"
 #include "platform/db/DataLink.h"
-#include "platform/ui/Application.h"
 #include "platform/rtl/UnicodeText.h"
-#include "platform/ui/UiSession.h"
 #include "platform/win/WinApi.h"
+#include "tests/MySql/MyTestConnection.h"
+#include "tests/support/HeadlessWindows.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -26,15 +26,8 @@ namespace {
 constexpr char16_t AppDatabase[] = u"dataset_app";
 
 void ApplySettings(TMyConnection& conn, const String& database) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetPort(static_cast<int>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
+  ApplyTestSettings(conn);
   conn.SetDatabase(database);
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
 }
 
 void Exec(TMyConnection& conn, const String& sql) {
@@ -598,18 +591,14 @@ TEST_F(QueryServer, ASessionKilledWhileTheQueryOpensIsReplaced) {
 
 class AutoRefreshServer : public QueryServer {
  protected:
-  THeadlessBackEnd& Script() { return Session.Headless(); }
+  THeadlessBackEnd& Script() { return Session.Script(); }
   // Lets the virtual clock run and handles the timer messages it causes.
   void Wait(uint64_t milliseconds) {
     Script().AdvanceBy(milliseconds);
-    while (Script().StepsLeft() > 0) {
-      Application->ProcessMessages();
-      if (Script().StepsLeft() > 0) WaitMessage();
-    }
-    Application->ProcessMessages();
+    Session.RunScript();
   }
 
-  THeadlessUiSession Session;
+  THeadlessWindows Session;
 };
 
 TEST_F(AutoRefreshServer, RefreshesEverySixtySecondsWhileBrowsing) {
@@ -646,8 +635,7 @@ TEST_F(AutoRefreshServer, ARefreshThatFailsSwitchesAutoRefreshOff) {
   doomed.SetSQLText(u"select * from doomed");
   doomed.Options()->SetAutoRefresh(true);
   doomed.Open();
-  std::vector<String> reported;
-  Application->OnException = [&](TObject*, const Exception& e) { reported.push_back(e.Message()); };
+  const std::vector<String>& reported = Session.Reported;
   {
     TMyConnection admin(nullptr);
     ApplySettings(admin, AppDatabase);

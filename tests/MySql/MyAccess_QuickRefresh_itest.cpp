@@ -11,8 +11,8 @@
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
-#include "platform/ui/UiSession.h"
 #include "tests/MySql/MyTestConnection.h"
+#include "tests/support/HeadlessWindows.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -118,8 +118,8 @@ TEST_F(MyQuickRefresh, NeedsKeyFieldsAndATimestampColumn) {
 }
 
 TEST_F(MyQuickRefresh, TheAutoRefreshOfATableWithATimestampColumnIsAQuickOne) {
-  // The timer needs a user interface session; its dataset goes before the session does.
-  THeadlessUiSession session;
+  // The timer needs a window session; its dataset goes before the session does.
+  THeadlessWindows session;
   TInspectedQuery notes(nullptr);
   notes.SetConnection(&conn);
   notes.SetSQLText(u"select * from quick_refresh_note order by id");

@@ -1,8 +1,9 @@
 // Re-reading records against the private server: a server-side default and a trigger's change
 // reaching the record after INSERT and UPDATE, RefreshRecord picking up another session's change
-// (also of a TEXT column), the user's own refresh condition, a refresh of a deleted row with and
-// without StrictUpdate, the re-read before edit, BeforeUpdateExecute seeing and changing the
-// parameters, and the parameters of user statements found by "OLD_" names and field numbers.
+// (also of a TEXT column) and staying on its row under a link that reads a window of rows, the
+// user's own refresh condition, a refresh of a deleted row with and without StrictUpdate, the
+// re-read before edit, BeforeUpdateExecute seeing and changing the parameters, and the
+// parameters of user statements found by "OLD_" names and field numbers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,6 +15,8 @@
 #include "MySql/MyAccess_Updater.h"
 #include "MySql/MyClasses.h"
 #include "MySql/MyClasses_RecordSet.h"
+#include "platform/db/DataLink.h"
+#include "platform/db/DataSource.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
@@ -151,6 +154,31 @@ TEST_F(MyRefresh, RefreshRecordPicksUpAnotherUsersChangeOfTheCurrentRowOnly) {
   closed.SetConnection(&conn);
   closed.SetSQLText(u"SELECT * FROM refresh_probe");
   EXPECT_THROW(closed.RefreshRecord(), EDatabaseError);
+}
+
+TEST_F(MyRefresh, RefreshRecordUnderALinkThatReadsAWindowStaysOnTheRowItRereads) {
+  other.Exec(u"INSERT INTO refresh_probe (name) VALUES ('Бојан'), ('Вера')");
+  // A grid reads the rows around the current one, which moves the store's cursor past it.
+  TDataSource source{nullptr};
+  source.SetDataSet(&query);
+  TDataLink grid;
+  grid.SetBufferCount(5);
+  grid.SetDataSource(&source);
+  query.Open();
+  query.First();
+  query.Next();
+  const String middleId = Field(u"id");
+  other.Exec(u"UPDATE refresh_probe SET name = CONCAT(name, '!')");
+
+  query.RefreshRecord();
+  EXPECT_EQ(Field(u"id"), middleId);
+  EXPECT_EQ(Field(u"name"), u"Бојан!");
+  EXPECT_EQ(query.RecNo(), 2);
+  query.First();
+  EXPECT_EQ(Field(u"name"), u"Ана") << "the other rows are as they were read";
+  query.Last();
+  EXPECT_EQ(Field(u"name"), u"Вера");
+  grid.SetDataSource(nullptr);
 }
 
 TEST_F(MyRefresh, UserRefreshConditionRereadsByTheRecordsKey) {

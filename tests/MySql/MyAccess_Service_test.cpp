@@ -195,7 +195,9 @@ TEST(MyColumnDefaults, DateAndTimeTextsByColumnType) {
     auto desc = MyColumn(c.type, c.length);
     TDateTime value = 0;
     EXPECT_EQ(ParseMyDateTime(c.text, *desc, value), c.parsed) << StringToAnsi(c.text);
-    if (c.parsed) EXPECT_NEAR(value, c.value, 1e-9) << StringToAnsi(c.text);
+    if (c.parsed) {
+      EXPECT_NEAR(value, c.value, 1e-9) << StringToAnsi(c.text);
+    }
   }
   auto time = MyColumn(11, 10);
   TDateTime value = 0;

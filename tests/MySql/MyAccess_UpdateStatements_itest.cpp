@@ -17,21 +17,12 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
-#include "tests/support/TestDb.h"
+#include "tests/MySql/MyTestConnection.h"
 
 namespace {
 
 std::unique_ptr<TMySQLConnection> Connect() {
-  const testdb::Settings& db = testdb::Get();
-  auto conn = std::make_unique<TMySQLConnection>();
-  conn->SetServer(UTF8ToString(db.host));
-  conn->SetProp(pcPort, static_cast<int32_t>(db.port));
-  conn->SetUsername(UTF8ToString(db.user));
-  conn->SetPassword(UTF8ToString(db.password));
-  conn->SetProp(pcDatabase, UTF8ToString(db.database));
-  conn->SetProp(pcUseUnicode, true);
-  conn->Connect(u"");
-  return conn;
+  return ConnectProvider();
 }
 
 String One(TMySQLConnection& conn, const String& sql) {

@@ -15,6 +15,7 @@
 #include "MySql/MySqlApiDirect.h"
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -22,13 +23,7 @@ namespace {
 using Row = std::vector<std::optional<std::string>>;
 
 void OpenWithApplicationSettings(TMySQLConnection& conn, bool compress = false) {
-  const testdb::Settings& db = testdb::Get();
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetProp(pcPort, static_cast<int32_t>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetProp(pcDatabase, UTF8ToString(db.database));
-  conn.SetProp(pcUseUnicode, true);
+  ApplyProviderSettings(conn);
   conn.SetProp(pcCharset, u"utf8");
   conn.SetProp(pcCompress, compress);
   conn.Connect(u"");

@@ -19,6 +19,7 @@
 #include "MySql/MyClasses_RecordSetConvert.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/UnicodeText.h"
+#include "tests/MySql/MyTestConnection.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -202,14 +203,8 @@ TEST_P(RecordSetTypes, EveryColumnOfEveryRowAsTheReferenceClientReadsIt) {
   mysql_close(mysql);
   ASSERT_EQ(oracle.rows.size(), std::size(kRows));
 
-  const testdb::Settings& db = testdb::Get();
   TMySQLConnection conn;
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetProp(pcPort, static_cast<int32_t>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetProp(pcDatabase, UTF8ToString(db.database));
-  conn.SetProp(pcUseUnicode, run.useUnicode);
+  ApplyProviderSettings(conn, run.useUnicode);
   conn.Connect(u"");
   conn.ExecSQL(u"SET NAMES utf8mb4");
   TMySQLRecordset rs;
@@ -354,13 +349,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, RecordSetTypes,
 
 // The mapping switches that the table above runs with their defaults.
 TEST(RecordSetTypeOptions, TinyIntOneAndBitFollowEnableBooleanAndOptimizedBigInt) {
-  const testdb::Settings& db = testdb::Get();
   TMySQLConnection conn;
-  conn.SetServer(UTF8ToString(db.host));
-  conn.SetProp(pcPort, static_cast<int32_t>(db.port));
-  conn.SetUsername(UTF8ToString(db.user));
-  conn.SetPassword(UTF8ToString(db.password));
-  conn.SetProp(pcDatabase, UTF8ToString(db.database));
+  ApplyProviderSettings(conn, false);
   conn.SetProp(pcOptimizedBigInt, true);
   conn.Connect(u"");
   TMySQLRecordset rs;

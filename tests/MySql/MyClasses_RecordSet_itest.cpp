@@ -20,21 +20,12 @@
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/TickCount.h"
 #include "platform/rtl/UnicodeText.h"
-#include "tests/support/TestDb.h"
+#include "tests/MySql/MyTestConnection.h"
 
 namespace {
 
 std::unique_ptr<TMySQLConnection> Connect(bool useUnicode = true) {
-  const testdb::Settings& db = testdb::Get();
-  auto conn = std::make_unique<TMySQLConnection>();
-  conn->SetServer(UTF8ToString(db.host));
-  conn->SetProp(pcPort, static_cast<int32_t>(db.port));
-  conn->SetUsername(UTF8ToString(db.user));
-  conn->SetPassword(UTF8ToString(db.password));
-  conn->SetProp(pcDatabase, UTF8ToString(db.database));
-  conn->SetProp(pcUseUnicode, useUnicode);
-  conn->Connect(u"");
-  return conn;
+  return ConnectProvider(useUnicode);
 }
 
 // The first column of every record, as text (NULL as "<null>").

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "MySql/MyCall.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/UnicodeText.h"
@@ -17,6 +20,24 @@ TEST(ClientErrorText, CoversExactly2000To2047) {
   EXPECT_STREQ(GetClientErrorText(1999), "");
   EXPECT_STREQ(GetClientErrorText(2048), "");
   EXPECT_STREQ(GetClientErrorText(1146), "");
+}
+
+// Every client number has one name of its own, and a diagnostic shows the name with the number.
+TEST(ClientErrorName, EachNumberIsNamedOnce) {
+  std::set<std::string> names;
+  for (int32_t number = 2000; number <= 2047; ++number) {
+    const std::string name = GetClientErrorName(number);
+    EXPECT_EQ(name.rfind("CR_", 0), 0u) << number;
+    EXPECT_TRUE(names.insert(name).second) << name << " names two numbers";
+  }
+  EXPECT_EQ(GetClientErrorName(CR_MALFORMED_PACKET), std::string("CR_MALFORMED_PACKET"));
+  EXPECT_EQ(CR_MALFORMED_PACKET, 2027);
+  EXPECT_EQ(CR_LOST_CONNECTION, 2013);
+  EXPECT_STREQ(GetClientErrorName(1999), "");
+  EXPECT_STREQ(GetClientErrorName(2048), "");
+  EXPECT_EQ(DescribeError(2027), "CR_MALFORMED_PACKET (2027)");
+  EXPECT_EQ(DescribeError(ER_PACKETS_OUT_OF_ORDER), "ER_PACKETS_OUT_OF_ORDER (1156)");
+  EXPECT_EQ(DescribeError(1146), "(1146)");  // a server's number has no name of ours
 }
 
 TEST(EMySqlException, CreateKeepsTheTextUnformatted) {

@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "MySql/MySqlErrors.h"
-#include "tests/MySql/MemoryVio.h"
+#include "tests/support/MemoryVio.h"
 #include "tests/support/FakePackets.h"
+#include "tests/support/ErrorNumber.h"
 
 namespace {
 
@@ -29,14 +30,14 @@ struct NetFixture : ::testing::Test {
 
   // The number of the error a call raises, or 0.
   template <typename F>
-  int32_t ErrorOf(F call, String* message = nullptr) {
+  TErrorNumber ErrorOf(F call, String* message = nullptr) {
     try {
       call();
     } catch (const EMySqlException& e) {
       if (message) *message = e.Message();
-      return e.ErrorCode();
+      return {e.ErrorCode()};
     }
-    return 0;
+    return {};
   }
 };
 
@@ -254,7 +255,7 @@ TEST_F(NetFixture, ReceivesPacketsInPiecesAndReadsTheirFields) {
   TBytes rest(10);
   EXPECT_EQ(net.ReadBytes(rest, 0, 10), 4);
   EXPECT_EQ(net.ReadString(), "");
-  EXPECT_EQ(ErrorOf([&] { net.ReadByte(); }), 2027);
+  EXPECT_EQ(ErrorOf([&] { net.ReadByte(); }), CR_MALFORMED_PACKET);
   EXPECT_EQ(net.PacketNumber(), 1);
 }
 
@@ -287,7 +288,7 @@ TEST_F(NetFixture, ASequenceNumberOutOfOrderIsError1156) {
   net.WriteByte(1);
   net.Send();
   String message;
-  EXPECT_EQ(ErrorOf([&] { net.Receive(); }, &message), 1156);
+  EXPECT_EQ(ErrorOf([&] { net.Receive(); }, &message), ER_PACKETS_OUT_OF_ORDER);
   EXPECT_EQ(message, u"\r\nReceiveHeader: Net packets out of order: received[2], expected[1]");
 }
 
@@ -310,7 +311,7 @@ TEST_F(NetFixture, ShortStreamsAreALostConnection) {
     Incoming(stream);
     net.NewCommand();
     String message;
-    EXPECT_EQ(ErrorOf([&] { net.Receive(); }, &message), 2013) << stream.size();
+    EXPECT_EQ(ErrorOf([&] { net.Receive(); }, &message), CR_LOST_CONNECTION) << stream.size();
     EXPECT_EQ(message, u"Lost connection to MySQL server during query\r\nconnection closed by the test");
   }
 }
@@ -319,7 +320,7 @@ TEST_F(NetFixture, APacketRunPastMaxAllowedPacketIsRefusedBeforeItIsRead) {
   Incoming(fake::Cat({fake::Header(kMax, 0), Bytes(100000)}));
   net.SetMaxAllowedPacket(1 << 20);
   net.NewCommand();
-  EXPECT_EQ(ErrorOf([&] { net.Receive(); }), 2020);
+  EXPECT_EQ(ErrorOf([&] { net.Receive(); }), CR_PACKET_TOO_LARGE);
   EXPECT_LE(vio->ReadPosition, size_t(TLxVio::ReadAheadSize)) << "the payload was never read";
 }
 
@@ -435,7 +436,7 @@ TEST_F(NetFixture, CloseDropsTheTransport) {
   net.Close();
   EXPECT_EQ(net.Vio(), nullptr);
   uint8_t b = 0;
-  EXPECT_EQ(ErrorOf([&] { net.WriteExact(&b, 0, 1); }), 2013);
+  EXPECT_EQ(ErrorOf([&] { net.WriteExact(&b, 0, 1); }), CR_LOST_CONNECTION);
 }
 
 }  // namespace

@@ -2,16 +2,17 @@
 // vintages, the replies to a query, and the file names a statement gives to LOAD DATA LOCAL.
 #include "MySql/MySqlResultSet.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "Common/CLRClasses.h"
 #include "MySql/MySqlErrors.h"
 #include "MySql/MySqlResultSet_Rows.h"
 #include "MySql/MySqlSession_LocalFile.h"
 #include "MySql/MySqlSession_Replies.h"
+#include "tests/support/ErrorNumber.h"
 
 using namespace mysqlrows;
 
@@ -29,13 +30,13 @@ Bytes LenStr(const std::string& s) { return Cat({{static_cast<uint8_t>(s.size())
 
 // The error number a call raises, 0 when none.
 template <class F>
-int32_t ErrorOf(F f) {
+TErrorNumber ErrorOf(F f) {
   try {
     f();
   } catch (const EMySqlException& e) {
-    return e.ErrorCode();
+    return {e.ErrorCode()};
   }
-  return 0;
+  return {};
 }
 
 struct Located {
@@ -105,7 +106,7 @@ TEST(TextRow, LengthsPastTheEndAreMalformed) {
       {"empty row", {}, 1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ErrorOf([&] { Locate(c.row, c.columns); }), 2027) << c.name;
+    EXPECT_EQ(ErrorOf([&] { Locate(c.row, c.columns); }), CR_MALFORMED_PACKET) << c.name;
   }
   Bytes invalid{0xFF, 0x00};
   EXPECT_THROW(Locate(invalid, 1), ArgumentException);
@@ -164,7 +165,8 @@ TEST(BinaryRow, ShortRowsAreMalformed) {
   };
   for (const auto& row : rows) {
     TMySqlBinds binds(2);
-    EXPECT_EQ(ErrorOf([&] { LocateBinaryRow(row.data(), row.size(), columns, binds); }), 2027)
+    EXPECT_EQ(ErrorOf([&] { LocateBinaryRow(row.data(), row.size(), columns, binds); }),
+              CR_MALFORMED_PACKET)
         << row.size();
   }
 }
@@ -181,7 +183,7 @@ TEST(EofPacket, CarriesWarningsAndStatusWhenLong) {
   EXPECT_EQ(eof.WarningCount, 3);
   EXPECT_EQ(eof.ServerStatus, 0x0A);
   Bytes cut{0xFE, 0x03, 0x00};
-  EXPECT_EQ(ErrorOf([&] { DecodeEofPacket(cut.data(), cut.size()); }), 2027);
+  EXPECT_EQ(ErrorOf([&] { DecodeEofPacket(cut.data(), cut.size()); }), CR_MALFORMED_PACKET);
   // A row that starts with an 8-byte length is never an EOF packet.
   Bytes row = Cat({{0xFE}, Bytes(8, 0)});
   EXPECT_FALSE(IsEofPacket(row.data(), row.size()));
@@ -258,9 +260,11 @@ TEST(ColumnDefinition, ShortOrBrokenDefinitionsAreMalformed) {
       Cat({LenStr("def"), {0x40}, Text("d")}),                     // a name past the end
   };
   for (const auto& p : broken41)
-    EXPECT_EQ(ErrorOf([&] { DecodeColumn41(p.data(), p.size()); }), 2027) << p.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeColumn41(p.data(), p.size()); }), CR_MALFORMED_PACKET)
+        << p.size();
   Bytes broken40 = Cat({LenStr("t"), LenStr("c"), {2, 11, 0}, {1, 3}, {2, 0, 0}});
-  EXPECT_EQ(ErrorOf([&] { DecodeColumn40(broken40.data(), broken40.size(), true); }), 2027);
+  EXPECT_EQ(ErrorOf([&] { DecodeColumn40(broken40.data(), broken40.size(), true); }),
+            CR_MALFORMED_PACKET);
 }
 
 // --- replies -------------------------------------------------------------------------------------
@@ -273,7 +277,7 @@ TEST(Reply, KindsByTheFirstValue) {
   EXPECT_EQ(ClassifyReply(local.data(), local.size()), TReplyKind::LocalFile);
   EXPECT_EQ(DecodeLocalFileRequest(local.data(), local.size()), "/tmp/a");
   EXPECT_EQ(ClassifyReply(header.data(), header.size()), TReplyKind::ResultHeader);
-  EXPECT_EQ(ErrorOf([] { ClassifyReply(nullptr, 0); }), 2027);
+  EXPECT_EQ(ErrorOf([] { ClassifyReply(nullptr, 0); }), CR_MALFORMED_PACKET);
 }
 
 TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
@@ -306,7 +310,8 @@ TEST(Reply, OkPacketFieldsByWhatTheSessionSpeaks) {
   const Bytes cut[] = {{0x00}, {0x00, 0x01}, {0x00, 0x01, 0x02, 0x03}, {0x00, 0xFE, 1, 2},
                        Cat({{0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x09}, Text("short")})};
   for (const auto& c : cut)
-    EXPECT_EQ(ErrorOf([&] { DecodeOkPacket(c.data(), c.size(), true, true); }), 2027) << c.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeOkPacket(c.data(), c.size(), true, true); }), CR_MALFORMED_PACKET)
+        << c.size();
 }
 
 TEST(Reply, ResultHeaderCountAndExtra) {
@@ -320,7 +325,8 @@ TEST(Reply, ResultHeaderCountAndExtra) {
       {0xFE, 0x01},
   };
   for (const auto& b : bad)
-    EXPECT_EQ(ErrorOf([&] { DecodeResultHeader(b.data(), b.size()); }), 2027) << b.size();
+    EXPECT_EQ(ErrorOf([&] { DecodeResultHeader(b.data(), b.size()); }), CR_MALFORMED_PACKET)
+        << b.size();
 }
 
 // --- LOAD DATA LOCAL file names ------------------------------------------------------------------

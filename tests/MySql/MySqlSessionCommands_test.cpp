@@ -14,6 +14,7 @@
 #include "MySql/MySqlSession.h"
 #include "platform/rtl/Streams.h"
 #include "tests/support/FakePackets.h"
+#include "tests/support/ErrorNumber.h"
 
 namespace {
 
@@ -77,14 +78,14 @@ struct CommandsTest : ::testing::Test {
   }
   // The number and message of what the call raises.
   template <class F>
-  int32_t ErrorOf(F f) {
+  TErrorNumber ErrorOf(F f) {
     try {
       f();
     } catch (const EMySqlException& e) {
       message = e.Message();
-      return e.ErrorCode();
+      return {e.ErrorCode()};
     }
-    return 0;
+    return {};
   }
   // The payloads the client sent after its login.
   static std::vector<fake::ClientPacket> Commands(const fake::FakeServer& server) {
@@ -186,9 +187,9 @@ TEST_F(CommandsTest, ACommandWhileRowsAreUnreadIsOutOfSyncAndSendsNothing) {
   fake::FakeServer server(LoginThen(steps));
   Connect(server);
   session.Query("SELECT id, name FROM t");
-  EXPECT_EQ(ErrorOf([&] { session.Query("SELECT 2"); }), 2014);
+  EXPECT_EQ(ErrorOf([&] { session.Query("SELECT 2"); }), CR_COMMANDS_OUT_OF_SYNC);
   EXPECT_EQ(message, u"Commands out of sync;  You can't run this command now");
-  EXPECT_EQ(ErrorOf([&] { session.Ping(); }), 2014);
+  EXPECT_EQ(ErrorOf([&] { session.Ping(); }), CR_COMMANDS_OUT_OF_SYNC);
   session.FlushResult();
   EXPECT_EQ(session.ResultState(), TMySqlSession::ResultIdle);
   session.Ping();
@@ -255,7 +256,7 @@ TEST_F(CommandsTest, MalformedRepliesAreError2027) {
     fake::FakeServer server(LoginThen(steps));
     TMySqlSession fresh;
     fresh.Connect("127.0.0.1", "tester", "pw", "assoc", server.Port(), "", 0);
-    EXPECT_EQ(ErrorOf([&] { fresh.Query("SELECT a"); }), 2027) << steps.size();
+    EXPECT_EQ(ErrorOf([&] { fresh.Query("SELECT a"); }), CR_MALFORMED_PACKET) << steps.size();
     EXPECT_EQ(message, u"Malformed packet");
     EXPECT_EQ(fresh.ResultState(), TMySqlSession::ResultIdle);
   }
@@ -269,9 +270,9 @@ TEST_F(CommandsTest, MalformedRepliesAreError2027) {
   session.Query("SELECT id, name FROM t");
   TMySqlResultSet result(&session);
   TMySqlBinds* binds = result.Binds();
-  EXPECT_EQ(ErrorOf([&] { result.Fetch(binds); }), 2027);
+  EXPECT_EQ(ErrorOf([&] { result.Fetch(binds); }), CR_MALFORMED_PACKET);
   binds = nullptr;
-  EXPECT_EQ(ErrorOf([&] { result.Fetch(binds); }), 2028) << "text rows need binds";
+  EXPECT_EQ(ErrorOf([&] { result.Fetch(binds); }), CR_NULL_POINTER) << "text rows need binds";
 }
 
 // --- other commands and closing ------------------------------------------------------------------
@@ -410,7 +411,7 @@ TEST_F(LocalFileTest, AFileTheStatementDidNotNameIsRefused) {
                                            fake::ReadPacket(), fake::SendPacket(1, fake::OkPayload())}));
     TMySqlSession fresh;
     fresh.Connect("127.0.0.1", "tester", "pw", "assoc", server.Port(), "", 0);
-    EXPECT_EQ(ErrorOf([&] { fresh.Query(c.sql); }), 2000) << c.name;
+    EXPECT_EQ(ErrorOf([&] { fresh.Query(c.sql); }), CR_UNKNOWN_ERROR) << c.name;
     EXPECT_EQ(message, u"Unknown MySQL error\r\nThe server asked for the local file '" +
                            String(c.requested.begin(), c.requested.end()) +
                            u"', which the statement did not name: it was not sent")
@@ -432,7 +433,7 @@ TEST_F(LocalFileTest, ANameCountsForItsOwnQueryOnly) {
                                          fake::ReadPacket(), fake::SendPacket(3, fake::OkPayload())}));
   Connect(server);
   session.Query(Load());  // the server did not ask for the file then
-  EXPECT_EQ(ErrorOf([&] { session.Query("SELECT 1"); }), 2000);
+  EXPECT_EQ(ErrorOf([&] { session.Query("SELECT 1"); }), CR_UNKNOWN_ERROR);
   server.Wait();
   auto sent = Commands(server);
   ASSERT_EQ(sent.size(), 3u) << server.Failure();
@@ -447,7 +448,7 @@ TEST_F(LocalFileTest, TheNamedFileGoesOnceOnly) {
                                          fake::SendPacket(4, Cat({{0xFB}, B(path)})),
                                          fake::ReadPacket(), fake::SendPacket(6, fake::OkPayload())}));
   Connect(server);
-  EXPECT_EQ(ErrorOf([&] { session.Query(Load()); }), 2000);
+  EXPECT_EQ(ErrorOf([&] { session.Query(Load()); }), CR_UNKNOWN_ERROR);
   server.Wait();
   auto sent = Commands(server);
   ASSERT_EQ(sent.size(), 4u) << server.Failure();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "Common/DBAccess_Updater.h"
 #include "MySql/MyAccess.h"
@@ -26,17 +27,30 @@ inline void ApplyTestSettings(TMyConnection& conn) {
   conn.Options()->SetCharset(u"utf8");
 }
 
+// The provider connection set up for the private test server, not yet connected.
+inline void ApplyProviderSettings(TMySQLConnection& conn, bool useUnicode = true) {
+  const testdb::Settings& db = testdb::Get();
+  conn.SetServer(UTF8ToString(db.host));
+  conn.SetProp(pcPort, static_cast<int32_t>(db.port));
+  conn.SetUsername(UTF8ToString(db.user));
+  conn.SetPassword(UTF8ToString(db.password));
+  conn.SetProp(pcDatabase, UTF8ToString(db.database));
+  conn.SetProp(pcUseUnicode, useUnicode);
+}
+
+// A provider connection to the private test server.
+inline std::unique_ptr<TMySQLConnection> ConnectProvider(bool useUnicode = true) {
+  auto conn = std::make_unique<TMySQLConnection>();
+  ApplyProviderSettings(*conn, useUnicode);
+  conn->Connect(u"");
+  return conn;
+}
+
 // Another user's session, on the provider connection directly.
 class TOtherSession {
  public:
   TOtherSession() {
-    const testdb::Settings& db = testdb::Get();
-    FConn.SetServer(UTF8ToString(db.host));
-    FConn.SetProp(pcPort, static_cast<int32_t>(db.port));
-    FConn.SetUsername(UTF8ToString(db.user));
-    FConn.SetPassword(UTF8ToString(db.password));
-    FConn.SetProp(pcDatabase, UTF8ToString(db.database));
-    FConn.SetProp(pcUseUnicode, true);
+    ApplyProviderSettings(FConn);
     FConn.Connect(u"");
   }
   void Exec(const String& sql) { FConn.ExecSQL(sql); }

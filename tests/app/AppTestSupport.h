@@ -15,13 +15,20 @@
 #include "MySql/MyAccess.h"
 #include "app/Program.h"
 #include "app/frmAbout_u.h"
+#include "app/frmAddEditArticle_u.h"
 #include "app/frmAddEditClient_u.h"
+#include "app/frmAddEditCost_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
 #include "app/frmAddEditTask_u.h"
 #include "app/frmAddEditTeam_u.h"
 #include "app/frmAddEditUser_u.h"
+#include "app/frmAddEditPaymentOUT_u.h"
+#include "app/frmAddEditPayment_u.h"
+#include "app/frmArticleInOut_u.h"
+#include "app/frmArticles_u.h"
 #include "app/frmClients_u.h"
+#include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
@@ -32,6 +39,9 @@
 #include "app/frmTeamMembers_u.h"
 #include "app/frmTeams_u.h"
 #include "app/frmUsers_u.h"
+#include "app/frmPaymentOUT_u.h"
+#include "app/frmPayment_u.h"
+#include "app/frmPreviewArticleInOut_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
 #include "tests/support/UiTestSupport.h"
@@ -126,6 +136,16 @@ class TAppTest : public uitest::TUiTest {
     frmAddEditTeam = nullptr;
     frmTeamMembers = nullptr;
     frmModifyOwnData = nullptr;
+    frmAddEditPayment = nullptr;
+    frmPayment = nullptr;
+    frmAddEditArticle = nullptr;
+    frmArticles = nullptr;
+    frmArticleInOut = nullptr;
+    frmPreviewArticleInOut = nullptr;
+    frmAddEditPaymentOUT = nullptr;
+    frmPaymentOUT = nullptr;
+    frmAddEditCost = nullptr;
+    frmCosts = nullptr;
     frmAddEditClient = nullptr;
     frmClients = nullptr;
     frmAbout = nullptr;

@@ -42,12 +42,27 @@ inline const TSeedUser Member{3, 3, u"vera", u"clen", "Вера Членовск
 // A second administrator, added by the tests that need one (AddSecondAdmin).
 inline const TSeedUser SecondAdmin{6, 1, u"goran", u"vtor", "Горан Второски"};
 
+// What the road of a list types into its text field and how it comes back: a new row's text,
+// what a change adds after it, a cancelled row's text; the column's value in the table after the
+// new row and after the change; the grid's text after both; the edit's text when the change
+// opens. The defaults suit a titled record.
+struct TRoadTexts {
+  const char16_t* Typed = u"Прв запис";
+  const char16_t* Added = u" (изменет)";
+  const char16_t* Cancelled = u"Откажан";
+  const char16_t* Stored = u"Прв запис";
+  const char16_t* StoredChanged = u"Прв запис (изменет)";
+  const char* Shown = "Прв запис";
+  const char* ShownChanged = "Прв запис (изменет)";
+  const char* Edited = "Прв запис";
+};
+
 // A list form as a person reaches it, and where the roads of the tests type and look: the form,
 // the main window's menu item or button that opens it, its edit form, a one-line text field of
 // the edit form with its table column and the grid column that shows it, and the change
-// button's warning. The members are called when the test runs, after the forms exist. A list over
-// a table the seed fills (the members) names how many rows the seed puts there, ids 1 and up; they
-// are listed first.
+// button's warning. The members are called when the test runs, after the forms exist.
+// The members after those say where a family differs from a titled record, with the defaults
+// for one.
 struct TListDoor {
   const char* Name;
   std::function<TListForm*()> Form;
@@ -58,6 +73,23 @@ struct TListDoor {
   const char16_t* TextField;
   int TextGridColumn;
   const char16_t* ChangeWarning;
+  // The column of the who-stamp.
+  const char16_t* StampField = u"created_by";
+  TRoadTexts Texts = {};
+  // Rows the road needs first (the persons a donation names), run before the program starts.
+  std::function<void(TAppDatabase&)> Prepare = nullptr;
+  // A script step in the edit form of a new row, before it is confirmed: what the form checks
+  // besides the text (a chosen person).
+  std::function<void()> Complete = nullptr;
+  // One row the list shows, and its text in the grid's text column; by default the text field
+  // "Постои" stamped by user 1.
+  const char16_t* ListedRow = nullptr;
+  const char* ListedText = "Постои";
+  // The highest user type whose menu lets the list open (a member opens only events, news and
+  // persons).
+  int MaxUserType = 3;
+  // A list over a table the seed fills (the members) names how many rows the seed puts
+  // there, ids 1 and up; they are listed first.
   int SeedRows = 0;
 };
 inline TControl* MenuItem(int index) { return frmMain->AdvSmoothMenu1->Items(index); }
@@ -94,39 +126,124 @@ inline TListDoor PersonsList() {
           1,
           u"Одберете лице за промена!"};
 }
+// The donation and cost lists name a person, and their edit forms refuse a row without one.
+inline void AddPerson(TAppDatabase& db) {
+  db.Exec(u"INSERT INTO clients (id, full_name, address) VALUES (1, 'Лице', 'Скопје')");
+}
+// A script step: the first person of the picker is chosen with the keyboard.
+inline void ChoosePerson(TDataLookupCombo* picker) {
+  picker->SetFocus();
+  uitest::TUiTest::Key(VK_DOWN);
+}
+// An amount typed into a numeric edit, as it is stored and shown.
+inline const TRoadTexts AmountTexts{u"12",   u"34",    u"99",       u"12",
+                                    u"1234", "12.00", "1,234.00", "12"};
+inline TListDoor PaymentsList(int type) {
+  TListDoor door{type == 1 ? "payments_in" : "payments_out",
+                 [type]() -> TListForm* {
+                   if (type == 1) return frmPayment;
+                   return frmPaymentOUT;
+                 },
+                 [type] { return MenuItem(type == 1 ? 6 : 7); },
+                 [type]() -> TEditForm* {
+                   if (type == 1) return frmAddEditPayment;
+                   return frmAddEditPaymentOUT;
+                 },
+                 [type]() -> TDataEdit* {
+                   if (type == 1) return frmAddEditPayment->DBAdvEdit1;
+                   return frmAddEditPaymentOUT->DBAdvEdit1;
+                 },
+                 u"payment",
+                 u"amount",
+                 2,
+                 u"Одберете донација за промена!"};
+  door.StampField = u"added_by";
+  door.Texts = AmountTexts;
+  door.Prepare = AddPerson;
+  door.Complete = [type] {
+    ChoosePerson(type == 1 ? frmAddEditPayment->AdvDBLookupComboBox1
+                           : frmAddEditPaymentOUT->AdvDBLookupComboBox1);
+  };
+  door.ListedRow = type == 1 ? u"INSERT INTO payment (client_id, amount, type, added_by) "
+                               u"VALUES (1, 7, 1, 1)"
+                             : u"INSERT INTO payment (client_id, amount, type, added_by) "
+                               u"VALUES (1, 7, 2, 1)";
+  door.ListedText = "7.00";
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor CostsList() {
+  TListDoor door{"costs",
+                 [] { return frmCosts; },
+                 [] { return MenuItem(8); },
+                 [] { return frmAddEditCost; },
+                 [] { return frmAddEditCost->DBAdvEdit2; },
+                 u"cost",
+                 u"invoice_no",
+                 1,
+                 u"Одберете донација за промена!"};
+  door.StampField = u"added_by";
+  door.Prepare = AddPerson;
+  door.Complete = [] { ChoosePerson(frmAddEditCost->AdvDBLookupComboBox1); };
+  door.ListedRow =
+      u"INSERT INTO cost (client_id, invoice_no, added_by) VALUES (1, 'Постои', 1)";
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor ArticlesList() {
+  TListDoor door{"articles",
+                 [] { return frmArticles; },
+                 [] { return MenuItem(3); },
+                 [] { return frmAddEditArticle; },
+                 [] { return frmAddEditArticle->DBAdvEdit1; },
+                 u"article",
+                 u"title",
+                 1,
+                 u"Одберете артикал за промена!"};
+  door.StampField = u"added_by";
+  door.MaxUserType = 2;
+  return door;
+}
+// A member's menu offers neither tasks, teams nor the members list.
 inline TListDoor TasksList() {
-  return {"tasks",
-          [] { return frmTasks; },
-          [] { return MenuItem(2); },
-          [] { return frmAddEditTask; },
-          [] { return frmAddEditTask->DBAdvEdit1; },
-          u"task",
-          u"title",
-          1,
-          u"Одберете задача за промена!"};
+  TListDoor door{"tasks",
+                 [] { return frmTasks; },
+                 [] { return MenuItem(2); },
+                 [] { return frmAddEditTask; },
+                 [] { return frmAddEditTask->DBAdvEdit1; },
+                 u"task",
+                 u"title",
+                 1,
+                 u"Одберете задача за промена!"};
+  door.MaxUserType = 2;
+  return door;
 }
 inline TListDoor TeamsList() {
-  return {"teams",
-          [] { return frmTeams; },
-          [] { return MenuItem(5); },
-          [] { return frmAddEditTeam; },
-          [] { return frmAddEditTeam->DBAdvEdit1; },
-          u"team",
-          u"title",
-          0,
-          u"Одберете тим за промена!"};
+  TListDoor door{"teams",
+                 [] { return frmTeams; },
+                 [] { return MenuItem(5); },
+                 [] { return frmAddEditTeam; },
+                 [] { return frmAddEditTeam->DBAdvEdit1; },
+                 u"team",
+                 u"title",
+                 0,
+                 u"Одберете тим за промена!"};
+  door.MaxUserType = 2;
+  return door;
 }
 inline TListDoor UsersList() {
-  return {"members",
-          [] { return frmUsers; },
-          [] { return MenuItem(4); },
-          [] { return frmAddEditUser; },
-          [] { return frmAddEditUser->DBAdvEdit1; },
-          u"users",
-          u"name",
-          1,
-          u"Одберете корисник за промена!",
-          5};
+  TListDoor door{"members",
+                 [] { return frmUsers; },
+                 [] { return MenuItem(4); },
+                 [] { return frmAddEditUser; },
+                 [] { return frmAddEditUser->DBAdvEdit1; },
+                 u"users",
+                 u"name",
+                 1,
+                 u"Одберете корисник за промена!"};
+  door.MaxUserType = 2;
+  door.SeedRows = 5;
+  return door;
 }
 // gtest prints a door by its name.
 inline void PrintTo(const TListDoor& door, std::ostream* out) { *out << door.Name; }

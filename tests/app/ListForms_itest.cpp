@@ -11,6 +11,12 @@ namespace {
 
 using namespace apptest;
 
+// Every list form of the pattern.
+std::vector<TListDoor> AllDoors() {
+  return {EventsList(),     NewsList(),   PersonsList(), PaymentsList(1), PaymentsList(2),
+          CostsList(),      ArticlesList(), TasksList(),  TeamsList(),     UsersList()};
+}
+
 // --- Rights ------------------------------------------------------------------------------------
 
 struct RightsCase {
@@ -69,11 +75,9 @@ TEST_P(ListRights, OnlyAnAdministratorMayCreateAndChangeAfterEveryReturnToTheLis
 
 std::vector<RightsCase> AllRights() {
   std::vector<RightsCase> cases;
-  for (const TListDoor& door : {EventsList(), NewsList(), PersonsList()})
-    for (const TSeedUser& user : {Admin, Regular, Member}) cases.push_back({door, user});
-  // A member's menu does not offer these lists at all.
-  for (const TListDoor& door : {TasksList(), TeamsList(), UsersList()})
-    for (const TSeedUser& user : {Admin, Regular}) cases.push_back({door, user});
+  for (const TListDoor& door : AllDoors())
+    for (const TSeedUser& user : {Admin, Regular, Member})
+      if (user.Type <= door.MaxUserType) cases.push_back({door, user});
   return cases;
 }
 
@@ -98,6 +102,9 @@ class ListRoad : public TFormTest, public ::testing::WithParamInterface<TListDoo
   }
   static std::string GridTexts(const TListDoor& door) {
     return AfterSeed(GridColumn(door.Form()->DBAdvGrid1, door.TextGridColumn), door.SeedRows);
+  }
+  void SetUp() override {
+    if (GetParam().Prepare) GetParam().Prepare(Db);
   }
 };
 
@@ -128,48 +135,51 @@ TEST_P(ListRoad, NewChangeAndCancelShowInTheGridAndTheTableAndACancelLeavesNoTra
   std::string afterNew, afterChange, afterCancel;
   OpenList(Admin, door);
 
+  const TRoadTexts& texts = door.Texts;
   Press(list->AdvGlowButton1);
-  TypeInto(door.TextEdit(), u"Прв запис");
+  TypeInto(door.TextEdit(), texts.Typed);
+  if (door.Complete) Script().Then(door.Complete);
   Press(edit->AdvGlowButton1);
   Script().Then([&] {
     EXPECT_EQ(Screen->ActiveCustomForm(), list) << "the edit form closed";
     afterNew = GridTexts(door);
-    EXPECT_EQ(TableTexts(door), u"Прв запис");
-    EXPECT_EQ(Db.One(u"SELECT created_by" + NewRows(door)), u"1");
+    EXPECT_EQ(TableTexts(door), texts.Stored);
+    EXPECT_EQ(Db.One(String(u"SELECT ") + door.StampField + NewRows(door)), u"1");
   });
 
   Press(list->AdvGlowButton2);
-  Script().Then([&] { EXPECT_EQ(TextOf(door.TextEdit()), "Прв запис"); });
-  TypeInto(door.TextEdit(), u" (изменет)");  // the caret is at the end after the focus
+  Script().Then([&] { EXPECT_EQ(TextOf(door.TextEdit()), texts.Edited); });
+  TypeInto(door.TextEdit(), texts.Added);  // the caret is at the end after the focus
   Press(edit->AdvGlowButton1);
   Script().Then([&] {
     afterChange = GridTexts(door);
-    EXPECT_EQ(TableTexts(door), u"Прв запис (изменет)");
+    EXPECT_EQ(TableTexts(door), texts.StoredChanged);
   });
 
   Press(list->AdvGlowButton1);
-  TypeInto(door.TextEdit(), u"Откажан");
+  TypeInto(door.TextEdit(), texts.Cancelled);
   Press(edit->AdvGlowButton2);
   Script().Then([&] {
     EXPECT_EQ(list->ListQuery()->State(), dsBrowse);
     afterCancel = GridTexts(door);
-    EXPECT_EQ(TableTexts(door), u"Прв запис (изменет)");
+    EXPECT_EQ(TableTexts(door), texts.StoredChanged);
     EXPECT_EQ(Db.One(u"SELECT COUNT(*)" + NewRows(door)), u"1");
   });
   CloseProgram();
   Application->Run();
 
-  EXPECT_EQ(afterNew, "Прв запис");
-  EXPECT_EQ(afterChange, "Прв запис (изменет)");
-  EXPECT_EQ(afterCancel, "Прв запис (изменет)");
+  EXPECT_EQ(afterNew, texts.Shown);
+  EXPECT_EQ(afterChange, texts.ShownChanged);
+  EXPECT_EQ(afterCancel, texts.ShownChanged);
   EXPECT_TRUE(Dialogs.empty());
 }
 
 TEST_P(ListRoad, ExitClosesTheListAndItsQueryAndTheListOpensAgain) {
   const TListDoor& door = GetParam();
   TListForm* list = door.Form();
-  Db.Exec(String(u"INSERT INTO ") + door.Table + u" (" + door.TextField +
-          u", created_by) VALUES ('Постои', 1)");
+  Db.Exec(door.ListedRow ? String(door.ListedRow)
+                         : String(u"INSERT INTO ") + door.Table + u" (" + door.TextField + u", " +
+                               door.StampField + u") VALUES ('Постои', 1)");
   OpenList(Admin, door);
   Press(list->AdvGlowButton3);
   Script().Then([&] {
@@ -178,7 +188,7 @@ TEST_P(ListRoad, ExitClosesTheListAndItsQueryAndTheListOpensAgain) {
     Click(door.Opener());
   });
   Script().Then([&] {
-    EXPECT_EQ(GridTexts(door), "Постои");
+    EXPECT_EQ(GridTexts(door), door.ListedText);
     list->Close();
   });
   Script().Then([&] { EXPECT_FALSE(list->ListQuery()->Active()) << "the close box too"; });
@@ -186,10 +196,7 @@ TEST_P(ListRoad, ExitClosesTheListAndItsQueryAndTheListOpensAgain) {
   Application->Run();
 }
 
-INSTANTIATE_TEST_SUITE_P(Lists, ListRoad,
-                         ::testing::Values(EventsList(), NewsList(), PersonsList(), TasksList(),
-                                           TeamsList(), UsersList()),
-                         DoorName);
+INSTANTIATE_TEST_SUITE_P(Lists, ListRoad, ::testing::ValuesIn(AllDoors()), DoorName);
 
 // --- The close box, a failed post and the auto-refresh, on the events list ---------------------
 

@@ -2,11 +2,12 @@
 // private test server, logged in with the keyboard, and scripts/run with its own data folder,
 // which makes the server, the database and the administrator on the first run and reuses them
 // on the second. The program goes on from its main window to the events list and its new-event
-// form, then to the tasks and teams lists and, through their grids' popups, the members of a task
-// and of a team. The windows
-// are saved as screenshots/login.png, screenshots/main-window.png, screenshots/events-list.png,
-// screenshots/event-edit.png, screenshots/tasks-list.png, screenshots/task-members.png and
-// screenshots/team-members.png in the build folder.
+// form, and to the tasks and teams lists and, through their grids' popups, the members of a
+// task and of a team; another run opens the incoming donations and an article's movement
+// dialog. The windows are saved as screenshots/login.png, screenshots/main-window.png,
+// screenshots/events-list.png, screenshots/event-edit.png, screenshots/tasks-list.png,
+// screenshots/task-members.png, screenshots/team-members.png, screenshots/donations-in.png
+// and screenshots/article-movement.png in the build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -268,27 +269,16 @@ class ProgramGui : public ::testing::Test {
     Press(XK_Return);
     Press(XK_space);
   }
-  // A click of the left button at a point of the window.
-  void ClickAt(Window window, int x, int y) {
+  // A click of a button (the left one unless told) at a point of the window.
+  void ClickAt(Window window, int x, int y, unsigned button = 1) {
     Window child = 0;
     int rootX = 0, rootY = 0;
     XTranslateCoordinates(Dpy, window, DefaultRootWindow(Dpy), x, y, &rootX, &rootY, &child);
     XTestFakeMotionEvent(Dpy, -1, rootX, rootY, CurrentTime);
-    XTestFakeButtonEvent(Dpy, 1, True, CurrentTime);
-    XTestFakeButtonEvent(Dpy, 1, False, CurrentTime);
+    XTestFakeButtonEvent(Dpy, button, True, CurrentTime);
+    XTestFakeButtonEvent(Dpy, button, False, CurrentTime);
     XSync(Dpy, False);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  }
-  // A click of the right button, which opens a control's popup menu.
-  void RightClickAt(Window window, int x, int y) {
-    Window child = 0;
-    int rootX = 0, rootY = 0;
-    XTranslateCoordinates(Dpy, window, DefaultRootWindow(Dpy), x, y, &rootX, &rootY, &child);
-    XTestFakeMotionEvent(Dpy, -1, rootX, rootY, CurrentTime);
-    XTestFakeButtonEvent(Dpy, 3, True, CurrentTime);
-    XTestFakeButtonEvent(Dpy, 3, False, CurrentTime);
-    XSync(Dpy, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   // Asks the window to close, as the close box of a window manager does.
   void CloseWindow(Window window) {
@@ -365,10 +355,9 @@ std::string RunSql(const testdb::Settings& db, const std::string& text) {
                      : "status " + std::to_string(status) + ": " + run.Output() + run.Errors();
 }
 
-TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
-  // The program's own database, user and administrator on the private server, made with the
-  // server's own client.
-  const testdb::Settings& db = testdb::Get();
+// The program's own database, user and administrator on the private server, with the seed
+// statements after them.
+std::string ProgramDatabase(const std::string& seed) {
   std::ifstream schemaFile(ASSOC_SOURCE_DIR "/app/schema.sql");
   std::stringstream sql;
   sql << "DROP DATABASE IF EXISTS zavel_vorndemo;\n"
@@ -379,22 +368,34 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
          "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2), "
          "(3, 'Вера', 'Членовска', 'vera', 'clen', 2), "
          "(4, 'Петар', 'Регуларски', 'petar', 'x', 2), (5, 'Гоце', 'Членот', 'goce', 'x', 3);\n"
-      << "INSERT INTO event (title, status, description, event_date, created_by) VALUES "
-         "('Годишно собрание на членовите', 'Active', 'Сала 2', '2024-06-01 18:00:00', 1), "
-         "('Хуманитарен концерт', 'Finished', NULL, '2024-03-15 20:00:00', 2), "
-         "('Акција за собирање облека', 'Cancelled', NULL, '2024-01-20 10:00:00', 1);\n"
-      << "INSERT INTO task (id, title, status, created_by, created_on) VALUES "
-         "(1, 'Собирање облека за зима', 'Active', 1, '2024-02-01 10:00:00');\n"
-      << "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n"
-      << "INSERT INTO team (id, title, status, description, created_by) VALUES "
-         "(1, 'Логистика и превоз', 'Active', 'Превоз на донации', 1);\n"
-      << "INSERT INTO team_member (team_id, user_id) VALUES (1, 4);\n";
+      << seed;
   for (const char* host : {"127.0.0.1", "localhost"}) {
     const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
     sql << "CREATE USER IF NOT EXISTS " << account << " IDENTIFIED BY 'pelkanvir';\n"
         << "GRANT SELECT, INSERT, UPDATE, DELETE ON zavel_vorndemo.* TO " << account << ";\n";
   }
-  ASSERT_EQ(RunSql(db, sql.str()), "") << "the program's database could not be made";
+  return sql.str();
+}
+
+TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
+  // Made with the server's own client.
+  const testdb::Settings& db = testdb::Get();
+  ASSERT_EQ(RunSql(db, ProgramDatabase(
+                           "INSERT INTO event (title, status, description, event_date, "
+                           "created_by) VALUES "
+                           "('Годишно собрание на членовите', 'Active', 'Сала 2', "
+                           "'2024-06-01 18:00:00', 1), "
+                           "('Хуманитарен концерт', 'Finished', NULL, '2024-03-15 20:00:00', 2), "
+                           "('Акција за собирање облека', 'Cancelled', NULL, "
+                           "'2024-01-20 10:00:00', 1);\n"
+                           "INSERT INTO task (id, title, status, created_by, created_on) VALUES "
+                           "(1, 'Собирање облека за зима', 'Active', 1, '2024-02-01 10:00:00');\n"
+                           "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n"
+                           "INSERT INTO team (id, title, status, description, created_by) VALUES "
+                           "(1, 'Логистика и превоз', 'Active', 'Превоз на донации', 1);\n"
+                           "INSERT INTO team_member (team_id, user_id) VALUES (1, 4);\n")),
+            "")
+      << "the program's database could not be made";
   TChild program({ProgramPath},
                  {{"DISPLAY", DisplayName},
                   {"ASSOC_DB_HOST", db.host},
@@ -440,7 +441,8 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   ASSERT_NE(tasks, 0u) << "no tasks list; the program wrote: " << program.Output()
                        << program.Errors();
   EXPECT_TRUE(Screenshot(tasks, "tasks-list.png"));
-  RightClickAt(tasks, 200, 75);
+  ClickAt(tasks, 200, 75, 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ClickAt(tasks, 230, 86);
   const Window members = WaitForWindow(MembersTitle);
   ASSERT_NE(members, 0u) << "no member form; the program wrote: " << program.Output()
@@ -457,7 +459,8 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   const Window teams = WaitForWindow(TeamsTitle);
   ASSERT_NE(teams, 0u) << "no teams list; the program wrote: " << program.Output()
                        << program.Errors();
-  RightClickAt(teams, 200, 75);
+  ClickAt(teams, 200, 75, 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ClickAt(teams, 230, 86);
   const Window teamMembers = WaitForWindow(MembersTitle);
   ASSERT_NE(teamMembers, 0u) << "no team member form; the program wrote: " << program.Output()
@@ -470,6 +473,64 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   CloseWindow(main);
   EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
   EXPECT_EQ(RunSql(db, "SELECT COUNT(*) AS n FROM zavel_vorndemo.event;"), "n\n3\n");
+  EXPECT_EQ(RunSql(db, "DROP DATABASE zavel_vorndemo;"), "");
+}
+
+TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
+  const testdb::Settings& db = testdb::Get();
+  ASSERT_EQ(RunSql(db, ProgramDatabase(
+                           "INSERT INTO clients (id, full_name, address) VALUES "
+                           "(1, 'Фондација „Ѕвезда“', 'Скопје'), (2, 'Љупчо Ѓоргиев', 'Охрид');\n"
+                           "INSERT INTO payment (client_id, payment_date, amount, added_by, type) "
+                           "VALUES (1, '2024-05-02 10:00:00', 15000, 1, 1), "
+                           "(2, '2024-04-11 10:00:00', 2500.5, 1, 1), "
+                           "(2, '2024-03-01 10:00:00', 700, 1, 2);\n"
+                           "INSERT INTO article (id, title, code, quantity, status) VALUES "
+                           "(1, 'Ќебиња', 'KEB-01', 40, 'Active');\n")),
+            "")
+      << "the program's database could not be made";
+  TChild program({ProgramPath},
+                 {{"DISPLAY", DisplayName},
+                  {"ASSOC_DB_HOST", db.host},
+                  {"ASSOC_DB_PORT", std::to_string(db.port)}},
+                 {});
+  ASSERT_NE(WaitForWindow(LoginTitle), 0u) << program.Output() << program.Errors();
+  LogIn("admin", "tajna42");
+  const Window main = WaitForWindow(MainTitle);
+  ASSERT_NE(main, 0u) << program.Output() << program.Errors();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // Menu item 6, "Донации-IN" (items are 31 pixels high with 4 between them).
+  ClickAt(main, 137, 144 + 6 * 35 + 15);
+  const Window donations = WaitForWindow("Донации");
+  ASSERT_NE(donations, 0u) << program.Output() << program.Errors();
+  EXPECT_TRUE(Screenshot(donations, "donations-in.png"));
+  CloseWindow(donations);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // Menu item 3, "Магацин"; a right click on the article opens the popup, whose second item
+  // (down, down, Enter) is a new entry.
+  ClickAt(main, 137, 144 + 3 * 35 + 15);
+  const Window articles = WaitForWindow("Артикли");
+  ASSERT_NE(articles, 0u) << program.Output() << program.Errors();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ClickAt(articles, 200, 80, 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Press(XK_Down);
+  Press(XK_Down);
+  Press(XK_Return);
+  const Window movement = WaitForWindow("Влез/Излез на количина");
+  ASSERT_NE(movement, 0u) << program.Output() << program.Errors();
+  Type("12");
+  EXPECT_TRUE(Screenshot(movement, "article-movement.png"));
+  // The close box drops the movement.
+  CloseWindow(movement);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  CloseWindow(articles);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  CloseWindow(main);
+  EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
+  EXPECT_EQ(RunSql(db, "SELECT COUNT(*) AS n FROM zavel_vorndemo.article_in_out;"), "n\n0\n");
   EXPECT_EQ(RunSql(db, "DROP DATABASE zavel_vorndemo;"), "");
 }
 

@@ -105,7 +105,9 @@ TEST_F(AdvEditGui, LabelsLooksTypingAndPastingOnTheServer) {
       for (int x = box.Left; x < box.Right; ++x)
         if (PixelAt(shot, x, y) != PixelAt(shot, box.Left, box.Top)) ++ink;
     EXPECT_GT(ink, 5);
-    if (!edit->Enabled()) EXPECT_EQ(DarkPixels(shot, box), 0) << "grey, not black";
+    if (!edit->Enabled()) {
+      EXPECT_EQ(DarkPixels(shot, box), 0) << "grey, not black";
+    }
     TRect a = label->BoundsRect(), b = edit->BoundsRect();
     EXPECT_TRUE(a.Right <= b.Left || a.Left >= b.Right || a.Bottom <= b.Top || a.Top >= b.Bottom);
   }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/UnicodeText.h"
+
 namespace {
 
 class TextCompareTest : public ::testing::Test {
@@ -41,6 +43,22 @@ TEST_F(TextCompareTest, EmptyTextsAndPunctuation) {
   EXPECT_EQ(AnsiCompareStr(u"", u""), 0);
   EXPECT_LT(AnsiCompareStr(u"", u"a"), 0);
   EXPECT_NE(AnsiCompareText(u"a-b", u"ab"), 0);  // punctuation is significant
+}
+
+// One rule for the accelerators of buttons, labels, message boxes and menus.
+TEST(IsAccel, TheCharacterAfterASingleAmpersandInAnyCase) {
+  struct Case {
+    const char16_t* caption;
+    char16_t ch;
+    bool accel;
+  } cases[] = {
+      {u"&Yes", u'y', true},       {u"&Yes", u'Y', true},     {u"&Yes", u'e', false},
+      {u"Save &As", u'a', true},   {u"A&&B", u'b', false},    {u"A&&&B", u'b', true},
+      {u"&&x&Go", u'g', true},     {u"Stop&", u'p', false},   {u"", u'a', false},
+      {u"&Сачувај", u'с', true},   {u"Нов&о", u'О', true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsAccel(c.ch, c.caption), c.accel) << UTF8Encode(c.caption);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/rtl/TickCount.h"
 
@@ -103,13 +105,25 @@ TEST(ThreadTest, TerminateAndTimedWait) {
 }
 
 TEST(ThreadTest, FreeingARunningThreadStopsIt) {
-  TEvent wake(true, false);
-  auto* waiter = new TWaiter(wake);
+  // Shared with the freeing thread, which may outlive the test when Free hangs.
+  struct TShared {
+    TEvent Wake{true, false};
+    TEvent Freed{true, false};
+  };
+  auto shared = std::make_shared<TShared>();
+  auto* waiter = new TWaiter(shared->Wake);
   waiter->Start();
-  // Terminates (waking Execute through TerminatedSet) and waits before the destructors run; a
-  // hang here would fail the test by time-out.
-  waiter->Free();
-  SUCCEED();
+  // Free terminates (waking Execute through TerminatedSet) and waits before the destructors run.
+  std::thread freeing([shared, waiter] {
+    waiter->Free();
+    shared->Freed.SetEvent();
+  });
+  const bool stopped = shared->Freed.WaitFor(10000) == wrSignaled;
+  if (stopped)
+    freeing.join();
+  else
+    freeing.detach();
+  EXPECT_TRUE(stopped) << "Free did not stop the running thread within 10 s";
 }
 
 TEST(ThreadTest, AThreadNeverStartedNeverRuns) {

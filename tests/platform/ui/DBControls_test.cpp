@@ -169,6 +169,33 @@ TEST_F(DBControls, TheLookupShowsTheReferencedRowAndAChoiceWritesItsKey) {
   EXPECT_EQ(lookup->Items()->Count(), 3);
 }
 
+TEST_F(DBControls, ALookupOfSeveralListFieldsShowsThemSideBySideAndSkipsEmptyOnes) {
+  TScriptedDataSet clients{nullptr,
+                           {{u"id", ftInteger},
+                            {u"full_name", ftWideString, 40},
+                            {u"address", ftWideString, 40}}};
+  clients.AddRow({TDS::Cell(int32_t{7}), TDS::WideText(u"Фондација"), TDS::WideText(u"Скопје")});
+  clients.AddRow({TDS::Cell(int32_t{9}), TDS::WideText(u"Друштво"), TDS::Null()});
+  TDataSource clientSource{nullptr};
+  clientSource.SetDataSet(&clients);
+  clients.Open();
+  auto* lookup = new TDBLookupComboBox(form);
+  lookup->SetParent(form);
+  lookup->SetListSource(&clientSource);
+  lookup->SetKeyField(u"id");
+  lookup->SetListField(u"full_name; address;unknown");
+  lookup->SetDataSource(&source);
+  lookup->SetDataField(u"client_id");
+  data.Open();
+  ASSERT_EQ(lookup->Items()->Count(), 2);
+  EXPECT_EQ(lookup->Items()->Strings(0), u"Фондација \u2014 Скопје");
+  EXPECT_EQ(lookup->Items()->Strings(1), u"Друштво");
+  data.Edit();
+  data.FieldByName(u"client_id")->SetAsInteger(7);
+  EXPECT_EQ(lookup->KeyValue().AsInteger(), 7);
+  data.Cancel();
+}
+
 TEST_F(DBControls, TheDatePickerShowsItsFieldAndAChangedDateKeepsTheTimeOfDay) {
   TScriptedDataSet events{nullptr, {{u"id", ftInteger}, {u"event_date", ftDateTime}}};
   const TDateTime start = EncodeDate(2024, 3, 7) + EncodeTime(18, 30, 0, 0);
