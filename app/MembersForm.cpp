@@ -79,8 +79,8 @@ void SearchMembers(TMyTable* users, const String& text) {
   if (wasOpen) users->Open();
 }
 
-TMembersForm::TMembersForm(TComponent* owner, const TMembersFormSpec& spec)
-    : TForm(owner), FSpec(spec), FOwnerParam(u"p_" + spec.OwnerColumn) {
+TMembersForm::TMembersForm(TComponent* owner, const TMembersFormPlan& plan)
+    : TForm(owner), FPlan(plan), FOwnerParam(u"p_" + plan.OwnerColumn) {
   SetCaption(u"Одговорни членови");
   SetBorderStyle(bsSingle);
   SetPosition(poDesktopCenter);
@@ -94,7 +94,7 @@ TMembersForm::TMembersForm(TComponent* owner, const TMembersFormSpec& spec)
   SetClientWidth(clientWidth);
 
   int top = Margin;
-  if (spec.Heading) {
+  if (plan.Heading) {
     Label4 = NewLabel(this, u"ТИМ ЗА : ", Margin, top, clientWidth - 2 * Margin);
     Label4->SetHeight(HeadingHeight - 8);
     Label4->SetAlignment(taCenter);
@@ -113,7 +113,7 @@ TMembersForm::TMembersForm(TComponent* owner, const TMembersFormSpec& spec)
   top += 34;
 
   Label1 = NewLabel(this, u"Сите членови ( Админ и Регуларни )", Margin, top, gridWidth);
-  Label2 = NewLabel(this, spec.AssignedTitle, rightLeft, top, gridWidth);
+  Label2 = NewLabel(this, plan.AssignedTitle, rightLeft, top, gridWidth);
   top += 24;
 
   Users = new TMyTable(this);
@@ -128,8 +128,8 @@ TMembersForm::TMembersForm(TComponent* owner, const TMembersFormSpec& spec)
 
   Assigned = new TMyQuery(this);
   Assigned->SetConnection(frmMain->myConnection);
-  Assigned->SetSQLText(u"select tm.*,u.name, u.surname, u.username from " + spec.Table +
-                       u" tm, users u\nwhere tm.user_id = u.id and tm." + spec.OwnerColumn +
+  Assigned->SetSQLText(u"select tm.*,u.name, u.surname, u.username from " + plan.Table +
+                       u" tm, users u\nwhere tm.user_id = u.id and tm." + plan.OwnerColumn +
                        u" = :" + FOwnerParam + u" order by u.name,u.surname");
   Assigned->ParamByName(FOwnerParam)->SetAsInteger(0);
   Assigned->Options()->SetAutoRefresh(true);
@@ -138,7 +138,7 @@ TMembersForm::TMembersForm(TComponent* owner, const TMembersFormSpec& spec)
 
   CheckDuplicate = new TMyQuery(this);
   CheckDuplicate->SetConnection(frmMain->myConnection);
-  CheckDuplicate->SetSQLText(u"select id from " + spec.Table + u" where " + spec.OwnerColumn +
+  CheckDuplicate->SetSQLText(u"select id from " + plan.Table + u" where " + plan.OwnerColumn +
                              u" = :" + FOwnerParam + u" and user_id = :p_user_id");
   CheckDuplicate->ParamByName(FOwnerParam)->SetAsInteger(0);
   CheckDuplicate->ParamByName(u"p_user_id")->SetAsInteger(0);
@@ -194,7 +194,7 @@ void TMembersForm::AdvGlowButton1Click(TObject*) {
   }
   Assigned->Append();
   Assigned->FieldByName(u"user_id")->SetAsInteger(userId);
-  Assigned->FieldByName(FSpec.OwnerColumn)->SetAsInteger(OwnerId);
+  Assigned->FieldByName(FPlan.OwnerColumn)->SetAsInteger(OwnerId);
   try {
     Assigned->Post();
   } catch (...) {

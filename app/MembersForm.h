@@ -5,7 +5,7 @@
 // the chosen user into the assignment table, " << Одстрани" deletes the chosen assignment at once.
 // Only an administrator (user type 1) may add or remove; every user who reaches the form may
 // search. The task and team forms differ only in their names, their assignment table and the
-// heading the team form shows (TMembersFormSpec).
+// heading the team form shows (TMembersFormPlan).
 //
 // The search text never becomes SQL: it travels as the value of the parameter p_search, as a LIKE
 // pattern that finds the text anywhere, with "\", "%" and "_" escaped so that each matches itself.
@@ -30,7 +30,7 @@ String ContainingPattern(const String& text);
 void SearchMembers(TMyTable* users, const String& text);
 
 // What distinguishes the task form from the team form.
-struct TMembersFormSpec {
+struct TMembersFormPlan {
   String AssignedTitle;  // Label2, over the right grid
   String Table;          // the assignment table: task_member or team_member
   String OwnerColumn;    // its column naming the task or the team: task_id or team_id
@@ -61,7 +61,7 @@ class TMembersForm : public TForm {
   void AdvGlowButton3Click(TObject* sender);
 
  protected:
-  TMembersForm(TComponent* owner, const TMembersFormSpec& spec);
+  TMembersForm(TComponent* owner, const TMembersFormPlan& plan);
 
   // The id of the task or team whose members the form shows, set before it is shown.
   int OwnerId = 0;
@@ -70,6 +70,6 @@ class TMembersForm : public TForm {
   TMyDataSource* dsAssigned;
 
  private:
-  TMembersFormSpec FSpec;
+  TMembersFormPlan FPlan;
   String FOwnerParam;  // p_task_id or p_team_id
 };
