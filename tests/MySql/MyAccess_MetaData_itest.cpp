@@ -170,6 +170,13 @@ TEST_F(MetaDataServer, ProceduresAndFunctions) {
   EXPECT_EQ(Ask(u"procedures", {u"SCOPE=LOCAL", u"PROCEDURE_NAME=other_proc"},
                 {u"PROCEDURE_NAME"}),
             (Strings{}));
+  // Where a backslash is no escape the literal is written without one.
+  conn.ExecSQL(u"SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')");
+  EXPECT_EQ(Ask(u"procedures", {u"PROCEDURE_NAME=it's\\proc"}, {u"PROCEDURE_NAME"}),
+            (Strings{"it's\\proc"}));
+  ASSERT_FALSE(conn.MySQLConnection()->BackslashEscapes()) << "the mode holds on this session";
+  EXPECT_EQ(Ask(u"procedureparameters", {u"PROCEDURE_NAME=it's\\proc"}, {u"PARAMETER_NAME"}),
+            (Strings{"a"}));
 }
 
 TEST_F(MetaDataServer, ProcedureParametersInOrderWithTheirDirections) {
