@@ -10,13 +10,7 @@
 
 namespace {
 
-constexpr int kName = 100;       // length of the name columns
-
-struct TColumn {
-  const char16_t* Name;
-  TDataTypeCode DataType;
-  int Length;
-};
+constexpr int kName = 100;  // length of the name columns
 
 [[noreturn]] void Unsupported() { throw Exception(SUnsupportedMetaDataKind); }
 
@@ -141,111 +135,71 @@ void TLxMetaData::AddField(const String& name, TDataTypeCode dataType, int lengt
   field->SetFieldNo(static_cast<uint16_t>(FResult->Fields().Count()));
 }
 
-namespace {
-
-void Define(TLxMetaData& meta, std::initializer_list<TColumn> columns) {
-  for (const TColumn& c : columns)
-    meta.AddField(c.Name, c.DataType, c.Length);
-  meta.ResultTable()->InitFields();
+void TLxMetaData::DefineLayout(std::initializer_list<const char16_t*> names,
+                               std::initializer_list<TColumn> others) {
+  ResetResultTable();
+  for (const char16_t* name : names) AddField(name, dtString, kName);
+  for (const TColumn& c : others) AddField(c.Name, c.DataType, c.Length);
+  FResult->InitFields();
 }
 
-}  // namespace
-
 void TLxMetaData::CreateMetaDataKindsFields() {
-  ResetResultTable();
-  Define(*this, {{u"METADATA_NAME", dtString, 50}});
+  DefineLayout({}, {{u"METADATA_NAME", dtString, 50}});
 }
 
 void TLxMetaData::CreateRestrictionsFields() {
-  ResetResultTable();
-  Define(*this, {{u"METADATA_NAME", dtString, 50}, {u"RESTRICTION_NAME", dtString, 50}});
+  DefineLayout({}, {{u"METADATA_NAME", dtString, 50}, {u"RESTRICTION_NAME", dtString, 50}});
 }
 
 void TLxMetaData::CreateTablesFields() {
-  ResetResultTable();
-  Define(*this, {{u"TABLE_CATALOG", dtString, kName},
-                 {u"TABLE_SCHEMA", dtString, kName},
-                 {u"TABLE_NAME", dtString, kName},
-                 {u"TABLE_TYPE", dtString, 50}});
+  DefineLayout({u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME"},
+               {{u"TABLE_TYPE", dtString, 50}});
 }
 
 void TLxMetaData::CreateColumnsFields() {
-  ResetResultTable();
-  Define(*this, {{u"TABLE_CATALOG", dtString, kName},
-                 {u"TABLE_SCHEMA", dtString, kName},
-                 {u"TABLE_NAME", dtString, kName},
-                 {u"COLUMN_NAME", dtString, kName},
-                 {u"POSITION", dtInteger, 0},
-                 {u"DATA_TYPE", dtString, 50},
-                 {u"DATA_LENGTH", dtInteger, 0},
-                 {u"DATA_PRECISION", dtInteger, 0},
-                 {u"DATA_SCALE", dtInteger, 0},
-                 {u"NULLABLE", dtInteger, 0},
-                 {u"DEFAULT_VALUE", dtMemo, 0}});
+  DefineLayout({u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"COLUMN_NAME"},
+               {{u"POSITION", dtInteger, 0},
+                {u"DATA_TYPE", dtString, 50},
+                {u"DATA_LENGTH", dtInteger, 0},
+                {u"DATA_PRECISION", dtInteger, 0},
+                {u"DATA_SCALE", dtInteger, 0},
+                {u"NULLABLE", dtInteger, 0},
+                {u"DEFAULT_VALUE", dtMemo, 0}});
 }
 
 void TLxMetaData::CreateProceduresFields() {
-  ResetResultTable();
-  Define(*this, {{u"PROCEDURE_CATALOG", dtString, kName},
-                 {u"PROCEDURE_SCHEMA", dtString, kName},
-                 {u"PROCEDURE_NAME", dtString, kName},
-                 {u"PROCEDURE_TYPE", dtString, 50}});
+  DefineLayout({u"PROCEDURE_CATALOG", u"PROCEDURE_SCHEMA", u"PROCEDURE_NAME"},
+               {{u"PROCEDURE_TYPE", dtString, 50}});
 }
 
 void TLxMetaData::CreateProcedureParametersFields() {
-  ResetResultTable();
-  Define(*this, {{u"PROCEDURE_CATALOG", dtString, kName},
-                 {u"PROCEDURE_SCHEMA", dtString, kName},
-                 {u"PROCEDURE_NAME", dtString, kName},
-                 {u"PARAMETER_NAME", dtString, kName},
-                 {u"POSITION", dtInteger, 0},
-                 {u"DIRECTION", dtString, 10},
-                 {u"DATA_TYPE", dtString, 50},
-                 {u"DATA_LENGTH", dtInteger, 0},
-                 {u"DATA_PRECISION", dtInteger, 0},
-                 {u"DATA_SCALE", dtInteger, 0}});
+  DefineLayout({u"PROCEDURE_CATALOG", u"PROCEDURE_SCHEMA", u"PROCEDURE_NAME", u"PARAMETER_NAME"},
+               {{u"POSITION", dtInteger, 0},
+                {u"DIRECTION", dtString, 10},
+                {u"DATA_TYPE", dtString, 50},
+                {u"DATA_LENGTH", dtInteger, 0},
+                {u"DATA_PRECISION", dtInteger, 0},
+                {u"DATA_SCALE", dtInteger, 0}});
 }
 
 void TLxMetaData::CreateIndexesFields() {
-  ResetResultTable();
-  Define(*this, {{u"TABLE_CATALOG", dtString, kName},
-                 {u"TABLE_SCHEMA", dtString, kName},
-                 {u"TABLE_NAME", dtString, kName},
-                 {u"INDEX_CATALOG", dtString, kName},
-                 {u"INDEX_SCHEMA", dtString, kName},
-                 {u"INDEX_NAME", dtString, kName},
-                 {u"UNIQUE", dtInteger, 0}});
+  DefineLayout({u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"INDEX_CATALOG",
+                u"INDEX_SCHEMA", u"INDEX_NAME"},
+               {{u"UNIQUE", dtInteger, 0}});
 }
 
 void TLxMetaData::CreateIndexColumnsFields() {
-  ResetResultTable();
-  Define(*this, {{u"TABLE_CATALOG", dtString, kName},
-                 {u"TABLE_SCHEMA", dtString, kName},
-                 {u"TABLE_NAME", dtString, kName},
-                 {u"INDEX_CATALOG", dtString, kName},
-                 {u"INDEX_SCHEMA", dtString, kName},
-                 {u"INDEX_NAME", dtString, kName},
-                 {u"COLUMN_NAME", dtString, kName},
-                 {u"COLUMN_POSITION", dtInteger, 0},
-                 {u"SORT_ORDER", dtString, 4}});
+  DefineLayout({u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"INDEX_CATALOG",
+                u"INDEX_SCHEMA", u"INDEX_NAME", u"COLUMN_NAME"},
+               {{u"COLUMN_POSITION", dtInteger, 0}, {u"SORT_ORDER", dtString, 4}});
 }
 
 void TLxMetaData::CreateConstraintsFields() {
-  ResetResultTable();
-  Define(*this, {{u"TABLE_CATALOG", dtString, kName},
-                 {u"TABLE_SCHEMA", dtString, kName},
-                 {u"TABLE_NAME", dtString, kName},
-                 {u"CONSTRAINT_NAME", dtString, kName},
-                 {u"CONSTRAINT_TYPE", dtString, kName},
-                 {u"INDEX_CATALOG", dtString, kName},
-                 {u"INDEX_SCHEMA", dtString, kName},
-                 {u"INDEX_NAME", dtString, kName}});
+  DefineLayout({u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"CONSTRAINT_NAME",
+                u"CONSTRAINT_TYPE", u"INDEX_CATALOG", u"INDEX_SCHEMA", u"INDEX_NAME"});
 }
 
-void TLxMetaData::CreateDatabasesFields() {
-  ResetResultTable();
-  Define(*this, {{u"DATABASE_NAME", dtString, kName}});
-}
+void TLxMetaData::CreateDatabasesFields() { DefineLayout({u"DATABASE_NAME"}); }
 
 // ---- Kinds and restrictions ----
 

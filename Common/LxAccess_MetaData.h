@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <typeinfo>
 #include <vector>
@@ -122,6 +123,16 @@ class TLxMetaData {
   static String Restriction(TStrings* restrictions, const String& name);
   // Closes the result table and drops its columns before a kind defines its own.
   void ResetResultTable();
+  // A column of a layout: its name, type code (1 text, 4 integer, 14 memo) and length.
+  struct TColumn {
+    const char16_t* Name;
+    TDataTypeCode DataType;
+    int Length;
+  };
+  // Replaces the result table's columns: the name columns (text of 100 characters) first, then
+  // the others.
+  void DefineLayout(std::initializer_list<const char16_t*> names,
+                    std::initializer_list<TColumn> others = {});
   // Opens the result table after its columns are defined.
   void OpenResultTable();
   TData* ResultAtBegin();
