@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MySql/MyAccess.h"
 #include "MySql/MyClasses_Connection.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
@@ -157,6 +158,30 @@ TEST_F(OldServerTest, WithoutADatabaseThereAreNoTablesToShow) {
   conn.Disconnect();
   server.Wait();
   EXPECT_EQ(Queries(server), std::vector<std::string>{});
+}
+
+TEST(OldServerConnection, ListsNoStoredRoutinesAndLeavesAsItFound) {
+  fake::FakeServer server(OldServer({}));
+  TMyConnection conn(nullptr);
+  conn.SetServer(u"127.0.0.1");
+  conn.SetPort(server.Port());
+  conn.SetUsername(u"tester");
+  conn.SetPassword(u"pw");
+  conn.SetDatabase(u"assoc");
+  conn.SetLoginPrompt(false);
+  TStringList list;
+  list.Add(u"stale");
+  conn.GetStoredProcNames(&list);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_FALSE(conn.Connected());
+  EXPECT_EQ(conn.Database(), u"assoc");
+  server.Wait();
+  EXPECT_EQ(Queries(server), std::vector<std::string>{});
+  // The login asked for no database: the list's connect is made without one.
+  const auto packets = server.Packets();
+  ASSERT_FALSE(packets.empty());
+  const std::string login(packets[0].Payload.begin(), packets[0].Payload.end());
+  EXPECT_EQ(login.find("assoc"), std::string::npos);
 }
 
 }  // namespace
