@@ -311,6 +311,13 @@ TEST_F(MetaDataServer, DisconnectingKeepsRowsOnlyInDisconnectedMode) {
   conn.SetConnected(false);
   ASSERT_TRUE(meta.Active());
   EXPECT_EQ(Rows(meta, {u"TABLE_SCHEMA"}), (Strings{"md_main", "md_other"}));
+  // Asking again connects for the question only.
+  EXPECT_EQ(Ask(u"indexes", {u"TABLE_NAME=lines", u"INDEX_NAME=primary"}, {u"INDEX_NAME"}),
+            (Strings{"PRIMARY"}));
+  EXPECT_FALSE(conn.Connected());
+  EXPECT_EQ(Ask(u"tables", {u"TABLE_NAME=lines"}, {u"TABLE_SCHEMA"}),
+            (Strings{"md_main", "md_other"}));
+  EXPECT_FALSE(conn.Connected());
 
   conn.Options()->SetDisconnectedMode(false);
   conn.SetConnected(true);
