@@ -15,6 +15,7 @@
 #include "platform/rtl/Types.h"
 #include "platform/ui/Grids.h"
 
+struct BLENDFUNCTION;
 class TBitmap;
 class TCanvas;
 class TFont;
@@ -224,5 +225,11 @@ void DrawErrorUnderline(TWinControl* parent, TCanvas* canvas, const String& text
 void DrawTransparentBitmap(TCanvas* canvas, TBitmap* bitmap, TColor backColor, const TRect& rect);
 // The same for a bitmap resource of the program; an unknown name draws nothing.
 void DrawResourceBitmap(TCanvas* canvas, TColor backColor, const TRect& rect, const String& name);
+
+// The layered-window calls with their arguments; each answers the call's own result.
+bool CallUpdateLayeredWindow(HWND window, HDC dst, const TPoint* dstPos, const TSize* size,
+                             HDC src, const TPoint* srcPos, COLORREF key,
+                             const BLENDFUNCTION* blend, DWORD flags);
+bool CallSetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
 
 }  // namespace AdvUtil
