@@ -58,7 +58,8 @@ class THeadlessWindow : public TNativeWindow {
     if (look.UseAlpha) alpha = (alpha * look.Alpha + 127) / 255;
     // The key is a COLORREF (0x00BBGGRR).
     const uint32_t rgb = argb & 0xFFFFFF;
-    const uint32_t key = ((look.Key & 0xFF) << 16) | (look.Key & 0xFF00) | ((look.Key >> 16) & 0xFF);
+    const uint32_t key =
+        ((look.Key & 0xFF) << 16) | (look.Key & 0xFF00) | ((look.Key >> 16) & 0xFF);
     if (look.Opaque) alpha = 255;
     if (look.UseKey && rgb == key) alpha = 0;
     return (alpha << 24) | rgb;
