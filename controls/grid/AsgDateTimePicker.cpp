@@ -73,10 +73,13 @@ void TAsgDateTimePicker::Paint() {
   DrawFlatBorder(canvas);
   if (!((!FCtl3D || TonesCount()) && PlatformInfo::IsVistaOrLater)) return;
   HDC dc = canvas->Handle();
+  // The button keeps itself out of later drawing of the text part only; the frames go over all.
   const int saved = SaveDC(dc);
   if (TonesCount() && Kind() != dtkTime) PaintTonesButton(canvas);
-  DrawBorders(canvas);
   RestoreDC(dc, saved);
+  const int framing = SaveDC(dc);
+  DrawBorders(canvas);
+  RestoreDC(dc, framing);
 }
 
 void TAsgDateTimePicker::PaintTonesButton(TCanvas* canvas) {
