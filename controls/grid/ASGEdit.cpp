@@ -1,114 +1,24 @@
 // TAsgEditBtn and TAsgUnitEditBtn: the button, keys, layout and the unit menu.
 #include "controls/grid/ASGEdit.h"
 
-#include "controls/grid/AsgCtl3D.h"
 #include "controls/grid/AsgEditLayout.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/VirtualKeys.h"
 
 // --- The edit with a button ----------------------------------------------------------------------
 
-TAsgEditBtn::TAsgEditBtn(TComponent* owner) : TCustomMaskEdit(owner) {
-  FButton = new TAsgEditButton(this);
-  FButton->SetBounds(0, 0, 18, 18);
-  FButton->SetParent(this);
-  FButton->SetFocusControl(this);
-  FButton->OnClick = [this](TObject* sender) { ClickButton(sender); };
+TAsgEditBtn::TAsgEditBtn(TComponent* owner) : TAsgButtonEdit<TCustomMaskEdit>(owner) {
   SetText(u"0");
-  TControlStyle style = ControlStyle();
-  style >> csSetCaption;
-  SetControlStyle(style);
 }
 
-TAsgEditBtn::~TAsgEditBtn() { FButton = nullptr; }
-
-void TAsgEditBtn::ClickButton(TObject* sender) {
-  if (OnClickBtn) OnClickBtn(sender);
-}
-
-void TAsgEditBtn::SetButtonWidth(int value) {
-  FButtonWidth = value;
-  FButton->SetWidth(value);
-  Layout();
-}
-
-void TAsgEditBtn::SetRightAlign(bool value) {
-  if (FRightAlign == value) return;
-  FRightAlign = value;
-  RecreateWnd();
-}
-
-void TAsgEditBtn::SetIsWinXP(bool value) {
-  FIsWinXP = value;
-  FButton->SpeedButton()->SetIsWinXP(value);
-}
-
-void TAsgEditBtn::SetCtl3D(bool value) {
-  AsgCtl3D::Change(this, FCtl3D, value);
-  Layout();
-}
-
-// --- Keys ----------------------------------------------------------------------------------------
-
-void TAsgEditBtn::KeyDown(WORD& key, TShiftState shift) {
-  const WORD pressed = key;
-  TCustomMaskEdit::KeyDown(key, shift);
-  if (pressed == VK_F4 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_LMENU) >= 0 &&
-      GetKeyState(VK_RMENU) >= 0)
-    ClickButton(this);
-}
-
-void TAsgEditBtn::DoEnter() {
-  if (AutoSelect() && !ControlState().Contains(csLButtonDown)) SelectAll();
-  TCustomMaskEdit::DoEnter();
-}
-
-void TAsgEditBtn::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_CHAR:
-      // Without the editor only the button works: typed characters are dropped.
-      if (!EditorEnabled) return;
-      break;
-    case WM_PASTE:
-    case WM_CUT:
-      if (!EditorEnabled || ReadOnly()) return;
-      break;
-    default: break;
-  }
-  TCustomMaskEdit::Dispatch(message);
-}
-
-// --- Layout --------------------------------------------------------------------------------------
-
-void TAsgEditBtn::CreateParams(TCreateParams& params) {
-  TCustomMaskEdit::CreateParams(params);
-  params.Style |= WS_CLIPCHILDREN;
-  if (FRightAlign) params.Style |= ES_RIGHT;
-}
-
-void TAsgEditBtn::CreateWnd() {
-  TCustomMaskEdit::CreateWnd();
-  Layout();
-}
-
-void TAsgEditBtn::Resize() {
-  TCustomMaskEdit::Resize();
-  if (FButton && Height() < AsgEditLayout::MinHeight(this))
-    SetHeight(AsgEditLayout::MinHeight(this));
-  else
-    Layout();
-}
-
-void TAsgEditBtn::Layout() {
-  if (!FButton || !HandleAllocated()) return;
-  AsgEditLayout::PlaceButton(this, FButton, FCtl3D);
-  SetEditRect();
+bool TAsgEditBtn::F4Clicks() const {
+  return GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_LMENU) >= 0 &&
+         GetKeyState(VK_RMENU) >= 0;
 }
 
 void TAsgEditBtn::SetEditRect() {
-  if (!FButton) return;
   const int margin = BorderStyle() == bsNone ? 3 : 1;
-  int right = AsgEditLayout::InnerWidth(this) - FButton->Width() - 5 - FUnitSpace;
+  int right = AsgEditLayout::InnerWidth(this) - Button()->Width() - 5 - FUnitSpace;
   if (FUnitSpace > 0) right -= 3;
   AsgEditLayout::SetFormattingRect(this, margin, margin, right,
                                    AsgEditLayout::InnerHeight(this) + 1);

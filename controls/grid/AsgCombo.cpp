@@ -167,17 +167,9 @@ void TAsgCustomCombo::PaintButton(TCanvas* canvas) {
     PaintColoredButton(canvas, {r.Left - 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, colors,
                        FButtonHot, mouseDown, kArrow);
     painted = true;
-  } else if (ThemeActive() && HandleAllocated()) {
-    const AdvXPVS::TThemeBinder& theme = AdvXPVS::ThemeBinder();
-    if (HTHEME handle = theme.OpenThemeData(Handle(), u"combobox")) {
-      const bool dropped = DroppedDown();
-      int state = !Enabled()                            ? 4
-                  : mouseDown && dropped                ? 3
-                  : !mouseDown && FButtonHot && !dropped ? 2
-                                                         : 1;
-      painted = theme.DrawThemeBackground(handle, canvas->Handle(), 1, state, &r, nullptr) >= 0;
-      theme.CloseThemeData(handle);
-    }
+  } else if (kThemed && HandleAllocated()) {
+    painted = PaintThemedDropButton(Handle(), canvas->Handle(), r, Enabled(), mouseDown,
+                                    DroppedDown(), FButtonHot);
   }
   if (!painted) {
     TRect button{r.Left - 4, r.Top + 1, r.Right, r.Bottom - 1};

@@ -35,6 +35,11 @@ void PaintColoredButton(TCanvas* canvas, const TRect& r, const TButtonColors& co
                         bool overButton, bool mouseDown, const TPoint (&arrow)[3]);
 // Whether the left or the right mouse button is down.
 bool MouseButtonDown();
+// Paints a drop-down button through the theme's combo box class: disabled, pressed while a mouse
+// button is down on an open list, hot while the mouse is over it with the list closed. False when
+// no theme draws it.
+bool PaintThemedDropButton(HWND window, HDC dc, const TRect& r, bool enabled, bool mouseDown,
+                           bool dropped, bool hot);
 
 // What decides the frame around a combo-like control.
 struct TBorderLook {

@@ -1,5 +1,6 @@
 // The coloured drop-down button and the frames the combo editor and the date picker share.
 #include "controls/grid/AsgCombo.h"
+#include "controls/graphics/AdvXPVS.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/PlatformInfo.h"
@@ -20,6 +21,21 @@ void Frame(TCanvas* canvas, const TRect& r, TColor color) {
 }  // namespace
 
 bool MouseButtonDown() { return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0; }
+
+bool PaintThemedDropButton(HWND window, HDC dc, const TRect& r, bool enabled, bool mouseDown,
+                           bool dropped, bool hot) {
+  const AdvXPVS::TThemeBinder& theme = AdvXPVS::ThemeBinder();
+  if (!theme.IsThemeActive()) return false;
+  HTHEME handle = theme.OpenThemeData(window, u"combobox");
+  if (!handle) return false;
+  const int state = !enabled                       ? 4
+                    : mouseDown && dropped         ? 3
+                    : !mouseDown && hot && !dropped ? 2
+                                                    : 1;
+  const bool painted = theme.DrawThemeBackground(handle, dc, 1, state, &r, nullptr) >= 0;
+  theme.CloseThemeData(handle);
+  return painted;
+}
 
 TColor ButtonFill(const TButtonColors& colors, bool overButton, bool mouseDown) {
   TColor fill = colors.Normal;

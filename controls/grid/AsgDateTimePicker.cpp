@@ -97,17 +97,9 @@ void TAsgDateTimePicker::PaintTonesButton(TCanvas* canvas) {
     PaintColoredButton(canvas, {r.Left + 2, r.Top, r.Right, r.Bottom}, colors, FButtonHot,
                        mouseDown, kArrow);
     painted = true;
-  } else if (ThemeActive() && HandleAllocated()) {
-    const AdvXPVS::TThemeBinder& theme = AdvXPVS::ThemeBinder();
-    if (HTHEME handle = theme.OpenThemeData(Handle(), u"combobox")) {
-      const bool dropped = DroppedDown();
-      int state = !Enabled()                            ? 4
-                  : mouseDown && dropped                ? 3
-                  : !mouseDown && FButtonHot && !dropped ? 2
-                                                         : 1;
-      painted = theme.DrawThemeBackground(handle, canvas->Handle(), 1, state, &r, nullptr) >= 0;
-      theme.CloseThemeData(handle);
-    }
+  } else if (kThemed && HandleAllocated()) {
+    painted = PaintThemedDropButton(Handle(), canvas->Handle(), r, Enabled(), mouseDown,
+                                    DroppedDown(), FButtonHot);
   }
   if (!painted)
     DrawFrameControl(canvas->Handle(), r, DFC_SCROLL,

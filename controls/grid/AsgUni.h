@@ -202,46 +202,13 @@ class TAsgUniMemo : public TAsgUniCustomMemo {
 
 // The Unicode twin of the edit with a button: it starts empty and F4 clicks whatever modifier
 // keys are down.
-class TAsgUniEditBtn : public TCustomUNIEdit {
+class TAsgUniEditBtn : public TAsgButtonEdit<TCustomUNIEdit> {
  public:
-  explicit TAsgUniEditBtn(TComponent* owner);
-  ~TAsgUniEditBtn() override;
-
-  TAsgEditButton* Button() const { return FButton; }
-  int ButtonWidth() const { return FButtonWidth; }
-  void SetButtonWidth(int value);
-  String ButtonCaption() { return FButton->ButtonCaption(); }
-  void SetButtonCaption(const String& value) { FButton->SetButtonCaption(value); }
-  TBitmap* Glyph() const { return FButton->Glyph(); }
-  void SetGlyph(TBitmap* value) { FButton->SetGlyph(value); }
-  bool RightAlign() const { return FRightAlign; }
-  void SetRightAlign(bool value);
-  bool IsWinXP() const { return FIsWinXP; }
-  void SetIsWinXP(bool value);
-  bool Ctl3D() const { return FCtl3D; }
-  void SetCtl3D(bool value);
-  bool EditorEnabled = true;
-  TNotifyEvent OnClickBtn;
-
-  virtual void ClickButton(TObject* sender);
-  void Dispatch(TMessage& message) override;
+  explicit TAsgUniEditBtn(TComponent* owner) : TAsgButtonEdit<TCustomUNIEdit>(owner) {}
 
  protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-  void Resize() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
-  void DoEnter() override;
-
- private:
-  void Layout();
-
-  TAsgEditButton* FButton;
-  int FUnitSpace = 0;
-  int FButtonWidth = 0;
-  bool FRightAlign = false;
-  bool FIsWinXP = false;
-  bool FCtl3D = true;
+  bool F4Clicks() const override { return true; }
+  void SetEditRect() override;
 };
 
 class TCustomUNIComboBox : public TCustomComboBox {

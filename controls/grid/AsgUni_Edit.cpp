@@ -1,8 +1,6 @@
 // The Unicode edit, memo and edit with a button.
-#include "controls/grid/AsgCtl3D.h"
 #include "controls/grid/AsgEditLayout.h"
 #include "controls/grid/AsgUni.h"
-#include "platform/win/VirtualKeys.h"
 
 namespace AsgUni {
 
@@ -59,95 +57,10 @@ TAsgUniMemo::TAsgUniMemo(TComponent* owner) : TAsgUniCustomMemo(owner) {
 
 // --- The edit with a button ----------------------------------------------------------------------
 
-TAsgUniEditBtn::TAsgUniEditBtn(TComponent* owner) : TCustomUNIEdit(owner) {
-  FButton = new TAsgEditButton(this);
-  FButton->SetBounds(0, 0, 18, 18);
-  FButton->SetParent(this);
-  FButton->SetFocusControl(this);
-  FButton->OnClick = [this](TObject* sender) { ClickButton(sender); };
-  TControlStyle style = ControlStyle();
-  style >> csSetCaption;
-  SetControlStyle(style);
-}
-
-TAsgUniEditBtn::~TAsgUniEditBtn() { FButton = nullptr; }
-
-void TAsgUniEditBtn::ClickButton(TObject* sender) {
-  if (OnClickBtn) OnClickBtn(sender);
-}
-
-void TAsgUniEditBtn::SetButtonWidth(int value) {
-  FButtonWidth = value;
-  FButton->SetWidth(value);
-  Layout();
-}
-
-void TAsgUniEditBtn::SetRightAlign(bool value) {
-  if (FRightAlign == value) return;
-  FRightAlign = value;
-  RecreateWnd();
-}
-
-void TAsgUniEditBtn::SetIsWinXP(bool value) {
-  FIsWinXP = value;
-  FButton->SpeedButton()->SetIsWinXP(value);
-}
-
-void TAsgUniEditBtn::SetCtl3D(bool value) {
-  AsgCtl3D::Change(this, FCtl3D, value);
-  Layout();
-}
-
-void TAsgUniEditBtn::KeyDown(WORD& key, TShiftState shift) {
-  const WORD pressed = key;
-  TCustomUNIEdit::KeyDown(key, shift);
-  if (pressed == VK_F4) ClickButton(this);
-}
-
-void TAsgUniEditBtn::DoEnter() {
-  if (AutoSelect() && !ControlState().Contains(csLButtonDown)) SelectAll();
-  TCustomUNIEdit::DoEnter();
-}
-
-void TAsgUniEditBtn::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_CHAR:
-      if (!EditorEnabled) return;
-      break;
-    case WM_PASTE:
-    case WM_CUT:
-      if (!EditorEnabled || ReadOnly()) return;
-      break;
-    default: break;
-  }
-  TCustomUNIEdit::Dispatch(message);
-}
-
-void TAsgUniEditBtn::CreateParams(TCreateParams& params) {
-  TCustomUNIEdit::CreateParams(params);
-  params.Style |= WS_CLIPCHILDREN;
-  if (FRightAlign) params.Style |= ES_RIGHT;
-}
-
-void TAsgUniEditBtn::CreateWnd() {
-  TCustomUNIEdit::CreateWnd();
-  Layout();
-}
-
-void TAsgUniEditBtn::Resize() {
-  TCustomUNIEdit::Resize();
-  if (FButton && Height() < AsgEditLayout::MinHeight(this))
-    SetHeight(AsgEditLayout::MinHeight(this));
-  else
-    Layout();
-}
-
-void TAsgUniEditBtn::Layout() {
-  if (!FButton || !HandleAllocated()) return;
-  AsgEditLayout::PlaceButton(this, FButton, FCtl3D);
+void TAsgUniEditBtn::SetEditRect() {
   const int margin = BorderStyle() == bsNone ? 2 : 1;
   AsgEditLayout::SetFormattingRect(
-      this, margin, margin, AsgEditLayout::InnerWidth(this) - FButton->Width() - FUnitSpace - 3,
+      this, margin, margin, AsgEditLayout::InnerWidth(this) - Button()->Width() - FUnitSpace - 3,
       AsgEditLayout::InnerHeight(this) + 1);
 }
 
