@@ -20,7 +20,9 @@ void Frame(TCanvas* canvas, const TRect& r, TColor color) {
 
 }  // namespace
 
-bool MouseButtonDown() { return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0; }
+bool MouseButtonDown() {
+  return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
+}
 
 bool PaintThemedDropButton(HWND window, HDC dc, const TRect& r, bool enabled, bool mouseDown,
                            bool dropped, bool hot) {

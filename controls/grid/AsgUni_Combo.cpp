@@ -45,7 +45,8 @@ void TCustomUNIComboBox::EditWndProc(TMessage& message) {
   if (FPairGuard.DropsSecondHalf(typed)) return;
   EditCharHook(message);
   typed = static_cast<char16_t>(message.WParam);
-  const bool closing = (typed == u'\r' || typed == u'\x1b') && (DroppedDown() || typed == FClosingChar);
+  const bool closing =
+      (typed == u'\r' || typed == u'\x1b') && (DroppedDown() || typed == FClosingChar);
   FClosingChar = 0;
   if (closing) {
     // Enter and Escape close an open list; the key events see them, the edit does not.

@@ -181,7 +181,8 @@ TEST_F(AsgEditorsGui, UnicodeEditorsTakeCyrillicFromTheKeyboardAndDropTheirList)
   // Cyrillic through the server's keyboard into the edit, then into the combo's edit part.
   ClickAt(RootPointOf(Form, edit, {20, 12}));
   ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
-  for (KeySym sym : {XK_Cyrillic_TE, XK_Cyrillic_ie, XK_Cyrillic_ka, XK_Cyrillic_es, XK_Cyrillic_te})
+  for (KeySym sym :
+       {XK_Cyrillic_TE, XK_Cyrillic_ie, XK_Cyrillic_ka, XK_Cyrillic_es, XK_Cyrillic_te})
     PressKeySym(sym);
   ASSERT_TRUE(PumpUntil([&] { return edit->Text() == u"Текст"; })) << UTF8Encode(edit->Text());
   ClickAt(RootPointOf(Form, combo, {20, 12}));
