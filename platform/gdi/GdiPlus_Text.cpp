@@ -99,7 +99,10 @@ void LayOut(const String& source, const GpFont* font, const GpRectF& rect, const
   bool ellipsis = f.Trimming >= StringTrimmingEllipsisCharacter;
   // Rounded to the nearest Pango unit, so a width measured here lays the same text out again
   // without a float's last bit making it a hair too narrow.
-  if (bounded && (wrap || ellipsis)) pango_layout_set_width(layout, static_cast<int>(std::lround(std::max(1.0, available) * PANGO_SCALE)));
+  if (bounded && (wrap || ellipsis)) {
+    pango_layout_set_width(layout,
+                           static_cast<int>(std::lround(std::max(1.0, available) * PANGO_SCALE)));
+  }
   if (wrap) pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   if (ellipsis && bounded) {
     pango_layout_set_ellipsize(layout, f.Trimming == StringTrimmingEllipsisPath ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);
