@@ -327,6 +327,10 @@ const char LoginTitle[] = "Најава";
 const char MainTitle[] = "Главен прозорец";
 const char EventsTitle[] = "Настани";
 const char EventEditTitle[] = "Нов/Промена Настан";
+// The main window's menu: a bar of eleven equal items across the 780 pixels of the window, from
+// 222 down; its captions lie in a band from 5 pixels below its top.
+int MenuItemX(int index) { return static_cast<int>((index + 0.5) * 779 / 11); }
+constexpr int MenuItemY = 222 + 10;
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
 // when all went well).
@@ -402,7 +406,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
 
   // The first menu item opens the events list (the window shows the form's client area); its new
   // button, at the left below the grid, opens the edit form with the title focused.
-  ClickAt(main, 137, 159);
+  ClickAt(main, MenuItemX(0), MenuItemY);
   const Window events = WaitForWindow(EventsTitle);
   ASSERT_NE(events, 0u) << "no events list; the program wrote: " << program.Output()
                         << program.Errors();
@@ -450,8 +454,8 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
   ASSERT_NE(main, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  // Menu item 6, "Донации-IN" (items are 31 pixels high with 4 between them).
-  ClickAt(main, 137, 144 + 6 * 35 + 15);
+  // Menu item 6, "Донации-IN".
+  ClickAt(main, MenuItemX(6), MenuItemY);
   const Window donations = WaitForWindow("Донации");
   ASSERT_NE(donations, 0u) << program.Output() << program.Errors();
   EXPECT_TRUE(Screenshot(donations, "donations-in.png"));
@@ -460,7 +464,7 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
 
   // Menu item 3, "Магацин"; a right click on the article opens the popup, whose second item
   // (down, down, Enter) is a new entry.
-  ClickAt(main, 137, 144 + 3 * 35 + 15);
+  ClickAt(main, MenuItemX(3), MenuItemY);
   const Window articles = WaitForWindow("Артикли");
   ASSERT_NE(articles, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
