@@ -6,7 +6,7 @@
 // with the mouse nor with the keyboard.
 //
 // Sources by topic: AdvSmoothMenu.cpp (items, appearance objects and layout), _Input (selection,
-// the glide and rotation timers, mouse, keys and focus), _Paint (painting and the parent shown
+// the glide and rotation timers, mouse, keys and focus), _Paint (painting, with the parent shown
 // through the menu), _Presets (style presets and colour tones).
 #pragma once
 
@@ -348,6 +348,7 @@ class TAdvSmoothMenu : public TCustomControl, public IComponentStyle, public ICo
 
  protected:
   void Paint() override;
+  void PaintWindow(HDC dc) override;
   void Resize() override;
   void Notification(TComponent* component, TOperation operation) override;
   void MouseMove(TShiftState shift, int x, int y) override;
@@ -374,8 +375,6 @@ class TAdvSmoothMenu : public TCustomControl, public IComponentStyle, public ICo
   void MouseLeft();
 
   // Painting (_Paint.cpp).
-  void PaintWithParent(TMessage& message);
-  void PaintBuffered(TMessage& message);
   void PaintItem(int index, HDC dc, const TRect& client);
   void PaintIndicator(TGPGraphics* graphics);
   void PaintLine(TGPGraphics* graphics);

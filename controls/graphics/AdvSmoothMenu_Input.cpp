@@ -34,12 +34,6 @@ void TAdvSmoothMenu::Dispatch(TMessage& message) {
       return;
     case WM_GETDLGCODE: message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_ERASEBKGND: message.Result = 1; return;
-    case WM_PAINT:
-      if (message.WParam)
-        PaintWithParent(message);
-      else
-        PaintBuffered(message);
-      return;
     default: TCustomControl::Dispatch(message);
   }
 }

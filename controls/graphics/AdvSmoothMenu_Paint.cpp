@@ -7,7 +7,6 @@
 #include "controls/graphics/AdvSmoothMenuText.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/RtlMath.h"
-#include "platform/win/WinApi.h"
 
 namespace {
 
@@ -90,10 +89,9 @@ void FillSplitterHalf(TGPGraphics& g, const TGPFloatRect& r, ARGB top, ARGB bott
 
 // --- Showing the parent, without flicker ---------------------------------------------------------
 
-// A paint into a given context: the parent's image first (so a transparent menu shows what lies
-// behind it), then the menu itself.
-void TAdvSmoothMenu::PaintWithParent(TMessage& message) {
-  auto dc = reinterpret_cast<HDC>(message.WParam);
+// Every paint lays the parent's image down first, so a transparent menu shows what lies behind
+// it. Double buffering (on from the start) makes this context the memory bitmap of the paint.
+void TAdvSmoothMenu::PaintWindow(HDC dc) {
   if (TWinControl* parent = Parent()) {
     const bool buffered = parent->DoubleBuffered();
     parent->SetDoubleBuffered(false);
@@ -102,41 +100,12 @@ void TAdvSmoothMenu::PaintWithParent(TMessage& message) {
     TPoint viewport;
     GetViewportOrgEx(dc, &viewport);
     SetViewportOrgEx(dc, viewport.X - Left(), viewport.Y - Top(), nullptr);
-    parent->Perform(WM_ERASEBKGND, message.WParam, 0);
-    parent->Perform(WM_PAINT, message.WParam, 0);
+    parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     RestoreDC(dc, saved);
     parent->SetDoubleBuffered(buffered);
   }
-  TCustomControl::Dispatch(message);
-}
-
-void TAdvSmoothMenu::PaintBuffered(TMessage& message) {
-  const TRect client = ClientRect();
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap =
-      CreateCompatibleBitmap(screen, std::max(client.Right, 1), std::max(client.Bottom, 1));
-  ReleaseDC(nullptr, screen);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Handle(), &paint);
-  auto release = [&] {
-    EndPaint(Handle(), &paint);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-  };
-  try {
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), reinterpret_cast<LPARAM>(memory));
-    TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(memory), 0, 0};
-    PaintWithParent(inner);
-    BitBlt(dc, 0, 0, client.Right, client.Bottom, memory, 0, 0, SRCCOPY);
-  } catch (...) {
-    release();
-    throw;
-  }
-  release();
-  message.Result = 0;
+  TCustomControl::PaintWindow(dc);
 }
 
 // --- The paint -----------------------------------------------------------------------------------
