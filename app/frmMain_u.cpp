@@ -9,9 +9,13 @@
 #include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
 #include "app/frmPaymentOUT_u.h"
 #include "app/frmPayment_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -22,7 +26,10 @@ namespace {
 
 constexpr int EventsItem = 0;
 constexpr int NewsItem = 1;
+constexpr int TasksItem = 2;
 constexpr int ArticlesItem = 3;
+constexpr int MembersItem = 4;
+constexpr int TeamsItem = 5;
 constexpr int PaymentsInItem = 6;
 constexpr int PaymentsOutItem = 7;
 constexpr int CostsItem = 8;
@@ -276,8 +283,17 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
     case NewsItem:
       ShowList(frmNews, UserId);
       break;
+    case TasksItem:
+      ShowList(frmTasks, UserId);
+      break;
     case ArticlesItem:
       ShowList(frmArticles, UserId);
+      break;
+    case MembersItem:
+      ShowList(frmUsers, UserId);
+      break;
+    case TeamsItem:
+      ShowList(frmTeams, UserId);
       break;
     case PaymentsInItem:
       frmPayment->PaymentType = 1;
@@ -298,12 +314,21 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
         Close();
       break;
     default:
-      // The list forms open here as they are added to the program.
       break;
   }
 }
 
-void TfrmMain::AdvGlowButton1Click(TObject*) {}
+void TfrmMain::AdvGlowButton1Click(TObject*) {
+  // The user's own row, in edit state; the form cannot confirm it, and closing the query here
+  // drops whatever was typed.
+  TMyQuery* own = frmModifyOwnData->Users;
+  own->Close();
+  own->ParamByName(u"p_id")->SetAsInteger(UserId);
+  own->Open();
+  own->Edit();
+  frmModifyOwnData->ShowModal();
+  own->Close();
+}
 
 void TfrmMain::AdvGlowButton2Click(TObject*) { ShowList(frmClients, UserId); }
 

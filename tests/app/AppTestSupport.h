@@ -20,6 +20,9 @@
 #include "app/frmAddEditCost_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
+#include "app/frmAddEditTask_u.h"
+#include "app/frmAddEditTeam_u.h"
+#include "app/frmAddEditUser_u.h"
 #include "app/frmAddEditPaymentOUT_u.h"
 #include "app/frmAddEditPayment_u.h"
 #include "app/frmArticleInOut_u.h"
@@ -29,7 +32,13 @@
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmTaskMembers_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeamMembers_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "app/frmPaymentOUT_u.h"
 #include "app/frmPayment_u.h"
 #include "app/frmPreviewArticleInOut_u.h"
@@ -143,6 +152,15 @@ class TAppTest : public uitest::TUiTest {
     frmAddEditEvent = nullptr;
     frmAddEditNews = nullptr;
     frmNews = nullptr;
+    frmAddEditUser = nullptr;
+    frmUsers = nullptr;
+    frmAddEditTask = nullptr;
+    frmTasks = nullptr;
+    frmTaskMembers = nullptr;
+    frmTeams = nullptr;
+    frmAddEditTeam = nullptr;
+    frmTeamMembers = nullptr;
+    frmModifyOwnData = nullptr;
     frmAddEditPayment = nullptr;
     frmPayment = nullptr;
     frmAddEditArticle = nullptr;

@@ -88,6 +88,9 @@ struct TListDoor {
   // The highest user type whose menu lets the list open (a member opens only events, news and
   // persons).
   int MaxUserType = 3;
+  // A list over a table the seed fills (the members) names how many rows the seed puts
+  // there, ids 1 and up; they are listed first.
+  int SeedRows = 0;
 };
 inline TListDoor EventsList() {
   return {"events",
@@ -200,6 +203,47 @@ inline TListDoor ArticlesList() {
   door.MaxUserType = 2;
   return door;
 }
+// A member's menu offers neither tasks, teams nor the members list.
+inline TListDoor TasksList() {
+  TListDoor door{"tasks",
+                 [] { return frmTasks; },
+                 [] { return MenuItem(2); },
+                 [] { return frmAddEditTask; },
+                 [] { return frmAddEditTask->DBAdvEdit1; },
+                 u"task",
+                 u"title",
+                 1,
+                 u"Одберете задача за промена!"};
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor TeamsList() {
+  TListDoor door{"teams",
+                 [] { return frmTeams; },
+                 [] { return MenuItem(5); },
+                 [] { return frmAddEditTeam; },
+                 [] { return frmAddEditTeam->DBAdvEdit1; },
+                 u"team",
+                 u"title",
+                 0,
+                 u"Одберете тим за промена!"};
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor UsersList() {
+  TListDoor door{"members",
+                 [] { return frmUsers; },
+                 [] { return MenuItem(4); },
+                 [] { return frmAddEditUser; },
+                 [] { return frmAddEditUser->DBAdvEdit1; },
+                 u"users",
+                 u"name",
+                 1,
+                 u"Одберете корисник за промена!"};
+  door.MaxUserType = 2;
+  door.SeedRows = 5;
+  return door;
+}
 // gtest prints a door by its name.
 inline void PrintTo(const TListDoor& door, std::ostream* out) { *out << door.Name; }
 // gtest's name of a door's case.
@@ -217,6 +261,15 @@ inline std::string GridColumn(TDataGrid* grid, int column) {
     out += UTF8Encode(grid->CellText(column, record));
   }
   return out;
+}
+// A grid column's texts without the rows of the seed, which the list shows first.
+inline std::string AfterSeed(const std::string& column, int seedRows) {
+  size_t at = 0;
+  for (int i = 0; i < seedRows && at != std::string::npos; ++i) {
+    at = column.find('|', at);
+    if (at != std::string::npos) ++at;
+  }
+  return at == std::string::npos ? std::string() : column.substr(at);
 }
 inline std::string TextOf(TControl* control) { return UTF8Encode(control->Text()); }
 
