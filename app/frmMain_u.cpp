@@ -35,6 +35,8 @@ constexpr int PaymentsOutItem = 7;
 constexpr int CostsItem = 8;
 constexpr int ReportsItem = 9;
 constexpr int ExitItem = 10;
+// Where the menu bar lies across the window, below the buttons.
+constexpr int MenuTop = 222;
 
 // The list forms show the logged-in user's id in the rows they confirm.
 void ShowList(TListForm* list, int userId) {
@@ -128,16 +130,26 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
                      (120 - canvas->TextHeight(name)) / 2, name);
   }
 
+  // A bar across the window; the captions a point smaller than the default, so that the longest
+  // fits its eleventh of the width.
   AdvSmoothMenu1 = new TItemMenu(this);
-  AdvSmoothMenu1->SetParent(this);
-  AdvSmoothMenu1->SetBounds(12, 144, 250, 384);
-  for (const TMenuEntry& entry : MenuEntries) AdvSmoothMenu1->AddItem(entry.Caption, entry.Notes);
+  AdvSmoothMenu1->SetBounds(0, MenuTop, 780, 90);
+  for (const TMenuEntry& entry : MenuEntries) {
+    TAdvSmoothMenuItem* item = AdvSmoothMenu1->Items()->Add();
+    item->SetCaption(entry.Caption);
+    item->SetNotes(entry.Notes);
+  }
+  AdvSmoothMenu1->Items()->Items(ExitItem)->SetNotesTop(5);
+  AdvSmoothMenu1->SetComponentStyle(4);
+  TAdvSmoothMenuItemAppearance* looks = AdvSmoothMenu1->ItemAppearance();
+  for (TFont* font : {looks->Font(), looks->HoverFont(), looks->SelectedFont()}) font->SetSize(7);
   AdvSmoothMenu1->SetSelectedItemIndex(0);
   AdvSmoothMenu1->OnItemClick = [this](TObject* sender, int index) {
     AdvSmoothMenu1ItemClick(sender, index);
   };
   // Nothing may be chosen before the rights of a logged-in user allow it; the exit always can.
-  for (int i = 0; i < ExitItem; ++i) AdvSmoothMenu1->Items(i)->SetEnabled(false);
+  for (int i = 0; i < ExitItem; ++i) AdvSmoothMenu1->Items()->Items(i)->SetEnabled(false);
+  AdvSmoothMenu1->SetParent(this);
 
   AdvSmoothExpanderButtonPanel1 = new TUserPanel(this);
   AdvSmoothExpanderButtonPanel1->SetParent(this);
@@ -240,7 +252,10 @@ void TfrmMain::FormActivate(TObject*) {
 
 void TfrmMain::ApplyRights() {
   for (int i = 0; i < ExitItem; ++i)
-    AdvSmoothMenu1->Items(i)->SetEnabled(MenuItemAllowed(UserType, i));
+    AdvSmoothMenu1->Items()->Items(i)->SetEnabled(MenuItemAllowed(UserType, i));
+  // The selection starts again at the first item the user may choose, with its notes shown.
+  AdvSmoothMenu1->SetSelectedItemIndex(-1);
+  AdvSmoothMenu1->SetSelectedItemIndex(0);
 }
 
 void TfrmMain::Timer1Timer(TObject*) {

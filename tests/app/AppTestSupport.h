@@ -108,10 +108,35 @@ class TAppDatabase {
   TOtherSession FAdmin;
 };
 
+// What a person clicks in the program: a control, or an item of the main window's menu, whose
+// place is taken when the click happens.
+struct TClickTarget {
+  TClickTarget(TControl* control) : Control(control) {}
+  TControl* Control = nullptr;
+  int MenuItem = -1;
+};
+inline TClickTarget MenuItem(int index) {
+  TClickTarget target(nullptr);
+  target.MenuItem = index;
+  return target;
+}
+
 // The program on the headless back end: its forms made as the program makes them, the
 // connection pointed at the test's database before the main window first activates.
 class TAppTest : public uitest::TUiTest {
  public:
+  using TUiTest::Click;
+  static void Click(const TClickTarget& target) {
+    if (target.Control != nullptr) {
+      Click(target.Control);
+      return;
+    }
+    TItemMenu* menu = frmMain->AdvSmoothMenu1;
+    const TGPFloatRect& cell = menu->Items()->Items(target.MenuItem)->ItemRect();
+    ClickAt(menu->ClientToScreen({static_cast<int>(cell.X + cell.Width / 2),
+                                  static_cast<int>(cell.Y + cell.Height / 2)}));
+  }
+
   TAppTest() {
     Application->SetTitle(u"V.O. Zavel Tremavolt");
     CreateForms();
@@ -175,8 +200,8 @@ class TAppTest : public uitest::TUiTest {
   // Which of the menu's items are enabled, as a digit per item ("1" enabled).
   static std::string MenuState() {
     std::string state;
-    for (int i = 0; i < frmMain->AdvSmoothMenu1->ItemCount(); ++i)
-      state += frmMain->AdvSmoothMenu1->Items(i)->Enabled() ? '1' : '0';
+    for (int i = 0; i < frmMain->AdvSmoothMenu1->Items()->Count(); ++i)
+      state += frmMain->AdvSmoothMenu1->Items()->Items(i)->Enabled() ? '1' : '0';
     return state;
   }
 

@@ -66,7 +66,7 @@ struct TRoadTexts {
 struct TListDoor {
   const char* Name;
   std::function<TListForm*()> Form;
-  std::function<TControl*()> Opener;
+  std::function<TClickTarget()> Opener;
   std::function<TEditForm*()> Editor;
   std::function<TDataEdit*()> TextEdit;
   const char16_t* Table;
@@ -92,7 +92,6 @@ struct TListDoor {
   // there, ids 1 and up; they are listed first.
   int SeedRows = 0;
 };
-inline TControl* MenuItem(int index) { return frmMain->AdvSmoothMenu1->Items(index); }
 inline TListDoor EventsList() {
   return {"events",
           [] { return frmEvents; },
@@ -293,13 +292,13 @@ class TFormTest : public TAppTest {
     });
   }
   // A script step: a click on the control (it may open a modal form).
-  void Press(TControl* control) {
-    Script().Then([control] { Click(control); });
+  void Press(TClickTarget target) {
+    Script().Then([target] { Click(target); });
   }
   // Script steps: a click on the control, then an answer to the message box it shows. The box
   // is recorded in Dialogs.
-  void PressAndAnswer(TControl* control, TModalResult answer) {
-    Press(control);
+  void PressAndAnswer(TClickTarget target, TModalResult answer) {
+    Press(target);
     AnswerDialog(answer);
   }
   // Script steps: the active modal form closes with its close box, as a window manager asks.

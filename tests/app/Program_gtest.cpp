@@ -332,6 +332,10 @@ const char EventEditTitle[] = "Нов/Промена Настан";
 const char TasksTitle[] = "Задачи";
 const char TeamsTitle[] = "Тимови";
 const char MembersTitle[] = "Одговорни членови";
+// The main window's menu: a bar of eleven equal items across the 780 pixels of the window, from
+// 222 down; its captions lie in a band from 5 pixels below its top.
+int MenuItemX(int index) { return static_cast<int>((index + 0.5) * 779 / 11); }
+constexpr int MenuItemY = 222 + 10;
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
 // when all went well).
@@ -415,7 +419,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
 
   // The first menu item opens the events list (the window shows the form's client area); its new
   // button, at the left below the grid, opens the edit form with the title focused.
-  ClickAt(main, 137, 159);
+  ClickAt(main, MenuItemX(0), MenuItemY);
   const Window events = WaitForWindow(EventsTitle);
   ASSERT_NE(events, 0u) << "no events list; the program wrote: " << program.Output()
                         << program.Errors();
@@ -436,7 +440,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
 
   // The third menu item opens the tasks list; a right click on the task's row opens the popup,
   // whose one item, just below the pointer, opens the task's members.
-  ClickAt(main, 137, 229);
+  ClickAt(main, MenuItemX(2), MenuItemY);
   const Window tasks = WaitForWindow(TasksTitle);
   ASSERT_NE(tasks, 0u) << "no tasks list; the program wrote: " << program.Output()
                        << program.Errors();
@@ -455,7 +459,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
   // The sixth item opens the teams list, whose popup opens the team's members under its title.
-  ClickAt(main, 137, 334);
+  ClickAt(main, MenuItemX(5), MenuItemY);
   const Window teams = WaitForWindow(TeamsTitle);
   ASSERT_NE(teams, 0u) << "no teams list; the program wrote: " << program.Output()
                        << program.Errors();
@@ -500,8 +504,8 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
   ASSERT_NE(main, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  // Menu item 6, "Донации-IN" (items are 31 pixels high with 4 between them).
-  ClickAt(main, 137, 144 + 6 * 35 + 15);
+  // Menu item 6, "Донации-IN".
+  ClickAt(main, MenuItemX(6), MenuItemY);
   const Window donations = WaitForWindow("Донации");
   ASSERT_NE(donations, 0u) << program.Output() << program.Errors();
   EXPECT_TRUE(Screenshot(donations, "donations-in.png"));
@@ -510,7 +514,7 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
 
   // Menu item 3, "Магацин"; a right click on the article opens the popup, whose second item
   // (down, down, Enter) is a new entry.
-  ClickAt(main, 137, 144 + 3 * 35 + 15);
+  ClickAt(main, MenuItemX(3), MenuItemY);
   const Window articles = WaitForWindow("Артикли");
   ASSERT_NE(articles, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
