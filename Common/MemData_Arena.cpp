@@ -10,6 +10,17 @@
 
 #include "platform/rtl/Exceptions.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+// A value given back to its pool is poisoned, so that the sanitizer build still reports a use
+// after free of a blob as it did when blobs came from the general heap.
+#define POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define POOL_POISON(p, n) ((void)(p), (void)(n))
+#define POOL_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
 struct TPageArena::Chunk {
   Chunk* Prev;
   size_t Bytes;  // the whole chunk, this header included
@@ -74,6 +85,8 @@ void TPageArena::NewChunk(size_t need) {
 void TPageArena::Release() {
   while (FLast) {
     Chunk* prev = FLast->Prev;
+    // Values the pool poisoned go back clean: the next owner of the memory may be anyone.
+    POOL_UNPOISON(FLast, FLast->Bytes);
     if (FLast->Mapped)
       munmap(FLast, FLast->Bytes);
     else
@@ -116,6 +129,7 @@ void* TValuePool::Take(size_t size) {
   const size_t sizeClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
   uint8_t* block = FFree[sizeClass];
   if (block) {
+    POOL_UNPOISON(block + HeaderSize, sizeClass * Granule);
     std::memcpy(&FFree[sizeClass], block + HeaderSize, sizeof(uint8_t*));
   } else {
     block = static_cast<uint8_t*>(FArena.Allocate(HeaderSize + sizeClass * Granule));
@@ -129,6 +143,7 @@ void TValuePool::Give(uint8_t* block, size_t size) {
   RTL_ASSERT(FLive > 0, u"A value given back to a pool that holds none");
   const size_t sizeClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
   std::memcpy(block + HeaderSize, &FFree[sizeClass], sizeof(uint8_t*));
+  POOL_POISON(block + HeaderSize, sizeClass * Granule);
   FFree[sizeClass] = block;
   if (--FLive == 0 && FDetached) delete this;
 }

@@ -58,9 +58,9 @@ class TPageArena {
 
 // Small values that are freed one by one but are made by the thousand while a store fills: blob
 // objects and blob pieces. Each carries an 8-byte header naming the pool it came from (nil for
-// one taken from the general heap), so that freeing needs only the address and the size. A pool outlives its store while any of its values is still held: the store detaches
-// it, and the last value freed frees the pool. A pool belongs to one thread at a time, like its
-// store.
+// one taken from the general heap), so that freeing needs only the address and the size. A pool
+// outlives its store while any of its values is still held: the store detaches it, and the last
+// value freed frees the pool. A pool belongs to one thread at a time, like its store.
 class TValuePool {
  public:
   // Values above this size come from the general heap.
