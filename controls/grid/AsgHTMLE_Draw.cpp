@@ -39,9 +39,10 @@ void THtmlSurface::Run(const TRect& rect, std::u16string_view text, uint32_t fla
 
 void THtmlSurface::Fill(const TRect& rect, TColor color) {
   if (color == clNone || rect.Width() <= 0 || rect.Height() <= 0) return;
-  HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
-  FillRect(FCanvas->Handle(), rect, brush);
-  DeleteObject(brush);
+  // The canvas brush takes the colour (the renderer puts the caller's brush back at the end).
+  FCanvas->Brush()->SetColor(color);
+  FCanvas->Brush()->SetStyle(bsSolid);
+  FCanvas->FillRect(rect);
 }
 
 void THtmlSurface::Picture(::PictureContainer::THTMLPicture* picture, const TRect& rect,
