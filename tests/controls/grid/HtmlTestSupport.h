@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "controls/grid/AsgHTMLE.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DrawingLog.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/UnicodeText.h"
+#include "platform/win/Shell.h"
 
 namespace htmltest {
 
@@ -76,6 +78,27 @@ inline THtmlRenderOptions HitAt(int x, int y) {
   o.XPos = x;
   o.YPos = y;
   return o;
+}
+
+}  // namespace htmltest
+
+namespace htmltest {
+
+// A PNG file of one colour.
+inline TBytes PngOf(int width, int height, uint32_t argb = 0xFF2080C0) {
+  TRasterImage image;
+  image.Resize(width, height, argb);
+  return EncodePngFile(image);
+}
+
+// Puts a picture of the size into the container under the name.
+inline ::PictureContainer::THTMLPicture* AddPicture(::PictureContainer::TPictureContainer& box,
+                                                    const String& name, int width, int height) {
+  ::PictureContainer::TPictureItem* item = box.Items()->Add();
+  item->SetName(name);
+  TBytesStream stream(PngOf(width, height));
+  item->Picture()->LoadFromStream(&stream);
+  return item->Picture();
 }
 
 }  // namespace htmltest
