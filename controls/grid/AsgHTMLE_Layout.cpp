@@ -61,6 +61,7 @@ struct TLineInfo {
   int Width = 0;
   int SupExtra = 0, SubExtra = 0;
   int PictureOffset = 0;
+  TColor Band = clNone;  // a paragraph background that a tag of this line starts
   bool PictureHit = false;
   bool OverAnchorText = false;
 };
@@ -250,8 +251,10 @@ size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLin
   FLineEndsBlank = false;
   int trailingBlank = 0;
   bool firstRun = true;
-  if (draw && FParaBack) {
-    FSurface.Fill(TRect{FRect.Left, lineRect.Top, FRect.Right, lineRect.Top + line.Height}, FBack);
+  // The band goes down before any of the line is drawn, also when a tag halfway starts it.
+  if (draw && (FParaBack || line.Band != clNone)) {
+    FSurface.Fill(TRect{FRect.Left, lineRect.Top, FRect.Right, lineRect.Top + line.Height},
+                  line.Band != clNone ? line.Band : FBack);
   }
   // The focus rectangle continues from the line before.
   if (draw && FFocusOpen) FFocusStart = TPoint{lineRect.Left + 1, lineRect.Top};
@@ -546,12 +549,13 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
         if (FindNoCase(value, u"CENTER") != TView::npos) F.Align = 2;
       }
       if (TagAttribute(tag, u"INDENT", value)) F.Indent = std::clamp(LooseInt(value), 0, kMaxRoom);
-      if (draw && TagAttribute(tag, u"BGCOLOR", value)) {
-        FSavedParaBack = FBack;
-        FBack = ColorValue(value);
-        FParaBack = true;
-        FSurface.Fill(TRect{FRect.Left, lineRect.Top, FRect.Right, lineRect.Top + line.Height},
-                      FBack);
+      if (TagAttribute(tag, u"BGCOLOR", value)) {
+        if (mode == TPassMode::Measure) line.Band = ColorValue(value);
+        if (draw) {
+          FSavedParaBack = FBack;
+          FBack = ColorValue(value);
+          FParaBack = true;
+        }
       }
       break;
     }
