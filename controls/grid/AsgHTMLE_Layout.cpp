@@ -97,7 +97,15 @@ class THtmlLayout {
   TPictureRoom FindPicture(TView source);
   TColor TextColor() const { return FCanvas->Font()->Color(); }
   void SetTextColor(TColor c) { FCanvas->Font()->SetColor(c); }
-  int GhHeight() { return FSurface.Measure(u"gh", FFlags).cy; }
+  // The text height of "gh" in the canvas font, measured once per font.
+  int GhHeight() {
+    HFONT font = FCanvas->Font()->Handle();
+    if (font != FGhFont) {
+      FGhFont = font;
+      FGh = FSurface.Measure(u"gh", FFlags).cy;
+    }
+    return FGh;
+  }
   // The width of a blank in the canvas font, measured once per font.
   int BlankWidth() {
     HFONT font = FCanvas->Font()->Handle();
@@ -146,7 +154,8 @@ class THtmlLayout {
   int FHoverAnchor = -1;
   int FHitPicture = -1;
   String FRun;  // the decoded run, reused
-  HFONT FBlankFont = nullptr;
+  HFONT FBlankFont = nullptr, FGhFont = nullptr;
+  int FGh = 0;
   int FBlankWidth = 0;
 };
 

@@ -79,7 +79,8 @@ String HtmlToPlainText(const String& html) {
   text.reserve(html.size());
   for (size_t i = 0; i < html.size(); ++i) {
     std::u16string_view rest(html.data() + i, html.size() - i);
-    if (FindNoCase(rest.substr(0, 4), u"<BR>") == 0 || FindNoCase(rest.substr(0, 4), u"<HR>") == 0) {
+    if (FindNoCase(rest.substr(0, 4), u"<BR>") == 0 ||
+        FindNoCase(rest.substr(0, 4), u"<HR>") == 0) {
       text.append(u"\r\n");
       i += 3;
     } else {

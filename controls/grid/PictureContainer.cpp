@@ -162,7 +162,8 @@ void THTMLPicture::SetFrame(int value) {
 void THTMLPicture::Draw(TCanvas* canvas, const TRect& rect) {
   if (FEmpty || !FDecoded || canvas == nullptr) return;
   TRect dest = rect;
-  if (!FStretch) dest = TRect{rect.Left, rect.Top, rect.Left + FImage.Width, rect.Top + FImage.Height};
+  if (!FStretch)
+    dest = TRect{rect.Left, rect.Top, rect.Left + FImage.Width, rect.Top + FImage.Height};
   DrawRasterImage(canvas->Handle(), dest, FImage);
 }
 

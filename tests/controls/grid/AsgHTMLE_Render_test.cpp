@@ -91,7 +91,8 @@ TEST_F(HtmlRender, RightAlignmentLastsUntilTheNextParagraphTag) {
   TRender r(&C.Canvas, u"<P ALIGN=\"RIGHT\">one</P>two<BR>three<BR>five<P ALIGN=\"LEFT\">four",
             kRect);
   for (const char16_t* word : {u"one", u"two", u"three"}) {
-    EXPECT_EQ(C.Run(word).ArgRect().Left, kRect.Right - TextWidth(C.Canvas, word)) << UTF8Encode(word);
+    EXPECT_EQ(C.Run(word).ArgRect().Left, kRect.Right - TextWidth(C.Canvas, word))
+        << UTF8Encode(word);
   }
   EXPECT_EQ(C.Run(u"five").ArgRect().Left, 1) << "a tag aligns the whole line it is on";
   TRecordingCanvas centred;
@@ -320,6 +321,14 @@ TEST_F(HtmlRender, PicturesFromTheContainer) {
       EXPECT_EQ(images[0].ArgRect(), (TRect{1, 0, 1 + t.Width, t.Height}));
     }
   }
+
+  // A body background is tiled over the whole rectangle, clipped to it.
+  TRecordingCanvas tiled;
+  TRender body(&tiled.Canvas, u"<BODY BACKGROUND=\"logo\">x", TRect{0, 0, 50, 25}, o);
+  auto tiles = tiled.Log.Named("DrawImage");
+  ASSERT_EQ(tiles.size(), 9u);
+  EXPECT_EQ(tiles.back().ArgRect(), (TRect{40, 20, 60, 30}));
+  EXPECT_EQ(tiles.back().ClipBox, (TRect{0, 0, 50, 25}));
 
   // Inside an anchor: hit by the point, and drawn with its ALT picture while hovered.
   const String linked = u"<A HREF=\"home\"><IMG SRC=\"logo\" ALT=\"hover\"></A>";

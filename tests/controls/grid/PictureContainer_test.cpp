@@ -28,7 +28,9 @@ TBytes TwoFrameGif() {
       0x3B};
 }
 
-TBytes Truncated(const TBytes& bytes) { return TBytes(bytes.begin(), bytes.begin() + bytes.size() / 2); }
+TBytes Truncated(const TBytes& bytes) {
+  return TBytes(bytes.begin(), bytes.begin() + bytes.size() / 2);
+}
 
 TRasterImage Pattern(int width, int height) {
   TRasterImage image;
@@ -60,8 +62,9 @@ void Load(THTMLPicture& picture, const TBytes& bytes) {
 
 std::string TempFile(const char* name, const TBytes& bytes) {
   std::string path = ::testing::TempDir() + "/" + name;
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -207,7 +210,8 @@ TEST(HtmlPicture, CacheAndContainerLookUps) {
   EXPECT_EQ(cache.Count(), 0);
 
   TPictureContainer box(nullptr);
-  THTMLPicture* logo = htmltest::AddPicture(box, u"\u041B\u043E\u0433\u043E\u0442\u0438\u043F", 3, 3);
+  const String name = u"\u041B\u043E\u0433\u043E\u0442\u0438\u043F";  // "Logotip"
+  THTMLPicture* logo = htmltest::AddPicture(box, name, 3, 3);
   htmltest::AddPicture(box, u"Other", 4, 4);
   EXPECT_EQ(box.FindPicture(u"\u043B\u043E\u0433\u043E\u0442\u0438\u043F"), logo);
   EXPECT_EQ(box.FindPicture(u"\u041B\u041E\u0413\u041E\u0422\u0418\u041F"), logo);
