@@ -44,6 +44,25 @@ bool FindControl(const String& html, const String& id, TTagRange& range, THtmlCo
   return false;
 }
 
+// Walks the markup as visible runs and tags [from, to): a tag runs from its "<" to the first ">"
+// after it. The walk stops at a "<" without a ">", and with stopAtStrayGt at a ">" standing
+// before the next "<"; what is left is one visible run.
+template <class Visible, class Tag>
+void WalkTags(const String& html, bool stopAtStrayGt, Visible&& visible, Tag&& tag) {
+  size_t i = 0;
+  for (;;) {
+    const size_t lt = html.find(u'<', i);
+    if (lt == String::npos) break;
+    if (stopAtStrayGt && html.find(u'>', i) < lt) break;
+    const size_t gt = html.find(u'>', lt);
+    if (gt == String::npos) break;
+    visible(i, lt);
+    tag(lt, gt + 1);
+    i = gt + 1;
+  }
+  visible(i, html.size());
+}
+
 String Quoted(const String& value) { return u"\"" + value + u"\""; }
 
 void ReplaceAll(String& text, std::u16string_view from, std::u16string_view to) {
@@ -89,33 +108,16 @@ String HtmlToPlainText(const String& html) {
   }
   String out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t lt = text.find(u'<', i);
-    if (lt == String::npos) break;
-    size_t gt = text.find(u'>', lt);
-    if (gt == String::npos) break;
-    out.append(text, i, lt - i);
-    i = gt + 1;
-  }
-  out.append(text, i);
+  WalkTags(text, false, [&](size_t from, size_t to) { out.append(text, from, to - from); },
+           [](size_t, size_t) {});
   return out;
 }
 
 String StripHtmlTags(const String& html) {
   String out;
   out.reserve(html.size());
-  size_t i = 0;
-  for (;;) {
-    size_t lt = html.find(u'<', i);
-    size_t gtBefore = html.find(u'>', i);
-    if (lt == String::npos || gtBefore < lt) break;
-    size_t gt = html.find(u'>', lt);
-    if (gt == String::npos) break;
-    out.append(html, i, lt - i);
-    i = gt + 1;
-  }
-  out.append(html, i);
+  WalkTags(html, true, [&](size_t from, size_t to) { out.append(html, from, to - from); },
+           [](size_t, size_t) {});
   return out;
 }
 
@@ -330,18 +332,8 @@ String HighlightHtmlText(const String& html, const String& search, const String&
     }
   };
   // The same walk as StripHtmlTags, so "visible" means the same here.
-  size_t i = 0;
-  for (;;) {
-    size_t lt = markup.find(u'<', i);
-    size_t gtBefore = markup.find(u'>', i);
-    if (lt == String::npos || gtBefore < lt) break;
-    size_t gt = markup.find(u'>', lt);
-    if (gt == String::npos) break;
-    visibleRun(i, lt);
-    out.append(markup, lt, gt + 1 - lt);
-    i = gt + 1;
-  }
-  visibleRun(i, markup.size());
+  WalkTags(markup, true, visibleRun,
+           [&](size_t from, size_t to) { out.append(markup, from, to - from); });
   if (opened) out += close;
   return out;
 }
