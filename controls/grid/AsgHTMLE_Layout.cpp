@@ -130,7 +130,6 @@ class THtmlLayout {
   THtmlRenderResult& R;
   String FText;
   size_t FEnd = 0;
-  TPassMode FMode = TPassMode::Measure;
   TRect FRect{}, FWork{};
   int FWidth = 0;
   uint32_t FFlags = 0;
@@ -253,7 +252,6 @@ bool THtmlLayout::Render(const String& html, const TRect& rect) {
 
 size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLineInfo& line) {
   const bool draw = mode == TPassMode::Paint;
-  FMode = mode;
   FX = lineRect.Left;
   FLiOnLine = false;
   FLineHasText = false;

@@ -206,6 +206,14 @@ TEST_F(HtmlRender, FocusAndHoverLooks) {
   EXPECT_EQ(two.BkColor, ColorToRGB(clYellow));
   EXPECT_EQ(C.Run(u" ").TextColor, 0u);
 
+  // Anchors count from 1 for hovering, from 0 for the focus.
+  TRecordingCanvas first;
+  o.HoverLink = 1;
+  TRender h(&first.Canvas, html, kRect, o);
+  EXPECT_TRUE(first.Run(u"one").FontUnderline);
+  EXPECT_FALSE(first.Run(u"two").FontUnderline);
+  EXPECT_EQ(first.Log.Named("DrawFocusRect").size(), 1u);
+
   // Without HoverOnlyLink every anchor is underlined; selected text keeps its colour.
   TRecordingCanvas all;
   THtmlRenderOptions every;
