@@ -2,6 +2,7 @@
 // first and then drawn (or hit-tested) over exactly the text the measuring consumed.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "controls/grid/AsgHTMLE.h"
 #include "controls/grid/AsgHTMLE_Markup.h"
@@ -123,6 +124,12 @@ class THtmlLayout {
     return !(line.Width + width > FWidth && width < FWidth);
   }
   void EndAnchor(const TRect& lineRect, TPassMode mode, const TLineInfo& line);
+  // A run the measuring pass takes into its line: its text goes to the plain text (once, even
+  // when a run that did not fit is measured again on the next line) and its size is kept.
+  void Consumed(TSize size) {
+    R.PlainTextOut += FRun;
+    FRunSizes.push_back(size);
+  }
 
   TCanvas* FCanvas;
   THtmlSurface FSurface;
@@ -153,6 +160,8 @@ class THtmlLayout {
   int FHoverAnchor = -1;
   int FHitPicture = -1;
   String FRun;  // the decoded run, reused
+  std::vector<TSize> FRunSizes;  // the sizes of the line's runs, from its measuring pass
+  size_t FRunIndex = 0;
   HFONT FBlankFont = nullptr, FGhFont = nullptr;
   int FGh = 0;
   int FBlankWidth = 0;
@@ -200,6 +209,7 @@ bool THtmlLayout::Render(const String& html, const TRect& rect) {
     line.Height = gh;
     F.Sub = F.Sup = false;
     const TFlowState before = F;
+    FRunSizes.clear();
     TRect measureRect{FWork.Left, top, FWork.Right, top + gh};
     const size_t lineEnd = Pass(pos, measureRect, TPassMode::Measure, line);
     measureFont = ReadFont(FCanvas->Font());
@@ -223,6 +233,7 @@ bool THtmlLayout::Render(const String& html, const TRect& rect) {
       drawn.PictureHit = drawn.OverAnchorText = false;
       const size_t textEnd = FEnd;
       FEnd = lineEnd;
+      FRunIndex = 0;
       Pass(pos, lineRect, O.HitTest ? TPassMode::HitTest : TPassMode::Paint, drawn);
       FEnd = textEnd;
       drawFont = ReadFont(FCanvas->Font());
@@ -282,12 +293,15 @@ size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLin
     if (runEnd > pos) {
       FRun.clear();
       DecodeRunEntities(text.substr(pos, runEnd - pos), FRun);
-      const TSize size = FSurface.Measure(FRun, FFlags);
+      // The drawing pass takes the sizes the measuring pass found for the same runs.
+      const TSize size = mode != TPassMode::Measure && FRunIndex < FRunSizes.size()
+                             ? FRunSizes[FRunIndex++]
+                             : FSurface.Measure(FRun, FFlags);
       if (F.Sub) line.SubExtra = std::max(line.SubExtra, size.cy / 4);
       if (F.Sup) line.SupExtra = std::max(line.SupExtra, size.cy / 4);
       line.Height = std::max(line.Height, size.cy);
-      if (mode == TPassMode::Measure) R.PlainTextOut += FRun;
       if (F.Hidden) {
+        if (mode == TPassMode::Measure) Consumed(size);
         pos = runEnd;
         continue;
       }
@@ -297,6 +311,7 @@ size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLin
         // Without word wrap only one line is shown: what follows an overflowing run goes.
         if (!fits && !O.WordWrap && !firstRun && mode == TPassMode::Measure) FEnd = runEnd;
       }
+      if (mode == TPassMode::Measure) Consumed(size);
       const int before = line.Width;
       line.Width += size.cx;
       if (mode == TPassMode::HitTest && F.InAnchor) {

@@ -52,6 +52,7 @@ TEST_F(HtmlRender, WordWrapBreaksAtBlanksNeverInsideAWord) {
   EXPECT_EQ(C.Run(u"yy").ArgRect().Top, top + Gh);
   EXPECT_EQ(C.Run(u"yy").ArgRect().Left, 1);
   EXPECT_EQ(r.Result.HeightOut, 2 * Gh);
+  EXPECT_EQ(r.Result.PlainTextOut, u"xxxx abcdef yy") << "a word moved down is not repeated";
 }
 
 TEST_F(HtmlRender, WithoutWordWrapOneLineWithAnEllipsis) {
