@@ -91,6 +91,7 @@ class THtmlLayout {
   // One pass over the line starting at pos; returns where the line ends.
   size_t Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLineInfo& line);
   void DrawRun(const TRect& lineRect, const TLineInfo& line, int width);
+  void FlushRun();
   // Handles the tag at pos; false when the line ends before it (the tag stays).
   bool Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineInfo& line, bool& endLine);
   void Picture(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line, bool& fits);
@@ -160,6 +161,14 @@ class THtmlLayout {
   int FHoverAnchor = -1;
   int FHitPicture = -1;
   String FRun;  // the decoded run, reused
+  // Words waiting to be drawn in one call.
+  struct TPendingRun {
+    bool Active = false;
+    TRect Rect{};
+    String Text;
+    int Width = 0;
+  } FPending;
+  std::vector<TPoint> FZigZag;
   std::vector<TSize> FRunSizes;  // the sizes of the line's runs, from its measuring pass
   size_t FRunIndex = 0;
   HFONT FBlankFont = nullptr, FGhFont = nullptr;
@@ -339,6 +348,7 @@ size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLin
     if (!Tag(pos, lineRect, mode, line, ended)) break;
     if (line.Width != widthBefore) trailingBlank = 0;
   }
+  if (draw) FlushRun();
   line.Width -= trailingBlank;
   R.WidthOut = std::max(R.WidthOut, line.Width);
   if (draw && FFocusOpen) {
@@ -353,27 +363,46 @@ void THtmlLayout::DrawRun(const TRect& lineRect, const TLineInfo& line, int widt
   if (F.Sup) bottom -= line.SupExtra;
   if (F.Sub) bottom += line.SubExtra;
   bottom -= line.PictureOffset;
-  const TRect r{FX, lineRect.Top, lineRect.Right, bottom};
+  if (F.InAnchor && F.AnchorCount == O.FocusLink + 1) R.FocusAnchorOut = String(F.Target);
+  // Words that follow each other with nothing changed between them are drawn in one call.
+  TPendingRun& p = FPending;
+  if (p.Active && p.Rect.Left + p.Width == FX && p.Rect.Bottom == bottom) {
+    p.Text += FRun;
+    p.Width += width;
+    return;
+  }
+  FlushRun();
+  p.Active = true;
+  p.Rect = TRect{FX, lineRect.Top, lineRect.Right, bottom};
+  p.Text = FRun;
+  p.Width = width;
+}
+
+void THtmlLayout::FlushRun() {
+  TPendingRun& p = FPending;
+  if (!p.Active) return;
+  p.Active = false;
+  const TRect& r = p.Rect;
   if (F.Shadow) {
     const int d = O.ShadowOffset;
-    FSurface.Run(TRect{r.Left + d, r.Top + d, r.Right + d, r.Bottom + d}, FRun, FFlags,
+    FSurface.Run(TRect{r.Left + d, r.Top + d, r.Right + d, r.Bottom + d}, p.Text, FFlags,
                  O.ShadowColor, clNone);
   }
-  FSurface.Run(r, FRun, FFlags, TextColor(), FBack);
-  if (F.InAnchor && F.AnchorCount == O.FocusLink + 1) R.FocusAnchorOut = String(F.Target);
+  FSurface.Run(r, p.Text, FFlags, TextColor(), FBack);
   if (F.ErrorLine) {
-    std::vector<TPoint> zig;
-    const int right = FX + width;
-    for (int x = FX - FX % 2; x <= right; x += 2) {
-      zig.push_back(TPoint{x, x % 4 == 0 ? bottom + 1 : bottom - 1});
+    FZigZag.clear();
+    const int right = r.Left + p.Width;
+    for (int x = r.Left - r.Left % 2; x <= right; x += 2) {
+      FZigZag.push_back(TPoint{x, x % 4 == 0 ? r.Bottom + 1 : r.Bottom - 1});
     }
-    FSurface.Line(zig, clRed);
+    FSurface.Line(FZigZag, clRed);
   }
 }
 
 bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineInfo& line,
                       bool& endLine) {
   const bool draw = mode == TPassMode::Paint;
+  if (draw) FlushRun();  // a tag may change what the words before it are drawn with
   const size_t close = FText.find(u'>', pos);
   if (close == String::npos || close >= FEnd || FEnd - pos < 3) {
     // A tag without its ">" drops the rest of the text.
