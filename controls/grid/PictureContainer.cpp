@@ -181,34 +181,13 @@ THTMLPicture* THTMLPictureCache::FindPicture(const String& url) const {
   return nullptr;
 }
 
-TPictureItem::TPictureItem(TCollection* collection)
-    : TCollectionItem(collection), FPicture(new THTMLPicture) {}
-
-TPictureItem::~TPictureItem() = default;
-
-void TPictureItem::Assign(TPersistent* source) {
-  auto* item = dynamic_cast<TPictureItem*>(source);
-  if (item == nullptr) RaiseInvalidCast();
-  FName = item->FName;
-  FTag = item->FTag;
-  FPicture->Assign(item->FPicture.get());
-}
-
-TPictureCollection::TPictureCollection(TPersistent* owner)
-    : TOwnedCollection(owner, TCollectionItemClass::Of<TPictureItem>()) {}
-
 TPictureContainer::TPictureContainer(TComponent* owner)
     : TComponent(owner), FItems(new TPictureCollection(this)) {}
 
 TPictureContainer::~TPictureContainer() = default;
 
 THTMLPicture* TPictureContainer::FindPicture(const String& name) {
-  String wanted = AnsiUpperCase(name);
-  for (int i = 0; i < FItems->Count(); ++i) {
-    TPictureItem* item = FItems->Items(i);
-    if (AnsiUpperCase(item->Name()) == wanted) return item->Picture();
-  }
-  return nullptr;
+  return FItems->FindPicture(name);
 }
 
 }  // namespace PictureContainer

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/graphics/NamedPictures.h"
 #include "platform/gdi/Graphic.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Component.h"
@@ -111,32 +112,14 @@ class THTMLPictureCache {
   std::vector<std::unique_ptr<THTMLPicture, TObjectFree>> FItems;
 };
 
-class TPictureItem : public TCollectionItem {
+class TPictureItem : public TNamedPictureItem<THTMLPicture> {
  public:
-  explicit TPictureItem(TCollection* collection);
-  ~TPictureItem() override;
-  // From another TPictureItem: name, tag and picture; anything else is an invalid cast.
-  void Assign(TPersistent* source) override;
-  THTMLPicture* Picture() const { return FPicture.get(); }
-  void SetPicture(THTMLPicture* value) { FPicture->Assign(value); }
-  const String& Name() const { return FName; }
-  void SetName(const String& value) { FName = value; }
-  int32_t Tag() const { return FTag; }
-  void SetTag(int32_t value) { FTag = value; }
-
- private:
-  std::unique_ptr<THTMLPicture, TObjectFree> FPicture;
-  String FName;
-  int32_t FTag = 0;
+  using TNamedPictureItem::TNamedPictureItem;
 };
 
-class TPictureCollection : public TOwnedCollection {
+class TPictureCollection : public TNamedPictureCollection<TPictureItem> {
  public:
-  explicit TPictureCollection(TPersistent* owner);
-  TPictureItem* Add() { return static_cast<TPictureItem*>(TCollection::Add()); }
-  TPictureItem* Items(int index) const {
-    return static_cast<TPictureItem*>(TCollection::Items(index));
-  }
+  using TNamedPictureCollection::TNamedPictureCollection;
 };
 
 class TPictureContainer : public TComponent {
