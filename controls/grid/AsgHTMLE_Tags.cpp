@@ -272,7 +272,7 @@ void THtmlLayout::EndAnchor(const TRect& lineRect, TPassMode mode, const TLineIn
     if (F.AnchorCount == O.FocusLink + 1 && FFocusOpen) {
       const int bottom = RunBottom(lineRect, line) - line.PictureOffset;
       const int top = bottom - GhHeight();
-      FSurface.Focus(TRect{FFocusStart.X - 1, std::min(top, FFocusStart.Y), FX + 1, bottom});
+      FSurface.Focus(TRect{FFocusStart.X - 1, top, FX + 1, bottom});
       FFocusOpen = false;
     }
     if (F.HoverApplied) {
