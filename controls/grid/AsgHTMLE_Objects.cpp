@@ -26,6 +26,7 @@ TPictureRoom THtmlLayout::FindPicture(TView source) {
   }
   const bool small = FindNoCase(source, u"SSYS:") == 0;
   if (small || FindNoCase(source, u"LSYS:") == 0) {
+    room.System = true;
     room.SystemName = String(source.substr(5));
     room.SystemLarge = !small;
     TSize size{};
@@ -105,11 +106,11 @@ void THtmlLayout::Picture(TView tag, const TRect& lineRect, TPassMode mode, TLin
     const TRect r{FX, lineRect.Top, FX + room.Width, lineRect.Top + room.Height};
     if (room.ListIndex >= 0) {
       FSurface.ListPicture(O.Images, room.ListIndex, r, room.Stretch);
-    } else if (!room.SystemName.empty()) {
+    } else if (room.System) {
       TSize size{};
       DrawSystemIcon(FCanvas, r.Left, r.Top, room.SystemName, room.SystemLarge, true,
                      room.Stretch, O.ImageScale, size);
-    } else {
+    } else if (room.Picture != nullptr) {
       if (room.Picture->FrameCount() > 1) {
         const int fx = r.Left + room.Picture->FrameXPos(), fy = r.Top + room.Picture->FrameYPos();
         FSurface.Fill(TRect{fx, fy, fx + room.Picture->FrameWidth(),

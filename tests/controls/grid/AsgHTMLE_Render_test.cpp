@@ -377,6 +377,10 @@ TEST_F(HtmlRender, PicturesFromImageListsAndTheSystem) {
   EXPECT_EQ(icons.Result.WidthOut, 16 + 32);
   TRender past(&C.Canvas, u"<IMG SRC=\"SSYS:999\">", kRect, MeasureOnly());
   EXPECT_EQ(past.Result.WidthOut, 0);
+  TRecordingCanvas unnamed;
+  TRender file(&unnamed.Canvas, u"<IMG SRC=\"SSYS:\">", kRect);  // no name: the file icon
+  EXPECT_EQ(file.Result.WidthOut, 16);
+  EXPECT_EQ(unnamed.Log.Named("DrawImage").size(), 1u);
   EXPECT_EQ(SystemImageIndex(u"/tmp", true), 1);
   EXPECT_NE(SystemImageIndex(u"a.PNG", false), SystemImageIndex(u"a.zip", false));
   EXPECT_EQ(SystemImageIndex(u"a.unknown", false), 0);
