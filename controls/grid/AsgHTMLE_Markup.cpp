@@ -283,7 +283,11 @@ int HexPairValue(std::u16string_view pair) {
 TColor ParseHexColor(const String& text) {
   std::u16string_view v(text);
   auto pair = [&](size_t at) { return at < v.size() ? v.substr(at, 2) : std::u16string_view(); };
-  return HexPairValue(pair(1)) + HexPairValue(pair(3)) * 256 + HexPairValue(pair(5)) * 65536;
+  // Digits outside 0-9 and A-F give large values; unsigned arithmetic keeps the sum defined.
+  const uint32_t value = static_cast<uint32_t>(HexPairValue(pair(1))) +
+                         static_cast<uint32_t>(HexPairValue(pair(3))) * 256u +
+                         static_cast<uint32_t>(HexPairValue(pair(5))) * 65536u;
+  return static_cast<TColor>(value);
 }
 
 namespace {
