@@ -2,6 +2,8 @@
 // leaves behind on the canvas.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/controls/grid/HtmlTestSupport.h"
 
 namespace {
@@ -356,6 +358,48 @@ TEST_F(HtmlRender, PicturesFromTheContainer) {
   TRender normal(&away.Canvas, linked, kRect, o);
   ASSERT_EQ(away.Log.Named("DrawImage").size(), 1u);
   EXPECT_EQ(away.Log.Named("DrawImage")[0].Args[6], 20);
+}
+
+TEST_F(HtmlRender, PictureAlignmentAndAnimatedPictures) {
+  TPictureContainer box(nullptr);
+  AddPicture(box, u"tall", 10, 40);
+  THtmlRenderOptions o;
+  o.PictureContainer = &box;
+  struct {
+    const char16_t* Html;
+    int Bottom;
+  } cases[] = {
+      {u"<IMG SRC=\"tall\">x", 40},
+      {u"<IMG SRC=\"tall\" ALIGN=\"TOP\">x", Gh},
+      {u"<IMG SRC=\"tall\" ALIGN=\"MIDDLE\">x", 40 - (40 - Gh) / 2},
+  };
+  for (const auto& t : cases) {
+    TRecordingCanvas c;
+    TRender r(&c.Canvas, t.Html, kRect, o);
+    EXPECT_EQ(c.Run(u"x").ArgRect().Bottom, t.Bottom) << UTF8Encode(t.Html);
+    EXPECT_EQ(c.Log.Named("DrawImage")[0].ArgRect().Top, 0) << "pictures hang from the top";
+  }
+
+  // A GIF of several frames, from a file through the picture cache: its frame area is cleared
+  // in the starting background first.
+  const std::string path = ::testing::TempDir() + "/two-frames.gif";
+  const TBytes gif = TwoFrameGif();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+  ::PictureContainer::THTMLPictureCache cache;
+  o.PictureCache = &cache;
+  const String html = u"<IMG SRC=\"file://" + UTF8ToString(path) + u"\">";
+  C.Canvas.Brush()->SetColor(clAqua);
+  TRender r(&C.Canvas, html, kRect, o);
+  ASSERT_EQ(cache.Count(), 1);
+  EXPECT_EQ(cache.GetPicture(0)->ID(), u"file://" + UTF8ToString(path));
+  auto fills = C.Log.Named("FillRect");
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(fills[0].ArgRect(), (TRect{1, 0, 2, 1}));
+  EXPECT_EQ(fills[0].BrushColor, ColorToRGB(clAqua));
+  EXPECT_EQ(C.Log.Named("DrawImage").size(), 1u);
+  TRender again(&C.Canvas, html, kRect, o);
+  EXPECT_EQ(cache.Count(), 1) << "found in the cache the second time";
 }
 
 TEST_F(HtmlRender, PicturesFromImageListsAndTheSystem) {

@@ -12,21 +12,7 @@
 namespace {
 
 using namespace ::PictureContainer;
-
-// A 2 x 2 GIF of two 1 x 1 frames: red at (0, 0), then blue at (1, 1). The second frame's
-// image data carries, after its end code, the very bytes of a graphic control extension and an
-// image descriptor, which a reader scanning bytes would count as a third frame.
-TBytes TwoFrameGif() {
-  return TBytes{
-      'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x80, 0, 0,  // screen, two global colours
-      0xFF, 0, 0, 0, 0, 0xFF,                                 // red, blue
-      0x21, 0xF9, 4, 0, 10, 0, 0, 0,                          // frame 1
-      0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0,
-      0x21, 0xF9, 4, 0, 10, 0, 0, 0,  // frame 2
-      0x2C, 1, 0, 1, 0, 1, 0, 1, 0, 0, 2, 11, 0x4C, 0x01,
-      0x21, 0xF9, 4, 0, 10, 0, 0, 0, 0x2C, 0,  // inside the image data
-      0x3B};
-}
+using htmltest::TwoFrameGif;
 
 TBytes Truncated(const TBytes& bytes) {
   return TBytes(bytes.begin(), bytes.begin() + bytes.size() / 2);
