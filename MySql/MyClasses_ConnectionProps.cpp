@@ -2,6 +2,7 @@
 // embedded server's parameter lines.
 #include "MySql/MyClasses_Connection.h"
 
+#include "MySql/MySqlApiClient.h"
 #include "MySql/MySqlApiDirect.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
@@ -140,12 +141,11 @@ void TMySQLConnection::ChooseAPI(bool& option, bool value) {
   }
 }
 
-// The client-library and embedded-server back ends are not part of the engine yet: asking for
-// them is an error rather than a silent fall back to the own protocol.
+// The embedded-server back end is not part of the engine yet: asking for it is an error rather
+// than a silent fall back to another back end.
 void TMySQLConnection::SelectAPI() {
   if (FEmbedded) throw EDatabaseError(u"The embedded MySQL server is not available");
-  if (!FDirect) throw EDatabaseError(u"The MySQL client library is not available");
-  FAPI = &MySQLAPIDirect();
+  FAPI = FDirect ? static_cast<TMySQLAPI*>(&MySQLAPIDirect()) : &MySQLAPIClient();
 }
 
 // Paths keep a leading "/", which makes them absolute here; a leading "\" is dropped and

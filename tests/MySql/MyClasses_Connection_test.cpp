@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "Common/LxAccess_Transaction.h"
+#include "MySql/MySqlApiClient.h"
+#include "MySql/MySqlApiDirect.h"
 #include "MySql/MyClasses_Error.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/UnicodeText.h"
@@ -459,8 +461,10 @@ TEST_F(MySQLConnectionTest, DefaultsAndBackEndChoice) {
   EXPECT_EQ(fresh.Protocol(), mpDefault);
   EXPECT_NE(fresh.API(), nullptr);
   EXPECT_EQ(fresh.GetClientVersion(), u"7.0.0 Direct");
-  EXPECT_THROW(fresh.SetProp(pcDirect, false), EDatabaseError);
-  EXPECT_TRUE(fresh.Direct());
+  fresh.SetProp(pcDirect, false);
+  EXPECT_EQ(fresh.API(), &MySQLAPIClient());
+  fresh.SetProp(pcDirect, true);
+  EXPECT_EQ(fresh.API(), &MySQLAPIDirect());
   EXPECT_THROW(fresh.SetProp(pcEmbedded, true), EDatabaseError);
   EXPECT_FALSE(fresh.Embedded());
   fresh.SetProp(pcEmbedded, false);
