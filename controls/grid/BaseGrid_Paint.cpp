@@ -84,6 +84,13 @@ void TBaseGrid::PaintCellCore(TCanvas* canvas, int ACol, int ARow, const TRect& 
   look.Font = canvas->Font();
   look.Brush = canvas->Brush();
   look.WordWrap = FWordWrap;
+  // The base look, which the descendant's colours replace; without it a cell would take the
+  // brush the previous cell left behind.
+  canvas->Brush()->SetColor(fixed                                                ? FixedColor()
+                            : AState.Contains(gdSelected) && FShowSelection ? clHighlight
+                                                                             : Color());
+  if (AState.Contains(gdSelected) && !fixed && FShowSelection)
+    canvas->Font()->SetColor(clHighlightText);
   TCellColorQuery query;
   GetCellColor(ACol, ARow, AState, query, look);
   fixed = AState.Contains(gdFixed);
