@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/rtl/Types.h"
 #include "platform/win/WinDefs.h"
@@ -25,6 +26,8 @@ class TNativeWindow {
   virtual cairo_surface_t* Surface() = 0;
   // Painting into the surface has finished for the area (window coordinates): show it.
   virtual void Present(const TRect& area) = 0;
+  // Shapes the window to the rectangles (window coordinates); empty gives back the rectangle.
+  virtual void SetShape(const std::vector<TRect>& /*rects*/, bool /*shaped*/) {}
 };
 
 class TBackEnd {

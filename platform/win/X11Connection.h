@@ -97,6 +97,7 @@ class TX11Window : public TNativeWindow {
   void SetTitle(const String& title) override;
   cairo_surface_t* Surface() override { return FSurface; }
   void Present(const TRect& area) override;
+  void SetShape(const std::vector<TRect>& rects, bool shaped) override;
 
   Window XId() const { return FWindow; }
   HWND Handle() const { return FHandle; }

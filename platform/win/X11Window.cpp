@@ -1,7 +1,10 @@
 // A top-level window on the X server: an X window that shows the window's cairo surface.
 #include <cairo.h>
 
+#include <X11/extensions/shape.h>
+
 #include <algorithm>
+#include <vector>
 
 #include "platform/rtl/UnicodeText.h"
 #include "platform/win/WinApi.h"
@@ -247,4 +250,21 @@ void TX11Window::Configured() {
   SetWindowPos(FHandle, nullptr, rootX - shown.Left, rootY - shown.Top, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   FFollowing = false;
+}
+
+void TX11Window::SetShape(const std::vector<TRect>& rects, bool shaped) {
+  // The X server cuts the window to the shape, so it shows without a compositor.
+  if (!shaped) {
+    XShapeCombineMask(FX.Dpy, FWindow, ShapeBounding, 0, 0, None, ShapeSet);
+  } else {
+    std::vector<XRectangle> xrects;
+    xrects.reserve(rects.size());
+    for (const TRect& r : rects)
+      xrects.push_back({static_cast<short>(r.Left), static_cast<short>(r.Top),
+                        static_cast<unsigned short>(r.Width()),
+                        static_cast<unsigned short>(r.Height())});
+    XShapeCombineRectangles(FX.Dpy, FWindow, ShapeBounding, 0, 0, xrects.data(),
+                            static_cast<int>(xrects.size()), ShapeSet, Unsorted);
+  }
+  XFlush(FX.Dpy);
 }
