@@ -1,5 +1,7 @@
 #include "controls/grid/GridUndoRedo.h"
 
+#include <algorithm>
+
 #include "controls/grid/BaseGrid.h"
 
 void TUndoRedoItem::Assign(TPersistent* source) {
@@ -92,34 +94,39 @@ void TAdvGridUndoRedo::StartSequence() { Append()->SequenceStart = true; }
 
 void TAdvGridUndoRedo::StopSequence() { Append()->SequenceStop = true; }
 
-void TAdvGridUndoRedo::Apply(TUndoRedoItem* item, bool undo) {
-  if (item->IsMarker()) return;
+bool TAdvGridUndoRedo::Apply(TUndoRedoItem* item, bool undo) {
+  if (item->IsMarker()) return false;
   FGrid->SetCellText(item->Col, item->Row, undo ? item->OrigValue : item->Value);
   const TAdvGridUndoRedoEvent& event = undo ? OnUndo : OnRedo;
   if (event) event(this, FGrid, item->Col, item->Row, item->OrigValue, item->Value);
+  return true;
 }
 
 bool TAdvGridUndoRedo::Undo() {
   if (!FGrid || FPosition == 0) return false;
-  int top = FPosition - 1;
-  int first = top;
-  if (FSteps->Items(top)->SequenceStop) {
-    first = MatchingStart(top);
-    if (first < 0) first = 0;
+  // A step that changed no cell (a sequence with nothing in it) is passed over.
+  bool changed = false;
+  while (!changed && FPosition > 0) {
+    int top = FPosition - 1;
+    int first = top;
+    if (FSteps->Items(top)->SequenceStop) first = std::max(MatchingStart(top), 0);
+    for (int i = top; i >= first; --i) changed |= Apply(FSteps->Items(i), true);
+    FPosition = first;
   }
-  for (int i = top; i >= first; --i) Apply(FSteps->Items(i), true);
-  FPosition = first;
   return true;
 }
 
 bool TAdvGridUndoRedo::Redo() {
   if (!FGrid || FPosition >= FSteps->Count()) return false;
-  int last = FPosition;
-  if (FSteps->Items(last)->SequenceStart) {
-    last = MatchingStop(last);
-    if (last < 0) last = FSteps->Count() - 1;
+  bool changed = false;
+  while (!changed && FPosition < FSteps->Count()) {
+    int last = FPosition;
+    if (FSteps->Items(last)->SequenceStart) {
+      last = MatchingStop(last);
+      if (last < 0) last = FSteps->Count() - 1;
+    }
+    for (int i = FPosition; i <= last; ++i) changed |= Apply(FSteps->Items(i), false);
+    FPosition = last + 1;
   }
-  for (int i = FPosition; i <= last; ++i) Apply(FSteps->Items(i), false);
-  FPosition = last + 1;
   return true;
 }

@@ -85,7 +85,8 @@ class TAdvGridUndoRedo : public TComponent {
   // The index of the marker that closes (opens) the sequence opened (closed) at index; -1 none.
   int MatchingStop(int start) const;
   int MatchingStart(int stop) const;
-  void Apply(TUndoRedoItem* item, bool undo);
+  // Writes a step's text back (or again); false for a marker.
+  bool Apply(TUndoRedoItem* item, bool undo);
 
   std::unique_ptr<TUndoRedoCollection, TObjectFree> FSteps;
   int FMaxLevel = 0;

@@ -197,4 +197,16 @@ TEST_F(TBaseGridTest, DestroyingFreesEveryPropertiesObjectHiddenColumnsIncluded)
   // LeakSanitizer reports any properties object left behind.
 }
 
+TEST_F(TBaseGridTest, ScalingScalesTheDefaultRowHeight) {
+  Grid->ChangeScale(3, 2);
+  EXPECT_EQ(Grid->DefaultRowHeight(), 30);
+  Grid->ChangeScale(2, 2);
+  EXPECT_EQ(Grid->DefaultRowHeight(), 30);
+  EXPECT_EQ(Grid->TObjStringGrid::GridLineWidth(), 0);
+  EXPECT_FALSE(Grid->TObjStringGrid::DefaultDrawing());
+  Grid->SetDefaultDrawing(true);
+  EXPECT_TRUE(Grid->DefaultDrawing());
+  EXPECT_FALSE(Grid->TObjStringGrid::DefaultDrawing()) << "the class library's stays off";
+}
+
 }  // namespace

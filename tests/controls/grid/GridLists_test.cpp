@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "controls/grid/GridLists.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Canvas.h"
 #include "platform/rtl/Exceptions.h"
+
+#include <cstdio>
 
 using namespace AdvUtil;
 
@@ -102,6 +106,29 @@ TEST(ControlListAndLineReader, ItemsAndReading) {
   EXPECT_EQ(read, (std::vector<String>{u"прв", u"втор"}));
   lines.Reset();
   EXPECT_EQ(lines.ReadLine(), u"прв");
+}
+
+TEST(FilePicture, SizeFromTheFileAndDrawnFromItAgain) {
+  std::string path = testing::TempDir() + "cell-picture.bmp";
+  String file(path.begin(), path.end());
+  {
+    TBitmap bmp(7, 5);
+    bmp.Canvas()->Brush()->SetColor(clRed);
+    bmp.Canvas()->FillRect(Rect(0, 0, 7, 5));
+    bmp.SaveToFile(file);
+  }
+  TFilePicture picture;
+  picture.SetFilename(file);
+  EXPECT_EQ(picture.Width(), 7);
+  EXPECT_EQ(picture.Height(), 5);
+  TBitmap target(20, 20);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(Rect(0, 0, 20, 20));
+  picture.Draw(target.Canvas(), Rect(2, 2, 16, 12));
+  EXPECT_EQ(target.Canvas()->Pixels(10, 8), clRed) << "stretched into the rectangle";
+  EXPECT_EQ(target.Canvas()->Pixels(17, 17), clWhite);
+  std::remove(path.c_str());
+  EXPECT_ANY_THROW(picture.Draw(target.Canvas(), Rect(0, 0, 5, 5))) << "read again on every draw";
 }
 
 TEST(FilePicture, MissingFileFailsAndAssignCopiesWithoutLoading) {

@@ -117,6 +117,19 @@ TEST_F(UndoRedoTest, MaxLevelEvictsWholeSequences) {
   for (int r = 1; r <= 5; ++r) EXPECT_EQ(Grid->GetCellText(6, r), Text(6, r));
 }
 
+TEST_F(UndoRedoTest, AnEmptySequenceIsPassedOver) {
+  Edit(4, 4, u"прво");
+  Recorder->StartSequence();
+  Recorder->StopSequence();  // a cut of nothing
+  Recorder->StartSequence();  // still open, nothing in it
+  ASSERT_TRUE(Recorder->Undo());
+  EXPECT_EQ(Grid->GetCellText(4, 4), Text(4, 4)) << "the undo reached a real change";
+  EXPECT_EQ(Recorder->Position(), 0);
+  ASSERT_TRUE(Recorder->Redo());
+  EXPECT_EQ(Grid->GetCellText(4, 4), u"прво");
+  EXPECT_EQ(Recorder->Position(), 1);
+}
+
 TEST_F(UndoRedoTest, GridAndRecorderForgetEachOther) {
   EXPECT_EQ(Recorder->Grid(), Grid);
   delete Grid;
