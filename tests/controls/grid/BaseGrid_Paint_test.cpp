@@ -151,6 +151,19 @@ TEST_F(BaseGridPaintTest, ActiveAndHoverRowColours) {
   Grid->SetShowSelection(false);
   PaintAll();
   EXPECT_EQ(fill(2, 3), ColorToRGB(clYellow)) << "without the selection look";
+
+  // A selected cell of the hover row takes the hover colour only while hcSelected is in the set.
+  Grid->SetShowSelection(true);
+  Grid->SetActiveRowShow(false);
+  Grid->SetHoverRowIndex(3);
+  PaintAll();
+  EXPECT_EQ(fill(2, 3), ColorToRGB(clLime));
+  EXPECT_NE(fill(0, 3), ColorToRGB(clLime)) << "fixed cells only with hcFixed";
+  Grid->SetHoverRowCells(THoverRowCells{THoverRowCell::hcNormal, THoverRowCell::hcFixed});
+  PaintAll();
+  EXPECT_EQ(fill(2, 3), ColorToRGB(clHighlight));
+  EXPECT_EQ(fill(0, 3), ColorToRGB(clLime));
+  EXPECT_EQ(fill(4, 3), ColorToRGB(clLime));
 }
 
 TEST_F(BaseGridPaintTest, ACellPaintedElsewhereTakesTheActiveRowColoursAndNoText) {
