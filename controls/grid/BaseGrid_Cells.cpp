@@ -197,7 +197,11 @@ String TBaseGrid::GetCellText(int ACol, int ARow) {
 }
 
 void TBaseGrid::SetCellText(int ACol, int ARow, const String& value) {
-  if (TCellProperties* props = PeekProperties(ACol, ARow)) {
+  TCellProperties* props = PeekProperties(ACol, ARow);
+  // A cell with properties but in no range and with no control is written as a plain one.
+  if (props && props->CellSpanX() == -1 && props->CellSpanY() == -1 && !props->Control())
+    props = nullptr;
+  if (props) {
     TPoint base = BasePoint(props, ACol, ARow);
     StoreCell(base.X, base.Y, value);
     if (Parent()) RepaintCell(DisplColIndex(ACol), ARow);

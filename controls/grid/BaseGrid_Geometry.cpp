@@ -55,7 +55,10 @@ TPoint TBaseGrid::GetMergedCellSize(int ACol, int ARow) {
 void TBaseGrid::RepaintCell(int ACol, int ARow) {
   if (!HandleAllocated()) return;
   TRect r = GetMergedCellRect(ACol, ARow);
-  ::InvalidateRect(Handle(), &r, true);
+  // A cell out of view owes no paint: writing many cells stays cheap.
+  TRect client = ClientRect(), shown;
+  if (!IntersectRect(shown, r, client)) return;
+  ::InvalidateRect(Handle(), &shown, true);
 }
 
 bool TBaseGrid::SelectCell(int ACol, int ARow) {
