@@ -189,7 +189,9 @@ class TBaseGrid : public TObjStringGrid {
   void SetCellObject(int ACol, int ARow, int value);
   void SetCellGraphic(int ACol, int ARow, TObject* graphic);
   TObject* GetAttachedGraphic(int ACol, int ARow);
-  static TObject* CellGraphicOf(TCellProperties* props) { return props ? props->Graphic() : nullptr; }
+  static TObject* CellGraphicOf(TCellProperties* props) {
+    return props ? props->Graphic() : nullptr;
+  }
 
   // --- Merged cells (real columns) ---
   TPoint BaseCell(int ACol, int ARow);
@@ -310,6 +312,8 @@ class TBaseGrid : public TObjStringGrid {
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void TopLeftChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
+  // The cells of a deleted column or row take their properties with them.
+  void ColRowDeleted(bool isColumn, int index) override;
   // Every object in a slot is a TCellProperties: objects go in through SetGridObject.
   using TStringGrid::SetObjects;
 

@@ -7,7 +7,7 @@
 #include "controls/grid/BaseGrid.h"
 #include "controls/grid/GridUndoRedo.h"
 
-// --- TCellProperties -------------------------------------------------------------------------------
+// --- TCellProperties -----------------------------------------------------------------------------
 
 TCellProperties::TCellProperties(TBaseGrid* grid, int ARow, int ACol)
     : FOwnerCol(ACol), FOwnerRow(ARow), FWordWrap(grid->WordWrap()), FOwnerGrid(grid) {
@@ -64,25 +64,37 @@ void TCellProperties::SetWordWrap(bool value) {
   Repaint();
 }
 
-// --- Construction ----------------------------------------------------------------------------------
+// --- Construction --------------------------------------------------------------------------------
 
 TBaseGrid::TBaseGrid(TComponent* owner) : TObjStringGrid(owner) {
   SetGridLineWidth(1);
   SetDefaultDrawing(false);
 }
 
+namespace {
+
+// Frees a slot's properties and the special content they own.
+void FreeSlot(int, int, TObject*& object) {
+  auto* props = static_cast<TCellProperties*>(object);
+  object = nullptr;
+  if (TObject* graphic = props->Graphic(); graphic && graphic->ClassNameIs(u"TCellGraphic"))
+    delete graphic;
+  delete props;
+}
+
+}  // namespace
+
 TBaseGrid::~TBaseGrid() {
   // Every stored properties object goes, hidden columns and rows past the counts included. No
   // virtual is called here: the descendant is already gone.
   FDestroying = true;
-  ForEachStoredObject([](int, int, TObject*& object) {
-    auto* props = static_cast<TCellProperties*>(object);
-    object = nullptr;
-    if (TObject* graphic = props->Graphic(); graphic && graphic->ClassNameIs(u"TCellGraphic"))
-      delete graphic;
-    delete props;
-  });
+  ForEachStoredObject(FreeSlot);
   if (FUndoRedo) FUndoRedo->SetGrid(nullptr);
+}
+
+void TBaseGrid::ColRowDeleted(bool isColumn, int index) {
+  ForEachStoredObjectIn(isColumn, index, FreeSlot);
+  TObjStringGrid::ColRowDeleted(isColumn, index);
 }
 
 void TBaseGrid::SetUndoRedo(TAdvGridUndoRedo* value) {
@@ -103,7 +115,7 @@ void TBaseGrid::Notification(TComponent* component, TOperation operation) {
   TObjStringGrid::Notification(component, operation);
 }
 
-// --- Published settings ----------------------------------------------------------------------------
+// --- Published settings --------------------------------------------------------------------------
 
 void TBaseGrid::SetGridLineWidth(int value) {
   FGridLineWidth = value;
@@ -142,7 +154,7 @@ void TBaseGrid::SetSelectionStyle(int value) {
   Invalidate();
 }
 
-// --- Base hooks ------------------------------------------------------------------------------------
+// --- Base hooks ----------------------------------------------------------------------------------
 
 bool TBaseGrid::IsFixed(int, int) { return false; }
 int TBaseGrid::GetRowIndent(int) { return 0; }
@@ -174,7 +186,7 @@ void TBaseGrid::GetCellDefaults(int, int, TCellLook& look) {
   look.GradientDirection = TCellGradientDirection::GradientVertical;
 }
 
-// --- Cell text -------------------------------------------------------------------------------------
+// --- Cell text -----------------------------------------------------------------------------------
 
 String TBaseGrid::GetCellText(int ACol, int ARow) {
   int col = ACol, row = ARow;
@@ -211,7 +223,7 @@ void TBaseGrid::SetCellText(int ACol, int ARow, const String& value) {
   if (FHideLastRow && ARow == RowCount() - 1) FooterChanged();
 }
 
-// --- Cell properties -------------------------------------------------------------------------------
+// --- Cell properties -----------------------------------------------------------------------------
 
 bool TBaseGrid::InGrid(int ACol, int ARow) {
   return ACol >= 0 && ARow >= 0 && ARow < RowCount() && ACol < GetAllColCount();
@@ -267,12 +279,10 @@ void TBaseGrid::FreeCellProperties(const TGridRect& cells) {
   int bottom = std::min(cells.Bottom, RowCount() - 1);
   for (int row = top; row <= bottom; ++row)
     for (int col = left; col <= right; ++col) {
-      TCellProperties* props = PeekProperties(col, row);
+      TObject* props = PeekProperties(col, row);
       if (!props) continue;
       TStringGrid::SetObjects(col, row, nullptr);
-      if (TObject* graphic = props->Graphic(); graphic && graphic->ClassNameIs(u"TCellGraphic"))
-        delete graphic;
-      delete props;
+      FreeSlot(col, row, props);
     }
 }
 

@@ -10,8 +10,8 @@ TRect TBaseGrid::GetAbsCellRect(int ACol, int ARow) {
   long long left = ColSizeSum(ACol), top = RowSizeSum(ARow);
   if (ACol >= FixedCols()) left += ColSizeSum(FixedCols()) - ColSizeSum(LeftCol());
   if (ARow >= FixedRows()) top += RowSizeSum(FixedRows()) - RowSizeSum(TopRow());
-  TRect r = Rect(static_cast<int>(left), static_cast<int>(top),
-                 static_cast<int>(left) + ColWidths(ACol), static_cast<int>(top) + RowHeights(ARow));
+  int x = static_cast<int>(left), y = static_cast<int>(top);
+  TRect r = Rect(x, y, x + ColWidths(ACol), y + RowHeights(ARow));
   if (UseRightToLeftAlignment()) {
     int width = ClientWidth();
     r = Rect(width - r.Right, r.Top, width - r.Left, r.Bottom);

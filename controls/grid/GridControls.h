@@ -19,7 +19,7 @@
 bool OsIsXPOrLater();
 bool ThemesUsable();
 
-// --- Alpha mask and blur -----------------------------------------------------------------------------
+// --- Alpha mask and blur -------------------------------------------------------------------------
 
 // A 32-bit bitmap with premultiplied alpha, shown by the string grid in a layered window with the
 // constant Opacity.
@@ -269,7 +269,7 @@ class TAdvCheckBox : public TCustomControl {
   bool FIsWinXP;
 };
 
-// --- Popups ----------------------------------------------------------------------------------------
+// --- Popups --------------------------------------------------------------------------------------
 
 // One of the four arrows that mark where a moved column or row lands: a lime popup shaped to an
 // arrow. Direction 0 up, 1 down, 2 right, 3 left.

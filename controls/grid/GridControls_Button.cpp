@@ -21,7 +21,7 @@ uint8_t Blue(TColor c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
 
 }  // namespace
 
-// --- Layout and helpers ----------------------------------------------------------------------------
+// --- Layout and helpers --------------------------------------------------------------------------
 
 TGlyphLayout LayoutGlyphAndCaption(TButtonLayout layout, int margin, int spacing, int width,
                                    int height, TSize glyph, TSize caption) {
@@ -88,7 +88,7 @@ void DrawButtonGradient(TCanvas* canvas, TColor from, TColor to, TColor edge, co
   }
 }
 
-// --- TAdvGridButton --------------------------------------------------------------------------------
+// --- TAdvGridButton ------------------------------------------------------------------------------
 
 TAdvGridButton::TAdvGridButton(TComponent* owner)
     : TGraphicControl(owner),
@@ -304,7 +304,7 @@ void TAdvGridButton::ApplyPreset(int preset) {
   Invalidate();
 }
 
-// --- Groups and input ------------------------------------------------------------------------------
+// --- Groups and input ----------------------------------------------------------------------------
 
 void TAdvGridButton::TellGroup() {
   if (FGroupIndex == 0 || !Parent()) return;
@@ -452,7 +452,7 @@ void TAdvGridButton::Dispatch(TMessage& message) {
   TGraphicControl::Dispatch(message);
 }
 
-// --- Painting --------------------------------------------------------------------------------------
+// --- Painting ------------------------------------------------------------------------------------
 
 void TAdvGridButton::SettleState() {
   if (!Enabled()) {

@@ -10,7 +10,7 @@
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowStyles.h"
 
-// --- TAdvCheckBox ----------------------------------------------------------------------------------
+// --- TAdvCheckBox --------------------------------------------------------------------------------
 
 TAdvCheckBox::TAdvCheckBox(TComponent* owner) : TCustomControl(owner), FIsWinXP(OsIsXPOrLater()) {
   TControlStyle style = ControlStyle();
@@ -218,7 +218,7 @@ void TAdvCheckBox::Dispatch(TMessage& message) {
   TCustomControl::Dispatch(message);
 }
 
-// --- Arrow and focus windows -------------------------------------------------------------------------
+// --- Arrow and focus windows ---------------------------------------------------------------------
 
 std::vector<TPoint> TArrowWindow::ArrowPoints(int direction) {
   switch (direction) {

@@ -10,7 +10,7 @@
 #include "platform/gdi/Canvas.h"
 #include "platform/rtl/RtlMath.h"
 
-// --- TGridAlphaMask ----------------------------------------------------------------------------------
+// --- TGridAlphaMask ------------------------------------------------------------------------------
 
 TGridAlphaMask::TGridAlphaMask() { SetPixelFormat(pf32bit); }
 
@@ -50,7 +50,7 @@ void TGridAlphaMask::Assign(TPersistent* source) {
   SetAlphaFormat(other->AlphaFormat());
 }
 
-// --- Blur ----------------------------------------------------------------------------------------------
+// --- Blur ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -172,7 +172,7 @@ void MakeBlurredRoundRect(TBitmap* bitmap, int width, int height, int penWidth, 
   if (radius > 0) GaussianBlur(bitmap, radius);
 }
 
-// --- Theme tests -----------------------------------------------------------------------------------
+// --- Theme tests ---------------------------------------------------------------------------------
 
 bool OsIsXPOrLater() {
   return PlatformInfo::WindowsMajorVersion > 5 ||

@@ -1,6 +1,6 @@
 #include "controls/grid/GridSettings.h"
 
-// --- TNavigation -----------------------------------------------------------------------------------
+// --- TNavigation ---------------------------------------------------------------------------------
 
 void TNavigation::Changed() {
   if (OnChange) OnChange(this);
@@ -36,7 +36,7 @@ void TNavigation::Assign(TPersistent* source) {
   SetAdvanceOnEnter(other->AdvanceOnEnter());
 }
 
-// --- TMouseActions ---------------------------------------------------------------------------------
+// --- TMouseActions -------------------------------------------------------------------------------
 
 TMouseActions::TMouseActions() : FFixedComboValues(new TStringList) {}
 
@@ -91,7 +91,7 @@ void TMouseActions::SetWheelAction(TWheelAction value) {
   if (OnChange) OnChange(this);
 }
 
-// --- TSearchFooter ---------------------------------------------------------------------------------
+// --- TSearchFooter -------------------------------------------------------------------------------
 
 TSearchFooter::TSearchFooter(TPersistent* owner, bool setDefaultTexts)
     : FOwner(owner), FFont(new TFont) {
@@ -191,7 +191,7 @@ void TSearchFooter::Assign(TPersistent* source) {
   FFont->Assign(other->FFont.get());
 }
 
-// --- TBands ----------------------------------------------------------------------------------------
+// --- TBands --------------------------------------------------------------------------------------
 
 template <class T>
 void TBands::SetBandValue(T& field, T value) {
@@ -231,7 +231,7 @@ void TBands::Assign(TPersistent* source) {
   FPrint = other->FPrint;
 }
 
-// --- TSyncGrid and TFocusHelper ---------------------------------------------------------------------
+// --- TSyncGrid and TFocusHelper ------------------------------------------------------------------
 
 void TSyncGrid::SetGrid(TStringGrid* value) {
   if (value == FOwnerGrid) return;

@@ -466,6 +466,9 @@ class TStringGrid : public TDrawGrid {
   void StoreCell(int col, int row, const String& value);
   // Visits every stored cell holding an object, at any index, past the counts too.
   void ForEachStoredObject(const std::function<void(int col, int row, TObject*& object)>& visit);
+  // The same for the cells of one column or row.
+  void ForEachStoredObjectIn(bool isColumn, int index,
+                             const std::function<void(int col, int row, TObject*& object)>& visit);
 
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
   String GetEditText(int col, int row) override;

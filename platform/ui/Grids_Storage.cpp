@@ -99,6 +99,21 @@ void TStringGrid::ForEachStoredObject(
   }
 }
 
+void TStringGrid::ForEachStoredObjectIn(
+    bool isColumn, int index, const std::function<void(int col, int row, TObject*& object)>& visit) {
+  if (index < 0) return;
+  auto at = static_cast<size_t>(index);
+  if (isColumn) {
+    for (size_t row = 0; row < FData.size(); ++row)
+      if (at < FData[row].size() && FData[row][at].Object)
+        visit(index, static_cast<int>(row), FData[row][at].Object);
+  } else if (at < FData.size()) {
+    auto& cells = FData[at];
+    for (size_t col = 0; col < cells.size(); ++col)
+      if (cells[col].Object) visit(static_cast<int>(col), index, cells[col].Object);
+  }
+}
+
 TObject* TStringGrid::Objects(int col, int row) const {
   const TCell* cell = FindCell(col, row);
   return cell ? cell->Object : nullptr;

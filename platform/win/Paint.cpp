@@ -62,7 +62,8 @@ TRegionData VisibleInTop(TWindow* window, bool client) {
   }
   if (window->Style & WS_CLIPCHILDREN)
     for (TWindow* child : window->Children)
-      if (child->Style & WS_VISIBLE) region = TRegionData::Combine(region, AreaInTop(child), TOp::Diff);
+      if (child->Style & WS_VISIBLE)
+        region = TRegionData::Combine(region, AreaInTop(child), TOp::Diff);
   return region;
 }
 

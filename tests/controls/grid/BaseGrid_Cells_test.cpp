@@ -182,6 +182,19 @@ TEST_F(TBaseGridTest, ClearingHandsObjectsOverAndFreeingTakesGraphics) {
   EXPECT_TRUE(Grid->HasCellProperties(1, 1)) << "nothing is freed while the flag is clear";
 }
 
+TEST_F(TBaseGridTest, DeletedRowsAndColumnsTakeTheirPropertiesAlong) {
+  int freed = 0;
+  Grid->SetCellGraphic(2, 5, new TCellGraphic(&freed));
+  Grid->GetCellProperties(3, 5);
+  Grid->GetCellProperties(4, 1);
+  Grid->DeleteRow(5);
+  EXPECT_EQ(freed, 1);
+  EXPECT_FALSE(Grid->HasCellProperties(3, 5));
+  Grid->DeleteColumn(4);
+  EXPECT_FALSE(Grid->HasCellProperties(4, 1));
+  // LeakSanitizer reports the properties of the deleted lines if they stay behind.
+}
+
 TEST_F(TBaseGridTest, DestroyingFreesEveryPropertiesObjectHiddenColumnsIncluded) {
   int freed = 0;
   Grid->HiddenCols = 3;

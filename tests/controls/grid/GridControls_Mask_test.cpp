@@ -53,17 +53,18 @@ std::vector<uint8_t> PlainBlur(std::vector<uint8_t> px, int w, int h, double rad
         out[static_cast<size_t>(i) * 3 + c] = std::clamp(s + 1e-9, 0.0, 255.0);
       }
     for (int i = 0; i < len; ++i)
-      for (int c = 0; c < 3; ++c) set(i, c, static_cast<uint8_t>(out[static_cast<size_t>(i) * 3 + c]));
+      for (int c = 0; c < 3; ++c)
+        set(i, c, static_cast<uint8_t>(out[static_cast<size_t>(i) * 3 + c]));
   };
   auto at = [&](int x, int y, int c) -> uint8_t& {
     return px[(static_cast<size_t>(y) * w + x) * 3 + c];
   };
   for (int y = 0; y < h; ++y)
-    blur([&](int i, int c) { return at(i, y, c); }, [&](int i, int c, uint8_t v) { at(i, y, c) = v; },
-         w);
+    blur([&](int i, int c) { return at(i, y, c); },
+         [&](int i, int c, uint8_t v) { at(i, y, c) = v; }, w);
   for (int x = 0; x < w; ++x)
-    blur([&](int i, int c) { return at(x, i, c); }, [&](int i, int c, uint8_t v) { at(x, i, c) = v; },
-         h);
+    blur([&](int i, int c) { return at(x, i, c); },
+         [&](int i, int c, uint8_t v) { at(x, i, c) = v; }, h);
   return px;
 }
 
@@ -148,7 +149,8 @@ TEST(AlphaMask, PremultipliedFromAMaskAndAnImage) {
   ASSERT_EQ(alpha.PixelFormat(), pf32bit);
   auto* row = static_cast<uint8_t*>(alpha.ScanLine(0));
   // 200 * 128 / 255 = 100.39, 100 * 128 / 255 = 50.2, 50 * 128 / 255 = 25.1
-  EXPECT_EQ((std::vector<int>{row[0], row[1], row[2], row[3]}), (std::vector<int>{100, 50, 25, 128}));
+  EXPECT_EQ((std::vector<int>{row[0], row[1], row[2], row[3]}),
+            (std::vector<int>{100, 50, 25, 128}));
   EXPECT_EQ((std::vector<int>{row[4], row[5], row[6], row[7]}), (std::vector<int>{0, 0, 0, 0}));
   EXPECT_EQ(row[11], 0) << "outside the smaller mask";
 

@@ -185,9 +185,11 @@ TEST_F(GridControlsGui, ArrowsOnTheScreen) {
   // Inside each arrow lime; at a cut-away corner the form shows through.
   for (int d = 0; d < 4; ++d) {
     int x = 40 + d * 40, y = 40;
-    TPoint inside = d == 0 ? TPoint{5, 7} : d == 1 ? TPoint{5, 2} : d == 2 ? TPoint{3, 5} : TPoint{6, 5};
+    const TPoint insides[4] = {{5, 7}, {5, 2}, {3, 5}, {6, 5}};
+    TPoint inside = insides[d];
     EXPECT_EQ(PixelAt(shot, x + inside.X, y + inside.Y), Rgb(clLime)) << d;
-    TPoint corner = d == 0 ? TPoint{0, 9} : d == 1 ? TPoint{0, 8} : d == 2 ? TPoint{8, 10} : TPoint{0, 0};
+    const TPoint corners[4] = {{0, 9}, {0, 8}, {8, 10}, {0, 0}};
+    TPoint corner = corners[d];
     EXPECT_EQ(PixelAt(shot, x + corner.X, y + corner.Y), Rgb(clBtnFace)) << d;
   }
   cairo_surface_destroy(shot);

@@ -147,7 +147,8 @@ TEST_F(GridControlsTest, GlyphAndCaptionLayout) {
       {"no caption: no spacing", blGlyphLeft, -1, 4, {16, 16}, {0, 0}, {42, 7}, {58, 15}},
   };
   for (const Case& c : cases) {
-    TGlyphLayout l = LayoutGlyphAndCaption(c.Layout, c.Margin, c.Spacing, 100, 30, c.Glyph, c.Caption);
+    TGlyphLayout l =
+        LayoutGlyphAndCaption(c.Layout, c.Margin, c.Spacing, 100, 30, c.Glyph, c.Caption);
     EXPECT_EQ(l.Glyph, c.GlyphAt) << c.Name;
     EXPECT_EQ(l.Caption, c.CaptionAt) << c.Name;
   }
