@@ -241,6 +241,8 @@ TArrowWindow::TArrowWindow(TComponent* owner, int direction)
 void TArrowWindow::CreateParams(TCreateParams& params) {
   TPanel::CreateParams(params);
   params.Style = WS_POPUP;
+  // A tool window: no frame from the window manager, no place on the task bar.
+  params.ExStyle |= WS_EX_TOOLWINDOW;
 }
 
 void TArrowWindow::CreateWnd() {

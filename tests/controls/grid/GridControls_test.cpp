@@ -279,8 +279,10 @@ TEST_F(GridControlsTest, AnArrowTakesTheMouseOnlyInsideItsShape) {
   auto* arrow = new TArrowWindow(Form, 1);
   arrow->SetParent(Form);
   arrow->SetBounds(200, 150, 11, 11);
+  HWND active = GetActiveWindow();
   arrow->Show();
   Application->ProcessMessages();
+  EXPECT_EQ(GetActiveWindow(), active) << "an arrow never takes the activation";
   EXPECT_EQ(GetWindowLongPtr(arrow->Handle(), GWL_STYLE) & ~WS_VISIBLE, WS_POPUP);
   EXPECT_EQ(arrow->Color(), clLime);
   TPoint origin = arrow->ClientToScreen({0, 0});
