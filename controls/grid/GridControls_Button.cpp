@@ -429,13 +429,8 @@ void TAdvGridButton::Dispatch(TMessage& message) {
       }
       break;
     case WM_LBUTTONDBLCLK:
-      // A double click counts only on a button held down.
-      if (!FDown) {
-        TMessage down = message;
-        down.Msg = WM_LBUTTONDOWN;
-        TGraphicControl::Dispatch(down);
-        return;
-      }
+      // A double click counts only on a button held down; otherwise it is a second press.
+      if (FDown) DblClick();
       break;
     case CM_ENABLEDCHANGED:
     case CM_TEXTCHANGED:

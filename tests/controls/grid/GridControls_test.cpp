@@ -108,6 +108,21 @@ TEST_F(GridControlsTest, AGroupKeepsOneButtonDown) {
   ClickOn(b);
   EXPECT_FALSE(b->Down()) << "with AllowAllUp the last one rises";
   EXPECT_EQ(Clicks.size(), 4u);
+
+  // A double click is told only on a button held down; on one that is up it is two presses.
+  int doubles = 0;
+  a->OnDblClick = [&](TObject*) { ++doubles; };
+  ClickOn(a);
+  ClickOn(a);  // within the double-click time
+  EXPECT_EQ(doubles, 1);
+  EXPECT_FALSE(a->Down());
+  TAdvGridButton* plain = MakeButton(10, 60);
+  plain->OnDblClick = [&](TObject*) { ++doubles; };
+  Clicks.clear();
+  ClickOn(plain);
+  ClickOn(plain);
+  EXPECT_EQ(doubles, 1) << "a plain button is never down";
+  EXPECT_EQ(Clicks.size(), 2u) << "both presses click";
 }
 
 TEST_F(GridControlsTest, DropDownPartIsTheRightmostTwelvePixels) {
