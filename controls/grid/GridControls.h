@@ -254,6 +254,7 @@ class TAdvCheckBox : public TCustomControl {
  private:
   void Toggle();
   void ToggleAndClick();
+  void PaintParentBackground(TCanvas* canvas);
 
   TLeftRight FAlignment = taLeftJustify;
   TTextLayout FButtonVertAlign = tlTop;

@@ -68,7 +68,9 @@ TRect TAdvCheckBox::BoxRect() {
 void TAdvCheckBox::Paint() {
   TCanvas* canvas = Canvas();
   TRect client = ClientRect();
-  if (!FTransparent) {
+  if (FTransparent) {
+    PaintParentBackground(canvas);
+  } else {
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(client);
   }
@@ -110,6 +112,24 @@ void TAdvCheckBox::Paint() {
     canvas->DrawFocusRect(measure);
   }
   canvas->Brush()->SetStyle(bsSolid);
+}
+
+void TAdvCheckBox::PaintParentBackground(TCanvas* canvas) {
+  TWinControl* parent = Parent();
+  if (!parent) return;
+  // The parent erases and paints into this canvas, moved to where this control sits and cut to
+  // the parent's client area.
+  HDC dc = canvas->Handle();
+  int saved = SaveDC(dc);
+  TRect parentClient = parent->ClientRect();
+  IntersectClipRect(dc, parentClient.Left - Left(), parentClient.Top - Top(),
+                    parentClient.Right - Left(), parentClient.Bottom - Top());
+  TPoint viewport;
+  GetViewportOrgEx(dc, &viewport);
+  SetViewportOrgEx(dc, viewport.X - Left(), viewport.Y - Top(), nullptr);
+  parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  RestoreDC(dc, saved);
 }
 
 void TAdvCheckBox::Toggle() {

@@ -88,6 +88,15 @@ TEST_F(GridControlsGui, ButtonsAndCheckBoxes) {
   TAdvCheckBox* right = box(u"Right aligned", 180, 120);
   right->SetAlignment(taRightJustify);
   TAdvCheckBox* focused = box(u"Focused", 350, 120);
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 160, 330, 40);
+  panel->SetColor(0x00C0E0FF);
+  auto* clear = new TAdvCheckBox(form);
+  clear->SetParent(panel);
+  clear->SetBounds(10, 8, 160, 22);
+  clear->SetCaption(u"Transparent on a panel");
+  clear->SetTransparent(true);
 
   ShowAndWait(form);
   focused->SetFocus();
@@ -109,6 +118,9 @@ TEST_F(GridControlsGui, ButtonsAndCheckBoxes) {
                                                       ticked, right, focused})
     EXPECT_GT(DarkPixels(shot, c->BoundsRect()), 5) << c->ClassName().size();
   EXPECT_EQ(DarkPixels(shot, disabled->BoundsRect()), 0) << "a disabled caption is grey";
+  EXPECT_EQ(PixelAt(shot, panel->Left() + clear->Left() + 150, panel->Top() + clear->Top() + 2),
+            Rgb(0x00C0E0FF))
+      << "the transparent box shows its parent";
   cairo_surface_destroy(shot);
 }
 
