@@ -9,6 +9,7 @@
 
 #include "controls/grid/BaseGridTypes.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
@@ -58,6 +59,22 @@ constexpr int kGlowOpacity = 230;
 // --- Glyph button --------------------------------------------------------------------------------
 
 class TPopupMenu;
+class TAdvGridButton;
+
+// Links an action's caption, checked state and group index to a glyph button: the caption when
+// the two are equal, the checked state when the button is grouped, may rise and shows Down as the
+// action is checked, the group index when the two are equal.
+class TAdvGridButtonActionLink : public TControlActionLink {
+ public:
+  explicit TAdvGridButtonActionLink(TAdvGridButton* client);
+  bool IsCheckedLinked() override;
+  bool IsGroupIndexLinked() override;
+  void SetChecked(bool value) override;
+  void SetGroupIndex(int value) override;
+
+ private:
+  TAdvGridButton* FButton;
+};
 
 // Where the glyph and the caption go inside a rectangle W x H (button coordinates before the
 // rectangle's origin): the glyph's and the caption's top-left corners.
@@ -158,6 +175,8 @@ class TAdvGridButton : public TGraphicControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void Notification(TComponent* component, TOperation operation) override;
+  TControlActionLink* CreateActionLink() override;
+  void ActionChange(TObject* sender, bool checkDefaults) override;
 
  private:
   void SettleState();

@@ -306,6 +306,38 @@ void TAdvGridButton::ApplyPreset(int preset) {
 
 // --- Groups and input ----------------------------------------------------------------------------
 
+TAdvGridButtonActionLink::TAdvGridButtonActionLink(TAdvGridButton* client)
+    : TControlActionLink(client), FButton(client) {}
+
+bool TAdvGridButtonActionLink::IsCheckedLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(FAction);
+  return action && FButton->GroupIndex() != 0 && FButton->AllowAllUp() &&
+         FButton->Down() == action->Checked();
+}
+
+bool TAdvGridButtonActionLink::IsGroupIndexLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(FAction);
+  return action && FButton->GroupIndex() == action->GroupIndex();
+}
+
+void TAdvGridButtonActionLink::SetChecked(bool value) {
+  if (IsCheckedLinked()) FButton->SetDown(value);
+}
+
+void TAdvGridButtonActionLink::SetGroupIndex(int value) {
+  if (IsGroupIndexLinked()) FButton->SetGroupIndex(value);
+}
+
+TControlActionLink* TAdvGridButton::CreateActionLink() { return new TAdvGridButtonActionLink(this); }
+
+void TAdvGridButton::ActionChange(TObject* sender, bool checkDefaults) {
+  TGraphicControl::ActionChange(sender, checkDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(sender);
+  if (!action) return;
+  if (!checkDefaults || FGroupIndex == 0) SetGroupIndex(action->GroupIndex());
+  if (!checkDefaults || !FDown) SetDown(action->Checked());
+}
+
 void TAdvGridButton::TellGroup() {
   if (FGroupIndex == 0 || !Parent()) return;
   TMessage message{};
@@ -321,6 +353,9 @@ void TAdvGridButton::GroupPressed(TAdvGridButton* sender) {
     FDown = false;
     FState = bsUp;
     Invalidate();
+    if (auto* action = ActionLink() ? dynamic_cast<TCustomAction*>(ActionLink()->Action())
+                                    : nullptr)
+      action->SetChecked(false);
   }
   FAllowAllUp = sender->FAllowAllUp;
 }

@@ -125,6 +125,25 @@ TEST_F(GridControlsTest, AGroupKeepsOneButtonDown) {
   EXPECT_EQ(Clicks.size(), 2u) << "both presses click";
 }
 
+TEST_F(GridControlsTest, AnActionDrivesCaptionCheckedStateAndGroup) {
+  auto* actions = new TActionList(Form);
+  auto* action = new TAction(Form);
+  action->SetActionList(actions);
+  action->SetCaption(u"&Highlight");
+  action->SetGroupIndex(3);
+  TAdvGridButton* b = MakeButton(10, 10);
+  b->SetAllowAllUp(true);
+  b->SetAction(action);
+  EXPECT_EQ(b->Caption(), u"&Highlight");
+  EXPECT_EQ(b->GroupIndex(), 3);
+  action->SetChecked(true);
+  EXPECT_TRUE(b->Down());
+  action->SetChecked(false);
+  EXPECT_FALSE(b->Down());
+  action->SetCaption(u"Find");
+  EXPECT_EQ(b->Caption(), u"Find");
+}
+
 TEST_F(GridControlsTest, DropDownPartIsTheRightmostTwelvePixels) {
   TAdvGridButton* b = MakeButton(10, 10);
   b->SetDropDownButton(true);
