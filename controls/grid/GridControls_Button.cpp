@@ -328,7 +328,9 @@ void TAdvGridButtonActionLink::SetGroupIndex(int value) {
   if (IsGroupIndexLinked()) FButton->SetGroupIndex(value);
 }
 
-TControlActionLink* TAdvGridButton::CreateActionLink() { return new TAdvGridButtonActionLink(this); }
+TControlActionLink* TAdvGridButton::CreateActionLink() {
+  return new TAdvGridButtonActionLink(this);
+}
 
 void TAdvGridButton::ActionChange(TObject* sender, bool checkDefaults) {
   TGraphicControl::ActionChange(sender, checkDefaults);
