@@ -2,7 +2,6 @@
 // richer control takes a role's place by a change here.
 #pragma once
 
-#include "app/ButtonMenu.h"
 #include "app/HeaderPanel.h"
 #include "controls/edit/AdvDBComboBox.h"
 #include "controls/edit/AdvEdit.h"
@@ -10,6 +9,7 @@
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrids.h"
 #include "controls/graphics/AdvGlowButton.h"
+#include "controls/graphics/AdvSmoothMenu.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
@@ -27,8 +27,8 @@ class TActionButton : public TAdvGlowButton {
 using TCaptionedEdit = TAdvEdit;
 // The panel that shows who is logged in, holding its labels and its button.
 using TUserPanel = THeaderPanel;
-// The main window's menu of items chosen by index.
-using TItemMenu = TButtonMenu;
+// The main window's menu of items chosen by index; a disabled item cannot be chosen.
+using TItemMenu = TAdvSmoothMenu;
 
 // The list forms' read-only grid over the list query, and one of its columns.
 using TDataGrid = TDBGrid;
