@@ -75,8 +75,9 @@ void TBaseGrid::PaintCellCore(TCanvas* canvas, int ACol, int ARow, const TRect& 
   }
   fixed = AState.Contains(gdFixed);
   TRect r = onGrid ? GetMergedCellRect(ACol, ARow) : ARect;
-  // 5. Cells scrolled under the fixed rows or columns are cut at their edge.
-  HRGN clip = ClipUnderFixed(canvas, ACol, ARow, r);
+  // 5. Cells scrolled under the fixed rows or columns are cut at their edge. A cell painted on
+  // another canvas has its own coordinates there, and nothing to cut.
+  HRGN clip = onGrid ? ClipUnderFixed(canvas, ACol, ARow, r) : nullptr;
   // 6. The descendant's colours.
   canvas->Pen()->SetWidth(1);
   canvas->Font()->Assign(Font());
@@ -89,7 +90,8 @@ void TBaseGrid::PaintCellCore(TCanvas* canvas, int ACol, int ARow, const TRect& 
   canvas->Brush()->SetColor(fixed                                                ? FixedColor()
                             : AState.Contains(gdSelected) && FShowSelection ? clHighlight
                                                                              : Color());
-  if (AState.Contains(gdSelected) && !fixed && FShowSelection)
+  // A rounded selection is light: its text keeps the font's colour.
+  if (AState.Contains(gdSelected) && !fixed && FShowSelection && FSelectionStyle == 0)
     canvas->Font()->SetColor(clHighlightText);
   TCellColorQuery query;
   GetCellColor(ACol, ARow, AState, query, look);

@@ -33,6 +33,10 @@ struct TLayeredLook {
   bool Opaque = false;
 };
 
+// The straight ARGB pixel a layered window shows at (x, y), from its look and its surface (RGB24,
+// the window's size); 0 outside.
+uint32_t LayeredShownPixel(const TLayeredLook& look, cairo_surface_t* surface, int x, int y);
+
 // The back end's side of one top-level window.
 class TNativeWindow {
  public:

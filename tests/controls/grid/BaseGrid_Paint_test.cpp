@@ -166,6 +166,39 @@ TEST_F(BaseGridPaintTest, ActiveAndHoverRowColours) {
   EXPECT_EQ(fill(4, 3), ColorToRGB(clLime));
 }
 
+TEST_F(BaseGridPaintTest, RoundedSelectionEndsFollowTheSelectedColumns) {
+  Grid->SetColor(clWhite);
+  Grid->SetSelectionStyle(1);
+  Grid->SetOptions(Grid->Options() + TGridOptions{goRangeSelect, goDrawFocusSelected});
+  TColor border = 0x00FDDE99;
+  // Where the box of each cell has an outer corner (the grid's colour) and where it runs on.
+  struct Case {
+    const char* Name;
+    TGridRect Selection;
+    int Col;
+    bool LeftCorner, RightCorner;
+  } cases[] = {
+      {"single cell", {3, 3, 3, 3}, 3, true, true},
+      {"left end", {2, 3, 5, 3}, 2, true, false},
+      {"middle", {2, 3, 5, 3}, 3, false, false},
+      {"middle too", {2, 3, 5, 3}, 4, false, false},
+      {"right end", {2, 3, 5, 3}, 5, false, true},
+  };
+  for (const Case& c : cases) {
+    Grid->SetSelection(c.Selection);
+    TBitmap bitmap(50, 20);
+    bitmap.Canvas()->Brush()->SetColor(clBlack);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 50, 20));
+    Grid->PaintCellOnCanvas(bitmap.Canvas(), c.Col, 3, Rect(0, 0, 50, 20),
+                            TGridDrawState{gdSelected});
+    TColor left = bitmap.Canvas()->Pixels(0, 0);
+    TColor right = bitmap.Canvas()->Pixels(48, 0);
+    EXPECT_EQ(left == clWhite, c.LeftCorner) << c.Name << ": " << left;
+    EXPECT_EQ(right == clWhite, c.RightCorner) << c.Name << ": " << right;
+    if (!c.LeftCorner) EXPECT_EQ(left, border) << c.Name;
+  }
+}
+
 TEST_F(BaseGridPaintTest, ACellPaintedElsewhereTakesTheActiveRowColoursAndNoText) {
   Grid->SetActiveRowColor(clFuchsia);
   TBitmap bitmap(60, 30);
@@ -179,6 +212,7 @@ TEST_F(BaseGridPaintTest, ACellPaintedElsewhereTakesTheActiveRowColoursAndNoText
   ASSERT_FALSE(fills.empty()) << log.Dump();
   EXPECT_EQ(fills[0].ArgRect(), Rect(0, 0, 50, 20));
   EXPECT_EQ(fills[0].BrushColor, ColorToRGB(clFuchsia));
+  EXPECT_EQ(bitmap.Canvas()->Pixels(25, 10), clFuchsia) << "nothing of it is cut away";
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "controls/grid/BaseGrid.h"
 #include "controls/grid/GridControls.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/win/WinApi.h"
+#include "platform/win/WindowStyles.h"
 #include "tests/support/X11Gui.h"
 
 namespace {
@@ -176,10 +178,47 @@ TEST_F(GridControlsGui, BaseGridLooks) {
   cairo_surface_destroy(shot);
 }
 
-TEST_F(GridControlsGui, ArrowsOnTheScreen) {
+TEST_F(GridControlsGui, ArrowsAndTheFocusGlowOnTheScreen) {
   TForm* form = MakeForm(u"Стрелки", 300, 160);
+  auto* grid = new TBaseGrid(form);
+  grid->SetParent(form);
+  grid->SetBounds(10, 60, 280, 90);
+  grid->SetScrollBars(ssNone);
+  grid->SetDefaultColWidth(60);
+  grid->SetDefaultRowHeight(22);
+  grid->SetColCount(4);
+  grid->SetRowCount(4);
+  grid->SetCellText(1, 1, u"Уреди");
   ShowAndWait(form);
   TPoint origin = form->ClientToScreen({0, 0});
+
+  // The glow the string grid shows around the cell it edits: a blurred ring on a bitmap 9 pixels
+  // wider and higher than the cell, in the glow colour, through a layered popup.
+  TRect cell = grid->CellRect(2, 2);
+  int w = cell.Width() + kGlowMargin, h = cell.Height() + kGlowMargin;
+  TBitmap ring;
+  MakeBlurredRoundRect(&ring, w, h, kGlowPenWidth, kGlowCorner, kGlowRadius);
+  TBitmap colour;
+  colour.SetPixelFormat(pf24bit);
+  colour.SetSize(w, h);
+  colour.Canvas()->Brush()->SetColor(kGlowColor);
+  colour.Canvas()->FillRect(Rect(0, 0, w, h));
+  TGridAlphaMask mask;
+  mask.LoadFromBitmaps(&ring, &colour);
+  mask.SetOpacity(kGlowOpacity);
+  auto* glow = new TGridFocusWindow(form);
+  glow->SetParent(form);
+  HWND glowWindow = glow->Handle();
+  SetWindowLongPtr(glowWindow, GWL_EXSTYLE, GetWindowLongPtr(glowWindow, GWL_EXSTYLE) | WS_EX_LAYERED);
+  TPoint cellOnScreen = grid->ClientToScreen(cell.TopLeft());
+  TPoint at{cellOnScreen.X - 4, cellOnScreen.Y - 4}, zero{0, 0};
+  TSize size{w, h};
+  BLENDFUNCTION blend;
+  blend.SourceConstantAlpha = static_cast<BYTE>(mask.Opacity());
+  blend.AlphaFormat = AC_SRC_ALPHA;
+  ASSERT_TRUE(UpdateLayeredWindow(glowWindow, nullptr, &at, &size, mask.Canvas()->Handle(), &zero,
+                                  0, &blend, ULW_ALPHA));
+  ShowWindow(glowWindow, SW_SHOWNOACTIVATE);
   TArrowWindow* arrows[4];
   for (int d = 0; d < 4; ++d) {
     arrows[d] = new TArrowWindow(form, d);
@@ -188,11 +227,12 @@ TEST_F(GridControlsGui, ArrowsOnTheScreen) {
     arrows[d]->Show();
   }
   ASSERT_TRUE(PumpUntil([&] { return Viewable(X11->XWindowOf(arrows[3]->Handle())); }));
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(X11->XWindowOf(glowWindow)); }));
   PumpBriefly();
   TPoint root = RootPointOf(form, form, {0, 0});
   cairo_surface_t* shot = Screenshot(Test, DefaultRootWindow(Test),
                                      ScreenshotPath("grid-glow-arrows.png"),
-                                     Rect(root.X, root.Y, root.X + 220, root.Y + 90));
+                                     Rect(root.X, root.Y, root.X + 300, root.Y + 160));
   ASSERT_NE(shot, nullptr);
   // Inside each arrow lime; at a cut-away corner the form shows through.
   for (int d = 0; d < 4; ++d) {
@@ -204,6 +244,14 @@ TEST_F(GridControlsGui, ArrowsOnTheScreen) {
     TPoint corner = corners[d];
     EXPECT_EQ(PixelAt(shot, x + corner.X, y + corner.Y), Rgb(clBtnFace)) << d;
   }
+  // The ring glows in the glow colour's hue; inside it the cell shows through.
+  TPoint ringAt = form->ScreenToClient({at.X + w / 2, at.Y + 4});
+  uint32_t ringPixel = PixelAt(shot, ringAt.X, ringAt.Y);
+  EXPECT_GT(ringPixel & 0xFF, (ringPixel >> 16) & 0xFF) << std::hex << ringPixel
+                                                        << ": blue above red";
+  TPoint inside = form->ScreenToClient(
+      {cellOnScreen.X + cell.Width() / 2, cellOnScreen.Y + cell.Height() / 2});
+  EXPECT_EQ(PixelAt(shot, inside.X, inside.Y), Rgb(grid->Color())) << "the cell shows through";
   cairo_surface_destroy(shot);
 }
 
