@@ -209,7 +209,8 @@ TEST_F(GridControlsGui, ArrowsAndTheFocusGlowOnTheScreen) {
   auto* glow = new TGridFocusWindow(form);
   glow->SetParent(form);
   HWND glowWindow = glow->Handle();
-  SetWindowLongPtr(glowWindow, GWL_EXSTYLE, GetWindowLongPtr(glowWindow, GWL_EXSTYLE) | WS_EX_LAYERED);
+  LONG_PTR exStyle = GetWindowLongPtr(glowWindow, GWL_EXSTYLE);
+  SetWindowLongPtr(glowWindow, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   TPoint cellOnScreen = grid->ClientToScreen(cell.TopLeft());
   TPoint at{cellOnScreen.X - 4, cellOnScreen.Y - 4}, zero{0, 0};
   TSize size{w, h};
