@@ -293,6 +293,9 @@ class TCustomGrid : public TCustomControl {
   // Scrolls so that a cell shows.
   void ScrollInView(int col, int row);
   bool IsFixedCell(int col, int row) const { return col < FFixedCols || row < FFixedRows; }
+  // The sum of the sizes of the columns (rows) before an index, without the lines between them.
+  long long ColSizeSum(int index) const { return FCols.Start(index, 0); }
+  long long RowSizeSum(int index) const { return FRows.Start(index, 0); }
 
  private:
   // Geometry in left-to-right client coordinates.
@@ -453,6 +456,20 @@ class TStringGrid : public TDrawGrid {
   void SetRows(int index, TStrings* value);
 
  protected:
+  struct TCell {
+    String Text;
+    TObject* Object = nullptr;
+  };
+  // The stored cell, read without copying; null when nothing is stored there.
+  const TCell* FindCell(int col, int row) const;
+  // Stores a cell's text without repainting it.
+  void StoreCell(int col, int row, const String& value);
+  // Visits every stored cell holding an object, at any index, past the counts too.
+  void ForEachStoredObject(const std::function<void(int col, int row, TObject*& object)>& visit);
+  // The same for the cells of one column or row.
+  void ForEachStoredObjectIn(bool isColumn, int index,
+                             const std::function<void(int col, int row, TObject*& object)>& visit);
+
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
   String GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const String& value) override;
@@ -463,11 +480,6 @@ class TStringGrid : public TDrawGrid {
 
  private:
   friend class TStringGridStrings;
-  struct TCell {
-    String Text;
-    TObject* Object = nullptr;
-  };
-  const TCell* FindCell(int col, int row) const;
   TCell& CellAt(int col, int row);
   void InvalidateStoredCell(int col, int row);
   TStringGridStrings* Lines(bool isColumn, int index);

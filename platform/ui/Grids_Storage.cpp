@@ -76,13 +76,42 @@ String TStringGrid::Cells(int col, int row) const {
 }
 
 void TStringGrid::SetCells(int col, int row, const String& value) {
+  bool stored = FindCell(col, row) != nullptr;
+  StoreCell(col, row, value);
+  if (stored || !value.empty()) InvalidateStoredCell(col, row);
+}
+
+void TStringGrid::StoreCell(int col, int row, const String& value) {
   // Writing an empty text where nothing is stored keeps the storage as it is.
   if (value.empty() && !FindCell(col, row)) {
     if (col < 0 || row < 0) throw EInvalidGridOperation(u"Grid index out of range");
     return;
   }
   CellAt(col, row).Text = value;
-  InvalidateStoredCell(col, row);
+}
+
+void TStringGrid::ForEachStoredObject(
+    const std::function<void(int col, int row, TObject*& object)>& visit) {
+  for (size_t row = 0; row < FData.size(); ++row) {
+    auto& cells = FData[row];
+    for (size_t col = 0; col < cells.size(); ++col)
+      if (cells[col].Object) visit(static_cast<int>(col), static_cast<int>(row), cells[col].Object);
+  }
+}
+
+void TStringGrid::ForEachStoredObjectIn(
+    bool isColumn, int index, const std::function<void(int col, int row, TObject*& object)>& visit) {
+  if (index < 0) return;
+  auto at = static_cast<size_t>(index);
+  if (isColumn) {
+    for (size_t row = 0; row < FData.size(); ++row)
+      if (at < FData[row].size() && FData[row][at].Object)
+        visit(index, static_cast<int>(row), FData[row][at].Object);
+  } else if (at < FData.size()) {
+    auto& cells = FData[at];
+    for (size_t col = 0; col < cells.size(); ++col)
+      if (cells[col].Object) visit(static_cast<int>(col), index, cells[col].Object);
+  }
 }
 
 TObject* TStringGrid::Objects(int col, int row) const {

@@ -332,6 +332,10 @@ class TButton : public TCustomControl {
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// Where a control puts its text or box across its height.
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+// taLeftJustify or taRightJustify: which side a check box's box goes on.
+using TLeftRight = TAlignment;
 
 // A check box or radio button: a mark and a caption; a click or Space changes the mark.
 class TButtonControl : public TCustomControl {

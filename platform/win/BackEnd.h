@@ -33,6 +33,10 @@ struct TLayeredLook {
   bool Opaque = false;
 };
 
+// The straight ARGB pixel a layered window shows at (x, y), from its look and its surface (RGB24,
+// the window's size); 0 outside.
+uint32_t LayeredShownPixel(const TLayeredLook& look, cairo_surface_t* surface, int x, int y);
+
 // The back end's side of one top-level window.
 class TNativeWindow {
  public:
@@ -45,6 +49,8 @@ class TNativeWindow {
   virtual cairo_surface_t* Surface() = 0;
   // Painting into the surface has finished for the area (window coordinates): show it.
   virtual void Present(const TRect& area) = 0;
+  // Shapes the window to the rectangles (window coordinates); empty gives back the rectangle.
+  virtual void SetShape(const std::vector<TRect>& /*rects*/, bool /*shaped*/) {}
   // The window's layered look changed (a back end without layering shows the surface as is).
   virtual void SetLayeredLook(const TLayeredLook&) {}
 };

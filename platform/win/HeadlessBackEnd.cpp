@@ -36,34 +36,7 @@ class THeadlessWindow : public TNativeWindow {
   void Present(const TRect&) override { cairo_surface_flush(FSurface); }
   void SetLayeredLook(const TLayeredLook& look) override { FLook = look; }
 
-  uint32_t ShownPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
-    const TLayeredLook& look = FLook;
-    uint32_t argb;
-    if (look.Kind == TLayeredLook::lkUnset) return 0;
-    if (look.Kind == TLayeredLook::lkImage) {
-      if (x >= look.ImageWidth || y >= look.ImageHeight) return 0;
-      argb = look.Image[static_cast<size_t>(y) * look.ImageWidth + x];
-      if (!look.PerPixelAlpha) argb |= 0xFF000000u;
-    } else {
-      cairo_surface_flush(FSurface);
-      const unsigned char* data = cairo_image_surface_get_data(FSurface);
-      const int stride = cairo_image_surface_get_stride(FSurface);
-      argb = 0xFF000000u |
-             (reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride)[x] &
-              0xFFFFFF);
-    }
-    if (look.Kind == TLayeredLook::lkNone) return argb;
-    uint32_t alpha = argb >> 24;
-    if (look.UseAlpha) alpha = (alpha * look.Alpha + 127) / 255;
-    // The key is a COLORREF (0x00BBGGRR).
-    const uint32_t rgb = argb & 0xFFFFFF;
-    const uint32_t key =
-        ((look.Key & 0xFF) << 16) | (look.Key & 0xFF00) | ((look.Key >> 16) & 0xFF);
-    if (look.Opaque) alpha = 255;
-    if (look.UseKey && rgb == key) alpha = 0;
-    return (alpha << 24) | rgb;
-  }
+  uint32_t ShownPixel(int x, int y) const { return LayeredShownPixel(FLook, FSurface, x, y); }
 
  private:
   THeadlessBackEnd& FBackEnd;

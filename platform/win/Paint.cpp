@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiObjects.h"
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
 
@@ -32,28 +33,37 @@ TRect ClientInTop(TWindow* window) {
   return r;
 }
 
+// The part of the top-level surface a window covers: its rectangle, or its shape.
+TRegionData AreaInTop(TWindow* window) {
+  TRect r = WindowInTop(window);
+  if (!window->HasShape) return TRegionData::FromRect(r);
+  TRegionData shape = window->Shape;
+  shape.Offset(r.Left, r.Top);
+  return TRegionData::Combine(shape, TRegionData::FromRect(r), TOp::And);
+}
+
 TRegionData VisibleInTop(TWindow* window, bool client) {
   TWindow* top = TopLevelOf(window);
   TRegionData region = TRegionData::FromRect(client ? ClientInTop(window) : WindowInTop(window));
   region = TRegionData::Combine(region, TRegionData::FromRect({0, 0, top->Width(), top->Height()}),
                                 TOp::And);
-  for (TWindow* w = window; w != top; w = w->Parent) {
+  for (TWindow* w = window; w; w = w == top ? nullptr : w->Parent) {
+    if (w->HasShape) region = TRegionData::Combine(region, AreaInTop(w), TOp::And);
+    if (w == top) break;
     TWindow* parent = w->Parent;
     region = TRegionData::Combine(region, TRegionData::FromRect(ClientInTop(parent)), TOp::And);
     if (w->Style & WS_CLIPSIBLINGS) {
       for (TWindow* sibling : parent->Children) {
         if (sibling == w) break;
         if (sibling->Style & WS_VISIBLE)
-          region = TRegionData::Combine(region, TRegionData::FromRect(WindowInTop(sibling)),
-                                        TOp::Diff);
+          region = TRegionData::Combine(region, AreaInTop(sibling), TOp::Diff);
       }
     }
   }
   if (window->Style & WS_CLIPCHILDREN)
     for (TWindow* child : window->Children)
       if (child->Style & WS_VISIBLE)
-        region = TRegionData::Combine(region, TRegionData::FromRect(WindowInTop(child)),
-                                      TOp::Diff);
+        region = TRegionData::Combine(region, AreaInTop(child), TOp::Diff);
   return region;
 }
 
@@ -355,4 +365,35 @@ cairo_surface_t* GetWindowSurface(HWND handle, TPoint* windowOrigin) {
   TWindow* top = TopLevelOf(window);
   if (windowOrigin) *windowOrigin = WindowInTop(window).TopLeft();
   return top->Native ? top->Native->Surface() : nullptr;
+}
+
+// --- Window shapes -----------------------------------------------------------------------------
+
+int SetWindowRgn(HWND handle, HRGN region, bool redraw) {
+  TWindow* window = WindowSystem().Find(handle);
+  if (!window || window->IsDesktop()) {
+    if (region) DeleteObject(region);
+    return 0;
+  }
+  window->HasShape = region != nullptr;
+  window->Shape = region ? region->Data : TRegionData();
+  if (region) DeleteObject(region);
+  if (window->IsTopLevel() && window->Native) {
+    std::vector<TRect> rects = window->Shape.Rects();
+    window->Native->SetShape(rects, window->HasShape);
+  }
+  if (redraw) {
+    // The window paints again inside its new shape; the parent where the old one was cut away.
+    InvalidateRect(handle, nullptr, true);
+    if (!window->IsTopLevel())
+      InvalidateArea(window->Parent, TRegionData::FromRect(window->Rect), true, 0, false);
+  }
+  return 1;
+}
+
+int GetWindowRgn(HWND handle, HRGN region) {
+  TWindow* window = WindowSystem().Find(handle);
+  if (!window || !window->HasShape || !region) return RGN_ERROR;
+  region->Data = window->Shape;
+  return region->Data.Complexity();
 }

@@ -304,6 +304,11 @@ bool GetUpdateRect(HWND window, TRect* rect, bool erase);
 int GetUpdateRgn(HWND window, HRGN region, bool erase);
 // Moves the client area's pixels and children, and invalidates what is uncovered.
 bool ScrollWindow(HWND window, int dx, int dy, const TRect* scrollRect, const TRect* clipRect);
+// Gives the window a shape (window coordinates): it paints and takes the mouse only inside it.
+// The system owns the region afterwards; nullptr gives the window back its rectangle.
+int SetWindowRgn(HWND window, HRGN region, bool redraw);
+// Copies the shape into `region`; ERROR when the window has none.
+int GetWindowRgn(HWND window, HRGN region);
 // Records every drawing call made on this window's contexts into log (nullptr: stop).
 void SetWindowPaintLog(HWND window, TDrawingLog* log);
 // The surface of the window's top-level window and where the window lies on it.

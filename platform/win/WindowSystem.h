@@ -86,6 +86,14 @@ class TWindow {
   TScrollBarState Scroll[2];
   // Calls on device contexts of this window are recorded here when set.
   TDrawingLog* PaintLog = nullptr;
+  // The window's shape (SetWindowRgn), window coordinates: painting and hit tests keep inside it.
+  bool HasShape = false;
+  TRegionData Shape;
+  // Whether a screen point lies in the window, its shape considered.
+  bool HoldsPoint(const TRect& screenRect, TPoint screen) const {
+    if (!PtInRect(screenRect, screen)) return false;
+    return !HasShape || Shape.Contains({screen.X - screenRect.Left, screen.Y - screenRect.Top});
+  }
   std::unique_ptr<TNativeWindow> Native;
   // What the window shows while WS_EX_LAYERED is set (Layered.cpp).
   TLayeredLook Layered;

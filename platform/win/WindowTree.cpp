@@ -54,7 +54,7 @@ bool Reorder(TWindow* window, HWND insertAfter) {
 TWindow* ChildAt(TWindow* parent, TPoint screen) {
   if (!PtInRect(ScreenClientOf(parent), screen)) return parent;
   for (TWindow* child : parent->Children) {
-    if (!(child->Style & WS_VISIBLE) || !PtInRect(ScreenRectOf(child), screen)) continue;
+    if (!(child->Style & WS_VISIBLE) || !child->HoldsPoint(ScreenRectOf(child), screen)) continue;
     if (child->Style & WS_DISABLED) return parent;
     return ChildAt(child, screen);
   }
@@ -306,7 +306,7 @@ int MapWindowPoints(HWND from, HWND to, TPoint* points, int count) {
 HWND WindowFromPoint(TPoint point) {
   TWindowSystem& system = WindowSystem();
   for (TWindow* top : system.Desktop()->Children) {
-    if (!(top->Style & WS_VISIBLE) || !PtInRect(top->Rect, point)) continue;
+    if (!(top->Style & WS_VISIBLE) || !top->HoldsPoint(top->Rect, point)) continue;
     // A disabled top-level window is still what lies under the point (the input that reaches
     // it is refused later); a disabled child hands the point to its parent.
     return ChildAt(top, point)->Handle;
@@ -321,7 +321,7 @@ HWND ChildWindowFromPoint(HWND parentHandle, TPoint point) {
     return nullptr;
   for (TWindow* child : parent->Children)
     if ((child->Style & WS_VISIBLE) && !(child->Style & WS_DISABLED) &&
-        PtInRect(child->Rect, point))
+        child->HoldsPoint(child->Rect, point))
       return child->Handle;
   return parentHandle;
 }

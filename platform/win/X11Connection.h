@@ -97,6 +97,8 @@ class TX11Window : public TNativeWindow {
   void SetTitle(const String& title) override;
   cairo_surface_t* Surface() override { return FSurface; }
   void Present(const TRect& area) override;
+  void SetShape(const std::vector<TRect>& rects, bool shaped) override;
+  void SetLayeredLook(const TLayeredLook& look) override;
 
   Window XId() const { return FWindow; }
   HWND Handle() const { return FHandle; }
@@ -116,6 +118,9 @@ class TX11Window : public TNativeWindow {
   TRect ShownArea();
   void SyncGeometry();
   void Show(const TRect& areaInWindow);
+  // A layered window: its pixels as a window without a compositor shows them (premultiplied),
+  // cut to those that are not fully transparent.
+  void ShowLayered();
   void ApplyKind();
   void SetSizeHints();
 
@@ -125,6 +130,8 @@ class TX11Window : public TNativeWindow {
   GC FGc = nullptr;
   XIC FIc = nullptr;
   cairo_surface_t* FSurface = nullptr;
+  TLayeredLook FLook;
+  std::vector<TRect> FLayeredShape;
   int FWidth = 0;
   int FHeight = 0;
   TRect FXRect;          // the geometry last asked of the server (screen coordinates)

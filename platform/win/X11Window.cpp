@@ -1,7 +1,10 @@
 // A top-level window on the X server: an X window that shows the window's cairo surface.
 #include <cairo.h>
 
+#include <X11/extensions/shape.h>
+
 #include <algorithm>
+#include <vector>
 
 #include "platform/rtl/UnicodeText.h"
 #include "platform/win/WinApi.h"
@@ -201,6 +204,7 @@ void TX11Window::Present(const TRect& area) {
 
 void TX11Window::Show(const TRect& areaInWindow) {
   if (!FViewable || !FSurface) return;
+  if (FLook.Kind != TLayeredLook::lkNone) return ShowLayered();
   cairo_surface_flush(FSurface);
   TRect shown = ShownArea();
   TRect area;
@@ -247,4 +251,104 @@ void TX11Window::Configured() {
   SetWindowPos(FHandle, nullptr, rootX - shown.Left, rootY - shown.Top, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   FFollowing = false;
+}
+
+void TX11Window::SetShape(const std::vector<TRect>& rects, bool shaped) {
+  // The X server cuts the window to the shape, so it shows without a compositor.
+  if (!shaped) {
+    XShapeCombineMask(FX.Dpy, FWindow, ShapeBounding, 0, 0, None, ShapeSet);
+  } else {
+    std::vector<XRectangle> xrects;
+    xrects.reserve(rects.size());
+    for (const TRect& r : rects)
+      xrects.push_back({static_cast<short>(r.Left), static_cast<short>(r.Top),
+                        static_cast<unsigned short>(r.Width()),
+                        static_cast<unsigned short>(r.Height())});
+    XShapeCombineRectangles(FX.Dpy, FWindow, ShapeBounding, 0, 0, xrects.data(),
+                            static_cast<int>(xrects.size()), ShapeSet, Unsorted);
+  }
+  XFlush(FX.Dpy);
+}
+
+void TX11Window::SetLayeredLook(const TLayeredLook& look) {
+  FLook = look;
+  if (look.Kind == TLayeredLook::lkNone) {
+    FLayeredShape.clear();
+    SetShape({}, false);
+    Show(Bounds(0, 0, FWidth, FHeight));
+    return;
+  }
+  ShowLayered();
+}
+
+namespace {
+
+// The colour (0x00RRGGBB) the program's own windows below a top-level window show at a screen
+// point: the first visible window under it in z-order, black where there is none.
+uint32_t BelowPixel(TWindow* window, TPoint screen) {
+  if (!window || !window->Parent) return 0;
+  const auto& tops = window->Parent->Children;
+  auto it = std::find(tops.begin(), tops.end(), window);
+  if (it == tops.end()) return 0;
+  for (++it; it != tops.end(); ++it) {
+    TWindow* below = *it;
+    if (!(below->Style & WS_VISIBLE) || !below->Native || !PtInRect(below->Rect, screen)) continue;
+    if (below->Layered.Kind != TLayeredLook::lkNone) continue;
+    cairo_surface_t* surface = below->Native->Surface();
+    if (!surface) return 0;
+    return LayeredShownPixel(TLayeredLook(), surface, screen.X - below->Rect.Left,
+                             screen.Y - below->Rect.Top) &
+           0xFFFFFF;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TX11Window::ShowLayered() {
+  if (!FSurface || FWidth <= 0 || FHeight <= 0) return;
+  // No compositor blends the window with what lies below, so it is blended here with the
+  // program's own windows below it, and cut away where it shows nothing.
+  TWindow* window = LayerWindow(FHandle);
+  std::vector<uint32_t> pixels(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight));
+  std::vector<TRect> shape;
+  for (int y = 0; y < FHeight; ++y) {
+    int runStart = -1;
+    for (int x = 0; x <= FWidth; ++x) {
+      uint32_t argb = x < FWidth ? LayeredShownPixel(FLook, FSurface, x, y) : 0;
+      uint32_t a = argb >> 24;
+      if (x < FWidth && a > 0) {
+        uint32_t below = a == 255 || !window
+                             ? 0
+                             : BelowPixel(window, {window->Rect.Left + x, window->Rect.Top + y});
+        auto blend = [a, argb, below](int shift) {
+          uint32_t src = (argb >> shift) & 0xFF, dst = (below >> shift) & 0xFF;
+          return ((src * a + dst * (255 - a) + 127) / 255) << shift;
+        };
+        pixels[static_cast<size_t>(y) * FWidth + x] = blend(16) | blend(8) | blend(0);
+      }
+      if (a > 0 && runStart < 0) runStart = x;
+      if (a == 0 && runStart >= 0) {
+        shape.push_back(Rect(runStart, y, x, y + 1));
+        runStart = -1;
+      }
+    }
+  }
+  if (shape != FLayeredShape) {
+    FLayeredShape = shape;
+    // An empty shape hides every pixel; SHAPE takes an empty list as that.
+    SetShape(shape, true);
+  }
+  if (!FViewable) return;
+  XImage* image = XCreateImage(FX.Dpy, FX.Vis, static_cast<unsigned>(FX.Depth), ZPixmap, 0,
+                               reinterpret_cast<char*>(pixels.data()),
+                               static_cast<unsigned>(FWidth), static_cast<unsigned>(FHeight), 32,
+                               FWidth * 4);
+  if (!image) return;
+  image->byte_order = LittleEndian() ? LSBFirst : MSBFirst;
+  XPutImage(FX.Dpy, FWindow, FGc, image, 0, 0, 0, 0, static_cast<unsigned>(FWidth),
+            static_cast<unsigned>(FHeight));
+  image->data = nullptr;
+  XDestroyImage(image);
+  XFlush(FX.Dpy);
 }
