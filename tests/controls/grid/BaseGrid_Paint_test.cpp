@@ -195,7 +195,9 @@ TEST_F(BaseGridPaintTest, RoundedSelectionEndsFollowTheSelectedColumns) {
     TColor right = bitmap.Canvas()->Pixels(48, 0);
     EXPECT_EQ(left == clWhite, c.LeftCorner) << c.Name << ": " << left;
     EXPECT_EQ(right == clWhite, c.RightCorner) << c.Name << ": " << right;
-    if (!c.LeftCorner) EXPECT_EQ(left, border) << c.Name;
+    if (!c.LeftCorner) {
+      EXPECT_EQ(left, border) << c.Name;
+    }
   }
 }
 
