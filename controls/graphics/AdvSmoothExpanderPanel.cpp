@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "controls/graphics/SmoothCaptionText.h"
 #include "platform/gdi/SysColors.h"
 #include "platform/rtl/RtlMath.h"
 
@@ -196,27 +197,14 @@ TGPFloatRect TAdvSmoothExpanderPanel::InsideRect() {
 TGPFloatRect TAdvSmoothExpanderPanel::ExpanderRect() {
   float size = static_cast<float>(FExpanderSize);
   if (FExpanderLocation == plCustom) return MakeRectF(FExpanderLeft, FExpanderTop, size, size);
+  // The placement rule in floating point, on the inside's left and top and its right and
+  // bottom edges.
   TGPFloatRect in = InsideRect();
   float x = in.X, y = in.Y, right = in.X + in.Width, bottom = in.Y + in.Height;
-  float px = x, py = y;
-  switch (FExpanderLocation) {
-    case plTopCenter:
-    case plCenterCenter:
-    case plBottomCenter: px = std::max(x, right - size) / 2; break;
-    case plTopRight:
-    case plCenterRight:
-    case plBottomRight: px = std::max(x, right - size); break;
-    default: break;
-  }
-  switch (FExpanderLocation) {
-    case plCenterLeft:
-    case plCenterCenter:
-    case plCenterRight: py = (bottom - size) / 2; break;
-    case plBottomLeft:
-    case plBottomCenter:
-    case plBottomRight: py = bottom - size; break;
-    default: break;
-  }
+  float xs[3] = {x, std::max(x, right - size) / 2, std::max(x, right - size)};
+  float ys[3] = {y, (bottom - size) / 2, bottom - size};
+  float px = xs[SmoothCaptionText::LocationColumn(FExpanderLocation)];
+  float py = ys[SmoothCaptionText::LocationRow(FExpanderLocation)];
   return MakeRectF(px, py, size, size);
 }
 

@@ -7,27 +7,10 @@ using namespace AdvSmoothLabel;
 
 TGPFloatPoint AdvSmoothLabel::CaptionPosition(TAdvSmoothLabelLocation location, float fw,
                                               float fh, float tw, float th) {
-  float freeW = fw - tw, freeH = fh - th;
-  float x = 0, y = 0;
-  switch (location) {
-    case plTopCenter:
-    case plCenterCenter:
-    case plBottomCenter: x = freeW / 2; break;
-    case plTopRight:
-    case plCenterRight:
-    case plBottomRight: x = freeW; break;
-    default: break;
-  }
-  switch (location) {
-    case plCenterLeft:
-    case plCenterCenter:
-    case plCenterRight: y = freeH / 2; break;
-    case plBottomLeft:
-    case plBottomCenter:
-    case plBottomRight: y = freeH; break;
-    default: break;
-  }
-  return MakePointF(x, y);
+  // Halves are kept: the free space is shared as it comes.
+  float share[3] = {0, 0.5f, 1};
+  return MakePointF((fw - tw) * share[SmoothCaptionText::LocationColumn(location)],
+                    (fh - th) * share[SmoothCaptionText::LocationRow(location)]);
 }
 
 // --- The caption ---------------------------------------------------------------------------------
@@ -137,15 +120,9 @@ std::unique_ptr<TGPStringFormat, TObjectFree> TAdvSmoothLabel::NewStringFormat(
   std::unique_ptr<TGPStringFormat, TObjectFree> format(
       new TGPStringFormat(FWordWrap ? 0 : StringFormatFlagsNoWrap, 0));
   if (FWordWrap && location != plCustom) {
-    switch (location) {
-      case plTopCenter:
-      case plCenterCenter:
-      case plBottomCenter: format->SetAlignment(StringAlignmentCenter); break;
-      case plTopRight:
-      case plCenterRight:
-      case plBottomRight: format->SetAlignment(StringAlignmentFar); break;
-      default: format->SetAlignment(StringAlignmentNear); break;
-    }
+    const GpStringAlignment alignments[3] = {StringAlignmentNear, StringAlignmentCenter,
+                                             StringAlignmentFar};
+    format->SetAlignment(alignments[SmoothCaptionText::LocationColumn(location)]);
   }
   return format;
 }
@@ -202,17 +179,9 @@ void TAdvSmoothLabel::DrawCaption(TGPGraphics* graphics, TAdvSmoothLabelCaption*
   float x = ox + p.X, y = oy + p.Y;
   graphics->SetTextRenderingHint(FTextRendering == tClearType ? TextRenderingHintClearTypeGridFit
                                                               : TextRenderingHintAntiAliasGridFit);
-  SmoothCaptionText::TCaptionInk ink;
-  ink.GradientType = caption->GradientType();
-  ink.ColorStart = caption->ColorStart();
-  ink.ColorEnd = caption->ColorEnd();
-  ink.OpacityStart = caption->OpacityStart();
-  ink.OpacityEnd = caption->OpacityEnd();
-  ink.Hatch = caption->HatchStyle();
-  ink.Picture = caption->Picture();
   // Kinds without a brush of their own draw in the start colour rather than vanish.
   SmoothCaptionText::TCaptionBrush brush =
-      SmoothCaptionText::NewCaptionBrush(ink, x, y, tw, th, true);
+      SmoothCaptionText::NewCaptionBrush(SmoothCaptionText::InkOf(caption), x, y, tw, th, true);
   if (!brush.Brush) return;
   graphics->DrawWideString(text, static_cast<int>(text.size()), font.get(),
                            MakeRectF(x, y, tw, th), format.get(), brush.Brush.get());

@@ -12,26 +12,10 @@ TPoint AdvSmoothPanel::PlaceInFrame(TAdvSmoothPanelLocation location, const TGPF
                                     int w, int h) {
   int rx = static_cast<int>(Round(frame.X)), ry = static_cast<int>(Round(frame.Y));
   int rw = static_cast<int>(Round(frame.Width)), rh = static_cast<int>(Round(frame.Height));
-  TPoint p{rx, ry};
-  switch (location) {
-    case plTopCenter:
-    case plCenterCenter:
-    case plBottomCenter: p.X = std::max(rw - w, rx) / 2; break;
-    case plTopRight:
-    case plCenterRight:
-    case plBottomRight: p.X = std::max(rw - w, rx); break;
-    default: break;
-  }
-  switch (location) {
-    case plCenterLeft:
-    case plCenterCenter:
-    case plCenterRight: p.Y = (rh - h) / 2; break;
-    case plBottomLeft:
-    case plBottomCenter:
-    case plBottomRight: p.Y = rh - h; break;
-    default: break;
-  }
-  return p;
+  int xs[3] = {rx, std::max(rw - w, rx) / 2, std::max(rw - w, rx)};
+  int ys[3] = {ry, (rh - h) / 2, rh - h};
+  return {xs[SmoothCaptionText::LocationColumn(location)],
+          ys[SmoothCaptionText::LocationRow(location)]};
 }
 
 // --- The caption ---------------------------------------------------------------------------------
@@ -358,16 +342,8 @@ void TAdvSmoothPanel::DrawCaptionText(TGPGraphics* graphics, const TGPFloatRect&
     strip.Fill(graphics, MakeRectF(0, 0, Round(t.Width - pictureShift), th));
   }
 
-  SmoothCaptionText::TCaptionInk ink;
-  ink.GradientType = c->GradientType();
-  ink.ColorStart = c->ColorStart();
-  ink.ColorEnd = c->ColorEnd();
-  ink.OpacityStart = c->OpacityStart();
-  ink.OpacityEnd = c->OpacityEnd();
-  ink.Hatch = c->HatchStyle();
-  ink.Picture = c->Picture();
   SmoothCaptionText::TCaptionBrush brush =
-      SmoothCaptionText::NewCaptionBrush(ink, x, y, tw, th, false);
+      SmoothCaptionText::NewCaptionBrush(SmoothCaptionText::InkOf(c), x, y, tw, th, false);
   int shadow = FFill->ShadowColor() != clNone ? FFill->ShadowOffset() : 0;
   if (brush.Brush)
     graphics->DrawWideString(text, static_cast<int>(text.size()), font.get(),

@@ -16,6 +16,12 @@ using TBrushPtr = std::unique_ptr<TGPBrush, TObjectFree>;
 // underline 4, the size in points.
 TFontPtr NewFont(TGPGraphics* graphics, TFont* font);
 
+// The smooth controls' locations run left, centre, right along the top row, then the middle and
+// the bottom row (9 values), then a custom place: the column and the row of one of the nine
+// (0 left or top, 1 centre, 2 right or bottom).
+inline int LocationColumn(int location) { return location % 3; }
+inline int LocationRow(int location) { return location / 3; }
+
 // How a caption's text is filled.
 struct TCaptionInk {
   TAdvGradientType GradientType = gtVertical;
@@ -26,6 +32,20 @@ struct TCaptionInk {
   ::HatchStyle Hatch = HatchStyleHorizontal;
   TAdvGDIPPicture* Picture = nullptr;  // the texture of gtTexture
 };
+
+// The ink of a caption object (the label's and the panel's have the same members).
+template <class TCaption>
+TCaptionInk InkOf(const TCaption* caption) {
+  TCaptionInk ink;
+  ink.GradientType = caption->GradientType();
+  ink.ColorStart = caption->ColorStart();
+  ink.ColorEnd = caption->ColorEnd();
+  ink.OpacityStart = caption->OpacityStart();
+  ink.OpacityEnd = caption->OpacityEnd();
+  ink.Hatch = caption->HatchStyle();
+  ink.Picture = caption->Picture();
+  return ink;
+}
 
 // A brush and what it lives on (the decoded texture image), freed together after drawing.
 struct TCaptionBrush {
