@@ -12,12 +12,14 @@
 #include <typeinfo>
 #include <vector>
 
+#include "Common/DBAccess_ConnectDialog.h"
 #include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/DBAccess_SQLText.h"
 #include "Common/DBAccess_Transaction.h"
 #include "Common/LxAccess.h"
+#include "Common/LxAccess_MetaData.h"
 #include "Common/MemData.h"  // TSortType
 #include "platform/db/CustomConnection.h"
 #include "platform/rtl/Persistent.h"
@@ -25,7 +27,9 @@
 class TCustomDAConnection;
 class TCustomDADataSet;
 class TCustomDASQL;
+class TDAMetaData;
 class TLxRecordSet;
+class TStrings;
 
 // A class reference to a provider record set: its type, to tell whether an installed record set
 // is of that class, and how to make one.
@@ -225,6 +229,29 @@ class TCustomDAConnection : public TCustomConnection {
   // descendant must answer it.
   virtual std::unique_ptr<TCustomDASQL> CreateSQL();
 
+  // The provider's metadata class, which the metadata components on this connection make. A
+  // provider's descendant must answer it.
+  virtual TLxMetaDataClass GetIMetaDataClass();
+  // A metadata component of this provider, without owner, on this connection.
+  virtual std::unique_ptr<TDAMetaData> CreateMetaData();
+
+  // ---- Catalog lists, read through a temporary metadata component.
+  // The tables of the current schema (qualified by their schema when it is another one), or
+  // with allTables every table, qualified by its schema and catalog; names quoted when needed.
+  virtual void GetTableNames(TStrings* list, bool allTables = false);
+  virtual void GetDatabaseNames(TStrings* list);
+  // The stored procedures and functions, as GetTableNames names tables.
+  virtual void GetStoredProcNames(TStrings* list, bool allProcs = false);
+  // The schema that unqualified names belong to; empty when the provider does not say.
+  virtual String GetCurrentSchema() { return {}; }
+
+  // ---- The login dialog.
+  TCustomConnectDialog* ConnectDialog() const { return FConnectDialog; }
+  // The dialog's connection becomes this component; each is told when the other goes.
+  void SetConnectDialog(TCustomConnectDialog* value);
+  // The dialog class a login shows; none (no dialog) unless a dialog can be shown.
+  virtual TConnectDialogClass LoginDialogClass();
+
   // ---- Statements through the connection's internal command component, made on first use.
   TCustomDASQL* CheckCommand();
   // Runs a statement; the values go to its parameters by position (extra ones are ignored,
@@ -276,6 +303,11 @@ class TCustomDAConnection : public TCustomConnection {
   // A provider's descendant replaces the neutral options with its own class in its constructor.
   void InstallOptions(std::unique_ptr<TDAConnectionOptions> options);
   void PerformConnect(bool skipBefore);
+  // The dialog connects when the user confirms the login.
+  friend class TCustomConnectDialog;
+  // The login step of connecting: the assigned dialog, or a temporary one of LoginDialogClass,
+  // connects when the user confirms; a cancelled login raises.
+  void RunLoginDialog();
 
  private:
   struct TOperation {
@@ -307,6 +339,7 @@ class TCustomDAConnection : public TCustomConnection {
   std::recursive_mutex FClientsLock;
   std::vector<TCustomDASQL*> FCommands;
   std::unique_ptr<TCustomDASQL> FCommand;
+  TCustomConnectDialog* FConnectDialog = nullptr;
 };
 
 // The dataset component belongs to the same unit.

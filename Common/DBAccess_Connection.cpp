@@ -76,6 +76,9 @@ TCustomDAConnection::~TCustomDAConnection() {
   } catch (const std::exception&) {
     // The clients are closed already; what is left is to forget this connection.
   }
+  if (FConnectDialog && FConnectDialog->Connection() == this)
+    FConnectDialog->SetConnection(nullptr);
+  SetConnectDialog(nullptr);
   FreeCommand();
   {
     std::unique_ptr<TDATransaction> internal = std::move(FInternalTransaction);
@@ -206,7 +209,10 @@ void TCustomDAConnection::SetConnected(bool value) {
     if (AfterDisconnect) AfterDisconnect(this);
     return;
   }
-  // No login dialog is installed in this system: the component connects at once.
+  if (UsesLoginDialog() && LoginDialogClass()) {
+    RunLoginDialog();
+    return;
+  }
   const int before = FConnectCount;
   try {
     PerformConnect(false);
@@ -382,6 +388,8 @@ void TCustomDAConnection::Notification(TComponent* component, ::TOperation opera
   TCustomConnection::Notification(component, operation);
   if (operation == opRemove && component != nullptr && component == FDefaultTransaction)
     SetDefaultTransaction(nullptr);
+  if (operation == opRemove && component != nullptr && component == FConnectDialog)
+    FConnectDialog = nullptr;
 }
 
 void TCustomDAConnection::CloseTransactions() {

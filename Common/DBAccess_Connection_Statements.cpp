@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_MetaData.h"
 #include "Common/DBAccess_SQL.h"
 #include "Common/DBAccess_Transaction.h"
 #include "platform/rtl/Exceptions.h"
@@ -40,6 +41,9 @@ void TCustomDAConnection::ClearRefs() {
     if (i >= ClientCount()) continue;
     if (auto* dataSet = dynamic_cast<TCustomDADataSet*>(Clients(i)))
       if (dataSet->Connection() == this) dataSet->SetConnection(nullptr);
+    if (i >= ClientCount()) continue;
+    if (auto* metaData = dynamic_cast<TDAMetaData*>(Clients(i)))
+      if (metaData->Connection() == this) metaData->SetConnection(nullptr);
   }
 }
 

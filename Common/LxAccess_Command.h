@@ -17,6 +17,7 @@ class AnsiStringBuilder;
 class TComponent;
 class TLxCommand;
 class TLxConnection;
+class TLxTransaction;
 
 // The state of a command's statement and result, one byte.
 using TCursorState = uint8_t;
@@ -142,6 +143,9 @@ class TLxCommand {
   // Callers pass 1; providers may ignore the count.
   virtual void Execute(int iterations = 1) = 0;
   virtual void SetConnection(TLxConnection* connection) { FConnection = connection; }
+  // The provider transaction the statement runs in; not owned.
+  virtual void SetTransaction(TLxTransaction* transaction) { FTransaction = transaction; }
+  TLxTransaction* GetTransaction() const { return FTransaction; }
   virtual void EmptyHook() {}
   virtual TCursorState GetCursorState() const = 0;
   virtual void SetCursorState(TCursorState value) = 0;
@@ -192,6 +196,7 @@ class TLxCommand {
   std::unique_ptr<TSQLInfo> FSQLInfo;
   TComponent* FOwnerComponent = nullptr;
   TLxConnection* FConnection = nullptr;
+  TLxTransaction* FTransaction = nullptr;
   String FSQL;
   String FUserSQL;
   TParamDescs FParams;

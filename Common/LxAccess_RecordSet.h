@@ -14,6 +14,7 @@
 
 class TComponent;
 class TLxConnection;
+class TLxTransaction;
 
 // The field descriptor of a record set: a store descriptor that knows its table.
 class TLxFieldDesc : public TFieldDesc {
@@ -76,6 +77,9 @@ class TLxRecordSet : public TMemData {
   virtual bool IsCursorIdle();
   virtual bool HasResultSet() { return FCommandType == ctResultSet; }
   virtual void SetConnection(TLxConnection* connection);
+  virtual void SetTransaction(TLxTransaction* transaction) {
+    if (FCommand) FCommand->SetTransaction(transaction);
+  }
   virtual void SetSQL(const String& text);
   // Numbered properties: True for a known code; an unknown one fails an assertion naming it.
   virtual bool SetProp(TLxPropCode prop, const Variant& value);

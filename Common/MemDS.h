@@ -71,6 +71,9 @@ class TMemDataSet : public TDataSet {
   virtual void CreateData();
   // Installs the data object (the dataset owns it) and hooks the dataset into it.
   virtual void SetData(std::unique_ptr<TData> value);
+  // Lets go of the store without freeing it, for a dataset that shows a store owned elsewhere;
+  // the store keeps none of this dataset's hooks. Called once the cursor is closed.
+  TData* ReleaseData();
   virtual TDataSetServiceClass GetDataSetServiceClass();
   virtual void SetDataSetService(std::unique_ptr<TDataSetService> value);
   // The service, made (again) when none is installed or the installed one is of another class.

@@ -5,7 +5,10 @@
 
 // ---- Installing the filter in the store.
 
+// A dataset whose store comes with its record set (a provider's dataset before its first open) has
+// none yet: the settings stay with the dataset, and the store takes them when the dataset opens.
 void TMemDataSet::ActivateFilters() {
+  if (!FData) return;
   DeactivateFilters();
   if (OnFilterRecord())
     FData->SetFilterFunc([this](uint8_t* recBuf) { return RecordFilter(recBuf); });
@@ -15,6 +18,7 @@ void TMemDataSet::ActivateFilters() {
 }
 
 void TMemDataSet::DeactivateFilters() {
+  if (!FData) return;
   FData->SetFilterFunc(nullptr);
   FData->SetFilterText(String());
 }
@@ -74,6 +78,11 @@ void TMemDataSet::SetFilterData(const String& text, TFilterOptions options) {
     UpdateCursorPos();
   }
   if (text == Filter() && options == FilterOptions()) return;
+  if (!FData) {
+    TDataSet::SetFilterOptions(options);
+    TDataSet::SetFilterText(text);
+    return;
+  }
   FData->SetFilterCaseInsensitive(options.Contains(foCaseInsensitive));
   FData->SetFilterNoPartialCompare(options.Contains(foNoPartialCompare));
   if (Filtered() && !Trim(text).empty()) {

@@ -129,6 +129,28 @@ void TMemDataSet::SetData(std::unique_ptr<TData> value) {
   SetLocalMDFilter();
 }
 
+TData* TMemDataSet::ReleaseData() {
+  FCalcFieldsMapping.clear();
+  if (!FData) return nullptr;
+  TData* data = FData.get();
+  data->OnAppend = nullptr;
+  data->OnDelete = nullptr;
+  data->OnUpdate = nullptr;
+  data->OnApplyRecord = nullptr;
+  data->OnRevertRecord = nullptr;
+  data->OnAfterApplyUpdates = nullptr;
+  data->OnCancelUpdates = nullptr;
+  data->OnAddCalcFieldDescs = nullptr;
+  data->OnFieldsChanged = nullptr;
+  data->OnGetCalcFields = nullptr;
+  data->SetFilterFunc(nullptr);
+  data->SetFilterMDFunc(nullptr);
+  data->SetFilterText(String());
+  // The next owner of the store may give it other columns than this dataset sorted by.
+  if (auto* memData = dynamic_cast<TMemData*>(data)) memData->SetIndexFieldNames(String());
+  return FData.release();
+}
+
 void TMemDataSet::HookData() {
   FData->OnAppend = [this](uint8_t*) { DoPerformAppend(); };
   FData->OnDelete = [this] { DoPerformDelete(); };

@@ -168,6 +168,12 @@ class TData {
   // ---- Layout and field access ----
   TFieldDescs& Fields() { return FFields; }
   TStringHeap& StringHeap() { return FStringHeap; }
+  // The pool the blob objects of this store's records come from, made on first use; a reset of
+  // the store starts a new one (the old one lasts while any of its values is held).
+  TValuePool* ValuePool() {
+    if (!FValuePool) FValuePool = TValuePool::Create();
+    return FValuePool;
+  }
   uint16_t FieldCount() const { return static_cast<uint16_t>(FFields.Count()); }
   TFieldDesc* FindField(const String& name) const { return FFields.FindField(name); }
   TFieldDesc* FieldByName(const String& name) const { return FFields.FieldByName(name); }
@@ -273,8 +279,15 @@ class TData {
   struct TVariantWriter;
   void StoreVariant(int fieldNo, uint8_t* recBuf, const Variant& value, bool exact);
 
+  // Lets go of the value pool; the next blob made starts a new one.
+  void DetachValuePool() {
+    if (FValuePool) FValuePool->Detach();
+    FValuePool = nullptr;
+  }
+
   TFieldDescs FFields;
   TStringHeap FStringHeap;
+  TValuePool* FValuePool = nullptr;
   int32_t FDataSize = 0;
   int32_t FCalcDataSize = 0;
   int32_t FRecordSize = 0;

@@ -6,9 +6,9 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/UnicodeText.h"
 
-TBlob::TBlob(bool isUnicode) : TBlob(isUnicode, new TLxBlobData()) {}
+TBlob::TBlob(bool isUnicode) : TBlob(isUnicode, nullptr) {}
 
-TBlob::TBlob(bool isUnicode, TLxBlobData* store) : FStore(store), FIsUnicode(isUnicode) {}
+TBlob::TBlob(bool isUnicode, TLxBlobData* store) : FIsUnicode(isUnicode), FStore(store) {}
 
 TBlob::~TBlob() {
   FValidMarker = 0;
@@ -29,7 +29,7 @@ void TBlob::CheckCached() const {
   if (!FRollbackEnabled) throw Exception(u"Blob must be in cached mode");
 }
 
-TLxBlobData* TBlob::CreateBlobData() { return new TLxBlobData(); }
+TLxBlobData* TBlob::CreateBlobData() { return new (TValuePool::PoolOf(this)) TLxBlobData(); }
 
 TLxBlobData* TBlob::RollbackStore() {
   if (FEmptyRollback) {
@@ -43,7 +43,7 @@ void TBlob::SaveToRollback() {
   CheckCached();
   TSharedObject::Release(FRollbackStore);
   FRollbackStore = nullptr;
-  FEmptyRollback = FStore->IsEmpty();
+  FEmptyRollback = !FStore || FStore->IsEmpty();
   if (FEmptyRollback) return;
   TLxBlobData* rollback = CreateBlobData();
   FStore->MoveDataTo(*rollback);
@@ -59,13 +59,13 @@ void TBlob::Commit() {
 
 void TBlob::Cancel() {
   if (FEmptyRollback) {
-    FStore->Clear();
+    if (FStore) FStore->Clear();
     FEmptyRollback = false;
     return;
   }
   if (!FRollbackStore) return;
   RTL_ASSERT(FSavedStore == nullptr, u"Cancel while the rollback is read");
-  FStore->Free();
+  TSharedObject::Release(FStore);
   FStore = FRollbackStore;
   FRollbackStore = nullptr;
 }
@@ -74,7 +74,7 @@ void TBlob::SetReadRollback(bool value) {
   if (value) {
     if (HasRollback() && !FSavedStore) {
       RollbackStore();
-      FSavedStore = FStore;
+      FSavedStore = Store();
       FStore = FRollbackStore;
     }
   } else if (FSavedStore) {
@@ -88,18 +88,18 @@ void TBlob::SetStore(TLxBlobData* store) {
   RTL_ASSERT(FSavedStore == nullptr, u"SetStore while the rollback is read");
   RTL_ASSERT(store != nullptr, u"SetStore: no store");
   store->AddRef();
-  FStore->Free();
+  TSharedObject::Release(FStore);
   FStore = store;
 }
 
 uint32_t TBlob::GetSize() {
   CheckValid();
-  return FStore->GetSize();
+  return FStore ? FStore->GetSize() : 0;
 }
 
 void TBlob::SetSize(uint32_t size) {
   CheckValid();
-  FStore->SetSize(size);
+  Store()->SetSize(size);
 }
 
 void TBlob::SetIsUnicode(bool value) {
@@ -111,30 +111,30 @@ void TBlob::SetIsUnicode(bool value) {
 uint32_t TBlob::GetSizeUni() {
   RTL_ASSERT(FIsUnicode, u"GetSizeUni of a blob that is not Unicode");
   CheckValid();
-  return FStore->GetSizeAnsi();
+  return FStore ? FStore->GetSizeAnsi() : 0;
 }
 
 uint32_t TBlob::TranslatePosition(uint32_t ansiPosition) {
   RTL_ASSERT(FIsUnicode, u"TranslatePosition of a blob that is not Unicode");
   CheckValid();
-  return FStore->TranslatePosition(ansiPosition);
+  return Store()->TranslatePosition(ansiPosition);
 }
 
 uint32_t TBlob::Read(uint32_t position, uint32_t count, void* dest) {
   CheckValid();
   CheckValue();
-  return FStore->Read(position, count, dest);
+  return FStore ? FStore->Read(position, count, dest) : 0;
 }
 
 void TBlob::Write(uint32_t position, uint32_t count, const void* source) {
   CheckValid();
   SaveBeforeChange();
-  FStore->Write(position, count, source);
+  Store()->Write(position, count, source);
 }
 
 void TBlob::Clear() {
   CheckValid();
-  if (FStore->IsEmpty()) return;
+  if (!FStore || FStore->IsEmpty()) return;
   SaveBeforeChange();
   FStore->Clear();
 }
@@ -142,17 +142,17 @@ void TBlob::Clear() {
 void TBlob::Truncate(uint32_t size) {
   CheckValid();
   SaveBeforeChange();
-  FStore->Truncate(size);
+  if (FStore) FStore->Truncate(size);
 }
 
 bool TBlob::IsEmpty() {
   CheckValid();
-  return FStore->IsEmpty();
+  return !FStore || FStore->IsEmpty();
 }
 
 void TBlob::Defrag() {
   CheckValid();
-  FStore->Defrag();
+  if (FStore) FStore->Defrag();
 }
 
 void TBlob::AddCarriageReturns() {
@@ -160,9 +160,9 @@ void TBlob::AddCarriageReturns() {
   CheckValue();
   SaveBeforeChange();
   if (FIsUnicode)
-    FStore->AddCRWide();
+    Store()->AddCRWide();
   else
-    FStore->AddCR();
+    Store()->AddCR();
 }
 
 void TBlob::RemoveCarriageReturns() {
@@ -170,9 +170,9 @@ void TBlob::RemoveCarriageReturns() {
   CheckValue();
   SaveBeforeChange();
   if (FIsUnicode)
-    FStore->RemoveCRWide();
+    Store()->RemoveCRWide();
   else
-    FStore->RemoveCR();
+    Store()->RemoveCR();
 }
 
 void TBlob::Assign(TBlob& source) {

@@ -3,8 +3,10 @@
 // Part of unit MemData.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "Common/MemData_Arena.h"
 #include "Common/MemData_Types.h"
 
 class TLxBlobData;
@@ -30,6 +32,13 @@ class TLxBlobData : public TSharedObject {
 
   TLxBlobData() = default;
   const char* ClassName() const override { return "TLxBlobData"; }
+  // Blob objects and pieces come from the value pool of the store that makes them (the general
+  // heap for any other maker); see TValuePool.
+  static void* operator new(size_t size) { return TValuePool::Allocate(nullptr, size); }
+  static void* operator new(size_t size, TValuePool* pool) {
+    return TValuePool::Allocate(pool, size);
+  }
+  static void operator delete(void* p, size_t size) { TValuePool::Deallocate(p, size); }
 
   TBlobPiece* FirstPiece() const { return FFirstPiece; }
   uint32_t PieceCapacity() const { return FPieceCapacity; }
@@ -60,8 +69,10 @@ class TLxBlobData : public TSharedObject {
   uint32_t TranslatePosition(uint32_t ansiPosition);
   uint32_t GetSizeAnsi();
 
-  // Piece primitives.
+  // Piece primitives. AllocPiece takes the piece from the general heap, NewPiece from the pool
+  // this store came from; FreePiece gives either back.
   static TBlobPiece* AllocPiece(uint32_t capacity);
+  TBlobPiece* NewPiece(uint32_t capacity);
   // Changes a piece's capacity (0 frees it); a piece in a chain keeps its place.
   TBlobPiece* ReallocPiece(TBlobPiece* piece, uint32_t capacity);
   static void FreePiece(TBlobPiece* piece);
@@ -87,8 +98,9 @@ class TLxBlobData : public TSharedObject {
   template <typename Unit, bool Adding>
   void ConvertLineEnds();
 
-  TBlobPiece* FFirstPiece = nullptr;
+  // The capacity first: it fills the shared object's tail padding.
   uint32_t FPieceCapacity = DefaultPieceCapacity;
+  TBlobPiece* FFirstPiece = nullptr;
 };
 
 // A blob value with an optional rollback copy of its bytes.
@@ -98,8 +110,21 @@ class TBlob : public TSharedObject {
 
   explicit TBlob(bool isUnicode = false);
   const char* ClassName() const override { return "TBlob"; }
+  // Blob objects and pieces come from the value pool of the store that makes them (the general
+  // heap for any other maker); see TValuePool.
+  static void* operator new(size_t size) { return TValuePool::Allocate(nullptr, size); }
+  static void* operator new(size_t size, TValuePool* pool) {
+    return TValuePool::Allocate(pool, size);
+  }
+  static void operator delete(void* p, size_t size) { TValuePool::Deallocate(p, size); }
+  // A constructor that fails gives the memory back (a compressed blob has the same size).
+  static void operator delete(void* p, TValuePool*) { TValuePool::Deallocate(p, sizeof(TBlob)); }
 
-  TLxBlobData* Store() const { return FStore; }
+  // The byte store, made on first use: an empty blob (every NULL value fetched) has none yet.
+  TLxBlobData* Store() const {
+    if (!FStore) FStore = const_cast<TBlob*>(this)->CreateBlobData();
+    return FStore;
+  }
   // The rollback copy's store (nil without a rollback). A rollback of empty content is kept as a
   // flag until a store is asked for.
   TLxBlobData* RollbackStore();
@@ -133,7 +158,7 @@ class TBlob : public TSharedObject {
 
   // Raises "Invalid BLOB" for a blob that was destroyed.
   void CheckValid() const;
-  TBlobPiece* GetFirstPiece() const { return FStore->FirstPiece(); }
+  TBlobPiece* GetFirstPiece() const { return FStore ? FStore->FirstPiece() : nullptr; }
   void Assign(TBlob& source);
   void SetStore(TLxBlobData* store);
   void CheckCached() const;
@@ -141,7 +166,7 @@ class TBlob : public TSharedObject {
   bool HasRollback() const { return FRollbackStore != nullptr || FEmptyRollback; }
   // Shows the rollback copy in place of the current bytes (true) or the current bytes again.
   void SetReadRollback(bool value);
-  uint32_t PieceCapacity() const { return FStore->PieceCapacity(); }
+  uint32_t PieceCapacity() const { return Store()->PieceCapacity(); }
   uint32_t TranslatePosition(uint32_t ansiPosition);
   void AddCarriageReturns();
   void RemoveCarriageReturns();
@@ -156,24 +181,28 @@ class TBlob : public TSharedObject {
   void SetAsBytes(const TBytes& value);
 
  protected:
-  // For descendants that keep their bytes in a store of their own class.
+  // For descendants that keep their bytes in a store of their own class (nil: made on first use
+  // by CreateBlobData).
   TBlob(bool isUnicode, TLxBlobData* store);
   ~TBlob() override;
+  // The store when one was made, without making one.
+  TLxBlobData* StoreIfMade() const { return FStore; }
 
  private:
   void SaveBeforeChange() {
     if (FRollbackEnabled && !HasRollback()) SaveToRollback();
   }
 
-  TLxBlobData* FStore;
+  // The flags first: they fill the shared object's tail padding.
   bool FIsUnicode;
   bool FRollbackEnabled = false;
-  TLxBlobData* FRollbackStore = nullptr;
   // The content before the first change was empty: no store is made for it, so that filling a
   // new blob costs no allocation for its rollback.
   bool FEmptyRollback = false;
-  TLxBlobData* FSavedStore = nullptr;
   uint8_t FValidMarker = ValidMarkerAlive;
+  mutable TLxBlobData* FStore;
+  TLxBlobData* FRollbackStore = nullptr;
+  TLxBlobData* FSavedStore = nullptr;
 };
 
 // A piece store that can hold its bytes zlib-compressed in one piece behind a 20-byte header:

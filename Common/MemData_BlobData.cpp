@@ -15,10 +15,11 @@ TLxBlobData::~TLxBlobData() {
   }
 }
 
-TBlobPiece* TLxBlobData::AllocPiece(uint32_t capacity) {
+namespace {
+
+TBlobPiece* MakePiece(TValuePool* pool, uint32_t capacity) {
   RTL_ASSERT(capacity > 0, u"AllocPiece: capacity must be positive");
-  auto* piece = static_cast<TBlobPiece*>(std::malloc(sizeof(TBlobPiece) + capacity));
-  if (!piece) throw std::bad_alloc();
+  auto* piece = static_cast<TBlobPiece*>(TValuePool::Allocate(pool, sizeof(TBlobPiece) + capacity));
   piece->Owner = nullptr;
   piece->Capacity = capacity;
   piece->UsedBytes = 0;
@@ -27,7 +28,17 @@ TBlobPiece* TLxBlobData::AllocPiece(uint32_t capacity) {
   return piece;
 }
 
-void TLxBlobData::FreePiece(TBlobPiece* piece) { std::free(piece); }
+}  // namespace
+
+TBlobPiece* TLxBlobData::AllocPiece(uint32_t capacity) { return MakePiece(nullptr, capacity); }
+
+TBlobPiece* TLxBlobData::NewPiece(uint32_t capacity) {
+  return MakePiece(TValuePool::PoolOf(this), capacity);
+}
+
+void TLxBlobData::FreePiece(TBlobPiece* piece) {
+  if (piece) TValuePool::Deallocate(piece, sizeof(TBlobPiece) + piece->Capacity);
+}
 
 TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
   if (capacity == 0) {
@@ -35,10 +46,15 @@ TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
     FreePiece(piece);
     return nullptr;
   }
-  auto* moved = static_cast<TBlobPiece*>(std::realloc(piece, sizeof(TBlobPiece) + capacity));
-  if (!moved) throw std::bad_alloc();
-  moved->Capacity = capacity;
-  moved->UsedBytes = std::min(moved->UsedBytes, capacity);
+  TBlobPiece* moved = MakePiece(TValuePool::PoolOf(piece), capacity);
+  moved->Owner = piece->Owner;
+  moved->Prev = piece->Prev;
+  moved->Next = piece->Next;
+  moved->UsedBytes = std::min(piece->UsedBytes, capacity);
+  moved->Reserved[0] = piece->Reserved[0];
+  moved->Reserved[1] = piece->Reserved[1];
+  std::memcpy(moved->Data(), piece->Data(), moved->UsedBytes);
+  FreePiece(piece);
   if (moved->Owner) {
     if (moved->Prev)
       moved->Prev->Next = moved;
@@ -141,7 +157,7 @@ void TLxBlobData::WriteStored(uint32_t position, uint32_t count, const void* sou
     count -= n;
   }
   while (count > 0) {
-    TBlobPiece* fresh = AllocPiece(std::min(FPieceCapacity, count));
+    TBlobPiece* fresh = NewPiece(std::min(FPieceCapacity, count));
     std::memcpy(fresh->Data(), in, fresh->Capacity);
     fresh->UsedBytes = fresh->Capacity;
     AppendPiece(fresh);
@@ -184,7 +200,7 @@ void TLxBlobData::SetSize(uint32_t size) {
   if (size < current) {
     Truncate(size);
   } else if (size > current) {
-    TBlobPiece* piece = AllocPiece(size - current);
+    TBlobPiece* piece = NewPiece(size - current);
     std::memset(piece->Data(), 0, piece->Capacity);
     piece->UsedBytes = piece->Capacity;
     AppendPiece(piece);
@@ -207,7 +223,7 @@ void TLxBlobData::Defrag() {
     TLxBlobData::Clear();
     return;
   }
-  TBlobPiece* whole = AllocPiece(size);
+  TBlobPiece* whole = NewPiece(size);
   whole->UsedBytes = ReadStored(0, 0, whole->Data());
   const bool compressed = StoresCompressed();
   ReplaceContent(whole);
@@ -218,7 +234,7 @@ void TLxBlobData::MoveDataTo(TLxBlobData& dest) {
   dest.Clear();
   const uint32_t size = StoredSize();
   if (size == 0) return;
-  TBlobPiece* copy = AllocPiece(size);
+  TBlobPiece* copy = NewPiece(size);
   copy->UsedBytes = ReadStored(0, 0, copy->Data());
   dest.FFirstPiece = FFirstPiece;
   for (TBlobPiece* piece = FFirstPiece; piece; piece = piece->Next) piece->Owner = &dest;

@@ -80,8 +80,9 @@ void TMemData::SeparateRollbackBlobs(TRecordItem* item) {
     TBlob* live = LoadPtr<TBlob>(FieldData(field, item->Data()));
     uint8_t* copySlot = FieldData(field, rollback->Data());
     if (!live || LoadPtr<TBlob>(copySlot) != live || !live->HasRollback()) continue;
-    TBlob* earlier = dynamic_cast<TCompressedBlob*>(live) ? new TCompressedBlob(live->IsUnicode())
-                                                          : new TBlob(live->IsUnicode());
+    TBlob* earlier = dynamic_cast<TCompressedBlob*>(live)
+                         ? new (ValuePool()) TCompressedBlob(live->IsUnicode())
+                         : new (ValuePool()) TBlob(live->IsUnicode());
     earlier->SetStore(live->RollbackStore());
     live->Commit();
     StorePtr(copySlot, earlier);

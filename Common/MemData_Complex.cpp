@@ -45,7 +45,7 @@ void TData::CreateComplexField(uint8_t* recBuf, int index, bool withBlob) {
   const TDataTypeCode code = field->DataType();
   if (IsBlobFieldType(code)) {
     if (!withBlob) return;
-    TBlob* blob = new TCompressedBlob(code == dtWideMemo);
+    TBlob* blob = new (ValuePool()) TCompressedBlob(code == dtWideMemo);
     blob->EnableRollback();
     StorePtr(slot, blob);
   } else if (code == dtVariant) {

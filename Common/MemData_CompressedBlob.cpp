@@ -33,7 +33,7 @@ uint32_t TCompressedBlobData::RawSize() const {
 bool TCompressedBlobData::CompressData(const void* source, uint32_t size) {
   CheckCompressorLinked();
   const uint32_t capacity = size + size / 5 + 32;
-  TBlobPiece* piece = AllocPiece(capacity);
+  TBlobPiece* piece = NewPiece(capacity);
   uint32_t produced = capacity - HeaderSize;
   bool ok;
   try {
@@ -81,7 +81,7 @@ bool TCompressedBlobData::SetCompressedState(bool compress) {
   }
   const uint32_t raw = RawSize();
   RTL_ASSERT(raw > 0, u"Decompressing an empty store");
-  TBlobPiece* piece = AllocPiece(raw);
+  TBlobPiece* piece = NewPiece(raw);
   uint32_t produced = raw;
   try {
     UncompressData(piece->Data(), produced);
@@ -187,12 +187,16 @@ void TCompressedBlobData::Write(uint32_t position, uint32_t count, const void* s
 }
 
 TCompressedBlob::TCompressedBlob(bool isUnicode)
-    : TBlob(isUnicode, new TCompressedBlobData()) {}
+    : TBlob(isUnicode, nullptr) {}
 
-TLxBlobData* TCompressedBlob::CreateBlobData() { return new TCompressedBlobData(); }
+static_assert(sizeof(TCompressedBlob) == sizeof(TBlob), "a blob's placement delete frees a TBlob");
+
+TLxBlobData* TCompressedBlob::CreateBlobData() {
+  return new (TValuePool::PoolOf(this)) TCompressedBlobData();
+}
 
 TCompressedBlobData* TCompressedBlob::CompressedStore() const {
-  return dynamic_cast<TCompressedBlobData*>(Store());
+  return dynamic_cast<TCompressedBlobData*>(StoreIfMade());
 }
 
 bool TCompressedBlob::GetCompressed() {

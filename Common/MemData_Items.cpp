@@ -1,5 +1,4 @@
 // Record items in blocks: allocation, the free list and copying records in and out.
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -14,10 +13,21 @@ void TBlockManager::SetRecordSize(int32_t size) {
   FItemStride = (raw + alignof(TRecordItem) - 1) / alignof(TRecordItem) * alignof(TRecordItem);
 }
 
+TItemBlock* TBlockManager::TakeSpareBlock(uint16_t count) {
+  for (auto& [itemCount, head] : FSpareBlocks) {
+    if (itemCount != count || !head) continue;
+    TItemBlock* block = head;
+    head = block->Next;
+    return block;
+  }
+  return nullptr;
+}
+
 TItemBlock* TBlockManager::AllocBlock(uint16_t count) {
   RTL_ASSERT(count > 0, u"AllocBlock: no items");
-  auto* block = static_cast<TItemBlock*>(std::malloc(sizeof(TItemBlock) + count * FItemStride));
-  if (!block) throw std::bad_alloc();
+  TItemBlock* block = TakeSpareBlock(count);
+  if (!block)
+    block = static_cast<TItemBlock*>(FArena.Allocate(sizeof(TItemBlock) + count * FItemStride));
   block->ItemCount = count;
   block->UsedItems = 0;
   block->Prev = nullptr;
@@ -41,17 +51,24 @@ void TBlockManager::FreeBlock(TItemBlock* block) {
     FFirstBlock = block->Next;
   if (block->Next) block->Next->Prev = block->Prev;
   FLiveBlocks.Erase(block);
-  std::free(block);
+  // Its items are marked free, so that a bookmark into the block never takes one for live.
+  for (int i = 0; i < block->ItemCount; ++i) BlockItem(block, i)->Marker = ItemMarkerFree;
+  for (auto& [itemCount, head] : FSpareBlocks) {
+    if (itemCount != block->ItemCount) continue;
+    block->Next = head;
+    head = block;
+    return;
+  }
+  block->Next = nullptr;
+  FSpareBlocks.emplace_back(block->ItemCount, block);
 }
 
 void TBlockManager::FreeAllBlocks() {
-  while (FFirstBlock) {
-    TItemBlock* next = FFirstBlock->Next;
-    std::free(FFirstBlock);
-    FFirstBlock = next;
-  }
+  FFirstBlock = nullptr;
   FFirstFreeItem = nullptr;
+  FSpareBlocks.clear();
   FLiveBlocks.Clear();
+  FArena.Release();
 }
 
 void TBlockManager::InitUsedItem(TRecordItem* item) {

@@ -16,6 +16,7 @@ TData::~TData() {
     // A destructor cannot report a failing provider close; the records are freed regardless.
   }
   FFields.Clear();
+  DetachValuePool();
 }
 
 void TData::ClearHooks() {

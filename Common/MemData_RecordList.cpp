@@ -32,6 +32,7 @@ void TMemData::InitData() {
     ReleaseAllRecords();
     FStringHeap.Clear();
     FBlockManager.FreeAllBlocks();
+    DetachValuePool();
   }
   TData::InitData();
   ClearCacheItems();

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
+
+#include "Common/MemData_Arena.h"
 
 // The status of a record item under cached updates.
 using TItemUpdateStatus = uint8_t;
@@ -78,7 +81,9 @@ struct TItemBlock {
   TItemBlock* Next;  // the next older block
 };
 
-// Allocates record items ten to a block and keeps the free ones on a list.
+// Allocates record items ten to a block and keeps the free ones on a list. Blocks are carved from
+// the manager's arena; a freed block waits for the next block of its item count, and the memory
+// goes back with FreeAllBlocks.
 class TBlockManager {
  public:
   TBlockManager() = default;
@@ -125,7 +130,11 @@ class TBlockManager {
 
  private:
   void TakeOffFreeList(TRecordItem* item);
+  TItemBlock* TakeSpareBlock(uint16_t count);
 
+  TPageArena FArena;
+  // Freed blocks by item count, each a list through the blocks' Next.
+  std::vector<std::pair<uint16_t, TItemBlock*>> FSpareBlocks;
   TRecordItem* FFirstFreeItem = nullptr;
   TItemBlock* FFirstBlock = nullptr;
   int32_t FRecordSize = 0;
@@ -137,7 +146,7 @@ class TBlockManager {
 
 // A pool of small buffers for texts and byte values held by reference. Each buffer carries a
 // size word and a reference word (100 + holders); buffers of up to 2,000 bytes come in 8-byte
-// size classes from 16 KB blocks and are reused through free lists.
+// size classes from 16 KB blocks (carved from the heap's arena) and are reused through free lists.
 class TStringHeap {
  public:
   static constexpr int SmallClassCount = 250;
@@ -176,6 +185,7 @@ class TStringHeap {
   void PushFree(uint8_t* buf, int sizeClass);
   void NewBlock();
 
+  TPageArena FArena;
   uint8_t* FSmallTab[SmallClassCount + 1] = {};
   Block* FCurrentBlock = nullptr;
   int32_t FFree = 0;

@@ -59,8 +59,7 @@ uint16_t TStringHeap::BufRefWord(const void* buf) {
 }
 
 void TStringHeap::NewBlock() {
-  Block* block = static_cast<Block*>(std::malloc(sizeof(Block)));
-  if (!block) throw std::bad_alloc();
+  auto* block = static_cast<Block*>(FArena.Allocate(sizeof(Block)));
   block->Prev = FCurrentBlock;
   FCurrentBlock = block;
   FFree = BlockDataSize;
@@ -156,11 +155,8 @@ void TStringHeap::AddRefStr(void* p) {
 
 void TStringHeap::Clear() {
   if (FEmpty) return;
-  while (FCurrentBlock) {
-    Block* prev = FCurrentBlock->Prev;
-    std::free(FCurrentBlock);
-    FCurrentBlock = prev;
-  }
+  FCurrentBlock = nullptr;
+  FArena.Release();
   while (FLargeList) {
     LargeHeader* next = FLargeList->Next;
     std::free(FLargeList);

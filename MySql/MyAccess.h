@@ -104,6 +104,14 @@ class TCustomMyConnection : public TCustomDAConnection {
   std::unique_ptr<TCustomDADataSet> CreateDataSet(TComponent* owner = nullptr) override;
   std::unique_ptr<TCustomDASQL> CreateSQL() override;
   std::unique_ptr<TDATransaction> CreateTransaction() override;
+  TLxMetaDataClass GetIMetaDataClass() override;
+  std::unique_ptr<TDAMetaData> CreateMetaData() override;
+  // With allProcs the neutral list; else the routines of the connection's database (of none,
+  // those of "mysql"), read by a query of their own. An unconnected component connects without
+  // a database for it and disconnects again.
+  void GetStoredProcNames(TStrings* list, bool allProcs = false) override;
+  // The class the process-wide dialog-class hook names; none while it is unset.
+  TConnectDialogClass LoginDialogClass() override;
   // The isolation level of the effective transaction; it cannot change while that one runs.
   TMyIsolationLevel IsolationLevel();
   void SetIsolationLevel(TMyIsolationLevel value);

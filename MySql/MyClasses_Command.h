@@ -113,6 +113,9 @@ class TMySQLCommand : public TLxCommand {
                        TParamInfos& infos) const;
   static void SplitProcHeader(const String& createText, TMyParamBlockResult& result);
   static String CastOutParam(const String& rawVar, const String& quotedVar, const TParamInfo& info);
+  // The parameter text and return type of a routine's declaration on the server, found by its
+  // name (a database prefix honoured, else the connection's database); empty when none exists.
+  void GetProcParamsInfo(const String& name, TMyParamBlockResult& result, bool& isFunction);
 
  private:
   void ExecuteText();
@@ -121,7 +124,6 @@ class TMySQLCommand : public TLxCommand {
   void SplitAtMarkers(const AnsiString& native);
   void AppendLiteral(AnsiStringBuilder& builder, TParamDesc* param, bool compressBlobs) const;
   void ReadAndFreeResult();
-  void GetProcParamsInfo(const String& name, TMyParamBlockResult& result, bool& isFunction);
   AnsiString ToBytes(const String& text) const;
 
   TMySQLConnection* FConnection = nullptr;

@@ -66,7 +66,9 @@ void TMyRowConverter::Plan() {
 
 TBlob* TMyRowConverter::CreateBlob(TDataTypeCode dataType) const {
   const bool unicode = UseUnicode && (dataType == dtMemo || dataType == dtWideMemo);
-  TBlob* blob = CompressBlobMode != 0 ? new TCompressedBlob(unicode) : new TBlob(unicode);
+  TValuePool* pool = FStore.ValuePool();
+  TBlob* blob =
+      CompressBlobMode != 0 ? new (pool) TCompressedBlob(unicode) : new (pool) TBlob(unicode);
   blob->SetRollbackEnabled(true);
   return blob;
 }

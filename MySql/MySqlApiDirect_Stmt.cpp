@@ -11,11 +11,6 @@
 
 namespace {
 
-TMySqlSession* Session(PMYSQL_CON con) {
-  RTL_ASSERT(con != nullptr, u"No MySQL session");
-  return static_cast<TMySqlSession*>(con);
-}
-
 TMySqlStmt* Stmt(PMYSQL_STMT stmt) {
   RTL_ASSERT(stmt != nullptr, u"No MySQL statement");
   return static_cast<TMySqlStmt*>(stmt);

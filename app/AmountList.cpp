@@ -7,8 +7,8 @@ namespace {
 constexpr int FooterHeight = 22;
 }
 
-TAmountListForm::TAmountListForm(TComponent* owner, const TListFormSpec& spec)
-    : TListForm(owner, spec), FAmountField(spec.Columns.back().FieldName) {
+TAmountListForm::TAmountListForm(TComponent* owner, const TListFormPlan& plan)
+    : TListForm(owner, plan), FAmountField(plan.Columns.back().FieldName) {
   Users = NewQuery(u"select * from clients order by full_name");
   dsUsers = new TMyDataSource(this);
   dsUsers->SetDataSet(Users);
@@ -19,7 +19,7 @@ TAmountListForm::TAmountListForm(TComponent* owner, const TListFormSpec& spec)
   for (TActionButton* button : {AdvGlowButton1, AdvGlowButton2, AdvGlowButton3})
     button->SetTop(button->Top() + FooterHeight);
   const TRect grid = DBAdvGrid1->BoundsRect();
-  const int amountWidth = spec.Columns.back().Width;
+  const int amountWidth = plan.Columns.back().Width;
   lblFooter = new TCaptionLabel(this);
   lblFooter->SetParent(this);
   lblFooter->SetAutoSize(false);

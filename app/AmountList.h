@@ -21,7 +21,7 @@ class TAmountListForm : public TListForm {
 
  protected:
   // The amount is the last of the list's columns. The persons lookup opens before the list.
-  TAmountListForm(TComponent* owner, const TListFormSpec& spec);
+  TAmountListForm(TComponent* owner, const TListFormPlan& plan);
 
   void Activated() override { FooterSum(); }
 

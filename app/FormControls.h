@@ -2,7 +2,6 @@
 // richer control takes a role's place by a change here.
 #pragma once
 
-#include "app/ButtonMenu.h"
 #include "controls/edit/AdvDBComboBox.h"
 #include "controls/edit/AdvEdit.h"
 #include "controls/edit/DBAdvEd.h"
@@ -10,6 +9,7 @@
 #include "platform/ui/DBGrids.h"
 #include "controls/graphics/AdvGlowButton.h"
 #include "controls/graphics/AdvSmoothExpanderButtonPanel.h"
+#include "controls/graphics/AdvSmoothMenu.h"
 #include "controls/graphics/DBAdvSmoothLabel.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
@@ -31,8 +31,8 @@ using TCaptionedEdit = TAdvEdit;
 // The panel that shows who is logged in, holding its labels and its button; it collapses to its
 // caption and expands again.
 using TUserPanel = TAdvSmoothExpanderButtonPanel;
-// The main window's menu of items chosen by index.
-using TItemMenu = TButtonMenu;
+// The main window's menu of items chosen by index; a disabled item cannot be chosen.
+using TItemMenu = TAdvSmoothMenu;
 
 // The list forms' read-only grid over the list query, and one of its columns.
 using TDataGrid = TDBGrid;

@@ -27,8 +27,8 @@ TActionButton* NewFormButton(TForm* form, const String& caption, int left, int t
 
 // ---- TListForm ----------------------------------------------------------------------------------
 
-TListForm::TListForm(TComponent* owner, const TListFormSpec& spec) : TForm(owner), FSpec(spec) {
-  SetCaption(spec.Caption);
+TListForm::TListForm(TComponent* owner, const TListFormPlan& plan) : TForm(owner), FPlan(plan) {
+  SetCaption(plan.Caption);
   SetBorderStyle(bsSingle);
   SetPosition(poDesktopCenter);
   OnActivate = [this](TObject* sender) { FormActivate(sender); };
@@ -36,7 +36,7 @@ TListForm::TListForm(TComponent* owner, const TListFormSpec& spec) : TForm(owner
 
   // The grid is as wide as its columns, with a line after each and a border around.
   int gridWidth = FixedColWidth + 1 + 4;
-  for (const TDataGridColumn& column : spec.Columns) gridWidth += column.Width + 1;
+  for (const TDataGridColumn& column : plan.Columns) gridWidth += column.Width + 1;
   SetClientWidth(gridWidth + 2 * Margin);
   const int buttonsTop = Margin + TitleHeight + 8 + GridHeight + Margin;
   SetClientHeight(buttonsTop + ButtonHeight + Margin);
@@ -46,7 +46,7 @@ TListForm::TListForm(TComponent* owner, const TListFormSpec& spec) : TForm(owner
   Label1->SetBounds(Margin, Margin, gridWidth, TitleHeight);
   Label1->Font()->SetSize(12);
   Label1->Font()->SetStyle(TFontStyles{fsBold});
-  Label1->SetCaption(spec.Title);
+  Label1->SetCaption(plan.Title);
 
   DBAdvGrid1 = new TDataGrid(this);
   DBAdvGrid1->SetParent(this);
@@ -54,12 +54,12 @@ TListForm::TListForm(TComponent* owner, const TListFormSpec& spec) : TForm(owner
   DBAdvGrid1->SetFixedColWidth(FixedColWidth);
   DBAdvGrid1->SetOptions(
       TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRowSelect});
-  DBAdvGrid1->SetColumns(spec.Columns);
+  DBAdvGrid1->SetColumns(plan.Columns);
 
-  AdvGlowButton1 = NewFormButton(this, spec.NewCaption, Margin, buttonsTop, ButtonWidth);
+  AdvGlowButton1 = NewFormButton(this, plan.NewCaption, Margin, buttonsTop, ButtonWidth);
   AdvGlowButton1->OnClick = [this](TObject* sender) { AdvGlowButton1Click(sender); };
   AdvGlowButton2 =
-      NewFormButton(this, spec.ChangeCaption, Margin + ButtonWidth + 8, buttonsTop, ButtonWidth);
+      NewFormButton(this, plan.ChangeCaption, Margin + ButtonWidth + 8, buttonsTop, ButtonWidth);
   AdvGlowButton2->OnClick = [this](TObject* sender) { AdvGlowButton2Click(sender); };
   AdvGlowButton3 = NewFormButton(this, u"ИЗЛЕЗ", Margin + gridWidth - 120, buttonsTop, 120);
   AdvGlowButton3->OnClick = [this](TObject* sender) { AdvGlowButton3Click(sender); };
@@ -105,7 +105,7 @@ void TListForm::AdvGlowButton1Click(TObject*) {
 void TListForm::AdvGlowButton2Click(TObject*) {
   // An empty list, or a row not yet saved, has no id above 0.
   if (FList->FieldByName(u"id")->AsInteger() <= 0) {
-    MessageDlg(FSpec.ChangeWarning, mtWarning, TMsgDlgButtons{mbOK});
+    MessageDlg(FPlan.ChangeWarning, mtWarning, TMsgDlgButtons{mbOK});
     return;
   }
   FList->Edit();

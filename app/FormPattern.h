@@ -59,7 +59,7 @@ class TEditForm;
 TActionButton* NewFormButton(TForm* form, const String& caption, int left, int top, int width);
 
 // What distinguishes one list form from another on the screen.
-struct TListFormSpec {
+struct TListFormPlan {
   String Caption;        // the window's caption
   String Title;          // Label1, the title above the grid
   String NewCaption;     // the new button
@@ -92,7 +92,7 @@ class TListForm : public TForm {
   TMyDataSource* ListSource() const { return FListSource; }
 
  protected:
-  TListForm(TComponent* owner, const TListFormSpec& spec);
+  TListForm(TComponent* owner, const TListFormPlan& plan);
 
   // A query of the program's connection with this text; a list or lookup query refreshes itself
   // every 60 seconds while it browses, a check query does not.
@@ -110,7 +110,7 @@ class TListForm : public TForm {
   virtual void Activated() {}
 
  private:
-  TListFormSpec FSpec;
+  TListFormPlan FPlan;
   TMyQuery* FList = nullptr;
   TMyDataSource* FListSource = nullptr;
   std::vector<TMyQuery*> FLookups;

@@ -9,9 +9,13 @@
 #include "app/frmCosts_u.h"
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
 #include "app/frmPaymentOUT_u.h"
 #include "app/frmPayment_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "platform/rtl/UnicodeText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -22,12 +26,17 @@ namespace {
 
 constexpr int EventsItem = 0;
 constexpr int NewsItem = 1;
+constexpr int TasksItem = 2;
 constexpr int ArticlesItem = 3;
+constexpr int MembersItem = 4;
+constexpr int TeamsItem = 5;
 constexpr int PaymentsInItem = 6;
 constexpr int PaymentsOutItem = 7;
 constexpr int CostsItem = 8;
 constexpr int ReportsItem = 9;
 constexpr int ExitItem = 10;
+// Where the menu bar lies across the window, below the buttons.
+constexpr int MenuTop = 222;
 
 // The list forms show the logged-in user's id in the rows they confirm.
 void ShowList(TListForm* list, int userId) {
@@ -122,16 +131,26 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
                      (120 - canvas->TextHeight(name)) / 2, name);
   }
 
+  // A bar across the window; the captions a point smaller than the default, so that the longest
+  // fits its eleventh of the width.
   AdvSmoothMenu1 = new TItemMenu(this);
-  AdvSmoothMenu1->SetParent(this);
-  AdvSmoothMenu1->SetBounds(12, 144, 250, 384);
-  for (const TMenuEntry& entry : MenuEntries) AdvSmoothMenu1->AddItem(entry.Caption, entry.Notes);
+  AdvSmoothMenu1->SetBounds(0, MenuTop, 780, 90);
+  for (const TMenuEntry& entry : MenuEntries) {
+    TAdvSmoothMenuItem* item = AdvSmoothMenu1->Items()->Add();
+    item->SetCaption(entry.Caption);
+    item->SetNotes(entry.Notes);
+  }
+  AdvSmoothMenu1->Items()->Items(ExitItem)->SetNotesTop(5);
+  AdvSmoothMenu1->SetComponentStyle(4);
+  TAdvSmoothMenuItemAppearance* looks = AdvSmoothMenu1->ItemAppearance();
+  for (TFont* font : {looks->Font(), looks->HoverFont(), looks->SelectedFont()}) font->SetSize(7);
   AdvSmoothMenu1->SetSelectedItemIndex(0);
   AdvSmoothMenu1->OnItemClick = [this](TObject* sender, int index) {
     AdvSmoothMenu1ItemClick(sender, index);
   };
   // Nothing may be chosen before the rights of a logged-in user allow it; the exit always can.
-  for (int i = 0; i < ExitItem; ++i) AdvSmoothMenu1->Items(i)->SetEnabled(false);
+  for (int i = 0; i < ExitItem; ++i) AdvSmoothMenu1->Items()->Items(i)->SetEnabled(false);
+  AdvSmoothMenu1->SetParent(this);
 
   AdvSmoothExpanderButtonPanel1 = new TUserPanel(this);
   AdvSmoothExpanderButtonPanel1->SetParent(this);
@@ -239,7 +258,10 @@ void TfrmMain::FormActivate(TObject*) {
 
 void TfrmMain::ApplyRights() {
   for (int i = 0; i < ExitItem; ++i)
-    AdvSmoothMenu1->Items(i)->SetEnabled(MenuItemAllowed(UserType, i));
+    AdvSmoothMenu1->Items()->Items(i)->SetEnabled(MenuItemAllowed(UserType, i));
+  // The selection starts again at the first item the user may choose, with its notes shown.
+  AdvSmoothMenu1->SetSelectedItemIndex(-1);
+  AdvSmoothMenu1->SetSelectedItemIndex(0);
 }
 
 void TfrmMain::Timer1Timer(TObject*) {
@@ -267,8 +289,17 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
     case NewsItem:
       ShowList(frmNews, UserId);
       break;
+    case TasksItem:
+      ShowList(frmTasks, UserId);
+      break;
     case ArticlesItem:
       ShowList(frmArticles, UserId);
+      break;
+    case MembersItem:
+      ShowList(frmUsers, UserId);
+      break;
+    case TeamsItem:
+      ShowList(frmTeams, UserId);
       break;
     case PaymentsInItem:
       frmPayment->PaymentType = 1;
@@ -289,12 +320,21 @@ void TfrmMain::AdvSmoothMenu1ItemClick(TObject*, int itemIndex) {
         Close();
       break;
     default:
-      // The list forms open here as they are added to the program.
       break;
   }
 }
 
-void TfrmMain::AdvGlowButton1Click(TObject*) {}
+void TfrmMain::AdvGlowButton1Click(TObject*) {
+  // The user's own row, in edit state; the form cannot confirm it, and closing the query here
+  // drops whatever was typed.
+  TMyQuery* own = frmModifyOwnData->Users;
+  own->Close();
+  own->ParamByName(u"p_id")->SetAsInteger(UserId);
+  own->Open();
+  own->Edit();
+  frmModifyOwnData->ShowModal();
+  own->Close();
+}
 
 void TfrmMain::AdvGlowButton2Click(TObject*) { ShowList(frmClients, UserId); }
 

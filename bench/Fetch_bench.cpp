@@ -4,15 +4,15 @@
 // over each transport: plain TCP, compressed TCP, TLS (the server's certificate verified by both
 // sides) and the server's Unix socket. Each fetch runs in a forked child, so that the child's peak
 // resident size (ru_maxrss) is the peak memory of that side alone; rows per second and peak memory
-// of both sides and their ratios are printed after the table. The same rows are also read through
-// a prepared statement (binary rows, plain TCP), next to the reference client's statement interface.
+// of both sides and their ratios are printed after the table. The sides alternate in rounds
+// (FETCH_BENCH_ROUNDS, 5 by default) and every figure is the median over the rounds. The same rows
+// are also read through a prepared statement (binary rows, plain TCP), next to the reference
+// client's statement interface.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
 // build/rel/bench/Fetch_bench
 #include <mysql.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +27,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchServer.h"
+#include "bench/BenchSupport.h"
 
 #include "MySql/MyClasses.h"
 #include "platform/rtl/UnicodeText.h"
@@ -307,123 +308,113 @@ Measure FetchPeerStmt(Transport transport) {
 
 // Runs one fetch in a child process and reads back its time, rows and peak resident size.
 Measure InChild(Measure (*fetch)(Transport), Transport transport) {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    Measure m;
+  const Measure m = bench::InChild<Measure>([&] {
+    Measure child;
     try {
-      m = fetch(transport);
+      child = fetch(transport);
     } catch (const std::exception& e) {
-      std::snprintf(m.Error, sizeof m.Error, "%s", e.what());
+      std::snprintf(child.Error, sizeof child.Error, "%s", e.what());
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    m.PeakKB = usage.ru_maxrss;
-    if (write(fds[1], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) _exit(2);
-    _exit(0);
-  }
-  close(fds[1]);
-  Measure m;
-  const ssize_t got = read(fds[0], &m, sizeof m);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (got != static_cast<ssize_t>(sizeof m)) throw std::runtime_error("the child reported nothing");
+    child.PeakKB = usage.ru_maxrss;
+    return child;
+  });
   if (m.Error[0]) throw std::runtime_error(m.Error);
-  if (m.Rows != Rows()) throw std::runtime_error("the child fetched " + std::to_string(m.Rows) + " rows");
+  if (m.Rows != Rows())
+    throw std::runtime_error("the child fetched " + std::to_string(m.Rows) + " rows");
   return m;
 }
 
-void RunSide(benchmark::State& state, Measure (*fetch)(Transport), Transport transport) {
-  double rate = 0, cpuRate = 0, peak = 0;
-  for (auto _ : state) {
-    const Measure m = InChild(fetch, transport);
-    state.SetIterationTime(m.Seconds);
-    rate += static_cast<double>(m.Rows) / m.Seconds;
-    cpuRate += static_cast<double>(m.Rows) / m.CpuSeconds;
-    peak = std::max(peak, m.PeakKB / 1024.0);
-  }
-  state.counters["rows_per_s"] = benchmark::Counter(rate, benchmark::Counter::kAvgIterations);
-  // Rows per second of the client's own processor time: steadier than the wall clock on a
-  // loaded machine.
-  state.counters["rows_per_cpu_s"] = benchmark::Counter(cpuRate, benchmark::Counter::kAvgIterations);
-  state.counters["peak_MB"] = peak;
+// FETCH_BENCH_ROUNDS sets the rounds of each pair (5 by default).
+int Rounds() {
+  const char* text = std::getenv("FETCH_BENCH_ROUNDS");
+  return text ? std::max(1, std::atoi(text)) : 5;
 }
 
-#define FETCH_BENCH_PAIR(mode)                                                              \
-  void BM_Own_##mode(benchmark::State& state) { RunSide(state, FetchOwn, Transport::mode); }   \
-  void BM_Peer_##mode(benchmark::State& state) { RunSide(state, FetchPeer, Transport::mode); } \
-  BENCHMARK(BM_Own_##mode)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();    \
-  BENCHMARK(BM_Peer_##mode)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+// The medians of one pair over its rounds.
+struct PairResult {
+  double OwnRate = 0, PeerRate = 0, OwnCpuRate = 0, PeerCpuRate = 0, OwnPeakMB = 0, PeerPeakMB = 0;
+  // Medians of the per-round ratios own/peer.
+  double RateRatio = 0, CpuRatio = 0, PeakRatio = 0;
+};
+
+std::map<std::string, PairResult>& Results() {
+  static std::map<std::string, PairResult> results;
+  return results;
+}
+
+// Both sides in alternating rounds (own first in even rounds, the peer first in odd ones), so that
+// drift of a shared machine favours neither; every figure is the median over the rounds.
+void RunPair(benchmark::State& state, const char* name, Measure (*own)(Transport),
+             Measure (*peer)(Transport), Transport transport) {
+  std::vector<double> ownRate, peerRate, ownCpu, peerCpu, ownPeak, peerPeak, rate, cpu, peak;
+  for (auto _ : state) {
+    for (int round = 0; round < Rounds(); ++round) {
+      Measure o, p;
+      if (round % 2 == 0) {
+        o = InChild(own, transport);
+        p = InChild(peer, transport);
+      } else {
+        p = InChild(peer, transport);
+        o = InChild(own, transport);
+      }
+      ownRate.push_back(static_cast<double>(o.Rows) / o.Seconds);
+      peerRate.push_back(static_cast<double>(p.Rows) / p.Seconds);
+      ownCpu.push_back(static_cast<double>(o.Rows) / o.CpuSeconds);
+      peerCpu.push_back(static_cast<double>(p.Rows) / p.CpuSeconds);
+      ownPeak.push_back(o.PeakKB / 1024.0);
+      peerPeak.push_back(p.PeakKB / 1024.0);
+      rate.push_back(ownRate.back() / peerRate.back());
+      cpu.push_back(ownCpu.back() / peerCpu.back());
+      peak.push_back(ownPeak.back() / peerPeak.back());
+      state.SetIterationTime(o.Seconds);
+    }
+  }
+  using bench::Median;
+  PairResult r{Median(ownRate), Median(peerRate), Median(ownCpu),
+               Median(peerCpu), Median(ownPeak),  Median(peerPeak),
+               Median(rate),    Median(cpu),      Median(peak)};
+  state.counters["own_rows_per_s"] = r.OwnRate;
+  state.counters["peer_rows_per_s"] = r.PeerRate;
+  state.counters["rate_ratio"] = r.RateRatio;
+  // Rows per second of the client's own processor time: steadier than the wall clock on a
+  // loaded machine.
+  state.counters["cpu_rate_ratio"] = r.CpuRatio;
+  state.counters["peak_ratio"] = r.PeakRatio;
+  Results()[name] = r;
+}
+
+#define FETCH_BENCH_PAIR(mode)                                                                \
+  void BM_##mode(benchmark::State& state) {                                                   \
+    RunPair(state, #mode, FetchOwn, FetchPeer, Transport::mode);                              \
+  }                                                                                           \
+  BENCHMARK(BM_##mode)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 FETCH_BENCH_PAIR(Plain)
 FETCH_BENCH_PAIR(Compressed)
 FETCH_BENCH_PAIR(Tls)
 FETCH_BENCH_PAIR(Socket)
 
-void BM_OwnPrepared_Plain(benchmark::State& state) {
-  RunSide(state, FetchOwnPrepared, Transport::Plain);
+void BM_Prepared(benchmark::State& state) {
+  RunPair(state, "Prepared", FetchOwnPrepared, FetchPeerStmt, Transport::Plain);
 }
-void BM_PeerStmt_Plain(benchmark::State& state) { RunSide(state, FetchPeerStmt, Transport::Plain); }
-BENCHMARK(BM_OwnPrepared_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
-BENCHMARK(BM_PeerStmt_Plain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
-
-// Keeps every run's figures so the ratios can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) {
-      const std::string name = run.benchmark_name();
-      const std::string key = name.substr(0, name.find('/'));
-      auto rate = run.counters.find("rows_per_s");
-      auto peak = run.counters.find("peak_MB");
-      auto cpu = run.counters.find("rows_per_cpu_s");
-      if (rate != run.counters.end()) Rate[key] = rate->second.value;
-      if (cpu != run.counters.end()) CpuRate[key] = cpu->second.value;
-      if (peak != run.counters.end()) Peak[key] = peak->second.value;
-    }
-  }
-  std::map<std::string, double> Rate;
-  std::map<std::string, double> CpuRate;
-  std::map<std::string, double> Peak;
-};
+BENCHMARK(BM_Prepared)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   EnsureTable();
-  TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (const char* mode : {"Plain", "Compressed", "Tls", "Socket"}) {
-    const std::string own = std::string("BM_Own_") + mode;
-    const std::string peer = std::string("BM_Peer_") + mode;
-    if (!reporter.Rate.count(own) || !reporter.Rate.count(peer) || reporter.Rate[peer] <= 0)
-      continue;
+  benchmark::RunSpecifiedBenchmarks();
+  std::printf("medians of %d alternating rounds (the prepared pair: the peer's statement "
+              "interface)\n", Rounds());
+  for (const auto& [mode, r] : Results())
     std::printf(
         "%-10s own %9.0f rows/s %7.1f MB peak   peer %9.0f rows/s %7.1f MB peak   "
         "rate own/peer %.2f   memory own/peer %.2f   client cpu rate own/peer %.2f\n",
-        mode, reporter.Rate[own], reporter.Peak[own], reporter.Rate[peer], reporter.Peak[peer],
-        reporter.Rate[own] / reporter.Rate[peer], reporter.Peak[own] / reporter.Peak[peer],
-        reporter.CpuRate[own] / reporter.CpuRate[peer]);
-  }
-  // Prepared statements: ours next to our text path and next to the reference client's statement
-  // interface.
-  const char* prepared = "BM_OwnPrepared_Plain";
-  if (reporter.Rate.count(prepared) && reporter.Rate.count("BM_PeerStmt_Plain") &&
-      reporter.Rate.count("BM_Own_Plain")) {
-    std::printf(
-        "Prepared   own %9.0f rows/s %7.1f MB peak   peer stmt %9.0f rows/s %7.1f MB peak   "
-        "rate own/peer %.2f   own prepared/own text %.2f   client cpu rate own/peer %.2f\n",
-        reporter.Rate[prepared], reporter.Peak[prepared], reporter.Rate["BM_PeerStmt_Plain"],
-        reporter.Peak["BM_PeerStmt_Plain"],
-        reporter.Rate[prepared] / reporter.Rate["BM_PeerStmt_Plain"],
-        reporter.Rate[prepared] / reporter.Rate["BM_Own_Plain"],
-        reporter.CpuRate[prepared] / reporter.CpuRate["BM_PeerStmt_Plain"]);
-  }
+        mode.c_str(), r.OwnRate, r.OwnPeakMB, r.PeerRate, r.PeerPeakMB, r.RateRatio, r.PeakRatio,
+        r.CpuRatio);
   benchmark::Shutdown();
   return 0;
 }

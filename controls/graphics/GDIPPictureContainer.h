@@ -4,39 +4,20 @@
 #pragma once
 
 #include "controls/graphics/AdvGDIP.h"
+#include "controls/graphics/NamedPictures.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Component.h"
 
 namespace GDIPPictureContainer {
 
-class TPictureItem : public TCollectionItem {
+class TPictureItem : public TNamedPictureItem<TAdvGDIPPicture> {
  public:
-  explicit TPictureItem(TCollection* collection);
-  ~TPictureItem() override;
-  // From another TPictureItem: name, tag and picture; anything else is an invalid cast.
-  void Assign(TPersistent* source) override;
-
-  TAdvGDIPPicture* Picture() const { return FPicture.get(); }
-  // Copies the picture into the owned one.
-  void SetPicture(TAdvGDIPPicture* value) { FPicture->Assign(value); }
-  const String& Name() const { return FName; }
-  void SetName(const String& value) { FName = value; }
-  int32_t Tag() const { return FTag; }
-  void SetTag(int32_t value) { FTag = value; }
-
- private:
-  std::unique_ptr<TAdvGDIPPicture, TObjectFree> FPicture;
-  String FName;
-  int32_t FTag = 0;
+  using TNamedPictureItem::TNamedPictureItem;
 };
 
-class TPictureCollection : public TOwnedCollection {
+class TPictureCollection : public TNamedPictureCollection<TPictureItem> {
  public:
-  explicit TPictureCollection(TPersistent* owner);
-  TPictureItem* Add() { return static_cast<TPictureItem*>(TCollection::Add()); }
-  TPictureItem* Items(int index) const {
-    return static_cast<TPictureItem*>(TCollection::Items(index));
-  }
+  using TNamedPictureCollection::TNamedPictureCollection;
 };
 
 }  // namespace GDIPPictureContainer

@@ -363,6 +363,11 @@ void TDeviceContext::Record(const char* name, std::vector<int32_t> args, uint32_
   call.BkMode = FState.BkMode;
   call.FontName = FState.Font->Log.lfFaceName;
   call.FontHeight = FState.Font->Log.lfHeight;
+  call.FontWeight = FState.Font->Log.lfWeight;
+  call.FontItalic = FState.Font->Log.lfItalic != 0;
+  call.FontUnderline = FState.Font->Log.lfUnderline != 0;
+  call.FontStrikeOut = FState.Font->Log.lfStrikeOut != 0;
+  call.FontEscapement = FState.Font->Log.lfEscapement;
   call.Clipped = FState.HasClip;
   call.ClipBox = ToLogical(VisibleRegion().Bounds());
   FLog->Add(std::move(call));

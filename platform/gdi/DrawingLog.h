@@ -21,6 +21,9 @@ struct TDrawingCall {
   int BkMode = 0;
   String FontName;            // the face name of the selected font, and its height
   int32_t FontHeight = 0;
+  int32_t FontWeight = 0;      // and its style and turn (tenths of a degree)
+  bool FontItalic = false, FontUnderline = false, FontStrikeOut = false;
+  int32_t FontEscapement = 0;
   bool Clipped = false;       // whether a clip region was selected
   TRect ClipBox;              // the visible part of the context, logical
   // The rectangle of calls whose first four arguments are one.

@@ -198,7 +198,13 @@ int PangoToPixels(int units) { return static_cast<int>(std::lround(units / doubl
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
+// GCC says it builds with the address sanitizer by a macro, clang by a feature test.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FONTFACE_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(FONTFACE_ADDRESS_SANITIZER)
 // The font stack (fontconfig, cairo's font cache, pango's font sets) keeps patterns for the life of
 // the process and never frees them; they are not ours to free, so the leak checker is told so.
 extern "C" const char* __lsan_default_suppressions() {

@@ -97,7 +97,12 @@ void LayOut(const String& source, const GpFont* font, const GpRectF& rect, const
   bool bounded = rect.Width > 0;
   bool wrap = bounded && (f.Flags & StringFormatFlagsNoWrap) == 0;
   bool ellipsis = f.Trimming >= StringTrimmingEllipsisCharacter;
-  if (bounded && (wrap || ellipsis)) pango_layout_set_width(layout, static_cast<int>(std::max(1.0, available) * PANGO_SCALE));
+  // Rounded to the nearest Pango unit, so a width measured here lays the same text out again
+  // without a float's last bit making it a hair too narrow.
+  if (bounded && (wrap || ellipsis)) {
+    pango_layout_set_width(layout,
+                           static_cast<int>(std::lround(std::max(1.0, available) * PANGO_SCALE)));
+  }
   if (wrap) pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   if (ellipsis && bounded) {
     pango_layout_set_ellipsize(layout, f.Trimming == StringTrimmingEllipsisPath ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);
@@ -108,9 +113,12 @@ void LayOut(const String& source, const GpFont* font, const GpRectF& rect, const
                                        : f.Align == StringAlignmentFar  ? PANGO_ALIGN_RIGHT
                                                                         : PANGO_ALIGN_LEFT);
   }
-  PangoRectangle ink, logical;
+  PangoRectangle ink, logical, exact;
   pango_layout_get_pixel_extents(layout, &ink, &logical);
-  out.Width = text.empty() ? 0 : logical.width;
+  // The width in whole pixels rounded up: a box rounded down would be narrower than its text,
+  // and the text laid out in it again would wrap.
+  pango_layout_get_extents(layout, nullptr, &exact);
+  out.Width = text.empty() ? 0 : std::ceil(static_cast<double>(exact.width) / PANGO_SCALE);
   out.Height = text.empty() ? 0 : logical.height;
   out.Lines = pango_layout_get_line_count(layout);
   out.Fitted = static_cast<int>(source.size());

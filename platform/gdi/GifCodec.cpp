@@ -199,6 +199,46 @@ bool DecodeGifFile(const uint8_t* data, size_t size, int frame, TRasterImage& ou
   return true;
 }
 
+bool ReadGifLayout(const uint8_t* data, size_t size, TGifLayout& out) {
+  if (data == nullptr || size < 13) return false;
+  if (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0) return false;
+  TGifReader reader(data, size);
+  const uint8_t* screen = reader.Take(13);
+  TGifLayout layout;
+  layout.ScreenWidth = Le16(screen + 6);
+  layout.ScreenHeight = Le16(screen + 8);
+  if ((screen[10] & 0x80) != 0) {
+    size_t table = 3u * (2u << (screen[10] & 7));
+    if (!reader.Has(table)) return false;
+    reader.Take(table);
+  }
+  for (;;) {
+    if (!reader.Has(1)) return false;
+    uint8_t kind = *reader.Take(1);
+    if (kind == 0x3B) break;
+    if (kind == 0x21) {
+      if (!reader.Has(1)) return false;
+      reader.Take(1);
+      if (!reader.SubBlocks(nullptr)) return false;
+      continue;
+    }
+    if (kind != 0x2C || !reader.Has(10)) return false;
+    const uint8_t* d = reader.Take(9);
+    int left = Le16(d), top = Le16(d + 2);
+    layout.Frames.push_back(TRect{left, top, left + Le16(d + 4), top + Le16(d + 6)});
+    if ((d[8] & 0x80) != 0) {
+      size_t table = 3u * (2u << (d[8] & 7));
+      if (!reader.Has(table)) return false;
+      reader.Take(table);
+    }
+    if (!reader.Has(1)) return false;
+    reader.Take(1);  // the LZW minimum code size
+    if (!reader.SubBlocks(nullptr)) return false;
+  }
+  out = std::move(layout);
+  return true;
+}
+
 namespace {
 
 void PutLe16(TBytes& out, int v) {

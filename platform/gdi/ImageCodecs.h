@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gdi/Raster.h"
+#include "platform/gdi/WinTypes.h"
 #include "platform/rtl/Types.h"
 
 enum class TImageFormat { Unknown, Bmp, Png, Jpeg, Gif, Ico, Tiff };
@@ -28,6 +29,15 @@ bool DecodeJpegFile(const uint8_t* data, size_t size, TRasterImage& out);
 // Frame `frame` (from 0) of a GIF, composed over the frames before it as their disposal says;
 // frameCount (when given) receives the number of frames.
 bool DecodeGifFile(const uint8_t* data, size_t size, int frame, TRasterImage& out, int* frameCount = nullptr);
+// The logical screen size of a GIF and each frame's image-descriptor rectangle, read from the
+// block structure alone (image data is skipped, not decoded); false for anything that is not a
+// GIF whose blocks run complete to the trailer.
+struct TGifLayout {
+  int ScreenWidth = 0;
+  int ScreenHeight = 0;
+  std::vector<TRect> Frames;
+};
+bool ReadGifLayout(const uint8_t* data, size_t size, TGifLayout& out);
 // Any of the above by its first bytes.
 bool DecodeImageFile(const uint8_t* data, size_t size, TRasterImage& out, TImageFormat* format = nullptr);
 

@@ -86,6 +86,17 @@ int Collate(icu::Collator& c, std::u16string_view a, std::u16string_view b) {
   return static_cast<int>(r);
 }
 
+// The caseless collator of a named locale, kept per thread for the last locale asked for.
+icu::Collator& CaselessCollatorOf(const std::string& name) {
+  thread_local std::string last;
+  thread_local std::unique_ptr<icu::Collator> collator;
+  if (!collator || last != name) {
+    collator.reset(MakeCollator(name, true));
+    last = name;
+  }
+  return *collator;
+}
+
 enum class CaseMap { Upper, Lower };
 
 String MapCase(std::u16string_view s, CaseMap how) {
@@ -164,6 +175,10 @@ int AnsiCompareTextA(std::string_view a, std::string_view b) {
 }
 AnsiString AnsiUpperCaseA(std::string_view s) { return UTF8Encode(AnsiUpperCase(UTF8ToString(s))); }
 AnsiString AnsiLowerCaseA(std::string_view s) { return UTF8Encode(AnsiLowerCase(UTF8ToString(s))); }
+
+int AnsiCompareTextIn(std::u16string_view a, std::u16string_view b, const std::string& locale) {
+  return Collate(CaselessCollatorOf(locale), a, b);
+}
 
 void SetCollationLocale(const char* name) {
   {

@@ -3,6 +3,7 @@
 // mapping, so Cyrillic compares and folds correctly). Results of the Compare functions are <0, 0, >0.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/rtl/Types.h"
@@ -22,6 +23,8 @@ int AnsiCompareStr(std::u16string_view a, std::u16string_view b);
 int AnsiCompareText(std::u16string_view a, std::u16string_view b);
 bool AnsiSameStr(std::u16string_view a, std::u16string_view b);
 bool AnsiSameText(std::u16string_view a, std::u16string_view b);
+// Locale collation ignoring case, in a named locale (an ICU locale name; empty for the root).
+int AnsiCompareTextIn(std::u16string_view a, std::u16string_view b, const std::string& locale);
 // Full Unicode case mapping.
 String AnsiUpperCase(std::u16string_view s);
 String AnsiLowerCase(std::u16string_view s);

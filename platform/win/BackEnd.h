@@ -6,12 +6,32 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/rtl/Types.h"
 #include "platform/win/WinDefs.h"
 
 typedef struct _cairo_surface cairo_surface_t;
 class IDropTarget;
+
+// What a layered top-level window (WS_EX_LAYERED) shows. Not layered: its surface as painted.
+// Layered but given nothing yet: nothing. With an image: that image (straight ARGB, top row
+// first) at the window's top-left, its alpha counting when PerPixelAlpha. With attributes: its
+// surface. Then, for either, the constant Alpha when UseAlpha, fully transparent where the
+// colour equals Key (0x00BBGGRR) when UseKey, and opaque throughout when Opaque.
+struct TLayeredLook {
+  enum TKind { lkNone, lkUnset, lkImage, lkAttributes };
+  TKind Kind = lkNone;
+  std::vector<uint32_t> Image;
+  int ImageWidth = 0;
+  int ImageHeight = 0;
+  bool PerPixelAlpha = false;
+  bool UseAlpha = false;
+  uint8_t Alpha = 255;
+  bool UseKey = false;
+  uint32_t Key = 0;
+  bool Opaque = false;
+};
 
 // The back end's side of one top-level window.
 class TNativeWindow {
@@ -25,6 +45,8 @@ class TNativeWindow {
   virtual cairo_surface_t* Surface() = 0;
   // Painting into the surface has finished for the area (window coordinates): show it.
   virtual void Present(const TRect& area) = 0;
+  // The window's layered look changed (a back end without layering shows the surface as is).
+  virtual void SetLayeredLook(const TLayeredLook&) {}
 };
 
 class TBackEnd {

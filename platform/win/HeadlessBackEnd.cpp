@@ -8,12 +8,15 @@
 #include "platform/win/WinApi.h"
 #include "platform/win/WindowSystem.h"
 
-namespace {
-
 class THeadlessWindow : public TNativeWindow {
  public:
-  explicit THeadlessWindow(const TRect& bounds) { SetBounds(bounds); }
+  THeadlessWindow(THeadlessBackEnd& backEnd, HWND window, const TRect& bounds)
+      : FBackEnd(backEnd), FWindow(window) {
+    SetBounds(bounds);
+    FBackEnd.FWindows[window] = this;
+  }
   ~THeadlessWindow() override {
+    FBackEnd.FWindows.erase(FWindow);
     if (FSurface) cairo_surface_destroy(FSurface);
   }
 
@@ -31,17 +34,54 @@ class THeadlessWindow : public TNativeWindow {
   void SetTitle(const String&) override {}
   cairo_surface_t* Surface() override { return FSurface; }
   void Present(const TRect&) override { cairo_surface_flush(FSurface); }
+  void SetLayeredLook(const TLayeredLook& look) override { FLook = look; }
+
+  uint32_t ShownPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
+    const TLayeredLook& look = FLook;
+    uint32_t argb;
+    if (look.Kind == TLayeredLook::lkUnset) return 0;
+    if (look.Kind == TLayeredLook::lkImage) {
+      if (x >= look.ImageWidth || y >= look.ImageHeight) return 0;
+      argb = look.Image[static_cast<size_t>(y) * look.ImageWidth + x];
+      if (!look.PerPixelAlpha) argb |= 0xFF000000u;
+    } else {
+      cairo_surface_flush(FSurface);
+      const unsigned char* data = cairo_image_surface_get_data(FSurface);
+      const int stride = cairo_image_surface_get_stride(FSurface);
+      argb = 0xFF000000u |
+             (reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride)[x] &
+              0xFFFFFF);
+    }
+    if (look.Kind == TLayeredLook::lkNone) return argb;
+    uint32_t alpha = argb >> 24;
+    if (look.UseAlpha) alpha = (alpha * look.Alpha + 127) / 255;
+    // The key is a COLORREF (0x00BBGGRR).
+    const uint32_t rgb = argb & 0xFFFFFF;
+    const uint32_t key =
+        ((look.Key & 0xFF) << 16) | (look.Key & 0xFF00) | ((look.Key >> 16) & 0xFF);
+    if (look.Opaque) alpha = 255;
+    if (look.UseKey && rgb == key) alpha = 0;
+    return (alpha << 24) | rgb;
+  }
 
  private:
+  THeadlessBackEnd& FBackEnd;
+  HWND FWindow;
   cairo_surface_t* FSurface = nullptr;
   int FWidth = 0;
   int FHeight = 0;
+  TLayeredLook FLook;
 };
 
-}  // namespace
+std::unique_ptr<TNativeWindow> THeadlessBackEnd::CreateNativeWindow(HWND window,
+                                                                    const TRect& rect) {
+  return std::make_unique<THeadlessWindow>(*this, window, rect);
+}
 
-std::unique_ptr<TNativeWindow> THeadlessBackEnd::CreateNativeWindow(HWND, const TRect& rect) {
-  return std::make_unique<THeadlessWindow>(rect);
+uint32_t THeadlessBackEnd::ShownPixel(HWND window, int x, int y) const {
+  auto it = FWindows.find(window);
+  return it == FWindows.end() ? 0 : it->second->ShownPixel(x, y);
 }
 
 bool THeadlessBackEnd::OpenUrl(const String& url) {

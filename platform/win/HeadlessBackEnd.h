@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
@@ -17,6 +18,8 @@
 #include "platform/win/WindowSession.h"
 
 DECLARE_EXCEPTION(EScriptEnded, Exception)
+
+class THeadlessWindow;
 
 class THeadlessBackEnd : public TBackEnd {
  public:
@@ -52,6 +55,9 @@ class THeadlessBackEnd : public TBackEnd {
   void RunScript();
 
   // --- What the back end saw ---
+  // A pixel of a top-level window (window coordinates) as the screen shows it, 0xAARRGGBB: its
+  // surface, or for a layered window its image or its surface with alpha and colour key.
+  uint32_t ShownPixel(HWND window, int x, int y) const;
   HCURSOR CursorShape() const { return FCursorShape; }
   int Beeps() const { return FBeeps; }
   const std::vector<String>& OpenedUrls() const { return FOpenedUrls; }
@@ -71,6 +77,9 @@ class THeadlessBackEnd : public TBackEnd {
   int FBeeps = 0;
   std::vector<String> FOpenedUrls;
   THeadlessPeer FPeer;
+  // The native windows by their window, for ShownPixel.
+  friend class THeadlessWindow;
+  std::unordered_map<HWND, THeadlessWindow*> FWindows;
 };
 
 // A window session on a new headless back end.

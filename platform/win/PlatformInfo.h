@@ -27,6 +27,11 @@ constexpr uint32_t ComCtlMinorVersion = 0;
 // components that adapt to it keep their own colours.
 constexpr bool OfficeColorSchemeInstalled = false;
 
+// The system locale is neither a Middle-East one (no right-to-left text mirroring) nor a
+// Far-East one.
+constexpr bool MiddleEastLocale = false;
+constexpr bool FarEastLocale = false;
+
 // The name of the module every window class belongs to.
 inline const char16_t* ModuleName() { return u"AssociationRecords"; }
 

@@ -3,6 +3,7 @@
 // are refused, so a link from the data can never start a program.
 #pragma once
 
+#include "platform/gdi/Raster.h"
 #include "platform/rtl/Types.h"
 #include "platform/win/WinDefs.h"
 
@@ -17,3 +18,11 @@ HINSTANCE ShellExecute(HWND window, const String& operation, const String& file,
                        const String& parameters, const String& directory, int showCommand);
 // Whether a link may be opened: a scheme of the allow-list followed by something.
 bool IsAllowedUrl(const String& url);
+
+// The system image list, drawn by us: a file, a folder and a few file types, 16 pixels square
+// (small) and 32 (large).
+int SystemImageCount();
+// An index out of range gives an empty picture.
+const TRasterImage& SystemImage(int index, bool large);
+// The folder picture for a directory, a known extension's own picture, else the file picture.
+int SystemImageIndex(const String& name, bool isDirectory);

@@ -122,6 +122,38 @@ bool SetProp(HWND window, const String& name, void* data);
 void* GetProp(HWND window, const String& name);
 void* RemoveProp(HWND window, const String& name);
 
+// --- Layered windows ----------------------------------------------------------------------------
+// A top-level window with WS_EX_LAYERED shows nothing until it is given either an image of its
+// own (UpdateLayeredWindow: per-pixel alpha, a constant alpha, a colour key) or attributes for
+// what it paints (SetLayeredWindowAttributes: a constant alpha and a colour key). Once it has
+// attributes, UpdateLayeredWindow fails until WS_EX_LAYERED is cleared and set again.
+
+struct BLENDFUNCTION {
+  BYTE BlendOp = 0;
+  BYTE BlendFlags = 0;
+  BYTE SourceConstantAlpha = 255;
+  BYTE AlphaFormat = 0;
+};
+constexpr BYTE AC_SRC_OVER = 0x00;
+constexpr BYTE AC_SRC_ALPHA = 0x01;  // the source's own alpha (premultiplied) counts
+
+constexpr DWORD ULW_COLORKEY = 0x00000001;
+constexpr DWORD ULW_ALPHA = 0x00000002;
+constexpr DWORD ULW_OPAQUE = 0x00000004;
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
+
+// Moves (dstPos, screen) and sizes (size) the window when given, and takes size pixels of src
+// from srcPos (logical; (0, 0) when null) as its image; src may be null to change only the
+// position, key or blend. dst is not used. False for a window that is not layered, has
+// attributes, or for unknown flags, ULW_ALPHA without a blend or an empty size.
+bool UpdateLayeredWindow(HWND window, HDC dst, const TPoint* dstPos, const TSize* size, HDC src,
+                         const TPoint* srcPos, COLORREF key, const BLENDFUNCTION* blend,
+                         DWORD flags);
+bool SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+// False for a window whose attributes were never set.
+bool GetLayeredWindowAttributes(HWND window, COLORREF* key, BYTE* alpha, DWORD* flags);
+
 // --- Messages -----------------------------------------------------------------------------------
 
 // Calls the window procedure at once and returns its answer (0 for a handle that is no window).

@@ -15,6 +15,7 @@ using HWND = TWindowHandleTag*;
 using UINT = uint32_t;
 using DWORD = uint32_t;
 using WORD = uint16_t;
+using BYTE = uint8_t;
 using UINT_PTR = uintptr_t;
 using LONG_PTR = intptr_t;
 using WPARAM = uintptr_t;

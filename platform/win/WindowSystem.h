@@ -87,6 +87,8 @@ class TWindow {
   // Calls on device contexts of this window are recorded here when set.
   TDrawingLog* PaintLog = nullptr;
   std::unique_ptr<TNativeWindow> Native;
+  // What the window shows while WS_EX_LAYERED is set (Layered.cpp).
+  TLayeredLook Layered;
   bool Destroyed = false;
 
   bool IsDesktop() const { return Parent == nullptr; }
@@ -230,6 +232,9 @@ bool HasWindowSystem();
 
 // The top-level window that holds the window (itself for a top-level window).
 TWindow* TopLevelOf(TWindow* window);
+// Brings the window's layered look in line with WS_EX_LAYERED (cleared: not layered; newly set:
+// showing nothing until an image or attributes come) and tells its native window.
+void ApplyLayeredStyle(TWindow* window);
 // The window's rectangle and its client rectangle in screen coordinates.
 TRect ScreenRectOf(TWindow* window);
 TRect ScreenClientOf(TWindow* window);

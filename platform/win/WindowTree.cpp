@@ -361,6 +361,7 @@ HWND SetParent(HWND handle, HWND newParentHandle) {
       window->Native = system.BackEnd().CreateNativeWindow(handle, window->Rect);
       window->Native->SetTitle(window->Text);
       window->Native->SetVisible((window->Style & WS_VISIBLE) != 0);
+      ApplyLayeredStyle(window.get());
     }
   } else {
     newParent->Children.insert(newParent->Children.begin(), window.get());

@@ -169,6 +169,7 @@ HWND CreateWindowEx(DWORD exStyle, const String& className, const String& window
     tops.insert(at, window.get());
     window->Native = system.BackEnd().CreateNativeWindow(handle, window->Rect);
     window->Native->SetTitle(windowName);
+    ApplyLayeredStyle(window.get());
   }
 
   CREATESTRUCT create;
@@ -318,6 +319,7 @@ LONG_PTR SetWindowLongPtr(HWND handle, int index, LONG_PTR value) {
         window->Style = static_cast<DWORD>(value);
       else
         window->ExStyle = static_cast<DWORD>(value);
+      if (index == GWL_EXSTYLE) ApplyLayeredStyle(window.get());
       SendMessage(handle, WM_STYLECHANGED, static_cast<WPARAM>(index), 0);
       break;
     }

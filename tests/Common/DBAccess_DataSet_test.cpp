@@ -291,6 +291,21 @@ TEST_F(DataSetFixture, DisconnectedModeClosesTheSessionOnceEverythingIsFetchedAn
   EXPECT_EQ(Connection.Server().Connects, 2);
 }
 
+TEST_F(DataSetFixture, FilterSettingsMadeBeforeTheFirstOpenWaitForTheRecordSetAndApplyThen) {
+  // As a form sets them up: before any open, so before the dataset has a record set.
+  TTestDataSet early;
+  early.SetFilterOptions({foCaseInsensitive});
+  early.SetFilter(u"ID > 97");
+  early.SetFiltered(true);
+  EXPECT_EQ(early.Filter(), u"ID > 97");
+  EXPECT_TRUE(early.FilterOptions().Contains(foCaseInsensitive));
+  early.SetConnection(&Connection);
+  early.SetSQLText(u"SELECT ID FROM T");
+  early.Open();
+  EXPECT_EQ(early.RecordCount(), 3);
+  EXPECT_EQ(early.FieldByName(u"ID")->AsInteger(), 98);
+}
+
 TEST_F(DataSetFixture, WithoutAConnectionOpenAndExecuteFailClearly) {
   TTestDataSet orphan;
   orphan.SetSQLText(u"SELECT ID FROM T");

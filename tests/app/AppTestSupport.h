@@ -20,6 +20,9 @@
 #include "app/frmAddEditCost_u.h"
 #include "app/frmAddEditEvent_u.h"
 #include "app/frmAddEditNews_u.h"
+#include "app/frmAddEditTask_u.h"
+#include "app/frmAddEditTeam_u.h"
+#include "app/frmAddEditUser_u.h"
 #include "app/frmAddEditPaymentOUT_u.h"
 #include "app/frmAddEditPayment_u.h"
 #include "app/frmArticleInOut_u.h"
@@ -29,7 +32,13 @@
 #include "app/frmEvents_u.h"
 #include "app/frmLogin_u.h"
 #include "app/frmMain_u.h"
+#include "app/frmModifyOwnData_u.h"
 #include "app/frmNews_u.h"
+#include "app/frmTaskMembers_u.h"
+#include "app/frmTasks_u.h"
+#include "app/frmTeamMembers_u.h"
+#include "app/frmTeams_u.h"
+#include "app/frmUsers_u.h"
 #include "app/frmPaymentOUT_u.h"
 #include "app/frmPayment_u.h"
 #include "app/frmPreviewArticleInOut_u.h"
@@ -99,10 +108,35 @@ class TAppDatabase {
   TOtherSession FAdmin;
 };
 
+// What a person clicks in the program: a control, or an item of the main window's menu, whose
+// place is taken when the click happens.
+struct TClickTarget {
+  TClickTarget(TControl* control) : Control(control) {}
+  TControl* Control = nullptr;
+  int MenuItem = -1;
+};
+inline TClickTarget MenuItem(int index) {
+  TClickTarget target(nullptr);
+  target.MenuItem = index;
+  return target;
+}
+
 // The program on the headless back end: its forms made as the program makes them, the
 // connection pointed at the test's database before the main window first activates.
 class TAppTest : public uitest::TUiTest {
  public:
+  using TUiTest::Click;
+  static void Click(const TClickTarget& target) {
+    if (target.Control != nullptr) {
+      Click(target.Control);
+      return;
+    }
+    TItemMenu* menu = frmMain->AdvSmoothMenu1;
+    const TGPFloatRect& cell = menu->Items()->Items(target.MenuItem)->ItemRect();
+    ClickAt(menu->ClientToScreen({static_cast<int>(cell.X + cell.Width / 2),
+                                  static_cast<int>(cell.Y + cell.Height / 2)}));
+  }
+
   TAppTest() {
     Application->SetTitle(u"V.O. Zavel Tremavolt");
     CreateForms();
@@ -118,6 +152,15 @@ class TAppTest : public uitest::TUiTest {
     frmAddEditEvent = nullptr;
     frmAddEditNews = nullptr;
     frmNews = nullptr;
+    frmAddEditUser = nullptr;
+    frmUsers = nullptr;
+    frmAddEditTask = nullptr;
+    frmTasks = nullptr;
+    frmTaskMembers = nullptr;
+    frmTeams = nullptr;
+    frmAddEditTeam = nullptr;
+    frmTeamMembers = nullptr;
+    frmModifyOwnData = nullptr;
     frmAddEditPayment = nullptr;
     frmPayment = nullptr;
     frmAddEditArticle = nullptr;
@@ -157,8 +200,8 @@ class TAppTest : public uitest::TUiTest {
   // Which of the menu's items are enabled, as a digit per item ("1" enabled).
   static std::string MenuState() {
     std::string state;
-    for (int i = 0; i < frmMain->AdvSmoothMenu1->ItemCount(); ++i)
-      state += frmMain->AdvSmoothMenu1->Items(i)->Enabled() ? '1' : '0';
+    for (int i = 0; i < frmMain->AdvSmoothMenu1->Items()->Count(); ++i)
+      state += frmMain->AdvSmoothMenu1->Items()->Items(i)->Enabled() ? '1' : '0';
     return state;
   }
 

@@ -66,7 +66,7 @@ struct TRoadTexts {
 struct TListDoor {
   const char* Name;
   std::function<TListForm*()> Form;
-  std::function<TControl*()> Opener;
+  std::function<TClickTarget()> Opener;
   std::function<TEditForm*()> Editor;
   std::function<TDataEdit*()> TextEdit;
   const char16_t* Table;
@@ -88,8 +88,10 @@ struct TListDoor {
   // The highest user type whose menu lets the list open (a member opens only events, news and
   // persons).
   int MaxUserType = 3;
+  // A list over a table the seed fills (the members) names how many rows the seed puts
+  // there, ids 1 and up; they are listed first.
+  int SeedRows = 0;
 };
-inline TControl* MenuItem(int index) { return frmMain->AdvSmoothMenu1->Items(index); }
 inline TListDoor EventsList() {
   return {"events",
           [] { return frmEvents; },
@@ -201,6 +203,47 @@ inline TListDoor ArticlesList() {
   door.MaxUserType = 2;
   return door;
 }
+// A member's menu offers neither tasks, teams nor the members list.
+inline TListDoor TasksList() {
+  TListDoor door{"tasks",
+                 [] { return frmTasks; },
+                 [] { return MenuItem(2); },
+                 [] { return frmAddEditTask; },
+                 [] { return frmAddEditTask->DBAdvEdit1; },
+                 u"task",
+                 u"title",
+                 1,
+                 u"Одберете задача за промена!"};
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor TeamsList() {
+  TListDoor door{"teams",
+                 [] { return frmTeams; },
+                 [] { return MenuItem(5); },
+                 [] { return frmAddEditTeam; },
+                 [] { return frmAddEditTeam->DBAdvEdit1; },
+                 u"team",
+                 u"title",
+                 0,
+                 u"Одберете тим за промена!"};
+  door.MaxUserType = 2;
+  return door;
+}
+inline TListDoor UsersList() {
+  TListDoor door{"members",
+                 [] { return frmUsers; },
+                 [] { return MenuItem(4); },
+                 [] { return frmAddEditUser; },
+                 [] { return frmAddEditUser->DBAdvEdit1; },
+                 u"users",
+                 u"name",
+                 1,
+                 u"Одберете корисник за промена!"};
+  door.MaxUserType = 2;
+  door.SeedRows = 5;
+  return door;
+}
 // gtest prints a door by its name.
 inline void PrintTo(const TListDoor& door, std::ostream* out) { *out << door.Name; }
 // gtest's name of a door's case.
@@ -218,6 +261,15 @@ inline std::string GridColumn(TDataGrid* grid, int column) {
     out += UTF8Encode(grid->CellText(column, record));
   }
   return out;
+}
+// A grid column's texts without the rows of the seed, which the list shows first.
+inline std::string AfterSeed(const std::string& column, int seedRows) {
+  size_t at = 0;
+  for (int i = 0; i < seedRows && at != std::string::npos; ++i) {
+    at = column.find('|', at);
+    if (at != std::string::npos) ++at;
+  }
+  return at == std::string::npos ? std::string() : column.substr(at);
 }
 inline std::string TextOf(TControl* control) { return UTF8Encode(control->Text()); }
 
@@ -240,13 +292,13 @@ class TFormTest : public TAppTest {
     });
   }
   // A script step: a click on the control (it may open a modal form).
-  void Press(TControl* control) {
-    Script().Then([control] { Click(control); });
+  void Press(TClickTarget target) {
+    Script().Then([target] { Click(target); });
   }
   // Script steps: a click on the control, then an answer to the message box it shows. The box
   // is recorded in Dialogs.
-  void PressAndAnswer(TControl* control, TModalResult answer) {
-    Press(control);
+  void PressAndAnswer(TClickTarget target, TModalResult answer) {
+    Press(target);
     AnswerDialog(answer);
   }
   // Script steps: the active modal form closes with its close box, as a window manager asks.

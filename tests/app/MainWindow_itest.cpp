@@ -47,14 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MainWindowTest, ReportsShowTheirMessageAndTheExitAsksFirst) {
   Attempt(u"admin", u"Тајна-1");
-  Script().Then([&] { Click(frmMain->AdvSmoothMenu1->Items(9)); });
+  Script().Then([&] { Click(apptest::MenuItem(9)); });
   AnswerDialog(mrOk);
-  Script().Then([&] { Click(frmMain->AdvSmoothMenu1->Items(10)); });
+  Script().Then([&] { Click(apptest::MenuItem(10)); });
   AnswerDialog(mrNo);
   Script().Then([&] {
     EXPECT_TRUE(frmMain->Visible());
     EXPECT_FALSE(Application->Terminated());
-    Click(frmMain->AdvSmoothMenu1->Items(10));
+    Click(apptest::MenuItem(10));
   });
   AnswerDialog(mrYes);
   Application->Run();
@@ -64,6 +64,37 @@ TEST_F(MainWindowTest, ReportsShowTheirMessageAndTheExitAsksFirst) {
   EXPECT_EQ(Dialogs[1].Message, u"Дали сте сигурни?!");
   EXPECT_EQ(Dialogs[2].Message, u"Дали сте сигурни?!");
   EXPECT_TRUE(Application->Terminated());
+}
+
+// A member's disabled items open nothing, by mouse or by keys: the arrows step over them and
+// Space chooses only what the arrows could reach.
+TEST_F(MainWindowTest, AMembersDisabledItemsCanBeChosenNeitherWithTheMouseNorWithTheKeys) {
+  Attempt(u"vera", u"clen");
+  std::vector<int> selected;
+  auto nothingOpened = [&] {
+    EXPECT_EQ(Screen->ActiveCustomForm(), frmMain);
+    EXPECT_TRUE(Dialogs.empty());
+  };
+  for (int item : {2, 5, 9}) {
+    Script().Then([&, item] { Click(apptest::MenuItem(item)); });
+    Script().Then(nothingOpened);
+  }
+  Script().Then([&] { selected.push_back(frmMain->AdvSmoothMenu1->SelectedItemIndex()); });
+  for (uint16_t key : {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT, VK_LEFT}) {
+    Script().Then([key] { Key(key); });
+    Script().Then([&] { selected.push_back(frmMain->AdvSmoothMenu1->SelectedItemIndex()); });
+  }
+  Script().Then(nothingOpened);
+  // Space on the exit item; the key is let go only after the question is answered, so that its
+  // release does not press the box's focused button.
+  Script().Then([] { InjectKey(VK_SPACE, true); });
+  AnswerDialog(mrNo);
+  Script().Then([] { InjectKey(VK_SPACE, false); });
+  Script().Then([&] { frmMain->Close(); });
+  Application->Run();
+  EXPECT_EQ(selected, (std::vector<int>{0, 1, 10, 1, 0, 10}));
+  ASSERT_EQ(Dialogs.size(), 1u);
+  EXPECT_EQ(Dialogs[0].Message, u"Дали сте сигурни?!");
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromItsButtonForEveryUser) {

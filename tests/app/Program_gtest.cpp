@@ -2,10 +2,12 @@
 // private test server, logged in with the keyboard, and scripts/run with its own data folder,
 // which makes the server, the database and the administrator on the first run and reuses them
 // on the second. The program goes on from its main window to the events list and its new-event
-// form, and to the incoming donations and an article's movement dialog. The windows are saved as
-// screenshots/login.png, screenshots/main-window.png, screenshots/events-list.png,
-// screenshots/event-edit.png, screenshots/donations-in.png and screenshots/article-movement.png
-// in the build folder.
+// form, and to the tasks and teams lists and, through their grids' popups, the members of a
+// task and of a team; another run opens the incoming donations and an article's movement
+// dialog. The windows are saved as screenshots/login.png, screenshots/main-window.png,
+// screenshots/events-list.png, screenshots/event-edit.png, screenshots/tasks-list.png,
+// screenshots/task-members.png, screenshots/team-members.png, screenshots/donations-in.png
+// and screenshots/article-movement.png in the build folder.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -327,6 +329,13 @@ const char LoginTitle[] = "Најава";
 const char MainTitle[] = "Главен прозорец";
 const char EventsTitle[] = "Настани";
 const char EventEditTitle[] = "Нов/Промена Настан";
+const char TasksTitle[] = "Задачи";
+const char TeamsTitle[] = "Тимови";
+const char MembersTitle[] = "Одговорни членови";
+// The main window's menu: a bar of eleven equal items across the 780 pixels of the window, from
+// 222 down; its captions lie in a band from 5 pixels below its top.
+int MenuItemX(int index) { return static_cast<int>((index + 0.5) * 779 / 11); }
+constexpr int MenuItemY = 222 + 10;
 
 // Runs SQL text with the server's own client as the test user; answers what it wrote (nothing
 // when all went well).
@@ -360,7 +369,9 @@ std::string ProgramDatabase(const std::string& seed) {
       << schemaFile.rdbuf()
       << "INSERT INTO users (id, name, surname, username, password, user_type) VALUES "
          "(1, 'Ана', 'Админовска', 'admin', 'tajna42', 1), "
-         "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2);\n"
+         "(2, 'Бојан', 'Редовски', 'bojan', 'redoven', 2), "
+         "(3, 'Вера', 'Членовска', 'vera', 'clen', 2), "
+         "(4, 'Петар', 'Регуларски', 'petar', 'x', 2), (5, 'Гоце', 'Членот', 'goce', 'x', 3);\n"
       << seed;
   for (const char* host : {"127.0.0.1", "localhost"}) {
     const std::string account = std::string("'zavel_vorndemo'@'") + host + "'";
@@ -380,7 +391,13 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
                            "'2024-06-01 18:00:00', 1), "
                            "('Хуманитарен концерт', 'Finished', NULL, '2024-03-15 20:00:00', 2), "
                            "('Акција за собирање облека', 'Cancelled', NULL, "
-                           "'2024-01-20 10:00:00', 1);\n")),
+                           "'2024-01-20 10:00:00', 1);\n"
+                           "INSERT INTO task (id, title, status, created_by, created_on) VALUES "
+                           "(1, 'Собирање облека за зима', 'Active', 1, '2024-02-01 10:00:00');\n"
+                           "INSERT INTO task_member (task_id, user_id) VALUES (1, 2), (1, 3);\n"
+                           "INSERT INTO team (id, title, status, description, created_by) VALUES "
+                           "(1, 'Логистика и превоз', 'Active', 'Превоз на донации', 1);\n"
+                           "INSERT INTO team_member (team_id, user_id) VALUES (1, 4);\n")),
             "")
       << "the program's database could not be made";
   TChild program({ProgramPath},
@@ -402,7 +419,7 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
 
   // The first menu item opens the events list (the window shows the form's client area); its new
   // button, at the left below the grid, opens the edit form with the title focused.
-  ClickAt(main, 137, 159);
+  ClickAt(main, MenuItemX(0), MenuItemY);
   const Window events = WaitForWindow(EventsTitle);
   ASSERT_NE(events, 0u) << "no events list; the program wrote: " << program.Output()
                         << program.Errors();
@@ -420,6 +437,43 @@ TEST_F(ProgramGui, TheProgramLogsInOnTheTestServerAndShowsItsMainWindow) {
   CloseWindow(events);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Viewable(events));
+
+  // The third menu item opens the tasks list; a right click on the task's row opens the popup,
+  // whose one item, just below the pointer, opens the task's members.
+  ClickAt(main, MenuItemX(2), MenuItemY);
+  const Window tasks = WaitForWindow(TasksTitle);
+  ASSERT_NE(tasks, 0u) << "no tasks list; the program wrote: " << program.Output()
+                       << program.Errors();
+  EXPECT_TRUE(Screenshot(tasks, "tasks-list.png"));
+  ClickAt(tasks, 200, 75, 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ClickAt(tasks, 230, 86);
+  const Window members = WaitForWindow(MembersTitle);
+  ASSERT_NE(members, 0u) << "no member form; the program wrote: " << program.Output()
+                         << program.Errors();
+  EXPECT_TRUE(Screenshot(members, "task-members.png"));
+  CloseWindow(members);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Viewable(members));
+  CloseWindow(tasks);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // The sixth item opens the teams list, whose popup opens the team's members under its title.
+  ClickAt(main, MenuItemX(5), MenuItemY);
+  const Window teams = WaitForWindow(TeamsTitle);
+  ASSERT_NE(teams, 0u) << "no teams list; the program wrote: " << program.Output()
+                       << program.Errors();
+  ClickAt(teams, 200, 75, 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ClickAt(teams, 230, 86);
+  const Window teamMembers = WaitForWindow(MembersTitle);
+  ASSERT_NE(teamMembers, 0u) << "no team member form; the program wrote: " << program.Output()
+                             << program.Errors();
+  EXPECT_TRUE(Screenshot(teamMembers, "team-members.png"));
+  CloseWindow(teamMembers);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  CloseWindow(teams);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   CloseWindow(main);
   EXPECT_EQ(program.Wait(), 0) << program.Output() << program.Errors();
   EXPECT_EQ(RunSql(db, "SELECT COUNT(*) AS n FROM zavel_vorndemo.event;"), "n\n3\n");
@@ -450,8 +504,8 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
   ASSERT_NE(main, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  // Menu item 6, "Донации-IN" (items are 31 pixels high with 4 between them).
-  ClickAt(main, 137, 144 + 6 * 35 + 15);
+  // Menu item 6, "Донации-IN".
+  ClickAt(main, MenuItemX(6), MenuItemY);
   const Window donations = WaitForWindow("Донации");
   ASSERT_NE(donations, 0u) << program.Output() << program.Errors();
   EXPECT_TRUE(Screenshot(donations, "donations-in.png"));
@@ -460,7 +514,7 @@ TEST_F(ProgramGui, TheIncomingDonationsShowTheirSumAndAnArticleTakesAMovement) {
 
   // Menu item 3, "Магацин"; a right click on the article opens the popup, whose second item
   // (down, down, Enter) is a new entry.
-  ClickAt(main, 137, 144 + 3 * 35 + 15);
+  ClickAt(main, MenuItemX(3), MenuItemY);
   const Window articles = WaitForWindow("Артикли");
   ASSERT_NE(articles, 0u) << program.Output() << program.Errors();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));

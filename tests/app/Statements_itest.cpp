@@ -13,6 +13,7 @@
 #include "platform/db/FieldsNumeric.h"
 #include "platform/db/FieldsText.h"
 #include "platform/rtl/DateTime.h"
+#include "app/MembersForm.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -183,15 +184,12 @@ TEST_F(Statements, TheMemberSearchFiltersTheUsersTableByNameSurnameOrUserName) {
   users.SetFilterSQL(u"((user_type = 1) or (user_type = 2))");
   users.Open();
   EXPECT_EQ(Column(users, u"username"), u"admin|bojan");
-  auto search = [](const String& t) {
-    return u"((user_type = 1) or (user_type = 2)) and ((name like '%" + t +
-           u"%') or (surname like '%" + t + u"%') or " + u" (username like '%" + t + u"%'))";
-  };
-  users.SetFilterSQL(search(u"РЕДОВ"));
+  // The search text travels as the parameter of the member forms' condition.
+  SearchMembers(&users, u"РЕДОВ");
   EXPECT_EQ(Column(users, u"username"), u"bojan");
-  users.SetFilterSQL(search(u"adm"));
+  SearchMembers(&users, u"adm");
   EXPECT_EQ(Column(users, u"username"), u"admin");
-  users.SetFilterSQL(search(u""));
+  SearchMembers(&users, u"");
   EXPECT_EQ(Column(users, u"username"), u"admin|bojan");
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/UnicodeText.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
 namespace {
@@ -274,6 +275,30 @@ TEST(GdiPlus, FontsAndText) {
   GdipDeleteStringFormat(format);
   GdipDeleteBrush(black);
   GdipDeleteFont(font);
+  GdipDeleteFontFamily(family);
+}
+
+// A text laid out again in the box its measure gave stays on one line, at every size: the box is
+// never narrower than the text (a caption drawn in its own measured rectangle must not wrap).
+TEST(GdiPlus, TheMeasuredBoxHoldsTheText) {
+  GpFontFamily* family = nullptr;
+  ASSERT_EQ(GdipCreateFontFamilyFromName(u"Tahoma", nullptr, &family), Ok);
+  TCanvasBitmap canvas(10, 10);
+  for (float size : {6.0f, 7.0f, 7.5f, 8.0f, 9.0f, 10.0f, 11.0f, 13.0f}) {
+    GpFont* font = nullptr;
+    ASSERT_EQ(GdipCreateFont(family, size, 0, UnitPoint, &font), Ok);
+    for (const char16_t* text : {u"Настани", u"Новости", u"Задачи", u"Магацин", u"Членови",
+                                 u"Тимови", u"Донации-IN", u"Донации-OUT", u"Трошоци",
+                                 u"Извештаи", u"Излез", u"Item 1", u"Wij"}) {
+      GpRectF big{0, 0, 10000, 10000}, box, again;
+      GdipMeasureString(canvas.Graphics, text, -1, font, &big, nullptr, &box, nullptr, nullptr);
+      int32_t lines = 0;
+      GdipMeasureString(canvas.Graphics, text, -1, font, &box, nullptr, &again, nullptr, &lines);
+      EXPECT_EQ(lines, 1) << size << " pt, " << UTF8Encode(text);
+      EXPECT_FLOAT_EQ(again.Width, box.Width) << size << " pt, " << UTF8Encode(text);
+    }
+    GdipDeleteFont(font);
+  }
   GdipDeleteFontFamily(family);
 }
 
