@@ -2,21 +2,24 @@
 // richer control takes a role's place by a change here.
 #pragma once
 
-#include "app/HeaderPanel.h"
 #include "controls/edit/AdvDBComboBox.h"
 #include "controls/edit/AdvEdit.h"
 #include "controls/edit/DBAdvEd.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrids.h"
 #include "controls/graphics/AdvGlowButton.h"
+#include "controls/graphics/AdvSmoothExpanderButtonPanel.h"
 #include "controls/graphics/AdvSmoothMenu.h"
+#include "controls/graphics/DBAdvSmoothLabel.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
-// Captions and headings, and the heading that can show a field.
+// Captions and headings; the main window's large captions in gradient text; the heading that can
+// show a field.
 using TCaptionLabel = TLabel;
-using TDataCaptionLabel = TLabel;
+using TBannerLabel = TAdvSmoothLabel;
+using TDataCaptionLabel = TDBAdvSmoothLabel;
 // The forms' push buttons: glow buttons in their default appearance that take part in the tab
 // order, as the buttons they replace did.
 class TActionButton : public TAdvGlowButton {
@@ -25,8 +28,9 @@ class TActionButton : public TAdvGlowButton {
 };
 // An edit with its own caption label.
 using TCaptionedEdit = TAdvEdit;
-// The panel that shows who is logged in, holding its labels and its button.
-using TUserPanel = THeaderPanel;
+// The panel that shows who is logged in, holding its labels and its button; it collapses to its
+// caption and expands again.
+using TUserPanel = TAdvSmoothExpanderButtonPanel;
 // The main window's menu of items chosen by index; a disabled item cannot be chosen.
 using TItemMenu = TAdvSmoothMenu;
 

@@ -22,10 +22,9 @@ TfrmLogin::TfrmLogin(TComponent* owner) : TForm(owner) {
   DBAdvSmoothLabel1 = new TDataCaptionLabel(this);
   DBAdvSmoothLabel1->SetParent(this);
   DBAdvSmoothLabel1->SetBounds(0, 14, 380, 32);
-  DBAdvSmoothLabel1->SetAlignment(taCenter);
-  DBAdvSmoothLabel1->Font()->SetSize(16);
-  DBAdvSmoothLabel1->Font()->SetStyle(TFontStyles{fsBold});
-  DBAdvSmoothLabel1->SetCaption(u"НАЈАВА");
+  DBAdvSmoothLabel1->Caption()->Font()->SetSize(16);
+  DBAdvSmoothLabel1->Caption()->Font()->SetStyle(TFontStyles{fsBold});
+  DBAdvSmoothLabel1->Caption()->SetText(u"НАЈАВА");
 
   AdvEdit1 = new TCaptionedEdit(this);
   AdvEdit1->SetParent(this);

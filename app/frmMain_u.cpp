@@ -68,6 +68,7 @@ TLabel* PanelLabel(TfrmMain* form, TWinControl* parent, const String& caption, i
                    int width) {
   auto* label = new TLabel(form);
   label->SetParent(parent);
+  label->SetTransparent(true);  // over the panel's gradient
   label->SetCaption(caption);
   label->SetBounds(left, top, width, 20);
   return label;
@@ -154,9 +155,11 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
   AdvSmoothExpanderButtonPanel1 = new TUserPanel(this);
   AdvSmoothExpanderButtonPanel1->SetParent(this);
   AdvSmoothExpanderButtonPanel1->SetBounds(280, 12, 488, 150);
-  AdvSmoothExpanderButtonPanel1->SetCaption(u"  Најавен корисник");
+  // The look a panel takes when it is placed on a form: light blue with a soft shadow.
+  AdvSmoothExpanderButtonPanel1->SetComponentStyle(4);
+  AdvSmoothExpanderButtonPanel1->Caption()->SetText(u"  Најавен корисник");
   TWinControl* panel = AdvSmoothExpanderButtonPanel1;
-  const int row = THeaderPanel::HeaderHeight + 12;
+  const int row = 38;  // below the caption and its line
   Label1 = PanelLabel(this, panel, u" Најавен/а: ", 12, row, 110);
   lblLogged = PanelLabel(this, panel, u"/", 126, row, 350);
   Label3 = PanelLabel(this, panel, u" Најавен/а во: ", 12, row + 28, 110);
@@ -178,21 +181,24 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
   AdvGlowButton3->SetBounds(444, 176, 150, 34);
   AdvGlowButton3->OnClick = [this](TObject* sender) { AdvGlowButton3Click(sender); };
 
-  AdvSmoothLabel1 = new TCaptionLabel(this);
-  AdvSmoothLabel1->SetParent(this);
+  // The window's large captions: gradient text, navy at the top to black at the bottom.
+  auto banner = [this](const String& text, const TRect& bounds, int size) {
+    auto* label = new TBannerLabel(this);
+    label->SetParent(this);
+    label->SetBoundsRect(bounds);
+    label->Caption()->Font()->SetSize(size);
+    label->Caption()->SetColorStart(clNavy);
+    label->Caption()->SetColorEnd(clBlack);
+    label->Caption()->SetText(text);
+    return label;
+  };
+  AdvSmoothLabel1 =
+      banner(u"Софтверот е изработен за потребите на Велтора \"Завел Тремаволт\"",
+             Bounds(280, 380, 488, 60), 12);
   AdvSmoothLabel1->SetWordWrap(true);
-  AdvSmoothLabel1->SetBounds(280, 380, 488, 60);
-  AdvSmoothLabel1->Font()->SetSize(12);
-  AdvSmoothLabel1->SetCaption(
-      u"Софтверот е изработен за потребите на Велтора \"Завел Тремаволт\"");
-  AdvSmoothLabel2 = new TCaptionLabel(this);
-  AdvSmoothLabel2->SetParent(this);
-  AdvSmoothLabel2->SetBounds(280, 448, 488, 22);
-  AdvSmoothLabel2->SetCaption(u"www.zaveltremavolt.org.mk");
-  AdvSmoothLabel3 = new TCaptionLabel(this);
-  AdvSmoothLabel3->SetParent(this);
-  AdvSmoothLabel3->SetBounds(280, 500, 488, 22);
-  AdvSmoothLabel3->SetCaption(u"© В.О. Завел Тремаволт. Сите права се задржани.");
+  AdvSmoothLabel2 = banner(u"www.zaveltremavolt.org.mk", Bounds(280, 448, 488, 22), 10);
+  AdvSmoothLabel3 =
+      banner(u"© В.О. Завел Тремаволт. Сите права се задржани.", Bounds(280, 500, 488, 22), 10);
 
   myConnection = new TMyConnection(this);
   myConnection->SetDatabase(u"zavel_vorndemo");
@@ -246,7 +252,7 @@ void TfrmMain::FormActivate(TObject*) {
   }
   lblLogged->SetCaption(UserFullName + u" ( " + UserName + u" )");
   lblLogged_at->SetCaption(DateTimeToStr(LoggedAt));
-  AdvSmoothExpanderButtonPanel1->SetVisible(true);
+  AdvSmoothExpanderButtonPanel1->Expand();
   ApplyRights();
 }
 

@@ -24,9 +24,9 @@ class TfrmMain : public TForm {
   String UserName;
 
   TImage* Image1;
-  TCaptionLabel* AdvSmoothLabel1;
-  TCaptionLabel* AdvSmoothLabel2;
-  TCaptionLabel* AdvSmoothLabel3;
+  TBannerLabel* AdvSmoothLabel1;
+  TBannerLabel* AdvSmoothLabel2;
+  TBannerLabel* AdvSmoothLabel3;
   TItemMenu* AdvSmoothMenu1;
   TUserPanel* AdvSmoothExpanderButtonPanel1;
   TLabel* Label1;

@@ -171,6 +171,10 @@ LRESULT DefWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
                        LParamToPoint(lParam));
         return 0;
       }
+      if (wParam == static_cast<WPARAM>(HTCAPTION) && IsChildWindow(window)) {
+        TrackChildMove(handle, LParamToPoint(lParam));
+        return 0;
+      }
       window->PressedHit = static_cast<LRESULT>(wParam);
       if (wParam == static_cast<WPARAM>(HTCLOSE))
         RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);

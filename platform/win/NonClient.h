@@ -47,5 +47,8 @@ constexpr UINT ScrollRepeatInterval = 50;
 // Follows a left-button press on a window's scroll bar (`bar` is SB_HORZ or SB_VERT) until the
 // button is released, sending WM_HSCROLL or WM_VSCROLL to the window.
 void TrackScrollBar(HWND window, int bar, TPoint screen);
+// Follows a left-button press on a child window's caption area until the button is released:
+// the window moves with the pointer inside its parent's client area, then gets WM_EXITSIZEMOVE.
+void TrackChildMove(HWND window, TPoint screen);
 // The part of a window's bar under a held button, drawn pressed; -1 when none is.
 int PressedScrollBarPart(HWND window, int bar);
