@@ -202,7 +202,8 @@ void TMySQLRecordset::ConvertBinaryRow(uint8_t* record) {
       continue;
     }
     const auto* value = static_cast<const char*>(bind.buffer);
-    const uint32_t length = *bind.length;
+    uint32_t length;  // the length slots follow the areas, aligned or not
+    std::memcpy(&length, bind.length, sizeof length);
     if (isNull) {
       if (IsBlob(dt)) {
         FConverter->ConvertTextValue(record, i, nullptr, 0);

@@ -3,64 +3,9 @@
 
 #include <cstring>
 
+#include "MySql/MySqlApiClient_EntryPoints.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
-
-// The library's handles are only ever held by pointer; the library's types appear here with the
-// widths the C interface gives them on this machine (unsigned long, my_bool as char).
-struct TMySqlClientEntryPoints {
-  unsigned (*mysql_num_fields)(void*);
-  void* (*mysql_fetch_field_direct)(void*, unsigned);
-  unsigned (*mysql_field_count)(void*);
-  unsigned long long (*mysql_affected_rows)(void*);
-  unsigned long long (*mysql_insert_id)(void*);
-  unsigned (*mysql_errno)(void*);
-  const char* (*mysql_error)(void*);
-  const char* (*mysql_info)(void*);
-  unsigned long (*mysql_thread_id)(void*);
-  const char* (*mysql_character_set_name)(void*);
-  void* (*mysql_init)(void*);
-  char (*mysql_ssl_set)(void*, const char*, const char*, const char*, const char*, const char*);
-  void* (*mysql_real_connect)(void*, const char*, const char*, const char*, const char*, unsigned,
-                              const char*, unsigned long);
-  void (*mysql_close)(void*);
-  int (*mysql_select_db)(void*, const char*);
-  int (*mysql_real_query)(void*, const char*, unsigned long);
-  int (*mysql_kill)(void*, unsigned long);
-  int (*mysql_ping)(void*);
-  const char* (*mysql_get_server_info)(void*);
-  const char* (*mysql_get_client_info)();
-  const char* (*mysql_get_host_info)(void*);
-  void* (*mysql_use_result)(void*);
-  int (*mysql_options)(void*, int, const void*);
-  int (*mysql_options_str)(void*, int, const void*);  // the same entry, for text values
-  void (*mysql_free_result)(void*);
-  char** (*mysql_fetch_row)(void*);
-  unsigned long* (*mysql_fetch_lengths)(void*);
-  int (*mysql_server_init)(int, char**, char**);
-  void (*mysql_server_end)();
-  void* (*mysql_stmt_init)(void*);
-  int (*mysql_stmt_prepare)(void*, const char*, unsigned long);
-  int (*mysql_stmt_execute)(void*);
-  unsigned long (*mysql_stmt_param_count)(void*);
-  char (*mysql_stmt_bind_param)(void*, void*);
-  char (*mysql_stmt_bind_result)(void*, void*);
-  unsigned (*mysql_stmt_field_count)(void*);
-  char (*mysql_stmt_close)(void*);
-  char (*mysql_stmt_free_result)(void*);
-  unsigned (*mysql_stmt_errno)(void*);
-  const char* (*mysql_stmt_error)(void*);
-  int (*mysql_stmt_fetch)(void*);
-  int (*mysql_stmt_fetch_column)(void*, void*, unsigned, unsigned long);
-  char (*mysql_stmt_send_long_data)(void*, unsigned, const char*, unsigned long);
-  int (*mysql_stmt_prepare_result)(void*);  // looked up, never called
-  void* (*mysql_stmt_result_metadata)(void*);
-  void* (*mysql_stmt_param_metadata)(void*);
-  unsigned long long (*mysql_stmt_affected_rows)(void*);
-  int (*mysql_stmt_store_result)(void*);  // looked up, never called
-  char (*mysql_more_results)(void*);
-  int (*mysql_next_result)(void*);
-};
 
 namespace {
 
@@ -268,6 +213,7 @@ PMYSQL_STMT TMySQLAPIClient::mysql_stmt_init(PMYSQL_CON con) {
   return Need(FEntry->mysql_stmt_init)(con);
 }
 int TMySQLAPIClient::mysql_stmt_prepare(PMYSQL_STMT stmt, const char* query, uint32_t length) {
+  ForgetMetadata(stmt);  // a new text may describe other columns
   return Need(FEntry->mysql_stmt_prepare)(stmt, query, length);
 }
 int TMySQLAPIClient::mysql_stmt_execute(PMYSQL_STMT stmt) {
@@ -286,6 +232,11 @@ int TMySQLAPIClient::mysql_stmt_field_count(PMYSQL_STMT stmt) {
   return static_cast<int>(Need(FEntry->mysql_stmt_field_count)(stmt));
 }
 int TMySQLAPIClient::mysql_stmt_close(PMYSQL_STMT stmt) {
+  ForgetMetadata(stmt);
+  {
+    std::lock_guard<std::mutex> hold(FBindsLock);
+    FResultBinds.erase(stmt);
+  }
   return Need(FEntry->mysql_stmt_close)(stmt);
 }
 int TMySQLAPIClient::mysql_stmt_free_result(PMYSQL_STMT stmt) {
@@ -298,7 +249,9 @@ AnsiString TMySQLAPIClient::mysql_stmt_error(PMYSQL_STMT stmt) {
   return Text(Need(FEntry->mysql_stmt_error)(stmt));
 }
 int TMySQLAPIClient::mysql_stmt_fetch(PMYSQL_STMT stmt) {
-  return Need(FEntry->mysql_stmt_fetch)(stmt);
+  const int status = Need(FEntry->mysql_stmt_fetch)(stmt);
+  if (status == 0 || status == MYSTMT_DATA_TRUNCATED) DeliverFetched(stmt);
+  return status;
 }
 int TMySQLAPIClient::mysql_stmt_fetch_column(PMYSQL_STMT stmt, void* bind, uint32_t column,
                                              uint32_t offset) {
@@ -310,7 +263,23 @@ uint8_t TMySQLAPIClient::mysql_stmt_send_long_data(PMYSQL_STMT stmt, uint32_t pa
       Need(FEntry->mysql_stmt_send_long_data)(stmt, paramNumber, data, length));
 }
 PMYSQL_RES TMySQLAPIClient::mysql_stmt_result_metadata(PMYSQL_STMT stmt) {
-  return Need(FEntry->mysql_stmt_result_metadata)(stmt);
+  std::lock_guard<std::mutex> hold(FBindsLock);
+  PMYSQL_RES& kept = FMetadata[stmt];
+  if (kept == nullptr) kept = Need(FEntry->mysql_stmt_result_metadata)(stmt);
+  return kept;
+}
+
+void TMySQLAPIClient::ForgetMetadata(PMYSQL_STMT stmt) {
+  PMYSQL_RES kept = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(FBindsLock);
+    auto found = FMetadata.find(stmt);
+    if (found == FMetadata.end()) return;
+    kept = found->second;
+    FMetadata.erase(found);
+    FResultBinds.erase(stmt);
+  }
+  if (kept) mysql_free_result(kept);
 }
 PMYSQL_RES TMySQLAPIClient::mysql_stmt_param_metadata(PMYSQL_STMT stmt) {
   return Need(FEntry->mysql_stmt_param_metadata)(stmt);
@@ -323,16 +292,6 @@ bool TMySQLAPIClient::mysql_more_results(PMYSQL_CON con) {
 }
 int TMySQLAPIClient::mysql_next_result(PMYSQL_CON con) {
   return Need(FEntry->mysql_next_result)(con);
-}
-
-int TMySQLAPIClient::StmtExecuteParams(PMYSQL_STMT, TParamDescs&, bool) {
-  throw EDatabaseError(SClientStmtNotAvailable);
-}
-uint8_t TMySQLAPIClient::StmtBindResults(PMYSQL_STMT, TMYSQL_BINDS&) {
-  throw EDatabaseError(SClientStmtNotAvailable);
-}
-int TMySQLAPIClient::StmtFetchRow(PMYSQL_STMT, PMYSQL_ROW&) {
-  throw EDatabaseError(SClientStmtNotAvailable);
 }
 
 TMySQLAPIClient& MySQLAPIClient() {

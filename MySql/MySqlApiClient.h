@@ -4,10 +4,58 @@
 // called. Rows and field structures are the library's own, which the base class reads.
 #pragma once
 
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
 #include "MySql/MySqlApi.h"
 #include "platform/rtl/DynamicLibrary.h"
 
 struct TMySqlClientEntryPoints;
+
+// The bind record and the time record as the client library of this machine lays them out: every
+// `unsigned long` and pointer 64 bits wide, the type code after the lengths. The table's own
+// records (TMYSQL_BIND, TMYSQL_TIME) are translated to these at the library's door.
+struct TMYSQL_LIBBIND {
+  unsigned long* length;
+  uint8_t* is_null;
+  void* buffer;
+  uint8_t* error;
+  uint8_t* row_ptr;
+  void* store_param_func;
+  void* fetch_result;
+  void* skip_result;
+  unsigned long buffer_length;
+  unsigned long offset;
+  unsigned long length_value;
+  uint32_t flags;
+  uint32_t pack_length;
+  uint32_t buffer_type;
+  uint8_t error_value;
+  uint8_t is_unsigned;
+  uint8_t long_data_used;
+  uint8_t is_null_value;
+  void* extension;
+};
+
+struct TMYSQL_LIBTIME {
+  uint32_t year, month, day, hour, minute, second;
+  unsigned long second_part;
+  uint8_t neg;
+  uint32_t time_type;
+};
+
+// A statement's result binds as the library holds them: its lengths and times land in these
+// shadows and are copied to the table's records after every fetch.
+struct TClientResultBinds {
+  std::vector<TMYSQL_LIBBIND> Binds;
+  std::vector<unsigned long> Lengths;
+  std::vector<TMYSQL_LIBTIME> Times;
+  std::vector<uint32_t*> LengthTargets;  // nil where the table's record has no length
+  std::vector<void*> TimeTargets;        // nil where the column is no date or time
+  // BIT columns: the library leaves their big-endian bytes at the start of the number's place.
+  std::vector<bool> Bits;
+};
 
 class TMySQLAPIClient : public TMySQLAPI {
  public:
@@ -66,18 +114,19 @@ class TMySQLAPIClient : public TMySQLAPI {
                               uint32_t offset) override;
   uint8_t mysql_stmt_send_long_data(PMYSQL_STMT stmt, uint32_t paramNumber, const char* data,
                                     uint32_t length) override;
+  // The statement's result description, owned by the statement (never freed by the caller).
   PMYSQL_RES mysql_stmt_result_metadata(PMYSQL_STMT stmt) override;
   PMYSQL_RES mysql_stmt_param_metadata(PMYSQL_STMT stmt) override;
   int64_t mysql_stmt_affected_rows(PMYSQL_STMT stmt) override;
   bool mysql_more_results(PMYSQL_CON con) override;
   int mysql_next_result(PMYSQL_CON con) override;
 
-  // The statement binds of this machine's library are not laid out by the table yet: prepared
-  // statements through the library fail with SClientStmtNotAvailable rather than pass records
-  // the library would misread.
+  // Prepared statements: parameters and result binds go to the library in its own record layout
+  // (TMYSQL_LIBBIND, TMYSQL_LIBTIME); what the library writes back is copied into the table's
+  // records after each fetch.
   int StmtExecuteParams(PMYSQL_STMT stmt, TParamDescs& params, bool utf8) override;
   uint8_t StmtBindResults(PMYSQL_STMT stmt, TMYSQL_BINDS& binds) override;
-  int StmtFetchRow(PMYSQL_STMT stmt, PMYSQL_ROW& row) override;
+  int StmtFetchColumn(PMYSQL_STMT stmt, TMYSQL_BINDS& binds, int column, int offset) override;
 
   bool IsLoaded() override { return FLibrary.IsLoaded(); }
   // Loads the library and looks up every entry point; nothing when loaded.
@@ -97,13 +146,20 @@ class TMySQLAPIClient : public TMySQLAPI {
   F* Need(F* entryPoint) const;
 
  private:
+  // Copies what the last fetch wrote into the shadows to the table's records.
+  void DeliverFetched(PMYSQL_STMT stmt);
+
   AnsiString FLibraryName;
   TDynamicLibrary FLibrary;
   TMySqlClientEntryPoints* FEntry;
+  // Connections on several threads share the table: the statements' binds are guarded.
+  std::mutex FBindsLock;
+  std::unordered_map<PMYSQL_STMT, TClientResultBinds> FResultBinds;
+  // A statement's result description belongs to the statement, as callers of the table expect:
+  // the library's is kept here and freed when the statement is prepared again or closed.
+  std::unordered_map<PMYSQL_STMT, PMYSQL_RES> FMetadata;
+  void ForgetMetadata(PMYSQL_STMT stmt);
 };
-
-inline constexpr char16_t SClientStmtNotAvailable[] =
-    u"Prepared statements are not available through the MySQL client library";
 
 // The process-wide client-library call table; its library is loaded on the first Initialize.
 TMySQLAPIClient& MySQLAPIClient();

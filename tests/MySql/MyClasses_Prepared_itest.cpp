@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Common/MemData_Blob.h"
@@ -23,7 +24,8 @@
 
 namespace {
 
-std::unique_ptr<TMySQLConnection> Open(bool useUnicode = true) {
+// A connection on the own engine, or with direct off on the client library.
+std::unique_ptr<TMySQLConnection> Open(bool useUnicode = true, bool direct = true) {
   const testdb::Settings& db = testdb::Get();
   auto conn = std::make_unique<TMySQLConnection>();
   conn->SetServer(UTF8ToString(db.host));
@@ -32,6 +34,7 @@ std::unique_ptr<TMySQLConnection> Open(bool useUnicode = true) {
   conn->SetPassword(UTF8ToString(db.password));
   conn->SetProp(pcDatabase, UTF8ToString(db.database));
   conn->SetProp(pcUseUnicode, useUnicode);
+  conn->SetProp(pcDirect, direct);
   conn->Connect(u"");
   conn->ExecSQL(u"SET NAMES utf8mb4");
   conn->ExecSQL(u"SET SESSION sql_mode = ''");
@@ -77,7 +80,8 @@ const char16_t* const kRows[] = {
     u"'a', 'x')",
 };
 
-class PreparedTypes : public ::testing::TestWithParam<std::pair<bool, bool>> {
+// Parameters: UseUnicode, NullForZeroDate, the own engine (or the client library).
+class PreparedTypes : public ::testing::TestWithParam<std::tuple<bool, bool, bool>> {
  protected:
   static void SetUpTestSuite() {
     auto conn = Open();
@@ -93,7 +97,7 @@ class PreparedTypes : public ::testing::TestWithParam<std::pair<bool, bool>> {
     rs->SetConnection(&conn);
     rs->SetProp(pcFetchAll, true);
     rs->SetProp(pcBinaryAsString, false);
-    rs->SetProp(pcNullForZeroDate, GetParam().second);
+    rs->SetProp(pcNullForZeroDate, std::get<1>(GetParam()));
     rs->SetSQL(u"SELECT * FROM pr_types ORDER BY id");
     if (prepared) rs->Prepare();
     rs->Open();
@@ -103,7 +107,7 @@ class PreparedTypes : public ::testing::TestWithParam<std::pair<bool, bool>> {
 
 // Both paths, field by field: the same NULLs and the same values.
 TEST_P(PreparedTypes, EveryColumnReadsAsTheTextPathReadsIt) {
-  auto conn = Open(GetParam().first);
+  auto conn = Open(std::get<0>(GetParam()), std::get<2>(GetParam()));
   auto text = OpenSet(*conn, false);
   auto binary = OpenSet(*conn, true);
   ASSERT_TRUE(binary->MyCommand()->GetPrepared());
@@ -156,11 +160,15 @@ TEST_P(PreparedTypes, EveryColumnReadsAsTheTextPathReadsIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, PreparedTypes,
-                         ::testing::Values(std::pair{true, true}, std::pair{true, false},
-                                           std::pair{false, true}),
+                         ::testing::Values(std::tuple{true, true, true},
+                                           std::tuple{true, false, true},
+                                           std::tuple{false, true, true},
+                                           std::tuple{true, true, false},
+                                           std::tuple{false, false, false}),
                          [](const auto& info) {
-                           return std::string(info.param.first ? "Unicode" : "Ansi") +
-                                  (info.param.second ? "ZeroDateNull" : "ZeroDateKept");
+                           return std::string(std::get<0>(info.param) ? "Unicode" : "Ansi") +
+                                  (std::get<1>(info.param) ? "ZeroDateNull" : "ZeroDateKept") +
+                                  (std::get<2>(info.param) ? "" : "ClientLibrary");
                          });
 
 // ---- parameters ----
@@ -177,9 +185,11 @@ std::optional<std::string> One(TMySQLConnection& conn, const std::string& sql) {
   bool first = true;
   while (PMYSQL_ROW row = api->FetchRow(result)) {
     if (first && !api->FieldIsNull(row, 0)) {
-      AnsiString s;
-      api->GetFieldString(row, 0, s);
-      value = s;
+      // By its length: a value may hold zero bytes.
+      TLenArr lengths;
+      api->FetchLengths(result, lengths);
+      const auto* bytes = static_cast<const char*>(api->GetFieldPtr(result, row, 0));
+      value = std::string(bytes, lengths[0]);
     }
     first = false;
   }
@@ -187,17 +197,18 @@ std::optional<std::string> One(TMySQLConnection& conn, const std::string& sql) {
   return value;
 }
 
-class PreparedCommand : public ::testing::Test {
+// On the own engine, or (false) on the client library.
+class PreparedCommand : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    conn = Open();
+    conn = Open(true, GetParam());
     cmd.SetConnection(conn.get());
   }
   std::unique_ptr<TMySQLConnection> conn;
   TMySQLCommand cmd;
 };
 
-TEST_F(PreparedCommand, ParameterValuesOfEveryTypeArriveExactly) {
+TEST_P(PreparedCommand, ParameterValuesOfEveryTypeArriveExactly) {
   struct Case {
     const char* column;
     TDataTypeCode type;
@@ -252,7 +263,7 @@ TEST_F(PreparedCommand, ParameterValuesOfEveryTypeArriveExactly) {
   conn->ExecSQL(u"DROP TABLE pr_values");
 }
 
-TEST_F(PreparedCommand, OneStatementRunsAThousandTimesWithChangingValuesAndTypes) {
+TEST_P(PreparedCommand, OneStatementRunsAThousandTimesWithChangingValuesAndTypes) {
   conn->ExecSQL(u"DROP TABLE IF EXISTS pr_many");
   conn->ExecSQL(u"CREATE TABLE pr_many (n BIGINT, s VARCHAR(40)) CHARACTER SET utf8mb4");
   cmd.SetSQL(u"INSERT INTO pr_many VALUES (:n, :s)");
@@ -291,7 +302,7 @@ TEST_F(PreparedCommand, OneStatementRunsAThousandTimesWithChangingValuesAndTypes
   conn->ExecSQL(u"DROP TABLE pr_many");
 }
 
-TEST_F(PreparedCommand, IsPreparedAgainAfterItsConnectionCameBack) {
+TEST_P(PreparedCommand, IsPreparedAgainAfterItsConnectionCameBack) {
   conn->ExecSQL(u"DROP TABLE IF EXISTS pr_again");
   conn->ExecSQL(u"CREATE TABLE pr_again (n INT)");
   cmd.SetSQL(u"INSERT INTO pr_again VALUES (:n)");
@@ -320,6 +331,11 @@ TEST_F(PreparedCommand, IsPreparedAgainAfterItsConnectionCameBack) {
 
 // A prepared record set read on demand keeps its fetch connection, and with it its statement,
 // between openings; its rows come block by block.
+INSTANTIATE_TEST_SUITE_P(BackEnds, PreparedCommand, ::testing::Values(true, false),
+                         [](const auto& info) {
+                           return std::string(info.param ? "OwnEngine" : "ClientLibrary");
+                         });
+
 TEST(PreparedRecordSet, ReopensWithNewParameterValuesOnItsFetchConnection) {
   auto conn = Open();
   conn->ExecSQL(u"DROP TABLE IF EXISTS pr_open");
