@@ -31,4 +31,6 @@ void* TDynamicLibrary::Symbol(const char* name) const {
   return dlsym(FHandle, name);
 }
 
-bool TDynamicLibrary::GlobalSymbol(const char* name) { return dlsym(RTLD_DEFAULT, name) != nullptr; }
+bool TDynamicLibrary::GlobalSymbol(const char* name) {
+  return dlsym(RTLD_DEFAULT, name) != nullptr;
+}
