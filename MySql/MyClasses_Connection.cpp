@@ -70,6 +70,7 @@ void TMySQLConnection::Connect(const String&) {
   FServerVersion.clear();
   FServerMajor = 0;
   FServerMinor = 0;
+  HandEmbParams();
   FAPI->Initialize();
   try {
     OpenSession();
@@ -364,6 +365,7 @@ String TMySQLConnection::GetServerVersionFull() { return FServerVersion; }
 
 String TMySQLConnection::GetClientVersion() {
   if (!FAPI->IsLoaded()) {
+    HandEmbParams();
     FAPI->Initialize();
     String version = Decode(FAPI->ClientVersion());
     FAPI->Unload();

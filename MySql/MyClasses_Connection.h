@@ -63,6 +63,9 @@ class TMySQLConnection : public TLxConnection {
   String GetSQLMode();
   void SelectAPI();
   void SetEmbParams(const String& text);
+  // Gives the embedded-server call table this connection's server arguments (nothing for the
+  // other tables); they take effect when the table starts its server.
+  void HandEmbParams();
 
   TMySQLAPI* API() const { return FAPI; }
   // Puts another call table behind the connection (the table's back end is its business).

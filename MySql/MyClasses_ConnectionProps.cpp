@@ -4,6 +4,7 @@
 
 #include "MySql/MySqlApiClient.h"
 #include "MySql/MySqlApiDirect.h"
+#include "MySql/MySqlApiEmbedded.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
 
@@ -141,11 +142,16 @@ void TMySQLConnection::ChooseAPI(bool& option, bool value) {
   }
 }
 
-// The embedded-server back end is not part of the engine yet: asking for it is an error rather
-// than a silent fall back to another back end.
 void TMySQLConnection::SelectAPI() {
-  if (FEmbedded) throw EDatabaseError(u"The embedded MySQL server is not available");
-  FAPI = FDirect ? static_cast<TMySQLAPI*>(&MySQLAPIDirect()) : &MySQLAPIClient();
+  if (FEmbedded)
+    FAPI = &MySQLAPIEmbedded();
+  else
+    FAPI = FDirect ? static_cast<TMySQLAPI*>(&MySQLAPIDirect()) : &MySQLAPIClient();
+}
+
+void TMySQLConnection::HandEmbParams() {
+  if (auto* embedded = dynamic_cast<TMySQLAPIEmbedded*>(FAPI))
+    embedded->SetServerParams(FEmbParams.get());
 }
 
 // Paths keep a leading "/", which makes them absolute here; a leading "\" is dropped and

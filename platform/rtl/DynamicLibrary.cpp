@@ -30,3 +30,7 @@ void* TDynamicLibrary::Symbol(const char* name) const {
   if (!FHandle) return nullptr;
   return dlsym(FHandle, name);
 }
+
+bool TDynamicLibrary::GlobalSymbol(const char* name) {
+  return dlsym(RTLD_DEFAULT, name) != nullptr;
+}

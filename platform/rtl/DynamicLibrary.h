@@ -17,6 +17,10 @@ class TDynamicLibrary {
   void Unload();
   bool IsLoaded() const { return FHandle != nullptr; }
 
+  // Whether a library of the program's global scope (linked in, or loaded for all) exports the
+  // symbol. A library loaded here binds its own exported names to such a definition first.
+  static bool GlobalSymbol(const char* name);
+
   // The exported symbol's address, or nil when the library lacks it.
   void* Symbol(const char* name) const;
   template <class F>

@@ -11,6 +11,7 @@
 #include "Common/LxAccess_Transaction.h"
 #include "MySql/MySqlApiClient.h"
 #include "MySql/MySqlApiDirect.h"
+#include "MySql/MySqlApiEmbedded.h"
 #include "MySql/MyClasses_Error.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/UnicodeText.h"
@@ -465,10 +466,14 @@ TEST_F(MySQLConnectionTest, DefaultsAndBackEndChoice) {
   EXPECT_EQ(fresh.API(), &MySQLAPIClient());
   fresh.SetProp(pcDirect, true);
   EXPECT_EQ(fresh.API(), &MySQLAPIDirect());
-  EXPECT_THROW(fresh.SetProp(pcEmbedded, true), EDatabaseError);
-  EXPECT_FALSE(fresh.Embedded());
+  fresh.SetProp(pcEmbedded, true);  // the embedded server wins over the own engine
+  EXPECT_EQ(fresh.API(), &MySQLAPIEmbedded());
+  fresh.SetProp(pcDirect, false);
+  EXPECT_EQ(fresh.API(), &MySQLAPIEmbedded());
   fresh.SetProp(pcEmbedded, false);
-  EXPECT_NO_THROW(fresh.SetProp(pcDirect, true));
+  EXPECT_EQ(fresh.API(), &MySQLAPIClient());
+  fresh.SetProp(pcDirect, true);
+  EXPECT_EQ(fresh.API(), &MySQLAPIDirect());
   EXPECT_EQ(fresh.GetSQLInfo()->LeftQuote(), u'`');
 }
 
