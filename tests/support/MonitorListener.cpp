@@ -154,6 +154,12 @@ bool MonitorListener::WaitFrames(size_t count, std::chrono::milliseconds limit) 
   return FChanged.wait_for(lock, limit, [&] { return FFrames.size() >= count; });
 }
 
+bool MonitorListener::WaitUntil(const std::function<bool(const std::vector<Frame>&)>& test,
+                                std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(FLock);
+  return FChanged.wait_for(lock, limit, [&] { return test(FFrames); });
+}
+
 std::vector<Frame> MonitorListener::Frames() const {
   std::lock_guard<std::mutex> guard(FLock);
   return FFrames;

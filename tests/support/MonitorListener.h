@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,6 +32,9 @@ class MonitorListener {
   uint16_t Port() const { return FPort; }
   // Waits until count frames arrived, at most the time given.
   bool WaitFrames(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10));
+  // Waits until the frames so far satisfy the test, at most the time given.
+  bool WaitUntil(const std::function<bool(const std::vector<Frame>&)>& test,
+                 std::chrono::milliseconds limit = std::chrono::seconds(10));
   std::vector<Frame> Frames() const;
   int Accepted() const;
   // Stops accepting and closes what is open.
