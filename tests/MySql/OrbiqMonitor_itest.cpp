@@ -74,6 +74,25 @@ TEST_F(MonitorServer, ConnectionCommandAndTransactionReportTheirSteps) {
   EXPECT_EQ(texts.back(), u"Disconnect: " + who);
 }
 
+TEST_F(MonitorServer, DataSetReportsPrepareOpenAndUnprepare) {
+  auto monitor = Monitor({moCustom});
+  std::unique_ptr<TCustomDADataSet> query = conn.CreateDataSet();
+  query->SetSQLText(u"SELECT 1 AS one");
+  query->Prepare();
+  query->Open();
+  query->Close();
+  query->UnPrepare();
+  query->SetNoMonitor(true);
+  query->Open();
+  query->Close();
+  const std::vector<String> texts = Texts();
+  ASSERT_GE(texts.size(), 4u);
+  EXPECT_EQ(texts[texts.size() - 3], u"Prepare: SELECT 1 AS one");
+  EXPECT_EQ(texts[texts.size() - 2], u"SELECT 1 AS one");
+  EXPECT_EQ(texts.back(), u"Unprepare: SELECT 1 AS one") << "nothing after NoMonitor";
+  EXPECT_EQ(heard.back().sender, query.get());
+}
+
 TEST_F(MonitorServer, NoMonitorNoReportUnlessDebug) {
   static int dialogs;
   dialogs = 0;
