@@ -179,6 +179,9 @@ class TCustomDASQLMonitor : public TComponent {
             const String& description, const String& sql, const TMsgSQLParams& params,
             bool failed = false, const String& errorText = String());
   bool Traced(TDATraceFlag flag);
+  // Start, commit and rollback: the word, the connection's user and server, the object info.
+  void ReportTransactionStep(const String& word, int32_t eventType, TObject* object,
+                             bool beforeEvent, int32_t& eventId);
   // The debug dialog, before prepare, unprepare and execute.
   void Dialog(TComponent* component, const String& sql, const String& word, TDAParams* params);
   void SendPair(TObject* object, int32_t eventType, const String& description,

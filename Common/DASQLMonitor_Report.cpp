@@ -261,36 +261,28 @@ void TCustomDASQLMonitor::ReportConnect(TCustomDAConnection* connection, bool co
   if (beforeEvent) Output(connection, text, tfConnect);
 }
 
-namespace {
-
-String TransactionText(const String& word, TObject* object) {
+void TCustomDASQLMonitor::ReportTransactionStep(const String& word, int32_t eventType,
+                                                TObject* object, bool beforeEvent,
+                                                int32_t& eventId) {
+  if (!Traced(tfTransact)) return;
   String text = word + u": ";
   if (auto* connection = dynamic_cast<TCustomDAConnection*>(object))
     text += connection->Username() + u"@" + connection->Server();
-  return text;
+  text += ObjectInfo(object);
+  Send(object, eventType, beforeEvent, eventId, text, {}, {});
+  if (beforeEvent) Output(object, text, tfTransact);
 }
 
-}  // namespace
-
 void TCustomDASQLMonitor::ReportStart(TObject* object, bool beforeEvent, int32_t& eventId) {
-  if (!Traced(tfTransact)) return;
-  const String text = TransactionText(u"Start", object) + ObjectInfo(object);
-  Send(object, metStart, beforeEvent, eventId, text, {}, {});
-  if (beforeEvent) Output(object, text, tfTransact);
+  ReportTransactionStep(u"Start", metStart, object, beforeEvent, eventId);
 }
 
 void TCustomDASQLMonitor::ReportCommit(TObject* object, bool beforeEvent, int32_t& eventId) {
-  if (!Traced(tfTransact)) return;
-  const String text = TransactionText(u"Commit", object) + ObjectInfo(object);
-  Send(object, metCommit, beforeEvent, eventId, text, {}, {});
-  if (beforeEvent) Output(object, text, tfTransact);
+  ReportTransactionStep(u"Commit", metCommit, object, beforeEvent, eventId);
 }
 
 void TCustomDASQLMonitor::ReportRollback(TObject* object, bool beforeEvent, int32_t& eventId) {
-  if (!Traced(tfTransact)) return;
-  const String text = TransactionText(u"Rollback", object) + ObjectInfo(object);
-  Send(object, metRollback, beforeEvent, eventId, text, {}, {});
-  if (beforeEvent) Output(object, text, tfTransact);
+  ReportTransactionStep(u"Rollback", metRollback, object, beforeEvent, eventId);
 }
 
 void TCustomDASQLMonitor::ReportRetaining(TDATransaction* transaction, bool commit,
