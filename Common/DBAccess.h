@@ -12,6 +12,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "Common/DASQLMonitor.h"
 #include "Common/DBAccess_ConnectDialog.h"
 #include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Options.h"
@@ -249,6 +250,8 @@ class TCustomDAConnection : public TCustomConnection {
   TCustomConnectDialog* ConnectDialog() const { return FConnectDialog; }
   // The dialog's connection becomes this component; each is told when the other goes.
   void SetConnectDialog(TCustomConnectDialog* value);
+  // The SQL monitor class whose hooks this connection and its components report to.
+  virtual const TDASQLMonitorClass& MonitorClass() const { return DASQLMonitorClass(); }
   // The dialog class a login shows; none (no dialog) unless a dialog can be shown.
   virtual TConnectDialogClass LoginDialogClass();
 

@@ -123,3 +123,25 @@ void TDBAccessUtils::SetFetchAll(TCustomDADataSet* dataSet, bool value) {
   RTL_ASSERT(dataSet != nullptr, u"Obj is nil");
   dataSet->SetFetchAll(value);
 }
+
+bool TDBAccessUtils::GetNoMonitor(TComponent* component) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  return dataSet != nullptr ? dataSet->NoMonitor() : sql->NoMonitor();
+}
+
+void TDBAccessUtils::SetNoMonitor(TComponent* component, bool value) {
+  TCustomDADataSet* dataSet;
+  TCustomDASQL* sql;
+  Classify(component, dataSet, sql);
+  if (dataSet != nullptr)
+    dataSet->SetNoMonitor(value);
+  else
+    sql->SetNoMonitor(value);
+}
+
+const TDASQLMonitorClass& TDBAccessUtils::GetMonitorClass(TCustomDAConnection* connection) {
+  RTL_ASSERT(connection != nullptr, u"Obj is nil");
+  return connection->MonitorClass();
+}

@@ -40,6 +40,11 @@ class TDBAccessUtils {
   static void SetSQLText(TComponent* component, const String& text, bool dataModifying,
                          bool keepParams);
   static TDAParams* GetParams(TComponent* component);
+  // The flag that keeps a dataset or command from the SQL monitor.
+  static bool GetNoMonitor(TComponent* component);
+  static void SetNoMonitor(TComponent* component, bool value);
+  // The SQL monitor class whose hooks the connection reports to.
+  static const TDASQLMonitorClass& GetMonitorClass(TCustomDAConnection* connection);
   static void Execute(TComponent* component);
   static int GetRowsAffected(TComponent* component);
 

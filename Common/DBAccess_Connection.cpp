@@ -237,6 +237,10 @@ void TCustomDAConnection::PerformConnect(bool skipBefore) {
 }
 
 void TCustomDAConnection::DoConnect() {
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  int32_t eventId = 0;
+  const bool monitored = monitor.HasMonitor();
+  if (monitored) monitor.ConnectHook(this, true, eventId);
   if (!FIConnection) CreateIConnection();
   RTL_ASSERT(FIConnection != nullptr, u"Must be overrided");
   EnterOperation(clConnect, true);
@@ -251,6 +255,7 @@ void TCustomDAConnection::DoConnect() {
     throw;
   }
   LeaveOperation();
+  if (monitored) monitor.ConnectHook(this, false, eventId);
 }
 
 // The transactions are closed while the session is still there; the session goes also when
@@ -277,10 +282,15 @@ void TCustomDAConnection::DoDisconnect() {
 }
 
 void TCustomDAConnection::DisconnectIConnection() {
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  int32_t eventId = 0;
+  const bool monitored = monitor.HasMonitor();
+  if (monitored) monitor.DisconnectHook(this, true, eventId);
   if (FIConnection->Pool() && FIConnection->IsValid())
     FreeIConnection();
   else
     FIConnection->Disconnect();
+  if (monitored) monitor.DisconnectHook(this, false, eventId);
 }
 
 void TCustomDAConnection::Loaded() {

@@ -123,6 +123,9 @@ class TCustomDADataSet : public TMemDataSet,
   void SetAutoCommit(bool value);
   bool Debug() const { return FDebug; }
   void SetDebug(bool value) { FDebug = value; }
+  // Keeps this dataset's statements from the SQL monitor.
+  bool NoMonitor() const { return FNoMonitor; }
+  void SetNoMonitor(bool value) { FNoMonitor = value; }
   TRefreshOptions RefreshOptions() const { return FRefreshOptions; }
   virtual void SetRefreshOptions(TRefreshOptions value);
   TLockMode LockMode() const { return FLockMode; }
@@ -367,6 +370,9 @@ class TCustomDADataSet : public TMemDataSet,
   bool InAfterExecute() const { return FInAfterExecute; }
 
  private:
+  // The monitor class to report to: none when this dataset is kept from the monitor, or when
+  // neither a monitor is active nor Debug is set.
+  const TDASQLMonitorClass* ReportingMonitor();
   // The parameters' definitions (and values) to the provider command, through the internal
   // command: one path for datasets and commands.
   void WriteParams(bool withValues);
@@ -398,6 +404,7 @@ class TCustomDADataSet : public TMemDataSet,
   TRefreshOptions FRefreshOptions;
   TLockMode FLockMode = lmNone;
   bool FDebug = false;
+  bool FNoMonitor = false;
   bool FReadOnly = false;
   bool FUniDirectional = false;
   bool FAutoCommit = true;

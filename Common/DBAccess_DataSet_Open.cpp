@@ -110,17 +110,31 @@ void TCustomDADataSet::Prepare() {
   if (Prepared() || Active()) return;
   // The request is held while prepared and given back by UnPrepare.
   AcquireConnection(true);
+  const TDASQLMonitorClass* monitor = ReportingMonitor();
+  int32_t eventId = 0;
   try {
+    if (monitor) monitor->PrepareHook(this, FinalSQL(), true, eventId, Params());
     WriteParams(false);
     TMemDataSet::Prepare();
   } catch (...) {
     ReleaseConnection();
     throw;
   }
+  if (monitor) monitor->PrepareHook(this, FinalSQL(), false, eventId, Params());
+}
+
+const TDASQLMonitorClass* TCustomDADataSet::ReportingMonitor() {
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (FNoMonitor || !connection) return nullptr;
+  const TDASQLMonitorClass& monitor = connection->MonitorClass();
+  return FDebug || monitor.HasMonitor() ? &monitor : nullptr;
 }
 
 void TCustomDADataSet::UnPrepare() {
   const bool wasPrepared = Prepared();
+  const TDASQLMonitorClass* monitor = wasPrepared ? ReportingMonitor() : nullptr;
+  int32_t eventId = 0;
+  if (monitor) monitor->UnprepareHook(this, FinalSQL(), true, eventId, Params());
   try {
     TMemDataSet::UnPrepare();
   } catch (...) {
@@ -129,6 +143,7 @@ void TCustomDADataSet::UnPrepare() {
   }
   if (wasPrepared) ReleaseConnection();
   if (TLxRecordSet* rs = IRecordSet()) rs->TablesInfo().Clear();
+  if (monitor) monitor->UnprepareHook(this, FinalSQL(), false, eventId, Params());
 }
 
 // ---- Open and close.
@@ -180,6 +195,9 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
 
 void TCustomDADataSet::InternalOpen() {
   if (FOptions->AutoPrepare()) Prepare();
+  const TDASQLMonitorClass* monitor = ReportingMonitor();
+  int32_t eventId = 0;
+  if (monitor) monitor->ExecuteHook(this, FinalSQL(), true, eventId, String(), Params());
   AcquireConnection(true);
   try {
     TMemDataSet::InternalOpen();
@@ -188,6 +206,7 @@ void TCustomDADataSet::InternalOpen() {
     throw;
   }
   ReleaseConnection();
+  if (monitor) monitor->ExecuteHook(this, FinalSQL(), false, eventId, String(), Params());
   TDataSet::SetUniDirectional(FUniDirectional);
 }
 
@@ -332,6 +351,9 @@ void TCustomDADataSet::Execute() {
       }
       DoBeforeExecute();
       WriteParams(true);
+      const TDASQLMonitorClass* monitor = ReportingMonitor();
+      int32_t eventId = 0;
+      if (monitor) monitor->ExecuteHook(this, FinalSQL(), true, eventId, String(), Params());
       FExecuting = true;
       try {
         ExecCommand();
@@ -340,6 +362,7 @@ void TCustomDADataSet::Execute() {
         throw;
       }
       FExecuting = false;
+      if (monitor) monitor->ExecuteHook(this, FinalSQL(), false, eventId, String(), Params());
       if (FICommand->GetCursorState() == csExecuted) {
         // Rows came back from a statement that names none (a procedure call): they are given
         // up with every result that follows them, so that the session is ready for the next

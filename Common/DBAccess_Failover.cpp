@@ -90,6 +90,7 @@ bool TCustomDAConnection::ReconnectBlockedByClients(TConnLostCause cause,
 void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute,
                                   int attempt, TConnLostCause& cause) {
   cause = clUnknown;
+  if (MonitorClass().HasMonitor()) MonitorClass().ErrorHook(e);
   auto* daError = dynamic_cast<EDAError*>(&e);
   const bool fatal = daError && daError->IsConnectionLost();
   TComponent* errorComponent = daError ? daError->Component() : nullptr;

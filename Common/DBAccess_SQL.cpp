@@ -54,6 +54,8 @@ TCustomDASQL::~TCustomDASQL() {
     }
   }
   SetTransaction(nullptr);
+  if (FConnection && !FDataSet && FConnection->MonitorClass().HasMonitor())
+    FConnection->MonitorClass().ObjectDestroyedHook(this);
   if (FConnection) {
     FConnection->UnRegisterClient(this);
     FConnection->RemoveFreeNotification(this);

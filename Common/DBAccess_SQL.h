@@ -87,6 +87,9 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   // ---- Settings.
   bool Debug() const { return FDebug; }
   void SetDebug(bool value) { FDebug = value; }
+  // Keeps this command's statements from the SQL monitor.
+  bool NoMonitor() const { return FNoMonitor; }
+  void SetNoMonitor(bool value) { FNoMonitor = value; }
   bool AutoCommit() const { return FAutoCommit; }
   void SetAutoCommit(bool value);
   const String& StoredProcName() const { return FStoredProcName; }
@@ -172,6 +175,9 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   bool ParamCheckEffective() const;
 
  private:
+  // The monitor class to report to: none when this command is kept from the monitor, or when
+  // neither a monitor is active nor Debug is set.
+  const TDASQLMonitorClass* ReportingMonitor();
   void SQLChanged();
   // The text the provider command gets: a dataset's final SQL, else this command's.
   String SQLForICommand();
@@ -200,6 +206,7 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   int FAfterExecuteCount = 0;
   bool FParamCheck = true;
   bool FDebug = false;
+  bool FNoMonitor = false;
   bool FAutoCommit = false;
   bool FStoredProcIsQuery = false;
   bool FProcCallMark = false;

@@ -41,17 +41,30 @@ void TCustomDASQL::SetPrepared(bool value) {
     UnPrepare();
 }
 
+// A dataset's own command is reported by the dataset.
+const TDASQLMonitorClass* TCustomDASQL::ReportingMonitor() {
+  if (FNoMonitor || FDataSet) return nullptr;
+  TCustomDAConnection* connection = EffectiveConnection();
+  if (!connection) return nullptr;
+  const TDASQLMonitorClass& monitor = connection->MonitorClass();
+  return FDebug || monitor.HasMonitor() ? &monitor : nullptr;
+}
+
 void TCustomDASQL::Prepare() {
   if (Prepared()) return;
   // The request is held while prepared and given back by UnPrepare; a prepare that fails gives
   // it back at once, as nothing will unprepare it.
   AcquireConnection(true);
+  const TDASQLMonitorClass* monitor = ReportingMonitor();
+  int32_t eventId = 0;
   try {
+    if (monitor) monitor->PrepareHook(this, FinalSQL(), true, eventId, Params());
     InternalPrepare();
   } catch (...) {
     ReleaseConnection();
     throw;
   }
+  if (monitor) monitor->PrepareHook(this, FinalSQL(), false, eventId, Params());
   Variant describe;
   if (FICommand->GetProp(pcDescribeParams, describe) && describe.AsBoolean())
     CreateParamsFromICommand();
@@ -91,7 +104,11 @@ void TCustomDASQL::Execute(int iterations) {
   try {
     DoBeforeExecute();
     WriteParams(true);
+    const TDASQLMonitorClass* monitor = ReportingMonitor();
+    int32_t eventId = 0;
+    if (monitor) monitor->ExecuteHook(this, FinalSQL(), true, eventId, String(), Params());
     InternalExecute(iterations);
+    if (monitor) monitor->ExecuteHook(this, FinalSQL(), false, eventId, String(), Params());
   } catch (...) {
     if (FAfterExecuteCount == reportsBefore) ReleaseConnection();
     throw;

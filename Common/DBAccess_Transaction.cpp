@@ -249,6 +249,10 @@ void TDATransaction::DoStartTransaction() {
     if (!connection->IsMultipleTransactionsSupported() && connection->InTransaction())
       throw Exception(SMultipleTransactions);
   PrepareTransaction(false);
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  const bool monitored = monitor.HasMonitor();
+  int32_t eventId = 0;
+  if (monitored) monitor.StartHook(this, true, eventId);
   TCustomDAConnection* single = FConnections.size() == 1 ? FConnections.front() : nullptr;
   if (single) single->EnterOperation(clTransStart, single->IsFailOverAllowed());
   try {
@@ -280,6 +284,7 @@ void TDATransaction::DoStartTransaction() {
     if (!connection->IsMultipleTransactionsSupported()) connection->DisableProviderAutoCommit();
   FUseCount = 1;
   FExplicitlyStarted = true;
+  if (monitored) monitor.StartHook(this, false, eventId);
   if (OnStart) OnStart(this);
 }
 
@@ -288,6 +293,11 @@ void TDATransaction::DoStartTransaction() {
 // on.
 void TDATransaction::EndTransaction(bool commit) {
   if (!FPrepared) PrepareTransaction(false);
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  const bool monitored = monitor.HasMonitor();
+  int32_t eventId = 0;
+  if (monitored) (commit ? monitor.CommitHook(this, true, eventId)
+                         : monitor.RollbackHook(this, true, eventId));
   NotifyTransactionEnd();
   try {
     if (commit)
@@ -298,6 +308,8 @@ void TDATransaction::EndTransaction(bool commit) {
     if (!GetInTransaction()) UnprepareTransaction();
     throw;
   }
+  if (monitored) (commit ? monitor.CommitHook(this, false, eventId)
+                         : monitor.RollbackHook(this, false, eventId));
   if (!GetInTransaction()) UnprepareTransaction();
   if (commit && OnCommit) OnCommit(this);
   if (!commit && OnRollback) OnRollback(this);
@@ -308,29 +320,49 @@ void TDATransaction::DoRollback() { EndTransaction(false); }
 
 void TDATransaction::DoCommitRetaining() {
   CheckActive();
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  const bool monitored = monitor.HasMonitor();
+  int32_t eventId = 0;
+  if (monitored) monitor.CommitRetainingHook(this, true, eventId);
   FITransaction->CommitRetaining();
   FPendingCount = 0;
+  if (monitored) monitor.CommitRetainingHook(this, false, eventId);
 }
 
 void TDATransaction::DoRollbackRetaining() {
   CheckActive();
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  const bool monitored = monitor.HasMonitor();
+  int32_t eventId = 0;
+  if (monitored) monitor.RollbackRetainingHook(this, true, eventId);
   FITransaction->RollbackRetaining();
   FPendingCount = 0;
+  if (monitored) monitor.RollbackRetainingHook(this, false, eventId);
+}
+
+void TDATransaction::RunSavepointStep(const String& name, TSavepointHook hook,
+                                      void (TLxTransaction::*step)(const String&)) {
+  if (!FPrepared) PrepareTransaction(true);
+  const TDASQLMonitorClass& monitor = MonitorClass();
+  const bool monitored = monitor.HasMonitor();
+  int32_t eventId = 0;
+  if (monitored) (monitor.*hook)(this, name, true, eventId);
+  (FITransaction->*step)(name);
+  if (monitored) (monitor.*hook)(this, name, false, eventId);
 }
 
 void TDATransaction::DoSavepoint(const String& name) {
-  if (!FPrepared) PrepareTransaction(true);
-  FITransaction->Savepoint(name);
+  RunSavepointStep(name, &TDASQLMonitorClass::SavepointHook, &TLxTransaction::Savepoint);
 }
 
 void TDATransaction::DoReleaseSavepoint(const String& name) {
-  if (!FPrepared) PrepareTransaction(true);
-  FITransaction->ReleaseSavepoint(name);
+  RunSavepointStep(name, &TDASQLMonitorClass::ReleaseSavepointHook,
+                   &TLxTransaction::ReleaseSavepoint);
 }
 
 void TDATransaction::DoRollbackToSavepoint(const String& name) {
-  if (!FPrepared) PrepareTransaction(true);
-  FITransaction->RollbackToSavepoint(name);
+  RunSavepointStep(name, &TDASQLMonitorClass::RollbackToSavepointHook,
+                   &TLxTransaction::RollbackToSavepoint);
 }
 
 void TDATransaction::CloseTransaction(bool force) {

@@ -10,6 +10,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "Common/DASQLMonitor.h"
 #include "Common/LxAccess_Transaction.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Object.h"
@@ -113,8 +114,15 @@ class TDATransaction : public TComponent {
   virtual void DoSavepoint(const String& name);
   virtual void DoReleaseSavepoint(const String& name);
   virtual void DoRollbackToSavepoint(const String& name);
+  // The SQL monitor class that hears of this transaction's steps.
+  virtual const TDASQLMonitorClass& MonitorClass() const { return DASQLMonitorClass(); }
 
  protected:
+  using TSavepointHook = void (TDASQLMonitorClass::*)(TDATransaction*, const String&, bool,
+                                                      int32_t&) const;
+  // A savepoint step of the provider transaction between the monitor's two notices.
+  void RunSavepointStep(const String& name, TSavepointHook hook,
+                        void (TLxTransaction::*step)(const String&));
   // The provider transaction class; a provider's descendant answers it.
   virtual TLxTransactionKind GetITransactionClass();
   virtual void SetITransaction(TLxTransaction* transaction);

@@ -13,6 +13,7 @@
 #include "MySql/MyAccess_SSLOptions.h"
 #include "MySql/MyAccess_Transaction.h"
 #include "MySql/MyCall.h"
+#include "MySql/OrbiqMonitor.h"
 
 class TCustomMyConnection;
 class TMyConnectionParameters;
@@ -110,6 +111,7 @@ class TCustomMyConnection : public TCustomDAConnection {
   // those of "mysql"), read by a query of their own. An unconnected component connects without
   // a database for it and disconnects again.
   void GetStoredProcNames(TStrings* list, bool allProcs = false) override;
+  const TDASQLMonitorClass& MonitorClass() const override { return MySQLMonitorClass(); }
   // The class the process-wide dialog-class hook names; none while it is unset.
   TConnectDialogClass LoginDialogClass() override;
   // The isolation level of the effective transaction; it cannot change while that one runs.

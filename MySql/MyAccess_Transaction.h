@@ -3,10 +3,12 @@
 #pragma once
 
 #include "Common/DBAccess_Transaction.h"
+#include "MySql/OrbiqMonitor.h"
 
 class TMyTransaction : public TDATransaction {
  public:
   explicit TMyTransaction(TComponent* owner) : TDATransaction(owner) {}
+  const TDASQLMonitorClass& MonitorClass() const override { return MySQLMonitorClass(); }
 
  protected:
   TLxTransactionKind GetITransactionClass() override;

@@ -4,6 +4,7 @@
 #include "Common/MemData_Types.h"
 #include "MySql/MyClasses_Connection.h"
 #include "MySql/MySqlApiDirect.h"
+#include "MySql/OrbiqMonitor.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
@@ -26,7 +27,10 @@ TProcessPools& ProcessPools() {
 
 }  // namespace
 
-void MySQLMonitorPoolMessage(TObject*, const String&, bool, bool) {}
+void MySQLMonitorPoolMessage(TObject* source, const String& message, bool withCount,
+                             bool withParameters) {
+  MySQLMonitorClass().PoolMessage(source, message, withCount, withParameters);
+}
 
 TMyConnectionParameters::TMyConnectionParameters() : FEmbParams(new TStringList()) {}
 

@@ -75,7 +75,6 @@ class TMyConnectionPoolManager : public TLxConnectionPoolManager {
   TLxConnectionPool* CreateConnectionPool(const TLxConnectionParameters& parameters) override;
 };
 
-// The SQL monitor's pool hook. Nothing watches the pools until the SQL monitor exists: this
-// reports nowhere; the monitor puts its own report here.
+// The SQL monitor's pool hook: the MySQL monitor class's pool report.
 void MySQLMonitorPoolMessage(TObject* source, const String& message, bool withCount,
                              bool withParameters);
