@@ -233,10 +233,6 @@ int TMySQLAPIClient::mysql_stmt_field_count(PMYSQL_STMT stmt) {
 }
 int TMySQLAPIClient::mysql_stmt_close(PMYSQL_STMT stmt) {
   ForgetMetadata(stmt);
-  {
-    std::lock_guard<std::mutex> hold(FBindsLock);
-    FResultBinds.erase(stmt);
-  }
   return Need(FEntry->mysql_stmt_close)(stmt);
 }
 int TMySQLAPIClient::mysql_stmt_free_result(PMYSQL_STMT stmt) {
@@ -270,14 +266,15 @@ PMYSQL_RES TMySQLAPIClient::mysql_stmt_result_metadata(PMYSQL_STMT stmt) {
 }
 
 void TMySQLAPIClient::ForgetMetadata(PMYSQL_STMT stmt) {
+  // The statement's binds go with it: a new text may bind other columns.
   PMYSQL_RES kept = nullptr;
   {
     std::lock_guard<std::mutex> hold(FBindsLock);
+    FResultBinds.erase(stmt);
     auto found = FMetadata.find(stmt);
     if (found == FMetadata.end()) return;
     kept = found->second;
     FMetadata.erase(found);
-    FResultBinds.erase(stmt);
   }
   if (kept) mysql_free_result(kept);
 }

@@ -128,41 +128,39 @@ int TMySQLAPIClient::StmtExecuteParams(PMYSQL_STMT stmt, TParamDescs& params, bo
   const size_t count = static_cast<size_t>(params.Count() - first);
   RTL_ASSERT(static_cast<size_t>(mysql_stmt_param_count(stmt)) == count,
              u"The statement's parameter count differs from its descriptors'");
-  if (count > 0) {
-    std::vector<TMYSQL_LIBBIND> binds(count);
-    std::vector<TBytes> values(count);
-    std::vector<TMYSQL_LIBTIME> times(count);
-    std::vector<unsigned long> lengths(count, 0);
-    std::vector<uint8_t> nulls(count, 0);
-    for (size_t i = 0; i < count; ++i) {
-      TParamDesc* desc = params.GetItem(first + static_cast<int>(i));
-      TMYSQL_LIBBIND& bind = binds[i];
-      const TMySqlParamType type = mysqlstmt::ParamTypeOf(desc->GetDataType());
-      bind.buffer_type = type & 0xFFu;
-      bind.is_unsigned = (type & kParamUnsigned) != 0 ? 1 : 0;
-      bind.is_null = &nulls[i];
-      const Variant value = desc->GetValue();
-      if (desc->GetNull() || value.IsNull() || value.IsEmpty()) {
-        nulls[i] = 1;
-        continue;
-      }
-      if (IsTimeType(bind.buffer_type)) {
-        times[i] = ToLibraryTime(bind.buffer_type, value.AsDateTime());
-        bind.buffer = &times[i];
-        bind.buffer_length = sizeof(TMYSQL_LIBTIME);
-        continue;
-      }
-      TBytes wire;
-      mysqlstmt::AppendParamValue(wire, desc->GetDataType(), value);
-      values[i] = bind.buffer_type == kTypeVarString ? WithoutLength(wire) : std::move(wire);
-      bind.buffer = values[i].data();
-      bind.buffer_length = static_cast<unsigned long>(values[i].size());
-      lengths[i] = bind.buffer_length;
-      bind.length = &lengths[i];
+  if (count == 0) return mysql_stmt_execute(stmt);
+  std::vector<TMYSQL_LIBBIND> binds(count);
+  std::vector<TBytes> values(count);
+  std::vector<TMYSQL_LIBTIME> times(count);
+  std::vector<unsigned long> lengths(count, 0);
+  std::vector<uint8_t> nulls(count, 0);
+  for (size_t i = 0; i < count; ++i) {
+    TParamDesc* desc = params.GetItem(first + static_cast<int>(i));
+    TMYSQL_LIBBIND& bind = binds[i];
+    const TMySqlParamType type = mysqlstmt::ParamTypeOf(desc->GetDataType());
+    bind.buffer_type = type & 0xFFu;
+    bind.is_unsigned = (type & kParamUnsigned) != 0 ? 1 : 0;
+    bind.is_null = &nulls[i];
+    const Variant value = desc->GetValue();
+    if (desc->GetNull() || value.IsNull() || value.IsEmpty()) {
+      nulls[i] = 1;
+      continue;
     }
-    if (Need(FEntry->mysql_stmt_bind_param)(stmt, binds.data()) != 0) return 1;
-    return mysql_stmt_execute(stmt);
+    if (IsTimeType(bind.buffer_type)) {
+      times[i] = ToLibraryTime(bind.buffer_type, value.AsDateTime());
+      bind.buffer = &times[i];
+      bind.buffer_length = sizeof(TMYSQL_LIBTIME);
+      continue;
+    }
+    TBytes wire;
+    mysqlstmt::AppendParamValue(wire, desc->GetDataType(), value);
+    values[i] = bind.buffer_type == kTypeVarString ? WithoutLength(wire) : std::move(wire);
+    bind.buffer = values[i].data();
+    bind.buffer_length = static_cast<unsigned long>(values[i].size());
+    lengths[i] = bind.buffer_length;
+    bind.length = &lengths[i];
   }
+  if (Need(FEntry->mysql_stmt_bind_param)(stmt, binds.data()) != 0) return 1;
   return mysql_stmt_execute(stmt);
 }
 
