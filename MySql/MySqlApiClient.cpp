@@ -97,6 +97,12 @@ void TMySQLAPIClient::Load() {
 }
 
 void TMySQLAPIClient::Unload() {
+  {
+    // The statements die with the library; a later one at the same address starts afresh.
+    std::lock_guard<std::mutex> hold(FBindsLock);
+    FResultBinds.clear();
+    FMetadata.clear();
+  }
   FLibrary.Unload();
   *FEntry = TMySqlClientEntryPoints{};
 }
