@@ -118,10 +118,7 @@ size_t THtmlLayout::Pass(size_t pos, const TRect& lineRect, TPassMode mode, TLin
   bool ended = false;
   while (pos < FEnd && !ended) {
     // The next run: up to the next tag, or with word wrap up to and including a blank before it.
-    if (nextTag <= pos) {
-      nextTag = text.substr(0, FEnd).find(u'<', pos);
-      if (nextTag == TView::npos) nextTag = FEnd;
-    }
+    if (nextTag <= pos) nextTag = NextTag(pos);
     size_t runEnd = nextTag;
     if (O.WordWrap) {
       size_t blank = text.substr(pos, nextTag - pos).find(u' ');
@@ -248,6 +245,16 @@ void THtmlLayout::FlushRun() {
     }
     FSurface.Line(FZigZag, clRed);
   }
+}
+
+size_t THtmlLayout::NextTag(size_t pos) {
+  // Every line starts its own pass; the "<" found stays good for them until it is passed, so a
+  // long text without tags is not searched again for each line.
+  if (FTagFrom == String::npos || pos < FTagFrom || (FTagAt != String::npos && pos > FTagAt)) {
+    FTagFrom = pos;
+    FTagAt = FText.find(u'<', pos);
+  }
+  return FTagAt == String::npos ? FEnd : std::min(FTagAt, FEnd);
 }
 
 bool THtmlLayout::BlankBeforeAnchorEnd(size_t pos) {

@@ -107,6 +107,8 @@ class THtmlLayout {
   void ListItem(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line);
   // Whether the markup from pos has a blank before its first "</A" (searched once per anchor).
   bool BlankBeforeAnchorEnd(size_t pos);
+  // Where the next "<" at or after pos is, within the text being laid out.
+  size_t NextTag(size_t pos);
   // The text height of "gh" in the canvas font, measured once per font.
   int GhHeight() {
     HFONT font = FFont->Handle();
@@ -184,5 +186,6 @@ class THtmlLayout {
   int FGh = 0;
   int FBlankWidth = 0;
   size_t FAnchorEndFrom = String::npos, FAnchorEnd = String::npos;  // the "</A" search
+  size_t FTagFrom = String::npos, FTagAt = String::npos;  // the "<" search
 };
 }  // namespace AsgHtml
