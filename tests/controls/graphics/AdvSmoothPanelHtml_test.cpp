@@ -4,6 +4,7 @@
 
 #include "controls/graphics/AdvSmoothPanelHtml.h"
 #include "controls/html/AsgHTMLE_Markup.h"
+#include "platform/rtl/Streams.h"
 #include "platform/win/Shell.h"
 #include "tests/controls/graphics/SmoothTestSupport.h"
 
@@ -291,6 +292,45 @@ TEST(PanelHtml, SystemIconsComeFromTheSystemImageList) {
   r.Options.MeasureOnly = false;
   r.Run(u"<IMG SRC=\"SSYS:0\">");
   EXPECT_GT(r.Surface.CountOther(0xFFFFFFFF), 0);
+}
+
+// Named pictures come from the panel's GDI+ container, at their own size unless both WIDTH and
+// HEIGHT are given; sources with "://" are not loaded.
+TEST(PanelHtml, NamedPicturesComeFromTheGdiPlusContainer) {
+  TGDIPPictureContainer container(nullptr);
+  auto* item = container.Items()->Add();
+  item->SetName(u"Лого");
+  TBytesStream png(gdiptest::ReadFixture("pattern_rgba.png"));
+  item->Picture()->LoadFromStream(&png);
+  const int own = item->Picture()->Width();
+  ASSERT_GT(own, 12);
+
+  TRender r;
+  r.Pictures = &container;
+  r.Options.MeasureOnly = true;
+  const int text = r.Run(u"x").Result.WidthOut;
+  struct TCase {
+    const char16_t* Html;
+    int Width;
+  } cases[] = {
+      {u"x<IMG SRC=\"лого\">", own},
+      {u"x<IMG SRC=\"Лого\" WIDTH=\"10\">", own},  // no completion from one size
+      {u"x<IMG SRC=\"Лого\" WIDTH=\"10\" HEIGHT=\"12\">", 10},
+      {u"x<IMG SRC=\"Друго\">", 0},
+      {u"x<IMG SRC=\"http://host/logo.png\">", 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(UTF8Encode(c.Html));
+    EXPECT_EQ(r.Run(c.Html).Result.WidthOut - text, c.Width);
+  }
+  r.Options.MeasureOnly = false;
+  r.Run(u"<IMG SRC=\"Лого\" WIDTH=\"10\" HEIGHT=\"12\">");
+  EXPECT_GT(r.Surface.CountOther(0xFFFFFFFF), 0);
+  EXPECT_EQ(r.Surface.At(20, 5), 0xFFFFFFFFu) << "stretched to 10 x 12";
+  // A picture bullet wider than the indent moves the text on by the difference.
+  r.Run(u"<UL><LI TYPE=\"IMAGE\" NAME=\"Лого\">а</UL>");
+  ASSERT_NE(r.Text(u"а"), nullptr);
+  EXPECT_EQ(r.Text(u"а")->Args[0], 1 + own);
 }
 
 TEST(PanelHtml, AnUnfinishedTagAndAHugeTextEnd) {
