@@ -5,7 +5,7 @@
 // growth (time per KB).
 #include <benchmark/benchmark.h>
 
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 #include "platform/gdi/Gdi.h"
 
 namespace {

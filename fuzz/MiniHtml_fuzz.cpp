@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/UnicodeText.h"
 

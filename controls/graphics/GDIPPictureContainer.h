@@ -4,7 +4,7 @@
 #pragma once
 
 #include "controls/graphics/AdvGDIP.h"
-#include "controls/graphics/NamedPictures.h"
+#include "controls/html/NamedPictures.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Component.h"
 

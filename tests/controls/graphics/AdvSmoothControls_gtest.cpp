@@ -75,7 +75,9 @@ TEST_F(SmoothControlsGui, PanelsExpandersAndButtons) {
   panel->SetParent(form);
   panel->SetComponentStyle(4);
   panel->Caption()->SetText(u"Панел со наслов");
-  panel->Caption()->SetHTMLText(u"<b>Најавен</b> корисник: <a href=\"x\">профил</a>");
+  panel->Caption()->SetHTMLText(
+      u"<b>Најавен</b> корисник: <a href=\"x\">профил</a><br>"
+      u"<i>Здружение</i> &amp; <font color=\"clgreen\">членови</font>");
 
   auto* open = new TAdvSmoothExpanderPanel(form);
   open->SetBounds(330, 10, 300, 120);
@@ -119,6 +121,11 @@ TEST_F(SmoothControlsGui, PanelsExpandersAndButtons) {
     EXPECT_GT(DarkPixels(shot, c->BoundsRect()), 20);
   // The collapsed panel leaves the form white where it was.
   EXPECT_EQ(PixelAt(shot, 480, 250), Rgb(clWhite));
+  // The HTML caption is drawn under the caption text, inside the panel.
+  TRect html = panel->HTMLRect();
+  EXPECT_GT(html.Top, 15);
+  OffsetRect(html, panel->Left(), panel->Top());
+  EXPECT_GT(DarkPixels(shot, html), 20);
   // Style 4's body colour inside the plain panel.
   EXPECT_NE(PixelAt(shot, 150, 120), Rgb(clWhite));
   cairo_surface_destroy(shot);

@@ -1,7 +1,7 @@
 // The operations on markup texts that do not draw.
 #include <gtest/gtest.h>
 
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 #include "platform/rtl/UnicodeText.h"
 
 namespace {

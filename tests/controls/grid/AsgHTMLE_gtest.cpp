@@ -1,7 +1,7 @@
 // Sample markup painted by a control on a real X server: links (one hovered, one focused),
 // pictures from the container and the system list, embedded controls, lists and colours; saved
 // as screenshots/mini-html.png.
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 #include "tests/controls/grid/HtmlTestSupport.h"
 #include "tests/support/X11Gui.h"
 

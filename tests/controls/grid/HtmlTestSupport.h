@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DrawingLog.h"
 #include "platform/gdi/Gdi.h"

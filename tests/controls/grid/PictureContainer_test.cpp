@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "controls/grid/PictureContainer.h"
+#include "controls/html/PictureContainer.h"
 #include "platform/gdi/ProgramResources.h"
 #include "tests/controls/grid/HtmlTestSupport.h"
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "controls/grid/AsgHTMLE.h"
-#include "controls/grid/AsgHTMLE_Markup.h"
-#include "controls/grid/AsgHTMLE_Surface.h"
+#include "controls/html/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE_Markup.h"
+#include "controls/html/AsgHTMLE_Surface.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/RasterDraw.h"
 #include "platform/rtl/UnicodeText.h"
@@ -15,15 +15,36 @@
 
 namespace AsgHtml {
 
-TSize THtmlSurface::Measure(std::u16string_view text, uint32_t flags) {
+TCanvasHtmlSurface::TCanvasHtmlSurface(TCanvas* canvas)
+    : FCanvas(canvas),
+      FPenColor(canvas->Pen()->Color()),
+      FPenWidth(canvas->Pen()->Width()),
+      FBrushColor(canvas->Brush()->Color()),
+      FBrushStyle(canvas->Brush()->Style()),
+      FBackground(FBrushStyle == bsClear ? clWindow : FBrushColor) {
+  SetBkMode(FCanvas->Handle(), TRANSPARENT);
+}
+
+TCanvasHtmlSurface::~TCanvasHtmlSurface() {
+  FCanvas->Pen()->SetColor(FPenColor);
+  FCanvas->Pen()->SetWidth(FPenWidth);
+  FCanvas->Brush()->SetColor(FBrushColor);
+  FCanvas->Brush()->SetStyle(FBrushStyle);
+}
+
+double TCanvasHtmlSurface::PixelScale() {
+  return GetDeviceCaps(FCanvas->Handle(), LOGPIXELSX) / 96.0;
+}
+
+TSize TCanvasHtmlSurface::Measure(std::u16string_view text, uint32_t flags) {
   HDC dc = FCanvas->Handle();
   TRect r{0, 0, 0, 0};
   DrawTextEx(dc, text, r, (flags | DT_CALCRECT) & ~DT_END_ELLIPSIS, nullptr);
   return TSize{r.Width(), r.Height()};
 }
 
-void THtmlSurface::Run(const TRect& rect, std::u16string_view text, uint32_t flags, TColor color,
-                       TColor background) {
+void TCanvasHtmlSurface::Run(const TRect& rect, std::u16string_view text, uint32_t flags,
+                             TColor color, TColor background) {
   HDC dc = FCanvas->Handle();
   SetTextColor(dc, ColorToRGB(color));
   if (background == clNone) {
@@ -37,16 +58,24 @@ void THtmlSurface::Run(const TRect& rect, std::u16string_view text, uint32_t fla
   SetBkMode(dc, TRANSPARENT);
 }
 
-void THtmlSurface::Fill(const TRect& rect, TColor color) {
+void TCanvasHtmlSurface::Fill(const TRect& rect, TColor color) {
   if (color == clNone || rect.Width() <= 0 || rect.Height() <= 0) return;
-  // The canvas brush takes the colour (the renderer puts the caller's brush back at the end).
+  // The canvas brush takes the colour (the surface puts the caller's brush back at the end).
   FCanvas->Brush()->SetColor(color);
   FCanvas->Brush()->SetStyle(bsSolid);
   FCanvas->FillRect(rect);
 }
 
-void THtmlSurface::Picture(::PictureContainer::THTMLPicture* picture, const TRect& rect,
-                           bool stretch) {
+void TCanvasHtmlSurface::Ellipse(const TRect& rect, TColor color) {
+  if (color == clNone) return;
+  FCanvas->Brush()->SetColor(color);
+  FCanvas->Brush()->SetStyle(bsSolid);
+  FCanvas->Pen()->SetColor(color);
+  FCanvas->Ellipse(rect);
+}
+
+void TCanvasHtmlSurface::Picture(::PictureContainer::THTMLPicture* picture, const TRect& rect,
+                                 bool stretch) {
   if (picture == nullptr || picture->Empty()) return;
   bool keep = picture->Stretch();
   picture->SetStretch(stretch || keep);
@@ -54,8 +83,22 @@ void THtmlSurface::Picture(::PictureContainer::THTMLPicture* picture, const TRec
   picture->SetStretch(keep);
 }
 
-void THtmlSurface::ListPicture(TCustomImageList* images, int index, const TRect& rect,
-                               bool stretch) {
+void TCanvasHtmlSurface::TiledPicture(::PictureContainer::THTMLPicture* picture,
+                                      const TRect& area, TSize tile) {
+  if (tile.cx <= 0 || tile.cy <= 0) return;
+  HDC dc = FCanvas->Handle();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, area.Left, area.Top, area.Right, area.Bottom);
+  for (int y = area.Top; y < area.Bottom; y += tile.cy) {
+    for (int x = area.Left; x < area.Right; x += tile.cx) {
+      Picture(picture, TRect{x, y, x + tile.cx, y + tile.cy}, false);
+    }
+  }
+  RestoreDC(dc, saved);
+}
+
+void TCanvasHtmlSurface::ListPicture(TCustomImageList* images, int index, const TRect& rect,
+                                     bool stretch) {
   if (images == nullptr || index < 0 || index >= images->Count()) return;
   if (!stretch) {
     images->Draw(FCanvas, rect.Left, rect.Top, index);
@@ -64,7 +107,13 @@ void THtmlSurface::ListPicture(TCustomImageList* images, int index, const TRect&
   DrawRasterImage(FCanvas->Handle(), rect, images->Image(index));
 }
 
-void THtmlSurface::Control(const TControlLook& c) {
+void TCanvasHtmlSurface::SystemIcon(const String& name, bool large, TPoint at, bool stretch,
+                                    double scale) {
+  TSize size{};
+  DrawSystemIcon(FCanvas, at.X, at.Y, name, large, true, stretch, scale, size);
+}
+
+void TCanvasHtmlSurface::Control(const TControlLook& c) {
   HDC dc = FCanvas->Handle();
   const int h = c.LineHeight;
   auto box = [&](const TRect& r) {
@@ -113,9 +162,9 @@ void THtmlSurface::Control(const TControlLook& c) {
   }
 }
 
-void THtmlSurface::Focus(const TRect& rect) { DrawFocusRect(FCanvas->Handle(), rect); }
+void TCanvasHtmlSurface::Focus(const TRect& rect) { DrawFocusRect(FCanvas->Handle(), rect); }
 
-void THtmlSurface::Line(const std::vector<TPoint>& points, TColor color) {
+void TCanvasHtmlSurface::Line(const std::vector<TPoint>& points, TColor color) {
   if (points.size() < 2) return;
   HDC dc = FCanvas->Handle();
   HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(color));
@@ -163,14 +212,20 @@ bool IsDirectory(const String& path) {
   return stat(UTF8Encode(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void DrawSystemIcon(TCanvas* canvas, int x, int y, const String& name, bool large, bool draw,
-                    bool stretch, double scale, TSize& size) {
-  size = TSize{0, 0};
+const TRasterImage* FindSystemIcon(const String& name, bool large) {
   int index = AsgHtml::LooseInt(name);
   bool numeric = !name.empty() && name.find_first_not_of(u"0123456789") == String::npos;
   if (!numeric) index = SystemImageIndex(name, IsDirectory(name));
-  if (index < 0 || index >= SystemImageCount()) return;
-  const TRasterImage& icon = SystemImage(index, large);
+  if (index < 0 || index >= SystemImageCount()) return nullptr;
+  return &SystemImage(index, large);
+}
+
+void DrawSystemIcon(TCanvas* canvas, int x, int y, const String& name, bool large, bool draw,
+                    bool stretch, double scale, TSize& size) {
+  size = TSize{0, 0};
+  const TRasterImage* found = FindSystemIcon(name, large);
+  if (found == nullptr) return;
+  const TRasterImage& icon = *found;
   size = TSize{icon.Width, icon.Height};
   if (!draw || canvas == nullptr) return;
   TRect dest{x, y, x + icon.Width, y + icon.Height};

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "controls/grid/AsgHTMLE.h"
-#include "controls/grid/AsgHTMLE_Markup.h"
-#include "controls/grid/AsgHTMLE_Surface.h"
+#include "controls/html/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE_Markup.h"
+#include "controls/html/AsgHTMLE_Surface.h"
 
 namespace AsgHtml {
 
@@ -52,6 +52,7 @@ struct TFlowState {
   bool Shadow = false, Hidden = false, ErrorLine = false;
   bool Sub = false, Sup = false;
   bool HoverApplied = false;  // the opening anchor took the hover look
+  int Offset = 0;             // the OF tag's x offset, kept from line to line
 };
 
 // What one pass reports about its line.
@@ -68,6 +69,7 @@ struct TLineInfo {
 // A picture source as the image tag names it.
 struct TPictureRoom {
   ::PictureContainer::THTMLPicture* Picture = nullptr;
+  int Named = -1;  // a picture the surface knows by name
   int ListIndex = -1;
   bool System = false;  // a system icon of that name (an empty name is a plain file)
   String SystemName;
@@ -82,8 +84,8 @@ enum class TPassMode { Measure, HitTest, Paint };
 
 class THtmlLayout {
  public:
-  THtmlLayout(TCanvas* canvas, const THtmlRenderOptions& o, THtmlRenderResult& r)
-      : FCanvas(canvas), FSurface(canvas), O(o), R(r) {}
+  THtmlLayout(THtmlSurface& surface, const THtmlRenderOptions& o, THtmlRenderResult& r)
+      : FSurface(surface), FFont(surface.Font()), O(o), D(o.Dialect), R(r) {}
   bool Render(const String& html, const TRect& rect);
 
  private:
@@ -96,11 +98,20 @@ class THtmlLayout {
   void Picture(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line, bool& fits);
   void Control(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line, bool& fits);
   TPictureRoom FindPicture(TView source);
-  TColor TextColor() const { return FCanvas->Font()->Color(); }
-  void SetTextColor(TColor c) { FCanvas->Font()->SetColor(c); }
+  TColor TextColor() const { return FFont->Color(); }
+  void SetTextColor(TColor c) { FFont->SetColor(c); }
+  // A colour attribute's value; an empty one is clNone in the panel's dialect.
+  TColor Colour(TView value) const {
+    return value.empty() && D.EmptyColorNone ? clNone : ColorValue(value);
+  }
+  void ListItem(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line);
+  // Whether the markup from pos has a blank before its first "</A" (searched once per anchor).
+  bool BlankBeforeAnchorEnd(size_t pos);
+  // Where the next "<" at or after pos is, within the text being laid out.
+  size_t NextTag(size_t pos);
   // The text height of "gh" in the canvas font, measured once per font.
   int GhHeight() {
-    HFONT font = FCanvas->Font()->Handle();
+    HFONT font = FFont->Handle();
     if (font != FGhFont) {
       FGhFont = font;
       FGh = FSurface.Measure(u"gh", FFlags).cy;
@@ -109,7 +120,7 @@ class THtmlLayout {
   }
   // The width of a blank in the canvas font, measured once per font.
   int BlankWidth() {
-    HFONT font = FCanvas->Font()->Handle();
+    HFONT font = FFont->Handle();
     if (font != FBlankFont) {
       FBlankFont = font;
       FBlankWidth = FSurface.Measure(u" ", FFlags).cx;
@@ -131,9 +142,10 @@ class THtmlLayout {
     FRunSizes.push_back(size);
   }
 
-  TCanvas* FCanvas;
-  THtmlSurface FSurface;
+  THtmlSurface& FSurface;
+  TFont* FFont;
   const THtmlRenderOptions& O;
+  const THtmlDialect& D;
   THtmlRenderResult& R;
   String FText;
   size_t FEnd = 0;
@@ -151,7 +163,7 @@ class THtmlLayout {
   TColor FBack = clNone;
   TColor FSavedAnchorBack = clNone, FSavedAnchorColor = clNone;
   TColor FSavedFontBack = clNone, FSavedHiBack = clNone, FSavedHiColor = clNone;
-  TColor FSavedParaBack = clNone;
+  TColor FSavedParaBack = clNone, FSavedBodyBack = clNone;
   bool FParaBack = false;
   // The focus rectangle of anchor FocusLink + 1 while it is open.
   bool FFocusOpen = false;
@@ -173,5 +185,7 @@ class THtmlLayout {
   HFONT FBlankFont = nullptr, FGhFont = nullptr;
   int FGh = 0;
   int FBlankWidth = 0;
+  size_t FAnchorEndFrom = String::npos, FAnchorEnd = String::npos;  // the "</A" search
+  size_t FTagFrom = String::npos, FTagAt = String::npos;  // the "<" search
 };
 }  // namespace AsgHtml

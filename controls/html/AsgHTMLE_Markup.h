@@ -22,17 +22,20 @@ constexpr int kNamedChars = 55;
 constexpr int kEscapedEntities = 51;
 extern const TNamedChar kNamedCharTable[kNamedChars];
 
-// Entities, "<#" markers and line breaks handled as the renderer needs before layout.
-String PrepareHtmlText(const String& html);
-// Appends a run with "&nbsp;", "&lt;" and "&gt;" decoded.
-void DecodeRunEntities(TView run, String& out);
+// Entities, "<#" markers and line breaks handled as the renderer needs before layout; "&amp;"
+// becomes "&&". allMarkers undoes every "<#" marker, else only the first.
+String PrepareHtmlText(const String& html, bool allMarkers = true);
+// Appends a run with "&nbsp;", "&lt;" and "&gt;" decoded; without prefix processing a "&&" is
+// written as the one "&" it shows.
+void DecodeRunEntities(TView run, String& out, bool prefix = true);
 
 enum class TTag {
   Unknown,
   Anchor, Bold, Break, Blink, Body, Control, ErrorLine, Font, Highlight, Rule, Italic, Indent,
   Image, ListItem, Paragraph, Rotate, Strike, Shadow, Sub, Sup, Underline, List, Hidden,
   EndAnchor, EndBold, EndColor, EndErrorLine, EndFont, EndHighlight, EndItalic, EndListItem,
-  EndParagraph, EndRotate, EndSubSup, EndShadow, EndStrike, EndUnderline, EndList, EndHidden
+  EndParagraph, EndRotate, EndSubSup, EndShadow, EndStrike, EndUnderline, EndList, EndHidden,
+  Offset, EndOffset
 };
 // The tag that text (beginning with "<") opens or closes, by its leading letters.
 TTag ClassifyTag(TView tag);

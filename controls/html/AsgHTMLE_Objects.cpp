@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controls/grid/AsgHTMLE_Layout.h"
+#include "controls/html/AsgHTMLE_Layout.h"
 
 namespace AsgHtml {
 
 TPictureRoom THtmlLayout::FindPicture(TView source) {
   TPictureRoom room;
-  const double ppi = GetDeviceCaps(FCanvas->Handle(), LOGPIXELSX) / 96.0;
+  const double ppi = D.PixelsPerInch ? FSurface.PixelScale() : 1.0;
   const double scale = O.ScaleImages ? O.ImageScale : 1.0;
   auto scaled = [&](int v) {
     return std::clamp(static_cast<int>(std::lround(v * ppi * scale)), 0, kMaxRoom);
@@ -38,8 +38,16 @@ TPictureRoom THtmlLayout::FindPicture(TView source) {
   }
   if (source.find(u':') == TView::npos && O.PictureContainer != nullptr) {
     room.Picture = O.PictureContainer->FindPicture(String(source));
+  } else if (source.find(u':') == TView::npos) {
+    TSize size{};
+    room.Named = FSurface.FindNamedPicture(String(source), size);
+    if (room.Named >= 0) {
+      room.Width = size.cx;
+      room.Height = size.cy;
+    }
+    return room;
   }
-  if (source.find(u"://") != TView::npos && O.PictureCache != nullptr) {
+  if (D.UrlPictures && source.find(u"://") != TView::npos && O.PictureCache != nullptr) {
     const String url(source);
     room.Picture = O.PictureCache->FindPicture(url);
     if (room.Picture == nullptr) {
@@ -67,7 +75,15 @@ void THtmlLayout::Picture(TView tag, const TRect& lineRect, TPassMode mode, TLin
     F.PictureCount = number;
     return;
   }
-  if (room.Picture != nullptr) {
+  if (room.Named >= 0 || (room.Picture != nullptr && !D.AspectRatio)) {
+    // Stretched only when both sizes are given.
+    const int w = TagNumber(tag, u"WIDTH", 0), h = TagNumber(tag, u"HEIGHT", 0);
+    if (w >= 1 && h >= 1) {
+      room.Width = std::min(w, kMaxRoom);
+      room.Height = std::min(h, kMaxRoom);
+      room.Stretch = true;
+    }
+  } else if (room.Picture != nullptr) {
     auto attribute = [&](TView name) {
       int v = TagNumber(tag, name, -1);
       return v < 0 ? -1 : std::min(v, kMaxRoom);
@@ -85,7 +101,7 @@ void THtmlLayout::Picture(TView tag, const TRect& lineRect, TPassMode mode, TLin
       room.Width = static_cast<int>(std::lround(static_cast<double>(h) * pw / ph));
     }
     room.Stretch = w >= 0 || h >= 0;
-    const double ppi = GetDeviceCaps(FCanvas->Handle(), LOGPIXELSX) / 96.0;
+    const double ppi = D.PixelsPerInch ? FSurface.PixelScale() : 1.0;
     room.Width = std::min(static_cast<int>(std::lround(room.Width * ppi)), kMaxRoom);
     room.Height = std::min(static_cast<int>(std::lround(room.Height * ppi)), kMaxRoom);
   }
@@ -107,11 +123,12 @@ void THtmlLayout::Picture(TView tag, const TRect& lineRect, TPassMode mode, TLin
     if (room.ListIndex >= 0) {
       FSurface.ListPicture(O.Images, room.ListIndex, r, room.Stretch);
     } else if (room.System) {
-      TSize size{};
-      DrawSystemIcon(FCanvas, r.Left, r.Top, room.SystemName, room.SystemLarge, true,
-                     room.Stretch, O.ImageScale, size);
+      FSurface.SystemIcon(room.SystemName, room.SystemLarge, TPoint{r.Left, r.Top}, room.Stretch,
+                          O.ImageScale);
+    } else if (room.Named >= 0) {
+      FSurface.NamedPicture(room.Named, r, room.Stretch);
     } else if (room.Picture != nullptr) {
-      if (room.Picture->FrameCount() > 1) {
+      if (D.AnimatedPictures && room.Picture->FrameCount() > 1) {
         const int fx = r.Left + room.Picture->FrameXPos(), fy = r.Top + room.Picture->FrameYPos();
         FSurface.Fill(TRect{fx, fy, fx + room.Picture->FrameWidth(),
                             fy + room.Picture->FrameHeight()},
@@ -127,6 +144,10 @@ void THtmlLayout::Picture(TView tag, const TRect& lineRect, TPassMode mode, TLin
     line.PictureOffset = line.Height - GhHeight();
   } else if (FindNoCase(tag, u"\"MIDDLE") != TView::npos) {
     line.PictureOffset = (line.Height - GhHeight()) / 2;
+  }
+  if (D.ImageWrap && FindNoCase(tag, u" WRAP") != TView::npos) {
+    line.Height = GhHeight();
+    line.PictureOffset = 0;
   }
 }
 

@@ -1,7 +1,7 @@
 // What each tag of the mini-HTML does to the layout and the drawing.
 #include <algorithm>
 
-#include "controls/grid/AsgHTMLE_Layout.h"
+#include "controls/html/AsgHTMLE_Layout.h"
 
 namespace AsgHtml {
 
@@ -16,7 +16,7 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
     return false;
   }
   const TView tag(FText.data() + pos, close + 1 - pos);
-  TFont* font = FCanvas->Font();
+  TFont* font = FFont;
   auto style = [&](TFontStyle s, bool on) {
     TFontStyles st = font->Style();
     if (on) {
@@ -32,8 +32,12 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       ++F.AnchorCount;
       R.LinkCountOut = std::max(R.LinkCountOut, F.AnchorCount);
       TView target, title;
-      if (!TagAttribute(tag, u"HREF", target)) break;
-      TagAttribute(tag, u"TITLE", title);
+      if (D.AnchorTitle) {
+        if (!TagAttribute(tag, u"HREF", target)) break;
+        TagAttribute(tag, u"TITLE", title);
+      } else {
+        TagAttribute(tag, u"", target);
+      }
       F.InAnchor = true;
       F.Target = target;
       F.Title = title;
@@ -43,7 +47,7 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       F.HoverApplied = false;
       if (!draw) break;
       if (F.AnchorCount == O.FocusLink + 1) {
-        FFocusOpen = true;
+        FFocusOpen = D.FocusRect;
         FFocusStart = TPoint{FX, lineRect.Top};
         R.FocusAnchorOut = String(target);
       }
@@ -89,28 +93,28 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
     case TTag::Body: {
       if (!draw) break;
       TView value;
+      if (!D.BodyFill) {
+        // Only the text background changes.
+        if (O.Selected || !TagAttribute(tag, u"BGCOLOR", value)) break;
+        FSavedBodyBack = FBack;
+        TView to;
+        FBack = D.BgColorTo && TagAttribute(tag, u"BGCOLORTO", to) ? clNone : Colour(value);
+        break;
+      }
       if (TagAttribute(tag, u"BACKGROUND", value)) {
         TPictureRoom room = FindPicture(value);
         if (room.Picture != nullptr && room.Found()) {
-          HDC dc = FCanvas->Handle();
-          const int saved = SaveDC(dc);
-          IntersectClipRect(dc, FRect.Left, FRect.Top, FRect.Right, FRect.Bottom);
-          for (int y = FRect.Top; y < FRect.Bottom; y += room.Height) {
-            for (int x = FRect.Left; x < FRect.Right; x += room.Width) {
-              FSurface.Picture(room.Picture, TRect{x, y, x + room.Width, y + room.Height}, false);
-            }
-          }
-          RestoreDC(dc, saved);
+          FSurface.TiledPicture(room.Picture, FRect, TSize{room.Width, room.Height});
         }
       }
       if (TagAttribute(tag, u"BGCOLOR", value)) {
-        FBack = ColorValue(value);
+        FBack = Colour(value);
         FSurface.Fill(FRect, FBack);
       }
       break;
     }
     case TTag::Control:
-      Control(tag, lineRect, mode, line, fits);
+      if (D.Controls) Control(tag, lineRect, mode, line, fits);
       break;
     case TTag::ErrorLine: F.ErrorLine = true; break;
     case TTag::EndErrorLine: F.ErrorLine = false; break;
@@ -118,11 +122,11 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       TView value;
       if (TagAttribute(tag, u"FACE", value) && !value.empty()) font->SetName(String(value));
       if (draw && !O.Selected && TagAttribute(tag, u" COLOR", value)) {
-        SetTextColor(ColorValue(value));
+        SetTextColor(Colour(value));
       }
       if (draw && !O.Selected && TagAttribute(tag, u"BGCOLOR", value)) {
         FSavedFontBack = FBack;
-        FBack = ColorValue(value);
+        FBack = Colour(value);
       }
       size_t at = FindNoCase(tag, u"SIZE");
       if (at != TView::npos) {
@@ -181,6 +185,14 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       Picture(tag, lineRect, mode, line, fits);
       break;
     case TTag::ListItem: {
+      if (D.ListItemTypes) {
+        if (FLiOnLine) {
+          fits = false;
+          break;
+        }
+        ListItem(tag, lineRect, mode, line);
+        break;
+      }
       if (FLiOnLine) {
         fits = false;
         break;
@@ -206,18 +218,24 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
         if (FindNoCase(value, u"CENTER") != TView::npos) F.Align = 2;
       }
       if (TagAttribute(tag, u"INDENT", value)) F.Indent = std::clamp(LooseInt(value), 0, kMaxRoom);
+      if (!D.ParagraphBand) {
+        if (draw && D.BgColorTo && TagAttribute(tag, u"BGCOLORTO", value)) FBack = clNone;
+        break;
+      }
       if (TagAttribute(tag, u"BGCOLOR", value)) {
-        if (mode == TPassMode::Measure) line.Band = ColorValue(value);
+        if (mode == TPassMode::Measure) line.Band = Colour(value);
         if (draw) {
           FSavedParaBack = FBack;
-          FBack = ColorValue(value);
+          FBack = Colour(value);
           FParaBack = true;
         }
       }
       break;
     }
     case TTag::EndParagraph:
-      if (draw) {
+      if (draw && !D.ParagraphBand) {
+        FBack = clNone;
+      } else if (draw) {
         FBack = FSavedParaBack;
         FSavedParaBack = clNone;
         FParaBack = false;
@@ -225,6 +243,7 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       endLine = true;
       break;
     case TTag::Rotate: {
+      if (!D.Rotation) break;
       size_t a = FindNoCase(tag.substr(2), u"A");
       TView value;
       if (a != TView::npos && TagAttribute(tag.substr(2 + a), u"", value)) {
@@ -232,7 +251,20 @@ bool THtmlLayout::Tag(size_t& pos, const TRect& lineRect, TPassMode mode, TLineI
       }
       break;
     }
-    case TTag::EndRotate: font->SetOrientation(0); break;
+    case TTag::EndRotate:
+      if (D.Rotation) font->SetOrientation(0);
+      break;
+    case TTag::Offset: {
+      TView value;
+      if (!D.OffsetTag || !TagAttribute(tag, u"X", value)) break;
+      F.Offset = std::clamp(LooseInt(value), 0, kMaxRoom);
+      line.Width = F.Offset;
+      FX = lineRect.Left + F.Offset;
+      break;
+    }
+    case TTag::EndOffset:
+      if (D.OffsetTag) F.Offset = 0;
+      break;
     case TTag::Shadow: F.Shadow = true; break;
     case TTag::EndShadow: F.Shadow = false; break;
     case TTag::Sub: F.Sub = true; break;
@@ -276,9 +308,9 @@ void THtmlLayout::EndAnchor(const TRect& lineRect, TPassMode mode, const TLineIn
       FFocusOpen = false;
     }
     if (F.HoverApplied) {
-      TFontStyles st = FCanvas->Font()->Style();
+      TFontStyles st = FFont->Style();
       st >> fsUnderline;
-      FCanvas->Font()->SetStyle(st);
+      FFont->SetStyle(st);
       if (O.HoverColor != clNone) FBack = FSavedAnchorBack;
       if (O.HoverFontColor != clNone) SetTextColor(FSavedAnchorColor);
     }
@@ -286,6 +318,40 @@ void THtmlLayout::EndAnchor(const TRect& lineRect, TPassMode mode, const TLineIn
   }
   F.InAnchor = false;
   F.HoverApplied = false;
+}
+
+void THtmlLayout::ListItem(TView tag, const TRect& lineRect, TPassMode mode, TLineInfo& line) {
+  FLiOnLine = true;
+  const int level = std::max(F.ListLevel, 1);
+  line.Width += kListIndent * level;
+  FX += kListIndent * level - kListIndent;
+  TView type, colour, name;
+  TagAttribute(tag, u"TYPE", type);
+  const bool coloured = TagAttribute(tag, u"COLOR", colour);
+  const TColor c = coloured ? Colour(colour) : clNone;
+  const bool draw = mode == TPassMode::Paint && !F.Hidden;
+  const TRect box{FX, lineRect.Top + 2, FX + 8, lineRect.Top + 10};
+  if (FindNoCase(type, u"SQUARE") == 0 && !type.empty()) {
+    if (draw) FSurface.Fill(box, coloured ? c : clWhite);
+  } else if (FindNoCase(type, u"CIRCLE") == 0 && !type.empty()) {
+    if (draw) FSurface.Ellipse(box, coloured ? c : clWhite);
+  } else if (FindNoCase(type, u"IMAGE") == 0 && !type.empty()) {
+    TSize size{};
+    TagAttribute(tag, u"NAME", name);
+    const int picture = FSurface.FindNamedPicture(String(name), size);
+    if (picture >= 0) {
+      if (draw) {
+        FSurface.NamedPicture(picture, TRect{FX, box.Top, FX + size.cx, box.Top + size.cy},
+                              false);
+      }
+      if (size.cx > kListIndent) FX += size.cx - kListIndent;
+    }
+  } else if (draw) {
+    TRect r{FX, lineRect.Top, lineRect.Right, RunBottom(lineRect, line)};
+    FSurface.Run(r, level % 2 == 1 ? u"\u2022" : u"o", FFlags | DT_NOPREFIX,
+                 coloured ? c : TextColor(), clNone);
+  }
+  FX += kListIndent;
 }
 
 }  // namespace AsgHtml

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "controls/graphics/NamedPictures.h"
+#include "controls/html/NamedPictures.h"
 #include "platform/gdi/Graphic.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Component.h"

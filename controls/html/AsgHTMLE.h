@@ -5,10 +5,43 @@
 
 #include <string_view>
 
-#include "controls/grid/PictureContainer.h"
+#include "controls/html/PictureContainer.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/ImgList.h"
+#include "platform/gdi/Raster.h"
 #include "platform/ui/Grids.h"
+
+// The two dialects of the markup. The defaults are the grid's; PanelHtmlDialect() gives the
+// smooth panel's, which draws through GDI+ and reads a few tags and sizes its own way.
+struct THtmlDialect {
+  bool Prefix = true;            // "&" marks a prefix; "&amp;" becomes "&&" to show one "&"
+  bool Controls = true;          // the C tag embeds controls
+  bool Rotation = true;          // the R tag turns the text
+  bool BodyFill = true;          // BODY: BACKGROUND tiles, BGCOLOR fills the whole rectangle
+  bool ParagraphBand = true;     // P BGCOLOR paints a band behind the line
+  bool AnchorTitle = true;       // anchors take HREF and TITLE (else the first quoted value)
+  bool UrlPictures = true;       // "://" sources load through the picture cache
+  bool AnimatedPictures = true;  // frames of animated pictures
+  bool PixelsPerInch = true;     // picture sizes follow the device's pixels per inch
+  bool AspectRatio = true;       // one of WIDTH and HEIGHT completes the other
+  bool AllHashMarkers = true;    // every "<#" marker is undone, else only the first
+  bool BlinkBackground = true;   // blinking text in the starting background, else white
+  bool FocusRect = true;         // anchor FocusLink gets a focus rectangle
+  bool Ellipsis = true;          // without word wrap the cut line ends in an ellipsis
+  bool OffsetTag = false;        // the OF tag
+  bool BgColorTo = false;        // BGCOLORTO of BODY and P makes the background transparent
+  bool ListItemTypes = false;    // LI TYPE, COLOR and NAME
+  bool ImageWrap = false;        // IMG WRAP
+  int LineSpacing = 0;           // pixels below every line but the last
+  bool HalfScriptExtra = false;  // sub/superscript room M div 2 when below M div 4 (else >= M/4)
+  bool CentredScripts = false;   // scripts shifted by half their room (else raised by all of it)
+  bool SizeMargin = false;       // 2 added to WidthOut and HeightOut
+  bool RaisedZigZag = false;     // error zigzag 4 and 2 above the bottom (else 1 below, 1 above)
+  bool UnderlineBlanks = false;  // an underlined run before "</A" is drawn with "_" appended
+  bool EmptyColorNone = false;   // an empty colour attribute is clNone (else black)
+  bool BlankRunEmpty = false;    // a run of one blank has no width
+};
+THtmlDialect PanelHtmlDialect();
 
 // What a call of RenderHtmlText is asked to do. The defaults paint a left-to-right text with
 // word wrap, blue links and no point to test.
@@ -36,6 +69,7 @@ struct THtmlRenderOptions {
   HWND ThemeWindow = nullptr;
   TBiDiMode BiDiMode = bdLeftToRight;
   ::PictureContainer::TPictureContainer* PictureContainer = nullptr;  // pictures by name
+  THtmlDialect Dialect;
 };
 
 // What a call found. ControlId is read on entry when HitTest is set (the control to find) and
@@ -140,6 +174,8 @@ uint32_t ApplyBiDiFlags(uint32_t flags, TBiDiMode mode);
 uint32_t ApplyBiDiFlagsFor(uint32_t flags, TBiDiMode mode, bool middleEastLocale);
 // A system icon for a name (an index, a folder, a file type) at (x, y); size receives the icon
 // size. With draw false only the size is found; with stretch the icon is scaled by scale.
+// The system icon DrawSystemIcon draws for a name, or null.
+const TRasterImage* FindSystemIcon(const String& name, bool large);
 void DrawSystemIcon(TCanvas* canvas, int x, int y, const String& name, bool large, bool draw,
                     bool stretch, double scale, TSize& size);
 void StretchBitmapTo(TCanvas* canvas, const TRect& rect, TBitmap* bitmap);

@@ -1,8 +1,8 @@
-#include "controls/grid/AsgHTMLE_Markup.h"
+#include "controls/html/AsgHTMLE_Markup.h"
 
 #include <cstdint>
 
-#include "controls/grid/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE.h"
 
 namespace AsgHtml {
 
@@ -85,10 +85,11 @@ size_t FindNoCase(TView text, TView upperPart, size_t from) {
   return TView::npos;
 }
 
-String PrepareHtmlText(const String& html) {
+String PrepareHtmlText(const String& html, bool allMarkers) {
   String out;
   out.reserve(html.size() + 16);
   const bool entities = html.find(u'&') != String::npos;
+  bool markerSeen = false;
   for (size_t i = 0; i < html.size(); ++i) {
     char16_t c = html[i];
     if (c == u'\n') continue;
@@ -96,7 +97,8 @@ String PrepareHtmlText(const String& html) {
       out.append(u"<BR>");
       continue;
     }
-    if (c == u'<' && i + 1 < html.size() && html[i + 1] == u'#') {
+    if (c == u'<' && i + 1 < html.size() && html[i + 1] == u'#' && (allMarkers || !markerSeen)) {
+      markerSeen = true;
       // A marker <#NAME> is shown as #NAME: its "<" and the next ">" go.
       size_t close = html.find(u'>', i);
       String marker = html.substr(i + 1, close == String::npos ? String::npos : close - i - 1);
@@ -123,7 +125,7 @@ String PrepareHtmlText(const String& html) {
   return out;
 }
 
-void DecodeRunEntities(TView run, String& out) {
+void DecodeRunEntities(TView run, String& out, bool prefix) {
   size_t i = 0;
   while (i < run.size()) {
     size_t amp = run.find(u'&', i);
@@ -133,7 +135,11 @@ void DecodeRunEntities(TView run, String& out) {
     }
     out.append(run.substr(i, amp - i));
     TView rest = run.substr(amp);
-    if (rest.substr(0, 6) == u"&nbsp;") {
+    if (!prefix && rest.substr(0, 2) == u"&&") {
+      // The "&&" of a decoded "&amp;" is one "&" when nothing processes prefixes.
+      out.push_back(u'&');
+      i = amp + 2;
+    } else if (rest.substr(0, 6) == u"&nbsp;") {
       out.push_back(u' ');
       i = amp + 6;
     } else if (rest.substr(0, 4) == u"&lt;") {
@@ -159,6 +165,7 @@ TTag ClassifyTag(TView tag) {
   if (closing) {
     switch (c1) {
       case u'A': return TTag::EndAnchor;
+      case u'O': return c2 == u'F' ? TTag::EndOffset : TTag::Unknown;
       case u'B': return c2 == u'>' ? TTag::EndBold : TTag::EndColor;
       case u'E': return TTag::EndErrorLine;
       case u'F': return TTag::EndFont;
@@ -194,6 +201,7 @@ TTag ClassifyTag(TView tag) {
       if (c2 == u'N') return TTag::Indent;
       return c2 == u'M' ? TTag::Image : TTag::Unknown;
     case u'L': return TTag::ListItem;
+    case u'O': return c2 == u'F' ? TTag::Offset : TTag::Unknown;
     case u'P': return TTag::Paragraph;
     case u'R': return TTag::Rotate;
     case u'S':

@@ -1,4 +1,4 @@
-#include "controls/grid/PictureContainer.h"
+#include "controls/html/PictureContainer.h"
 
 #include <cstring>
 

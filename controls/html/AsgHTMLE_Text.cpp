@@ -1,8 +1,8 @@
 // The operations on markup texts that do not draw.
 #include <vector>
 
-#include "controls/grid/AsgHTMLE.h"
-#include "controls/grid/AsgHTMLE_Markup.h"
+#include "controls/html/AsgHTMLE.h"
+#include "controls/html/AsgHTMLE_Markup.h"
 #include "platform/rtl/TextCompare.h"
 
 using namespace AsgHtml;
