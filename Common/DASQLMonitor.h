@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "Common/DBAccess_StatementType.h"
 #include "Common/QuelscopeClient.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Sets.h"
@@ -108,6 +109,38 @@ class TDASQLMonitorClass {
 
 // The class of the provider-neutral monitor: it never has an active monitor.
 const TDASQLMonitorClass& DASQLMonitorClass();
+
+// One execution reported for a dataset that runs it through another component (its updater's
+// internal one, which reports nothing itself) or with a description of its own ("Refresh"): the
+// start when made, the end by Done. It reports only for a dataset that is not kept from the
+// monitor and whose connection's monitor is active or whose Debug is on; otherwise making it
+// costs that one check and nothing is formatted.
+class TMonitoredExecution {
+ public:
+  // runner: the component whose final statement text and parameters are reported.
+  TMonitoredExecution(TComponent* reported, TComponent* runner, const char16_t* description);
+  // The description is the statement kinds without their "st", joined by "," ("Insert").
+  TMonitoredExecution(TComponent* reported, TComponent* runner, TStatementTypes statementTypes);
+  TMonitoredExecution(const TMonitoredExecution&) = delete;
+  TMonitoredExecution& operator=(const TMonitoredExecution&) = delete;
+
+  // The end notice, after the execution succeeded.
+  void Done();
+  bool Reporting() const { return FMonitor != nullptr; }
+
+  // The monitor class to report a dataset's or command's work to, or none.
+  static const TDASQLMonitorClass* MonitorFor(TComponent* component);
+  static String StatementTypesText(TStatementTypes statementTypes);
+
+ private:
+  void Begin(const String& description);
+
+  const TDASQLMonitorClass* FMonitor;
+  TComponent* FReported;
+  TComponent* FRunner;
+  String FDescription;
+  int32_t FEventId = 0;
+};
 
 class TCustomDASQLMonitor : public TComponent {
  public:

@@ -74,6 +74,7 @@ TCustomDADataSet* TDADataSetUpdater::UpdateComponent(TStatementType statementTyp
   if (connection == nullptr) DatabaseError(SConnectionNotDefined, FDataSet);
   if (!entry) {
     entry = connection->CreateDataSet();
+    TDBAccessUtils::SetNoMonitor(entry.get(), true);  // the dataset reports what it runs
   } else if (entry->Connection() != connection) {
     entry->SetConnection(connection);
   }
@@ -266,8 +267,10 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   return true;
 }
 
-void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes) {
+void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes statementTypes) {
+  TMonitoredExecution report(FDataSet, FUpdateComponent, statementTypes);
   TDBAccessUtils::Execute(FUpdateComponent);
+  report.Done();
 }
 
 void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes statementTypes) {
