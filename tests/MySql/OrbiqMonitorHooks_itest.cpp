@@ -15,10 +15,13 @@
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Transaction.h"
+#include "MySql/MyConnectionPool.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumberText.h"
 #include "platform/rtl/UnicodeText.h"
 #include "tests/MySql/MyTestConnection.h"
+#include "tests/support/MonitorListener.h"
 
 namespace {
 
@@ -299,6 +302,64 @@ TEST_F(MonitorHooks, TransactionRefusalsAreReportedAsErrors) {
     EXPECT_THROW(c.run(transaction), Exception);
     const std::vector<String> errors = Texts(tfError);
     ASSERT_EQ(errors, (std::vector<String>{u"Error: " + c.message}));
+  }
+}
+
+// The pool's events reach OnSQL with their texts, and the monitor program with the pool's
+// description where the event names a connection of the pool.
+TEST_F(MonitorHooks, PoolEventsCarryTheirTexts) {
+  TMyConnectionPoolManager::FreeManager();
+  monitortest::MonitorListener listener;
+  monitor->SetActive(false);
+  monitor->SetOptions({moQuelscope});
+  monitor->SetTraceFlags({tfPool});
+  monitor->QuelscopeOptions()->Host = u"127.0.0.1";
+  monitor->QuelscopeOptions()->Port = listener.Port();
+  monitor->QuelscopeOptions()->ReconnectTimeout = 0;
+  monitor->SetActive(true);
+  // The pools are gone by the end: what sent each report is looked at when it comes.
+  std::vector<bool> fromPool;
+  monitor->OnSQL = [&](TObject* sender, const String& text, TDATraceFlag flag) {
+    heard.push_back({sender, text, flag});
+    fromPool.push_back(dynamic_cast<TLxConnectionPool*>(sender) != nullptr);
+  };
+  {
+    TMyConnection pooled(nullptr);
+    ApplyTestSettings(pooled);
+    pooled.PoolingOptions()->MaxPoolSize = 7;
+    pooled.SetPooling(true);
+    pooled.SetConnected(true);
+    pooled.SetConnected(false);
+  }
+  TMyConnectionPoolManager::FreeManager();
+  const std::vector<String> want = {
+      u"Connection pool created. Pool has 0 connection(s)", u"Connection created in pool",
+      u"Connection taken from pool",  u"Connection returned to pool",
+      u"Connection destroyed in pool", u"Connection pool destroyed"};
+  EXPECT_EQ(Texts(tfPool), want);
+  EXPECT_EQ(fromPool, std::vector<bool>(want.size(), true));
+
+  // A start and an end frame for each event.
+  auto starts = [](const std::vector<monitortest::Frame>& frames) {
+    std::vector<monitortest::Frame> found;
+    for (const auto& f : frames)
+      if (f.Type == 4 && f.Ints.at(1) == 15) found.push_back(f);
+    return found;
+  };
+  ASSERT_TRUE(listener.WaitUntil([&](const auto& frames) { return starts(frames).size() >= 6; }));
+  const std::vector<monitortest::Frame> events = starts(listener.Frames());
+  ASSERT_EQ(events.size(), 6u);
+  const std::string description =
+      UTF8Encode(u"Username=" + conn.Username() + u"\rServer=" + conn.Server() + u"\rPort=" +
+                 IntToStr(conn.Port()) + u"\rDatabase=" + conn.Database() +
+                 u"\rMinPoolSize=0\rMaxPoolSize=7\rConnectionLifeTime=0\rValidate=False\r");
+  const std::vector<std::string> sqls = {"", "", description, description, description, ""};
+  for (size_t i = 0; i < events.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(events[i].Strings.at(0), UTF8Encode(want[i]));
+    EXPECT_EQ(events[i].Strings.at(5), sqls[i]) << "the pool's description, where named";
+    EXPECT_EQ(events[i].Ints.at(5), 5) << "a pool";
+    EXPECT_EQ(events[i].Ints.at(7), 5) << "its parent, the pool manager";
   }
 }
 
