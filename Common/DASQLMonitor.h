@@ -18,6 +18,7 @@
 
 class Exception;
 class TCustomDAConnection;
+class TCustomDADataSet;
 class TCustomDASQLMonitor;
 class TDAParam;
 class TDAParams;
@@ -118,9 +119,11 @@ const TDASQLMonitorClass& DASQLMonitorClass();
 class TMonitoredExecution {
  public:
   // runner: the component whose final statement text and parameters are reported.
-  TMonitoredExecution(TComponent* reported, TComponent* runner, const char16_t* description);
+  TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
+                      const char16_t* description);
   // The description is the statement kinds without their "st", joined by "," ("Insert").
-  TMonitoredExecution(TComponent* reported, TComponent* runner, TStatementTypes statementTypes);
+  TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
+                      TStatementTypes statementTypes);
   TMonitoredExecution(const TMonitoredExecution&) = delete;
   TMonitoredExecution& operator=(const TMonitoredExecution&) = delete;
 
@@ -128,15 +131,15 @@ class TMonitoredExecution {
   void Done();
   bool Reporting() const { return FMonitor != nullptr; }
 
-  // The monitor class to report a dataset's or command's work to, or none.
-  static const TDASQLMonitorClass* MonitorFor(TComponent* component);
+  // The monitor class to report the dataset's work to, or none.
+  static const TDASQLMonitorClass* MonitorFor(TCustomDADataSet* dataSet);
   static String StatementTypesText(TStatementTypes statementTypes);
 
  private:
   void Begin(const String& description);
 
   const TDASQLMonitorClass* FMonitor;
-  TComponent* FReported;
+  TCustomDADataSet* FReported;
   TComponent* FRunner;
   String FDescription;
   int32_t FEventId = 0;

@@ -3,7 +3,6 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_AccessUtils.h"
-#include "Common/DBAccess_SQL.h"
 
 namespace {
 
@@ -14,21 +13,12 @@ const char16_t* const StatementTypeNames[] = {u"Query",  u"Insert",         u"Up
 
 }  // namespace
 
-const TDASQLMonitorClass* TMonitoredExecution::MonitorFor(TComponent* component) {
-  TCustomDAConnection* connection = nullptr;
-  bool debug = false;
-  if (auto* dataSet = dynamic_cast<TCustomDADataSet*>(component)) {
-    if (dataSet->NoMonitor()) return nullptr;
-    connection = dataSet->EffectiveConnection();
-    debug = dataSet->Debug();
-  } else if (auto* sql = dynamic_cast<TCustomDASQL*>(component)) {
-    if (sql->NoMonitor()) return nullptr;
-    connection = sql->EffectiveConnection();
-    debug = sql->Debug();
-  }
+const TDASQLMonitorClass* TMonitoredExecution::MonitorFor(TCustomDADataSet* dataSet) {
+  if (dataSet->NoMonitor()) return nullptr;
+  TCustomDAConnection* connection = dataSet->EffectiveConnection();
   if (!connection) return nullptr;
   const TDASQLMonitorClass& monitor = connection->MonitorClass();
-  return debug || monitor.HasMonitor() ? &monitor : nullptr;
+  return dataSet->Debug() || monitor.HasMonitor() ? &monitor : nullptr;
 }
 
 String TMonitoredExecution::StatementTypesText(TStatementTypes statementTypes) {
@@ -41,13 +31,13 @@ String TMonitoredExecution::StatementTypesText(TStatementTypes statementTypes) {
   return text;
 }
 
-TMonitoredExecution::TMonitoredExecution(TComponent* reported, TComponent* runner,
+TMonitoredExecution::TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
                                          const char16_t* description)
     : FMonitor(MonitorFor(reported)), FReported(reported), FRunner(runner) {
   if (FMonitor) Begin(description);
 }
 
-TMonitoredExecution::TMonitoredExecution(TComponent* reported, TComponent* runner,
+TMonitoredExecution::TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
                                          TStatementTypes statementTypes)
     : FMonitor(MonitorFor(reported)), FReported(reported), FRunner(runner) {
   if (FMonitor) Begin(StatementTypesText(statementTypes));
