@@ -74,10 +74,10 @@ TCustomDADataSet* TDADataSetUpdater::UpdateComponent(TStatementType statementTyp
   if (connection == nullptr) DatabaseError(SConnectionNotDefined, FDataSet);
   if (!entry) {
     entry = connection->CreateDataSet();
-    TDBAccessUtils::SetNoMonitor(entry.get(), true);  // the dataset reports what it runs
   } else if (entry->Connection() != connection) {
     entry->SetConnection(connection);
   }
+  TDBAccessUtils::SetNoMonitor(entry.get(), true);  // the dataset reports what it runs
   SetUpComponent(statementType, *entry);
   return entry.get();
 }

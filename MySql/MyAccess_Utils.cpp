@@ -12,6 +12,7 @@ TMySQLCommand* TMyAccessUtils::GetMySQLCommand(TComponent* component) {
     return recordSet ? dynamic_cast<TMySQLCommand*>(recordSet->GetCommand()) : nullptr;
   }
   auto* command = dynamic_cast<TMyCommand*>(component);
-  RTL_ASSERT(command != nullptr, u"Obj is " + (component ? component->ClassName() : String(u"nil")));
+  RTL_ASSERT(command != nullptr,
+             u"Obj is " + (component ? component->ClassName() : String(u"nil")));
   return command->MyICommand();
 }

@@ -90,7 +90,8 @@ void TCustomMySQLMonitor::SetStatementHandlers(TComponent* component, bool insta
     // The handler asks for the monitor when the text is sent: a monitor destroyed meanwhile is
     // never reached.
     command->SetOnExecute([component](const String& text) {
-      if (TCustomMySQLMonitor* monitor = GetActiveMonitor()) monitor->StatementSent(component, text);
+      if (TCustomMySQLMonitor* monitor = GetActiveMonitor())
+        monitor->StatementSent(component, text);
     });
   }
 }

@@ -85,7 +85,8 @@ class MonitorHooks : public ::testing::Test {
 
 bool StartsWith(const String& text, const String& head) { return text.rfind(head, 0) == 0; }
 bool EndsWith(const String& text, const String& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Each step the dataset takes on its own behalf is reported once, for the dataset, with its
@@ -169,17 +170,37 @@ TEST_F(MonitorHooks, DataSetStepsAreReportedWithTheirDescriptions) {
   for (const Heard& h : heard) EXPECT_EQ(h.sender, reported) << UTF8Encode(h.text);
 }
 
-// The updater's internal components never report themselves: only the dataset does, once.
+// The updater's internal components never report themselves: only the dataset does, once. A
+// statement of the caller's own that one of them runs is reported as its execution.
 TEST_F(MonitorHooks, InternalComponentsAreNotReportedTwice) {
   query->Open();
   heard.clear();
   query->Append();
   query->FieldByName(u"name")->SetAsString(u"Eve");
   query->Post();
-  const std::vector<String> executes = Texts(tfQExecute);
+  std::vector<String> executes = Texts(tfQExecute);
   ASSERT_EQ(executes.size(), 1u);
   EXPECT_TRUE(StartsWith(executes[0], u"INSERT INTO monitor_probe"));
   EXPECT_EQ(Texts(tfMisc).size(), 1u);
+
+  TParams given(nullptr);
+  given.CreateParam(ftUnknown, u"first", ptUnknown)->SetValue(Variant(String(u"Ida")));
+  given.CreateParam(ftUnknown, u"second", ptUnknown)->SetValue(Variant(1));
+  heard.clear();
+  EXPECT_EQ(query->PSExecuteStatement(u"UPDATE monitor_probe SET name=? WHERE id=?", &given), 1);
+  executes = Texts(tfQExecute);
+  ASSERT_EQ(executes.size(), 1u);
+  EXPECT_TRUE(StartsWith(executes[0], u"UPDATE monitor_probe SET name=:1 WHERE id=:2\r\n"))
+      << UTF8Encode(executes[0]);
+
+  // The same internal component is kept from reporting again when the updater takes it.
+  heard.clear();
+  query->Close();
+  query->SetFetchAll(false);
+  query->Options()->QueryRecCount = true;
+  query->Open();
+  EXPECT_EQ(std::count(DialogWords().begin(), DialogWords().end(), String(u"Get RecCount")), 1);
+  EXPECT_EQ(Texts(tfQExecute).size(), 2u) << "the count and the open";
 }
 
 // With no monitor and Debug off nothing reaches even the dialog; Debug on reports the
