@@ -11,12 +11,14 @@
 #include <memory>
 #include <vector>
 
+#include "Common/DBAccess_StatementType.h"
 #include "Common/QuelscopeClient.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Sets.h"
 
 class Exception;
 class TCustomDAConnection;
+class TCustomDADataSet;
 class TCustomDASQLMonitor;
 class TDAParam;
 class TDAParams;
@@ -108,6 +110,40 @@ class TDASQLMonitorClass {
 
 // The class of the provider-neutral monitor: it never has an active monitor.
 const TDASQLMonitorClass& DASQLMonitorClass();
+
+// One execution reported for a dataset that runs it through another component (its updater's
+// internal one, which reports nothing itself) or with a description of its own ("Refresh"): the
+// start when made, the end by Done. It reports only for a dataset that is not kept from the
+// monitor and whose connection's monitor is active or whose Debug is on; otherwise making it
+// costs that one check and nothing is formatted.
+class TMonitoredExecution {
+ public:
+  // runner: the component whose final statement text and parameters are reported.
+  TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
+                      const char16_t* description);
+  // The description is the statement kinds without their "st", joined by "," ("Insert").
+  TMonitoredExecution(TCustomDADataSet* reported, TComponent* runner,
+                      TStatementTypes statementTypes);
+  TMonitoredExecution(const TMonitoredExecution&) = delete;
+  TMonitoredExecution& operator=(const TMonitoredExecution&) = delete;
+
+  // The end notice, after the execution succeeded.
+  void Done();
+  bool Reporting() const { return FMonitor != nullptr; }
+
+  // The monitor class to report the dataset's work to, or none.
+  static const TDASQLMonitorClass* MonitorFor(TCustomDADataSet* dataSet);
+  static String StatementTypesText(TStatementTypes statementTypes);
+
+ private:
+  void Begin(const String& description);
+
+  const TDASQLMonitorClass* FMonitor;
+  TCustomDADataSet* FReported;
+  TComponent* FRunner;
+  String FDescription;
+  int32_t FEventId = 0;
+};
 
 class TCustomDASQLMonitor : public TComponent {
  public:

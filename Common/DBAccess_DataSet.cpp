@@ -44,6 +44,7 @@ TCustomDADataSet::~TCustomDADataSet() {
     UnPrepare();
   } catch (...) {
   }
+  TCustomDAConnection* monitored = FConnection;  // told of the end below
   if (FConnection) {
     FConnection->UnRegisterClient(this);
     FConnection->RemoveFreeNotification(this);
@@ -53,6 +54,8 @@ TCustomDADataSet::~TCustomDADataSet() {
   SetUpdateTransaction(nullptr);
   FreeIRecordSet();
   FCommand.reset();
+  if (monitored && monitored->MonitorClass().HasMonitor())
+    monitored->MonitorClass().ObjectDestroyedHook(this);
 }
 
 std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {

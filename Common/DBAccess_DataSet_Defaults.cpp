@@ -118,7 +118,9 @@ void TCustomDADataSet::SelectDefaultValues(const std::vector<TField*>& fields,
     // The expressions are the server's text: a colon in them names no parameter.
     select->SetParamCheck(false);
     select->SetSQLText(sql);
+    TMonitoredExecution report(this, select, u"Select default values");
     select->Open();
+    report.Done();
     try {
       for (size_t i = 0; i < fields.size(); ++i)
         fields[i]->SetValue(select->Fields()->Fields(static_cast<int>(i))->Value());

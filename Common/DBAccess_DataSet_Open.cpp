@@ -400,6 +400,7 @@ void TCustomDADataSet::InternalRefresh() {
       }
       FServerRecordCount =
           (!GetFetchAll() && FOptions->QueryRecCount) ? GetServerRecordCount() : 0;
+      TMonitoredExecution report(this, this, u"Refresh");
       DoBeforeExecute();
       WriteParams(true);
       // A second request for the reread itself: in disconnected mode the session closes after
@@ -412,6 +413,7 @@ void TCustomDADataSet::InternalRefresh() {
         throw;
       }
       ReleaseConnection();
+      report.Done();
       FRowsAffected = -1;
       ApplyRefreshKeepingRecord(key);
       return;

@@ -120,6 +120,7 @@ int TCustomDADataSet::PSExecuteStatement(const String& sql, TParams* params,
     runner = DAUpdater()->UpdateComponent(stCustom);
   }
   runner->SetDebug(FDebug);
+  runner->SetNoMonitor(false);  // the statement is the caller's own: it is reported
   runner->SQL()->SetText(NumberPlaceholders(sql, GetParserClass()));
   TDAParams* own = runner->Params();
   for (int i = 0; i < own->Count(); ++i) {

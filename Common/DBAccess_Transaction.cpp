@@ -16,6 +16,14 @@ constexpr char16_t SConnectionNotActive[] =
     u"One of the connections in the transaction is not active";
 constexpr char16_t SMultipleTransactions[] =
     u"Multiple transactions are not supported by the database";
+
+// The component's own refusals reach the monitor, as the server's errors do through the
+// connection.
+[[noreturn]] void Fail(const TDATransaction& transaction, const char16_t* message) {
+  Exception e(message);
+  if (transaction.MonitorClass().HasMonitor()) transaction.MonitorClass().ErrorHook(e);
+  throw e;
+}
 }  // namespace
 
 TDATransaction::TDATransaction(TComponent* owner) : TComponent(owner) {}
@@ -38,11 +46,11 @@ TCustomDAConnection* TDATransaction::GetConnection(int index) const {
 }
 
 void TDATransaction::CheckActive() {
-  if (!GetActive()) throw Exception(SInactiveTransaction);
+  if (!GetActive()) Fail(*this, SInactiveTransaction);
 }
 
 void TDATransaction::CheckInactive() {
-  if (GetActive()) throw Exception(SActiveTransaction);
+  if (GetActive()) Fail(*this, SActiveTransaction);
 }
 
 bool TDATransaction::GetInTransaction() {
@@ -204,12 +212,12 @@ void TDATransaction::NotifyTransactionEnd() {
 void TDATransaction::PrepareTransaction(bool savepointMode) {
   if (savepointMode) {
     for (TCustomDAConnection* connection : FConnections)
-      if (!connection->Connected()) throw Exception(SConnectionNotActive);
+      if (!connection->Connected()) Fail(*this, SConnectionNotActive);
   } else {
     for (size_t i = 0; i < FConnections.size(); ++i) {
       try {
         FConnections[i]->TakeConnectRequest();
-        if (!FConnections[i]->Connected()) throw Exception(SConnectionNotActive);
+        if (!FConnections[i]->Connected()) Fail(*this, SConnectionNotActive);
       } catch (...) {
         for (size_t j = 0; j <= i; ++j) FConnections[j]->DropConnectRequest();
         throw;
@@ -247,7 +255,7 @@ void TDATransaction::DoStartTransaction() {
   CheckInactive();
   for (TCustomDAConnection* connection : FConnections)
     if (!connection->IsMultipleTransactionsSupported() && connection->InTransaction())
-      throw Exception(SMultipleTransactions);
+      Fail(*this, SMultipleTransactions);
   PrepareTransaction(false);
   const TDASQLMonitorClass& monitor = MonitorClass();
   const bool monitored = monitor.HasMonitor();

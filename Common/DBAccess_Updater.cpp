@@ -77,6 +77,7 @@ TCustomDADataSet* TDADataSetUpdater::UpdateComponent(TStatementType statementTyp
   } else if (entry->Connection() != connection) {
     entry->SetConnection(connection);
   }
+  TDBAccessUtils::SetNoMonitor(entry.get(), true);  // the dataset reports what it runs
   SetUpComponent(statementType, *entry);
   return entry.get();
 }
@@ -266,8 +267,10 @@ bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statement
   return true;
 }
 
-void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes) {
+void TDADataSetUpdater::ExecuteUpdateStatement(TStatementTypes statementTypes) {
+  TMonitoredExecution report(FDataSet, FUpdateComponent, statementTypes);
   TDBAccessUtils::Execute(FUpdateComponent);
+  report.Done();
 }
 
 void TDADataSetUpdater::ReadResult(TStatementType statementType, TStatementTypes statementTypes) {

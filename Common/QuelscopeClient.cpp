@@ -27,7 +27,18 @@ TQuelscope::~TQuelscope() {
     FSignalled = true;
   }
   FSignal.notify_one();
-  if (FThread.joinable()) FThread.join();
+  bool abandon = false;
+  {
+    std::lock_guard<std::mutex> guard(FSendState->Lock);
+    abandon = FSendState->Connecting;
+    FSendState->Abandoned = abandon;
+  }
+  if (FThread.joinable()) {
+    if (abandon)
+      FThread.detach();
+    else
+      FThread.join();
+  }
   // Messages still waiting are not sent.
   for (int i = FHead; i != FTail; i = NextSlot(i))
     if (FRing[i] != FStartup.get()) delete FRing[i];
@@ -111,6 +122,11 @@ void TQuelscope::EventEnd(const TMonitorEvent& event) {
 
 bool TQuelscope::ThreadStarted() const { return FThreadStarted; }
 
+bool TQuelscope::Connecting() const {
+  std::lock_guard<std::mutex> guard(FSendState->Lock);
+  return FSendState->Connecting;
+}
+
 int TQuelscope::WaitingCount() const {
   const int count = FTail - FHead;
   return count < 0 ? count + RingSize : count;
@@ -141,7 +157,7 @@ void TQuelscope::Add(TMonitorMessage* message) {
     FTail.store(next, std::memory_order_release);
     if (!FThreadStarted) {
       FThreadStarted = true;
-      FThread = std::thread([this] { SendThreadRun(); });
+      FThread = std::thread([this, state = FSendState] { SendThreadRun(*state); });
     }
   }
   {
@@ -159,14 +175,14 @@ void TQuelscope::WaitForSignal() {
   FSignalled = false;  // auto-reset
 }
 
-void TQuelscope::SendThreadRun() {
+void TQuelscope::SendThreadRun(TSendState& state) {
   while (!FTerminated) {
     WaitForSignal();
     int head = FHead.load(std::memory_order_relaxed);
     // A stopping client leaves the rest unsent rather than keep the program's end waiting.
     while (!FTerminated && head != FTail.load(std::memory_order_acquire)) {
       TMonitorMessage* message = FRing[head];
-      Deliver(message);
+      if (!Deliver(state, message)) return;  // the client is gone
       if (message != StartupMessage()) delete message;
       head = NextSlot(head);
       FHead.store(head, std::memory_order_release);
@@ -174,26 +190,43 @@ void TQuelscope::SendThreadRun() {
   }
 }
 
-void TQuelscope::Deliver(TMonitorMessage* message) {
-  const bool alive = FPacker && FPacker->KeepAlive();
+bool TQuelscope::Connect(TSendState& state, bool& opened) {
+  TSocketMessagePacker& packer = *state.Packer;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    packer.Host = FHost;
+    packer.Port = FPort;
+    packer.ReconnectTimeout = FReconnectTimeout;
+    packer.SendTimeout = FSendTimeout;
+  }
+  {
+    // The destructor reads the flag after it set FTerminated: either it sees the connect and
+    // abandons this thread, or this thread sees the end and starts none.
+    std::lock_guard<std::mutex> guard(state.Lock);
+    if (FTerminated) return false;
+    state.Connecting = true;
+  }
+  opened = packer.Open();
+  std::lock_guard<std::mutex> guard(state.Lock);
+  state.Connecting = false;
+  return !state.Abandoned;
+}
+
+bool TQuelscope::Deliver(TSendState& state, TMonitorMessage* message) {
+  const bool alive = state.Packer && state.Packer->KeepAlive();
   const auto* event = dynamic_cast<const TEventMessage*>(message);
   const bool finish = event && event->MessageType() == mmtEvent && event->EventType == 1;
   bool send = alive;
   if (!finish && !alive) {
-    if (!FPacker) FPacker = CreatePacker();
-    {
-      std::lock_guard<std::mutex> guard(FLock);
-      FPacker->Host = FHost;
-      FPacker->Port = FPort;
-      FPacker->ReconnectTimeout = FReconnectTimeout;
-      FPacker->SendTimeout = FSendTimeout;
-    }
-    send = FPacker->Open();
+    if (!state.Packer) state.Packer = CreatePacker();
+    if (!Connect(state, send)) return false;
   }
-  if (!send) return;
+  if (!send) return true;
+  TSocketMessagePacker& packer = *state.Packer;
   TStartupMessage* startup = StartupMessage();
   // Every new connection begins with the start-up message.
-  if (!alive && message != startup) FPacker->Send(*startup);
-  FPacker->Send(*message);
-  if (finish) FPacker->Close();
+  if (!alive && message != startup) packer.Send(*startup);
+  packer.Send(*message);
+  if (finish) packer.Close();
+  return true;
 }

@@ -63,16 +63,32 @@ class TQuelscope {
   bool ThreadStarted() const;
   // How many messages wait in the ring (the one being sent among them).
   int WaitingCount() const;
+  // Whether the send thread is connecting to the monitor program right now.
+  bool Connecting() const;
 
  protected:
   // The packer the send thread connects with.
   virtual std::unique_ptr<TSocketMessagePacker> CreatePacker();
 
  private:
+  // What the send thread keeps when the client goes while it connects: a connect to a host that
+  // does not answer may last the transport's whole time limit, and the program's end must not
+  // wait for it. The abandoned thread finishes its connect on its own and then touches nothing
+  // of the client.
+  struct TSendState {
+    std::mutex Lock;
+    bool Connecting = false;
+    bool Abandoned = false;
+    std::unique_ptr<TSocketMessagePacker> Packer;
+  };
+
   void Add(std::unique_ptr<TMonitorMessage> message);
   void Add(TMonitorMessage* message);
-  void SendThreadRun();
-  void Deliver(TMonitorMessage* message);
+  void SendThreadRun(TSendState& state);
+  // False when the client was abandoned meanwhile: the thread must leave at once.
+  bool Deliver(TSendState& state, TMonitorMessage* message);
+  // Connects the packer; false when the client was abandoned meanwhile.
+  bool Connect(TSendState& state, bool& opened);
   void WaitForSignal();
   TStartupMessage* StartupMessage();
 
@@ -98,6 +114,7 @@ class TQuelscope {
   std::thread FThread;
   std::atomic<bool> FThreadStarted{false};
 
-  std::unique_ptr<TSocketMessagePacker> FPacker;  // the send thread's alone
+  // Shared with the send thread, which alone uses the packer in it.
+  std::shared_ptr<TSendState> FSendState = std::make_shared<TSendState>();
   std::atomic<int32_t> FLastEventId{0};
 };

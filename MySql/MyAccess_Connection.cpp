@@ -104,6 +104,13 @@ TCustomMyConnection::TCustomMyConnection(TComponent* owner) : TCustomDAConnectio
 TCustomMyConnection::~TCustomMyConnection() {
   // The statement command is a client of this connection: it goes while the connection is whole.
   FreeCommand();
+  // Disconnected here rather than by the base destructor, so that the disconnect and the end
+  // reach this class's monitor.
+  try {
+    SetConnected(false);
+  } catch (const std::exception&) {
+  }
+  if (MonitorClass().HasMonitor()) MonitorClass().ObjectDestroyedHook(this);
 }
 
 TLxRecordSetClass TCustomMyConnection::GetIRecordSetClass() {

@@ -105,7 +105,9 @@ int TCustomMyDataSetService::GetServerRecordCount() {
     counter->Params()->Items(i)->Assign(params->Items(i));
   FCounting = true;
   try {
+    TMonitoredExecution report(dataSet, counter, u"Get RecCount");
     counter->Execute();
+    report.Done();
   } catch (...) {
     FCounting = false;
     throw;

@@ -8,6 +8,7 @@
 class TMyTransaction : public TDATransaction {
  public:
   explicit TMyTransaction(TComponent* owner) : TDATransaction(owner) {}
+  ~TMyTransaction() override;
   const TDASQLMonitorClass& MonitorClass() const override { return MySQLMonitorClass(); }
 
  protected:

@@ -187,4 +187,33 @@ TEST(QuelscopeClient, FullRingDropsWithoutBlocking) {
   EXPECT_EQ(frames.back().Ints.at(2), 999) << "the events after the 999th were dropped";
 }
 
+// A monitor program that does not answer must not hold up the program's end: the client goes
+// and leaves its send thread to finish the connect alone.
+TEST(QuelscopeClient, DestructionDoesNotWaitForAConnectInProgress) {
+  monitortest::StalledListener stalled;
+  ASSERT_TRUE(stalled.Stalled());
+  const int fillersWaiting = stalled.PendingConnects();
+  auto client = std::make_unique<TQuelscope>();
+  Configure(*client, stalled.Port());
+  client->Start();
+  for (int i = 0; i < 1000 && !client->Connecting(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(client->Connecting());
+  TMonitorEvent e = Event(10, u"waits");
+  client->EventStart(e);
+  EXPECT_EQ(client->WaitingCount(), 2) << "the start-up message is being connected for";
+  ASSERT_EQ(stalled.PendingConnects(), fillersWaiting + 1);
+  client.reset();
+  // Had the destruction waited, the connect would have ended and its socket be closed.
+  EXPECT_EQ(stalled.PendingConnects(), fillersWaiting + 1);
+
+  // The next client of the process works as ever.
+  MonitorListener listener;
+  TQuelscope next;
+  Configure(next, listener.Port());
+  next.Start();
+  ASSERT_TRUE(listener.WaitFrames(1));
+  EXPECT_EQ(listener.Frames()[0].Type, 2);
+}
+
 }  // namespace

@@ -9,6 +9,9 @@
 
 #include "Common/DBAccess_Params.h"
 #include "MySql/MyAccess.h"
+#include "MySql/MyAccess_DataSet.h"
+#include "MySql/MyAccess_Utils.h"
+#include "MySql/MyClasses_Command.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/UnicodeText.h"
 
@@ -206,6 +209,36 @@ TEST(MySQLMonitor, WithoutAMonitorOnlyTheDebugDialogHearsPrepareAndExecute) {
   MySQLMonitorClass().ConnectHook(&conn, true, id);
   SetDebugDialogHook(nullptr);
   EXPECT_EQ(words, (std::vector<String>{u"Prepare", u"Execute", u"Refresh"}));
+}
+
+// The description of an updater statement names the kinds of the statement.
+TEST(MySQLMonitor, StatementKindsText) {
+  struct Case {
+    TStatementTypes types;
+    String text;
+  };
+  const std::vector<Case> cases = {
+      {{stInsert}, u"Insert"},
+      {{stLock, stRefresh}, u"Lock,Refresh"},
+      {{stRefreshCheckDeleted, stBatchUpdate}, u"RefreshCheckDeleted,BatchUpdate"},
+      {{}, u""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TMonitoredExecution::StatementTypesText(c.types), c.text) << UTF8Encode(c.text);
+}
+
+// A MySQL dataset's command is its record set's; a component that is no MySQL dataset or
+// command has none to show the sent text of.
+TEST(MySQLMonitor, MySQLCommandOfAComponent) {
+  TMyConnection conn(nullptr);
+  TMyQuery query(nullptr);
+  query.SetConnection(&conn);
+  query.SetSQLText(u"SELECT 1");
+  ASSERT_NE(query.IRecordSet(), nullptr);
+  TLxCommand* recordSetCommand = TMyAccessUtils::GetMySQLCommand(&query);
+  EXPECT_NE(recordSetCommand, nullptr);
+  EXPECT_EQ(recordSetCommand, query.IRecordSet()->GetCommand());
+  EXPECT_THROW(TMyAccessUtils::GetMySQLCommand(&conn), EAssertionFailed);
 }
 
 }  // namespace

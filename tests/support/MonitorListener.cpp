@@ -1,10 +1,13 @@
 #include "tests/support/MonitorListener.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace monitortest {
 
@@ -168,6 +171,50 @@ std::vector<Frame> MonitorListener::Frames() const {
 int MonitorListener::Accepted() const {
   std::lock_guard<std::mutex> guard(FLock);
   return FAccepted;
+}
+
+StalledListener::StalledListener() {
+  FListen = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::listen(FListen, 0);
+  socklen_t length = sizeof a;
+  ::getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &length);
+  FPort = ntohs(a.sin_port);
+  // Connects until one stays unanswered: from then on the queue is full.
+  for (int i = 0; i < 64 && !FStalled; ++i) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK);
+    FFillers.push_back(s);
+    ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    pollfd p{s, POLLOUT, 0};
+    FStalled = ::poll(&p, 1, 300) == 0;
+  }
+}
+
+int StalledListener::PendingConnects() const {
+  std::FILE* table = std::fopen("/proc/net/tcp", "r");
+  if (!table) return -1;
+  int count = 0;
+  char line[512];
+  std::fgets(line, sizeof line, table);  // the heading
+  while (std::fgets(line, sizeof line, table)) {
+    unsigned remoteAddress = 0, remotePort = 0, state = 0;
+    // "  sl: local_address rem_address st ..." with addresses as hex "AAAAAAAA:PPPP".
+    if (std::sscanf(line, " %*d: %*x:%*x %x:%x %x", &remoteAddress, &remotePort, &state) != 3)
+      continue;
+    const unsigned synSent = 2;
+    if (remotePort == FPort && state == synSent) ++count;
+  }
+  std::fclose(table);
+  return count;
+}
+
+StalledListener::~StalledListener() {
+  for (int s : FFillers) ::close(s);
+  ::close(FListen);
 }
 
 }  // namespace monitortest

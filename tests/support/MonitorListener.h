@@ -55,4 +55,27 @@ class MonitorListener {
   std::thread FThread;
 };
 
+// A loopback port that never answers a connect: it listens but accepts nothing, and its accept
+// queue is filled first, so the system drops every further SYN and a connect to it neither
+// completes nor fails until its own time limit.
+class StalledListener {
+ public:
+  StalledListener();
+  ~StalledListener();
+  StalledListener(const StalledListener&) = delete;
+  StalledListener& operator=(const StalledListener&) = delete;
+
+  uint16_t Port() const { return FPort; }
+  // Whether the queue could be filled (the last filler's connect is left hanging).
+  bool Stalled() const { return FStalled; }
+  // How many connects to the port wait for an answer, in the whole system.
+  int PendingConnects() const;
+
+ private:
+  int FListen = -1;
+  uint16_t FPort = 0;
+  bool FStalled = false;
+  std::vector<int> FFillers;
+};
+
 }  // namespace monitortest
