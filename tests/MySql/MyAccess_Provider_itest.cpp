@@ -73,7 +73,7 @@ TEST_F(MyProvider, QuestionMarksBecomeNumberedParametersOutsideQuotes) {
   EXPECT_EQ(One(u"SELECT client_id FROM payment").AsInteger(), clientId);
 
   // A second statement on the same internal component takes the new values.
-  GiveParams(clientId, 1);
+  GiveParams(clientId, 0);  // no client has id 0: nothing to update
   EXPECT_EQ(query.PSExecuteStatement(u"UPDATE payment SET amount=? WHERE client_id=?", &given), 0);
   GiveParams(7, clientId);
   EXPECT_EQ(query.PSExecuteStatement(u"UPDATE payment SET amount=? WHERE client_id=?", &given), 1);
