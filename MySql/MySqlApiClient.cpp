@@ -84,12 +84,6 @@ String TMySQLAPIClient::NotLinkedMessage() const {
          UTF8ToString(FLibraryName) + u").";
 }
 
-template <class F>
-F* TMySQLAPIClient::Need(F* entryPoint) const {
-  if (entryPoint == nullptr) throw Exception(NotLinkedMessage());
-  return entryPoint;
-}
-
 void TMySQLAPIClient::Load() {
   if (FLibrary.IsLoaded()) return;
   if (!FLibrary.Load(FLibraryName)) return;

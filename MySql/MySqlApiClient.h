@@ -142,8 +142,13 @@ class TMySQLAPIClient : public TMySQLAPI {
   // The message of a call to an entry point the library lacks.
   virtual String NotLinkedMessage() const;
   // The entry point, or the not-linked error.
+  // Defined here: other files of the class call it, and an optimised build inlines the
+  // copies this file would otherwise have instantiated.
   template <class F>
-  F* Need(F* entryPoint) const;
+  F* Need(F* entryPoint) const {
+    if (entryPoint == nullptr) throw Exception(NotLinkedMessage());
+    return entryPoint;
+  }
 
  private:
   // Copies what the last fetch wrote into the shadows to the table's records.

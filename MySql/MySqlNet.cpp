@@ -207,7 +207,7 @@ void TMySqlNet::WriteFrame(const uint8_t* bytes, int32_t count) {
   uint32_t compressedSize = 0;
   if (count > CompressThreshold) {
     uint32_t room = static_cast<uint32_t>(count + count / 5 + 12);
-    FFrame.resize(CompHeaderSize + room);
+    FrameRoom(CompHeaderSize + room);
     compressedSize = room;
     try {
       if (DoCompress(FFrame.data() + CompHeaderSize, compressedSize, bytes,
@@ -230,7 +230,7 @@ void TMySqlNet::WriteFrame(const uint8_t* bytes, int32_t count) {
   EncodeFrameHeader(header, static_cast<uint32_t>(count), FCompPacketNumber, 0);
   ++FCompPacketNumber;
   if (count <= WriteBufferSize) {
-    FFrame.resize(static_cast<size_t>(CompHeaderSize + count));
+    FrameRoom(static_cast<size_t>(CompHeaderSize + count));
     std::memcpy(FFrame.data(), header, CompHeaderSize);
     if (count > 0) std::memcpy(FFrame.data() + CompHeaderSize, bytes, static_cast<size_t>(count));
     WriteExact(FFrame.data(), 0, CompHeaderSize + count);

@@ -127,6 +127,12 @@ class TMySqlNet {
   void ReadPayload(uint8_t* destination, int32_t offset, int32_t count);
   void ReceiveFrame();
   void CheckPacketSize(int64_t length) const;
+  // The frame scratch with room for n bytes. It only grows (until the next command gives a huge
+  // one back): growing a vector clears the new bytes, which every frame would pay again.
+  uint8_t* FrameRoom(size_t n) {
+    if (FFrame.size() < n) FFrame.resize(n);
+    return FFrame.data();
+  }
 
   std::unique_ptr<TLxVio> FVio;
   TNetBuffer FPacket;

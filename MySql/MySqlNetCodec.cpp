@@ -122,7 +122,7 @@ AnsiString TMySqlReader::ReadRest() {
 
 void TMySqlReader::SkipUpTo(size_t count) { FPosition += count < Remaining() ? count : Remaining(); }
 
-bool TMySqlReader::LocateLengthCoded(size_t& start, size_t& length) {
+bool TMySqlReader::LocateLongLengthCoded(size_t& start, size_t& length) {
   Need(1);
   const size_t saved = FPosition;
   // Within a row a cut-off 8-byte length is a short packet, not a corrupt value.

@@ -108,9 +108,23 @@ class TMySqlReader {
   // A length-coded string located in place, the reader moved past it: false for NULL (251);
   // otherwise true with where its bytes start and how many there are. A length, or the 2, 3 or 8
   // bytes of a length, that would pass the end raises 2027; the marker 255 ArgumentException.
-  bool LocateLengthCoded(size_t& start, size_t& length);
+  // Most values of a row are shorter than 251 bytes: their one-byte length is read inline, the
+  // other forms and every failure go the long way.
+  bool LocateLengthCoded(size_t& start, size_t& length) {
+    if (FPosition < FLength) {
+      const size_t n = FData[FPosition];
+      if (n < 251 && n < FLength - FPosition) {
+        start = FPosition + 1;
+        length = n;
+        FPosition = start + n;
+        return true;
+      }
+    }
+    return LocateLongLengthCoded(start, length);
+  }
 
  private:
+  bool LocateLongLengthCoded(size_t& start, size_t& length);
   void Need(size_t count) const;
   const uint8_t* FData;
   size_t FLength;

@@ -80,8 +80,8 @@ void TMySqlNet::ReceiveFrame() {
         throw EMySqlException(ER_FRAME_NOT_INFLATED);
       for (int64_t done = 0; done < h.Length;) {
         int64_t piece = NextPiece(0, done, h.Length);
-        FFrame.resize(static_cast<size_t>(done + piece));
-        ReadExact(FFrame.data(), static_cast<int32_t>(done), static_cast<int32_t>(piece));
+        ReadExact(FrameRoom(static_cast<size_t>(done + piece)), static_cast<int32_t>(done),
+                  static_cast<int32_t>(piece));
         done += piece;
       }
       FQueue.SetLength(queued + h.Uncompressed);

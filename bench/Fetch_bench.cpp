@@ -10,7 +10,9 @@
 // client's statement interface.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
-// build/rel/bench/Fetch_bench
+// build/rel/bench/Fetch_bench. One side alone, for /usr/bin/time -v:
+// FETCH_BENCH_ONE=peer FETCH_BENCH_TRANSPORT=compressed \
+//   /usr/bin/time -v build/rel/bench/Fetch_bench
 #include <mysql.h>
 #include <sys/resource.h>
 
@@ -403,7 +405,33 @@ BENCHMARK(BM_Prepared)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualT
 
 }  // namespace
 
+// FETCH_BENCH_ONE=own|peer with FETCH_BENCH_TRANSPORT=plain|compressed|tls|socket runs that one
+// fetch in this process and prints its figures, so that an outside tool (/usr/bin/time -v) can
+// measure the side alone.
+int RunOne(const std::string& side) {
+  const char* text = std::getenv("FETCH_BENCH_TRANSPORT");
+  const std::string name = text ? text : "plain";
+  const std::map<std::string, Transport> transports = {{"plain", Transport::Plain},
+                                                       {"compressed", Transport::Compressed},
+                                                       {"tls", Transport::Tls},
+                                                       {"socket", Transport::Socket}};
+  if (!transports.count(name) || (side != "own" && side != "peer")) {
+    std::fprintf(stderr, "FETCH_BENCH_ONE is own or peer; FETCH_BENCH_TRANSPORT one of plain, "
+                         "compressed, tls, socket\n");
+    return 2;
+  }
+  const Transport transport = transports.at(name);
+  const Measure m = side == "own" ? FetchOwn(transport) : FetchPeer(transport);
+  std::printf("%s %s: %ld rows in %.3f s, client cpu %.3f s\n", side.c_str(), name.c_str(),
+              m.Rows, m.Seconds, m.CpuSeconds);
+  return m.Rows == Rows() ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (const char* one = std::getenv("FETCH_BENCH_ONE")) {
+    EnsureTable();
+    return RunOne(one);
+  }
   benchmark::Initialize(&argc, argv);
   EnsureTable();
   benchmark::RunSpecifiedBenchmarks();

@@ -83,6 +83,53 @@ TEST(Reader, TruncatedFieldsAreMalformed) {
   }
 }
 
+// Values of a row located in place: where the bytes start and how many, at the edges of the
+// one-byte form and of the payload.
+TEST(Reader, LocatesLengthCodedValuesInPlace) {
+  Bytes v250(251, 'x');
+  v250[0] = 250;
+  Bytes v251(254, 'y');
+  v251[0] = 0xFC;
+  v251[1] = 251;
+  v251[2] = 0;
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    bool found;
+    size_t start, length, position;
+  };
+  const Case cases[] = {
+      {"empty value", {0x00, 0x41}, true, 1, 0, 1},
+      {"one-byte length up to the end", {0x02, 'a', 'b'}, true, 1, 2, 3},
+      {"one-byte length before more", {0x01, 'a', 0x00}, true, 1, 1, 2},
+      {"longest one-byte length", v250, true, 1, 250, 251},
+      {"two-byte length", v251, true, 3, 251, 254},
+      {"NULL", {0xFB, 0x01}, false, 0, 0, 1},
+  };
+  for (const auto& c : cases) {
+    TMySqlReader r(c.bytes.data(), c.bytes.size());
+    size_t start = 99, length = 99;
+    EXPECT_EQ(r.LocateLengthCoded(start, length), c.found) << c.name;
+    EXPECT_EQ(start, c.start) << c.name;
+    EXPECT_EQ(length, c.length) << c.name;
+    EXPECT_EQ(r.Position(), c.position) << c.name;
+  }
+
+  // A length past the end is malformed, whatever its form, and the reader stays put.
+  const Bytes shortValues[] = {{}, {0x03, 'a', 'b'}, {0xFA}, {0xFC, 0x02, 0x00, 'a'}, {0xFE, 1, 2}};
+  for (const auto& bytes : shortValues) {
+    TMySqlReader r(bytes.data(), bytes.size());
+    size_t start, length;
+    try {
+      r.LocateLengthCoded(start, length);
+      ADD_FAILURE() << bytes.size() << " bytes: no error";
+    } catch (const EMySqlException& e) {
+      EXPECT_EQ(e.ErrorCode(), 2027) << bytes.size() << " bytes";
+    }
+    EXPECT_EQ(r.Position(), 0u);
+  }
+}
+
 TEST(Reader, ShortEightByteValuesAreArgumentErrors) {
   Bytes seven{1, 2, 3, 4, 5, 6, 7};
   TMySqlReader r(seven.data(), seven.size());

@@ -354,6 +354,30 @@ TEST_F(NetFixture, ReceivesACompressedFullPacketRun) {
   EXPECT_TRUE(Bytes(net.Buffer(), net.Buffer() + net.Length()) == data);
 }
 
+// Rows, then the server's error when the statement is interrupted: the error packet arrives in
+// the same frame as the last row's tail and ends in the next frame, which comes raw.
+TEST_F(NetFixture, AnErrorPacketAfterCompressedRowsRaisesTheServersError) {
+  Bytes error = fake::ErrPayload(1317, "70100", "Query execution was interrupted");
+  Bytes stream = fake::Cat({fake::Packet(1, Pattern(5000)), fake::Packet(2, fake::B("short row")),
+                            fake::Packet(3, error)});
+  const size_t cut = stream.size() - 10;
+  Bytes first(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut));
+  Bytes second(stream.begin() + static_cast<std::ptrdiff_t>(cut), stream.end());
+  Incoming(fake::Cat({fake::Frame(1, first, true), fake::Frame(2, second, false)}), 1000);
+  net.SetCompress(true);
+  net.NewCommand();
+  net.WriteByte(3);
+  net.Send();
+  net.Receive();
+  EXPECT_TRUE(Bytes(net.Buffer(), net.Buffer() + net.Length()) == Pattern(5000));
+  net.Receive();
+  EXPECT_EQ(Bytes(net.Buffer(), net.Buffer() + net.Length()), fake::B("short row"));
+  String message;
+  EXPECT_EQ(ErrorOf([&] { net.Receive(); }, &message), 1317);
+  EXPECT_EQ(message, u"\r\n#70100Query execution was interrupted");
+  EXPECT_EQ(vio->ReadPosition, vio->Incoming.size()) << "every frame was read, nothing more asked";
+}
+
 TEST_F(NetFixture, BrokenCompressedFrames) {
   struct Case {
     const char* name;

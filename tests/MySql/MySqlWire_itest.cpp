@@ -180,6 +180,55 @@ TEST_P(WireBothWays, ARowOfExactly16MBIsJoinedFromAFullAndAnEmptyPacket) {
   EXPECT_EQ(One(*s, "SELECT 2"), "2");
 }
 
+// A long result cut short from another session: the rows read so far and the error that ended
+// them (0 when the result ran to its end).
+struct CutResult {
+  int64_t rows = 0;
+  int32_t error = 0;
+};
+
+CutResult ReadUntilCut(TMySqlSession& s, TMySqlSession& killer, const std::string& kill) {
+  const std::string id = One(s, "SELECT CONNECTION_ID()");
+  TMySqlNet& net = s.Net();
+  const std::string sql = "SELECT seq, REPEAT('r', 200) FROM seq_1_to_100000000";
+  net.NewCommand();
+  net.WriteByte(3);
+  net.WriteBytes(reinterpret_cast<const uint8_t*>(sql.data()), 0, static_cast<int32_t>(sql.size()));
+  net.Send();
+  net.Receive();
+  const int64_t columns = net.ReadLengthCoded();
+  for (int64_t i = 0; i <= columns; ++i) net.Receive();  // the columns and the end of their list
+  CutResult cut;
+  try {
+    for (;;) {
+      net.Receive();
+      if (net.Buffer()[0] == 0xFE && net.Length() < 9) break;
+      if (++cut.rows == 1000) Query(killer, kill + " " + id);
+    }
+  } catch (const EMySqlException& e) {
+    cut.error = e.ErrorCode();
+  }
+  return cut;
+}
+
+TEST_P(WireBothWays, AKilledQueryEndsItsRowsWithTheServersErrorAndTheSessionGoesOn) {
+  auto s = Session();
+  auto killer = OpenTester();
+  CutResult cut = ReadUntilCut(*s, *killer, "KILL QUERY");
+  EXPECT_EQ(cut.error, 1317) << "after " << cut.rows << " rows";
+  EXPECT_GE(cut.rows, 1000);
+  EXPECT_LT(cut.rows, 100000000);
+  EXPECT_EQ(One(*s, "SELECT 3"), "3") << "the stream is in step after the error";
+}
+
+TEST_P(WireBothWays, AKilledConnectionWhileRowsArriveIsALostConnection) {
+  auto s = Session();
+  auto killer = OpenTester();
+  CutResult cut = ReadUntilCut(*s, *killer, "KILL CONNECTION");
+  EXPECT_EQ(cut.error, CR_LOST_CONNECTION) << "after " << cut.rows << " rows";
+  EXPECT_LT(cut.rows, 100000000);
+}
+
 INSTANTIATE_TEST_SUITE_P(Compression, WireBothWays, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Compressed" : "Plain"; });
 
