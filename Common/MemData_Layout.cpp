@@ -38,10 +38,8 @@ bool TData::IsSharedObjectType(TDataTypeCode dataType) {
          dataType == dtExtVarBytes || dataType == dtExtWideString;
 }
 
-TFieldDesc* TData::FieldOf(int fieldNo) const {
-  RTL_ASSERT(fieldNo >= 1 && fieldNo <= FFields.Count(),
-             u"Invalid field number " + S(std::to_string(fieldNo)));
-  return FFields[fieldNo - 1];
+String TData::InvalidFieldNumber(int fieldNo) {
+  return u"Invalid field number " + S(std::to_string(fieldNo));
 }
 
 void TData::ClearFields() {
