@@ -16,7 +16,6 @@
 #include "Common/MemData_Storage.h"
 #include "platform/db/DBTypes.h"
 #include "Common/MemData_Types.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variant.h"
 
 // The value of a variant field (code 19): record buffers point to it and share it by reference.
@@ -270,10 +269,11 @@ class TData {
     return recBuf + field->Offset();
   }
   TFieldDesc* FieldOf(int fieldNo) const {
-    RTL_ASSERT(fieldNo >= 1 && fieldNo <= FFields.Count(), InvalidFieldNumber(fieldNo));
+    if (fieldNo < 1 || fieldNo > FFields.Count()) return CheckedFieldOf(fieldNo);
     return FFields[fieldNo - 1];
   }
-  static String InvalidFieldNumber(int fieldNo);
+  // FieldOf with its assertion, out of line.
+  TFieldDesc* CheckedFieldOf(int fieldNo) const;
   // GetNull, asked only when the null byte says null: no rule makes a field null whose byte says
   // it holds a value.
   bool IsNullField(int fieldNo, uint8_t* recBuf) {

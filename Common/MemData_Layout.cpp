@@ -38,8 +38,10 @@ bool TData::IsSharedObjectType(TDataTypeCode dataType) {
          dataType == dtExtVarBytes || dataType == dtExtWideString;
 }
 
-String TData::InvalidFieldNumber(int fieldNo) {
-  return u"Invalid field number " + S(std::to_string(fieldNo));
+TFieldDesc* TData::CheckedFieldOf(int fieldNo) const {
+  RTL_ASSERT(fieldNo >= 1 && fieldNo <= FFields.Count(),
+             u"Invalid field number " + S(std::to_string(fieldNo)));
+  return FFields[fieldNo - 1];
 }
 
 void TData::ClearFields() {
