@@ -343,6 +343,8 @@ class TMemDataSet : public TDataSet {
   String FDetailFields;
   int FDetailDelay = 0;
   std::unique_ptr<TData> FData;
+  // FData when it is an in-memory store (its cursor state is then read without virtual calls).
+  TMemData* FMemData = nullptr;
   std::unique_ptr<TDataSetService> FDataSetService;
   std::vector<std::pair<TField*, TFieldDesc*>> FCalcFieldsMapping;
   String FIndexFieldNames;

@@ -1,5 +1,6 @@
 // TMemDataSet: record buffers and their info, reading records from the store, bookmarks, record
 // numbers and positioning.
+#include <cstddef>
 #include <cstring>
 
 #include "Common/MemDS.h"
@@ -16,6 +17,31 @@ TRecBookmark LoadBookmark(const uint8_t* data) {
   TRecBookmark bookmark;
   std::memcpy(&bookmark, data, sizeof bookmark);
   return bookmark;
+}
+
+// Copies a bookmark member by member: a bookmark just written member by member and copied whole
+// makes the processor wait for each member's store (a read wider than the writes before it).
+void StoreBookmark(uint8_t* dest, const TRecBookmark& bookmark) {
+  auto put = [dest](size_t offset, const auto& member) {
+    std::memcpy(dest + offset, &member, sizeof member);
+  };
+  put(offsetof(TRecBookmark, Generation), bookmark.Generation);
+  put(offsetof(TRecBookmark, Item), bookmark.Item);
+  put(offsetof(TRecBookmark, RecNo), bookmark.RecNo);
+  put(offsetof(TRecBookmark, Block), bookmark.Block);
+  put(offsetof(TRecBookmark, Stamp), bookmark.Stamp);
+}
+
+// The store's state after a step, read in one place.
+template <typename Store>
+TGetResult FinishStep(Store& store, int32_t& recNo, TItemUpdateStatus& status,
+                      TRecBookmark& bookmark) {
+  if (store.GetBOF()) return grBOF;
+  if (store.GetEOF()) return grEOF;
+  recNo = store.GetRecNo();
+  status = store.GetUpdateStatus();
+  store.GetBookmark(&bookmark);
+  return grOK;
 }
 
 }  // namespace
@@ -85,10 +111,15 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer buffer, TGetMode getMode, bool) 
       FData->GetPriorRecord(buffer);
       break;
   }
-  if (FData->GetBOF()) return grBOF;
-  if (FData->GetEOF()) return grEOF;
-  SetRecInfoRecNo(buffer, FData->GetRecNo());
-  SetRecInfoUpdateStatus(buffer, FData->GetUpdateStatus());
+  int32_t recNo = 0;
+  TItemUpdateStatus status = isUnmodified;
+  TRecBookmark bookmark{};
+  // An in-memory store answers through direct calls (its state queries are final).
+  const TGetResult result = FMemData ? FinishStep(*FMemData, recNo, status, bookmark)
+                                     : FinishStep(*FData, recNo, status, bookmark);
+  if (result != grOK) return result;
+  SetRecInfoRecNo(buffer, recNo);
+  SetRecInfoUpdateStatus(buffer, status);
   buffer[FRecInfoOfs + InfoBookmarkFlag] = bfCurrent;
   buffer[FRecInfoOfs + InfoRefComplexFields] = 0;
   if (IsUniDirectional()) {
@@ -98,9 +129,7 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer buffer, TGetMode getMode, bool) 
     FData->AddRefComplexFields(buffer);
   }
   if (!FCacheCalcFields) GetCalcFields(buffer);
-  TRecBookmark bookmark{};
-  FData->GetBookmark(&bookmark);
-  std::memcpy(buffer + FBookmarkOfs, &bookmark, sizeof bookmark);
+  StoreBookmark(buffer + FBookmarkOfs, bookmark);
   return grOK;
 }
 

@@ -109,6 +109,7 @@ TMemDataSet::~TMemDataSet() {
   } catch (...) {
   }
   FCalcFieldsMapping.clear();
+  FMemData = nullptr;
   FData.reset();
   FDataSetService.reset();
 }
@@ -120,6 +121,7 @@ void TMemDataSet::SetData(std::unique_ptr<TData> value) {
   CheckInactive();
   FCalcFieldsMapping.clear();
   FData = std::move(value);
+  FMemData = dynamic_cast<TMemData*>(FData.get());
   if (!FData) return;
   FData->SetCachedUpdates(FCachedUpdates);
   FData->SetFilterItemTypes(VisibleUpdateKinds);
@@ -148,6 +150,7 @@ TData* TMemDataSet::ReleaseData() {
   data->SetFilterText(String());
   // The next owner of the store may give it other columns than this dataset sorted by.
   if (auto* memData = dynamic_cast<TMemData*>(data)) memData->SetIndexFieldNames(String());
+  FMemData = nullptr;
   return FData.release();
 }
 

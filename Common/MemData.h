@@ -268,7 +268,17 @@ class TData {
   static uint8_t* FieldData(const TFieldDesc* field, uint8_t* recBuf) {
     return recBuf + field->Offset();
   }
-  TFieldDesc* FieldOf(int fieldNo) const;
+  TFieldDesc* FieldOf(int fieldNo) const {
+    if (fieldNo < 1 || fieldNo > FFields.Count()) return CheckedFieldOf(fieldNo);
+    return FFields[fieldNo - 1];
+  }
+  // FieldOf with its assertion, out of line.
+  TFieldDesc* CheckedFieldOf(int fieldNo) const;
+  // GetNull, asked only when the null byte says null: no rule makes a field null whose byte says
+  // it holds a value.
+  bool IsNullField(int fieldNo, uint8_t* recBuf) {
+    return recBuf[FDataSize + fieldNo - 1] == 1 && GetNull(fieldNo, recBuf);
+  }
   // A store being destroyed notifies nobody: its owner may be half gone.
   void ClearHooks();
   // Removes trailing blanks from a text value read out, when the trimming options say so.
@@ -384,10 +394,12 @@ class TMemData : public TData {
   // ---- Overrides ----
   void InitData() override;
   void FreeData() override;
-  bool GetEOF() override;
-  bool GetBOF() override;
-  int32_t GetRecordCount() override { return FRecordCount; }
-  int32_t GetRecNo() override;
+  // The cursor's state is read after every step of a dataset: these are final and inline, so that
+  // a caller holding a TMemData reads it without a virtual call.
+  bool GetEOF() final { return !FCurrentItem && FEof; }
+  bool GetBOF() final { return !FCurrentItem && FBof; }
+  int32_t GetRecordCount() final { return FRecordCount; }
+  int32_t GetRecNo() final { return FCurrentItem ? RecNoOf(FCurrentItem) : 0; }
   void SetRecNo(int32_t recNo) override;
   void Reopen() override;
   void InitFields() override;
@@ -405,13 +417,21 @@ class TMemData : public TData {
   void DeleteRecord() override;
   void SetToBegin() override;
   void SetToEnd() override;
-  void GetBookmark(TRecBookmark* bookmark) override;
+  void GetBookmark(TRecBookmark* bookmark) final {
+    bookmark->Generation = FStoreGeneration;
+    bookmark->Item = FCurrentItem;
+    bookmark->Block = FCurrentItem ? FCurrentItem->Block : nullptr;
+    bookmark->Stamp = FCurrentItem ? FCurrentItem->Stamp : 0;
+    bookmark->RecNo = FCurrentItem ? RecNoOf(FCurrentItem) : -1;
+  }
   void SetToBookmark(TRecBookmark* bookmark) override;
   bool BookmarkValid(TRecBookmark* bookmark) override;
   int CompareBookmarks(TRecBookmark* bookmark1, TRecBookmark* bookmark2) override;
   // Cached updates.
   bool HasUnappliedUpdates() override;
-  TItemUpdateStatus GetUpdateStatus() override;
+  TItemUpdateStatus GetUpdateStatus() final {
+    return FCurrentItem ? FCurrentItem->Status : isUnmodified;
+  }
   uint8_t GetUpdateResult() override;
   bool GetUpdatesPending() override;
   void SetCacheBuffers(uint8_t* newValues, uint8_t* oldValues) override;
@@ -470,7 +490,12 @@ class TMemData : public TData {
   // Record numbers after an insert (mode 0), a delete (1) or of the whole list (2).
   void ReorderItems(TRecordItem* item, int mode);
   void RenumberFrom(TRecordItem* item, bool noCount, bool backward);
-  bool IsItemHidden(TRecordItem* item);
+  // Whether the filter hides an item; a known result is read without a call, an unknown one is
+  // decided now and kept in the item.
+  bool IsItemHidden(TRecordItem* item) {
+    if (item && item->FilterResult != frUnknown) return item->FilterResult == frHidden;
+    return DecideItemHidden(item);
+  }
   void ResetFilterResults();
   void CalcStoredFields(TRecordItem* first, TRecordItem* last);
   void BuildRecordNoCache();
@@ -530,6 +555,7 @@ class TMemData : public TData {
     }
   };
 
+  bool DecideItemHidden(TRecordItem* item);
   void RenumberForward(TRecordItem* item);
   void RenumberBackward(TRecordItem* item, int offsetChange);
   bool ItemIsLive(const TRecBookmark* bookmark) const;

@@ -1,5 +1,6 @@
 // The blob value: validity, rollback copy, reads and writes, and its text forms.
 #include <cstring>
+#include <utility>
 
 #include "Common/MemData_Blob.h"
 #include "platform/rtl/Exceptions.h"
@@ -12,11 +13,7 @@ TBlob::TBlob(bool isUnicode, TLxBlobData* store) : FIsUnicode(isUnicode), FStore
 
 TBlob::~TBlob() {
   FValidMarker = 0;
-  if (FSavedStore) {
-    // The rollback copy is shown in place of the current bytes: Store is an alias of it.
-    FStore = FSavedStore;
-    FSavedStore = nullptr;
-  }
+  // Both stores are held once, whichever of them is shown.
   TSharedObject::Release(FStore);
   TSharedObject::Release(FRollbackStore);
 }
@@ -32,6 +29,7 @@ void TBlob::CheckCached() const {
 TLxBlobData* TBlob::CreateBlobData() { return new (TValuePool::PoolOf(this)) TLxBlobData(); }
 
 TLxBlobData* TBlob::RollbackStore() {
+  if (FReadingRollback) return FStore;
   if (FEmptyRollback) {
     FRollbackStore = CreateBlobData();
     FEmptyRollback = false;
@@ -41,6 +39,7 @@ TLxBlobData* TBlob::RollbackStore() {
 
 void TBlob::SaveToRollback() {
   CheckCached();
+  RTL_ASSERT(!FReadingRollback, u"SaveToRollback while the rollback is read");
   TSharedObject::Release(FRollbackStore);
   FRollbackStore = nullptr;
   FEmptyRollback = !FStore || FStore->IsEmpty();
@@ -51,7 +50,7 @@ void TBlob::SaveToRollback() {
 }
 
 void TBlob::Commit() {
-  RTL_ASSERT(FSavedStore == nullptr, u"Commit while the rollback is read");
+  RTL_ASSERT(!FReadingRollback, u"Commit while the rollback is read");
   TSharedObject::Release(FRollbackStore);
   FRollbackStore = nullptr;
   FEmptyRollback = false;
@@ -64,28 +63,25 @@ void TBlob::Cancel() {
     return;
   }
   if (!FRollbackStore) return;
-  RTL_ASSERT(FSavedStore == nullptr, u"Cancel while the rollback is read");
+  RTL_ASSERT(!FReadingRollback, u"Cancel while the rollback is read");
   TSharedObject::Release(FStore);
   FStore = FRollbackStore;
   FRollbackStore = nullptr;
 }
 
 void TBlob::SetReadRollback(bool value) {
+  if (value == FReadingRollback || (value && !HasRollback())) return;
   if (value) {
-    if (HasRollback() && !FSavedStore) {
-      RollbackStore();
-      FSavedStore = Store();
-      FStore = FRollbackStore;
-    }
-  } else if (FSavedStore) {
-    FStore = FSavedStore;
-    FSavedStore = nullptr;
+    RollbackStore();
+    Store();
   }
+  std::swap(FStore, FRollbackStore);
+  FReadingRollback = value;
 }
 
 void TBlob::SetStore(TLxBlobData* store) {
   if (store == FStore) return;
-  RTL_ASSERT(FSavedStore == nullptr, u"SetStore while the rollback is read");
+  RTL_ASSERT(!FReadingRollback, u"SetStore while the rollback is read");
   RTL_ASSERT(store != nullptr, u"SetStore: no store");
   store->AddRef();
   TSharedObject::Release(FStore);

@@ -12,7 +12,9 @@
 class TLxBlobData;
 class TStream;
 
-// A piece: this header, then Capacity bytes of which the first UsedBytes hold content.
+// A piece: this header, then Capacity bytes of which the first UsedBytes hold content. The bytes
+// start right after the reserved ones, in what would be the header's tail padding: a piece is
+// allocated as HeaderSize + Capacity bytes and never copied as a whole struct.
 struct TBlobPiece {
   TLxBlobData* Owner;  // the store whose chain holds the piece; nil while in none
   uint32_t Capacity;
@@ -21,10 +23,14 @@ struct TBlobPiece {
   TBlobPiece* Next;
   uint8_t Reserved[2];
 
-  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + sizeof(TBlobPiece); }
+  static constexpr size_t HeaderSize = 34;  // up to and with Reserved
+  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + HeaderSize; }
 };
 
 // The bytes of a blob as a doubly linked chain of pieces.
+static_assert(offsetof(TBlobPiece, Reserved) + sizeof(TBlobPiece::Reserved) ==
+              TBlobPiece::HeaderSize);
+
 class TLxBlobData : public TSharedObject {
  public:
   // With the 22-byte piece header of 32-bit builds this made 64 KB pieces.
@@ -198,11 +204,13 @@ class TBlob : public TSharedObject {
   bool FRollbackEnabled = false;
   // The content before the first change was empty: no store is made for it, so that filling a
   // new blob costs no allocation for its rollback.
-  bool FEmptyRollback = false;
+  bool FEmptyRollback : 1 = false;
+  // The rollback copy is shown in place of the current bytes: FStore is the rollback copy's store
+  // and FRollbackStore holds the current one meanwhile, so that no third pointer is needed.
+  bool FReadingRollback : 1 = false;
   uint8_t FValidMarker = ValidMarkerAlive;
   mutable TLxBlobData* FStore;
   TLxBlobData* FRollbackStore = nullptr;
-  TLxBlobData* FSavedStore = nullptr;
 };
 
 // A piece store that can hold its bytes zlib-compressed in one piece behind a 20-byte header:

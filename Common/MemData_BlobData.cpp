@@ -19,7 +19,8 @@ namespace {
 
 TBlobPiece* MakePiece(TValuePool* pool, uint32_t capacity) {
   RTL_ASSERT(capacity > 0, u"AllocPiece: capacity must be positive");
-  auto* piece = static_cast<TBlobPiece*>(TValuePool::Allocate(pool, sizeof(TBlobPiece) + capacity));
+  auto* piece =
+      static_cast<TBlobPiece*>(TValuePool::Allocate(pool, TBlobPiece::HeaderSize + capacity));
   piece->Owner = nullptr;
   piece->Capacity = capacity;
   piece->UsedBytes = 0;
@@ -37,7 +38,7 @@ TBlobPiece* TLxBlobData::NewPiece(uint32_t capacity) {
 }
 
 void TLxBlobData::FreePiece(TBlobPiece* piece) {
-  if (piece) TValuePool::Deallocate(piece, sizeof(TBlobPiece) + piece->Capacity);
+  if (piece) TValuePool::Deallocate(piece, TBlobPiece::HeaderSize + piece->Capacity);
 }
 
 TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {

@@ -39,10 +39,6 @@ bool TMemData::GetUpdatesPending() {
   return false;
 }
 
-TItemUpdateStatus TMemData::GetUpdateStatus() {
-  return FCurrentItem ? FCurrentItem->Status : isUnmodified;
-}
-
 uint8_t TMemData::GetUpdateResult() { return FCurrentItem ? FCurrentItem->UpdateResult : urNone; }
 
 void TMemData::SetCacheBuffers(uint8_t* newValues, uint8_t* oldValues) {

@@ -260,7 +260,7 @@ void TData::TruncateBlob(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw) 
 }
 
 uint32_t TData::GetBlobSize(int fieldNo, uint8_t* recBuf, bool raw, bool useRollback) {
-  if (GetNull(fieldNo, recBuf)) return 0;
+  if (IsNullField(fieldNo, recBuf)) return 0;
   TBlob* blob = GetBlob(fieldNo, recBuf);
   ReadRollbackScope scope(blob, useRollback);
   return blob->IsUnicode() && !raw ? blob->GetSizeUni() : blob->GetSize();

@@ -54,7 +54,7 @@ double RoundToScale(double value, int scale) {
 
 void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank) {
   TFieldDesc* field = FieldOf(fieldNo);
-  isBlank = GetNull(fieldNo, recBuf);
+  isBlank = IsNullField(fieldNo, recBuf);
   if (!dest) return;
   const TDataTypeCode code = field->DataType();
   // A null blob or variant field still hands out its object.

@@ -9,7 +9,7 @@ void TBlockManager::SetRecordSize(int32_t size) {
   RTL_ASSERT(FFirstBlock == nullptr, u"RecordSize changed while items are allocated");
   FRecordSize = size;
   // Items stay pointer-aligned so that their headers can be read directly.
-  const size_t raw = sizeof(TRecordItem) + static_cast<size_t>(size);
+  const size_t raw = TRecordItem::HeaderSize + static_cast<size_t>(size);
   FItemStride = (raw + alignof(TRecordItem) - 1) / alignof(TRecordItem) * alignof(TRecordItem);
 }
 

@@ -38,7 +38,7 @@ bool TData::IsSharedObjectType(TDataTypeCode dataType) {
          dataType == dtExtVarBytes || dataType == dtExtWideString;
 }
 
-TFieldDesc* TData::FieldOf(int fieldNo) const {
+TFieldDesc* TData::CheckedFieldOf(int fieldNo) const {
   RTL_ASSERT(fieldNo >= 1 && fieldNo <= FFields.Count(),
              u"Invalid field number " + S(std::to_string(fieldNo)));
   return FFields[fieldNo - 1];

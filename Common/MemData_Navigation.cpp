@@ -5,10 +5,6 @@
 #include "Common/MemData.h"
 #include "platform/rtl/Exceptions.h"
 
-bool TMemData::GetBOF() { return !FCurrentItem && FBof; }
-
-bool TMemData::GetEOF() { return !FCurrentItem && FEof; }
-
 void TMemData::SetToBegin() {
   FCurrentItem = nullptr;
   FBof = true;
@@ -76,8 +72,6 @@ void TMemData::GetRecord(uint8_t* recBuf) {
   FBlockManager.GetRecord(FCurrentItem, recBuf);
 }
 
-int32_t TMemData::GetRecNo() { return FCurrentItem ? RecNoOf(FCurrentItem) : 0; }
-
 void TMemData::SetRecNo(int32_t recNo) {
   if (!FFirstItem || recNo < 1) return;
   if (FRecordNoCache.empty()) {
@@ -131,14 +125,6 @@ void TMemData::SetRecNo(int32_t recNo) {
 bool TMemData::ItemIsLive(const TRecBookmark* bookmark) const {
   return bookmark->Generation == FStoreGeneration &&
          FBlockManager.IsLiveItem(bookmark->Block, bookmark->Item, bookmark->Stamp);
-}
-
-void TMemData::GetBookmark(TRecBookmark* bookmark) {
-  bookmark->Generation = FStoreGeneration;
-  bookmark->Item = FCurrentItem;
-  bookmark->Block = FCurrentItem ? FCurrentItem->Block : nullptr;
-  bookmark->Stamp = FCurrentItem ? FCurrentItem->Stamp : 0;
-  bookmark->RecNo = FCurrentItem ? RecNoOf(FCurrentItem) : -1;
 }
 
 void TMemData::SetToBookmark(TRecBookmark* bookmark) {

@@ -243,9 +243,8 @@ void TMemData::PutRecord(uint8_t* recBuf) {
 
 // ---- Record numbers ----
 
-bool TMemData::IsItemHidden(TRecordItem* item) {
+bool TMemData::DecideItemHidden(TRecordItem* item) {
   if (!item) return true;
-  if (item->FilterResult != frUnknown) return item->FilterResult == frHidden;
   bool hidden = false;
   if (FCachedUpdates && (item->Status > 7 || !(FFilterItemTypes & (1u << item->Status)))) {
     hidden = true;

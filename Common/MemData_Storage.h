@@ -55,7 +55,10 @@ class TBlockSet {
   size_t FCount = 0;
 };
 
-// A record item: this header, then the record's RecordSize bytes.
+// A record item: this header, then the record's RecordSize bytes. The record starts right after
+// the last header byte, in what would be the header's tail padding (the record's values are read
+// byte-wise, never as aligned words): items are laid out by the block manager and never copied as
+// whole structs.
 struct TRecordItem {
   TItemBlock* Block;
   TRecordItem* Prev;
@@ -70,8 +73,10 @@ struct TRecordItem {
   uint8_t Marker;        // ItemMarkerUsed or ItemMarkerFree
   uint8_t FilterResult;  // frUnknown, frVisible, frHidden
 
-  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + sizeof(TRecordItem); }
+  static constexpr size_t HeaderSize = 44;  // up to and with FilterResult
+  uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + HeaderSize; }
 };
+static_assert(offsetof(TRecordItem, FilterResult) + 1 == TRecordItem::HeaderSize);
 
 // A block of items: this header, then ItemCount items back to back.
 struct TItemBlock {

@@ -1,12 +1,14 @@
 // The in-memory record store against its floor, a plain std::vector of structs holding the same
 // values: appending a million records, walking them both ways and jumping to record numbers at
-// random. Each benchmark times both in the same run and reports the ratios.
+// random. Each benchmark times both in the same run and reports the ratios: the medians of 5
+// rounds in which the side that goes first alternates.
 //
-// Appending is measured cold, as a real fetch meets memory: each side fills in a forked child of
+// Every measure comes cold next to warm. Appending is measured cold, as a real fetch meets memory: each side fills in a forked child of
 // its own, the sides alternating over 5 rounds, and the memory is the growth of the child's
 // resident size (which sees every way the store takes memory, not only the general heap); the
-// figures are medians. Warm appending (in this process, after earlier stores were freed), walking
-// and jumping run in this process.
+// figures are medians. Warm appending runs in this process, after earlier stores were freed. A
+// cold walk or jump visits a side once, in the child that has just filled it; a warm one visits
+// sides filled once in this process, again and again.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -105,12 +107,6 @@ std::vector<Row> FillFloor() {
   return rows;
 }
 
-void ReportRatio(benchmark::State& state, double storeSeconds, double floorSeconds) {
-  state.counters["store_ns_per_record"] = storeSeconds * 1e9 / RecordCount;
-  state.counters["floor_ns_per_record"] = floorSeconds * 1e9 / RecordCount;
-  state.counters["time_ratio"] = storeSeconds / floorSeconds;
-}
-
 // What a child that filled one side reports.
 struct FillMeasure {
   double Seconds = 0;
@@ -162,20 +158,59 @@ void BM_AppendCold(benchmark::State& state) {
   state.counters["memory_ratio"] = Median(memoryRatio);
 }
 
+// The medians of alternating rounds: the store's and the floor's seconds and their ratio.
+struct RoundsMeasure {
+  double StoreSeconds = 0;
+  double FloorSeconds = 0;
+  double Ratio = 0;
+};
+
+constexpr int Rounds = 5;
+
+// Runs both sides Rounds times, the side that goes first alternating, so that drift on a shared
+// machine cannot favour either.
+template <typename StoreSide, typename FloorSide>
+RoundsMeasure Alternate(StoreSide storeSide, FloorSide floorSide) {
+  std::vector<double> store, floor, ratio;
+  for (int round = 0; round < Rounds; ++round) {
+    double s, f;
+    if (round % 2 == 0) {
+      s = storeSide();
+      f = floorSide();
+    } else {
+      f = floorSide();
+      s = storeSide();
+    }
+    store.push_back(s);
+    floor.push_back(f);
+    ratio.push_back(s / f);
+  }
+  return {bench::Median(store), bench::Median(floor), bench::Median(ratio)};
+}
+
+void Report(benchmark::State& state, const RoundsMeasure& m) {
+  state.counters["store_ns_per_record"] = m.StoreSeconds * 1e9 / RecordCount;
+  state.counters["floor_ns_per_record"] = m.FloorSeconds * 1e9 / RecordCount;
+  state.counters["time_ratio"] = m.Ratio;
+  state.SetIterationTime(m.StoreSeconds);
+}
+
 void BM_AppendWarm(benchmark::State& state) {
   for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    auto store = FillStore();
-    const double storeSeconds = Seconds(std::chrono::steady_clock::now() - start);
-    store.reset();
-
-    start = std::chrono::steady_clock::now();
-    std::vector<Row> rows = FillFloor();
-    const double floorSeconds = Seconds(std::chrono::steady_clock::now() - start);
-    benchmark::DoNotOptimize(rows.data());
-
-    state.SetIterationTime(storeSeconds);
-    ReportRatio(state, storeSeconds, floorSeconds);
+    Report(state, Alternate(
+                      [] {
+                        const auto start = std::chrono::steady_clock::now();
+                        auto store = FillStore();
+                        const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+                        store.reset();
+                        return seconds;
+                      },
+                      [] {
+                        const auto start = std::chrono::steady_clock::now();
+                        std::vector<Row> rows = FillFloor();
+                        benchmark::DoNotOptimize(rows.data());
+                        return Seconds(std::chrono::steady_clock::now() - start);
+                      }));
   }
 }
 
@@ -198,69 +233,116 @@ double ReadFloorRecord(const Row& row, char16_t* text) {
   return row.id + row.amount + row.addedOn + text[0] + static_cast<double>(row.note.size() * 2);
 }
 
-void BM_WalkForwardBackward(benchmark::State& state) {
-  auto store = FillStore();
-  const std::vector<Row> rows = FillFloor();
-  uint8_t* buf = store->AllocRecBuf();
+// Both directions over every record; the seconds of one direction.
+double WalkStore(BenchStore& store, uint8_t* buf) {
   char16_t text[101];
-  for (auto _ : state) {
-    double sum = 0;
-    auto start = std::chrono::steady_clock::now();
-    store->SetToBegin();
-    for (store->GetNextRecord(buf); !store->GetEOF(); store->GetNextRecord(buf))
-      sum += ReadStoreRecord(*store, buf, text);
-    store->SetToEnd();
-    for (store->GetPriorRecord(buf); !store->GetBOF(); store->GetPriorRecord(buf))
-      sum += ReadStoreRecord(*store, buf, text);
-    const double storeSeconds = Seconds(std::chrono::steady_clock::now() - start) / 2;
-    benchmark::DoNotOptimize(sum);
-
-    start = std::chrono::steady_clock::now();
-    for (const Row& row : rows) sum += ReadFloorRecord(row, text);
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) sum += ReadFloorRecord(*it, text);
-    const double floorSeconds = Seconds(std::chrono::steady_clock::now() - start) / 2;
-    benchmark::DoNotOptimize(sum);
-
-    state.SetIterationTime(storeSeconds);
-    ReportRatio(state, storeSeconds, floorSeconds);
-  }
-  store->FreeRecBuf(buf);
+  double sum = 0;
+  const auto start = std::chrono::steady_clock::now();
+  store.SetToBegin();
+  for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
+    sum += ReadStoreRecord(store, buf, text);
+  store.SetToEnd();
+  for (store.GetPriorRecord(buf); !store.GetBOF(); store.GetPriorRecord(buf))
+    sum += ReadStoreRecord(store, buf, text);
+  benchmark::DoNotOptimize(sum);
+  return Seconds(std::chrono::steady_clock::now() - start) / 2;
 }
 
-void BM_RandomGoto(benchmark::State& state) {
-  auto store = FillStore();
-  const std::vector<Row> rows = FillFloor();
-  uint8_t* buf = store->AllocRecBuf();
+double WalkFloor(const std::vector<Row>& rows) {
   char16_t text[101];
+  double sum = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (const Row& row : rows) sum += ReadFloorRecord(row, text);
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) sum += ReadFloorRecord(*it, text);
+  benchmark::DoNotOptimize(sum);
+  return Seconds(std::chrono::steady_clock::now() - start) / 2;
+}
+
+std::vector<int32_t> GotoTargets() {
   std::vector<int32_t> targets(RecordCount);
   std::mt19937 gen(2024);
   for (int32_t& t : targets) t = 1 + static_cast<int32_t>(gen() % RecordCount);
-  for (auto _ : state) {
-    double sum = 0;
-    auto start = std::chrono::steady_clock::now();
-    for (int32_t recNo : targets) {
-      store->SetRecNo(recNo);
-      store->GetRecord(buf);
-      sum += ReadStoreRecord(*store, buf, text);
-    }
-    const double storeSeconds = Seconds(std::chrono::steady_clock::now() - start);
-    benchmark::DoNotOptimize(sum);
+  return targets;
+}
 
-    start = std::chrono::steady_clock::now();
-    for (int32_t recNo : targets) sum += ReadFloorRecord(rows[static_cast<size_t>(recNo) - 1], text);
-    const double floorSeconds = Seconds(std::chrono::steady_clock::now() - start);
-    benchmark::DoNotOptimize(sum);
-
-    state.SetIterationTime(storeSeconds);
-    ReportRatio(state, storeSeconds, floorSeconds);
+double GotoStore(BenchStore& store, uint8_t* buf, const std::vector<int32_t>& targets) {
+  char16_t text[101];
+  double sum = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int32_t recNo : targets) {
+    store.SetRecNo(recNo);
+    store.GetRecord(buf);
+    sum += ReadStoreRecord(store, buf, text);
   }
+  benchmark::DoNotOptimize(sum);
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+double GotoFloor(const std::vector<Row>& rows, const std::vector<int32_t>& targets) {
+  char16_t text[101];
+  double sum = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int32_t recNo : targets) sum += ReadFloorRecord(rows[static_cast<size_t>(recNo) - 1], text);
+  benchmark::DoNotOptimize(sum);
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+// Warm: both sides filled once in this process and visited again round after round.
+void BM_WalkWarm(benchmark::State& state) {
+  auto store = FillStore();
+  const std::vector<Row> rows = FillFloor();
+  uint8_t* buf = store->AllocRecBuf();
+  for (auto _ : state)
+    Report(state, Alternate([&] { return WalkStore(*store, buf); }, [&] { return WalkFloor(rows); }));
   store->FreeRecBuf(buf);
 }
 
+void BM_RandomGotoWarm(benchmark::State& state) {
+  auto store = FillStore();
+  const std::vector<Row> rows = FillFloor();
+  const std::vector<int32_t> targets = GotoTargets();
+  uint8_t* buf = store->AllocRecBuf();
+  for (auto _ : state)
+    Report(state, Alternate([&] { return GotoStore(*store, buf, targets); },
+                            [&] { return GotoFloor(rows, targets); }));
+  store->FreeRecBuf(buf);
+}
+
+// Cold: each side filled in a forked child of its own and visited once, as a list is right after
+// its fetch.
+void BM_WalkCold(benchmark::State& state) {
+  auto store = [] {
+    return bench::InChild<double>([] {
+      auto filled = FillStore();
+      uint8_t* buf = filled->AllocRecBuf();
+      return WalkStore(*filled, buf);
+    });
+  };
+  auto floor = [] { return bench::InChild<double>([] { return WalkFloor(FillFloor()); }); };
+  for (auto _ : state) Report(state, Alternate(store, floor));
+}
+
+void BM_RandomGotoCold(benchmark::State& state) {
+  const std::vector<int32_t> targets = GotoTargets();
+  auto store = [&] {
+    return bench::InChild<double>([&] {
+      auto filled = FillStore();
+      uint8_t* buf = filled->AllocRecBuf();
+      return GotoStore(*filled, buf, targets);
+    });
+  };
+  auto floor = [&] {
+    return bench::InChild<double>([&] { return GotoFloor(FillFloor(), targets); });
+  };
+  for (auto _ : state) Report(state, Alternate(store, floor));
+}
+
 BENCHMARK(BM_AppendCold)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_AppendWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_WalkForwardBackward)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_RandomGoto)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AppendWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WalkCold)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WalkWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RandomGotoCold)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RandomGotoWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -101,6 +101,35 @@ TEST(BlockManager, RecordsCopyInAndOut) {
   manager.FreeAllBlocks();
 }
 
+TEST(BlockManager, RecordsNeverReachTheirNeighbours) {
+  // Records of every size against the ends of their items: a full record leaves its own header
+  // and the next item's header as they were.
+  for (int32_t size : {1, 3, 4, 5, 41, 55, 97}) {
+    TBlockManager manager;
+    manager.SetRecordSize(size);
+    TRecordItem* first = manager.AllocItem();
+    TRecordItem* second = manager.AllocItem();
+    ASSERT_EQ(second->Block, first->Block);
+    const uint32_t stamp = second->Stamp;
+    std::vector<uint8_t> full(static_cast<size_t>(size), 0xAB);
+    manager.PutRecord(full.data(), first);
+    manager.PutRecord(full.data(), second);
+    for (TRecordItem* item : {first, second}) {
+      EXPECT_EQ(item->Block, first->Block) << size;
+      EXPECT_EQ(item->Marker, ItemMarkerUsed) << size;
+      EXPECT_EQ(item->FilterResult, frUnknown) << size;
+      EXPECT_EQ(item->UpdateResult, urNone) << size;
+      EXPECT_EQ(item->Rollback, nullptr) << size;
+    }
+    EXPECT_EQ(second->Stamp, stamp);
+    std::vector<uint8_t> back(static_cast<size_t>(size));
+    manager.GetRecord(first, back.data());
+    EXPECT_EQ(back, full) << size;
+    manager.FreeItem(first);
+    manager.FreeItem(second);
+  }
+}
+
 TEST(BlockSet, AgreesWithAReferenceSetThroughInsertsAndErases) {
   TBlockSet set;
   std::vector<uint64_t> storage(4096);

@@ -20,17 +20,7 @@ class RecordList : public ::testing::Test {
 
   void Append(int32_t id) { Store(id, true); }
   void Insert(int32_t id) { Store(id, false); }
-  void Store(int32_t id, bool append) {
-    RecBuf buf(store);
-    store.PutField(1, buf, false, &id);
-    const std::string name = "name " + std::to_string(id);
-    store.PutField(2, buf, false, name.c_str());
-    if (append)
-      store.AppendRecord(buf);
-    else
-      store.InsertRecord(buf);
-    buf.Handed();
-  }
+  void Store(int32_t id, bool append) { StoreIdAndName(store, id, append); }
   void Fill(int n) {
     for (int i = 1; i <= n; ++i) Append(i);
   }

@@ -129,6 +129,20 @@ inline void PutWide(TData& store, int fieldNo, uint8_t* buf, const char16_t* tex
   store.PutField(fieldNo, buf, false, &text);  // the dataset hands a pointer to the text
 }
 
+// Stores a record of an integer id (field 1) and the text "name <id>" (field 2): appended, or
+// inserted before the current record.
+inline void StoreIdAndName(TMemData& store, int32_t id, bool append) {
+  RecBuf buf(store);
+  store.PutField(1, buf, false, &id);
+  const std::string name = "name " + std::to_string(id);
+  store.PutField(2, buf, false, name.c_str());
+  if (append)
+    store.AppendRecord(buf);
+  else
+    store.InsertRecord(buf);
+  buf.Handed();
+}
+
 // Appends a record with the values in field order; a Null value leaves its field null.
 inline void AppendRow(TMemData& store, std::initializer_list<Variant> values) {
   RecBuf buf(store);
