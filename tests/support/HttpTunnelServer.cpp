@@ -134,8 +134,10 @@ void TunnelServer::Serve(int socket) {
     return;
   }
   std::string reply = Dispatch(action, socket, request);
-  if (!reply.empty()) SendAll(socket, reply);
+  // The end is noted before the reply goes out: once the client has the reply it may start its
+  // next request at once, and that request's start must not be logged ahead of this end.
   Note(done);
+  if (!reply.empty()) SendAll(socket, reply);
 }
 
 bool TunnelServer::ApplyFault(Fault fault, int socket, const Request& request) {
