@@ -24,10 +24,19 @@ const TFormatSettings& SqlSettings() {
 
 // Character sets in which the second byte of a character can be 0x5C: there a backslash the
 // writer adds could be swallowed by the byte before it and let the value end the literal.
+// Asked for every text value of every statement: the answer for the last name is kept.
 bool BackslashCanBeTrailByte(const AnsiString& charsetName) {
+  thread_local AnsiString lastName;
+  thread_local bool lastAnswer = false;
+  thread_local bool known = false;
+  if (known && lastName == charsetName) return lastAnswer;
+  bool answer = false;
   for (const char* name : {"big5", "cp932", "gbk", "sjis", "gb18030"})
-    if (AnsiCompareTextA(charsetName, name) == 0) return true;
-  return false;
+    if (AnsiCompareTextA(charsetName, name) == 0) answer = true;
+  lastName = charsetName;
+  lastAnswer = answer;
+  known = true;
+  return answer;
 }
 
 void AppendEscaped(AnsiString& out, std::string_view bytes, bool backslashEscapes) {

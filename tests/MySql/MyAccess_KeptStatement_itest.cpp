@@ -45,7 +45,8 @@ void Reopen(TInspectedQuery& query, const char16_t* sql) {
 const TGiveWayCase kCases[] = {
     {"SameShapeWritesEachRecordsValues",
      [](TInspectedQuery& q) {
-       for (int i = 1; i <= 3; ++i) Insert(q, Variant(i * 10), Variant(UTF8ToString("v" + std::to_string(i))));
+       for (int i = 1; i <= 3; ++i)
+         Insert(q, Variant(i * 10), Variant(UTF8ToString("v" + std::to_string(i))));
      },
      u"SELECT GROUP_CONCAT(a, b ORDER BY id) FROM kept_rows WHERE id > 2", u"10v1,20v2,30v3"},
     {"InsertLeavingAFieldNullTakesTheColumnDefault",
@@ -147,8 +148,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, MyKeptStatement, ::testing::ValuesIn(kCases),
                            return std::string(info.param.Name);
                          });
 
-// The text follows options that change only how it is written.
-TEST(MyKeptStatementText, QuoteNamesSwitchedOnQuotesTheNextStatement) {
+// Options that change how the text is written, not what it writes: the next statement follows.
+struct TTextOptionCase {
+  const char* Name;
+  std::function<void(TInspectedQuery& query)> Change;
+  const char16_t* Expected;
+};
+
+const TTextOptionCase kTextCases[] = {
+    {"QuoteNames", [](TInspectedQuery& q) { q.Options()->SetQuoteNames(true); },
+     u"UPDATE `kept_rows`\r\nSET\r\n  `a` = ?\r\nWHERE\r\n  `id` = ?"},
+    {"CheckRowVersion", [](TInspectedQuery& q) { q.Options()->SetCheckRowVersion(true); },
+     u"UPDATE kept_rows\r\nSET\r\n  a = ?\r\nWHERE\r\n  id = ? AND a = ?"},
+};
+
+class MyKeptStatementText : public ::testing::TestWithParam<TTextOptionCase> {};
+
+TEST_P(MyKeptStatementText, AnOptionSwitchedOnRewritesTheNextStatement) {
   TMyConnection conn(nullptr);
   ApplyTestSettings(conn);
   conn.ExecSQL(u"DROP TABLE IF EXISTS kept_rows");
@@ -162,15 +178,19 @@ TEST(MyKeptStatementText, QuoteNamesSwitchedOnQuotesTheNextStatement) {
   query.FieldByName(u"a")->SetAsInteger(2);
   query.Post();
   EXPECT_EQ(query.LastSQL(), u"UPDATE kept_rows\r\nSET\r\n  a = ?\r\nWHERE\r\n  id = ?");
-  query.Options()->SetQuoteNames(true);
+  GetParam().Change(query);
   query.Edit();
   query.FieldByName(u"a")->SetAsInteger(3);
   query.Post();
-  EXPECT_EQ(query.LastSQL(),
-            u"UPDATE `kept_rows`\r\nSET\r\n  `a` = ?\r\nWHERE\r\n  `id` = ?");
+  EXPECT_EQ(query.LastSQL(), GetParam().Expected);
   EXPECT_EQ(TOtherSession().One(u"SELECT a FROM kept_rows"), u"3");
   query.Close();
   conn.ExecSQL(u"DROP TABLE kept_rows");
 }
+
+INSTANTIATE_TEST_SUITE_P(Options, MyKeptStatementText, ::testing::ValuesIn(kTextCases),
+                         [](const ::testing::TestParamInfo<TTextOptionCase>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace

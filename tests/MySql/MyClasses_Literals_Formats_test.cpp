@@ -82,7 +82,8 @@ TEST(MySQLLiteralFormats, WideTextAsUtf8EncodeWritesIt) {
     EXPECT_EQ(Literal(dtWideString, Variant(text)), expected);
     auto* blob = new TBlob(true);
     blob->SetAsWideString(text);
-    EXPECT_EQ(Literal(dtWideMemo, Variant::FromObject(static_cast<TSharedObject*>(blob))), expected);
+    Variant blobValue = Variant::FromObject(static_cast<TSharedObject*>(blob));
+    EXPECT_EQ(Literal(dtWideMemo, blobValue), expected);
     blob->Free();
   }
 }
