@@ -212,5 +212,8 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   bool FProcCallMark = false;
   bool FDataModifying = false;
   bool FKeepParams = false;
+  // The descriptor names DescsRepeatNames last looked at, and its answer for them.
+  mutable std::vector<String> FRepeatCheckedNames;
+  mutable bool FNamesRepeat = false;
   bool FScanningMacros = false;
 };

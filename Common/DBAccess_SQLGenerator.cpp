@@ -50,15 +50,6 @@ bool TDASQLGenerator::IsObjectDataType(TDataTypeCode dataType) {
   return dataType == dtObjectCode || dataType == dtArrayCode;
 }
 
-bool TDASQLGenerator::FieldIsNull(TFieldDesc* fieldDesc, bool useOld) {
-  if (!FHost->Active()) return true;
-  return FHost->ValueIsNull(fieldDesc, useOld);
-}
-
-bool TDASQLGenerator::FieldIsModified(TFieldDesc* fieldDesc) {
-  return FHost->ValuesDiffer(fieldDesc);
-}
-
 String TDASQLGenerator::NormalizedTableName() {
   return FHost->SQLInfo()->NormalizeName(FTableInfo->GetTableNameFull(), FHost->QuoteNames());
 }
@@ -283,6 +274,8 @@ String TDASQLGenerator::BuildStatement(TLxTableInfo* tableInfo, const TKeyAndDat
   if (!FParamsInfo) FParamsInfo = std::make_unique<TDAParamsInfo>(GetParamInfoClass());
   FParamsInfo->Clear();
   FParamNames.clear();
+  FQuestions.clear();
+  FLastValid = false;
   if (params != nullptr) {
     params->BeginUpdate();
     params->Clear();
@@ -338,8 +331,15 @@ void TDASQLGenerator::BuildUpdatingTableStatement(TStatementType statementType, 
   if (table == nullptr) return;
   bool allTables =
       statementType == stRefresh && FHost->FullRefresh() && FHost->QueryTableCount() != 1;
-  text = BuildStatement(table, FHost->GetKeyAndDataFields(allTables), batchIndex, params,
-                        modifiedOnly, statementType);
+  TKeyAndDataFields fields = FHost->GetKeyAndDataFields(allTables);
+  text = BuildStatement(table, fields, batchIndex, params, modifiedOnly, statementType);
+  FLast.StatementType = statementType;
+  FLast.ModifiedOnly = modifiedOnly;
+  FLast.Batched = batchIndex >= 0;
+  FLast.HasParams = params != nullptr;
+  FLast.TableInfo = table;
+  FLast.Fields = std::move(fields);
+  FLastValid = !allTables;
 }
 
 String TDASQLGenerator::BuildTableSelect(const String& tableName, const String& orderFields) {

@@ -91,6 +91,54 @@ class TDAParamsInfo : public TCollection {
   TDAParamInfo* Items(int index) const {
     return static_cast<TDAParamInfo*>(TCollection::Items(index));
   }
+  // Makes this list hold the same items as source.
+  void CopyFrom(const TDAParamsInfo& source);
+};
+
+// The values a generated text was made from, written down while describing its inputs once and
+// compared with them when the inputs are described again: the same description serves both, so
+// what is kept and what is checked never differ.
+class TStatementInputs {
+ public:
+  // The next values are written down, replacing what was kept.
+  void BeginRecording();
+  // The next values are compared with the kept ones.
+  void BeginCheck();
+  void Add(int64_t value);
+  void Add(const void* pointer) { Add(static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer))); }
+  void AddText(const String& text);
+  // After a check: every value equalled the kept one and none was missing or extra.
+  bool Matches() const;
+  bool Empty() const { return FValues.empty(); }
+  void Clear();
+
+ private:
+  std::vector<int64_t> FValues;
+  std::vector<String> FTexts;
+  size_t FValueAt = 0;
+  size_t FTextAt = 0;
+  bool FRecording = true;
+  bool FSame = true;
+};
+
+// A question about the record that a build asked (is the old or new value null, did the value
+// change) and its answer. A build is fixed by its inputs and these answers.
+struct TRecordQuestion {
+  TFieldDesc* FieldDesc = nullptr;
+  uint8_t Kind = 0;  // 0: new value null, 1: old value null, 2: value changed
+  bool Answer = false;
+};
+
+// What a generated INSERT, UPDATE or DELETE was made of, to tell whether the next record gives
+// the same text.
+struct TStatementShape {
+  TStatementInputs Inputs;
+  std::vector<TRecordQuestion> Questions;
+  bool Empty() const { return Inputs.Empty(); }
+  void Clear() {
+    Inputs.Clear();
+    Questions.clear();
+  }
 };
 
 class TDASQLGenerator : public TObject {
@@ -112,6 +160,14 @@ class TDASQLGenerator : public TObject {
   virtual bool IsBlobDataType(TDataTypeCode dataType);
   virtual bool IsObjectDataType(TDataTypeCode dataType);
 
+  // Writes down what the last statement built for the updating table was made of. False (and
+  // the shape cleared) for a statement that is not kept: any kind but INSERT, UPDATE and DELETE,
+  // a batched one, one without parameters of its own, or no text at all.
+  bool KeepLastShape(TStatementShape& shape);
+  // Whether the statement of the kind built for the current record would be the one kept in
+  // shape: the same inputs, and the same answers to the questions that build asked the record.
+  bool MatchesShape(TStatementShape& shape, TStatementType statementType, bool modifiedOnly);
+
   // Filled by the last build: one item per parameter created.
   TDAParamsInfo* ParamsInfo() const { return FParamsInfo.get(); }
   static String BatchParamPrefix() { return u"P_"; }
@@ -127,8 +183,17 @@ class TDASQLGenerator : public TObject {
 
   virtual void Clear();
   virtual String AssembleSQL();
-  virtual bool FieldIsNull(TFieldDesc* fieldDesc, bool useOld);
-  virtual bool FieldIsModified(TFieldDesc* fieldDesc);
+  // The record's answers that steer a build; each answer is written down for MatchesShape, so
+  // every branch that depends on the record's values must ask through these two.
+  bool FieldIsNull(TFieldDesc* fieldDesc, bool useOld);
+  bool FieldIsModified(TFieldDesc* fieldDesc);
+  // Describes everything other than the record's values that an INSERT, UPDATE or DELETE text
+  // depends on. A descendant whose texts read more adds it after calling this.
+  virtual void DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tableInfo,
+                              const TKeyAndDataFields& fields, TStatementType statementType,
+                              bool modifiedOnly);
+  // What of one descriptor the text depends on.
+  virtual void DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc);
   virtual String GetSQLFieldName(TFieldDesc* fieldDesc, bool qualify);
   virtual int MaxParamNameLength() { return INT_MAX; }
   virtual bool PlaceholdersAllowed() { return true; }
@@ -171,4 +236,17 @@ class TDASQLGenerator : public TObject {
   std::unique_ptr<TDAParamsInfo> FParamsInfo;
   // Names of the parameters of the current build, given to them in one pass at its end.
   std::vector<String> FParamNames;
+  // What the last build asked the record, and how BuildUpdatingTableStatement called it.
+  std::vector<TRecordQuestion> FQuestions;
+  bool Answer(TFieldDesc* fieldDesc, uint8_t kind);
+  struct TLastBuild {
+    TStatementType StatementType = stCustom;
+    bool ModifiedOnly = false;
+    bool Batched = false;
+    bool HasParams = false;
+    TLxTableInfo* TableInfo = nullptr;
+    TKeyAndDataFields Fields;
+  };
+  TLastBuild FLast;
+  bool FLastValid = false;
 };

@@ -123,11 +123,21 @@ TDAParam* TCustomDASQL::FindResultParam() const {
 
 bool TCustomDASQL::DescsRepeatNames() const {
   TParamDescs& descs = FICommand->Params();
-  for (int i = 0; i < descs.Count(); ++i) {
+  // The caseless collation is the costly part of every execution: the answer for the names of
+  // the last call is kept.
+  bool sameNames = static_cast<int>(FRepeatCheckedNames.size()) == descs.Count();
+  for (int i = 0; i < descs.Count() && sameNames; ++i)
+    sameNames = descs.GetItem(i)->GetName() == FRepeatCheckedNames[static_cast<size_t>(i)];
+  if (sameNames) return FNamesRepeat;
+  FRepeatCheckedNames.resize(static_cast<size_t>(descs.Count()));
+  for (int i = 0; i < descs.Count(); ++i)
+    FRepeatCheckedNames[static_cast<size_t>(i)] = descs.GetItem(i)->GetName();
+  FNamesRepeat = false;
+  for (int i = 0; i < descs.Count() && !FNamesRepeat; ++i) {
     const String& name = descs.GetItem(i)->GetName();
-    if (!name.empty() && descs.FindParam(name) != descs.GetItem(i)) return true;
+    if (!name.empty() && descs.FindParam(name) != descs.GetItem(i)) FNamesRepeat = true;
   }
-  return false;
+  return FNamesRepeat;
 }
 
 TParamDesc* TCustomDASQL::DescForParam(int index, TDAParam* param, bool byName) {

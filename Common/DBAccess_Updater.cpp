@@ -136,6 +136,7 @@ void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTyp
                                                bool generate, TDAParamsInfo*& paramsInfo) {
   paramsInfo = nullptr;
   FUpdateComponent = nullptr;
+  FStatementReused = false;
   TStatementType type = StatementTypeOf(statementTypes);
   // The update object's component runs with its own text and parameters.
   if (TComponent* object = UpdateObjectComponent(type)) {
@@ -173,6 +174,7 @@ void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTyp
     AssignUserSQL(*component, sql);
     return;
   }
+  if (UseKeptStatement(type, modifiedOnly, *component, paramsInfo)) return;
   // A quick refresh over a filter condition keeps the parameters its own text names.
   TDAParams* target = quick && !FDataSet->FilterSQL().empty() ? nullptr : component->Params();
   FService->Generator()->BuildUpdatingTableStatement(type, modifiedOnly, sql, -1, target);
@@ -183,10 +185,12 @@ void TDADataSetUpdater::PrepareUpdateStatement(const String& text, TStatementTyp
   AssignGeneratedSQL(*component, sql, target != nullptr && !quick && !namesParams,
                      type == stInsert || type == stUpdate || type == stDelete);
   paramsInfo = FService->Generator()->ParamsInfo();
+  KeepStatement(type, *component, paramsInfo);
 }
 
 void TDADataSetUpdater::AssignGeneratedSQL(TCustomDADataSet& component, const String& sql,
                                            bool keepParams, bool dataModifying) {
+  DropKeptStatements(&component);
   FStatementText = sql;
   // With the generator's parameters kept, the text is not scanned: its "?" placeholders take
   // the parameters in order, one command descriptor each.
@@ -199,6 +203,7 @@ void TDADataSetUpdater::AssignGeneratedSQL(TCustomDADataSet& component, const St
 }
 
 void TDADataSetUpdater::AssignUserSQL(TCustomDADataSet& component, const String& sql) {
+  DropKeptStatements(&component);
   FStatementText = sql;
   if (!component.ParamCheck()) component.SetParamCheck(true);
   if (Trim(component.SQL()->Text()) == Trim(sql)) return;
@@ -209,16 +214,26 @@ void TDADataSetUpdater::AssignUserSQL(TCustomDADataSet& component, const String&
 // ---- Running one statement.
 
 bool TDADataSetUpdater::PerformSQL(const String& text, TStatementTypes statementTypes) {
+  try {
+    return RunStatement(text, statementTypes);
+  } catch (...) {
+    // What a failing statement left on its component is not known to be whole.
+    DropKeptStatement(StatementTypeOf(statementTypes));
+    throw;
+  }
+}
+
+bool TDADataSetUpdater::RunStatement(const String& text, TStatementTypes statementTypes) {
   FDataSet->AcquireConnection(true);
   TReleaseConnection release{FDataSet};
+  TStatementType type = StatementTypeOf(statementTypes);
   TDAParamsInfo* paramsInfo = nullptr;
   PrepareUpdateStatement(text, statementTypes, true, paramsInfo);
   TComponent* component = FUpdateComponent;
-  // An UPDATE of unchanged fields, or nothing to run it on.
-  if (Trim(TDBAccessUtils::GetSQL(component)->Text()).empty()) return false;
+  // An UPDATE of unchanged fields, or nothing to run it on. A kept statement has its text.
+  if (!FStatementReused && Trim(TDBAccessUtils::GetSQL(component)->Text()).empty()) return false;
   FLastSQL = FStatementText;
 
-  TStatementType type = StatementTypeOf(statementTypes);
   TDAParams* params = TDBAccessUtils::GetParams(component);
   if (type == stBatchUpdate) {
     AssignBatchParams();

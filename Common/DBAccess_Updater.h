@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "Common/DBAccess_SQLGenerator.h"
 #include "Common/DBAccess_Service.h"
 #include "platform/db/DBTypes.h"
 
@@ -151,6 +152,10 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // up; fieldNo is the number a numeric name gave (0 for none).
   virtual TField* FindParamField(String& name, bool& old, int& fieldNo);
 
+  // The statement being prepared is the kept one, already on its component with its parameters
+  // (and whatever a descendant told the component's command about it).
+  bool StatementReused() const { return FStatementReused; }
+
   // Fills the current component's parameters from the record (paramsInfo: none for a statement
   // that was not generated).
   void SetParameterValues(TDAParamsInfo* paramsInfo, TStatementTypes statementTypes);
@@ -160,6 +165,8 @@ class TDADataSetUpdater : public TDataSetUpdater {
   void CopyRowToRecord(TStatementTypes statementTypes);
 
  private:
+  // PerformSQL's work; PerformSQL drops the kept statement when it raises.
+  bool RunStatement(const String& text, TStatementTypes statementTypes);
   void SetUpComponent(TStatementType statementType, TCustomDADataSet& component);
   void AssignGeneratedSQL(TCustomDADataSet& component, const String& sql, bool keepParams,
                           bool dataModifying);
@@ -202,8 +209,38 @@ class TDADataSetUpdater : public TDataSetUpdater {
   // Whether the update object or the dataset has a statement of its own for the type.
   bool HasUserStatement(TStatementType statementType);
 
+  // ---- Kept statements (see DBAccess_Updater_Kept.cpp).
+  struct TKeptStatement {
+    TStatementShape Shape;
+    std::unique_ptr<TDAParamsInfo> ParamsInfo;
+    String Text;  // as given to the component
+    TCustomDADataSet* Component = nullptr;
+    TLxCommand* Command = nullptr;
+    TCustomDAConnection* Connection = nullptr;
+    String CommandText;  // what the component's command held right after
+    int ParamCount = 0;
+    uint64_t RefreshOptions = 0;
+    bool ReturnsValues = false;
+  };
+  static int KeptIndex(TStatementType statementType);
+  // Whether a generated statement of the type may be kept and used again at all now.
+  bool KeepingAllowed(TStatementType statementType);
+  // Puts the kept statement back to work when the record gives the same text; paramsInfo is
+  // then its parameter information.
+  bool UseKeptStatement(TStatementType statementType, bool modifiedOnly,
+                        TCustomDADataSet& component, TDAParamsInfo*& paramsInfo);
+  // Keeps the statement just generated and given to the component.
+  void KeepStatement(TStatementType statementType, TCustomDADataSet& component,
+                     TDAParamsInfo*& paramsInfo);
+  // Forgets the statements kept on the component (all of them for none).
+  void DropKeptStatements(const TCustomDADataSet* component);
+  // Forgets the type's kept statement.
+  void DropKeptStatement(TStatementType statementType);
+
   TCustomDADataSet* FDataSet;
   TDADataSetService* FService;
+  TKeptStatement FKept[3];  // INSERT, UPDATE, DELETE
+  bool FStatementReused = false;
   std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
   TComponent* FUpdateComponent = nullptr;
   bool FInRefreshInUpdate = false;

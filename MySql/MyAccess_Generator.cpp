@@ -93,6 +93,24 @@ void TCustomMySQLGenerator::BuildConditions(AnsiStringBuilder& buffer,
   }
 }
 
+void TCustomMySQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tableInfo,
+                                           const TKeyAndDataFields& fields,
+                                           TStatementType statementType, bool modifiedOnly) {
+  TDASQLGenerator::DescribeInputs(inputs, tableInfo, fields, statementType, modifiedOnly);
+  inputs.Add(CheckRowVersion);
+  inputs.Add(LockType);
+  inputs.Add(TimestampField);
+  inputs.Add(ServerMajor);
+}
+
+void TCustomMySQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
+  TDASQLGenerator::DescribeField(inputs, fieldDesc);
+  // The row-version check chooses its column by these.
+  auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
+  inputs.Add(desc != nullptr ? desc->MySQLType() : -1);
+  inputs.Add(desc != nullptr && desc->IsAutoUpdateTimestamp());
+}
+
 void TCustomMySQLGenerator::BuildLock(const TKeyAndDataFields& fields) {
   Append(FHeadSB, u"SELECT * FROM " + TableInfo()->GetTableNameFull());
   FMiddleSB.Append("\r\nWHERE\r\n  ");

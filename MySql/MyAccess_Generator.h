@@ -42,6 +42,10 @@ class TCustomMySQLGenerator : public TDASQLGenerator {
   void BuildConditions(AnsiStringBuilder& buffer, TStatementType statementType, int batchIndex,
                        const TKeyAndDataFields& fields, bool modifiedOnly) override;
   void BuildLock(const TKeyAndDataFields& fields) override;
+  void DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tableInfo,
+                      const TKeyAndDataFields& fields, TStatementType statementType,
+                      bool modifiedOnly) override;
+  void DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) override;
 
  private:
   void BuildQuickRefreshCondition(AnsiStringBuilder& buffer, const TKeyAndDataFields& fields);

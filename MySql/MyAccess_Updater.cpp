@@ -49,7 +49,8 @@ void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
                                                      TStatementTypes statementTypes, bool generate,
                                                      TDAParamsInfo*& paramsInfo) {
   TDADataSetUpdater::PrepareUpdateStatement(text, statementTypes, generate, paramsInfo);
-  if (paramsInfo == nullptr) return;
+  // A kept statement's command still holds the positions written when it was generated.
+  if (paramsInfo == nullptr || StatementReused()) return;
   if (statementTypes.Contains(stRefreshQuick) || statementTypes.Contains(stRefreshCheckDeleted))
     return;
   TDAParams* own = DAService()->OwnParams();

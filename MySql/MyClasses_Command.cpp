@@ -13,6 +13,13 @@
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/UnicodeText.h"
 
+namespace {
+
+// The room the statement buffer keeps from one statement to the next.
+constexpr size_t kKeptSendCapacity = 1 << 20;
+
+}  // namespace
+
 TMySQLCommand::TMySQLCommand() = default;
 
 TMySQLCommand::~TMySQLCommand() {
@@ -238,19 +245,19 @@ void TMySQLCommand::ExecuteText() {
   PMYSQL_CON con = FConnection->Handle();
   const String& native = TextToSend();
   if (!FOpenNext) {
-    AnsiString text;
+    std::string_view text;
     if (GetParamCount() > 0 && native.find(u'?') != String::npos) {
-      int64_t room = static_cast<int64_t>(native.size());
-      for (int i = 0; i < GetParamCount(); ++i) room += 2 * std::max(0, GetParam(i)->GetSize());
-      AnsiStringBuilder builder(static_cast<int>(std::min<int64_t>(room, 1 << 30)));
-      SubstituteParams(builder);
-      text = builder.ToString();
+      WriteStatement(FSendBuffer);
+      text = FSendBuffer;
       if (FOnExecute) FOnExecute(UTF8ToString(text));
     } else {
       if (FOnExecute) FOnExecute(native);
-      text = ToBytes(native);
+      text = NativeBytes();
     }
-    CheckResultFalse(api->mysql_real_query(con, text.data(), static_cast<uint32_t>(text.size())));
+    int result = api->mysql_real_query(con, text.data(), static_cast<uint32_t>(text.size()));
+    // A statement that carried a large value does not hold on to its memory.
+    if (FSendBuffer.capacity() > kKeptSendCapacity) AnsiString().swap(FSendBuffer);
+    CheckResultFalse(result);
   }
   FPrevRowsAffected = FRowsAffected;
   FRowsAffected = GetAffectedRows();
@@ -355,11 +362,20 @@ TParamDesc* TMySQLCommand::GetParamForMarker(int n) const {
   return nullptr;
 }
 
-void TMySQLCommand::AppendLiteral(AnsiStringBuilder& builder, TParamDesc* param,
+void TMySQLCommand::AppendLiteral(AnsiString& out, TParamDesc* param, const AnsiString& charset,
                                   bool compressBlobs) const {
-  MySQLValueToSQL(builder, param->GetDataType(), param->GetValue(), UTF8Encode(FConnection->Charset()),
-                  FConnection->ServerMajor(), FConnection->BackslashEscapes(), compressBlobs,
-                  FConnection->UseUnicode(), param->GetNull());
+  AppendMySQLLiteral(out, param->GetDataType(), param->GetValue(), charset,
+                     FConnection->BackslashEscapes(), compressBlobs, param->GetNull());
+}
+
+const AnsiString& TMySQLCommand::NativeBytes() {
+  const String& text = TextToSend();
+  if (!FNativeBytesValid || FNativeBytesSource != text) {
+    FNativeBytesSource = text;
+    FNativeBytes = ToBytes(text);
+    FNativeBytesValid = true;
+  }
+  return FNativeBytes;
 }
 
 void TMySQLCommand::SplitAtMarkers(const AnsiString& native) {
@@ -378,9 +394,20 @@ void TMySQLCommand::SplitAtMarkers(const AnsiString& native) {
 }
 
 void TMySQLCommand::SubstituteParams(AnsiStringBuilder& builder) {
-  bool compressBlobs = CompressBlob() == cbServer || CompressBlob() == cbClientServer;
   builder.SetLength(0);
-  AnsiString native = ToBytes(TextToSend());
+  WriteStatement(FSendBuffer);
+  builder.Append(FSendBuffer);
+}
+
+void TMySQLCommand::WriteStatement(AnsiString& out) {
+  bool compressBlobs = CompressBlob() == cbServer || CompressBlob() == cbClientServer;
+  out.clear();
+  const AnsiString& native = NativeBytes();
+  const String& charsetName = FConnection->Charset();
+  if (FCharsetSource != charsetName) {
+    FCharsetSource = charsetName;
+    FCharset = UTF8Encode(charsetName);
+  }
   if (!FParamPositions.empty()) {
     if (!FStoredProc)
       RTL_ASSERT(static_cast<int>(FParamPositions.size()) == GetParamCount(),
@@ -389,22 +416,22 @@ void TMySQLCommand::SubstituteParams(AnsiStringBuilder& builder) {
     for (size_t i = 0; i < FParamPositions.size(); ++i) {
       size_t mark = static_cast<size_t>(FParamPositions[i]) - 1;
       RTL_ASSERT(mark < native.size() && mark >= from, u"Parameter position out of the text");
-      builder.Append(std::string_view(native).substr(from, mark - from));
+      out.append(native, from, mark - from);
       if (TParamDesc* param = GetParamForMarker(static_cast<int>(i)))
-        AppendLiteral(builder, param, compressBlobs);
+        AppendLiteral(out, param, FCharset, compressBlobs);
       from = mark + 1;
     }
-    builder.Append(std::string_view(native).substr(from));
+    out.append(native, from, AnsiString::npos);
     return;
   }
   if (FCachedPieces.empty()) SplitAtMarkers(native);
   int marker = 0;
   for (size_t i = 0; i < FCachedPieces.size(); ++i) {
-    builder.Append(FCachedPieces[i]);
+    out += FCachedPieces[i];
     if (i + 1 == FCachedPieces.size()) break;
     TParamDesc* param = GetParamForMarker(marker);
     if (param && param->GetParamType() == 4) param = GetParamForMarker(++marker);
-    if (param) AppendLiteral(builder, param, compressBlobs);
+    if (param) AppendLiteral(out, param, FCharset, compressBlobs);
     ++marker;
   }
 }

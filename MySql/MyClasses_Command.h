@@ -122,7 +122,13 @@ class TMySQLCommand : public TLxCommand {
   void ExecutePrepared();
   int32_t GetAffectedRows();
   void SplitAtMarkers(const AnsiString& native);
-  void AppendLiteral(AnsiStringBuilder& builder, TParamDesc* param, bool compressBlobs) const;
+  // Writes the statement to send into out: the native text with every marker replaced by its
+  // literal.
+  void WriteStatement(AnsiString& out);
+  void AppendLiteral(AnsiString& out, TParamDesc* param, const AnsiString& charset,
+                     bool compressBlobs) const;
+  // The UTF-8 bytes of the text to send, converted again only when that text changed.
+  const AnsiString& NativeBytes();
   void ReadAndFreeResult();
   AnsiString ToBytes(const String& text) const;
 
@@ -136,6 +142,13 @@ class TMySQLCommand : public TLxCommand {
   bool FIsSelectParams = false;
   bool FRequestResultSet = false;
   std::vector<AnsiString> FCachedPieces;
+  // The statement as last sent, kept so that its capacity serves the next one.
+  AnsiString FSendBuffer;
+  String FNativeBytesSource;
+  AnsiString FNativeBytes;
+  bool FNativeBytesValid = false;
+  String FCharsetSource;  // the connection's character set name, and its bytes
+  AnsiString FCharset;
   TParamPositions FParamPositions;
   bool FFillParamPositions = false;
   bool FPrepared = false;

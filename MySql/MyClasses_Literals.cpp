@@ -1,6 +1,9 @@
 #include "MySql/MyClasses_Literals.h"
 
+#include <charconv>
+#include <cmath>
 #include <memory>
+#include <typeinfo>
 
 #include "Common/CLRClasses.h"
 #include "Common/MemData_Blob.h"
@@ -21,44 +24,55 @@ const TFormatSettings& SqlSettings() {
 
 // Character sets in which the second byte of a character can be 0x5C: there a backslash the
 // writer adds could be swallowed by the byte before it and let the value end the literal.
+// Asked for every text value of every statement: the answer for the last name is kept.
 bool BackslashCanBeTrailByte(const AnsiString& charsetName) {
+  thread_local AnsiString lastName;
+  thread_local bool lastAnswer = false;
+  thread_local bool known = false;
+  if (known && lastName == charsetName) return lastAnswer;
+  bool answer = false;
   for (const char* name : {"big5", "cp932", "gbk", "sjis", "gb18030"})
-    if (AnsiCompareTextA(charsetName, name) == 0) return true;
-  return false;
+    if (AnsiCompareTextA(charsetName, name) == 0) answer = true;
+  lastName = charsetName;
+  lastAnswer = answer;
+  known = true;
+  return answer;
 }
 
-void AppendEscaped(AnsiStringBuilder& sb, std::string_view bytes, bool backslashEscapes) {
-  for (char c : bytes) {
-    if (!backslashEscapes) {
-      if (c == '\'') sb.AppendChar('\'');
-      sb.AppendChar(c);
-      continue;
+void AppendEscaped(AnsiString& out, std::string_view bytes, bool backslashEscapes) {
+  if (!backslashEscapes) {
+    for (char c : bytes) {
+      if (c == '\'') out += '\'';
+      out += c;
     }
+    return;
+  }
+  for (char c : bytes) {
     switch (c) {
-      case '\0': sb.Append("\\0"); break;
-      case '\n': sb.Append("\\n"); break;
-      case '\r': sb.Append("\\r"); break;
-      case '\x1a': sb.Append("\\Z"); break;
+      case '\0': out += "\\0"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\x1a': out += "\\Z"; break;
       case '"':
       case '\'':
       case '\\':
-        sb.AppendChar('\\');
-        sb.AppendChar(c);
+        out += '\\';
+        out += c;
         break;
-      default: sb.AppendChar(c);
+      default: out += c;
     }
   }
 }
 
-void AppendHex(AnsiStringBuilder& sb, std::string_view bytes) {
+void AppendHex(AnsiString& out, std::string_view bytes) {
   static const char digits[] = "0123456789ABCDEF";
-  sb.Append("X'");
+  out += "X'";
   for (char c : bytes) {
     auto b = static_cast<unsigned char>(c);
-    sb.AppendChar(digits[b >> 4]);
-    sb.AppendChar(digits[b & 15]);
+    out += digits[b >> 4];
+    out += digits[b & 15];
   }
-  sb.AppendChar('\'');
+  out += '\'';
 }
 
 struct LiteralContext {
@@ -67,14 +81,54 @@ struct LiteralContext {
   bool compressBlobs;
 };
 
-void AppendQuoted(AnsiStringBuilder& sb, std::string_view bytes, const LiteralContext& ctx) {
+void AppendQuoted(AnsiString& out, std::string_view bytes, const LiteralContext& ctx) {
   if (ctx.backslashEscapes && !bytes.empty() && BackslashCanBeTrailByte(ctx.charsetName)) {
-    AppendHex(sb, bytes);
+    AppendHex(out, bytes);
     return;
   }
-  sb.AppendChar('\'');
-  AppendEscaped(sb, bytes, ctx.backslashEscapes);
-  sb.AppendChar('\'');
+  out += '\'';
+  AppendEscaped(out, bytes, ctx.backslashEscapes);
+  out += '\'';
+}
+
+// Appends the UTF-8 form of wide text as UTF8Encode gives it: a lone surrogate becomes U+FFFD.
+void AppendUTF8(AnsiString& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The UTF-8 form of wide text, in a buffer that keeps its capacity from literal to literal so that
+// a text value costs no allocation of its own.
+std::string_view Utf8Of(std::u16string_view text) {
+  constexpr size_t kKeptCapacity = 1 << 20;
+  thread_local AnsiString buffer;
+  if (buffer.capacity() > kKeptCapacity) AnsiString().swap(buffer);
+  buffer.clear();
+  AppendUTF8(buffer, text);
+  return buffer;
 }
 
 // Frees a shared object when the literal is written.
@@ -82,45 +136,58 @@ struct SharedObjectRelease {
   void operator()(TSharedObject* obj) const { TSharedObject::Release(obj); }
 };
 
-AnsiString StoredBytes(TBlob& blob) {
+// The blob's content as it is stored: after Defrag it lies in its first piece.
+std::string_view StoredBytes(TBlob& blob) {
   blob.Defrag();
   TBlobPiece* piece = blob.GetFirstPiece();
-  if (!piece) return AnsiString();
-  return AnsiString(reinterpret_cast<const char*>(piece->Data()), piece->UsedBytes);
+  if (!piece) return {};
+  return std::string_view(reinterpret_cast<const char*>(piece->Data()), piece->UsedBytes);
 }
 
 // Compressed content goes as the bytes it is stored in, never through a text conversion, which
 // would corrupt it.
-bool AppendCompressedBlob(AnsiStringBuilder& sb, TBlob& blob, const LiteralContext& ctx) {
+bool AppendCompressedBlob(AnsiString& out, TBlob& blob, const LiteralContext& ctx) {
   if (auto* compressed = dynamic_cast<TCompressedBlob*>(&blob)) {
     compressed->SetCompressed(true);
     if (!compressed->GetCompressed()) return false;
-    AppendQuoted(sb, StoredBytes(*compressed), ctx);
+    AppendQuoted(out, StoredBytes(*compressed), ctx);
     return true;
   }
   if (blob.GetSize() <= TCompressedBlobData::MinCompressSize) return false;
   std::unique_ptr<TCompressedBlob, SharedObjectRelease> copy(new TCompressedBlob(blob.IsUnicode()));
   copy->Assign(blob);
   if (!copy->SetCompressed(true)) return false;
-  AppendQuoted(sb, StoredBytes(*copy), ctx);
+  AppendQuoted(out, StoredBytes(*copy), ctx);
   return true;
 }
 
-void AppendBlob(AnsiStringBuilder& sb, TBlob& blob, const LiteralContext& ctx) {
+void AppendBlob(AnsiString& out, TBlob& blob, const LiteralContext& ctx) {
   blob.Defrag();
-  if (ctx.compressBlobs && AppendCompressedBlob(sb, blob, ctx)) return;
+  if (ctx.compressBlobs && AppendCompressedBlob(out, blob, ctx)) return;
   if (blob.IsEmpty()) {
-    sb.Append("''");
+    out += "''";
     return;
   }
   // Unicode content is text: it goes as UTF-8, the client's 8-bit text, with or without the
-  // connection's Unicode mode. Other content goes as its bytes.
+  // connection's Unicode mode. Other content goes as its bytes. A plain blob's content is read
+  // where it keeps it, in one piece after Defrag; a blob of another kind (a compressed one) is
+  // read through its own Read.
+  if (typeid(blob) != typeid(TBlob)) {
+    if (blob.IsUnicode()) {
+      AppendQuoted(out, blob.GetAsAnsiString(), ctx);
+    } else {
+      TBytes bytes = blob.GetAsBytes();
+      AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                   ctx);
+    }
+    return;
+  }
+  std::string_view stored = StoredBytes(blob);
   if (blob.IsUnicode()) {
-    AppendQuoted(sb, blob.GetAsAnsiString(), ctx);
+    std::u16string_view text(reinterpret_cast<const char16_t*>(stored.data()), stored.size() / 2);
+    AppendQuoted(out, Utf8Of(text), ctx);
   } else {
-    TBytes bytes = blob.GetAsBytes();
-    AppendQuoted(sb, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                 ctx);
+    AppendQuoted(out, stored, ctx);
   }
 }
 
@@ -128,72 +195,104 @@ bool IsByteArray(const Variant& value) {
   return value.IsArray() && (value.VarType() & varTypeMask) == varByte;
 }
 
-AnsiString ValueText(const Variant& value) {
-  switch (value.VarType()) {
-    case varString: return value.AsAnsiString();
-    case varUString:
-    case varOleStr: return UTF8Encode(value.AsString());
-    default: return UTF8Encode(VarToStr(value));
-  }
-}
-
-void AppendStringLiteral(AnsiStringBuilder& sb, const Variant& value, const LiteralContext& ctx) {
+void AppendStringLiteral(AnsiString& out, const Variant& value, const LiteralContext& ctx) {
   if (value.VarType() == varObject) {
     auto* blob = dynamic_cast<TBlob*>(static_cast<TSharedObject*>(value.AsObject()));
     RTL_ASSERT(blob != nullptr, u"The parameter's object is no blob");
-    AppendBlob(sb, *blob, ctx);
+    AppendBlob(out, *blob, ctx);
   } else if (IsByteArray(value)) {
     TBytes bytes = value.AsBytes();
-    AppendQuoted(sb, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+    AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                  ctx);
+  } else if (value.VarType() == varString) {
+    AppendQuoted(out, value.AsAnsiString(), ctx);
   } else {
     // Text is UTF-8 whether or not the connection converts: the ANSI code page is UTF-8.
-    AppendQuoted(sb, ValueText(value), ctx);
+    String text = value.VarType() == varUString || value.VarType() == varOleStr
+                      ? value.AsString()
+                      : VarToStr(value);
+    AppendQuoted(out, Utf8Of(text), ctx);
   }
 }
 
-String FloatText(const Variant& value) {
-  if (value.VarType() == varCurrency) return CurrToStr(value.AsCurrency(), SqlSettings());
-  return FloatToStr(value.AsDouble(), SqlSettings());
+void AppendDecimal(AnsiString& out, int64_t value) {
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
 }
 
-void AppendDateTime(AnsiStringBuilder& sb, const String& format, const Variant& value) {
-  sb.AppendChar('\'');
-  sb.Append(UTF8Encode(FormatDateTime(format, VarToDateTime(value), SqlSettings())));
-  sb.AppendChar('\'');
+// Digits of a whole number below 10^15, where the shortest text of a double is its integer text.
+constexpr double kExactWholeLimit = 1e15;
+
+void AppendFloat(AnsiString& out, const Variant& value) {
+  if (value.VarType() == varCurrency) {
+    out += UTF8Encode(CurrToStr(value.AsCurrency(), SqlSettings()));
+    return;
+  }
+  double number = value.AsDouble();
+  if (number != 0 && std::fabs(number) < kExactWholeLimit && std::trunc(number) == number) {
+    AppendDecimal(out, static_cast<int64_t>(number));
+    return;
+  }
+  out += UTF8Encode(FloatToStr(number, SqlSettings()));
+}
+
+void AppendDigits(AnsiString& out, int value, int width) {
+  char digits[12];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  for (int n = static_cast<int>(end - digits); n < width; ++n) out += '0';
+  out.append(digits, end);
+}
+
+// 'yyyy-mm-dd' or 'yyyy-mm-dd hh:nn:ss' of the value, the date decoded as the invariant
+// FormatDateTime decodes it.
+void AppendDateTime(AnsiString& out, const Variant& value, bool withTime) {
+  uint16_t year, month, day, hour, minute, second, msec;
+  DecodeDateTime(VarToDateTime(value), year, month, day, hour, minute, second, msec);
+  out += '\'';
+  AppendDigits(out, year, 4);
+  out += '-';
+  AppendDigits(out, month, 2);
+  out += '-';
+  AppendDigits(out, day, 2);
+  if (withTime) {
+    out += ' ';
+    AppendDigits(out, hour, 2);
+    out += ':';
+    AppendDigits(out, minute, 2);
+    out += ':';
+    AppendDigits(out, second, 2);
+  }
+  out += '\'';
 }
 
 // A time as hours (not limited to 23), minutes and seconds; negative times keep their sign.
-void AppendTime(AnsiStringBuilder& sb, const Variant& value) {
+void AppendTime(AnsiString& out, const Variant& value) {
   int64_t total = Round(VarToDateTime(value) * 86400.0);
-  sb.AppendChar('\'');
+  out += '\'';
   if (total < 0) {
-    sb.AppendChar('-');
+    out += '-';
     total = -total;
   }
-  int64_t minutes = total / 60 % 60;
-  int64_t seconds = total % 60;
-  sb.Append(UTF8Encode(IntToStr(total / 3600)));
-  sb.AppendChar(':');
-  if (minutes < 10) sb.AppendChar('0');
-  sb.Append(UTF8Encode(IntToStr(minutes)));
-  sb.AppendChar(':');
-  if (seconds < 10) sb.AppendChar('0');
-  sb.Append(UTF8Encode(IntToStr(seconds)));
-  sb.AppendChar('\'');
+  AppendDecimal(out, total / 3600);
+  out += ':';
+  AppendDigits(out, static_cast<int>(total / 60 % 60), 2);
+  out += ':';
+  AppendDigits(out, static_cast<int>(total % 60), 2);
+  out += '\'';
 }
 
 // Values of a type without rules of its own: numbers stay numbers, dates become date-times, and
 // everything else is quoted text, so no value is ever copied into the statement unquoted.
-void AppendOther(AnsiStringBuilder& sb, const Variant& value, const LiteralContext& ctx) {
+void AppendOther(AnsiString& out, const Variant& value, const LiteralContext& ctx) {
   if (VarIsOrdinal(value) && value.VarType() != varBoolean)
-    sb.Append(UTF8Encode(IntToStr(value.AsInt64())));
+    AppendDecimal(out, value.AsInt64());
   else if (VarIsFloat(value))
-    sb.Append(UTF8Encode(FloatText(value)));
+    AppendFloat(out, value);
   else if (value.VarType() == varDate || VarIsSQLTimeStamp(value))
-    AppendDateTime(sb, u"yyyy-mm-dd hh:nn:ss", value);
+    AppendDateTime(out, value, true);
   else
-    AppendStringLiteral(sb, value, ctx);
+    AppendStringLiteral(out, value, ctx);
 }
 
 bool IsZeroDate(TDataTypeCode dataType, const Variant& value) {
@@ -204,22 +303,23 @@ bool IsZeroDate(TDataTypeCode dataType, const Variant& value) {
 }  // namespace
 
 AnsiString MySQLQuoteBytes(std::string_view bytes, bool backslashEscapes) {
-  AnsiStringBuilder sb(static_cast<int>(bytes.size() * 2 + 2));
-  sb.AppendChar('\'');
-  AppendEscaped(sb, bytes, backslashEscapes);
-  sb.AppendChar('\'');
-  return sb.ToString();
+  AnsiString out;
+  out.reserve(bytes.size() * 2 + 2);
+  out += '\'';
+  AppendEscaped(out, bytes, backslashEscapes);
+  out += '\'';
+  return out;
 }
 
-void MySQLValueToSQL(AnsiStringBuilder& sb, TDataTypeCode dataType, const Variant& value,
-                     const AnsiString& charsetName, int /*serverMajor*/, bool backslashEscapes,
-                     bool compressBlobs, bool /*useUnicode*/, bool isNull) {
+void AppendMySQLLiteral(AnsiString& out, TDataTypeCode dataType, const Variant& value,
+                        const AnsiString& charsetName, bool backslashEscapes, bool compressBlobs,
+                        bool isNull) {
   if (isNull || value.IsNull()) {
-    sb.Append("NULL");
+    out += "NULL";
     return;
   }
   if (IsZeroDate(dataType, value)) {
-    sb.Append("'0000-00-00 00:00:00'");
+    out += "'0000-00-00 00:00:00'";
     return;
   }
   LiteralContext ctx{charsetName, backslashEscapes, compressBlobs};
@@ -236,30 +336,30 @@ void MySQLValueToSQL(AnsiStringBuilder& sb, TDataTypeCode dataType, const Varian
     case dtExtWideString:
     case dtWideMemo:
     case dtGuid:
-      AppendStringLiteral(sb, value, ctx);
+      AppendStringLiteral(out, value, ctx);
       break;
     case dtFloat:
     case dtCurrency:
-      sb.Append(UTF8Encode(FloatText(value)));
+      AppendFloat(out, value);
       break;
     case dtBCD:
-      sb.Append(UTF8Encode(CurrToStr(value.AsCurrency(), SqlSettings())));
+      out += UTF8Encode(CurrToStr(value.AsCurrency(), SqlSettings()));
       break;
     case dtFMTBCD:
-      sb.Append(UTF8Encode(BcdToStr(VarToBcd(value), SqlSettings())));
+      out += UTF8Encode(BcdToStr(VarToBcd(value), SqlSettings()));
       break;
     case dtDate:
-      AppendDateTime(sb, u"yyyy-mm-dd", value);
+      AppendDateTime(out, value, false);
       break;
     case dtDateTime:
     case dtSQLTimeStamp:
-      AppendDateTime(sb, u"yyyy-mm-dd hh:nn:ss", value);
+      AppendDateTime(out, value, true);
       break;
     case dtTime:
-      AppendTime(sb, value);
+      AppendTime(out, value);
       break;
     case dtBoolean:
-      sb.AppendChar(value.AsBoolean() ? '1' : '0');
+      out += value.AsBoolean() ? '1' : '0';
       break;
     case dtInt8:
     case dtSmallint:
@@ -267,17 +367,25 @@ void MySQLValueToSQL(AnsiStringBuilder& sb, TDataTypeCode dataType, const Varian
     case dtWord:
     case dtLargeint:
     case dtUInt32:
-      sb.Append(UTF8Encode(IntToStr(value.AsInt64())));
+      AppendDecimal(out, value.AsInt64());
       break;
     default:
-      AppendOther(sb, value, ctx);
+      AppendOther(out, value, ctx);
   }
 }
 
+void MySQLValueToSQL(AnsiStringBuilder& sb, TDataTypeCode dataType, const Variant& value,
+                     const AnsiString& charsetName, int /*serverMajor*/, bool backslashEscapes,
+                     bool compressBlobs, bool /*useUnicode*/, bool isNull) {
+  AnsiString literal;
+  AppendMySQLLiteral(literal, dataType, value, charsetName, backslashEscapes, compressBlobs,
+                     isNull);
+  sb.Append(literal);
+}
+
 AnsiString MySQLValueToText(TDataTypeCode dataType, const Variant& value, bool isNull,
-                            int serverMajor, bool compressBlobs, bool useUnicode) {
-  AnsiStringBuilder sb(64);
-  MySQLValueToSQL(sb, dataType, value, AnsiString(), serverMajor, false, compressBlobs, useUnicode,
-                  isNull);
-  return sb.ToString();
+                            int /*serverMajor*/, bool compressBlobs, bool /*useUnicode*/) {
+  AnsiString literal;
+  AppendMySQLLiteral(literal, dataType, value, AnsiString(), false, compressBlobs, isNull);
+  return literal;
 }

@@ -21,6 +21,11 @@ void MySQLValueToSQL(AnsiStringBuilder& sb, TDataTypeCode dataType, const Varian
                      const AnsiString& charsetName, int serverMajor, bool backslashEscapes,
                      bool compressBlobs, bool useUnicode, bool isNull);
 
+// The same appended to a text, the form the command writes its statement in.
+void AppendMySQLLiteral(AnsiString& out, TDataTypeCode dataType, const Variant& value,
+                        const AnsiString& charsetName, bool backslashEscapes, bool compressBlobs,
+                        bool isNull);
+
 // The literal with backslash escapes off and no character set.
 AnsiString MySQLValueToText(TDataTypeCode dataType, const Variant& value, bool isNull,
                             int serverMajor, bool compressBlobs, bool useUnicode);

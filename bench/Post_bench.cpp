@@ -1,21 +1,28 @@
-// Saving donations one by one: 10,000 single-row posts through the query component (Append, the
-// fields set, Post: the generated INSERT, its parameters filled from the record and run by the
-// updater's internal dataset component, the new id read back and written into the record) next to the same 10,000 INSERTs sent by MariaDB Connector/C
-// with mysql_real_query, in one run, wall-clock time. The ratio own/peer is printed at the end.
+// Saving donations one by one: single-row posts through the query component (Append, the fields
+// set, Post: the generated INSERT, its parameters filled from the record and run by the updater's
+// internal dataset component, the new id read back and written into the record) next to the same
+// INSERTs sent by MariaDB Connector/C with mysql_real_query, the peer formatting each text anew.
 //
-// Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)"; build/rel/bench/Post_bench
+// The server's log flush dominates the wall clock, so the figure that tells the client's cost is
+// the CPU time of this process (user and system, getrusage) around the timed loop. The sides
+// alternate over the rounds (the first side changes every round); each round prints both sides'
+// CPU and wall time per post, and the end prints the medians and the median ratios own/peer.
+//
+// Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
+// build/rel/bench/Post_bench [posts per round, default 10000] [rounds, default 5] [own|peer]
+// A side named last runs alone (for a profiler); the ratios then mean nothing.
 #include <mysql.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 #include <string>
-
-#include <benchmark/benchmark.h>
+#include <vector>
 
 #include "bench/BenchServer.h"
+#include "bench/BenchSupport.h"
 
 #include "MySql/MyAccess.h"
 #include "MySql/MyAccess_DataSet.h"
@@ -26,8 +33,6 @@
 #include "platform/rtl/UnicodeText.h"
 
 namespace {
-
-constexpr int kPosts = 10000;
 
 using bench::Server;
 using bench::TestServer;
@@ -47,6 +52,15 @@ void PeerExec(MYSQL* mysql, const std::string& sql) {
     throw std::runtime_error(mysql_error(mysql));
 }
 
+long long PeerCount(MYSQL* mysql, const std::string& sql) {
+  PeerExec(mysql, sql);
+  MYSQL_RES* result = mysql_store_result(mysql);
+  MYSQL_ROW row = result != nullptr ? mysql_fetch_row(result) : nullptr;
+  long long value = row != nullptr && row[0] != nullptr ? std::atoll(row[0]) : -1;
+  if (result != nullptr) mysql_free_result(result);
+  return value;
+}
+
 // The connection and query as the application has them, with the MySQL record set and service.
 class TBenchConnection : public TMyConnection {
  public:
@@ -64,93 +78,158 @@ class TBenchQuery : public TMyQuery {
   }
 };
 
-void ClearPayments() {
-  MYSQL* mysql = PeerConnect();
+void ClearPayments(MYSQL* mysql) {
   PeerExec(mysql, "DELETE FROM payment");
   PeerExec(mysql, "DELETE FROM clients");
   PeerExec(mysql, "INSERT INTO clients (id, full_name) VALUES (1, 'Марија Ристова')");
-  mysql_close(mysql);
 }
 
-void BM_Own_Posts(benchmark::State& state) {
-  const Server& s = TestServer();
-  ClearPayments();
-  TBenchConnection conn(nullptr);
-  conn.SetServer(UTF8ToString(s.host));
-  conn.SetPort(static_cast<int>(s.port));
-  conn.SetUsername(UTF8ToString(s.user));
-  conn.SetPassword(UTF8ToString(s.password));
-  conn.SetDatabase(UTF8ToString(s.database));
-  conn.SetLoginPrompt(false);
-  conn.Options()->SetUseUnicode(true);
-  conn.Options()->SetCharset(u"utf8");
-  TBenchQuery query(nullptr);
-  query.SetConnection(&conn);
-  query.SetSQLText(u"SELECT * FROM payment WHERE id < 0");
-  query.Open();
-  const TDateTime when = EncodeDate(2026, 12, 10) + EncodeTime(9, 30, 0, 0);
-  for (auto _ : state) {
-    for (int i = 0; i < kPosts; ++i) {
-      query.Append();
-      query.FieldByName(u"client_id")->SetAsInteger(1);
-      query.FieldByName(u"payment_date")->SetAsDateTime(when);
-      query.FieldByName(u"amount")->SetAsFloat(100.0 + i);
-      query.FieldByName(u"added_by")->SetAsInteger(1);
-      query.FieldByName(u"added_on")->SetAsDateTime(when);
-      query.FieldByName(u"note")->SetAsString(u"Донација");
-      query.FieldByName(u"type")->SetAsInteger(1);
-      query.Post();
-    }
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Microseconds per post of one side's timed loop.
+struct Cost {
+  double Cpu = 0;
+  double Wall = 0;
+};
+
+template <typename Loop>
+Cost Timed(int posts, Loop loop) {
+  double cpu = CpuSeconds();
+  double wall = WallSeconds();
+  loop();
+  return {(CpuSeconds() - cpu) * 1e6 / posts, (WallSeconds() - wall) * 1e6 / posts};
+}
+
+class OwnSide {
+ public:
+  OwnSide() {
+    const Server& s = TestServer();
+    FConnection.SetServer(UTF8ToString(s.host));
+    FConnection.SetPort(static_cast<int>(s.port));
+    FConnection.SetUsername(UTF8ToString(s.user));
+    FConnection.SetPassword(UTF8ToString(s.password));
+    FConnection.SetDatabase(UTF8ToString(s.database));
+    FConnection.SetLoginPrompt(false);
+    FConnection.Options()->SetUseUnicode(true);
+    FConnection.Options()->SetCharset(u"utf8");
+    FQuery.SetConnection(&FConnection);
+    FQuery.SetSQLText(u"SELECT * FROM payment WHERE id < 0");
   }
-  if (query.RecordCount() != kPosts * static_cast<int>(state.iterations()))
-    state.SkipWithError("not every post reached the store");
-  state.counters["posts"] = kPosts;
-}
 
-void BM_Peer_Inserts(benchmark::State& state) {
-  ClearPayments();
-  MYSQL* mysql = PeerConnect();
-  for (auto _ : state) {
-    for (int i = 0; i < kPosts; ++i) {
+  Cost Run(int posts) {
+    FQuery.Close();
+    FQuery.Open();
+    const TDateTime when = EncodeDate(2026, 12, 10) + EncodeTime(9, 30, 0, 0);
+    Cost cost = Timed(posts, [&] {
+      for (int i = 0; i < posts; ++i) {
+        FQuery.Append();
+        FQuery.FieldByName(u"client_id")->SetAsInteger(1);
+        FQuery.FieldByName(u"payment_date")->SetAsDateTime(when);
+        FQuery.FieldByName(u"amount")->SetAsFloat(100.0 + i);
+        FQuery.FieldByName(u"added_by")->SetAsInteger(1);
+        FQuery.FieldByName(u"added_on")->SetAsDateTime(when);
+        FQuery.FieldByName(u"note")->SetAsString(u"Донација");
+        FQuery.FieldByName(u"type")->SetAsInteger(1);
+        FQuery.Post();
+      }
+    });
+    if (FQuery.RecordCount() != posts) throw std::runtime_error("not every post reached the store");
+    LastId = FQuery.FieldByName(u"id")->AsLargeInt();
+    return cost;
+  }
+
+  int64_t LastId = 0;
+
+ private:
+  TBenchConnection FConnection{nullptr};
+  TBenchQuery FQuery{nullptr};
+};
+
+Cost PeerRun(MYSQL* mysql, int posts) {
+  return Timed(posts, [&] {
+    for (int i = 0; i < posts; ++i) {
       std::string sql =
           "INSERT INTO payment\r\n  (client_id, payment_date, amount, added_by, added_on, note, "
           "type)\r\nVALUES\r\n  (1, '2026-12-10 09:30:00', " +
           std::to_string(100 + i) + ", 1, '2026-12-10 09:30:00', 'Донација', 1)";
       PeerExec(mysql, sql);
-      benchmark::DoNotOptimize(mysql_insert_id(mysql));
+      if (mysql_insert_id(mysql) == 0) throw std::runtime_error("the peer got no id");
     }
-  }
-  mysql_close(mysql);
-  state.counters["posts"] = kPosts;
+  });
 }
 
-BENCHMARK(BM_Own_Posts)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_Peer_Inserts)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-
-// Keeps every run's time so the ratio can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) {
-      std::string name = run.benchmark_name();
-      Seconds[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
-    }
-  }
-  std::map<std::string, double> Seconds;
-};
+// What the own side wrote: every row, with the values set, and the last id read back.
+void CheckOwnRows(MYSQL* mysql, int posts, int64_t lastId) {
+  long long rows = PeerCount(
+      mysql,
+      "SELECT COUNT(*) FROM payment WHERE client_id = 1 AND added_by = 1 AND type = 1 AND "
+      "note = 'Донација' AND payment_date = '2026-12-10 09:30:00' AND amount >= 100");
+  long long maxId = PeerCount(mysql, "SELECT MAX(id) FROM payment");
+  if (rows != posts || maxId != lastId)
+    throw std::runtime_error("the own side's rows differ from what was posted");
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto own = reporter.Seconds.find("BM_Own_Posts");
-  auto peer = reporter.Seconds.find("BM_Peer_Inserts");
-  if (own != reporter.Seconds.end() && peer != reporter.Seconds.end() && peer->second > 0)
-    std::printf("%d posts: own %.0f ms  peer %.0f ms  ratio own/peer %.2f\n", kPosts, own->second,
-                peer->second, own->second / peer->second);
-  benchmark::Shutdown();
+  int posts = argc > 1 ? std::atoi(argv[1]) : 10000;
+  int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+  std::string only = argc > 3 ? argv[3] : "";
+  if (posts <= 0 || rounds <= 0) {
+    std::fprintf(stderr, "usage: Post_bench [posts per round] [rounds]\n");
+    return 2;
+  }
+  MYSQL* peer = PeerConnect();
+  OwnSide own;
+  std::vector<double> ownCpu, peerCpu, ownWall, peerWall, cpuRatio, wallRatio;
+  for (int round = 1; round <= rounds; ++round) {
+    auto runOwn = [&] {
+      if (only == "peer") return Cost{1, 1};
+      ClearPayments(peer);
+      Cost cost = own.Run(posts);
+      CheckOwnRows(peer, posts, own.LastId);
+      return cost;
+    };
+    auto runPeer = [&] {
+      if (only == "own") return Cost{1, 1};
+      ClearPayments(peer);
+      return PeerRun(peer, posts);
+    };
+    Cost o, p;
+    if (round % 2 == 1) {
+      o = runOwn();
+      p = runPeer();
+    } else {
+      p = runPeer();
+      o = runOwn();
+    }
+    ownCpu.push_back(o.Cpu);
+    peerCpu.push_back(p.Cpu);
+    ownWall.push_back(o.Wall);
+    peerWall.push_back(p.Wall);
+    cpuRatio.push_back(o.Cpu / p.Cpu);
+    wallRatio.push_back(o.Wall / p.Wall);
+    std::printf(
+        "round %d: CPU/post own %.1f us  peer %.1f us  ratio %.2f | wall/post own %.1f us  "
+        "peer %.1f us  ratio %.2f\n",
+        round, o.Cpu, p.Cpu, o.Cpu / p.Cpu, o.Wall, p.Wall, o.Wall / p.Wall);
+    std::fflush(stdout);
+  }
+  std::printf(
+      "%d posts x %d rounds, medians: CPU/post own %.1f us  peer %.1f us  ratio own/peer %.2f | "
+      "wall/post own %.1f us  peer %.1f us  ratio own/peer %.2f\n",
+      posts, rounds, bench::Median(ownCpu), bench::Median(peerCpu), bench::Median(cpuRatio),
+      bench::Median(ownWall), bench::Median(peerWall), bench::Median(wallRatio));
+  mysql_close(peer);
   return 0;
 }

@@ -1,0 +1,144 @@
+// Telling whether a generated statement can serve the next record: a build is fixed by what it
+// reads (the table, the fields and their names, the options that change the text) and by what it
+// asks the record. Both are written down when a statement is kept and compared before it is used
+// again; anything that differs makes the updater build a fresh text.
+#include "Common/DBAccess_SQLGenerator.h"
+
+void TDAParamsInfo::CopyFrom(const TDAParamsInfo& source) {
+  Clear();
+  for (int i = 0; i < source.Count(); ++i) {
+    auto* item = static_cast<TDAParamInfo*>(Add());
+    TDAParamInfo* from = source.Items(i);
+    item->SetField(from->Field());
+    item->SetOld(from->Old());
+    item->SetParamIndex(from->ParamIndex());
+  }
+}
+
+void TStatementInputs::BeginRecording() {
+  FValues.clear();
+  FTexts.clear();
+  FRecording = true;
+  FSame = true;
+}
+
+void TStatementInputs::BeginCheck() {
+  FRecording = false;
+  FSame = !FValues.empty();
+  FValueAt = 0;
+  FTextAt = 0;
+}
+
+void TStatementInputs::Add(int64_t value) {
+  if (FRecording) {
+    FValues.push_back(value);
+    return;
+  }
+  if (!FSame) return;
+  FSame = FValueAt < FValues.size() && FValues[FValueAt] == value;
+  ++FValueAt;
+}
+
+void TStatementInputs::AddText(const String& text) {
+  if (FRecording) {
+    FTexts.push_back(text);
+    return;
+  }
+  if (!FSame) return;
+  FSame = FTextAt < FTexts.size() && FTexts[FTextAt] == text;
+  ++FTextAt;
+}
+
+bool TStatementInputs::Matches() const {
+  return !FRecording && FSame && FValueAt == FValues.size() && FTextAt == FTexts.size();
+}
+
+void TStatementInputs::Clear() {
+  FValues.clear();
+  FTexts.clear();
+  FRecording = true;
+  FSame = true;
+}
+
+bool TDASQLGenerator::Answer(TFieldDesc* fieldDesc, uint8_t kind) {
+  if (kind == 2) return FHost->ValuesDiffer(fieldDesc);
+  if (!FHost->Active()) return true;
+  return FHost->ValueIsNull(fieldDesc, kind == 1);
+}
+
+bool TDASQLGenerator::FieldIsNull(TFieldDesc* fieldDesc, bool useOld) {
+  uint8_t kind = useOld ? 1 : 0;
+  bool answer = Answer(fieldDesc, kind);
+  FQuestions.push_back({fieldDesc, kind, answer});
+  return answer;
+}
+
+bool TDASQLGenerator::FieldIsModified(TFieldDesc* fieldDesc) {
+  bool answer = Answer(fieldDesc, 2);
+  FQuestions.push_back({fieldDesc, 2, answer});
+  return answer;
+}
+
+void TDASQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tableInfo,
+                                     const TKeyAndDataFields& fields,
+                                     TStatementType statementType, bool modifiedOnly) {
+  inputs.Add(statementType);
+  inputs.Add(modifiedOnly);
+  inputs.Add(tableInfo);
+  inputs.AddText(tableInfo->GetTableNameFull());
+  inputs.AddText(tableInfo->TableAlias());
+  inputs.Add(FHost->SQLInfo());
+  inputs.Add(FHost->QuoteNames());
+  inputs.Add(FHost->FullRefresh());
+  inputs.Add(FHost->ReadOnly());
+  inputs.Add(FHost->UpdatingTableAdded());
+  inputs.Add(FHost->CachedUpdates());
+  inputs.Add(FHost->ApplyingUpdates());
+  inputs.Add(FHost->Designing());
+  inputs.Add(MaxParamNameLength());
+  inputs.Add(PlaceholdersAllowed());
+  inputs.Add(FHost->IdentityField());
+  inputs.Add(static_cast<int64_t>(fields.KeyFieldDescs.size()));
+  for (TFieldDesc* desc : fields.KeyFieldDescs) DescribeField(inputs, desc);
+  inputs.Add(static_cast<int64_t>(fields.DataFieldDescs.size()));
+  for (TFieldDesc* desc : fields.DataFieldDescs) DescribeField(inputs, desc);
+}
+
+void TDASQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
+  inputs.Add(fieldDesc);
+  inputs.AddText(fieldDesc->Name());
+  inputs.AddText(fieldDesc->SourceName());
+  inputs.Add(fieldDesc->FieldNo());
+  inputs.Add(fieldDesc->DataType());
+  auto* lxDesc = dynamic_cast<TLxFieldDesc*>(fieldDesc);
+  inputs.Add(lxDesc);
+  inputs.Add(lxDesc != nullptr ? lxDesc->TableInfo() : nullptr);
+  // The parameter information points at the dataset field of each descriptor.
+  inputs.Add(FHost->FieldOf(fieldDesc));
+}
+
+bool TDASQLGenerator::KeepLastShape(TStatementShape& shape) {
+  shape.Clear();
+  TStatementType type = FLast.StatementType;
+  bool keepable = FLastValid && !FLast.Batched && FLast.HasParams && FLast.TableInfo != nullptr &&
+                  (type == stInsert || type == stUpdate || type == stDelete);
+  if (!keepable) return false;
+  shape.Inputs.BeginRecording();
+  DescribeInputs(shape.Inputs, FLast.TableInfo, FLast.Fields, type, FLast.ModifiedOnly);
+  shape.Questions = FQuestions;
+  return true;
+}
+
+bool TDASQLGenerator::MatchesShape(TStatementShape& shape, TStatementType statementType,
+                                   bool modifiedOnly) {
+  if (shape.Empty()) return false;
+  TLxTableInfo* table = FHost->UpdatingTableInfo();
+  if (table == nullptr) return false;
+  shape.Inputs.BeginCheck();
+  DescribeInputs(shape.Inputs, table, FHost->GetKeyAndDataFields(false), statementType,
+                 modifiedOnly);
+  if (!shape.Inputs.Matches()) return false;
+  for (const TRecordQuestion& question : shape.Questions)
+    if (Answer(question.FieldDesc, question.Kind) != question.Answer) return false;
+  return true;
+}
