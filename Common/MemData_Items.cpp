@@ -1,4 +1,5 @@
 // Record items in blocks: allocation, the free list and copying records in and out.
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -99,9 +100,22 @@ void TBlockManager::TakeOffFreeList(TRecordItem* item) {
   if (item->Next) item->Next->Prev = item->Prev;
 }
 
+namespace {
+
+// The most items a block of AllocItem takes: at 100-byte records about 100 KB.
+constexpr size_t MaxGrownItemCount = 1024;
+
+}  // namespace
+
 TRecordItem* TBlockManager::AllocItem() {
   if (!FFirstFreeItem) {
-    TItemBlock* block = AllocBlock(FDefaultItemCount);
+    // The first blocks take the default count; a store that keeps growing takes blocks of an
+    // eighth of what it holds, so that a large store has few block headers and live-block
+    // entries while a deleted record still frees its block within a small neighbourhood.
+    const size_t grown = FArena.ReservedBytes() / FItemStride / 8;
+    const auto count = static_cast<uint16_t>(
+        std::clamp<size_t>(grown, FDefaultItemCount, MaxGrownItemCount));
+    TItemBlock* block = AllocBlock(count);
     // Pushed last to first, so that items are handed out in address order.
     for (int i = block->ItemCount - 1; i >= 0; --i) PushFreeItem(BlockItem(block, i));
   }

@@ -62,6 +62,11 @@ class TMyRowConverter {
   template <bool Binary>
   void ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
   void PutBlob(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
+  // A value too long for one carved piece, written through the blob.
+  void WriteLongBlob(TBlob& blob, const char* text, uint32_t length);
+  // Compressed-blob modes: adopts content the server keeps compressed, then compresses or
+  // decompresses as the mode keeps it in memory.
+  void SettleCompression(const TColumnPlan& column, uint8_t* record, TBlob& blob);
 
   TData& FStore;
   TMySQLAPI& FApi;
