@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int32_t MaxFetchAllBlock = 4096;
+constexpr int32_t MaxFetchAllBlock = 1024;
 
 }  // namespace
 
@@ -23,9 +23,9 @@ TItemBlock* TLxRecordSet::NewFetchBlock() {
   // A block's item count is 16-bit; a FetchRows outside 1..65535 is held to that range.
   int32_t rows = std::clamp<int32_t>(FFetchRows, 1, 65535);
   // Taking every row at once, the blocks grow with the rows read so far (an eighth of them, up
-  // to MaxFetchAllBlock): a large result then lives in a few hundred blocks rather than tens of
+  // to MaxFetchAllBlock): a large result then lives in a thousand blocks rather than tens of
   // thousands, each with its header and its entry among the live blocks, and the last block's
-  // unused items stay a small part of the whole.
+  // unused items (made ready with the block) stay a small part of the whole.
   if (FFetchAll && !FUniDirectional)
     rows = std::max(rows, std::min(FRecordCount / 8, MaxFetchAllBlock));
   return FBlockManager.AllocBlock(static_cast<uint16_t>(rows));

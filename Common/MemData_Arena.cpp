@@ -121,7 +121,9 @@ void TValuePool::SetTag(void* p, unsigned tag) {
   header->Word = (header->Word & ~uintptr_t{TagBits}) | tag;
 }
 
-unsigned TValuePool::Tag(const void* p) { return static_cast<unsigned>(HeaderOf(p)->Word & TagBits); }
+unsigned TValuePool::Tag(const void* p) {
+  return static_cast<unsigned>(HeaderOf(p)->Word & TagBits);
+}
 
 bool TValuePool::ShrinkLatest(void* p, size_t size, size_t keep) {
   TValuePool* pool = PoolOf(p);

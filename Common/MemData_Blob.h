@@ -22,14 +22,15 @@ struct TBlobPiece {
   uint32_t UsedBytes;
   TBlobPiece* Prev;
   TBlobPiece* Next;
-  uint8_t Flags;  // CarvedFlag (and WithoutBlobFlag) for the first piece of a carved store
-  uint8_t Reserved[1];
+  // The first byte holds the carve flags of the first piece of a carved store; 0 otherwise.
+  uint8_t Reserved[2];
 
   static constexpr uint8_t CarvedFlag = 1;
   static constexpr uint8_t WithoutBlobFlag = 2;  // carved with its store only
   static constexpr size_t HeaderSize = 34;  // up to and with Reserved
   uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + HeaderSize; }
-  bool Carved() const { return (Flags & CarvedFlag) != 0; }
+  uint8_t CarveFlags() const { return Reserved[0]; }
+  bool Carved() const { return (CarveFlags() & CarvedFlag) != 0; }
 };
 
 // The bytes of a blob as a doubly linked chain of pieces.

@@ -17,14 +17,14 @@
 
 namespace {
 
-// What of a dead piece is still read: its capacity (the block's size) and its flags.
+// What of a dead piece is still read: its capacity (the block's size) and its carve flags.
 constexpr size_t KeptFrom = offsetof(TBlobPiece, Capacity);
 constexpr size_t KeptTo = KeptFrom + sizeof(TBlobPiece::Capacity);
-static_assert(offsetof(TBlobPiece, Flags) >= KeptTo, "the flags follow the capacity");
+static_assert(offsetof(TBlobPiece, Reserved) >= KeptTo, "the flags follow the capacity");
 
 void PoisonDeadPiece(TBlobPiece* piece) {
   auto* bytes = reinterpret_cast<uint8_t*>(piece);
-  constexpr size_t flagsAt = offsetof(TBlobPiece, Flags);
+  constexpr size_t flagsAt = offsetof(TBlobPiece, Reserved);
   CARVE_POISON(bytes, KeptFrom);
   CARVE_POISON(bytes + KeptTo, flagsAt - KeptTo);
   CARVE_POISON(bytes + flagsAt + 1, TBlobPiece::HeaderSize - flagsAt - 1 + piece->Capacity);
@@ -42,8 +42,8 @@ TLxBlobData* TBlobCarve::Build(uint8_t* carve, bool compressed, bool withBlob,
   piece->Capacity = capacity;
   piece->UsedBytes = 0;
   piece->Prev = piece->Next = nullptr;
-  piece->Flags = TBlobPiece::CarvedFlag | (withBlob ? 0 : TBlobPiece::WithoutBlobFlag);
-  piece->Reserved[0] = 0;
+  piece->Reserved[0] = TBlobPiece::CarvedFlag | (withBlob ? 0 : TBlobPiece::WithoutBlobFlag);
+  piece->Reserved[1] = 0;
   store->FFirstPiece = piece;
   TValuePool::SetTag(carve, withBlob ? LiveMask : DataPart | PiecePart | WithoutBlob);
   return store;

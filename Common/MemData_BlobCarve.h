@@ -34,7 +34,7 @@ struct TBlobCarve {
     return const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(blob)) - BlobAt;
   }
   static uint8_t* OfPiece(const TBlobPiece* piece) {
-    const bool withBlob = (piece->Flags & TBlobPiece::WithoutBlobFlag) == 0;
+    const bool withBlob = (piece->CarveFlags() & TBlobPiece::WithoutBlobFlag) == 0;
     return const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(piece)) - PieceOffset(withBlob);
   }
   static TBlobPiece* PieceOf(uint8_t* carve) {

@@ -26,8 +26,7 @@ TBlobPiece* MakePiece(TValuePool* pool, uint32_t capacity) {
   piece->Capacity = capacity;
   piece->UsedBytes = 0;
   piece->Prev = piece->Next = nullptr;
-  piece->Flags = 0;
-  piece->Reserved[0] = 0;
+  piece->Reserved[0] = piece->Reserved[1] = 0;
   return piece;
 }
 
@@ -71,7 +70,7 @@ TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
   moved->Prev = piece->Prev;
   moved->Next = piece->Next;
   moved->UsedBytes = std::min(piece->UsedBytes, capacity);
-  moved->Reserved[0] = piece->Reserved[0];
+  moved->Reserved[1] = piece->Reserved[1];  // the first byte stays 0: the copy is not carved
   std::memcpy(moved->Data(), piece->Data(), moved->UsedBytes);
   FreePiece(piece);
   if (moved->Owner) {
