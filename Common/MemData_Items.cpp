@@ -102,6 +102,8 @@ void TBlockManager::TakeOffFreeList(TRecordItem* item) {
 
 namespace {
 
+// Blocks of AllocItem grow once the store holds this much: a small store keeps small blocks.
+constexpr size_t GrowFromBytes = 1024 * 1024;
 // The most items a block of AllocItem takes: at 100-byte records about 100 KB.
 constexpr size_t MaxGrownItemCount = 1024;
 
@@ -109,10 +111,12 @@ constexpr size_t MaxGrownItemCount = 1024;
 
 TRecordItem* TBlockManager::AllocItem() {
   if (!FFirstFreeItem) {
-    // The first blocks take the default count; a store that keeps growing takes blocks of an
-    // eighth of what it holds, so that a large store has few block headers and live-block
-    // entries while a deleted record still frees its block within a small neighbourhood.
-    const size_t grown = FArena.ReservedBytes() / FItemStride / 8;
+    // The blocks of a small store take the default count; once it holds a megabyte, a block
+    // takes an eighth of what it holds, so that a large store has few block headers and
+    // live-block entries while a deleted record still frees its block within a small
+    // neighbourhood.
+    const size_t reserved = FArena.ReservedBytes();
+    const size_t grown = reserved >= GrowFromBytes ? reserved / FItemStride / 8 : 0;
     const auto count = static_cast<uint16_t>(
         std::clamp<size_t>(grown, FDefaultItemCount, MaxGrownItemCount));
     TItemBlock* block = AllocBlock(count);
@@ -150,10 +154,12 @@ void TBlockManager::PutRecord(const uint8_t* recBuf, TRecordItem* item) const {
 }
 
 void TBlockManager::GetRecord(TRecordItem* item, uint8_t* recBuf) const {
+  if (FDeferred) FDeferred->MakeDeferredValues(item->Data());
   std::memcpy(recBuf, item->Data(), static_cast<size_t>(FRecordSize));
 }
 
 void TBlockManager::CopyItem(TRecordItem* source, TRecordItem* dest) const {
+  if (FDeferred) FDeferred->MakeDeferredValues(source->Data());
   std::memcpy(dest->Data(), source->Data(), static_cast<size_t>(FRecordSize));
 }
 

@@ -39,9 +39,33 @@ bool TMyRowConverter::FixedBinary(const TColumnPlan& column) {
   return mysqlrows::BinaryFixedSize(static_cast<TMySqlFieldType>(column.MySQLType)) > 0;
 }
 
+TMyRowConverter::~TMyRowConverter() {
+  if (FDeferringItems && FDeferringItems->DeferredValues() == this)
+    FDeferringItems->SetDeferredValues(nullptr);
+}
+
+void TMyRowConverter::DeferNullBlobs(TBlockManager* items) {
+  if (FDeferringItems && FDeferringItems != items &&
+      FDeferringItems->DeferredValues() == this)
+    FDeferringItems->SetDeferredValues(nullptr);
+  FDeferringItems = items;
+  if (items) items->SetDeferredValues(this);
+}
+
+void TMyRowConverter::MakeDeferredValues(uint8_t* record) {
+  if (FColumns.size() != static_cast<size_t>(FStore.Fields().Count())) Plan();
+  for (size_t i : FBlobColumns) {
+    const TColumnPlan& column = FColumns[i];
+    TBlob* blob;
+    std::memcpy(&blob, record + column.Offset, sizeof blob);
+    if (!blob) StoreAt<TBlob*>(record + column.Offset, CreateBlob(column.DataType));
+  }
+}
+
 void TMyRowConverter::Plan() {
   TFieldDescs& fields = FStore.Fields();
   FColumns.clear();
+  FBlobColumns.clear();
   FColumns.reserve(static_cast<size_t>(fields.Count()));
   for (int i = 0; i < fields.Count(); ++i) {
     auto* field = static_cast<TMySQLFieldDesc*>(fields[i]);
@@ -61,6 +85,8 @@ void TMyRowConverter::Plan() {
       if (table && table->TimestampField() == field) plan.TimestampTable = table;
     }
     FColumns.push_back(plan);
+    if (IsBlobType(plan.DataType) && !plan.Calculated)
+      FBlobColumns.push_back(FColumns.size() - 1);
   }
 }
 
@@ -109,7 +135,9 @@ void TMyRowConverter::ConvertRow(uint8_t* record, void* handle, PMYSQL_ROW row) 
     if (value == nullptr) {
       if (IsBlobType(column.DataType) && !column.Calculated) {
         StoreAt<TBlob*>(data, nullptr);
-        PutBlob(column, record, nullptr, 0);
+        // A store that makes the blob on the record's first read-out saves it for every record
+        // whose value stays NULL.
+        if (!FDeferringItems) PutBlob(column, record, nullptr, 0);
       } else if (IsPointerType(column.DataType)) {
         StoreAt<void*>(data, nullptr);
       }
