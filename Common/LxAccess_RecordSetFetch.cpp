@@ -4,6 +4,12 @@
 
 #include "Common/LxAccess_RecordSet.h"
 
+namespace {
+
+constexpr int32_t MaxFetchAllBlock = 1024;
+
+}  // namespace
+
 TItemBlock* TLxRecordSet::NewFetchBlock() {
   if (FUniDirectional && FFirstItem) {
     // Only the newest block is kept: the rows read so far give their values back first.
@@ -15,7 +21,13 @@ TItemBlock* TLxRecordSet::NewFetchBlock() {
     FRecordNoCache.clear();
   }
   // A block's item count is 16-bit; a FetchRows outside 1..65535 is held to that range.
-  const int32_t rows = std::clamp<int32_t>(FFetchRows, 1, 65535);
+  int32_t rows = std::clamp<int32_t>(FFetchRows, 1, 65535);
+  // Taking every row at once, the blocks grow with the rows read so far (an eighth of them, up
+  // to MaxFetchAllBlock): a large result then lives in a thousand blocks rather than tens of
+  // thousands, each with its header and its entry among the live blocks, and the last block's
+  // unused items (made ready with the block) stay a small part of the whole.
+  if (FFetchAll && !FUniDirectional)
+    rows = std::max(rows, std::min(FRecordCount / 8, MaxFetchAllBlock));
   return FBlockManager.AllocBlock(static_cast<uint16_t>(rows));
 }
 

@@ -82,6 +82,15 @@ void TPageArena::NewChunk(size_t need) {
     FReady = FEnd;
 }
 
+bool TPageArena::ShrinkLatest(void* p, size_t size, size_t keep) {
+  size = (size + Alignment - 1) & ~(Alignment - 1);
+  keep = (keep + Alignment - 1) & ~(Alignment - 1);
+  auto* at = static_cast<uint8_t*>(p);
+  if (at + size != FNext || keep > size) return false;
+  FNext = at + keep;
+  return true;
+}
+
 void TPageArena::Release() {
   while (FLast) {
     Chunk* prev = FLast->Prev;
@@ -104,25 +113,46 @@ void TValuePool::Detach() {
   if (FLive == 0) delete this;
 }
 
-TValuePool* TValuePool::PoolOf(const void* p) { return HeaderOf(p)->Pool; }
+TValuePool* TValuePool::PoolOf(const void* p) { return HeaderOf(p)->Pool(); }
+
+void TValuePool::SetTag(void* p, unsigned tag) {
+  RTL_ASSERT(tag <= TagBits, u"A value tag wider than its header can hold");
+  Header* header = HeaderOf(p);
+  header->Word = (header->Word & ~uintptr_t{TagBits}) | tag;
+}
+
+unsigned TValuePool::Tag(const void* p) {
+  return static_cast<unsigned>(HeaderOf(p)->Word & TagBits);
+}
+
+bool TValuePool::ShrinkLatest(void* p, size_t size, size_t keep) {
+  TValuePool* pool = PoolOf(p);
+  if (!pool || size > MaxPooledSize) return false;
+  const size_t fromClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
+  const size_t toClass = std::max<size_t>(1, (keep + Granule - 1) / Granule);
+  if (toClass == fromClass) return true;
+  return pool->FArena.ShrinkLatest(HeaderOf(p), HeaderSize + fromClass * Granule,
+                                   HeaderSize + toClass * Granule);
+}
 
 void* TValuePool::Allocate(TValuePool* pool, size_t size) {
   if (pool && size <= MaxPooledSize) return pool->Take(size);
   auto* header = static_cast<Header*>(std::malloc(HeaderSize + size));
   if (!header) throw std::bad_alloc();
-  header->Pool = nullptr;
+  header->Word = 0;
   return header + 1;
 }
 
 void TValuePool::Deallocate(void* p, size_t size) {
   if (!p) return;
   Header* header = HeaderOf(p);
-  if (!header->Pool) {
+  RTL_ASSERT((header->Word & TagBits) == 0, u"A value given back while a part of it lives");
+  if (!header->Pool()) {
     std::free(header);
     return;
   }
   RTL_ASSERT(size <= MaxPooledSize, u"A pooled value given back with another size");
-  header->Pool->Give(reinterpret_cast<uint8_t*>(header), size);
+  header->Pool()->Give(reinterpret_cast<uint8_t*>(header), size);
 }
 
 void* TValuePool::Take(size_t size) {
@@ -134,7 +164,7 @@ void* TValuePool::Take(size_t size) {
   } else {
     block = static_cast<uint8_t*>(FArena.Allocate(HeaderSize + sizeClass * Granule));
   }
-  reinterpret_cast<Header*>(block)->Pool = this;
+  reinterpret_cast<Header*>(block)->Word = reinterpret_cast<uintptr_t>(this);
   ++FLive;
   return block + HeaderSize;
 }

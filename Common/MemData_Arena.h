@@ -1,10 +1,11 @@
 // Memory of the record store taken in large pieces: item blocks, string-heap blocks and blob
 // objects are carved from chunks that grow with the store, so that filling a store with a
 // million rows touches a few large mappings instead of a million small heap allocations. Chunks
-// of 2 MB and more are mapped on their own, and their pages are made present a megabyte at a time
-// just ahead of use: one call instead of 256 page faults. (Huge pages were tried: on a busy
-// machine the kernel's compaction for them cost more than the faults they saved.) Part of unit
-// MemData.
+// of 2 MB and more are mapped on their own, and their pages are made present 64 KB at a time
+// just ahead of use: one call instead of 16 page faults, and little made present that a store
+// never uses. (Huge pages were tried twice, the second time on 2 MB-aligned chunks: on a
+// busy machine a million-row fetch took twice the processor time and 5 MB more memory.) Part of
+// unit MemData.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +22,7 @@ class TPageArena {
   // Chunks of this size or more are mapped on their own.
   static constexpr size_t MapThreshold = 2 * 1024 * 1024;
   // How far ahead of use the pages of a mapped chunk are made present.
-  static constexpr size_t PopulateStep = 1024 * 1024;
+  static constexpr size_t PopulateStep = 64 * 1024;
 
   TPageArena() = default;
   ~TPageArena() { Release(); }
@@ -37,6 +38,9 @@ class TPageArena {
     FNext += size;
     return p;
   }
+  // Gives back the tail of the latest piece, which held size bytes, keeping its first keep bytes;
+  // false (and nothing changes) when the piece is not the latest.
+  bool ShrinkLatest(void* p, size_t size, size_t keep);
   // Frees every chunk.
   void Release();
   // The bytes of all chunks together (for checks and tests).
@@ -60,8 +64,9 @@ class TPageArena {
 // objects and blob pieces. Each carries an 8-byte header naming the pool it came from (nil for
 // one taken from the general heap), so that freeing needs only the address and the size. A pool
 // outlives its store while any of its values is still held: the store detaches it, and the last
-// value freed frees the pool. A pool belongs to one thread at a time, like its store.
-class TValuePool {
+// value freed frees the pool. A pool belongs to one thread at a time, like its store. Its
+// alignment leaves four low bits of its address free for a value's tag.
+class alignas(16) TValuePool {
  public:
   // Values above this size come from the general heap.
   static constexpr size_t MaxPooledSize = 4096;
@@ -76,12 +81,24 @@ class TValuePool {
   static void Deallocate(void* p, size_t size);
   // The pool a value came from, nil for the general heap.
   static TValuePool* PoolOf(const void* p);
+  // Gives back the tail of a value that Allocate just returned for size bytes, so that it holds
+  // keep bytes; false when it cannot (the value then keeps its size).
+  static bool ShrinkLatest(void* p, size_t size, size_t keep);
+
+  // A value made of parts that die one by one (a blob carved with its store and first piece):
+  // its header carries, in the low bits that a pool's 16-byte aligned address leaves free, which
+  // parts still live and how the value is laid out. The value goes back with Deallocate once the
+  // bits are cleared.
+  static constexpr unsigned TagBits = 15;
+  static void SetTag(void* p, unsigned tag);
+  static unsigned Tag(const void* p);
   // The values held now (for checks and tests).
   size_t LiveCount() const { return FLive; }
 
  private:
   struct Header {
-    TValuePool* Pool;
+    uintptr_t Word;  // the pool's address (nil for the general heap) with the live parts
+    TValuePool* Pool() const { return reinterpret_cast<TValuePool*>(Word & ~uintptr_t{TagBits}); }
   };
   static constexpr size_t HeaderSize = sizeof(Header);
   static constexpr size_t Granule = 8;

@@ -26,7 +26,7 @@ void TBlob::CheckCached() const {
   if (!FRollbackEnabled) throw Exception(u"Blob must be in cached mode");
 }
 
-TLxBlobData* TBlob::CreateBlobData() { return new (TValuePool::PoolOf(this)) TLxBlobData(); }
+TLxBlobData* TBlob::CreateBlobData() { return new (Pool()) TLxBlobData(); }
 
 TLxBlobData* TBlob::RollbackStore() {
   if (FReadingRollback) return FStore;
@@ -125,6 +125,7 @@ uint32_t TBlob::Read(uint32_t position, uint32_t count, void* dest) {
 void TBlob::Write(uint32_t position, uint32_t count, const void* source) {
   CheckValid();
   SaveBeforeChange();
+  if (!FStore) MakeStoreFor(count);
   Store()->Write(position, count, source);
 }
 

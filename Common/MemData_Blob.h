@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "Common/MemData_Arena.h"
 #include "Common/MemData_Types.h"
@@ -21,10 +22,15 @@ struct TBlobPiece {
   uint32_t UsedBytes;
   TBlobPiece* Prev;
   TBlobPiece* Next;
+  // The first byte holds the carve flags of the first piece of a carved store; 0 otherwise.
   uint8_t Reserved[2];
 
+  static constexpr uint8_t CarvedFlag = 1;
+  static constexpr uint8_t WithoutBlobFlag = 2;  // carved with its store only
   static constexpr size_t HeaderSize = 34;  // up to and with Reserved
   uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + HeaderSize; }
+  uint8_t CarveFlags() const { return Reserved[0]; }
+  bool Carved() const { return (CarveFlags() & CarvedFlag) != 0; }
 };
 
 // The bytes of a blob as a doubly linked chain of pieces.
@@ -35,6 +41,7 @@ class TLxBlobData : public TSharedObject {
  public:
   // With the 22-byte piece header of 32-bit builds this made 64 KB pieces.
   static constexpr uint32_t DefaultPieceCapacity = 65514;
+  static constexpr uint32_t MaxPieceCapacity = 65535;
 
   TLxBlobData() = default;
   const char* ClassName() const override { return "TLxBlobData"; }
@@ -44,11 +51,13 @@ class TLxBlobData : public TSharedObject {
   static void* operator new(size_t size, TValuePool* pool) {
     return TValuePool::Allocate(pool, size);
   }
-  static void operator delete(void* p, size_t size) { TValuePool::Deallocate(p, size); }
+  // A store carved with its blob goes back with the carve's last part.
+  static void operator delete(void* p, size_t size);
 
   TBlobPiece* FirstPiece() const { return FFirstPiece; }
   uint32_t PieceCapacity() const { return FPieceCapacity; }
-  void SetPieceCapacity(uint32_t capacity) { FPieceCapacity = capacity; }
+  // The capacity of pieces made from now on: 1 to MaxPieceCapacity.
+  void SetPieceCapacity(uint32_t capacity);
 
   virtual uint32_t GetSize();
   virtual void SetSize(uint32_t size);
@@ -76,7 +85,7 @@ class TLxBlobData : public TSharedObject {
   uint32_t GetSizeAnsi();
 
   // Piece primitives. AllocPiece takes the piece from the general heap, NewPiece from the pool
-  // this store came from; FreePiece gives either back.
+  // this store came from; FreePiece gives either back (a carved piece to its carve).
   static TBlobPiece* AllocPiece(uint32_t capacity);
   TBlobPiece* NewPiece(uint32_t capacity);
   // Changes a piece's capacity (0 frees it); a piece in a chain keeps its place.
@@ -100,12 +109,16 @@ class TLxBlobData : public TSharedObject {
   // Replaces the chain by a single piece (which the store takes).
   void ReplaceContent(TBlobPiece* piece);
 
+  // Held here for the compressed store, so that both kinds of store have one size and fit the
+  // same place of a carve. With the capacity it fills the shared object's tail padding.
+  bool FCompressedContent = false;
+
  private:
+  friend struct TBlobCarve;
   template <typename Unit, bool Adding>
   void ConvertLineEnds();
 
-  // The capacity first: it fills the shared object's tail padding.
-  uint32_t FPieceCapacity = DefaultPieceCapacity;
+  uint16_t FPieceCapacity = DefaultPieceCapacity;
   TBlobPiece* FFirstPiece = nullptr;
 };
 
@@ -122,9 +135,20 @@ class TBlob : public TSharedObject {
   static void* operator new(size_t size, TValuePool* pool) {
     return TValuePool::Allocate(pool, size);
   }
-  static void operator delete(void* p, size_t size) { TValuePool::Deallocate(p, size); }
+  // A blob carved with its store and first piece goes back with the carve's last part, so the
+  // blob itself decides how it is given back.
+  static void operator delete(TBlob* blob, std::destroying_delete_t);
   // A constructor that fails gives the memory back (a compressed blob has the same size).
+  static void operator delete(void* p, size_t) { TValuePool::Deallocate(p, sizeof(TBlob)); }
   static void operator delete(void* p, TValuePool*) { TValuePool::Deallocate(p, sizeof(TBlob)); }
+
+  // A blob that comes in one block with its store and a first piece of capacity bytes (none
+  // used yet): the form a fetched value takes, filled through GetFirstPiece and then
+  // FinishCarved. With compressed, a compressed blob with a compressed store.
+  static TBlob* CreateCarved(TValuePool* pool, bool compressed, bool isUnicode, uint32_t capacity);
+  // The first piece of a carved blob now holds used bytes; the carve's unused tail goes back
+  // when it can.
+  void FinishCarved(uint32_t used);
 
   // The byte store, made on first use: an empty blob (every NULL value fetched) has none yet.
   TLxBlobData* Store() const {
@@ -193,11 +217,16 @@ class TBlob : public TSharedObject {
   ~TBlob() override;
   // The store when one was made, without making one.
   TLxBlobData* StoreIfMade() const { return FStore; }
+  // The pool new stores of this blob come from.
+  TValuePool* Pool() const;
 
  private:
+  friend struct TBlobCarve;
   void SaveBeforeChange() {
     if (FRollbackEnabled && !HasRollback()) SaveToRollback();
   }
+  // Makes the store of a blob that has none for a first write of count bytes.
+  void MakeStoreFor(uint32_t count);
 
   // The flags first: they fill the shared object's tail padding.
   bool FIsUnicode;
@@ -208,6 +237,8 @@ class TBlob : public TSharedObject {
   // The rollback copy is shown in place of the current bytes: FStore is the rollback copy's store
   // and FRollbackStore holds the current one meanwhile, so that no third pointer is needed.
   bool FReadingRollback : 1 = false;
+  // The blob was carved with its first store and piece (see CreateCarved).
+  bool FCarved : 1 = false;
   uint8_t FValidMarker = ValidMarkerAlive;
   mutable TLxBlobData* FStore;
   TLxBlobData* FRollbackStore = nullptr;
@@ -225,7 +256,7 @@ class TCompressedBlobData : public TLxBlobData {
 
   const char* ClassName() const override { return "TCompressedBlobData"; }
 
-  bool IsCompressed() const { return FCompressed; }
+  bool IsCompressed() const { return FCompressedContent; }
   // The uncompressed size of compressed content.
   uint32_t RawSize() const;
   // Stores n source bytes compressed when that saves more than the header; whether it did.
@@ -247,11 +278,8 @@ class TCompressedBlobData : public TLxBlobData {
   void MakePlain() override { SetCompressedState(false); }
 
  protected:
-  bool StoresCompressed() const override { return FCompressed; }
-  void SetStoresCompressed(bool value) override { FCompressed = value; }
-
- private:
-  bool FCompressed = false;
+  bool StoresCompressed() const override { return FCompressedContent; }
+  void SetStoresCompressed(bool value) override { FCompressedContent = value; }
 };
 
 class TCompressedBlob : public TBlob {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "Common/MemData_Blob.h"
+#include "Common/MemData_BlobCarve.h"
 #include "platform/rtl/Exceptions.h"
 
 TLxBlobData::~TLxBlobData() {
@@ -38,7 +39,24 @@ TBlobPiece* TLxBlobData::NewPiece(uint32_t capacity) {
 }
 
 void TLxBlobData::FreePiece(TBlobPiece* piece) {
-  if (piece) TValuePool::Deallocate(piece, TBlobPiece::HeaderSize + piece->Capacity);
+  if (!piece) return;
+  if (piece->Carved())
+    TBlobCarve::ReleasePart(TBlobCarve::OfPiece(piece), TBlobCarve::PiecePart);
+  else
+    TValuePool::Deallocate(piece, TBlobPiece::HeaderSize + piece->Capacity);
+}
+
+void TLxBlobData::SetPieceCapacity(uint32_t capacity) {
+  RTL_ASSERT(capacity > 0 && capacity <= MaxPieceCapacity,
+             u"SetPieceCapacity: capacity out of range");
+  FPieceCapacity = static_cast<uint16_t>(capacity);
+}
+
+void TLxBlobData::operator delete(void* p, size_t size) {
+  if (TValuePool::Tag(p) != 0)
+    TBlobCarve::ReleasePart(static_cast<uint8_t*>(p), TBlobCarve::DataPart);
+  else
+    TValuePool::Deallocate(p, size);
 }
 
 TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
@@ -47,13 +65,12 @@ TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
     FreePiece(piece);
     return nullptr;
   }
-  TBlobPiece* moved = MakePiece(TValuePool::PoolOf(piece), capacity);
+  TBlobPiece* moved = MakePiece(TBlobCarve::PoolOfPiece(piece), capacity);
   moved->Owner = piece->Owner;
   moved->Prev = piece->Prev;
   moved->Next = piece->Next;
   moved->UsedBytes = std::min(piece->UsedBytes, capacity);
-  moved->Reserved[0] = piece->Reserved[0];
-  moved->Reserved[1] = piece->Reserved[1];
+  moved->Reserved[1] = piece->Reserved[1];  // the first byte stays 0: the copy is not carved
   std::memcpy(moved->Data(), piece->Data(), moved->UsedBytes);
   FreePiece(piece);
   if (moved->Owner) {
@@ -158,7 +175,7 @@ void TLxBlobData::WriteStored(uint32_t position, uint32_t count, const void* sou
     count -= n;
   }
   while (count > 0) {
-    TBlobPiece* fresh = NewPiece(std::min(FPieceCapacity, count));
+    TBlobPiece* fresh = NewPiece(std::min<uint32_t>(FPieceCapacity, count));
     std::memcpy(fresh->Data(), in, fresh->Capacity);
     fresh->UsedBytes = fresh->Capacity;
     AppendPiece(fresh);

@@ -176,6 +176,15 @@ TBlob* TData::GetBlob(int fieldNo, uint8_t* recBuf) {
   TFieldDesc* field = FieldOf(fieldNo);
   if (!IsBlobFieldType(field->DataType())) throw Exception(u"Field is not BLOB");
   TBlob* blob = LoadPtr<TBlob>(FieldData(field, recBuf));
+  if (!blob && OwnsValue(field)) {
+    // A NULL value of a store that makes such blobs late (see TDeferredValues), reached in the
+    // record itself: made now. Any other store never leaves a blob field without its object.
+    auto* memData = dynamic_cast<TMemData*>(this);
+    if (TDeferredValues* maker = memData ? memData->BlockManager().DeferredValues() : nullptr) {
+      maker->MakeDeferredValues(recBuf);
+      blob = LoadPtr<TBlob>(FieldData(field, recBuf));
+    }
+  }
   RTL_ASSERT(blob != nullptr, u"Object for field " + field->Name() + u"(" +
                                   S(std::to_string(fieldNo)) + u") = nil");
   return blob;

@@ -51,7 +51,7 @@ bool TCompressedBlobData::CompressData(const void* source, uint32_t size) {
   piece->UsedBytes = produced + HeaderSize;
   piece = TrimPiece(piece);
   ReplaceContent(piece);
-  FCompressed = true;
+  FCompressedContent = true;
   return true;
 }
 
@@ -73,7 +73,7 @@ void TCompressedBlobData::UncompressData(void* dest, uint32_t& size) {
 
 bool TCompressedBlobData::SetCompressedState(bool compress) {
   const uint32_t stored = StoredSize();
-  if (stored == 0 || compress == FCompressed) return false;
+  if (stored == 0 || compress == FCompressedContent) return false;
   if (compress) {
     if (stored <= MinCompressSize) return false;
     Defrag();
@@ -95,12 +95,12 @@ bool TCompressedBlobData::SetCompressedState(bool compress) {
   }
   piece->UsedBytes = raw;
   ReplaceContent(piece);
-  FCompressed = false;
+  FCompressedContent = false;
   return true;
 }
 
 bool TCompressedBlobData::AdoptCompressedContent() {
-  if (FCompressed) return true;
+  if (FCompressedContent) return true;
   if (StoredSize() <= HeaderSize) return false;
   Defrag();
   TBlobPiece* piece = FirstPiece();
@@ -122,14 +122,14 @@ bool TCompressedBlobData::AdoptCompressedContent() {
     return false;
   }
   if (produced != raw) return false;
-  FCompressed = true;
+  FCompressedContent = true;
   return true;
 }
 
-uint32_t TCompressedBlobData::GetSize() { return FCompressed ? RawSize() : StoredSize(); }
+uint32_t TCompressedBlobData::GetSize() { return FCompressedContent ? RawSize() : StoredSize(); }
 
 void TCompressedBlobData::SetSize(uint32_t size) {
-  if (FCompressed) {
+  if (FCompressedContent) {
     if (size == RawSize()) return;
     if (size == 0) {
       Clear();
@@ -142,11 +142,11 @@ void TCompressedBlobData::SetSize(uint32_t size) {
 
 void TCompressedBlobData::Clear() {
   TLxBlobData::Clear();
-  FCompressed = false;
+  FCompressedContent = false;
 }
 
 void TCompressedBlobData::Truncate(uint32_t size) {
-  if (FCompressed) {
+  if (FCompressedContent) {
     if (size == 0) {
       Clear();
       return;
@@ -158,7 +158,7 @@ void TCompressedBlobData::Truncate(uint32_t size) {
 }
 
 uint32_t TCompressedBlobData::Read(uint32_t position, uint32_t count, void* dest) {
-  if (FCompressed) {
+  if (FCompressedContent) {
     const uint32_t raw = RawSize();
     if (position == 0 && (count == 0 || count >= raw)) {
       // The whole content: straight into the caller's buffer, and the store stays compressed.
@@ -173,7 +173,7 @@ uint32_t TCompressedBlobData::Read(uint32_t position, uint32_t count, void* dest
 }
 
 void TCompressedBlobData::Write(uint32_t position, uint32_t count, const void* source) {
-  if (FCompressed) {
+  if (FCompressedContent) {
     if (position == 0 && count == RawSize()) {
       // A rewrite of the whole content stays compressed when compression still pays.
       if (count > MinCompressSize && CompressData(source, count)) return;
@@ -192,7 +192,7 @@ TCompressedBlob::TCompressedBlob(bool isUnicode)
 static_assert(sizeof(TCompressedBlob) == sizeof(TBlob), "a blob's placement delete frees a TBlob");
 
 TLxBlobData* TCompressedBlob::CreateBlobData() {
-  return new (TValuePool::PoolOf(this)) TCompressedBlobData();
+  return new (Pool()) TCompressedBlobData();
 }
 
 TCompressedBlobData* TCompressedBlob::CompressedStore() const {

@@ -1,4 +1,5 @@
 // Record items in blocks: allocation, the free list and copying records in and out.
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -99,9 +100,26 @@ void TBlockManager::TakeOffFreeList(TRecordItem* item) {
   if (item->Next) item->Next->Prev = item->Prev;
 }
 
+namespace {
+
+// Blocks of AllocItem grow once the store holds this much: a small store keeps small blocks.
+constexpr size_t GrowFromBytes = 1024 * 1024;
+// The most items a block of AllocItem takes: at 100-byte records about 100 KB.
+constexpr size_t MaxGrownItemCount = 1024;
+
+}  // namespace
+
 TRecordItem* TBlockManager::AllocItem() {
   if (!FFirstFreeItem) {
-    TItemBlock* block = AllocBlock(FDefaultItemCount);
+    // The blocks of a small store take the default count; once it holds a megabyte, a block
+    // takes an eighth of what it holds, so that a large store has few block headers and
+    // live-block entries while a deleted record still frees its block within a small
+    // neighbourhood.
+    const size_t reserved = FArena.ReservedBytes();
+    const size_t grown = reserved >= GrowFromBytes ? reserved / FItemStride / 8 : 0;
+    const auto count = static_cast<uint16_t>(
+        std::clamp<size_t>(grown, FDefaultItemCount, MaxGrownItemCount));
+    TItemBlock* block = AllocBlock(count);
     // Pushed last to first, so that items are handed out in address order.
     for (int i = block->ItemCount - 1; i >= 0; --i) PushFreeItem(BlockItem(block, i));
   }
@@ -136,10 +154,12 @@ void TBlockManager::PutRecord(const uint8_t* recBuf, TRecordItem* item) const {
 }
 
 void TBlockManager::GetRecord(TRecordItem* item, uint8_t* recBuf) const {
+  if (FDeferred) FDeferred->MakeDeferredValues(item->Data());
   std::memcpy(recBuf, item->Data(), static_cast<size_t>(FRecordSize));
 }
 
 void TBlockManager::CopyItem(TRecordItem* source, TRecordItem* dest) const {
+  if (FDeferred) FDeferred->MakeDeferredValues(source->Data());
   std::memcpy(dest->Data(), source->Data(), static_cast<size_t>(FRecordSize));
 }
 

@@ -86,6 +86,17 @@ struct TItemBlock {
   TItemBlock* Next;  // the next older block
 };
 
+// Makes the values a stored record was left without (the blob of a NULL value of a fetched row)
+// when the record is first read out or copied, so that every buffer that holds the record shares
+// them as it would have shared values made with the record.
+class TDeferredValues {
+ public:
+  virtual void MakeDeferredValues(uint8_t* record) = 0;
+
+ protected:
+  ~TDeferredValues() = default;
+};
+
 // Allocates record items ten to a block and keeps the free ones on a list. Blocks are carved from
 // the manager's arena; a freed block waits for the next block of its item count, and the memory
 // goes back with FreeAllBlocks.
@@ -123,8 +134,12 @@ class TBlockManager {
 
   static uint8_t* GetItemData(TRecordItem* item) { return item->Data(); }
   void PutRecord(const uint8_t* recBuf, TRecordItem* item) const;
+  // Both make the source's deferred values first.
   void GetRecord(TRecordItem* item, uint8_t* recBuf) const;
   void CopyItem(TRecordItem* source, TRecordItem* dest) const;
+  // Who makes deferred values (nil: no record leaves any).
+  void SetDeferredValues(TDeferredValues* maker) { FDeferred = maker; }
+  TDeferredValues* DeferredValues() const { return FDeferred; }
 
   // Whether a block of this manager is allocated at that address now. Lets a bookmark be checked
   // without touching memory that may have been freed.
@@ -147,6 +162,7 @@ class TBlockManager {
   uint16_t FDefaultItemCount = 10;
   uint32_t FNextStamp = 1;
   TBlockSet FLiveBlocks;
+  TDeferredValues* FDeferred = nullptr;
 };
 
 // A pool of small buffers for texts and byte values held by reference. Each buffer carries a

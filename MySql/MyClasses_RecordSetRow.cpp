@@ -39,9 +39,33 @@ bool TMyRowConverter::FixedBinary(const TColumnPlan& column) {
   return mysqlrows::BinaryFixedSize(static_cast<TMySqlFieldType>(column.MySQLType)) > 0;
 }
 
+TMyRowConverter::~TMyRowConverter() {
+  if (FDeferringItems && FDeferringItems->DeferredValues() == this)
+    FDeferringItems->SetDeferredValues(nullptr);
+}
+
+void TMyRowConverter::DeferNullBlobs(TBlockManager* items) {
+  if (FDeferringItems && FDeferringItems != items &&
+      FDeferringItems->DeferredValues() == this)
+    FDeferringItems->SetDeferredValues(nullptr);
+  FDeferringItems = items;
+  if (items) items->SetDeferredValues(this);
+}
+
+void TMyRowConverter::MakeDeferredValues(uint8_t* record) {
+  if (FColumns.size() != static_cast<size_t>(FStore.Fields().Count())) Plan();
+  for (size_t i : FBlobColumns) {
+    const TColumnPlan& column = FColumns[i];
+    TBlob* blob;
+    std::memcpy(&blob, record + column.Offset, sizeof blob);
+    if (!blob) StoreAt<TBlob*>(record + column.Offset, CreateBlob(column.DataType));
+  }
+}
+
 void TMyRowConverter::Plan() {
   TFieldDescs& fields = FStore.Fields();
   FColumns.clear();
+  FBlobColumns.clear();
   FColumns.reserve(static_cast<size_t>(fields.Count()));
   for (int i = 0; i < fields.Count(); ++i) {
     auto* field = static_cast<TMySQLFieldDesc*>(fields[i]);
@@ -61,6 +85,8 @@ void TMyRowConverter::Plan() {
       if (table && table->TimestampField() == field) plan.TimestampTable = table;
     }
     FColumns.push_back(plan);
+    if (IsBlobType(plan.DataType) && !plan.Calculated)
+      FBlobColumns.push_back(FColumns.size() - 1);
   }
 }
 
@@ -109,7 +135,9 @@ void TMyRowConverter::ConvertRow(uint8_t* record, void* handle, PMYSQL_ROW row) 
     if (value == nullptr) {
       if (IsBlobType(column.DataType) && !column.Calculated) {
         StoreAt<TBlob*>(data, nullptr);
-        PutBlob(column, record, nullptr, 0);
+        // A store that makes the blob on the record's first read-out saves it for every record
+        // whose value stays NULL.
+        if (!FDeferringItems) PutBlob(column, record, nullptr, 0);
       } else if (IsPointerType(column.DataType)) {
         StoreAt<void*>(data, nullptr);
       }
@@ -240,36 +268,63 @@ void TMyRowConverter::ConvertValue(const TColumnPlan& column, uint8_t* record, c
 
 void TMyRowConverter::PutBlob(const TColumnPlan& column, uint8_t* record, const char* text,
                               uint32_t length) {
-  TBlob* blob = CreateBlob(column.DataType);
-  FStore.SetBlob(column.FieldNo, record, blob);
-  if (length == 0) return;
-  blob->SetRollbackEnabled(false);
-  if (blob->IsUnicode()) {
+  const bool unicode = UseUnicode && (column.DataType == dtMemo || column.DataType == dtWideMemo);
+  // A UTF-8 byte never gives more than one UTF-16 unit.
+  const uint64_t room = unicode ? uint64_t{length} * 2 : length;
+  TBlob* blob;
+  if (length == 0 || room > TLxBlobData::DefaultPieceCapacity) {
+    blob = CreateBlob(column.DataType);
+    FStore.SetBlob(column.FieldNo, record, blob);
+    if (length == 0) return;
+    WriteLongBlob(*blob, text, length);
+  } else {
+    // The usual value: the blob, its store and its one piece in one block, the text decoded
+    // straight into the piece.
+    blob = TBlob::CreateCarved(FStore.ValuePool(), CompressBlobMode != 0, unicode,
+                               static_cast<uint32_t>(room));
+    FStore.SetBlob(column.FieldNo, record, blob);
+    uint8_t* bytes = blob->GetFirstPiece()->Data();
+    size_t used = length;
+    if (unicode)
+      used = DecodeUtf8(reinterpret_cast<char16_t*>(bytes), static_cast<size_t>(room), false,
+                        reinterpret_cast<const uint8_t*>(text), length);
+    else
+      std::memcpy(bytes, text, length);
+    blob->FinishCarved(static_cast<uint32_t>(used));
+    blob->SetRollbackEnabled(true);
+  }
+  if (CompressBlobMode != 0) SettleCompression(column, record, *blob);
+}
+
+void TMyRowConverter::WriteLongBlob(TBlob& blob, const char* text, uint32_t length) {
+  blob.SetRollbackEnabled(false);
+  if (blob.IsUnicode()) {
     FWide.resize(static_cast<size_t>(length) + 1);
     const size_t bytes = DecodeUtf8(FWide.data(), FWide.size() * 2, false,
                                     reinterpret_cast<const uint8_t*>(text), length);
-    blob->Write(0, static_cast<uint32_t>(bytes), FWide.data());
+    blob.Write(0, static_cast<uint32_t>(bytes), FWide.data());
   } else {
-    blob->Write(0, length, text);
+    blob.Write(0, length, text);
   }
-  if (CompressBlobMode == 0) {
-    blob->SetRollbackEnabled(true);
-    return;
+  blob.SetRollbackEnabled(true);
+}
+
+void TMyRowConverter::SettleCompression(const TColumnPlan& column, uint8_t* record, TBlob& blob) {
+  auto* compressed = dynamic_cast<TCompressedBlob*>(&blob);
+  if (!compressed) return;
+  // Server-side modes fetch content the server keeps compressed; client-side modes keep the
+  // content compressed in memory, the others keep it plain.
+  const bool serverCompressed = CompressBlobMode == 2 || CompressBlobMode == 3;
+  const bool compress = CompressBlobMode == 1 || CompressBlobMode == 3;
+  blob.SetRollbackEnabled(false);
+  try {
+    if (serverCompressed)
+      if (auto* store = dynamic_cast<TCompressedBlobData*>(compressed->Store()))
+        store->AdoptCompressedContent();
+    compressed->SetCompressed(compress);
+  } catch (const std::exception&) {
+    blob.Clear();
+    record[FStore.DataSize() + column.FieldNo - 1] = 1;
   }
-  if (auto* compressed = dynamic_cast<TCompressedBlob*>(blob)) {
-    // Server-side modes fetch content the server keeps compressed; client-side modes keep the
-    // content compressed in memory, the others keep it plain.
-    const bool serverCompressed = CompressBlobMode == 2 || CompressBlobMode == 3;
-    const bool compress = CompressBlobMode == 1 || CompressBlobMode == 3;
-    try {
-      if (serverCompressed)
-        if (auto* store = dynamic_cast<TCompressedBlobData*>(compressed->Store()))
-          store->AdoptCompressedContent();
-      compressed->SetCompressed(compress);
-    } catch (const std::exception&) {
-      blob->Clear();
-      record[FStore.DataSize() + column.FieldNo - 1] = 1;
-    }
-  }
-  blob->SetRollbackEnabled(true);
+  blob.SetRollbackEnabled(true);
 }

@@ -11,9 +11,15 @@
 class TMySQLFieldDesc;
 class TMyTableInfo;
 
-class TMyRowConverter {
+// A NULL blob value is stored as no blob at all: its blob is made when the record is first read
+// out of a store that fills its items through the converter (see TDeferredValues), or by the
+// first write to the field.
+class TMyRowConverter : public TDeferredValues {
  public:
   TMyRowConverter(TData& store, TMySQLAPI& api) : FStore(store), FApi(api) {}
+  TMyRowConverter(const TMyRowConverter&) = delete;
+  TMyRowConverter& operator=(const TMyRowConverter&) = delete;
+  ~TMyRowConverter();
 
   bool UseUnicode = false;
   // A zero or invalid date reads as NULL (else as 0001-01-01).
@@ -26,7 +32,10 @@ class TMyRowConverter {
 
   TMySQLAPI& Api() const { return FApi; }
   // Forget what was learnt of the fields; the next row learns them again.
-  void Reset() { FColumns.clear(); }
+  void Reset() {
+    FColumns.clear();
+    FBlobColumns.clear();
+  }
   // Fills the record from the row; the record's previous contents are not read. Every field of
   // the store must be a TMySQLFieldDesc with ColumnIndex set to its column.
   void ConvertTextRow(uint8_t* record, PMYSQL_RES result, PMYSQL_ROW row);
@@ -38,6 +47,11 @@ class TMyRowConverter {
   void ConvertTextValue(uint8_t* record, int index, const char* text, uint32_t length);
   // An empty blob of the kind the settings ask for, rollback on.
   TBlob* CreateBlob(TDataTypeCode dataType) const;
+  // Makes the blobs of the NULL blob values of a record stored by the converter.
+  void MakeDeferredValues(uint8_t* record) override;
+  // The item store the converter fills makes the blobs of NULL values when records are read out
+  // (a store of another kind gets them made at once).
+  void DeferNullBlobs(TBlockManager* items);
 
  private:
   // What the conversion needs of one field, gathered once per layout.
@@ -62,10 +76,17 @@ class TMyRowConverter {
   template <bool Binary>
   void ConvertValue(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
   void PutBlob(const TColumnPlan& column, uint8_t* record, const char* text, uint32_t length);
+  // A value too long for one carved piece, written through the blob.
+  void WriteLongBlob(TBlob& blob, const char* text, uint32_t length);
+  // Compressed-blob modes: adopts content the server keeps compressed, then compresses or
+  // decompresses as the mode keeps it in memory.
+  void SettleCompression(const TColumnPlan& column, uint8_t* record, TBlob& blob);
 
   TData& FStore;
   TMySQLAPI& FApi;
   TLenArr FLengths;
   std::vector<char16_t> FWide;
   std::vector<TColumnPlan> FColumns;
+  std::vector<size_t> FBlobColumns;  // the stored blob columns among FColumns
+  TBlockManager* FDeferringItems = nullptr;
 };

@@ -43,6 +43,7 @@ bool TMySQLRecordset::Fetch(bool fetchBack) {
     TMySQLAPI* api = Connection()->API();
     if (!FConverter || &FConverter->Api() != api)
       FConverter = std::make_unique<TMyRowConverter>(*this, *api);
+    FConverter->DeferNullBlobs(&BlockManager());
     FConverter->UseUnicode = UseUnicode();
     FConverter->NullForZeroDate = FNullForZeroDate;
     FConverter->NullForZeroTesmarDate = FNullForZeroTesmarDate;
@@ -149,7 +150,7 @@ void TMySQLRecordset::ReadOutParams() {
     uint8_t* record;
     ~FreeRecord() { rs.FreeRecBuf(record); }
   } freeRecord{*this, record};
-  std::memcpy(record, FirstItem()->Data(), static_cast<size_t>(RecordSize()));
+  BlockManager().GetRecord(FirstItem(), record);
 
   for (int i = 0; i < FMyCommand->GetParamCount(); ++i) {
     TParamDesc* param = FMyCommand->GetParam(i);

@@ -11,8 +11,8 @@
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
 // build/rel/bench/Fetch_bench. One side alone, for /usr/bin/time -v:
-// FETCH_BENCH_ONE=peer FETCH_BENCH_TRANSPORT=compressed \
-//   /usr/bin/time -v build/rel/bench/Fetch_bench
+// FETCH_BENCH_ONE=peer FETCH_BENCH_TRANSPORT=compressed
+// /usr/bin/time -v build/rel/bench/Fetch_bench
 #include <mysql.h>
 #include <sys/resource.h>
 

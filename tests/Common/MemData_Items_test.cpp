@@ -61,6 +61,27 @@ TEST(BlockManager, FreeingTheLastUsedItemFreesTheBlock) {
   EXPECT_EQ(manager.FirstFreeItem(), nullptr);
 }
 
+// A store that grows large takes larger blocks (never more items than a block can count), and
+// every item of them still goes back: freeing all items frees all blocks.
+TEST(BlockManager, ALargeStoreTakesLargerBlocks) {
+  TBlockManager manager;
+  manager.SetRecordSize(100);
+  std::vector<TRecordItem*> items;
+  for (int i = 0; i < 50000; ++i) items.push_back(manager.AllocItem());
+  EXPECT_EQ(items.front()->Block->ItemCount, 10);
+  const uint16_t last = items.back()->Block->ItemCount;
+  EXPECT_GT(last, 10);
+  EXPECT_LE(last, 1024);
+  for (size_t i = 0; i < items.size(); ++i) {
+    ASSERT_EQ(items[i]->Marker, ItemMarkerUsed) << i;  // no item handed out twice
+    items[i]->Marker = 0;
+  }
+  for (TRecordItem* item : items) item->Marker = ItemMarkerUsed;
+  for (TRecordItem* item : items) manager.FreeItem(item);
+  EXPECT_EQ(manager.FirstBlock(), nullptr);
+  EXPECT_EQ(manager.FirstFreeItem(), nullptr);
+}
+
 TEST(BlockManager, MarkersGuardAgainstDoubleFree) {
   TBlockManager manager;
   manager.SetRecordSize(4);

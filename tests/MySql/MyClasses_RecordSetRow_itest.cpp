@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MySqlApiDirect.h"
@@ -148,6 +149,72 @@ TEST_F(MyRecordSetRow, ZeroDatesWithoutNullForZeroDateAreTheFirstDay) {
     EXPECT_EQ(Value(store, rec, u"dz").AsDouble(), EncodeDate(1, 1, 1));
     EXPECT_EQ(Value(store, rec, u"dt").AsDouble(), EncodeDate(1, 1, 1));
   });
+}
+
+// TEXT values of every length around the one-block form a fetched value takes (a UTF-16 unit per
+// UTF-8 byte must fit one piece), in every text and compression mode: each reads back as sent,
+// grows past its first piece, and a change to it rolls back.
+TEST_F(MyRecordSetRow, TextValuesOfEveryLengthReadBackChangeAndRollBack) {
+  const std::string cyrillic = "\xD0\xB1\xD0\xB5\xD0\xBB\xD0\xB5\xD1\x88\xD0\xBA\xD0\xB0 12";
+  const std::string astral = "a\xF0\x9F\x98\x80z";  // a character outside the 16-bit plane
+  const uint32_t carveLimit = TLxBlobData::DefaultPieceCapacity / 2;  // in UTF-8 bytes
+  const std::vector<std::string> texts = {"",
+                                          "x",
+                                          cyrillic,
+                                          astral,
+                                          std::string(carveLimit, 'a'),
+                                          std::string(carveLimit + 1, 'b'),
+                                          std::string(100000, 'c')};
+  Exec("CREATE TEMPORARY TABLE rs_texts (id INT NOT NULL PRIMARY KEY, t LONGTEXT) "
+       "CHARSET utf8mb4");
+  for (size_t i = 0; i < texts.size(); ++i)
+    Exec("INSERT INTO rs_texts VALUES (" + std::to_string(i) + ", '" + texts[i] + "')");
+  Exec("INSERT INTO rs_texts VALUES (" + std::to_string(texts.size()) + ", NULL)");
+
+  for (bool unicode : {false, true}) {
+    for (uint8_t compressMode : {0, 1, 2}) {
+      SCOPED_TRACE(std::string(unicode ? "Unicode" : "single-byte") + ", compress mode " +
+                   std::to_string(compressMode));
+      Exec("SELECT id, t FROM rs_texts ORDER BY id");
+      PMYSQL_RES result = api.mysql_use_result(con);
+      ASSERT_NE(result, nullptr);
+      TMyFieldOptions options;
+      options.UseUnicode = unicode;
+      ResultStore store(api, result, options);
+      store.InitFields();
+      TMyRowConverter converter(store, api);
+      converter.UseUnicode = unicode;
+      converter.CompressBlobMode = compressMode;
+      size_t n = 0;
+      for (PMYSQL_ROW row = api.FetchRow(result); row; row = api.FetchRow(result), ++n) {
+        uint8_t* rec = store.AllocRecBuf();
+        std::memset(rec, 0, static_cast<size_t>(store.RecordSize()));
+        converter.ConvertTextRow(rec, result, row);
+        TBlob* blob = store.GetBlob(2, rec);
+        if (n == texts.size()) {
+          EXPECT_TRUE(store.GetNull(2, rec));
+          EXPECT_TRUE(blob->IsEmpty());
+        } else {
+          SCOPED_TRACE("text of " + std::to_string(texts[n].size()) + " bytes");
+          const String expected = UTF8ToString(texts[n]);
+          EXPECT_FALSE(store.GetNull(2, rec));
+          EXPECT_EQ(blob->IsUnicode(), unicode);
+          EXPECT_EQ(blob->GetAsWideString(), expected);
+          // Grown past its first piece with a rollback copy kept, then rolled back.
+          const std::string tail(70000, 'z');
+          blob->Write(blob->GetSize(), static_cast<uint32_t>(tail.size()), tail.data());
+          EXPECT_EQ(blob->GetSize(), (unicode ? expected.size() * 2 : texts[n].size()) +
+                                         tail.size());
+          blob->Cancel();
+          EXPECT_EQ(blob->GetAsWideString(), expected);
+        }
+        store.FreeComplexFields(rec, true);
+        store.FreeRecBuf(rec);
+      }
+      EXPECT_EQ(n, texts.size() + 1);
+      api.mysql_free_result(result);
+    }
+  }
 }
 
 }  // namespace
