@@ -112,7 +112,9 @@ class TData {
   virtual void ExplicitInitFields() { InitFields(); }
   virtual void ClearFields();
   // Whether field fieldNo of the buffer is null; with a destination, the value in external form.
-  virtual void GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank);
+  // Final, so that a caller reads every field without a virtual call: the store's own scalar,
+  // date and text kinds are read here, the others through GetFieldData.
+  virtual void GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank) final;
   virtual void GetFieldData(TFieldDesc* field, uint8_t* data, void* dest);
   virtual void PutFieldData(TFieldDesc* field, uint8_t* data, bool exact, const void* source);
   virtual bool GetNull(int fieldNo, uint8_t* recBuf);
@@ -274,6 +276,11 @@ class TData {
   }
   // FieldOf with its assertion, out of line.
   TFieldDesc* CheckedFieldOf(int fieldNo) const;
+  // The parts of GetField: a text value that is not null, and every value the store's own
+  // forms do not cover.
+  void ReadText(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest, bool& isBlank);
+  void GetFieldInGeneral(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest,
+                         bool& isBlank);
   // GetNull, asked only when the null byte says null: no rule makes a field null whose byte says
   // it holds a value.
   bool IsNullField(int fieldNo, uint8_t* recBuf) {
@@ -581,3 +588,6 @@ class TMemData : public TData {
   std::unordered_map<TRecordItem*, TCacheList::iterator> FCacheIndex;
   TApplyWalk* FApplyWalk = nullptr;
 };
+
+// The inline part of GetField.
+#include "Common/MemData_FieldRead.h"  // IWYU pragma: export

@@ -52,8 +52,29 @@ double RoundToScale(double value, int scale) {
 
 }  // namespace
 
-void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank) {
-  TFieldDesc* field = FieldOf(fieldNo);
+void TData::ReadText(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest,
+                     bool& isBlank) {
+  // Texts in the record are trimmed on the way out by the trimming options: the general path.
+  const TDataTypeCode code = field->DataType();
+  const bool inRecord = code == dtWideString || code == dtString;
+  if (inRecord && TrimsText(field))
+    return GetFieldInGeneral(fieldNo, field, recBuf, dest, isBlank);
+  const uint8_t* data = FieldData(field, recBuf);
+  const bool wide = code == dtWideString || code == dtExtWideString;
+  const bool convertEOL = GetConvertEOL();
+  if (wide)
+    CopyText(static_cast<char16_t*>(dest),
+             inRecord ? reinterpret_cast<const char16_t*>(data) : LoadPtr<const char16_t>(data),
+             field->Length(), convertEOL);
+  else
+    CopyText(static_cast<char*>(dest),
+             inRecord ? reinterpret_cast<const char*>(data) : LoadPtr<const char>(data),
+             field->Length(), convertEOL);
+  isBlank = false;
+}
+
+[[gnu::noinline]] void TData::GetFieldInGeneral(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest,
+                              bool& isBlank) {
   isBlank = IsNullField(fieldNo, recBuf);
   if (!dest) return;
   const TDataTypeCode code = field->DataType();
@@ -213,7 +234,7 @@ void TData::DateTimeToExternal(const uint8_t* data, TFieldDesc*, int kind, void*
     std::memcpy(dest, &value, sizeof value);
     return;
   }
-  const TTimeStamp stamp = DateTimeToTimeStamp(value);
+  const TTimeStamp stamp = memdata::TimeStampOfDateTime(value);
   if (kind == ExternalMSecs) {
     const double msecs = TimeStampToMSecs(stamp);
     std::memcpy(dest, &msecs, sizeof msecs);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "Common/MemData.h"
+#include "Common/MemData_DateTimeRead.h"
 #include "bench/BenchSupport.h"
 #include "platform/rtl/DateTime.h"
 
@@ -227,10 +228,13 @@ double ReadStoreRecord(BenchStore& store, uint8_t* buf, char16_t* text) {
   return id + amount + stamp + text[0] + noteSize;
 }
 
+// The same values as the store hands out: the date-time as milliseconds, converted from the day
+// count the row holds by the same routine the store uses.
 double ReadFloorRecord(const Row& row, char16_t* text) {
   row.title.copy(text, row.title.size());
   text[row.title.size()] = 0;
-  return row.id + row.amount + row.addedOn + text[0] + static_cast<double>(row.note.size() * 2);
+  const double stamp = memdata::MSecsOfDateTime(row.addedOn);
+  return row.id + row.amount + stamp + text[0] + static_cast<double>(row.note.size() * 2);
 }
 
 // Both directions over every record; the seconds of one direction.

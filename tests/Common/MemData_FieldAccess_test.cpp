@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "MemData_TestStore.h"
@@ -160,6 +161,41 @@ TEST_F(FieldAccess, DatesAndTimesTravelAsTimeStampParts) {
   const double oldStamp = static_cast<double>(oldDay) * 86400000.0 + 6 * 3600000.0;
   EXPECT_EQ(RoundTrip<double>(8, oldStamp), oldStamp);
   EXPECT_LT(Stored<double>(8), 0);
+}
+
+// Every stored date-time value reads out as the platform's conversion gives it, also at the
+// rounding edges (half a millisecond goes to the even one, 23:59:59.9999 to the next midnight)
+// and for values the conversion refuses.
+TEST_F(FieldAccess, StoredDatesReadAsThePlatformConvertsThem) {
+  const double ms = 1.0 / 86400000.0;
+  const std::vector<double> values = {0.0,  0.5 * ms, 1.5 * ms, 2.5 * ms,
+                                      45350.0 + 0.5 * ms, 45350.0 + 86399999.5 * ms,
+                                      EncodeDate(9999, 12, 31) + 0.999, 1e-300, -1.25, -0.4 * ms,
+                                      5.0e7, 1e300, std::nan("")};
+  for (double value : values) {
+    SCOPED_TRACE(value);
+    bool refused = false;
+    TTimeStamp expected{};
+    try {
+      expected = DateTimeToTimeStamp(value);
+    } catch (const Exception&) {
+      refused = true;
+    }
+    for (int fieldNo : {6, 7, 8}) {
+      std::memcpy(buf.get() + store.Fields()[fieldNo - 1]->Offset(), &value, sizeof value);
+      store.SetNull(fieldNo, buf, false);
+      if (refused) {
+        EXPECT_THROW(ReadValue<double>(store, fieldNo, buf), Exception);
+        continue;
+      }
+      if (fieldNo == 8) {
+        EXPECT_EQ(ReadValue<double>(store, 8, buf), TimeStampToMSecs(expected));
+      } else {
+        EXPECT_EQ(ReadValue<int32_t>(store, fieldNo, buf),
+                  fieldNo == 6 ? expected.Date : expected.Time);
+      }
+    }
+  }
 }
 
 TEST_F(FieldAccess, InvalidTimeStampsAreConversionErrors) {
