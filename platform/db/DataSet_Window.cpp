@@ -239,8 +239,11 @@ int TDataSet::MoveBy(int distance) {
   FEof = false;
   const int oldRecordCount = FRecordCount;
   // How many slots the buffers moved under the links (negative when records left at the top).
+  // The links' windows follow once, when the walk is over: no link is told of a move or asked
+  // to repaint before then.
   int scrolled = 0;
   auto finish = [&] {
+    ShiftLinkWindows(scrolled);
     if (FRecordCount != oldRecordCount)
       DataEvent(deDataSetChange, 0);
     else
@@ -259,7 +262,6 @@ int TDataSet::MoveBy(int distance) {
         }
         if (full) {
           --scrolled;
-          ShiftLinkWindows(-1);
         } else {
           FActiveRecord = FRecordCount - 1;
         }
@@ -277,7 +279,6 @@ int TDataSet::MoveBy(int distance) {
         }
         // Every record moved one slot on; the new one is the current record in slot 0.
         ++scrolled;
-        ShiftLinkWindows(1);
       }
       ++distance;
       --moved;
