@@ -128,7 +128,9 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer buffer, TGetMode getMode, bool) 
     SetRefComplexFields(buffer);
     FData->AddRefComplexFields(buffer);
   }
-  if (!FCacheCalcFields) GetCalcFields(buffer);
+  // Most datasets have no calculated fields: a record read costs them no call at all.
+  if (!FCacheCalcFields && (CalcFieldsSize() != 0 || InternalCalcFieldsPresent()))
+    GetCalcFields(buffer);
   StoreBookmark(buffer + FBookmarkOfs, bookmark);
   return grOK;
 }

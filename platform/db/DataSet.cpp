@@ -108,6 +108,7 @@ void TDataSet::CloseCursor() {
 }
 
 void TDataSet::AllocateBuffers() {
+  FFirstBuffer = 0;
   FBufferCount = 0;
   FRecordCount = 0;
   FActiveRecord = 0;
@@ -120,6 +121,7 @@ void TDataSet::FreeBuffers() {
     if (buffer) FreeRecordBuffer(buffer);
   }
   FBuffers.clear();
+  FFirstBuffer = 0;
   FCalcBuffer = nullptr;
   FBufferCount = 0;
   FRecordCount = 0;

@@ -10,6 +10,8 @@
 // CurrentRecord() (-1: unknown); UpdateCursorPos() puts it back on the active record. One more
 // buffer (TempBuffer()) is where GetRecord reads a record before it joins the window, and
 // CalcBuffer() points to the buffer whose calculated fields are being computed (it owns none).
+// The buffers form a ring: slot i is the buffer i places after the ring's start, so sliding a
+// full window by one record moves the start and copies nothing.
 #pragma once
 
 #include <cstdint>
@@ -363,7 +365,7 @@ class TDataSet : public TComponent {
   int BufferCount() const { return FBufferCount; }
   // The number of filled slots of the window.
   int WindowRecordCount() const { return FRecordCount; }
-  TRecordBuffer Buffers(int index) const { return FBuffers[index]; }
+  TRecordBuffer Buffers(int index) const { return FBuffers[RingIndex(index)]; }
   int CurrentRecord() const { return FCurrentRecord; }
   TRecordBuffer CalcBuffer() const { return FCalcBuffer; }
   TRecordBuffer TempBuffer() const;
@@ -408,6 +410,18 @@ class TDataSet : public TComponent {
   }
   void AllocateBuffers();
   void FreeBuffers();
+  // The place in FBuffers of a window slot (0 .. BufferCount()): slots count from FFirstBuffer.
+  int RingIndex(int slot) const {
+    const int index = FFirstBuffer + slot;
+    const int size = static_cast<int>(FBuffers.size());
+    return index < size ? index : index - size;
+  }
+  TRecordBuffer& Slot(int slot) { return FBuffers[RingIndex(slot)]; }
+  // Moves the ring's start by one slot forward (the first record leaves a full window) or back.
+  void AdvanceRing();
+  void RetreatRing();
+  // Lays the buffers out from slot 0 again, for the code that resizes the window.
+  void UnwindRing();
   // Moves every link's first record by delta slots, as the window slides under it.
   void ShiftLinkWindows(int delta);
   int LinkBufferCount() const;
@@ -431,6 +445,7 @@ class TDataSet : public TComponent {
   TDataSet* FParentDataSet = nullptr;
 
   std::vector<TRecordBuffer> FBuffers;
+  int FFirstBuffer = 0;
   TRecordBuffer FCalcBuffer = nullptr;
   int FBufferCount = 0;
   int FRecordCount = 0;

@@ -88,8 +88,8 @@ void TDataSet::Insert() {
   const TBookmark current = GetBookmark();
   // The new record takes the current record's slot; the records from there on move one slot
   // on, and in a full window the last one leaves it.
-  std::rotate(FBuffers.begin() + FActiveRecord, FBuffers.begin() + FRecordCount,
-              FBuffers.begin() + FRecordCount + 1);
+  for (int slot = FRecordCount; slot > FActiveRecord; --slot)
+    std::swap(Slot(slot), Slot(slot - 1));
   if (FCurrentRecord >= FActiveRecord) ++FCurrentRecord;
   TRecordBuffer buffer = ActiveBuffer();
   InitRecord(buffer);
@@ -106,7 +106,7 @@ void TDataSet::Insert() {
 void TDataSet::Append() {
   BeginInsertAppend();
   ClearBuffers();
-  TRecordBuffer buffer = FBuffers[0];
+  TRecordBuffer buffer = Slot(0);
   InitRecord(buffer);
   SetBookmarkFlag(buffer, bfEOF);
   FRecordCount = 1;

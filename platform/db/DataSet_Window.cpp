@@ -1,8 +1,8 @@
 // TDataSet: the window of record buffers, navigation and bookmarks.
 //
-// Buffers 0 .. FRecordCount - 1 hold consecutive records; the buffer at FRecordCount is where
-// the next record is read before it joins the window. Moving past either end of a full window
-// rotates the buffers, so a record keeps its buffer while it stays in view.
+// Slots 0 .. FRecordCount - 1 hold consecutive records; the slot at FRecordCount is where the
+// next record is read before it joins the window. Moving past either end of a full window moves
+// the ring's start, so a record keeps its buffer while it stays in view and no buffer is copied.
 #include <algorithm>
 
 #include "platform/db/DBConsts.h"
@@ -11,11 +11,22 @@
 #include "platform/db/DataSource.h"
 
 TRecordBuffer TDataSet::ActiveBuffer() const {
-  return FBuffers.empty() ? nullptr : FBuffers[FActiveRecord];
+  return FBuffers.empty() ? nullptr : Buffers(FActiveRecord);
 }
 
 TRecordBuffer TDataSet::TempBuffer() const {
-  return FBuffers.empty() ? nullptr : FBuffers[FRecordCount];
+  return FBuffers.empty() ? nullptr : Buffers(FRecordCount);
+}
+
+void TDataSet::AdvanceRing() { FFirstBuffer = RingIndex(1); }
+
+void TDataSet::RetreatRing() {
+  FFirstBuffer = FFirstBuffer > 0 ? FFirstBuffer - 1 : static_cast<int>(FBuffers.size()) - 1;
+}
+
+void TDataSet::UnwindRing() {
+  std::rotate(FBuffers.begin(), FBuffers.begin() + FFirstBuffer, FBuffers.end());
+  FFirstBuffer = 0;
 }
 
 void TDataSet::SetActiveRecord(int index) { FActiveRecord = index; }
@@ -39,7 +50,7 @@ void TDataSet::ActivateBuffers() {
 void TDataSet::SetCurrentRecord(int index) {
   if (FCurrentRecord == index) return;
   if (!FUniDirectional) {
-    TRecordBuffer buffer = FBuffers[index];
+    TRecordBuffer buffer = Buffers(index);
     switch (GetBookmarkFlag(buffer)) {
       case bfCurrent:
       case bfInserted:
@@ -61,8 +72,9 @@ void TDataSet::UpdateCursorPos() {
 }
 
 bool TDataSet::GetNextRecord() {
-  if (FRecordCount > 0) SetCurrentRecord(FRecordCount - 1);
-  if (GetRecord(FBuffers[FRecordCount], gmNext, true) != grOK) {
+  // A walk leaves the cursor on the last slot: the common step makes no call to put it there.
+  if (FRecordCount > 0 && FCurrentRecord != FRecordCount - 1) SetCurrentRecord(FRecordCount - 1);
+  if (GetRecord(Slot(FRecordCount), gmNext, true) != grOK) {
     CursorPosChanged();
     return false;
   }
@@ -72,7 +84,7 @@ bool TDataSet::GetNextRecord() {
     ++FRecordCount;
   } else {
     // The first record leaves the window; its buffer becomes the reading buffer.
-    std::rotate(FBuffers.begin(), FBuffers.begin() + 1, FBuffers.begin() + FRecordCount + 1);
+    AdvanceRing();
   }
   FCurrentRecord = FRecordCount - 1;
   return true;
@@ -80,17 +92,19 @@ bool TDataSet::GetNextRecord() {
 
 bool TDataSet::GetPriorRecord() {
   CheckBiDirectional();
-  if (FRecordCount > 0) SetCurrentRecord(0);
-  if (GetRecord(FBuffers[FRecordCount], gmPrior, true) != grOK) {
+  if (FRecordCount > 0 && FCurrentRecord != 0) SetCurrentRecord(0);
+  if (GetRecord(Slot(FRecordCount), gmPrior, true) != grOK) {
     CursorPosChanged();
     return false;
   }
   if (FRecordCount == 0) {
     ActivateBuffers();
   } else {
-    // The new record goes in front; in a full window the last record leaves it.
-    std::rotate(FBuffers.begin(), FBuffers.begin() + FRecordCount,
-                FBuffers.begin() + FRecordCount + 1);
+    // The new record goes in front; in a full window the last record leaves it. In a window
+    // that is not full, the spare buffer before the start changes places with the new record.
+    const int last = static_cast<int>(FBuffers.size()) - 1;
+    if (FRecordCount < last) std::swap(Slot(FRecordCount), Slot(last));
+    RetreatRing();
     if (FRecordCount < FBufferCount) ++FRecordCount;
   }
   FCurrentRecord = 0;
@@ -138,6 +152,7 @@ void TDataSet::UpdateBufferCount() {
 void TDataSet::SetBufferCount(int value) {
   if (value < 1) value = 1;
   if (FBufferCount == value && static_cast<int>(FBuffers.size()) == value + 1) return;
+  UnwindRing();
   if (value < FBufferCount && FRecordCount > value) {
     // Keep the current record: drop records before it only as far as needed.
     int dropped = std::max(0, FActiveRecord - value + 1);
@@ -224,8 +239,11 @@ int TDataSet::MoveBy(int distance) {
   FEof = false;
   const int oldRecordCount = FRecordCount;
   // How many slots the buffers moved under the links (negative when records left at the top).
+  // The links' windows follow once, when the walk is over: no link is told of a move or asked
+  // to repaint before then.
   int scrolled = 0;
   auto finish = [&] {
+    ShiftLinkWindows(scrolled);
     if (FRecordCount != oldRecordCount)
       DataEvent(deDataSetChange, 0);
     else
@@ -244,7 +262,6 @@ int TDataSet::MoveBy(int distance) {
         }
         if (full) {
           --scrolled;
-          ShiftLinkWindows(-1);
         } else {
           FActiveRecord = FRecordCount - 1;
         }
@@ -262,7 +279,6 @@ int TDataSet::MoveBy(int distance) {
         }
         // Every record moved one slot on; the new one is the current record in slot 0.
         ++scrolled;
-        ShiftLinkWindows(1);
       }
       ++distance;
       --moved;
@@ -277,7 +293,7 @@ int TDataSet::MoveBy(int distance) {
 
 void TDataSet::Resync(TResyncMode mode) {
   if (FUniDirectional || FBuffers.empty()) return;
-  TRecordBuffer reading = FBuffers[FRecordCount];
+  TRecordBuffer reading = Slot(FRecordCount);
   if (mode.Contains(rmExact)) {
     CursorPosChanged();
     if (GetRecord(reading, gmCurrent, true) != grOK) DatabaseError(SRecordNotFound, this);
@@ -289,7 +305,7 @@ void TDataSet::Resync(TResyncMode mode) {
     return;
   }
   int before = mode.Contains(rmCenter) ? (FBufferCount - 1) / 2 : FActiveRecord;
-  std::swap(FBuffers[0], FBuffers[FRecordCount]);
+  std::swap(Slot(0), Slot(FRecordCount));
   ActivateBuffers();
   try {
     while (before > 0 && GetPriorRecord()) {
