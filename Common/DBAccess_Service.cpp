@@ -159,6 +159,9 @@ int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
 bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
   TField* field = FieldOf(fieldDesc);
   if (field == nullptr) return true;
+  // A blob's value is null exactly when its field is: asking the field spares reading the whole
+  // blob out into a variant only to look at its kind.
+  if (!useOld && field->IsBlob()) return field->IsNull();
   return (useOld ? field->OldValue() : field->Value()).IsNull();
 }
 

@@ -89,16 +89,30 @@ void TDADataSetUpdater::SetUpComponent(TStatementType statementType, TCustomDADa
   component.SetReadOnly(true);
   TDADataSetOptions* own = FDataSet->Options();
   TDADataSetOptions* options = component.Options();
-  options->SetNumberRange(false);
-  options->SetTrimFixedChar(own->TrimFixedChar());
-  options->SetTrimVarChar(own->TrimVarChar());
-  options->SetSetEmptyStrToNull(own->SetEmptyStrToNull());
-  options->FullRefresh = own->FullRefresh;
-  options->SetCompressBlobMode(own->CompressBlobMode());
-  options->SetFlatBuffers(true);
-  if (statementType == stRefresh || statementType == stRefreshQuick ||
-      statementType == stRefreshCheckDeleted)
-    options->SetLongStrings(own->LongStrings());
+  bool refresh = statementType == stRefresh || statementType == stRefreshQuick ||
+                 statementType == stRefreshCheckDeleted;
+  // Each setter only stores its value and hands it to the record set: when the component's
+  // options already hold the dataset's and went to this very record set, setting them again
+  // changes nothing. A refresh's long strings outdate the field definitions: always set.
+  TLxRecordSet* rs = component.IRecordSet();
+  bool passed = !refresh && rs != nullptr && FOptionsPassedTo[statementType] == rs &&
+                !options->NumberRange() && options->FlatBuffers() &&
+                options->TrimFixedChar() == own->TrimFixedChar() &&
+                options->TrimVarChar() == own->TrimVarChar() &&
+                options->SetEmptyStrToNull() == own->SetEmptyStrToNull() &&
+                options->FullRefresh == own->FullRefresh &&
+                options->CompressBlobMode() == own->CompressBlobMode();
+  if (!passed) {
+    options->SetNumberRange(false);
+    options->SetTrimFixedChar(own->TrimFixedChar());
+    options->SetTrimVarChar(own->TrimVarChar());
+    options->SetSetEmptyStrToNull(own->SetEmptyStrToNull());
+    options->FullRefresh = own->FullRefresh;
+    options->SetCompressBlobMode(own->CompressBlobMode());
+    options->SetFlatBuffers(true);
+    if (refresh) options->SetLongStrings(own->LongStrings());
+    FOptionsPassedTo[statementType] = rs;
+  }
   SetUpdateComponentOptions(statementType, component);
 }
 

@@ -242,6 +242,9 @@ class TDADataSetUpdater : public TDataSetUpdater {
   TKeptStatement FKept[3];  // INSERT, UPDATE, DELETE
   bool FStatementReused = false;
   std::unique_ptr<TCustomDADataSet> FUpdateComponents[10];
+  // The record set each component's options were last handed to, so that unchanged options are
+  // not handed again on every statement.
+  const TLxRecordSet* FOptionsPassedTo[10] = {};
   TComponent* FUpdateComponent = nullptr;
   bool FInRefreshInUpdate = false;
   // The lock's transaction is the connection's own; set while a lock holds it.

@@ -1,4 +1,5 @@
 // Reading and writing field values in the platform dataset's external forms.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,10 +45,37 @@ bool IsEmptyText(TDataTypeCode code, const void* source) {
 }
 
 // The value formatted with scale decimals and read back.
-double RoundToScale(double value, int scale) {
+double RoundToScaleByText(double value, int scale) {
   char text[400];
   std::snprintf(text, sizeof text, "%.*f", scale, value);
   return std::strtod(text, nullptr);
+}
+
+// The same value without the text. Formatting rounds the exact binary value to the nearest
+// count n of 10^-scale units, a tie to the even one, and reading "n / 10^scale" back is the
+// correctly rounded quotient. Where 10^scale is exact and n stays below 2^52, the product is
+// held exactly as hi + lo, n is found from it exactly, and one division gives the same double.
+double RoundToScale(double value, int scale) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr double kExactIntegers = 4503599627370496.0;  // 2^52
+  if (scale < 0 || scale > 22 || !std::isfinite(value)) return RoundToScaleByText(value, scale);
+  const double power = kPowers[scale];
+  const double magnitude = std::fabs(value);
+  const double hi = magnitude * power;
+  if (!(hi < kExactIntegers)) return RoundToScaleByText(value, scale);
+  const double lo = std::fma(magnitude, power, -hi);  // magnitude * power == hi + lo exactly
+  double n = std::nearbyint(hi);
+  const double below = hi - n;     // exact: |below| <= 0.5 and ulp(hi) <= 0.5
+  const double toHalf = 0.5 - below;   // exact for the same reason
+  const double fromHalf = -0.5 - below;
+  // The fraction hi + lo - n compared with +-0.5 without rounding it.
+  if (lo > toHalf || (lo == toHalf && std::fmod(n, 2.0) != 0))
+    n += 1;
+  else if (lo < fromHalf || (lo == fromHalf && std::fmod(n, 2.0) != 0))
+    n -= 1;
+  return std::copysign(n / power, value);
 }
 
 }  // namespace

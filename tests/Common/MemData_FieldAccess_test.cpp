@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -223,6 +226,42 @@ TEST_F(FieldAccess, FloatsRoundToTheirScaleUnlessExact) {
   EXPECT_EQ(Stored<double>(5), 2.35);
   store.PutField(5, buf, true, &w);
   EXPECT_EQ(Stored<double>(5), 2.3456);
+}
+
+// Rounding to the scale gives, bit for bit, the value printed with that many decimals and read
+// back: ties of the exact binary value go to the even digit, signs and zeros as printed.
+TEST_F(FieldAccess, FloatRoundingMatchesPrintingAndReadingBack) {
+  std::vector<double> values = {0.5,       1.5,        2.5,       0.125,     0.375,
+                                1.005,     2.675,      0.045,     1.0 / 3,   2.0 / 3,
+                                -0.5,      -2.5,       -1.005,    -0.001,    -0.0,
+                                0.0,       1e-300,     -5e-324,   1e15,      -123456789.125,
+                                4503599627370495.5,    4503599627370496.0,   9007199254740993.0,
+                                1e20,      -1e22,      1e300,     HUGE_VAL,  -HUGE_VAL,
+                                std::nan(""),          -std::nan("")};
+  // Halves of the last kept digit at each scale, and a spread of magnitudes and digits.
+  for (int s = 0; s <= 22; ++s) {
+    const double unit = std::pow(10.0, -s);
+    for (double k : {0.5, 1.5, 12.5, 99999.5}) values.push_back(k * unit);
+  }
+  uint64_t seed = 88172645463325252ull;
+  for (int i = 0; i < 4000; ++i) {
+    seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+    const double mantissa = static_cast<double>(seed >> 11) / 9007199254740992.0;
+    const int exponent = static_cast<int>(seed % 60) - 30;
+    values.push_back((seed & 1 ? -1 : 1) * std::ldexp(mantissa, exponent));
+  }
+  for (int scale = 1; scale <= 25; ++scale) {
+    store.Fields()[4]->SetScale(scale);
+    for (double v : values) {
+      char text[400];
+      std::snprintf(text, sizeof text, "%.*f", scale, v);
+      const double expected = std::strtod(text, nullptr);
+      store.PutField(5, buf, false, &v);
+      const double stored = Stored<double>(5);
+      ASSERT_EQ(std::memcmp(&stored, &expected, sizeof stored), 0)
+          << "value " << text << " (" << v << ") scale " << scale << " stored " << stored;
+    }
+  }
 }
 
 TEST_F(FieldAccess, FixedSizeRecordsCopyWhole) {

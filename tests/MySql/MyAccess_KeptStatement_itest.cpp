@@ -36,6 +36,14 @@ void EditRow(TInspectedQuery& query, int id, const char16_t* field, const Varian
   query.Post();
 }
 
+// Appends a record with a and, unless left out, the memo m.
+void InsertMemo(TInspectedQuery& query, int a, const char16_t* memo) {
+  query.Append();
+  query.FieldByName(u"a")->SetAsInteger(a);
+  if (memo != nullptr) query.FieldByName(u"m")->SetAsString(memo);
+  query.Post();
+}
+
 void Reopen(TInspectedQuery& query, const char16_t* sql) {
   query.Close();
   query.SetSQLText(sql);
@@ -110,6 +118,29 @@ const TGiveWayCase kCases[] = {
      u"SELECT CONCAT((SELECT COUNT(*) FROM kept_rows), '/', "
      u"(SELECT GROUP_CONCAT(a, b) FROM kept_other))",
      u"3/2q"},
+    // Whether a memo is null is the record's answer: text, none, then text again.
+    {"MemoLeftNullBetweenMemosWithText",
+     [](TInspectedQuery& q) {
+       Reopen(q, u"SELECT id, a, m FROM kept_rows");
+       InsertMemo(q, 1, u"x");
+       InsertMemo(q, 2, nullptr);
+       InsertMemo(q, 3, u"y");
+       InsertMemo(q, 4, nullptr);
+     },
+     u"SELECT GROUP_CONCAT(a, ':', IFNULL(m, 'null') ORDER BY id) FROM kept_rows WHERE id > 2",
+     u"1:x,2:null,3:y,4:null"},
+    {"MemoClearedAfterAMemoWithText",
+     [](TInspectedQuery& q) {
+       Reopen(q, u"SELECT id, a, m FROM kept_rows");
+       InsertMemo(q, 1, u"x");
+       q.Append();
+       q.FieldByName(u"a")->SetAsInteger(2);
+       q.FieldByName(u"m")->SetAsString(u"gone");
+       q.FieldByName(u"m")->Clear();
+       q.Post();
+     },
+     u"SELECT GROUP_CONCAT(a, ':', IFNULL(m, 'null') ORDER BY id) FROM kept_rows WHERE id > 2",
+     u"1:x,2:null"},
 };
 
 class MyKeptStatement : public ::testing::TestWithParam<TGiveWayCase> {
@@ -120,9 +151,9 @@ class MyKeptStatement : public ::testing::TestWithParam<TGiveWayCase> {
       conn.ExecSQL(String(u"DROP TABLE IF EXISTS ") + table);
       conn.ExecSQL(String(u"CREATE TABLE ") + table +
                    u" (id INT AUTO_INCREMENT PRIMARY KEY, grp INT, a INT DEFAULT 7, "
-                   u"b VARCHAR(20) DEFAULT 'd')");
+                   u"b VARCHAR(20) DEFAULT 'd', m TEXT)");
     }
-    conn.ExecSQL(u"INSERT INTO kept_rows VALUES (1, 1, 1, 'one'), (2, 1, 2, 'two')");
+    conn.ExecSQL(u"INSERT INTO kept_rows VALUES (1, 1, 1, 'one', NULL), (2, 1, 2, 'two', NULL)");
     query.SetConnection(&conn);
     query.SetSQLText(u"SELECT id, grp, a, b FROM kept_rows ORDER BY id");
     query.Open();
@@ -190,6 +221,65 @@ TEST_P(MyKeptStatementText, AnOptionSwitchedOnRewritesTheNextStatement) {
 
 INSTANTIATE_TEST_SUITE_P(Options, MyKeptStatementText, ::testing::ValuesIn(kTextCases),
                          [](const ::testing::TestParamInfo<TTextOptionCase>& info) {
+                           return std::string(info.param.Name);
+                         });
+
+// The internal component's options are handed on once and kept: a dataset option changed
+// between two posts must still reach the component and its record set.
+struct TComponentOptionCase {
+  const char* Name;
+  std::function<void(TDADataSetOptions& options)> Change;
+};
+
+const TComponentOptionCase kComponentOptionCases[] = {
+    {"TrimFixedChar", [](TDADataSetOptions& o) { o.SetTrimFixedChar(!o.TrimFixedChar()); }},
+    {"TrimVarChar", [](TDADataSetOptions& o) { o.SetTrimVarChar(!o.TrimVarChar()); }},
+    {"SetEmptyStrToNull",
+     [](TDADataSetOptions& o) { o.SetSetEmptyStrToNull(!o.SetEmptyStrToNull()); }},
+    {"FullRefresh", [](TDADataSetOptions& o) { o.FullRefresh = !o.FullRefresh; }},
+};
+
+class MyKeptComponentOptions : public ::testing::TestWithParam<TComponentOptionCase> {};
+
+TEST_P(MyKeptComponentOptions, AnOptionChangedBetweenPostsReachesTheInternalComponent) {
+  TMyConnection conn(nullptr);
+  ApplyTestSettings(conn);
+  conn.ExecSQL(u"DROP TABLE IF EXISTS kept_rows");
+  conn.ExecSQL(u"CREATE TABLE kept_rows (id INT AUTO_INCREMENT PRIMARY KEY, a INT)");
+  TInspectedQuery query(nullptr);
+  query.SetConnection(&conn);
+  query.SetSQLText(u"SELECT id, a FROM kept_rows");
+  query.Open();
+  auto post = [&query](int a) {
+    query.Append();
+    query.FieldByName(u"a")->SetAsInteger(a);
+    query.Post();
+  };
+  post(1);
+  post(2);  // the options were handed on before: this post keeps them
+  GetParam().Change(*query.Options());
+  post(3);
+  TCustomDADataSet* component = query.UpdateDataSet();
+  ASSERT_NE(component, nullptr);
+  TDADataSetOptions* own = query.Options();
+  TDADataSetOptions* theirs = component->Options();
+  EXPECT_EQ(theirs->TrimFixedChar(), own->TrimFixedChar());
+  EXPECT_EQ(theirs->TrimVarChar(), own->TrimVarChar());
+  EXPECT_EQ(theirs->SetEmptyStrToNull(), own->SetEmptyStrToNull());
+  EXPECT_EQ(theirs->FullRefresh, own->FullRefresh);
+  TLxRecordSet* rs = component->IRecordSet();
+  ASSERT_NE(rs, nullptr);
+  EXPECT_EQ(rs->TrimFixedChar(), own->TrimFixedChar());
+  EXPECT_EQ(rs->TrimVarChar(), own->TrimVarChar());
+  EXPECT_EQ(rs->SetEmptyStrToNull(), own->SetEmptyStrToNull());
+  EXPECT_EQ(TOtherSession().One(u"SELECT GROUP_CONCAT(a ORDER BY id) FROM kept_rows"), u"1,2,3");
+  query.Close();
+  conn.ExecSQL(u"DROP TABLE kept_rows");
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, MyKeptComponentOptions,
+                         ::testing::ValuesIn(kComponentOptionCases),
+                         [](const ::testing::TestParamInfo<TComponentOptionCase>& info) {
                            return std::string(info.param.Name);
                          });
 

@@ -84,4 +84,8 @@ class TInspectedQuery : public TMyQuery {
   const String& LastSQL() {
     return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->LastSQL();
   }
+  // The internal component that ran the last generated statement.
+  TCustomDADataSet* UpdateDataSet() {
+    return static_cast<TDADataSetUpdater*>(DataSetService()->Updater())->CurrentUpdateDataSet();
+  }
 };
