@@ -223,6 +223,8 @@ class TDADataSetUpdater : public TDataSetUpdater {
     bool ReturnsValues = false;
   };
   static int KeptIndex(TStatementType statementType);
+  // Makes the kept statement serve nothing until a new one is kept.
+  static void Forget(TKeptStatement& kept);
   // Whether a generated statement of the type may be kept and used again at all now.
   bool KeepingAllowed(TStatementType statementType);
   // Puts the kept statement back to work when the record gives the same text; paramsInfo is

@@ -54,8 +54,7 @@ void TDADataSetUpdater::KeepStatement(TStatementType statementType, TCustomDADat
   TKeptStatement& kept = FKept[KeptIndex(statementType)];
   TLxCommand* command = component.ICommand();
   if (command == nullptr || !FService->Generator()->KeepLastShape(kept.Shape)) {
-    kept.Shape.Clear();
-    kept.Component = nullptr;
+    Forget(kept);
     return;
   }
   if (!kept.ParamsInfo) kept.ParamsInfo = std::make_unique<TDAParamsInfo>(paramsInfo->ItemClass());
@@ -71,18 +70,18 @@ void TDADataSetUpdater::KeepStatement(TStatementType statementType, TCustomDADat
   paramsInfo = kept.ParamsInfo.get();
 }
 
+void TDADataSetUpdater::Forget(TKeptStatement& kept) {
+  kept.Shape.Clear();
+  kept.Component = nullptr;
+  kept.Command = nullptr;
+}
+
 void TDADataSetUpdater::DropKeptStatement(TStatementType statementType) {
   int index = KeptIndex(statementType);
-  if (index < 0) return;
-  FKept[index].Shape.Clear();
-  FKept[index].Component = nullptr;
+  if (index >= 0) Forget(FKept[index]);
 }
 
 void TDADataSetUpdater::DropKeptStatements(const TCustomDADataSet* component) {
-  for (TKeptStatement& kept : FKept) {
-    if (component != nullptr && kept.Component != component) continue;
-    kept.Shape.Clear();
-    kept.Component = nullptr;
-    kept.Command = nullptr;
-  }
+  for (TKeptStatement& kept : FKept)
+    if (component == nullptr || kept.Component == component) Forget(kept);
 }

@@ -101,8 +101,8 @@ void TData::ReadText(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest
   isBlank = false;
 }
 
-[[gnu::noinline]] void TData::GetFieldInGeneral(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest,
-                              bool& isBlank) {
+[[gnu::noinline]] void TData::GetFieldInGeneral(int fieldNo, TFieldDesc* field, uint8_t* recBuf,
+                                                void* dest, bool& isBlank) {
   isBlank = IsNullField(fieldNo, recBuf);
   if (!dest) return;
   const TDataTypeCode code = field->DataType();

@@ -3,8 +3,9 @@
 // random. Each benchmark times both in the same run and reports the ratios: the medians of 5
 // rounds in which the side that goes first alternates.
 //
-// Every measure comes cold next to warm. Appending is measured cold, as a real fetch meets memory: each side fills in a forked child of
-// its own, the sides alternating over 5 rounds, and the memory is the growth of the child's
+// Every measure comes cold next to warm. Appending is measured cold, as a real fetch meets
+// memory: each side fills in a forked child of its own, the sides alternating over 5 rounds, and
+// the memory is the growth of the child's
 // resident size (which sees every way the store takes memory, not only the general heap); the
 // figures are medians. Warm appending runs in this process, after earlier stores were freed. A
 // cold walk or jump visits a side once, in the child that has just filled it; a warm one visits
@@ -297,7 +298,8 @@ void BM_WalkWarm(benchmark::State& state) {
   const std::vector<Row> rows = FillFloor();
   uint8_t* buf = store->AllocRecBuf();
   for (auto _ : state)
-    Report(state, Alternate([&] { return WalkStore(*store, buf); }, [&] { return WalkFloor(rows); }));
+    Report(state,
+           Alternate([&] { return WalkStore(*store, buf); }, [&] { return WalkFloor(rows); }));
   store->FreeRecBuf(buf);
 }
 
