@@ -36,14 +36,7 @@ class RecordList : public ::testing::Test {
       ASSERT_EQ(store.RecNoOf(it), ++expected);
     EXPECT_EQ(expected, store.RecordCount());
   }
-  std::vector<int32_t> IdsForward() {
-    std::vector<int32_t> ids;
-    RecBuf buf(store, false);
-    store.SetToBegin();
-    for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
-      ids.push_back(ReadValue<int32_t>(store, 1, buf));
-    return ids;
-  }
+  std::vector<int32_t> IdsForward() { return WalkedIds(store); }
   std::vector<int32_t> IdsBackward() {
     std::vector<int32_t> ids;
     RecBuf buf(store, false);

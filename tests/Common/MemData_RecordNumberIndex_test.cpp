@@ -35,14 +35,7 @@ class RecordNumberIndex : public ::testing::Test {
     ASSERT_EQ(store.GetRecNo(), recNo);
   }
   // The ids in list order, counted by walking, never through the index.
-  std::vector<int32_t> WalkedIds() {
-    std::vector<int32_t> ids;
-    RecBuf buf(store, false);
-    store.SetToBegin();
-    for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
-      ids.push_back(ReadValue<int32_t>(store, 1, buf));
-    return ids;
-  }
+  std::vector<int32_t> WalkedIds() { return memdata_test::WalkedIds(store); }
   // Jumps to the ends, the middle and random numbers; each must find the walked record.
   void ExpectJumpsAgreeWithTheWalk(const std::vector<int32_t>& ids) {
     ASSERT_EQ(static_cast<int32_t>(ids.size()), store.GetRecordCount());

@@ -131,6 +131,16 @@ inline void PutWide(TData& store, int fieldNo, uint8_t* buf, const char16_t* tex
 
 // Stores a record of an integer id (field 1) and the text "name <id>" (field 2): appended, or
 // inserted before the current record.
+// The integer ids of field 1 in list order, counted by walking the store from its start.
+inline std::vector<int32_t> WalkedIds(TData& store) {
+  std::vector<int32_t> ids;
+  RecBuf buf(store, false);
+  store.SetToBegin();
+  for (store.GetNextRecord(buf); !store.GetEOF(); store.GetNextRecord(buf))
+    ids.push_back(ReadValue<int32_t>(store, 1, buf));
+  return ids;
+}
+
 inline void StoreIdAndName(TMemData& store, int32_t id, bool append) {
   RecBuf buf(store);
   store.PutField(1, buf, false, &id);
