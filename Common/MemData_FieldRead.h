@@ -5,10 +5,70 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Common/MemData.h"
 #include "Common/MemData_DateTimeRead.h"
 
 namespace memdata {
+
+// The units of a zero-terminated text before its terminator, at most limit. The text is read in
+// aligned 16-byte blocks, a branch per block instead of per unit; an aligned block never crosses
+// a page, so the bytes it holds past the terminator are read harmlessly (and unchecked by the
+// address sanitizer, which would take them for an overrun).
+template <typename Unit>
+[[gnu::no_sanitize_address]] inline int TextUnits(const Unit* text, int limit) {
+  if (!text || limit <= 0) return 0;
+#if defined(__SSE2__)
+  static_assert(sizeof(Unit) == 1 || sizeof(Unit) == 2);
+  constexpr int BlockUnits = 16 / static_cast<int>(sizeof(Unit));
+  const auto address = reinterpret_cast<uintptr_t>(text);
+  const auto* block = reinterpret_cast<const __m128i*>(address & ~uintptr_t{15});
+  const auto skipped = static_cast<int>(address & 15);
+  const __m128i zero = _mm_setzero_si128();
+  auto zeros = [&](const __m128i* at) {
+    const __m128i bytes = _mm_load_si128(at);
+    const __m128i equal =
+        sizeof(Unit) == 1 ? _mm_cmpeq_epi8(bytes, zero) : _mm_cmpeq_epi16(bytes, zero);
+    return static_cast<unsigned>(_mm_movemask_epi8(equal));
+  };
+  // A unit that starts at an odd address straddles two lanes: read it unit by unit.
+  if (sizeof(Unit) == 2 && (address & 1) != 0) {
+    int n = 0;
+    while (n < limit && text[n] != 0) ++n;
+    return n;
+  }
+  unsigned mask = zeros(block) >> skipped;
+  int n = 0;
+  if (mask == 0) {
+    n = (16 - skipped) / static_cast<int>(sizeof(Unit));
+    for (++block; n < limit; ++block, n += BlockUnits) {
+      mask = zeros(block);
+      if (mask != 0) break;
+    }
+  }
+  if (mask != 0) n += __builtin_ctz(mask) / static_cast<int>(sizeof(Unit));
+  return n < limit ? n : limit;
+#else
+  int n = 0;
+  while (n < limit && text[n] != 0) ++n;
+  return n;
+#endif
+}
+
+// Copies a text held by reference (nil reads as empty) up to its terminator or limit units and
+// terminates the copy.
+template <typename Unit>
+inline void CopyReferencedText(void* dest, const uint8_t* slot, int limit) {
+  const Unit* text;
+  std::memcpy(&text, slot, sizeof text);
+  const int n = TextUnits(text, limit);
+  auto* out = static_cast<Unit*>(dest);
+  if (n > 0) std::memcpy(out, text, static_cast<size_t>(n) * sizeof(Unit));
+  out[n] = 0;
+}
 
 // Copies a value of one of the fixed-size kinds of the common sizes; false for other sizes.
 inline bool CopyFixed(void* dest, const uint8_t* data, int32_t size) {
@@ -23,7 +83,10 @@ inline bool CopyFixed(void* dest, const uint8_t* data, int32_t size) {
 
 }  // namespace memdata
 
-inline void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBlank) {
+// Always in line: a reader calls it for every field of every record, and a call per field costs
+// as much as the read (the dataset's few calling places keep the code small).
+[[gnu::always_inline]] inline void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest,
+                                                 bool& isBlank) {
   if (fieldNo < 1 || fieldNo > FFields.Count())
     return GetFieldInGeneral(fieldNo, CheckedFieldOf(fieldNo), recBuf, dest, isBlank);
   TFieldDesc* field = FFields[fieldNo - 1];
@@ -58,7 +121,16 @@ inline void TData::GetField(int fieldNo, uint8_t* recBuf, void* dest, bool& isBl
       isBlank = false;
       return;
     }
-    case dtExtWideString: case dtExtString: case dtWideString: case dtString:
+    case dtExtWideString: case dtExtString:
+      // A text held by reference is handed out as it is, unless line ends are converted.
+      if (GetConvertEOL()) return ReadText(fieldNo, field, recBuf, dest, isBlank);
+      if (field->DataType() == dtExtWideString)
+        memdata::CopyReferencedText<char16_t>(dest, data, field->Length());
+      else
+        memdata::CopyReferencedText<char>(dest, data, field->Length());
+      isBlank = false;
+      return;
+    case dtWideString: case dtString:
       return ReadText(fieldNo, field, recBuf, dest, isBlank);
     default:
       break;
