@@ -1,6 +1,7 @@
 #include "Common/DBAccess_AccessUtils.h"
 
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/DBAccess_SQL.h"
 #include "Common/DBAccess_Updater.h"
 #include "platform/rtl/Exceptions.h"
@@ -8,8 +9,8 @@
 void TDBAccessUtils::Classify(TComponent* component, TCustomDADataSet*& dataSet,
                               TCustomDASQL*& sql) {
   RTL_ASSERT(component != nullptr, u"Obj is nil");
-  dataSet = dynamic_cast<TCustomDADataSet*>(component);
-  sql = dataSet == nullptr ? dynamic_cast<TCustomDASQL*>(component) : nullptr;
+  dataSet = HotCast<TCustomDADataSet>(component);
+  sql = dataSet == nullptr ? HotCast<TCustomDASQL>(component) : nullptr;
   RTL_ASSERT(dataSet != nullptr || sql != nullptr, component->ClassName());
 }
 

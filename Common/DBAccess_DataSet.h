@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/DBAccess_Options.h"
 #include "Common/DBAccess_Macros.h"
 #include "Common/DBAccess_Params.h"
@@ -65,7 +66,7 @@ class TCustomDADataSet : public TMemDataSet,
   virtual void SetConnection(TCustomDAConnection* value);
   // The connection the dataset works on: its own, or one given by a descendant.
   virtual TCustomDAConnection* EffectiveConnection() { return FConnection; }
-  TLxRecordSet* IRecordSet() const { return dynamic_cast<TLxRecordSet*>(Data()); }
+  TLxRecordSet* IRecordSet() const { return HotCast<TLxRecordSet>(Data()); }
   TLxCommand* ICommand() const { return FICommand; }
   // Makes the connection's record set when there is none or it is of another class.
   void CheckIRecordSet();

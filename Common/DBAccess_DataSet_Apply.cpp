@@ -2,6 +2,7 @@
 // through the updater inside the connection's transaction, and whether the dataset takes edits
 // at all.
 #include "Common/DBAccess.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/DBAccess_Transaction.h"
 #include "Common/DBAccess_Service.h"
 #include "platform/rtl/Exceptions.h"
@@ -25,7 +26,7 @@ struct TAutoCommitRestore {
 
 bool TCustomDADataSet::GetCanModify() {
   if (!Active()) return false;
-  auto* service = dynamic_cast<TDADataSetService*>(DataSetService());
+  auto* service = HotCast<TDADataSetService>(DataSetService());
   return service != nullptr && service->CanModify();
 }
 

@@ -1,6 +1,7 @@
 // Parameters whose blob and memo values live in shared record-store blobs.
 #include "Common/DBAccess_Params.h"
 
+#include "Common/DBAccess_HotCast.h"
 #include "platform/db/Fields.h"
 #include "platform/db/FieldsText.h"
 #include "platform/rtl/Exceptions.h"
@@ -14,7 +15,7 @@ TDAParam::TDAParam(TCollection* collection) : TParam(collection) { SetBound(true
 TDAParam::~TDAParam() { FreeParamObject(); }
 
 TBlob* TDAParam::Blob() const {
-  auto* blob = dynamic_cast<TBlob*>(FParamObject);
+  auto* blob = HotCast<TBlob>(FParamObject);
   RTL_ASSERT(blob != nullptr, u"DBAccess: parameter object is not a blob");
   return blob;
 }

@@ -4,6 +4,8 @@
 // again; anything that differs makes the updater build a fresh text.
 #include "Common/DBAccess_SQLGenerator.h"
 
+#include "Common/DBAccess_HotCast.h"
+
 void TDAParamsInfo::CopyFrom(const TDAParamsInfo& source) {
   Clear();
   for (int i = 0; i < source.Count(); ++i) {
@@ -27,16 +29,6 @@ void TStatementInputs::BeginCheck() {
   FSame = !FValues.empty();
   FValueAt = 0;
   FTextAt = 0;
-}
-
-void TStatementInputs::Add(int64_t value) {
-  if (FRecording) {
-    FValues.push_back(value);
-    return;
-  }
-  if (!FSame) return;
-  FSame = FValueAt < FValues.size() && FValues[FValueAt] == value;
-  ++FValueAt;
 }
 
 void TStatementInputs::AddText(const String& text) {
@@ -110,7 +102,7 @@ void TDASQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldD
   inputs.AddText(fieldDesc->SourceName());
   inputs.Add(fieldDesc->FieldNo());
   inputs.Add(fieldDesc->DataType());
-  auto* lxDesc = dynamic_cast<TLxFieldDesc*>(fieldDesc);
+  auto* lxDesc = HotCast<TLxFieldDesc>(fieldDesc);
   inputs.Add(lxDesc);
   inputs.Add(lxDesc != nullptr ? lxDesc->TableInfo() : nullptr);
   // The parameter information points at the dataset field of each descriptor.

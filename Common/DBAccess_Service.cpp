@@ -1,6 +1,7 @@
 #include "Common/DBAccess_Service.h"
 
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "Common/MemData_Blob.h"
@@ -52,7 +53,7 @@ TFieldDescArray UniqueIndexKeyFields(const String& columns, const TFieldDescs& f
 }
 
 TLxTableInfo* BaseTableOf(TFieldDesc* fieldDesc) {
-  auto* desc = dynamic_cast<TLxFieldDesc*>(fieldDesc);
+  auto* desc = HotCast<TLxFieldDesc>(fieldDesc);
   return desc != nullptr ? desc->TableInfo() : nullptr;
 }
 
@@ -102,10 +103,9 @@ void TDADataSetService::CreateUpdater() {
 }
 
 std::vector<TFieldDesc*> TDADataSetService::FieldDescs() {
-  std::vector<TFieldDesc*> descs;
-  if (TLxRecordSet* rs = FDataSet->IRecordSet())
-    for (TFieldDesc* desc : rs->Fields()) descs.push_back(desc);
-  return descs;
+  TLxRecordSet* rs = FDataSet->IRecordSet();
+  if (rs == nullptr) return {};
+  return std::vector<TFieldDesc*>(rs->Fields().begin(), rs->Fields().end());
 }
 
 void TDADataSetService::InitUpdatingInfo() {
@@ -167,7 +167,7 @@ bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
 
 bool TDADataSetService::ValuesDiffer(TFieldDesc* fieldDesc) {
   TField* field = FieldOf(fieldDesc);
-  auto* data = dynamic_cast<TMemData*>(FDataSet->Data());
+  auto* data = HotCast<TMemData>(FDataSet->Data());
   if (field == nullptr || data == nullptr) return false;
   uint8_t* newValues = FDataSet->GetStateRecBuf(dsNewValue);
   uint8_t* oldValues = FDataSet->GetStateRecBuf(dsOldValue);
@@ -177,7 +177,7 @@ bool TDADataSetService::ValuesDiffer(TFieldDesc* fieldDesc) {
     TBlob* newBlob = data->GetBlob(fieldDesc->FieldNo(), newValues);
     if (FDataSet->InCacheProcessing())
       return newBlob != data->GetBlob(fieldDesc->FieldNo(), oldValues);
-    auto* blobField = dynamic_cast<TBlobField*>(field);
+    auto* blobField = HotCast<TBlobField>(field);
     return (blobField != nullptr && blobField->Modified()) ||
            (newBlob != nullptr && newBlob->HasRollback());
   }

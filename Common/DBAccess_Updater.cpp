@@ -2,6 +2,7 @@
 
 #include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/DBAccess_UpdateSQL.h"
 #include "platform/db/Fields.h"
 #include "platform/rtl/Exceptions.h"
@@ -56,7 +57,7 @@ TDADataSetUpdater::TDADataSetUpdater(TDADataSetService* service)
 TDADataSetUpdater::~TDADataSetUpdater() = default;
 
 TCustomDADataSet* TDADataSetUpdater::CurrentUpdateDataSet() const {
-  return dynamic_cast<TCustomDADataSet*>(FUpdateComponent);
+  return HotCast<TCustomDADataSet>(FUpdateComponent);
 }
 
 bool TDADataSetUpdater::ReturnsValues() { return FDataSet->Options()->ReturnParams; }

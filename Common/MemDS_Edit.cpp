@@ -3,6 +3,7 @@
 // records, so an updater that fails leaves the store as it was and the dataset in its edit state.
 #include <cstring>
 
+#include "Common/DBAccess_HotCast.h"
 #include "Common/MemDS.h"
 
 namespace {
@@ -101,7 +102,7 @@ void TMemDataSet::InternalPost() {
   TDataSet::InternalPost();
   TRecordBuffer buffer = ActiveBuffer();
   for (TField* field : *Fields()) {
-    auto* blobField = dynamic_cast<TBlobField*>(field);
+    auto* blobField = HotCast<TBlobField>(field);
     if (!blobField || field->FieldNo() <= 0) continue;
     TFieldDesc* desc = GetFieldDesc(field);
     if (!desc || !FData->IsBlobFieldType(desc->DataType())) continue;
@@ -119,7 +120,7 @@ void TMemDataSet::InternalPost() {
 
 void TMemDataSet::ResetBlobsModified() {
   for (TField* field : *Fields())
-    if (auto* blobField = dynamic_cast<TBlobField*>(field)) blobField->SetModified(false);
+    if (auto* blobField = HotCast<TBlobField>(field)) blobField->SetModified(false);
 }
 
 void TMemDataSet::InternalAddRecord(TRecordBuffer buffer, bool append) {

@@ -51,6 +51,20 @@ double RoundToScaleByText(double value, int scale) {
   return std::strtod(text, nullptr);
 }
 
+// Whether printing the value with scale decimals and reading it back gives the value itself. It
+// does when the value is a whole number of 2^-scale units (its decimal expansion then ends
+// within scale digits), or when a unit of 10^-scale is smaller than the gap from the value to
+// either neighbouring double, so the printed text lies nearer the value than any other. The gap
+// is at least 2^(e-53) for a magnitude in [2^e, 2^(e+1)); scale * 3.321928 falls short of
+// scale * log2(10), which keeps the bound on the safe side. A DOUBLE column declared without
+// decimals reports a scale of 31, and every value from 2^-48 up lands here.
+bool RoundingKeeps(double value, int scale) {
+  const double units = std::ldexp(value, scale);
+  if (units == std::trunc(units)) return true;
+  const int64_t bitsPerScale = static_cast<int64_t>(scale) * 3321928 / 1000000;
+  return std::ilogb(value) >= 54 - bitsPerScale;
+}
+
 // The same value without the text. Formatting rounds the exact binary value to the nearest
 // count n of 10^-scale units, a tie to the even one, and reading "n / 10^scale" back is the
 // correctly rounded quotient. Where 10^scale is exact and n stays below 2^52, the product is
@@ -60,11 +74,13 @@ double RoundToScale(double value, int scale) {
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   constexpr double kExactIntegers = 4503599627370496.0;  // 2^52
-  if (scale < 0 || scale > 22 || !std::isfinite(value)) return RoundToScaleByText(value, scale);
+  if (scale < 0 || !std::isfinite(value)) return RoundToScaleByText(value, scale);
+  if (scale > 22) return RoundingKeeps(value, scale) ? value : RoundToScaleByText(value, scale);
   const double power = kPowers[scale];
   const double magnitude = std::fabs(value);
   const double hi = magnitude * power;
-  if (!(hi < kExactIntegers)) return RoundToScaleByText(value, scale);
+  if (!(hi < kExactIntegers))
+    return RoundingKeeps(value, scale) ? value : RoundToScaleByText(value, scale);
   const double lo = std::fma(magnitude, power, -hi);  // magnitude * power == hi + lo exactly
   double n = std::nearbyint(hi);
   const double below = hi - n;     // exact: |below| <= 0.5 and ulp(hi) <= 0.5

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Common/DBAccess_HotCast.h"
 #include "MySql/MyCall.h"
 #include "MySql/MyClasses_Literals.h"
 #include "MySql/MyClasses_RecordSetFields.h"
@@ -106,7 +107,7 @@ void TCustomMySQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInf
 void TCustomMySQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
   TDASQLGenerator::DescribeField(inputs, fieldDesc);
   // The row-version check chooses its column by these.
-  auto* desc = dynamic_cast<TMySQLFieldDesc*>(fieldDesc);
+  auto* desc = HotCast<TMySQLFieldDesc>(fieldDesc);
   inputs.Add(desc != nullptr ? desc->MySQLType() : -1);
   inputs.Add(desc != nullptr && desc->IsAutoUpdateTimestamp());
 }

@@ -1,6 +1,9 @@
 #include "MySql/MyAccess_Service.h"
 
+#include <algorithm>
+
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_HotCast.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Generator.h"
 #include "MySql/MyAccess_Updater.h"
@@ -16,6 +19,7 @@ TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool
                                 bool allTables, const TLxTableInfo* updatingTable,
                                 bool setFieldsReadOnly) {
   TFieldDescArray result;
+  result.reserve(fieldDescs.size());
   bool anyPrimary = false;
   for (TFieldDesc* desc : fieldDescs) {
     if (desc->CalcKind() != 0 || desc->HasParent()) continue;
@@ -24,14 +28,14 @@ TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool
                  (table == nullptr && !setFieldsReadOnly);
     if (!taken) continue;
     if (keyOnly ? !desc->IsKey() : desc->ReadOnly()) continue;
-    auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
+    auto* myDesc = HotCast<TMySQLFieldDesc>(desc);
     anyPrimary = anyPrimary || (keyOnly && myDesc != nullptr && myDesc->IsPrimaryKey());
     result.push_back(desc);
   }
   if (anyPrimary) {
     TFieldDescArray primary;
     for (TFieldDesc* desc : result) {
-      auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
+      auto* myDesc = HotCast<TMySQLFieldDesc>(desc);
       if (myDesc != nullptr && myDesc->IsPrimaryKey()) primary.push_back(desc);
     }
     return primary;
@@ -221,9 +225,17 @@ void TCustomMyDataSetService::TrackFieldValue(TFieldDesc* fieldDesc, const Varia
 }
 
 std::vector<TFieldDesc*> TCustomMyDataSetService::DataSetFieldDescs() {
-  std::vector<TFieldDesc*> descs;
-  for (TFieldDesc* desc : FieldDescs())
-    if (FieldOf(desc) != nullptr) descs.push_back(desc);
+  // The descriptors the fields show, found in one pass over the fields rather than one search
+  // of the fields per descriptor: a post asks for them every time.
+  TCustomDADataSet* dataSet = DADataSet();
+  std::vector<TFieldDesc*> shown;
+  shown.reserve(static_cast<size_t>(dataSet->Fields()->Count()));
+  for (TField* field : *dataSet->Fields())
+    if (TFieldDesc* desc = dataSet->GetFieldDesc(field)) shown.push_back(desc);
+  std::vector<TFieldDesc*> descs = FieldDescs();
+  std::erase_if(descs, [&](TFieldDesc* desc) {
+    return std::find(shown.begin(), shown.end(), desc) == shown.end();
+  });
   return descs;
 }
 
@@ -235,6 +247,19 @@ TFieldDescArray TCustomMyDataSetService::GetKeyFieldDescs(bool allTables) {
   if (!DADataSet()->KeyFields().empty()) return TDADataSetService::GetKeyFieldDescs(allTables);
   return CollectMyFields(DataSetFieldDescs(), true, allTables, UpdatingTableInfo(),
                          DADataSet()->Options()->SetFieldsReadOnly);
+}
+
+TKeyAndDataFields TCustomMyDataSetService::GetKeyAndDataFields(bool allTables) {
+  // Both lists from one look at the fields, as GetKeyFieldDescs and GetDataFieldDescs give them.
+  const std::vector<TFieldDesc*> shown = DataSetFieldDescs();
+  TLxTableInfo* table = UpdatingTableInfo();
+  const bool setFieldsReadOnly = DADataSet()->Options()->SetFieldsReadOnly;
+  TKeyAndDataFields fields;
+  fields.KeyFieldDescs = DADataSet()->KeyFields().empty()
+                             ? CollectMyFields(shown, true, allTables, table, setFieldsReadOnly)
+                             : TDADataSetService::GetKeyFieldDescs(allTables);
+  fields.DataFieldDescs = CollectMyFields(shown, false, allTables, table, setFieldsReadOnly);
+  return fields;
 }
 
 TFieldDescArray TCustomMyDataSetService::GetDataFieldDescs(bool allTables) {

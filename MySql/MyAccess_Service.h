@@ -55,6 +55,7 @@ class TCustomMyDataSetService : public TDADataSetService {
   // Besides the base's answer: a dataset that is neither read-only nor uni-directional takes
   // edits when one of its fields is writable or it has its own INSERT, UPDATE or DELETE text.
   bool CanModify() override;
+  TKeyAndDataFields GetKeyAndDataFields(bool allTables) override;
 
   // pcCheckRowVersion, pcLockType and pcAutoIncReadOnly; other codes go to the base.
   bool SetProp(int32_t prop, const Variant& value) override;

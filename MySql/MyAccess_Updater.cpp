@@ -2,6 +2,7 @@
 
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_DataSet.h"
+#include "Common/DBAccess_HotCast.h"
 #include "MySql/MyAccess_DataSet.h"
 #include "MySql/MyAccess_Generator.h"
 #include "MySql/MyAccess_Service.h"
@@ -35,8 +36,8 @@ bool TCustomMyDataSetUpdater::ValuesEqual(const Variant& a, const Variant& b) {
 void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
                                                         TCustomDADataSet& component) {
   component.SetFetchAll(true);
-  auto* own = dynamic_cast<TCustomMyDataSet*>(DADataSet());
-  auto* target = dynamic_cast<TCustomMyDataSet*>(&component);
+  auto* own = HotCast<TCustomMyDataSet>(DADataSet());
+  auto* target = HotCast<TCustomMyDataSet>(&component);
   if (own != nullptr && target != nullptr) {
     target->Options()->SetEnableBoolean(own->Options()->EnableBoolean());
     // A row read back (a lock's check, a refresh) must give binary columns in the dataset's own

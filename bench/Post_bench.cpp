@@ -6,7 +6,8 @@
 // The server's log flush dominates the wall clock, so the figure that tells the client's cost is
 // the CPU time of this process (user and system, getrusage) around the timed loop. The sides
 // alternate over the rounds (the first side changes every round); each round prints both sides'
-// CPU and wall time per post, and the end prints the medians and the median ratios own/peer.
+// CPU (and of it the user time) and wall time per post, and the end prints the medians and the
+// median ratios own/peer.
 //
 // Needs the test server: scripts/test-db start; eval "$(scripts/test-db env)";
 // build/rel/bench/Post_bench [posts per round, default 10000] [rounds, default 5] [own|peer]
@@ -84,11 +85,17 @@ void ClearPayments(MYSQL* mysql) {
   PeerExec(mysql, "INSERT INTO clients (id, full_name) VALUES (1, 'Марија Ристова')");
 }
 
-double CpuSeconds() {
+// User and system CPU seconds of this process so far.
+struct CpuTimes {
+  double User = 0;
+  double System = 0;
+};
+
+CpuTimes CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
 }
 
 double WallSeconds() {
@@ -97,17 +104,22 @@ double WallSeconds() {
 }
 
 // Microseconds per post of one side's timed loop.
+// Cpu is user and system time together; User tells how much of it is the client's own code.
 struct Cost {
   double Cpu = 0;
   double Wall = 0;
+  double User = 0;
 };
 
 template <typename Loop>
 Cost Timed(int posts, Loop loop) {
-  double cpu = CpuSeconds();
+  CpuTimes cpu = CpuSeconds();
   double wall = WallSeconds();
   loop();
-  return {(CpuSeconds() - cpu) * 1e6 / posts, (WallSeconds() - wall) * 1e6 / posts};
+  CpuTimes end = CpuSeconds();
+  double user = end.User - cpu.User;
+  double all = user + end.System - cpu.System;
+  return {all * 1e6 / posts, (WallSeconds() - wall) * 1e6 / posts, user * 1e6 / posts};
 }
 
 class OwnSide {
@@ -191,17 +203,17 @@ int main(int argc, char** argv) {
   }
   MYSQL* peer = PeerConnect();
   OwnSide own;
-  std::vector<double> ownCpu, peerCpu, ownWall, peerWall, cpuRatio, wallRatio;
+  std::vector<double> ownCpu, peerCpu, ownWall, peerWall, cpuRatio, wallRatio, ownUser, peerUser;
   for (int round = 1; round <= rounds; ++round) {
     auto runOwn = [&] {
-      if (only == "peer") return Cost{1, 1};
+      if (only == "peer") return Cost{1, 1, 1};
       ClearPayments(peer);
       Cost cost = own.Run(posts);
       CheckOwnRows(peer, posts, own.LastId);
       return cost;
     };
     auto runPeer = [&] {
-      if (only == "own") return Cost{1, 1};
+      if (only == "own") return Cost{1, 1, 1};
       ClearPayments(peer);
       return PeerRun(peer, posts);
     };
@@ -216,19 +228,22 @@ int main(int argc, char** argv) {
     ownCpu.push_back(o.Cpu);
     peerCpu.push_back(p.Cpu);
     ownWall.push_back(o.Wall);
+    ownUser.push_back(o.User);
+    peerUser.push_back(p.User);
     peerWall.push_back(p.Wall);
     cpuRatio.push_back(o.Cpu / p.Cpu);
     wallRatio.push_back(o.Wall / p.Wall);
     std::printf(
-        "round %d: CPU/post own %.1f us  peer %.1f us  ratio %.2f | wall/post own %.1f us  "
-        "peer %.1f us  ratio %.2f\n",
-        round, o.Cpu, p.Cpu, o.Cpu / p.Cpu, o.Wall, p.Wall, o.Wall / p.Wall);
+        "round %d: CPU/post own %.1f us (user %.1f)  peer %.1f us (user %.1f)  ratio %.2f | "
+        "wall/post own %.1f us  peer %.1f us  ratio %.2f\n",
+        round, o.Cpu, o.User, p.Cpu, p.User, o.Cpu / p.Cpu, o.Wall, p.Wall, o.Wall / p.Wall);
     std::fflush(stdout);
   }
   std::printf(
-      "%d posts x %d rounds, medians: CPU/post own %.1f us  peer %.1f us  ratio own/peer %.2f | "
-      "wall/post own %.1f us  peer %.1f us  ratio own/peer %.2f\n",
-      posts, rounds, bench::Median(ownCpu), bench::Median(peerCpu), bench::Median(cpuRatio),
+      "%d posts x %d rounds, medians: CPU/post own %.1f us (user %.1f)  peer %.1f us (user %.1f)  "
+      "ratio own/peer %.2f | wall/post own %.1f us  peer %.1f us  ratio own/peer %.2f\n",
+      posts, rounds, bench::Median(ownCpu), bench::Median(ownUser), bench::Median(peerCpu),
+      bench::Median(peerUser), bench::Median(cpuRatio),
       bench::Median(ownWall), bench::Median(peerWall), bench::Median(wallRatio));
   mysql_close(peer);
   return 0;
