@@ -224,6 +224,11 @@ class TMemDataSet : public TDataSet {
   TRecordBuffer AllocRecordBuffer() override;
   void FreeRecordBuffer(TRecordBuffer& buffer) override;
   TGetResult GetRecord(TRecordBuffer buffer, TGetMode getMode, bool doCheck) override;
+  // The records' bytes are copied and each buffer keeps its record's item in its bookmark;
+  // FinishRecordRead writes the record info and the rest of the bookmark from it. A descendant
+  // that reads records another way in GetRecord switches block reads off (SetReadsInBlocks).
+  void ReadNextRecords(TRecordBuffer* buffers, int count, int& read) override;
+  void FinishRecordRead(TRecordBuffer buffer) override;
   int GetRecordSize() override;
   void InternalOpen() override;
   void InternalClose() override;
@@ -309,6 +314,14 @@ class TMemDataSet : public TDataSet {
   void KeepModified(Call call);
   TDataSetUpdater* Updater();
 
+  // Whether each record read computes its calculated fields (not kept in the store).
+  bool CalcFieldsPerRead() const {
+    return !FCacheCalcFields && (CalcFieldsSize() != 0 || InternalCalcFieldsPresent());
+  }
+  // The record info and bookmark of a buffer just read from an in-memory store's record.
+  void SetReadRecordInfo(TRecordBuffer buffer, TRecordItem* item) const;
+  // Puts each item read in a block into its buffer's bookmark, for FinishRecordRead.
+  void KeepReadItems(TRecordBuffer* buffers, TRecordItem* const* items, int count) const;
   // The descriptor paired with a calculated or lookup field (nullptr when none).
   TFieldDesc* CalcFieldDesc(TField* field);
   // An edit is over: the blob fields no longer count as written.

@@ -1,5 +1,6 @@
 // TMemDataSet: record buffers and their info, reading records from the store, bookmarks, record
 // numbers and positioning.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -129,10 +130,59 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer buffer, TGetMode getMode, bool) 
     FData->AddRefComplexFields(buffer);
   }
   // Most datasets have no calculated fields: a record read costs them no call at all.
-  if (!FCacheCalcFields && (CalcFieldsSize() != 0 || InternalCalcFieldsPresent()))
-    GetCalcFields(buffer);
+  if (CalcFieldsPerRead()) GetCalcFields(buffer);
   StoreBookmark(buffer + FBookmarkOfs, bookmark);
   return grOK;
+}
+
+void TMemDataSet::ReadNextRecords(TRecordBuffer* buffers, int count, int& read) {
+  // Calculated fields are computed as each record is read and a uni-directional buffer takes its
+  // own references: those, and stores that are not the in-memory list, take single steps. So a
+  // buffer read here never holds references of its own to let go first (only a uni-directional
+  // window's do).
+  if (!FMemData || IsUniDirectional() || CalcFieldsPerRead()) return;
+  constexpr int BlockSize = 32;
+  TRecordItem* items[BlockSize];
+  while (read < count) {
+    const int wanted = std::min(count - read, BlockSize);
+    TRecordBuffer* block = buffers + read;
+    int done = 0;
+    try {
+      FMemData->ReadNextHeldRecords(block, items, wanted, done);
+    } catch (...) {
+      KeepReadItems(block, items, done);
+      read += done;
+      throw;
+    }
+    KeepReadItems(block, items, done);
+    read += done;
+    if (done < wanted) return;
+  }
+}
+
+void TMemDataSet::KeepReadItems(TRecordBuffer* buffers, TRecordItem* const* items,
+                                int count) const {
+  const int at = FBookmarkOfs + static_cast<int>(offsetof(TRecBookmark, Item));
+  for (int i = 0; i < count; ++i) std::memcpy(buffers[i] + at, &items[i], sizeof items[i]);
+}
+
+void TMemDataSet::FinishRecordRead(TRecordBuffer buffer) {
+  TRecordItem* item;
+  std::memcpy(&item, buffer + FBookmarkOfs + offsetof(TRecBookmark, Item), sizeof item);
+  SetReadRecordInfo(buffer, item);
+}
+
+void TMemDataSet::SetReadRecordInfo(TRecordBuffer buffer, TRecordItem* item) const {
+  TRecBookmark bookmark;
+  FMemData->BookmarkOf(item, &bookmark);
+  // The offsets read once: a byte written through the buffer could alias them otherwise.
+  uint8_t* info = buffer + FRecInfoOfs;
+  uint8_t* mark = buffer + FBookmarkOfs;
+  std::memcpy(info + InfoRecNo, &bookmark.RecNo, sizeof bookmark.RecNo);
+  info[InfoUpdateStatus] = item->Status;
+  info[InfoBookmarkFlag] = bfCurrent;
+  info[InfoRefComplexFields] = 0;
+  StoreBookmark(mark, bookmark);
 }
 
 void TMemDataSet::InternalInitRecord(TRecordBuffer buffer) {

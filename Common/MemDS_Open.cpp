@@ -93,6 +93,7 @@ TMemDataSet::TMemDataSet(TComponent* owner)
   // A descendant that keeps its rows in a provider record set installs it in its own
   // constructor: the base constructor cannot reach the descendant's CreateData.
   CreateData();
+  SetReadsInBlocks(true);
 }
 
 TMemDataSet::~TMemDataSet() {

@@ -417,6 +417,12 @@ class TMemData : public TData {
   void GetRecord(uint8_t* recBuf) override;
   void GetNextRecord(uint8_t* recBuf) override;
   void GetPriorRecord(uint8_t* recBuf) override;
+  // Reads up to count records after the current one into recBufs, as count calls of
+  // GetNextRecord would, and leaves the cursor on the last one read; items[i] is the record read
+  // into recBufs[i]. Stops short, deciding nothing, where a single step must decide: no record is
+  // current, or the held records end (a fetching store fetches on its next step). `read` counts
+  // the records read, also when a filter raises.
+  void ReadNextHeldRecords(uint8_t* const* recBufs, TRecordItem** items, int count, int& read);
   void PutRecord(uint8_t* recBuf) override;
   void AppendRecord(uint8_t* recBuf) override;
   void InsertRecord(uint8_t* recBuf) override;
@@ -424,12 +430,14 @@ class TMemData : public TData {
   void DeleteRecord() override;
   void SetToBegin() override;
   void SetToEnd() override;
-  void GetBookmark(TRecBookmark* bookmark) final {
+  void GetBookmark(TRecBookmark* bookmark) final { BookmarkOf(FCurrentItem, bookmark); }
+  // The bookmark of a record (nil: of no record), as GetBookmark gives it on that record.
+  void BookmarkOf(TRecordItem* item, TRecBookmark* bookmark) const {
     bookmark->Generation = FStoreGeneration;
-    bookmark->Item = FCurrentItem;
-    bookmark->Block = FCurrentItem ? FCurrentItem->Block : nullptr;
-    bookmark->Stamp = FCurrentItem ? FCurrentItem->Stamp : 0;
-    bookmark->RecNo = FCurrentItem ? RecNoOf(FCurrentItem) : -1;
+    bookmark->Item = item;
+    bookmark->Block = item ? item->Block : nullptr;
+    bookmark->Stamp = item ? item->Stamp : 0;
+    bookmark->RecNo = item ? RecNoOf(item) : -1;
   }
   void SetToBookmark(TRecBookmark* bookmark) override;
   bool BookmarkValid(TRecBookmark* bookmark) override;

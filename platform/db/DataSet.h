@@ -287,6 +287,16 @@ class TDataSet : public TComponent {
   virtual TRecordBuffer AllocRecordBuffer() = 0;
   virtual void FreeRecordBuffer(TRecordBuffer& buffer) = 0;
   virtual TGetResult GetRecord(TRecordBuffer buffer, TGetMode getMode, bool doCheck) = 0;
+  // Reads up to count records after the cursor into buffers, in order, as count calls of
+  // GetRecord(gmNext) would, and counts them in read (also when one of them raises). It may stop
+  // short (a single GetRecord then takes the next step) and may leave to FinishRecordRead what a
+  // buffer needs only once it can be seen. Asked only of a descendant that switched it on with
+  // SetReadsInBlocks: a long walk then makes one call per block, and the records that pass
+  // through the window unseen are never finished.
+  virtual void ReadNextRecords(TRecordBuffer* /*buffers*/, int /*count*/, int& /*read*/) {}
+  // Completes a buffer that ReadNextRecords filled, before anything else reads it.
+  virtual void FinishRecordRead(TRecordBuffer /*buffer*/) {}
+  void SetReadsInBlocks(bool value) { FReadsInBlocks = value; }
   virtual int GetRecordSize() { return 0; }
   virtual void InternalOpen() = 0;
   virtual void InternalClose() = 0;
@@ -419,6 +429,12 @@ class TDataSet : public TComponent {
   TRecordBuffer& Slot(int slot) { return FBuffers[RingIndex(slot)]; }
   // Moves the ring's start by one slot forward (the first record leaves a full window) or back.
   void AdvanceRing();
+  // With a full window and the cursor on its last record: reads up to limit records after it
+  // in blocks and moves the ring past them; read counts them, also when a read raises.
+  void ReadAheadInFullWindow(int limit, int& read);
+  void ReadBlocksIntoRing(int limit, int& read);
+  // Finishes the buffers that hold one of the last `read` records read in blocks.
+  void FinishBlockReads(int read);
   void RetreatRing();
   // Lays the buffers out from slot 0 again, for the code that resizes the window.
   void UnwindRing();
@@ -467,6 +483,7 @@ class TDataSet : public TComponent {
   bool FInternalCalcFields = false;
   bool FFound = false;
   bool FUniDirectional = false;
+  bool FReadsInBlocks = false;
   bool FSparseArrays = false;
   bool FObjectView = false;
   bool FAutoCalcFields = true;

@@ -111,6 +111,46 @@ bool TDataSet::GetPriorRecord() {
   return true;
 }
 
+void TDataSet::ReadAheadInFullWindow(int limit, int& read) {
+  if (FCurrentRecord != FRecordCount - 1) SetCurrentRecord(FRecordCount - 1);
+  try {
+    ReadBlocksIntoRing(limit, read);
+  } catch (...) {
+    FinishBlockReads(read);
+    throw;
+  }
+  FinishBlockReads(read);
+}
+
+void TDataSet::ReadBlocksIntoRing(int limit, int& read) {
+  const int size = static_cast<int>(FBuffers.size());
+  while (read < limit) {
+    // The reading slot and the ones after it, as far as the ring's end: each record read takes
+    // the buffer of the first record, which leaves the window (the window is full).
+    const int start = RingIndex(FRecordCount);
+    const int count = std::min(limit - read, size - start);
+    int block = 0;
+    try {
+      ReadNextRecords(&FBuffers[static_cast<size_t>(start)], count, block);
+    } catch (...) {
+      FFirstBuffer = RingIndex(block);
+      read += block;
+      throw;
+    }
+    FFirstBuffer = RingIndex(block);
+    read += block;
+    if (block < count) return;
+  }
+}
+
+void TDataSet::FinishBlockReads(int read) {
+  // The last record read is in the window's last slot, the ones before it in the slots before;
+  // a record read one place before the window's first is in the reading slot.
+  const int fresh = std::min(read, static_cast<int>(FBuffers.size()));
+  for (int back = 1; back <= fresh; ++back)
+    FinishRecordRead(Slot(back <= FRecordCount ? FRecordCount - back : FRecordCount));
+}
+
 int TDataSet::GetNextRecords() {
   int count = 0;
   while (FRecordCount < FBufferCount && GetNextRecord()) ++count;
@@ -256,6 +296,20 @@ int TDataSet::MoveBy(int distance) {
         ++FActiveRecord;
       } else {
         const bool full = FRecordCount >= FBufferCount;
+        if (full && FReadsInBlocks) {
+          int read = 0;
+          try {
+            ReadAheadInFullWindow(distance, read);
+          } catch (...) {
+            scrolled -= read;
+            moved += read;
+            throw;
+          }
+          scrolled -= read;
+          moved += read;
+          distance -= read;
+          if (read > 0) continue;
+        }
         if (!GetNextRecord()) {
           FEof = true;
           break;
