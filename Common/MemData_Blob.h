@@ -22,7 +22,8 @@ struct TBlobPiece {
   uint32_t UsedBytes;
   TBlobPiece* Prev;
   TBlobPiece* Next;
-  // The first byte holds the carve flags of the first piece of a carved store; 0 otherwise.
+  // The first byte holds the carve flags of the first piece of a carved store, with the carve's
+  // live parts (see TBlobCarve); 0 otherwise.
   uint8_t Reserved[2];
 
   static constexpr uint8_t CarvedFlag = 1;
@@ -51,8 +52,14 @@ class TLxBlobData : public TSharedObject {
   static void* operator new(size_t size, TValuePool* pool) {
     return TValuePool::Allocate(pool, size);
   }
-  // A store carved with its blob goes back with the carve's last part.
-  static void operator delete(void* p, size_t size);
+  // A carved store goes back with the carve's last part, so the store itself decides how it is
+  // given back.
+  static void operator delete(TLxBlobData* data, std::destroying_delete_t);
+  // A constructor that fails gives the memory back (a compressed store has the same size).
+  static void operator delete(void* p, size_t) { TValuePool::Deallocate(p, sizeof(TLxBlobData)); }
+  static void operator delete(void* p, TValuePool*) {
+    TValuePool::Deallocate(p, sizeof(TLxBlobData));
+  }
 
   TBlobPiece* FirstPiece() const { return FFirstPiece; }
   uint32_t PieceCapacity() const { return FPieceCapacity; }
@@ -115,6 +122,9 @@ class TLxBlobData : public TSharedObject {
 
  private:
   friend struct TBlobCarve;
+  // How the store was carved (see TBlobCarve); 0 for a store of its own. In the padding after
+  // the flag above.
+  uint8_t FCarve = 0;
   template <typename Unit, bool Adding>
   void ConvertLineEnds();
 
