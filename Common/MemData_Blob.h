@@ -203,7 +203,7 @@ class TBlob : public TSharedObject {
   void SetStore(TLxBlobData* store);
   void CheckCached() const;
   void EnableRollback() { FRollbackEnabled = true; }
-  bool HasRollback() const { return FRollbackStore != nullptr || FEmptyRollback; }
+  bool HasRollback() const { return FHoldsOtherStore || FEmptyRollback; }
   // Shows the rollback copy in place of the current bytes (true) or the current bytes again.
   void SetReadRollback(bool value);
   uint32_t PieceCapacity() const { return Store()->PieceCapacity(); }
@@ -237,6 +237,14 @@ class TBlob : public TSharedObject {
   }
   // Makes the store of a blob that has none for a first write of count bytes.
   void MakeStoreFor(uint32_t count);
+  // The other store: the rollback copy's, or the current one while the rollback is shown. A
+  // rollback lives only while a record is edited, so it is held outside the blob, in a table
+  // keyed by the blob, and no blob pays a pointer for it.
+  TLxBlobData* OtherStore() const;
+  // Hands the other store over to the caller (nil without one).
+  TLxBlobData* TakeOtherStore();
+  // Holds store (not nil) as the other store, in place of none.
+  void HoldOtherStore(TLxBlobData* store);
 
   // The flags first: they fill the shared object's tail padding.
   bool FIsUnicode;
@@ -245,14 +253,17 @@ class TBlob : public TSharedObject {
   // new blob costs no allocation for its rollback.
   bool FEmptyRollback : 1 = false;
   // The rollback copy is shown in place of the current bytes: FStore is the rollback copy's store
-  // and FRollbackStore holds the current one meanwhile, so that no third pointer is needed.
+  // and the other store is the current one meanwhile, so that no third store is needed.
   bool FReadingRollback : 1 = false;
   // The blob was carved with its first store and piece (see CreateCarved).
   bool FCarved : 1 = false;
+  // An other store is held for the blob (see OtherStore).
+  bool FHoldsOtherStore : 1 = false;
   uint8_t FValidMarker = ValidMarkerAlive;
   mutable TLxBlobData* FStore;
-  TLxBlobData* FRollbackStore = nullptr;
 };
+
+static_assert(sizeof(TBlob) == 3 * sizeof(void*), "a blob holds one store pointer, not two");
 
 // A piece store that can hold its bytes zlib-compressed in one piece behind a 20-byte header:
 // a 16-byte GUID, then the uncompressed size. The store itself knows whether its content is
