@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -108,21 +109,121 @@ void TPageArena::Release() {
 
 // ---- Value pool ----
 
+namespace {
+
+// Which pool each segment of the address space belongs to: a two-level map, its root in static
+// memory and its leaves made on first use and kept for the process's life. Only the pool that
+// owns a segment writes its entry, before any value of the segment exists, so a reader that holds
+// a value sees the entry.
+class TSegmentMap {
+ public:
+  static TValuePool* Find(const void* p) {
+    const auto address = reinterpret_cast<uintptr_t>(p);
+    if (address >> AddressBits) return nullptr;
+    Leaf* leaf = Root[address >> (SegmentBits + LeafBits)].load(std::memory_order_acquire);
+    if (!leaf) return nullptr;
+    return leaf->Pools[(address >> SegmentBits) & LeafMask].load(std::memory_order_relaxed);
+  }
+
+  static void Set(const void* segment, TValuePool* pool) {
+    const auto address = reinterpret_cast<uintptr_t>(segment);
+    RTL_ASSERT((address >> AddressBits) == 0, u"A value segment beyond the mapped addresses");
+    std::atomic<Leaf*>& slot = Root[address >> (SegmentBits + LeafBits)];
+    Leaf* leaf = slot.load(std::memory_order_acquire);
+    if (!leaf) {
+      auto* fresh = static_cast<Leaf*>(std::calloc(1, sizeof(Leaf)));
+      if (!fresh) throw std::bad_alloc();
+      if (slot.compare_exchange_strong(leaf, fresh, std::memory_order_acq_rel))
+        leaf = fresh;
+      else
+        std::free(fresh);  // another thread made it first; leaf now holds theirs
+    }
+    leaf->Pools[(address >> SegmentBits) & LeafMask].store(pool, std::memory_order_relaxed);
+  }
+
+ private:
+  static constexpr unsigned AddressBits = 48;
+  static constexpr unsigned SegmentBits = 20;
+  static constexpr unsigned LeafBits = 14;
+  static constexpr uintptr_t LeafMask = (uintptr_t{1} << LeafBits) - 1;
+  static_assert(size_t{1} << SegmentBits == TValuePool::SegmentSize);
+
+  struct Leaf {
+    std::atomic<TValuePool*> Pools[size_t{1} << LeafBits];
+  };
+  static std::atomic<Leaf*> Root[size_t{1} << (AddressBits - SegmentBits - LeafBits)];
+};
+
+std::atomic<TSegmentMap::Leaf*>
+    TSegmentMap::Root[size_t{1} << (AddressBits - SegmentBits - LeafBits)] = {};
+
+// A segment's pages are made present no further ahead than the pool has used memory, so that a
+// small store's pool keeps few pages.
+constexpr size_t SegmentPopulateStep = TPageArena::PopulateStep;
+
+}  // namespace
+
+// The head of a segment: the segments of a pool in a list.
+struct TValuePool::Segment {
+  Segment* Prev;
+};
+
+TValuePool::~TValuePool() {
+  while (FLast) {
+    Segment* prev = FLast->Prev;
+    TSegmentMap::Set(FLast, nullptr);
+    POOL_UNPOISON(FLast, SegmentSize);
+    munmap(FLast, SegmentSize);
+    FLast = prev;
+  }
+}
+
 void TValuePool::Detach() {
   FDetached = true;
   if (FLive == 0) delete this;
 }
 
-TValuePool* TValuePool::PoolOf(const void* p) { return HeaderOf(p)->Pool(); }
+TValuePool* TValuePool::PoolOf(const void* p) { return TSegmentMap::Find(p); }
 
-void TValuePool::SetTag(void* p, unsigned tag) {
-  RTL_ASSERT(tag <= TagBits, u"A value tag wider than its header can hold");
-  Header* header = HeaderOf(p);
-  header->Word = (header->Word & ~uintptr_t{TagBits}) | tag;
+void TValuePool::NewSegment() {
+  // Twice the size mapped, then trimmed to one aligned segment.
+  const size_t span = 2 * SegmentSize;
+  void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  auto* raw = static_cast<uint8_t*>(mapped);
+  const auto at = reinterpret_cast<uintptr_t>(raw);
+  auto* start = reinterpret_cast<uint8_t*>((at + SegmentSize - 1) & ~(SegmentSize - 1));
+  if (start > raw) munmap(raw, static_cast<size_t>(start - raw));
+  if (raw + span > start + SegmentSize)
+    munmap(start + SegmentSize, static_cast<size_t>(raw + span - (start + SegmentSize)));
+  // Huge pages would make a small pool's first touch cost 2 MB.
+  madvise(start, SegmentSize, MADV_NOHUGEPAGE);
+  auto* segment = reinterpret_cast<Segment*>(start);
+  segment->Prev = FLast;
+  FLast = segment;
+  TSegmentMap::Set(segment, this);
+  FNext = start + ((sizeof(Segment) + Granule - 1) / Granule * Granule);
+  FReady = FNext;
+  FEnd = start + SegmentSize;
 }
 
-unsigned TValuePool::Tag(const void* p) {
-  return static_cast<unsigned>(HeaderOf(p)->Word & TagBits);
+void TValuePool::Populate(size_t need) {
+  const size_t ahead = std::min(SegmentPopulateStep, FCarved);
+  uint8_t* target = std::min(FEnd, FNext + need + ahead);
+  const auto from = reinterpret_cast<uintptr_t>(FReady) & ~static_cast<uintptr_t>(4095);
+  const auto to = reinterpret_cast<uintptr_t>(target);
+  if (to > from && ahead > 0)
+    madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+  FReady = target;
+}
+
+uint8_t* TValuePool::Carve(size_t bytes) {
+  if (static_cast<size_t>(FEnd - FNext) < bytes) NewSegment();
+  if (static_cast<size_t>(FReady - FNext) < bytes) Populate(bytes);
+  uint8_t* block = FNext;
+  FNext += bytes;
+  FCarved += bytes;
+  return block;
 }
 
 bool TValuePool::ShrinkLatest(void* p, size_t size, size_t keep) {
@@ -131,49 +232,49 @@ bool TValuePool::ShrinkLatest(void* p, size_t size, size_t keep) {
   const size_t fromClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
   const size_t toClass = std::max<size_t>(1, (keep + Granule - 1) / Granule);
   if (toClass == fromClass) return true;
-  return pool->FArena.ShrinkLatest(HeaderOf(p), HeaderSize + fromClass * Granule,
-                                   HeaderSize + toClass * Granule);
+  auto* at = static_cast<uint8_t*>(p);
+  if (toClass > fromClass || at + fromClass * Granule != pool->FNext) return false;
+  pool->FNext = at + toClass * Granule;
+  pool->FCarved -= (fromClass - toClass) * Granule;
+  return true;
 }
 
 void* TValuePool::Allocate(TValuePool* pool, size_t size) {
   if (pool && size <= MaxPooledSize) return pool->Take(size);
-  auto* header = static_cast<Header*>(std::malloc(HeaderSize + size));
-  if (!header) throw std::bad_alloc();
-  header->Word = 0;
-  return header + 1;
+  void* p = std::malloc(std::max<size_t>(size, 1));
+  if (!p) throw std::bad_alloc();
+  return p;
 }
 
 void TValuePool::Deallocate(void* p, size_t size) {
   if (!p) return;
-  Header* header = HeaderOf(p);
-  RTL_ASSERT((header->Word & TagBits) == 0, u"A value given back while a part of it lives");
-  if (!header->Pool()) {
-    std::free(header);
+  TValuePool* pool = PoolOf(p);
+  if (!pool) {
+    std::free(p);
     return;
   }
   RTL_ASSERT(size <= MaxPooledSize, u"A pooled value given back with another size");
-  header->Pool()->Give(reinterpret_cast<uint8_t*>(header), size);
+  pool->Give(static_cast<uint8_t*>(p), size);
 }
 
 void* TValuePool::Take(size_t size) {
   const size_t sizeClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
   uint8_t* block = FFree[sizeClass];
   if (block) {
-    POOL_UNPOISON(block + HeaderSize, sizeClass * Granule);
-    std::memcpy(&FFree[sizeClass], block + HeaderSize, sizeof(uint8_t*));
+    POOL_UNPOISON(block, sizeClass * Granule);
+    std::memcpy(&FFree[sizeClass], block, sizeof(uint8_t*));
   } else {
-    block = static_cast<uint8_t*>(FArena.Allocate(HeaderSize + sizeClass * Granule));
+    block = Carve(sizeClass * Granule);
   }
-  reinterpret_cast<Header*>(block)->Word = reinterpret_cast<uintptr_t>(this);
   ++FLive;
-  return block + HeaderSize;
+  return block;
 }
 
 void TValuePool::Give(uint8_t* block, size_t size) {
   RTL_ASSERT(FLive > 0, u"A value given back to a pool that holds none");
   const size_t sizeClass = std::max<size_t>(1, (size + Granule - 1) / Granule);
-  std::memcpy(block + HeaderSize, &FFree[sizeClass], sizeof(uint8_t*));
-  POOL_POISON(block + HeaderSize, sizeClass * Granule);
+  std::memcpy(block, &FFree[sizeClass], sizeof(uint8_t*));
+  POOL_POISON(block, sizeClass * Granule);
   FFree[sizeClass] = block;
   if (--FLive == 0 && FDetached) delete this;
 }

@@ -61,15 +61,17 @@ class TPageArena {
 };
 
 // Small values that are freed one by one but are made by the thousand while a store fills: blob
-// objects and blob pieces. Each carries an 8-byte header naming the pool it came from (nil for
-// one taken from the general heap), so that freeing needs only the address and the size. A pool
-// outlives its store while any of its values is still held: the store detaches it, and the last
-// value freed frees the pool. A pool belongs to one thread at a time, like its store. Its
-// alignment leaves four low bits of its address free for a value's tag.
-class alignas(16) TValuePool {
+// objects and blob pieces. They carry no header: a pool carves them from segments of
+// SegmentSize bytes aligned to their size, and a process-wide map from segment to pool names the
+// pool of any address, so that freeing needs only the address and the size. Values the general
+// heap holds (nil pool, or larger than MaxPooledSize) are in no segment. A pool outlives its
+// store while any of its values is still held: the store detaches it, and the last value freed
+// frees the pool. A pool belongs to one thread at a time, like its store.
+class TValuePool {
  public:
   // Values above this size come from the general heap.
   static constexpr size_t MaxPooledSize = 4096;
+  static constexpr size_t SegmentSize = size_t{1} << 20;
 
   static TValuePool* Create() { return new TValuePool(); }
   // The store lets go of the pool; it is freed now or with its last value.
@@ -79,41 +81,33 @@ class alignas(16) TValuePool {
   static void* Allocate(TValuePool* pool, size_t size);
   // Gives back what Allocate returned for that size; nil is ignored.
   static void Deallocate(void* p, size_t size);
-  // The pool a value came from, nil for the general heap.
+  // The pool whose segment holds the address (any byte of a value), nil for the general heap.
   static TValuePool* PoolOf(const void* p);
   // Gives back the tail of a value that Allocate just returned for size bytes, so that it holds
   // keep bytes; false when it cannot (the value then keeps its size).
   static bool ShrinkLatest(void* p, size_t size, size_t keep);
 
-  // A value made of parts that die one by one (a blob carved with its store and first piece):
-  // its header carries, in the low bits that a pool's 16-byte aligned address leaves free, which
-  // parts still live and how the value is laid out. The value goes back with Deallocate once the
-  // bits are cleared.
-  static constexpr unsigned TagBits = 15;
-  static void SetTag(void* p, unsigned tag);
-  static unsigned Tag(const void* p);
   // The values held now (for checks and tests).
   size_t LiveCount() const { return FLive; }
 
  private:
-  struct Header {
-    uintptr_t Word;  // the pool's address (nil for the general heap) with the live parts
-    TValuePool* Pool() const { return reinterpret_cast<TValuePool*>(Word & ~uintptr_t{TagBits}); }
-  };
-  static constexpr size_t HeaderSize = sizeof(Header);
+  struct Segment;
   static constexpr size_t Granule = 8;
   static constexpr size_t ClassCount = MaxPooledSize / Granule;
 
   TValuePool() = default;
-  ~TValuePool() = default;
+  ~TValuePool();
   void* Take(size_t size);
   void Give(uint8_t* block, size_t size);
-  static Header* HeaderOf(const void* p) {
-    return reinterpret_cast<Header*>(const_cast<uint8_t*>(static_cast<const uint8_t*>(p)) -
-                                     HeaderSize);
-  }
+  uint8_t* Carve(size_t bytes);
+  void NewSegment();
+  void Populate(size_t need);
 
-  TPageArena FArena;
+  Segment* FLast = nullptr;
+  uint8_t* FNext = nullptr;
+  uint8_t* FReady = nullptr;  // the end of what is made present
+  uint8_t* FEnd = nullptr;
+  size_t FCarved = 0;  // bytes carved over all segments
   uint8_t* FFree[ClassCount + 1] = {};
   size_t FLive = 0;
   bool FDetached = false;

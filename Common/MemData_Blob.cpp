@@ -1,5 +1,7 @@
 // The blob value: validity, rollback copy, reads and writes, and its text forms.
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 
 #include "Common/MemData_Blob.h"
@@ -15,7 +17,51 @@ TBlob::~TBlob() {
   FValidMarker = 0;
   // Both stores are held once, whichever of them is shown.
   TSharedObject::Release(FStore);
-  TSharedObject::Release(FRollbackStore);
+  TSharedObject::Release(TakeOtherStore());
+}
+
+namespace {
+
+// The other stores of all blobs that hold one, for every thread: few at any time (the blobs of
+// the records being edited), so one lock costs nothing that matters. Never destroyed, so that a
+// blob freed while the program ends still finds it.
+struct TOtherStores {
+  std::mutex Lock;
+  std::unordered_map<const TBlob*, TLxBlobData*> Stores;
+};
+
+TOtherStores& OtherStores() {
+  static auto* table = new TOtherStores();
+  return *table;
+}
+
+}  // namespace
+
+TLxBlobData* TBlob::OtherStore() const {
+  if (!FHoldsOtherStore) return nullptr;
+  TOtherStores& table = OtherStores();
+  std::lock_guard<std::mutex> hold(table.Lock);
+  return table.Stores.at(this);
+}
+
+TLxBlobData* TBlob::TakeOtherStore() {
+  if (!FHoldsOtherStore) return nullptr;
+  TOtherStores& table = OtherStores();
+  std::lock_guard<std::mutex> hold(table.Lock);
+  auto found = table.Stores.find(this);
+  RTL_ASSERT(found != table.Stores.end(), u"A blob's other store is missing");
+  TLxBlobData* store = found->second;
+  table.Stores.erase(found);
+  FHoldsOtherStore = false;
+  return store;
+}
+
+void TBlob::HoldOtherStore(TLxBlobData* store) {
+  RTL_ASSERT(store != nullptr && !FHoldsOtherStore, u"HoldOtherStore: a store is held already");
+  TOtherStores& table = OtherStores();
+  std::lock_guard<std::mutex> hold(table.Lock);
+  table.Stores.emplace(this, store);
+  FHoldsOtherStore = true;
 }
 
 void TBlob::CheckValid() const {
@@ -31,28 +77,26 @@ TLxBlobData* TBlob::CreateBlobData() { return new (Pool()) TLxBlobData(); }
 TLxBlobData* TBlob::RollbackStore() {
   if (FReadingRollback) return FStore;
   if (FEmptyRollback) {
-    FRollbackStore = CreateBlobData();
+    HoldOtherStore(CreateBlobData());
     FEmptyRollback = false;
   }
-  return FRollbackStore;
+  return OtherStore();
 }
 
 void TBlob::SaveToRollback() {
   CheckCached();
   RTL_ASSERT(!FReadingRollback, u"SaveToRollback while the rollback is read");
-  TSharedObject::Release(FRollbackStore);
-  FRollbackStore = nullptr;
+  TSharedObject::Release(TakeOtherStore());
   FEmptyRollback = !FStore || FStore->IsEmpty();
   if (FEmptyRollback) return;
   TLxBlobData* rollback = CreateBlobData();
   FStore->MoveDataTo(*rollback);
-  FRollbackStore = rollback;
+  HoldOtherStore(rollback);
 }
 
 void TBlob::Commit() {
   RTL_ASSERT(!FReadingRollback, u"Commit while the rollback is read");
-  TSharedObject::Release(FRollbackStore);
-  FRollbackStore = nullptr;
+  TSharedObject::Release(TakeOtherStore());
   FEmptyRollback = false;
 }
 
@@ -62,11 +106,10 @@ void TBlob::Cancel() {
     FEmptyRollback = false;
     return;
   }
-  if (!FRollbackStore) return;
+  if (!FHoldsOtherStore) return;
   RTL_ASSERT(!FReadingRollback, u"Cancel while the rollback is read");
   TSharedObject::Release(FStore);
-  FStore = FRollbackStore;
-  FRollbackStore = nullptr;
+  FStore = TakeOtherStore();
 }
 
 void TBlob::SetReadRollback(bool value) {
@@ -75,7 +118,9 @@ void TBlob::SetReadRollback(bool value) {
     RollbackStore();
     Store();
   }
-  std::swap(FStore, FRollbackStore);
+  TLxBlobData* shown = TakeOtherStore();
+  if (FStore) HoldOtherStore(FStore);
+  FStore = shown;
   FReadingRollback = value;
 }
 

@@ -22,7 +22,8 @@ struct TBlobPiece {
   uint32_t UsedBytes;
   TBlobPiece* Prev;
   TBlobPiece* Next;
-  // The first byte holds the carve flags of the first piece of a carved store; 0 otherwise.
+  // The first byte holds the carve flags of the first piece of a carved store, with the carve's
+  // live parts (see TBlobCarve); 0 otherwise.
   uint8_t Reserved[2];
 
   static constexpr uint8_t CarvedFlag = 1;
@@ -51,8 +52,14 @@ class TLxBlobData : public TSharedObject {
   static void* operator new(size_t size, TValuePool* pool) {
     return TValuePool::Allocate(pool, size);
   }
-  // A store carved with its blob goes back with the carve's last part.
-  static void operator delete(void* p, size_t size);
+  // A carved store goes back with the carve's last part, so the store itself decides how it is
+  // given back.
+  static void operator delete(TLxBlobData* data, std::destroying_delete_t);
+  // A constructor that fails gives the memory back (a compressed store has the same size).
+  static void operator delete(void* p, size_t) { TValuePool::Deallocate(p, sizeof(TLxBlobData)); }
+  static void operator delete(void* p, TValuePool*) {
+    TValuePool::Deallocate(p, sizeof(TLxBlobData));
+  }
 
   TBlobPiece* FirstPiece() const { return FFirstPiece; }
   uint32_t PieceCapacity() const { return FPieceCapacity; }
@@ -115,6 +122,9 @@ class TLxBlobData : public TSharedObject {
 
  private:
   friend struct TBlobCarve;
+  // How the store was carved (see TBlobCarve); 0 for a store of its own. In the padding after
+  // the flag above.
+  uint8_t FCarve = 0;
   template <typename Unit, bool Adding>
   void ConvertLineEnds();
 
@@ -193,7 +203,7 @@ class TBlob : public TSharedObject {
   void SetStore(TLxBlobData* store);
   void CheckCached() const;
   void EnableRollback() { FRollbackEnabled = true; }
-  bool HasRollback() const { return FRollbackStore != nullptr || FEmptyRollback; }
+  bool HasRollback() const { return FHoldsOtherStore || FEmptyRollback; }
   // Shows the rollback copy in place of the current bytes (true) or the current bytes again.
   void SetReadRollback(bool value);
   uint32_t PieceCapacity() const { return Store()->PieceCapacity(); }
@@ -227,6 +237,14 @@ class TBlob : public TSharedObject {
   }
   // Makes the store of a blob that has none for a first write of count bytes.
   void MakeStoreFor(uint32_t count);
+  // The other store: the rollback copy's, or the current one while the rollback is shown. A
+  // rollback lives only while a record is edited, so it is held outside the blob, in a table
+  // keyed by the blob, and no blob pays a pointer for it.
+  TLxBlobData* OtherStore() const;
+  // Hands the other store over to the caller (nil without one).
+  TLxBlobData* TakeOtherStore();
+  // Holds store (not nil) as the other store, in place of none.
+  void HoldOtherStore(TLxBlobData* store);
 
   // The flags first: they fill the shared object's tail padding.
   bool FIsUnicode;
@@ -235,14 +253,17 @@ class TBlob : public TSharedObject {
   // new blob costs no allocation for its rollback.
   bool FEmptyRollback : 1 = false;
   // The rollback copy is shown in place of the current bytes: FStore is the rollback copy's store
-  // and FRollbackStore holds the current one meanwhile, so that no third pointer is needed.
+  // and the other store is the current one meanwhile, so that no third store is needed.
   bool FReadingRollback : 1 = false;
   // The blob was carved with its first store and piece (see CreateCarved).
   bool FCarved : 1 = false;
+  // An other store is held for the blob (see OtherStore).
+  bool FHoldsOtherStore : 1 = false;
   uint8_t FValidMarker = ValidMarkerAlive;
   mutable TLxBlobData* FStore;
-  TLxBlobData* FRollbackStore = nullptr;
 };
+
+static_assert(sizeof(TBlob) == 3 * sizeof(void*), "a blob holds one store pointer, not two");
 
 // A piece store that can hold its bytes zlib-compressed in one piece behind a 20-byte header:
 // a 16-byte GUID, then the uncompressed size. The store itself knows whether its content is

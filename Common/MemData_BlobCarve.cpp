@@ -37,15 +37,17 @@ TLxBlobData* TBlobCarve::Build(uint8_t* carve, bool compressed, bool withBlob,
   // The class allocators would take memory of their own: the parts are built in place.
   TLxBlobData* store =
       compressed ? ::new (carve) TCompressedBlobData() : ::new (carve) TLxBlobData();
-  auto* piece = reinterpret_cast<TBlobPiece*>(carve + PieceOffset(withBlob));
+  store->FCarve = withBlob ? StoreWithBlob : StoreWithoutBlob;
+  TBlobPiece* piece = PieceOf(carve, withBlob);
   piece->Owner = store;
   piece->Capacity = capacity;
   piece->UsedBytes = 0;
   piece->Prev = piece->Next = nullptr;
-  piece->Reserved[0] = TBlobPiece::CarvedFlag | (withBlob ? 0 : TBlobPiece::WithoutBlobFlag);
+  piece->Reserved[0] = withBlob ? TBlobPiece::CarvedFlag | LiveMask
+                                : TBlobPiece::CarvedFlag | TBlobPiece::WithoutBlobFlag |
+                                      DataPart | PiecePart;
   piece->Reserved[1] = 0;
   store->FFirstPiece = piece;
-  TValuePool::SetTag(carve, withBlob ? LiveMask : DataPart | PiecePart | WithoutBlob);
   return store;
 }
 
@@ -56,24 +58,23 @@ TLxBlobData* TBlobCarve::CreateStore(TValuePool* pool, bool compressed, uint32_t
   return Build(carve, compressed, false, capacity);
 }
 
-void TBlobCarve::ReleasePart(uint8_t* carve, unsigned part) {
-  const unsigned tag = TValuePool::Tag(carve);
-  RTL_ASSERT((tag & part) != 0, u"A part of a carved blob given back twice");
-  const bool withBlob = (tag & WithoutBlob) == 0;
-  TBlobPiece* piece = PieceOf(carve);
-  if ((tag & LiveMask) != part) {
-    TValuePool::SetTag(carve, tag & ~part);
+void TBlobCarve::ReleasePart(TBlobPiece* first, uint8_t part) {
+  const uint8_t flags = first->Reserved[0];
+  RTL_ASSERT((flags & part) != 0, u"A part of a carved blob given back twice");
+  const bool withBlob = WithBlob(first);
+  uint8_t* carve = OfPiece(first);
+  if ((flags & LiveMask) != part) {
+    first->Reserved[0] = static_cast<uint8_t>(flags & ~part);
     if (part == DataPart)
       CARVE_POISON(carve, BlobAt);
     else if (part == BlobPart)
       CARVE_POISON(carve + BlobAt, PieceAt - BlobAt);
     else
-      PoisonDeadPiece(piece);
+      PoisonDeadPiece(first);
     return;
   }
-  const size_t size = FixedSize(withBlob) + piece->Capacity;
+  const size_t size = FixedSize(withBlob) + first->Capacity;
   CARVE_UNPOISON(carve, size);
-  TValuePool::SetTag(carve, 0);
   TValuePool::Deallocate(carve, size);
 }
 
@@ -96,7 +97,7 @@ TBlob* TBlob::CreateCarved(TValuePool* pool, bool compressed, bool isUnicode,
 void TBlob::FinishCarved(uint32_t used) {
   RTL_ASSERT(FCarved, u"FinishCarved of a blob that was not carved");
   uint8_t* carve = TBlobCarve::OfBlob(this);
-  TBlobPiece* piece = TBlobCarve::PieceOf(carve);
+  TBlobPiece* piece = TBlobCarve::PieceOf(carve, true);
   RTL_ASSERT(FStore == reinterpret_cast<TLxBlobData*>(carve) && FStore->FirstPiece() == piece &&
                  used <= piece->Capacity,
              u"FinishCarved of a blob changed since it was carved");
@@ -109,7 +110,7 @@ void TBlob::FinishCarved(uint32_t used) {
 }
 
 TValuePool* TBlob::Pool() const {
-  return TValuePool::PoolOf(FCarved ? TBlobCarve::OfBlob(this) : static_cast<const void*>(this));
+  return TValuePool::PoolOf(this);
 }
 
 void TBlob::MakeStoreFor(uint32_t count) {
@@ -123,7 +124,8 @@ void TBlob::operator delete(TBlob* blob, std::destroying_delete_t) {
   const bool carved = blob->FCarved;
   blob->~TBlob();
   if (carved)
-    TBlobCarve::ReleasePart(TBlobCarve::OfBlob(blob), TBlobCarve::BlobPart);
+    TBlobCarve::ReleasePart(TBlobCarve::PieceOf(TBlobCarve::OfBlob(blob), true),
+                            TBlobCarve::BlobPart);
   else
     TValuePool::Deallocate(blob, sizeof(TBlob));
 }

@@ -10,50 +10,57 @@
 
 #include "Common/MemData_Blob.h"
 
-// The store comes first, so that the pool header in front of the block is also the store's: the
-// store knows from the header's tag that it is carved. The blob and the piece carry flags of
-// their own. The tag holds the live parts and whether the block has a blob.
+// The store comes first, then the blob (when the carve has one), then the first piece. Each part
+// knows it is carved: the store by a byte of its own that also says whether a blob follows, the
+// blob by a flag, the piece by its carve flags. The piece's flag byte also holds which parts
+// still live; it stays readable after the piece itself is gone.
 struct TBlobCarve {
   static constexpr size_t BlobAt = sizeof(TLxBlobData);
   // The first piece, after the blob or (without one) right after the store.
   static constexpr size_t PieceAt = BlobAt + sizeof(TBlob);
   static constexpr size_t PieceAtWithoutBlob = BlobAt;
 
-  // The tag of the block's header.
-  static constexpr unsigned DataPart = 1;
-  static constexpr unsigned BlobPart = 2;
-  static constexpr unsigned PiecePart = 4;
-  static constexpr unsigned LiveMask = DataPart | BlobPart | PiecePart;
-  static constexpr unsigned WithoutBlob = 8;
+  // The live parts, in the first piece's flag byte next to its carve flags.
+  static constexpr uint8_t DataPart = 4;
+  static constexpr uint8_t BlobPart = 8;
+  static constexpr uint8_t PiecePart = 16;
+  static constexpr uint8_t LiveMask = DataPart | BlobPart | PiecePart;
+
+  // The store's own byte.
+  static constexpr uint8_t StoreWithBlob = 1;
+  static constexpr uint8_t StoreWithoutBlob = 2;
 
   static size_t PieceOffset(bool withBlob) { return withBlob ? PieceAt : PieceAtWithoutBlob; }
   // The block without the first piece's bytes.
   static size_t FixedSize(bool withBlob) { return PieceOffset(withBlob) + TBlobPiece::HeaderSize; }
+  static bool WithBlob(const TBlobPiece* piece) {
+    return (piece->CarveFlags() & TBlobPiece::WithoutBlobFlag) == 0;
+  }
 
   static uint8_t* OfBlob(const TBlob* blob) {
     return const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(blob)) - BlobAt;
   }
   static uint8_t* OfPiece(const TBlobPiece* piece) {
-    const bool withBlob = (piece->CarveFlags() & TBlobPiece::WithoutBlobFlag) == 0;
-    return const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(piece)) - PieceOffset(withBlob);
+    return const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(piece)) -
+           PieceOffset(WithBlob(piece));
   }
-  static TBlobPiece* PieceOf(uint8_t* carve) {
-    const bool withBlob = (TValuePool::Tag(carve) & WithoutBlob) == 0;
+  // The place of the carve's first piece, whether or not the piece still lives.
+  static TBlobPiece* PieceOf(uint8_t* carve, bool withBlob) {
     return reinterpret_cast<TBlobPiece*>(carve + PieceOffset(withBlob));
-  }
-  // The pool new pieces next to this one come from.
-  static TValuePool* PoolOfPiece(const TBlobPiece* piece) {
-    const void* value = piece->Carved() ? static_cast<const void*>(OfPiece(piece)) : piece;
-    return TValuePool::PoolOf(value);
   }
 
   // A store of the blob's kind with an empty first piece of capacity bytes, in one block.
   static TLxBlobData* CreateStore(TValuePool* pool, bool compressed, uint32_t capacity);
-  // Lays out the store and its piece in a block taken for them and tags the block.
+  // Lays out the store and its piece in a block taken for them and marks every part live.
   static TLxBlobData* Build(uint8_t* carve, bool compressed, bool withBlob, uint32_t capacity);
-  // Marks a part dead; the last one gives the block back. A part that dies before the others is
-  // poisoned in sanitizer builds, so that a use after its death is still reported.
-  static void ReleasePart(uint8_t* carve, unsigned part);
+  // Marks a part dead, given the place of the carve's first piece; the last one gives the block
+  // back. A part that dies before the others is poisoned in sanitizer builds, so that a use after
+  // its death is still reported.
+  static void ReleasePart(TBlobPiece* first, uint8_t part);
+  // The same for the store, which was destroyed with that carve byte.
+  static void ReleaseStore(uint8_t* carve, uint8_t storeCarve) {
+    ReleasePart(PieceOf(carve, storeCarve == StoreWithBlob), DataPart);
+  }
 };
 
 static_assert(sizeof(TCompressedBlobData) == sizeof(TLxBlobData),

@@ -41,7 +41,7 @@ TBlobPiece* TLxBlobData::NewPiece(uint32_t capacity) {
 void TLxBlobData::FreePiece(TBlobPiece* piece) {
   if (!piece) return;
   if (piece->Carved())
-    TBlobCarve::ReleasePart(TBlobCarve::OfPiece(piece), TBlobCarve::PiecePart);
+    TBlobCarve::ReleasePart(piece, TBlobCarve::PiecePart);
   else
     TValuePool::Deallocate(piece, TBlobPiece::HeaderSize + piece->Capacity);
 }
@@ -52,11 +52,13 @@ void TLxBlobData::SetPieceCapacity(uint32_t capacity) {
   FPieceCapacity = static_cast<uint16_t>(capacity);
 }
 
-void TLxBlobData::operator delete(void* p, size_t size) {
-  if (TValuePool::Tag(p) != 0)
-    TBlobCarve::ReleasePart(static_cast<uint8_t*>(p), TBlobCarve::DataPart);
+void TLxBlobData::operator delete(TLxBlobData* data, std::destroying_delete_t) {
+  const uint8_t carve = data->FCarve;
+  data->~TLxBlobData();
+  if (carve != 0)
+    TBlobCarve::ReleaseStore(reinterpret_cast<uint8_t*>(data), carve);
   else
-    TValuePool::Deallocate(p, size);
+    TValuePool::Deallocate(data, sizeof(TLxBlobData));
 }
 
 TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
@@ -65,7 +67,7 @@ TBlobPiece* TLxBlobData::ReallocPiece(TBlobPiece* piece, uint32_t capacity) {
     FreePiece(piece);
     return nullptr;
   }
-  TBlobPiece* moved = MakePiece(TBlobCarve::PoolOfPiece(piece), capacity);
+  TBlobPiece* moved = MakePiece(TValuePool::PoolOf(piece), capacity);
   moved->Owner = piece->Owner;
   moved->Prev = piece->Prev;
   moved->Next = piece->Next;
