@@ -57,6 +57,22 @@ class FieldAccess : public ::testing::Test {
     std::memcpy(&v, buf.get() + store.Fields()[fieldNo - 1]->Offset(), sizeof v);
     return v;
   }
+  // Each value stored in the DOUBLE field at each scale is, bit for bit, what printing it with
+  // that many decimals and reading the text back gives.
+  void ExpectStoredAsPrinted(const std::vector<double>& values, const std::vector<int>& scales) {
+    for (int scale : scales) {
+      store.Fields()[4]->SetScale(scale);
+      for (double v : values) {
+        char text[400];
+        std::snprintf(text, sizeof text, "%.*f", scale, v);
+        const double expected = std::strtod(text, nullptr);
+        store.PutField(5, buf, false, &v);
+        const double stored = Stored<double>(5);
+        ASSERT_EQ(std::memcmp(&stored, &expected, sizeof stored), 0)
+            << "value " << text << " (" << v << ") scale " << scale << " stored " << stored;
+      }
+    }
+  }
 
   TestStore store;
   RecBuf buf;
@@ -250,18 +266,9 @@ TEST_F(FieldAccess, FloatRoundingMatchesPrintingAndReadingBack) {
     const int exponent = static_cast<int>(seed % 60) - 30;
     values.push_back((seed & 1 ? -1 : 1) * std::ldexp(mantissa, exponent));
   }
-  for (int scale = 1; scale <= 25; ++scale) {
-    store.Fields()[4]->SetScale(scale);
-    for (double v : values) {
-      char text[400];
-      std::snprintf(text, sizeof text, "%.*f", scale, v);
-      const double expected = std::strtod(text, nullptr);
-      store.PutField(5, buf, false, &v);
-      const double stored = Stored<double>(5);
-      ASSERT_EQ(std::memcmp(&stored, &expected, sizeof stored), 0)
-          << "value " << text << " (" << v << ") scale " << scale << " stored " << stored;
-    }
-  }
+  std::vector<int> scales;
+  for (int scale = 1; scale <= 25; ++scale) scales.push_back(scale);
+  ExpectStoredAsPrinted(values, scales);
 }
 
 // Beyond 22 decimals (a DOUBLE column without declared decimals reports 31) most values come
@@ -280,18 +287,7 @@ TEST_F(FieldAccess, FloatRoundingBeyondExactPowersMatchesPrinting) {
                                     : static_cast<int>(seed % 40) - 75;
     values.push_back((seed & 1 ? -1 : 1) * std::ldexp(mantissa, exponent));
   }
-  for (int scale : {23, 24, 26, 30, 31, 32, 38, 45}) {
-    store.Fields()[4]->SetScale(scale);
-    for (double v : values) {
-      char text[400];
-      std::snprintf(text, sizeof text, "%.*f", scale, v);
-      const double expected = std::strtod(text, nullptr);
-      store.PutField(5, buf, false, &v);
-      const double stored = Stored<double>(5);
-      ASSERT_EQ(std::memcmp(&stored, &expected, sizeof stored), 0)
-          << "value " << v << " scale " << scale << " stored " << stored;
-    }
-  }
+  ExpectStoredAsPrinted(values, {23, 24, 26, 30, 31, 32, 38, 45});
 }
 
 TEST_F(FieldAccess, FixedSizeRecordsCopyWhole) {
