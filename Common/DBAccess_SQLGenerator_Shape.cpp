@@ -4,6 +4,8 @@
 // again; anything that differs makes the updater build a fresh text.
 #include "Common/DBAccess_SQLGenerator.h"
 
+#include <cstring>
+
 #include "Common/DBAccess_HotCast.h"
 
 void TDAParamsInfo::CopyFrom(const TDAParamsInfo& source) {
@@ -37,7 +39,9 @@ void TStatementInputs::AddText(const String& text) {
     return;
   }
   if (!FSame) return;
-  FSame = FTextAt < FTexts.size() && FTexts[FTextAt] == text;
+  // Compared as bytes: the texts are names, equal or not, and a unit-by-unit loop costs more.
+  FSame = FTextAt < FTexts.size() && FTexts[FTextAt].size() == text.size() &&
+          std::memcmp(FTexts[FTextAt].data(), text.data(), text.size() * sizeof(char16_t)) == 0;
   ++FTextAt;
 }
 

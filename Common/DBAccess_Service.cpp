@@ -5,6 +5,7 @@
 #include "Common/DBAccess_Updater.h"
 #include "Common/LxAccess_RecordSet.h"
 #include "Common/MemData_Blob.h"
+#include "Common/MemData_FieldRead.h"
 #include "platform/db/DBTypes.h"
 #include "platform/db/FieldDefs.h"  // SplitFieldNames
 #include "platform/db/Fields.h"
@@ -144,7 +145,17 @@ bool TDADataSetService::Active() { return FDataSet->Active(); }
 TDAParams* TDADataSetService::OwnParams() { return FDataSet->Params(); }
 
 TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
-  for (TField* field : *FDataSet->Fields())
+  TFields& fields = *FDataSet->Fields();
+  // Fields made from the columns usually stand in column order, each bound by its number, and no
+  // two fields share a number: the one at the column's place is then the only one, found without
+  // a walk over the list. A calculated column is bound by name, so it takes the walk.
+  const int index = fieldDesc->FieldNo() - 1;
+  if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0) {
+    TField* field = fields[index];
+    if (field->FieldNo() == fieldDesc->FieldNo() && FDataSet->GetFieldDesc(field) == fieldDesc)
+      return field;
+  }
+  for (TField* field : fields)
     if (FDataSet->GetFieldDesc(field) == fieldDesc) return field;
   return nullptr;
 }
@@ -162,7 +173,34 @@ bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
   // A blob's value is null exactly when its field is: asking the field spares reading the whole
   // blob out into a variant only to look at its kind.
   if (!useOld && field->IsBlob()) return field->IsNull();
+  // These field kinds read a value as null exactly when the record holds none: the store answers
+  // the question without the value being built.
+  if (NullMeansNoValue(field)) return useOld ? OldValueIsNull(field) : field->IsNull();
   return (useOld ? field->OldValue() : field->Value()).IsNull();
+}
+
+bool TDADataSetService::NullMeansNoValue(TField* field) {
+  switch (field->DataType()) {
+    case ftString: case ftWideString: case ftSmallint: case ftInteger: case ftWord:
+    case ftAutoInc: case ftLargeint: case ftFloat: case ftCurrency: case ftBCD: case ftFMTBcd:
+    case ftDate: case ftTime: case ftDateTime: case ftBoolean: case ftBytes: case ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TDADataSetService::OldValueIsNull(TField* field) {
+  // As the old value reads it: nothing before an insert, nothing for a field the record does not
+  // hold, otherwise the record as it was before the change.
+  if (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc) return true;
+  if (FDataSet->State() == dsInsert || field->FieldNo() <= 0) return true;
+  TData* data = FDataSet->Data();
+  uint8_t* oldValues = FDataSet->GetStateRecBuf(dsOldValue);
+  if (data == nullptr || oldValues == nullptr) return true;
+  bool isBlank = true;
+  data->GetField(field->FieldNo(), oldValues, nullptr, isBlank);
+  return isBlank;
 }
 
 bool TDADataSetService::ValuesDiffer(TFieldDesc* fieldDesc) {

@@ -101,6 +101,10 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   std::vector<TFieldDesc*> FieldDescs();
 
  private:
+  // Whether the field's value reads as null exactly when the record holds no value.
+  static bool NullMeansNoValue(TField* field);
+  bool OldValueIsNull(TField* field);
+
   TCustomDADataSet* FDataSet;
   std::unique_ptr<TDASQLGenerator> FGenerator;
   std::unique_ptr<TSQLInfo> FSQLInfo;
