@@ -13,6 +13,7 @@
 
 #include "Common/MemData_Blob.h"
 #include "Common/MemData_Filter.h"
+#include "Common/MemData_RecNoIndex.h"
 #include "Common/MemData_Storage.h"
 #include "platform/db/DBTypes.h"
 #include "Common/MemData_Types.h"
@@ -537,7 +538,7 @@ class TMemData : public TData {
   TRecordItem* FCurrentItem = nullptr;
   TBlockManager FBlockManager;
   uint32_t FStoreGeneration = 0;
-  std::vector<TRecordItem*> FRecordNoCache;
+  TRecNoIndex FRecordNoCache;
   String FIndexFieldNames;
   std::vector<uint8_t> FCalcScratch;
 

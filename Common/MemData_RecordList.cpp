@@ -350,10 +350,19 @@ void TMemData::CalcStoredFields(TRecordItem* first, TRecordItem* last) {
 }
 
 void TMemData::BuildRecordNoCache() {
-  if (!FRecordNoCache.empty()) return;
-  FRecordNoCache.reserve(static_cast<size_t>(FRecordCount));
+  if (!FRecordNoCache.empty() || !FFirstItem) return;
+  // Every block's items share one stride; the index keeps a run of them as its first address.
+  TItemBlock* block = FFirstItem->Block;
+  FRecordNoCache.Start(reinterpret_cast<uintptr_t>(FBlockManager.BlockItem(block, 1)) -
+                       reinterpret_cast<uintptr_t>(FBlockManager.BlockItem(block, 0)));
   // Items whose visibility is not known yet are decided now, so that the cache holds every
-  // visible item.
-  for (TRecordItem* it = FFirstItem; it; it = it->Next)
-    if (!IsItemHidden(it)) FRecordNoCache.push_back(it);
+  // visible item. A filter that raises leaves no half-built index behind.
+  try {
+    for (TRecordItem* it = FFirstItem; it; it = it->Next)
+      if (!IsItemHidden(it)) FRecordNoCache.Add(it);
+  } catch (...) {
+    FRecordNoCache.clear();
+    throw;
+  }
+  FRecordNoCache.Finish();
 }
