@@ -139,3 +139,33 @@ INSTANTIATE_TEST_SUITE_P(BinaryAsString, MyBinaryValues, ::testing::Bool(),
                          });
 
 }  // namespace
+
+namespace {
+
+// A table keyed by a binary column read as bytes: a key of one byte is one value, not a list of
+// one value per key field, so a search and a refresh find the record by it.
+TEST(MyBinaryKey, AOneByteKeyFindsItsRecord) {
+  TMyConnection conn{nullptr};
+  ApplyTestSettings(conn);
+  conn.ExecSQL(u"DROP TABLE IF EXISTS binary_key");
+  conn.ExecSQL(u"CREATE TABLE binary_key (k VARBINARY(8) PRIMARY KEY, n INT)");
+  conn.ExecSQL(u"INSERT INTO binary_key VALUES (X'01', 1), (X'0203', 2), (X'04', 3)");
+  {
+    TMyQuery query(nullptr);
+    query.SetConnection(&conn);
+    query.Options()->SetBinaryAsString(false);
+    query.SetSQLText(u"SELECT * FROM binary_key ORDER BY n");
+    query.Open();
+    for (const TBytes& key : {TBytes{0x04}, TBytes{0x02, 0x03}, TBytes{0x01}}) {
+      ASSERT_TRUE(query.Locate(u"k", Variant(key), {}));
+      EXPECT_EQ(query.FieldByName(u"k")->AsBytes(), key);
+    }
+    // Standing on the record keyed X'01', a refresh comes back to it by its key.
+    query.Refresh();
+    EXPECT_EQ(query.FieldByName(u"n")->AsInteger(), 1);
+    query.Close();
+  }
+  conn.ExecSQL(u"DROP TABLE IF EXISTS binary_key");
+}
+
+}  // namespace
