@@ -169,3 +169,44 @@ TEST(MyBinaryKey, AOneByteKeyFindsItsRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// With every field read as text, a row read back after a post or by a record refresh comes in
+// the same form, binary columns included, and is copied into the record.
+TEST(MyBinaryAsFieldText, ARowReadBackAfterAPostIsCopiedAsText) {
+  TMyConnection conn{nullptr};
+  ApplyTestSettings(conn);
+  conn.ExecSQL(u"DROP TABLE IF EXISTS binary_text");
+  conn.ExecSQL(u"CREATE TABLE binary_text (id INT PRIMARY KEY, vb VARBINARY(20), n INT)");
+  conn.ExecSQL(u"INSERT INTO binary_text VALUES (1, X'6162', 1)");
+  {
+    TMyQuery query(nullptr);
+    query.SetConnection(&conn);
+    query.Options()->SetFieldsAsString(true);
+    query.Options()->SetBinaryAsString(false);
+    query.SetRefreshOptions(TRefreshOptions{roAfterInsert, roAfterUpdate});
+    query.SetSQLText(u"SELECT * FROM binary_text ORDER BY id");
+    query.Open();
+
+    query.Append();
+    query.FieldByName(u"id")->SetAsInteger(2);
+    query.FieldByName(u"vb")->SetAsString(u"xy");
+    query.Post();
+    EXPECT_EQ(query.State(), dsBrowse);
+    EXPECT_EQ(query.FieldByName(u"vb")->AsString(), u"xy");
+
+    query.First();
+    query.Edit();
+    query.FieldByName(u"n")->SetAsString(u"5");
+    query.Post();
+    conn.ExecSQL(u"UPDATE binary_text SET vb = X'7A' WHERE id = 1");
+    query.RefreshRecord();
+    EXPECT_EQ(query.FieldByName(u"vb")->AsString(), u"z");
+    EXPECT_EQ(query.FieldByName(u"n")->AsString(), u"5");
+    query.Close();
+  }
+  conn.ExecSQL(u"DROP TABLE IF EXISTS binary_text");
+}
+
+}  // namespace
