@@ -261,12 +261,14 @@ struct TMemDataSet::TLocateSearch {
         Flags(CompareFlags(options)),
         Backward(options.Contains(soBackward)) {}
 
-  // A value array gives each field its value; anything else is the first field's value.
+  // A value array gives each field its value; anything else is the first field's value. A byte
+  // array is one value (a binary key), however few bytes it holds.
   void TakeKeys(const std::vector<TFieldDesc*>& fields, const Variant& keyValues) {
     Keys.resize(fields.size());
     const bool spread =
-        keyValues.IsArray() && !(fields.size() == 1 && keyValues.DimCount() == 1 &&
-                                 keyValues.HighBound(1) > keyValues.LowBound(1));
+        keyValues.IsArray() && keyValues.VarType() != (varArray | varByte) &&
+        !(fields.size() == 1 && keyValues.DimCount() == 1 &&
+          keyValues.HighBound(1) > keyValues.LowBound(1));
     for (size_t i = 0; i < fields.size(); ++i) {
       Keys[i].Field = fields[i];
       if (!spread) {

@@ -191,6 +191,11 @@ void TCustomMyDataSet::InternalClose() {
   TCustomDADataSet::InternalClose();
 }
 
+void TCustomMyDataSet::RefreshData() {
+  TCustomDADataSet::RefreshData();
+  if (Active()) MyService()->FindTimestampField();
+}
+
 int TCustomMyDataSet::GetServerRecordCount() { return MyService()->GetServerRecordCount(); }
 
 bool TCustomMyDataSet::OpenNext() { return MyService()->OpenNext(); }

@@ -123,6 +123,7 @@ class TCustomMyDataSet : public TCustomDADataSet {
   void SetDataSetService(std::unique_ptr<TDataSetService> value) override;
   void InternalOpen() override;
   void InternalClose() override;
+  void RefreshData() override;
   int GetServerRecordCount() override;
   TCustomMyDataSetService* MyService();
 

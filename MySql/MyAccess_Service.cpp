@@ -181,21 +181,27 @@ void TCustomMyDataSetService::InitFields() {
   }
   if (options->DefaultValues()) InitDefaultValues();
 
+  for (TField* field : dataFields) {
+    if (!dataSet->GetFieldDesc(field)->IsAutoIncrement()) continue;
+    // The server gives the value; nobody needs to type one.
+    if (options->SetFieldsReadOnly && FAutoIncReadOnly) field->SetReadOnly(true);
+    field->SetAutoGenerateValue(arAutoInc);
+  }
+  FindTimestampField();
+}
+
+void TCustomMyDataSetService::FindTimestampField() {
+  TCustomDADataSet* dataSet = DADataSet();
   FTimestampField = nullptr;
   // From the last field to the first: the first auto-updated TIMESTAMP column wins, else the
   // last TIMESTAMP column.
-  for (auto it = dataFields.rbegin(); it != dataFields.rend(); ++it) {
-    TField* field = *it;
-    TFieldDesc* desc = dataSet->GetFieldDesc(field);
-    if (desc->IsAutoIncrement()) {
-      // The server gives the value; nobody needs to type one.
-      if (options->SetFieldsReadOnly && FAutoIncReadOnly) field->SetReadOnly(true);
-      field->SetAutoGenerateValue(arAutoInc);
-    }
-    auto* myDesc = dynamic_cast<TMySQLFieldDesc*>(desc);
-    if (myDesc != nullptr && myDesc->MySQLType() == kFieldTypeTimestamp &&
-        (FTimestampField == nullptr || myDesc->IsAutoUpdateTimestamp()))
-      FTimestampField = myDesc;
+  for (int i = dataSet->Fields()->Count() - 1; i >= 0; --i) {
+    TField* field = dataSet->Fields()->Fields(i);
+    if (field->FieldKind() != fkData) continue;
+    auto* desc = dynamic_cast<TMySQLFieldDesc*>(dataSet->GetFieldDesc(field));
+    if (desc != nullptr && desc->MySQLType() == kFieldTypeTimestamp &&
+        (FTimestampField == nullptr || desc->IsAutoUpdateTimestamp()))
+      FTimestampField = desc;
   }
   MyGenerator()->TimestampField = FTimestampField;
 }

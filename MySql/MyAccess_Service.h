@@ -67,6 +67,9 @@ class TCustomMyDataSetService : public TDADataSetService {
   // TIMESTAMP column. ClearFieldsInfo forgets the column when the fields go.
   void InitFields();
   void ClearFieldsInfo();
+  // Finds the TIMESTAMP column among the descriptors in hand: a reread describes the columns
+  // anew, and the one found before is gone with the old descriptors.
+  void FindTimestampField();
   // The dataset's TIMESTAMP column: the first one the server updates by itself, else the last.
   TFieldDesc* TimestampField() const { return FTimestampField; }
   void SetFieldOrigin(TField* field, TFieldDesc* fieldDesc);

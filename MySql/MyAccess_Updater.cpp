@@ -40,9 +40,11 @@ void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
   auto* target = HotCast<TCustomMyDataSet>(&component);
   if (own != nullptr && target != nullptr) {
     target->Options()->SetEnableBoolean(own->Options()->EnableBoolean());
-    // A row read back (a lock's check, a refresh) must give binary columns in the dataset's own
-    // form, bytes or text, to be compared with the record and copied into it.
+    // A row read back (a lock's check, a refresh) must give its columns in the dataset's own
+    // form (binary ones as bytes or text, any as text), to be compared with the record and
+    // copied into it.
     target->Options()->SetBinaryAsString(own->Options()->BinaryAsString());
+    target->Options()->SetFieldsAsString(own->Options()->FieldsAsString());
   }
 }
 

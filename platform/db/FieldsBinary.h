@@ -11,7 +11,8 @@ class TBinaryField : public TField {
  public:
   explicit TBinaryField(TComponent* owner);
   void SetAsBytes(const TBytes& value) override;
-  // Each character is one byte (its low 8 bits), as 8-bit text holds bytes.
+  // Each character is one byte, as 8-bit text holds bytes; a text with a character beyond one
+  // byte is written as its UTF-8 bytes.
   void SetAsString(const String& value) override;
 
  protected:

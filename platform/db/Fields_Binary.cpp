@@ -1,4 +1,5 @@
 // Byte fields and blob fields.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -17,7 +18,16 @@ String BytesToText(const TBytes& bytes) {
   return text;
 }
 
+// The text form that BytesToText gives back turns into the same bytes, one a character. A text
+// with a character no byte can carry is written as its UTF-8 bytes, as a blob, a binary column
+// read as text and a parameter take text, instead of losing the high bits of each character.
 TBytes TextToBytes(const String& text) {
+  const bool oneBytePerChar =
+      std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 0xFF; });
+  if (!oneBytePerChar) {
+    const AnsiString utf8 = UTF8Encode(text);
+    return TBytes(utf8.begin(), utf8.end());
+  }
   TBytes bytes(text.size());
   for (size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<uint8_t>(text[i]);
   return bytes;
