@@ -135,7 +135,9 @@ void TBlob::SetStore(TLxBlobData* store) {
 
 uint32_t TBlob::GetSize() {
   CheckValid();
-  return FStore ? FStore->GetSize() : 0;
+  if (!FStore) return 0;
+  // The size of plain content is read here; the store's virtual call is left to the others.
+  return FStore->HoldsPlainContent() ? FStore->PlainSize() : FStore->GetSize();
 }
 
 void TBlob::SetSize(uint32_t size) {

@@ -62,6 +62,15 @@ class TLxBlobData : public TSharedObject {
   }
 
   TBlobPiece* FirstPiece() const { return FFirstPiece; }
+  // Whether GetSize is the chain's used bytes: the content is held as it is, not compressed (only
+  // the compressed store overrides GetSize, and only for compressed content).
+  bool HoldsPlainContent() const { return !FCompressedContent; }
+  // The chain's used bytes, a chain of one piece (every fetched value) read without a loop.
+  uint32_t PlainSize() const {
+    if (!FFirstPiece) return 0;
+    if (!FFirstPiece->Next) return FFirstPiece->UsedBytes;
+    return StoredSize();
+  }
   uint32_t PieceCapacity() const { return FPieceCapacity; }
   // The capacity of pieces made from now on: 1 to MaxPieceCapacity.
   void SetPieceCapacity(uint32_t capacity);

@@ -110,10 +110,21 @@ void TMemData::GetRecord(uint8_t* recBuf) {
     GetNextRecord(recBuf);
     return;
   }
-  FBlockManager.GetRecord(FCurrentItem, recBuf);
+  // As TBlockManager::GetRecord, without the call: a jump to a record reads it here.
+  uint8_t* data = FCurrentItem->Data();
+  if (TDeferredValues* deferred = FBlockManager.DeferredValues())
+    deferred->MakeDeferredValues(data);
+  std::memcpy(recBuf, data, static_cast<size_t>(FBlockManager.RecordSize()));
 }
 
 void TMemData::SetRecNo(int32_t recNo) {
+  // A built index answers every number it holds; the checks below are for the other cases.
+  const size_t index = static_cast<uint32_t>(recNo) - 1u;
+  if (index < FRecordNoCache.size()) {
+    FCurrentItem = FRecordNoCache[index];
+    FBof = FEof = false;
+    return;
+  }
   if (!FFirstItem || recNo < 1) return;
   if (FRecordNoCache.empty()) {
     // Walk from the nearest of the first record, the last visible one and the current one.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -85,6 +86,36 @@ TEST(BlobPieces, TruncateSetSizeAndWriteAgain) {
   blob->Truncate(0);
   EXPECT_EQ(blob->GetFirstPiece(), nullptr);
   EXPECT_TRUE(blob->IsEmpty());
+}
+
+// The size is the used bytes of the whole chain: a single piece is answered from that piece, so
+// every other shape (trailing and middle pieces, pieces left empty by a truncation, no piece at
+// all) must still be summed.
+TEST(BlobPieces, SizeCountsEveryPieceOfTheChain) {
+  struct Case {
+    const char* name;
+    uint32_t pieceCapacity;
+    std::string text;
+    uint32_t truncateTo;  // applied when below the text's size
+    std::vector<uint32_t> pieces;
+  } cases[] = {
+      {"one piece", 100, "abcdefghij", 100, {10}},
+      {"one full piece", 10, "abcdefghij", 100, {10}},
+      {"three pieces", 4, "abcdefghij", 100, {4, 4, 2}},
+      {"cut into the middle piece, the last emptied", 4, "abcdefghij", 6, {4, 2, 0}},
+      {"cut to the first piece, the others emptied", 4, "abcdefghij", 3, {3, 0, 0}},
+      {"no content", 4, "", 100, {}},
+  };
+  for (const Case& c : cases) {
+    BlobHolder blob(false, c.pieceCapacity);
+    WriteText(blob.blob, 0, c.text);
+    if (c.truncateTo < c.text.size()) blob->Truncate(c.truncateTo);
+    EXPECT_EQ(PieceSizes(blob.blob), c.pieces) << c.name;
+    const auto expected = static_cast<uint32_t>(std::min<size_t>(c.text.size(), c.truncateTo));
+    EXPECT_EQ(blob->GetSize(), expected) << c.name;
+    EXPECT_EQ(blob->Store()->GetSize(), expected) << c.name;
+    EXPECT_EQ(Content(blob.blob).size(), expected) << c.name;
+  }
 }
 
 TEST(BlobPieces, DefragAndMoveData) {
