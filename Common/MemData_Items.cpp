@@ -153,11 +153,6 @@ void TBlockManager::PutRecord(const uint8_t* recBuf, TRecordItem* item) const {
   std::memcpy(item->Data(), recBuf, static_cast<size_t>(FRecordSize));
 }
 
-void TBlockManager::GetRecord(TRecordItem* item, uint8_t* recBuf) const {
-  if (FDeferred) FDeferred->MakeDeferredValues(item->Data());
-  std::memcpy(recBuf, item->Data(), static_cast<size_t>(FRecordSize));
-}
-
 void TBlockManager::CopyItem(TRecordItem* source, TRecordItem* dest) const {
   if (FDeferred) FDeferred->MakeDeferredValues(source->Data());
   std::memcpy(dest->Data(), source->Data(), static_cast<size_t>(FRecordSize));

@@ -110,11 +110,7 @@ void TMemData::GetRecord(uint8_t* recBuf) {
     GetNextRecord(recBuf);
     return;
   }
-  // As TBlockManager::GetRecord, without the call: a jump to a record reads it here.
-  uint8_t* data = FCurrentItem->Data();
-  if (TDeferredValues* deferred = FBlockManager.DeferredValues())
-    deferred->MakeDeferredValues(data);
-  std::memcpy(recBuf, data, static_cast<size_t>(FBlockManager.RecordSize()));
+  FBlockManager.GetRecord(FCurrentItem, recBuf);
 }
 
 void TMemData::SetRecNo(int32_t recNo) {
