@@ -167,7 +167,7 @@ void TPageArena::NewChunk(size_t need) {
   if (mapped && !kept)
     Populate(need);
   else
-    FReady = FEnd;  // present already
+    FReady = FEnd;  // heap memory, or a kept mapping whose pages are present
 }
 
 bool TPageArena::ShrinkLatest(void* p, size_t size, size_t keep) {
