@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "platform/rtl/Exceptions.h"
@@ -39,6 +40,87 @@ constexpr size_t ChunkHeader = (sizeof(void*) * 3 + TPageArena::Alignment - 1) /
 
 }  // namespace
 
+// ---- Kept mappings ----
+
+namespace {
+
+// The kept mappings, newest last: the newest were touched last and are the likeliest to be still
+// present and cached. Guarded by KeptLock; a store takes or gives one only per megabyte or more,
+// so the lock is never contended for long.
+struct TKeptEntry {
+  void* At;
+  size_t Bytes;
+};
+constexpr size_t MaxKept = TKeptMappings::Limit / TKeptMappings::Unit;
+std::mutex KeptLock;
+TKeptEntry Kept[MaxKept];
+size_t KeptCount = 0;
+size_t KeptTotal = 0;
+
+}  // namespace
+
+void* TKeptMappings::Take(size_t bytes, size_t alignment) {
+  void* at = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(KeptLock);
+    for (size_t i = KeptCount; i-- > 0;) {
+      if (Kept[i].Bytes != bytes || reinterpret_cast<uintptr_t>(Kept[i].At) % alignment) continue;
+      at = Kept[i].At;
+      std::memmove(&Kept[i], &Kept[i + 1], (KeptCount - i - 1) * sizeof(TKeptEntry));
+      --KeptCount;
+      KeptTotal -= bytes;
+      break;
+    }
+  }
+  if (!at) return nullptr;
+  POOL_UNPOISON(at, bytes);
+#ifndef NDEBUG
+  // Fresh mappings read as zeros and kept ones do not: the checking build hands out garbage, so
+  // that code relying on zeros fails its tests instead of failing only after a store was freed.
+  std::memset(at, 0xA5, bytes);
+#endif
+  return at;
+}
+
+void TKeptMappings::Give(void* at, size_t bytes) {
+  RTL_ASSERT(bytes % Unit == 0, u"A kept mapping of a size that is not a whole unit");
+  // The system may take the pages back while they are kept; until then they stay present.
+  madvise(at, bytes, MADV_FREE);
+  // Touching kept memory is a use after free, as it was when the mapping went away.
+  POOL_POISON(at, bytes);
+  {
+    std::lock_guard<std::mutex> guard(KeptLock);
+    if (KeptTotal + bytes <= Limit && KeptCount < MaxKept) {
+      Kept[KeptCount++] = TKeptEntry{at, bytes};
+      KeptTotal += bytes;
+      return;
+    }
+  }
+  POOL_UNPOISON(at, bytes);
+  munmap(at, bytes);
+}
+
+size_t TKeptMappings::Bytes() {
+  std::lock_guard<std::mutex> guard(KeptLock);
+  return KeptTotal;
+}
+
+void TKeptMappings::Drop() {
+  for (;;) {
+    TKeptEntry entry;
+    {
+      std::lock_guard<std::mutex> guard(KeptLock);
+      if (KeptCount == 0) return;
+      entry = Kept[--KeptCount];
+      KeptTotal -= entry.Bytes;
+    }
+    POOL_UNPOISON(entry.At, entry.Bytes);
+    munmap(entry.At, entry.Bytes);
+  }
+}
+
+// ---- Page arena ----
+
 void TPageArena::MakeRoom(size_t size) {
   if (static_cast<size_t>(FEnd - FNext) < size)
     NewChunk(size);
@@ -60,10 +142,15 @@ void TPageArena::NewChunk(size_t need) {
   bytes = std::max(bytes, need + ChunkHeader);
   const bool mapped = bytes >= MapThreshold;
   void* memory;
+  bool kept = false;
   if (mapped) {
     bytes = (bytes + MapThreshold - 1) / MapThreshold * MapThreshold;
-    memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) memory = nullptr;
+    memory = TKeptMappings::Take(bytes, alignof(Chunk));
+    kept = memory != nullptr;
+    if (!kept) {
+      memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (memory == MAP_FAILED) memory = nullptr;
+    }
   } else {
     memory = std::malloc(bytes);
   }
@@ -77,10 +164,10 @@ void TPageArena::NewChunk(size_t need) {
   FNext = static_cast<uint8_t*>(memory) + ChunkHeader;
   FEnd = static_cast<uint8_t*>(memory) + bytes;
   FReady = FNext;
-  if (mapped)
+  if (mapped && !kept)
     Populate(need);
   else
-    FReady = FEnd;
+    FReady = FEnd;  // heap memory, or a kept mapping whose pages are present
 }
 
 bool TPageArena::ShrinkLatest(void* p, size_t size, size_t keep) {
@@ -98,7 +185,7 @@ void TPageArena::Release() {
     // Values the pool poisoned go back clean: the next owner of the memory may be anyone.
     POOL_UNPOISON(FLast, FLast->Bytes);
     if (FLast->Mapped)
-      munmap(FLast, FLast->Bytes);
+      TKeptMappings::Give(FLast, FLast->Bytes);
     else
       std::free(FLast);
     FLast = prev;
@@ -171,9 +258,10 @@ struct TValuePool::Segment {
 TValuePool::~TValuePool() {
   while (FLast) {
     Segment* prev = FLast->Prev;
+    // Named by no pool while kept; the next pool to take it names itself.
     TSegmentMap::Set(FLast, nullptr);
     POOL_UNPOISON(FLast, SegmentSize);
-    munmap(FLast, SegmentSize);
+    TKeptMappings::Give(FLast, SegmentSize);
     FLast = prev;
   }
 }
@@ -186,6 +274,11 @@ void TValuePool::Detach() {
 TValuePool* TValuePool::PoolOf(const void* p) { return TSegmentMap::Find(p); }
 
 void TValuePool::NewSegment() {
+  if (void* kept = TKeptMappings::Take(SegmentSize, SegmentSize)) {
+    StartSegment(static_cast<uint8_t*>(kept));
+    FReady = FEnd;  // present already
+    return;
+  }
   // Twice the size mapped, then trimmed to one aligned segment.
   const size_t span = 2 * SegmentSize;
   void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -198,6 +291,10 @@ void TValuePool::NewSegment() {
     munmap(start + SegmentSize, static_cast<size_t>(raw + span - (start + SegmentSize)));
   // Huge pages would make a small pool's first touch cost 2 MB.
   madvise(start, SegmentSize, MADV_NOHUGEPAGE);
+  StartSegment(start);
+}
+
+void TValuePool::StartSegment(uint8_t* start) {
   auto* segment = reinterpret_cast<Segment*>(start);
   segment->Prev = FLast;
   FLast = segment;

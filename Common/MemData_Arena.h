@@ -3,13 +3,40 @@
 // million rows touches a few large mappings instead of a million small heap allocations. Chunks
 // of 2 MB and more are mapped on their own, and their pages are made present 64 KB at a time
 // just ahead of use: one call instead of 16 page faults, and little made present that a store
-// never uses. (Huge pages were tried twice, the second time on 2 MB-aligned chunks: on a
-// busy machine a million-row fetch took twice the processor time and 5 MB more memory.) Part of
-// unit MemData.
+// never uses; released, they are kept for the next arena (TKeptMappings). (Huge pages were tried
+// twice, the second time on 2 MB-aligned chunks: on a busy machine a million-row fetch took
+// twice the processor time and 5 MB more memory.) Part of unit MemData.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+// Mapped memory that a released arena or pool gives back, kept for the next one instead of
+// being unmapped at once: a list that is closed and another filled (a refresh, the next fetch)
+// then writes to pages already present, as a general heap reuses what it freed, instead of
+// having every page cleared by the system again. At most Limit bytes are kept, process-wide
+// (stores live on several threads, and the memory a store frees is the next store's whatever its
+// thread); kept pages are offered to the system (MADV_FREE), which takes them back under memory
+// pressure without swapping, so a process that closed its last large list costs the machine
+// nothing it needs.
+class TKeptMappings {
+ public:
+  // A million rows of a list with a title and a note take about 260 MB; with half of that kept,
+  // refilling such a store saved a third of what keeping all of it saves.
+  static constexpr size_t Limit = size_t{256} << 20;
+  // The smallest mapping kept; anything given is a multiple of it.
+  static constexpr size_t Unit = size_t{1} << 20;
+
+  // A kept mapping of exactly bytes whose address is a multiple of alignment, or nil. Its
+  // content is undefined.
+  static void* Take(size_t bytes, size_t alignment);
+  // Keeps a mapping of bytes (a multiple of Unit), or unmaps it when Limit would be exceeded.
+  static void Give(void* at, size_t bytes);
+  // The bytes kept now (for checks and tests).
+  static size_t Bytes();
+  // Unmaps everything kept (for tests, and for a process about to need its memory elsewhere).
+  static void Drop();
+};
 
 // A bump allocator over a chain of chunks; everything goes back at once with Release.
 class TPageArena {
@@ -101,6 +128,7 @@ class TValuePool {
   void Give(uint8_t* block, size_t size);
   uint8_t* Carve(size_t bytes);
   void NewSegment();
+  void StartSegment(uint8_t* start);
   void Populate(size_t need);
 
   Segment* FLast = nullptr;
