@@ -16,6 +16,8 @@
 int FindUpdatingTable(TLxTablesInfo& tables, const String& updatingTable, const TSQLInfo& sqlInfo,
                       bool& tableAdded) {
   tableAdded = false;
+  // No name chosen, the usual case: an empty name normalises to the empty name.
+  if (updatingTable.empty()) return tables.GetCount() > 0 ? 0 : -1;
   String name = sqlInfo.NormalizeName(updatingTable, false);
   if (tables.GetCount() > 0) {
     if (name.empty()) return 0;
@@ -103,10 +105,10 @@ void TDADataSetService::CreateUpdater() {
   ReplaceUpdater(std::make_unique<TDADataSetUpdater>(this));
 }
 
-std::vector<TFieldDesc*> TDADataSetService::FieldDescs() {
+std::span<TFieldDesc* const> TDADataSetService::FieldDescs() {
   TLxRecordSet* rs = FDataSet->IRecordSet();
   if (rs == nullptr) return {};
-  return std::vector<TFieldDesc*>(rs->Fields().begin(), rs->Fields().end());
+  return {rs->Fields().begin(), rs->Fields().end()};
 }
 
 void TDADataSetService::InitUpdatingInfo() {
@@ -151,7 +153,7 @@ TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
   // a walk over the list. A calculated column is bound by name, so it takes the walk.
   const int index = fieldDesc->FieldNo() - 1;
   if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0) {
-    TField* field = fields[index];
+    TField* field = fields.begin()[index];
     if (field->FieldNo() == fieldDesc->FieldNo() && FDataSet->GetFieldDesc(field) == fieldDesc)
       return field;
   }
@@ -161,7 +163,7 @@ TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
 }
 
 int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
-  std::vector<TFieldDesc*> descs = FieldDescs();
+  std::span<TFieldDesc* const> descs = FieldDescs();
   for (size_t i = 0; i < descs.size(); ++i)
     if (descs[i] == fieldDesc) return static_cast<int>(i);
   return -1;

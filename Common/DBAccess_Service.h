@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "Common/DBAccess_SQLGenerator.h"
@@ -97,8 +98,9 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   virtual bool IdentityIsDataField() { return false; }
   virtual TFieldDescArray GetKeyFieldDescs(bool allTables);
   virtual TFieldDescArray GetDataFieldDescs(bool allTables);
-  // The record store's descriptors in field order.
-  std::vector<TFieldDesc*> FieldDescs();
+  // The record store's descriptors in field order (none without a record set); valid until the
+  // record set's descriptors change.
+  std::span<TFieldDesc* const> FieldDescs();
 
  private:
   // Whether the field's value reads as null exactly when the record holds no value.

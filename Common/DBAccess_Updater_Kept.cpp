@@ -4,10 +4,23 @@
 // same inputs and the same answers from the record. The updater adds what lies on its side: the
 // same component, command and connection, the text still on the command, the same refresh and
 // returning options, and no handler that sees the parameters before they run.
+#include <cstring>
+
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
+
+namespace {
+
+// Compared as bytes: the texts are equal or not, and the string's own comparison orders them
+// unit by unit, which costs a loop step per character of a statement.
+bool SameUnits(const String& a, const String& b) {
+  return a.size() == b.size() &&
+         std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
+}  // namespace
 
 int TDADataSetUpdater::KeptIndex(TStatementType statementType) {
   switch (statementType) {
@@ -39,7 +52,8 @@ bool TDADataSetUpdater::UseKeptStatement(TStatementType statementType, bool modi
               component.Connection() == kept.Connection &&
               component.Params()->Count() == kept.ParamCount &&
               FDataSet->RefreshOptions().ToBits() == kept.RefreshOptions &&
-              ReturnsValues() == kept.ReturnsValues && command->SQL() == kept.CommandText &&
+              ReturnsValues() == kept.ReturnsValues &&
+              SameUnits(command->SQL(), kept.CommandText) &&
               FService->Generator()->MatchesShape(kept.Shape, statementType, modifiedOnly);
   if (!same) return false;
   FStatementText = kept.Text;

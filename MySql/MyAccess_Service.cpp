@@ -15,11 +15,14 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/TextCompare.h"
 
-TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool keyOnly,
-                                bool allTables, const TLxTableInfo* updatingTable,
-                                bool setFieldsReadOnly) {
-  TFieldDescArray result;
-  result.reserve(fieldDescs.size());
+void CollectMyKeyAndDataFields(std::span<TFieldDesc* const> fieldDescs, bool allTables,
+                               const TLxTableInfo* updatingTable, bool setFieldsReadOnly,
+                               TFieldDescArray* keys, TFieldDescArray* data) {
+  if (keys != nullptr) keys->clear();
+  if (data != nullptr) {
+    data->clear();
+    data->reserve(fieldDescs.size());
+  }
   bool anyPrimary = false;
   for (TFieldDesc* desc : fieldDescs) {
     if (desc->CalcKind() != 0 || desc->HasParent()) continue;
@@ -27,29 +30,39 @@ TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool
     bool taken = allTables || (table != nullptr && table == updatingTable) ||
                  (table == nullptr && !setFieldsReadOnly);
     if (!taken) continue;
-    if (keyOnly ? !desc->IsKey() : desc->ReadOnly()) continue;
-    auto* myDesc = HotCast<TMySQLFieldDesc>(desc);
-    anyPrimary = anyPrimary || (keyOnly && myDesc != nullptr && myDesc->IsPrimaryKey());
-    result.push_back(desc);
+    if (keys != nullptr && desc->IsKey()) {
+      auto* myDesc = HotCast<TMySQLFieldDesc>(desc);
+      anyPrimary = anyPrimary || (myDesc != nullptr && myDesc->IsPrimaryKey());
+      keys->push_back(desc);
+    }
+    if (data != nullptr && !desc->ReadOnly()) data->push_back(desc);
   }
   if (anyPrimary) {
-    TFieldDescArray primary;
-    for (TFieldDesc* desc : result) {
+    std::erase_if(*keys, [](TFieldDesc* desc) {
       auto* myDesc = HotCast<TMySQLFieldDesc>(desc);
-      if (myDesc != nullptr && myDesc->IsPrimaryKey()) primary.push_back(desc);
-    }
-    return primary;
+      return myDesc == nullptr || !myDesc->IsPrimaryKey();
+    });
   }
+}
+
+TFieldDescArray CollectMyFields(std::span<TFieldDesc* const> fieldDescs, bool keyOnly,
+                                bool allTables, const TLxTableInfo* updatingTable,
+                                bool setFieldsReadOnly) {
+  TFieldDescArray result;
+  CollectMyKeyAndDataFields(fieldDescs, allTables, updatingTable, setFieldsReadOnly,
+                            keyOnly ? &result : nullptr, keyOnly ? nullptr : &result);
   return result;
 }
 
-TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
+TFieldDesc* MyIdentityField(std::span<TFieldDesc* const> fieldDescs,
                             const TLxTableInfo* updatingTable) {
   if (updatingTable == nullptr) return nullptr;
   for (TFieldDesc* desc : fieldDescs) {
     if (desc->CalcKind() != 0 || !desc->IsAutoIncrement()) continue;
     TLxTableInfo* table = BaseTableOf(desc);
-    if (table != nullptr && AnsiSameText(table->TableName(), updatingTable->TableName()))
+    // The column's own table is the updating table far more often than a namesake.
+    if (table != nullptr && (table == updatingTable ||
+                             AnsiSameText(table->TableName(), updatingTable->TableName())))
       return desc;
   }
   return nullptr;
@@ -230,19 +243,26 @@ void TCustomMyDataSetService::TrackFieldValue(TFieldDesc* fieldDesc, const Varia
   if (stamp > table->MaxTimestamp()) table->SetMaxTimestamp(stamp);
 }
 
-std::vector<TFieldDesc*> TCustomMyDataSetService::DataSetFieldDescs() {
+void TCustomMyDataSetService::DataSetFieldDescs(std::vector<TFieldDesc*>& shown) {
   // The descriptors the fields show, found in one pass over the fields rather than one search
   // of the fields per descriptor: a post asks for them every time.
   TCustomDADataSet* dataSet = DADataSet();
-  std::vector<TFieldDesc*> shown;
-  shown.reserve(static_cast<size_t>(dataSet->Fields()->Count()));
+  std::vector<TFieldDesc*>& show = FDescsOfFields;
+  show.clear();
   for (TField* field : *dataSet->Fields())
-    if (TFieldDesc* desc = dataSet->GetFieldDesc(field)) shown.push_back(desc);
-  std::vector<TFieldDesc*> descs = FieldDescs();
-  std::erase_if(descs, [&](TFieldDesc* desc) {
-    return std::find(shown.begin(), shown.end(), desc) == shown.end();
-  });
-  return descs;
+    if (TFieldDesc* desc = dataSet->GetFieldDesc(field)) show.push_back(desc);
+  shown.clear();
+  // Fields usually stand in the store's order: the field after the last one found is tried
+  // before a search.
+  size_t next = 0;
+  for (TFieldDesc* desc : FieldDescs()) {
+    if (next < show.size() && show[next] == desc) {
+      ++next;
+    } else if (std::find(show.begin(), show.end(), desc) == show.end()) {
+      continue;
+    }
+    shown.push_back(desc);
+  }
 }
 
 TFieldDesc* TCustomMyDataSetService::GetIdentityField() {
@@ -251,24 +271,27 @@ TFieldDesc* TCustomMyDataSetService::GetIdentityField() {
 
 TFieldDescArray TCustomMyDataSetService::GetKeyFieldDescs(bool allTables) {
   if (!DADataSet()->KeyFields().empty()) return TDADataSetService::GetKeyFieldDescs(allTables);
-  return CollectMyFields(DataSetFieldDescs(), true, allTables, UpdatingTableInfo(),
+  std::vector<TFieldDesc*> shown;
+  DataSetFieldDescs(shown);
+  return CollectMyFields(shown, true, allTables, UpdatingTableInfo(),
                          DADataSet()->Options()->SetFieldsReadOnly);
 }
 
 TKeyAndDataFields TCustomMyDataSetService::GetKeyAndDataFields(bool allTables) {
   // Both lists from one look at the fields, as GetKeyFieldDescs and GetDataFieldDescs give them.
-  const std::vector<TFieldDesc*> shown = DataSetFieldDescs();
-  TLxTableInfo* table = UpdatingTableInfo();
-  const bool setFieldsReadOnly = DADataSet()->Options()->SetFieldsReadOnly;
+  DataSetFieldDescs(FShown);
+  const bool keysNamed = !DADataSet()->KeyFields().empty();
   TKeyAndDataFields fields;
-  fields.KeyFieldDescs = DADataSet()->KeyFields().empty()
-                             ? CollectMyFields(shown, true, allTables, table, setFieldsReadOnly)
-                             : TDADataSetService::GetKeyFieldDescs(allTables);
-  fields.DataFieldDescs = CollectMyFields(shown, false, allTables, table, setFieldsReadOnly);
+  CollectMyKeyAndDataFields(FShown, allTables, UpdatingTableInfo(),
+                            DADataSet()->Options()->SetFieldsReadOnly,
+                            keysNamed ? nullptr : &fields.KeyFieldDescs, &fields.DataFieldDescs);
+  if (keysNamed) fields.KeyFieldDescs = TDADataSetService::GetKeyFieldDescs(allTables);
   return fields;
 }
 
 TFieldDescArray TCustomMyDataSetService::GetDataFieldDescs(bool allTables) {
-  return CollectMyFields(DataSetFieldDescs(), false, allTables, UpdatingTableInfo(),
+  std::vector<TFieldDesc*> shown;
+  DataSetFieldDescs(shown);
+  return CollectMyFields(shown, false, allTables, UpdatingTableInfo(),
                          DADataSet()->Options()->SetFieldsReadOnly);
 }

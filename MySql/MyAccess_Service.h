@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "Common/DBAccess_Service.h"
@@ -16,13 +17,18 @@ class TCustomMySQLGenerator;
 // The descriptors, in the given (field) order, of the updating table's columns (every table's
 // with allTables; computed columns too while fields are not made read-only). keyOnly keeps the
 // key columns, and only the primary-key ones when there are any; otherwise the writable ones.
-TFieldDescArray CollectMyFields(const std::vector<TFieldDesc*>& fieldDescs, bool keyOnly,
+TFieldDescArray CollectMyFields(std::span<TFieldDesc* const> fieldDescs, bool keyOnly,
                                 bool allTables, const TLxTableInfo* updatingTable,
                                 bool setFieldsReadOnly);
+// Both lists of CollectMyFields in one pass: keys as keyOnly gives them, data as without it.
+// Either may be none, and is then not collected.
+void CollectMyKeyAndDataFields(std::span<TFieldDesc* const> fieldDescs, bool allTables,
+                               const TLxTableInfo* updatingTable, bool setFieldsReadOnly,
+                               TFieldDescArray* keys, TFieldDescArray* data);
 
 // The first provider column that is AUTO_INCREMENT and comes from the updating table; none
 // without an updating table.
-TFieldDesc* MyIdentityField(const std::vector<TFieldDesc*>& fieldDescs,
+TFieldDesc* MyIdentityField(std::span<TFieldDesc* const> fieldDescs,
                             const TLxTableInfo* updatingTable);
 
 // The statement that counts the rows of a SELECT (its ORDER BY already removed): COUNT(*) in
@@ -101,8 +107,8 @@ class TCustomMyDataSetService : public TDADataSetService {
   TFieldDesc* GetIdentityField() override;
   TFieldDescArray GetKeyFieldDescs(bool allTables) override;
   TFieldDescArray GetDataFieldDescs(bool allTables) override;
-  // Only the columns the dataset shows as fields.
-  std::vector<TFieldDesc*> DataSetFieldDescs();
+  // Only the columns the dataset shows as fields, in the store's order, into shown.
+  void DataSetFieldDescs(std::vector<TFieldDesc*>& shown);
 
  private:
   // A result the server sorted through a temporary table describes its columns without their key
@@ -112,6 +118,9 @@ class TCustomMyDataSetService : public TDADataSetService {
   TCustomMySQLGenerator* MyGenerator();
   // The current description was probed; a new description (FieldsChanged) is probed again.
   bool FKeyFlagsChecked = false;
+  // Scratch lists of GetKeyAndDataFields, which a post asks for: kept to spare allocations.
+  std::vector<TFieldDesc*> FDescsOfFields;
+  std::vector<TFieldDesc*> FShown;
 
   bool FCheckRowVersion = false;
   uint8_t FLockType = 0;
