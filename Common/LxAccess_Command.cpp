@@ -84,6 +84,7 @@ void TLxCommand::SetCursor(void*) { throw Exception(u"Operation is not supported
 void TLxCommand::SetSQL(const String& value) {
   if (value == FUserSQL) return;  // the parameter list survives
   FUserSQL = value;
+  ++FSQLVersion;
   // Without scanning the colons stay as they are (e.g. in a trigger body) and the list is kept.
   if (FDisableParamScan || !FScanParams)
     FSQL = value;
@@ -91,7 +92,10 @@ void TLxCommand::SetSQL(const String& value) {
     FSQL = ParseSQL(value, &FParams);
 }
 
-void TLxCommand::ReparseSQL() { FSQL = ParseSQL(FUserSQL, &FParams); }
+void TLxCommand::ReparseSQL() {
+  FSQL = ParseSQL(FUserSQL, &FParams);
+  ++FSQLVersion;
+}
 
 namespace {
 

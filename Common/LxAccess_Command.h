@@ -176,6 +176,9 @@ class TLxCommand {
   TLxConnection* GetConnection() const { return FConnection; }
   const String& SQL() const { return FUserSQL; }
   const String& NativeSQL() const { return FSQL; }
+  // Changes whenever the native text is set, so that what a provider derives from the text can
+  // be kept without comparing the text on every execution.
+  uint64_t NativeSQLVersion() const { return FSQLVersion; }
   TComponent* OwnerComponent() const { return FOwnerComponent; }
   void SetOwnerComponent(TComponent* component) { FOwnerComponent = component; }
   bool AutoCommit() const { return FAutoCommit; }
@@ -198,6 +201,7 @@ class TLxCommand {
   TLxConnection* FConnection = nullptr;
   TLxTransaction* FTransaction = nullptr;
   String FSQL;
+  uint64_t FSQLVersion = 0;
   String FUserSQL;
   TParamDescs FParams;
   bool FAutoCommit = false;

@@ -120,6 +120,11 @@ void TMySQLCommand::SetSQL(const String& value) {
   if (FFillParamPositions) FParamPositions.clear();
   TLxCommand::SetSQL(value);
   if (!FFillParamPositions) FParamPositions.clear();
+  ForgetNativeText();
+}
+
+void TMySQLCommand::ForgetNativeText() {
+  FNativeBytesValid = false;
   FCachedPieces.clear();
 }
 
@@ -246,7 +251,7 @@ void TMySQLCommand::ExecuteText() {
   const String& native = TextToSend();
   if (!FOpenNext) {
     std::string_view text;
-    if (GetParamCount() > 0 && native.find(u'?') != String::npos) {
+    if (GetParamCount() > 0 && NativeHasMarker()) {
       WriteStatement(FSendBuffer);
       text = FSendBuffer;
       if (FOnExecute) FOnExecute(UTF8ToString(text));
@@ -362,20 +367,28 @@ TParamDesc* TMySQLCommand::GetParamForMarker(int n) const {
   return nullptr;
 }
 
-void TMySQLCommand::AppendLiteral(AnsiString& out, TParamDesc* param, const AnsiString& charset,
-                                  bool compressBlobs) const {
-  AppendMySQLLiteral(out, param->GetDataType(), param->GetValue(), charset,
-                     FConnection->BackslashEscapes(), compressBlobs, param->GetNull());
+void TMySQLCommand::AppendLiteral(AnsiString& out, TParamDesc* param,
+                                  const TLiteralMode& mode) const {
+  AppendMySQLLiteral(out, param->GetDataType(), param->GetValue(), FCharset,
+                     mode.BackslashEscapes, mode.CompressBlobs, param->GetNull());
 }
 
 const AnsiString& TMySQLCommand::NativeBytes() {
-  const String& text = TextToSend();
-  if (!FNativeBytesValid || FNativeBytesSource != text) {
-    FNativeBytesSource = text;
-    FNativeBytes = ToBytes(text);
+  // The base's text changes only with its version; the routine call kept here is forgotten
+  // wherever it is set.
+  if (!FNativeBytesValid || FNativeBytesVersion != NativeSQLVersion()) {
+    FNativeBytes = ToBytes(TextToSend());
+    // UTF-8 never has a "?" byte inside a longer character: the bytes answer for the text.
+    FNativeHasMarker = FNativeBytes.find('?') != AnsiString::npos;
+    FNativeBytesVersion = NativeSQLVersion();
     FNativeBytesValid = true;
   }
   return FNativeBytes;
+}
+
+bool TMySQLCommand::NativeHasMarker() {
+  NativeBytes();
+  return FNativeHasMarker;
 }
 
 void TMySQLCommand::SplitAtMarkers(const AnsiString& native) {
@@ -400,7 +413,9 @@ void TMySQLCommand::SubstituteParams(AnsiStringBuilder& builder) {
 }
 
 void TMySQLCommand::WriteStatement(AnsiString& out) {
-  bool compressBlobs = CompressBlob() == cbServer || CompressBlob() == cbClientServer;
+  // The same for every literal of the statement: asked once.
+  const TLiteralMode mode{CompressBlob() == cbServer || CompressBlob() == cbClientServer,
+                          FConnection->BackslashEscapes()};
   out.clear();
   const AnsiString& native = NativeBytes();
   const String& charsetName = FConnection->Charset();
@@ -418,7 +433,7 @@ void TMySQLCommand::WriteStatement(AnsiString& out) {
       RTL_ASSERT(mark < native.size() && mark >= from, u"Parameter position out of the text");
       out.append(native, from, mark - from);
       if (TParamDesc* param = GetParamForMarker(static_cast<int>(i)))
-        AppendLiteral(out, param, FCharset, compressBlobs);
+        AppendLiteral(out, param, mode);
       from = mark + 1;
     }
     out.append(native, from, AnsiString::npos);
@@ -431,7 +446,7 @@ void TMySQLCommand::WriteStatement(AnsiString& out) {
     if (i + 1 == FCachedPieces.size()) break;
     TParamDesc* param = GetParamForMarker(marker);
     if (param && param->GetParamType() == 4) param = GetParamForMarker(++marker);
-    if (param) AppendLiteral(out, param, FCharset, compressBlobs);
+    if (param) AppendLiteral(out, param, mode);
     ++marker;
   }
 }

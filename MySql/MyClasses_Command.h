@@ -125,10 +125,19 @@ class TMySQLCommand : public TLxCommand {
   // Writes the statement to send into out: the native text with every marker replaced by its
   // literal.
   void WriteStatement(AnsiString& out);
-  void AppendLiteral(AnsiString& out, TParamDesc* param, const AnsiString& charset,
-                     bool compressBlobs) const;
+  // How the literals of one statement are written.
+  struct TLiteralMode {
+    bool CompressBlobs;
+    bool BackslashEscapes;
+  };
+  // Appends the parameter's literal, in the connection's character set.
+  void AppendLiteral(AnsiString& out, TParamDesc* param, const TLiteralMode& mode) const;
   // The UTF-8 bytes of the text to send, converted again only when that text changed.
   const AnsiString& NativeBytes();
+  // Whether the text to send has a "?" anywhere (kept with its bytes).
+  bool NativeHasMarker();
+  // The text to send changed: what was derived from it is made again when next needed.
+  void ForgetNativeText();
   void ReadAndFreeResult();
   AnsiString ToBytes(const String& text) const;
 
@@ -144,9 +153,11 @@ class TMySQLCommand : public TLxCommand {
   std::vector<AnsiString> FCachedPieces;
   // The statement as last sent, kept so that its capacity serves the next one.
   AnsiString FSendBuffer;
-  String FNativeBytesSource;
+  // The bytes of the text to send, for the base's text version they were made from.
   AnsiString FNativeBytes;
+  uint64_t FNativeBytesVersion = 0;
   bool FNativeBytesValid = false;
+  bool FNativeHasMarker = false;
   String FCharsetSource;  // the connection's character set name, and its bytes
   AnsiString FCharset;
   TParamPositions FParamPositions;

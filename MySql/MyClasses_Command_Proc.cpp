@@ -346,7 +346,7 @@ String TMySQLCommand::CreateProcCall(const String& name, bool rebuildParams) {
   TLxCommand::SetSQL(user);
   TLxCommand::SetProp(pcDisableParamScan, noScan);
   FProcNativeSQL = native;
-  FCachedPieces.clear();
+  ForgetNativeText();
   FParamPositions.clear();
   return user;
 }

@@ -161,6 +161,12 @@ bool AppendCompressedBlob(AnsiString& out, TBlob& blob, const LiteralContext& ct
   return true;
 }
 
+// Whether a blob of another kind keeps its content as the plain bytes a plain blob keeps.
+bool HoldsPlainContent(TBlob& blob) {
+  return typeid(blob) == typeid(TCompressedBlob) &&
+         !static_cast<TCompressedBlob&>(blob).GetCompressed();
+}
+
 void AppendBlob(AnsiString& out, TBlob& blob, const LiteralContext& ctx) {
   blob.Defrag();
   if (ctx.compressBlobs && AppendCompressedBlob(out, blob, ctx)) return;
@@ -169,10 +175,10 @@ void AppendBlob(AnsiString& out, TBlob& blob, const LiteralContext& ctx) {
     return;
   }
   // Unicode content is text: it goes as UTF-8, the client's 8-bit text, with or without the
-  // connection's Unicode mode. Other content goes as its bytes. A plain blob's content is read
-  // where it keeps it, in one piece after Defrag; a blob of another kind (a compressed one) is
-  // read through its own Read.
-  if (typeid(blob) != typeid(TBlob)) {
+  // connection's Unicode mode. Other content goes as its bytes. A plain blob's content, or a
+  // compressed blob's that is not compressed, is read where it is kept, in one piece after
+  // Defrag; compressed content is read through the blob's own Read, which inflates it.
+  if (typeid(blob) != typeid(TBlob) && !HoldsPlainContent(blob)) {
     if (blob.IsUnicode()) {
       AppendQuoted(out, blob.GetAsAnsiString(), ctx);
     } else {
@@ -237,33 +243,50 @@ void AppendFloat(AnsiString& out, const Variant& value) {
   out += UTF8Encode(FloatToStr(number, SqlSettings()));
 }
 
+// Writes the decimal digits of a value that is not negative, zero-padded to the width, ending at
+// end; returns where they start. A value wider than the width keeps all its digits.
+char* DigitsBefore(char* end, int value, int width) {
+  char* p = end;
+  unsigned rest = static_cast<unsigned>(value);
+  do {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+    --width;
+  } while (rest != 0);
+  for (; width > 0; --width) *--p = '0';
+  return p;
+}
+
 void AppendDigits(AnsiString& out, int value, int width) {
   char digits[12];
-  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (int n = static_cast<int>(end - digits); n < width; ++n) out += '0';
-  out.append(digits, end);
+  char* end = digits + sizeof digits;
+  out.append(DigitsBefore(end, value, width), end);
 }
 
 // 'yyyy-mm-dd' or 'yyyy-mm-dd hh:nn:ss' of the value, the date decoded as the invariant
-// FormatDateTime decodes it.
+// FormatDateTime decodes it. Written back to front into a small buffer and appended once.
 void AppendDateTime(AnsiString& out, const Variant& value, bool withTime) {
   uint16_t year, month, day, hour, minute, second, msec;
   DecodeDateTime(VarToDateTime(value), year, month, day, hour, minute, second, msec);
-  out += '\'';
-  AppendDigits(out, year, 4);
-  out += '-';
-  AppendDigits(out, month, 2);
-  out += '-';
-  AppendDigits(out, day, 2);
+  char text[48];  // room for six fields of up to five digits and their separators
+  char* end = text + sizeof text;
+  char* p = end;
+  *--p = '\'';
   if (withTime) {
-    out += ' ';
-    AppendDigits(out, hour, 2);
-    out += ':';
-    AppendDigits(out, minute, 2);
-    out += ':';
-    AppendDigits(out, second, 2);
+    p = DigitsBefore(p, second, 2);
+    *--p = ':';
+    p = DigitsBefore(p, minute, 2);
+    *--p = ':';
+    p = DigitsBefore(p, hour, 2);
+    *--p = ' ';
   }
-  out += '\'';
+  p = DigitsBefore(p, day, 2);
+  *--p = '-';
+  p = DigitsBefore(p, month, 2);
+  *--p = '-';
+  p = DigitsBefore(p, year, 4);
+  *--p = '\'';
+  out.append(p, end);
 }
 
 // A time as hours (not limited to 23), minutes and seconds; negative times keep their sign.

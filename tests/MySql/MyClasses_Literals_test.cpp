@@ -187,6 +187,79 @@ TEST(MySQLLiterals, CompressedBlobsOnlyAboveFiftyBytes) {
   EXPECT_LT(compressed.size(), 100u);
 }
 
+// Whatever kind of blob a parameter carries, its literal is the literal of the text it holds: a
+// plain blob or one of the compressing kind, text or bytes, with the content stored as it is or
+// packed.
+TEST(MySQLLiterals, EveryBlobKindWritesTheLiteralOfItsText) {
+  const String texts[] = {
+      u"",
+      u"'",
+      u"\\",
+      u"\\'",
+      u"x' OR '1'='1",
+      String(u"nul\0' inside", 12),
+      u"Македонија: ѓ ќ љ њ",
+      S("emoji 😀 4-byte 𝄞"),
+      u"\r\n\x1a\t\"double\" `back`",
+      String(120, u'ж') + u"'\\",  // long enough to be packed
+  };
+  for (bool backslashes : {true, false}) {
+    for (const String& text : texts) {
+      const AnsiString expected = Literal(dtWideString, text, backslashes);
+      const AnsiString utf8 = UTF8Encode(text);
+      BlobRef plainWide(new TBlob(true));
+      plainWide.blob->SetAsWideString(text);
+      BlobRef plainBytes(new TBlob());
+      plainBytes.blob->SetAsAnsiString(utf8);
+      EXPECT_EQ(Literal(dtWideMemo, plainWide.AsVariant(), backslashes), expected);
+      EXPECT_EQ(Literal(dtBlob, plainBytes.AsVariant(), backslashes), expected);
+      for (bool packed : {false, true}) {
+        BlobRef wide(new TCompressedBlob(true));
+        wide.blob->SetAsWideString(text);
+        BlobRef bytes(new TCompressedBlob());
+        bytes.blob->SetAsAnsiString(utf8);
+        if (packed) {
+          auto* w = static_cast<TCompressedBlob*>(wide.blob);
+          auto* b = static_cast<TCompressedBlob*>(bytes.blob);
+          // The long text is packed; the short ones stay plain whatever is asked.
+          EXPECT_EQ(w->SetCompressed(true), text.size() > 100) << utf8;
+          EXPECT_EQ(b->SetCompressed(true), text.size() > 100) << utf8;
+        }
+        EXPECT_EQ(Literal(dtWideMemo, wide.AsVariant(), backslashes), expected) << packed;
+        EXPECT_EQ(Literal(dtBlob, bytes.AsVariant(), backslashes), expected) << packed;
+      }
+    }
+  }
+}
+
+// Dates and date-times are written as the invariant formatting writes them, at the edges of the
+// calendar and of the rounding to the millisecond.
+TEST(MySQLLiterals, DatesMatchTheInvariantFormatting) {
+  const TFormatSettings invariant = TFormatSettings::Invariant();
+  const TDateTime values[] = {
+      EncodeDate(1, 1, 2),
+      EncodeDate(1, 12, 31) + EncodeTime(23, 59, 59, 999),
+      EncodeDate(9999, 12, 31) + EncodeTime(23, 59, 59, 0),
+      EncodeDate(2000, 2, 29) + EncodeTime(0, 0, 0, 1),
+      EncodeDate(1900, 2, 28) + EncodeTime(12, 0, 0, 0),
+      EncodeDate(1899, 12, 30),  // day zero
+      EncodeDate(1899, 12, 29) + EncodeTime(6, 0, 0, 0),  // before day zero: negative
+      EncodeDate(1850, 7, 1) + EncodeTime(18, 30, 15, 0),
+      EncodeDate(2024, 3, 5) + 0.9999999999,  // rounds to the next midnight
+      EncodeDate(2024, 12, 31) + EncodeTime(23, 59, 59, 999) + 0.6 / 86400000.0,
+      EncodeDate(2026, 12, 10) + EncodeTime(9, 30, 0, 0),
+  };
+  for (TDateTime value : values) {
+    const AnsiString date = UTF8Encode(u"'" + FormatDateTime(u"yyyy-mm-dd", value, invariant) +
+                                       u"'");
+    const AnsiString dateTime = UTF8Encode(
+        u"'" + FormatDateTime(u"yyyy-mm-dd hh:nn:ss", value, invariant) + u"'");
+    EXPECT_EQ(Literal(dtDate, Variant::FromDate(value)), date) << value;
+    EXPECT_EQ(Literal(dtDateTime, Variant::FromDate(value)), dateTime) << value;
+    EXPECT_EQ(Literal(dtSQLTimeStamp, Variant::FromDate(value)), dateTime) << value;
+  }
+}
+
 TEST(MySQLErrors, NumbersAndSyntaxErrorLines) {
   EMyError syntax(1064,
                   u"You have an error in your SQL syntax; check the manual near 'FORM t' at line 3");

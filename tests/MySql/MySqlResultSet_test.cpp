@@ -365,4 +365,21 @@ TEST(LocalFileNames, OnlyWhatALocalInfileClauseNames) {
   for (const auto& c : cases) EXPECT_EQ(Names(c.sql), c.names) << c.sql;
 }
 
+// The word is looked for by skipping over the text: text around it that repeats its letters, at
+// every offset, must not make the search step past it.
+TEST(LocalFileNames, TheWordIsFoundWhateverSurroundsIt) {
+  const std::string pads[] = {"", "i", "in", "inf", "infi", "infil", "iinfil", "nfile",
+                              "INFIL infi", "ffff", "eeeeee", "lllllll", "xinfilx", "infilE"};
+  const std::string words[] = {"INFILE", "infile", "InFiLe", "iNfIlE"};
+  for (const std::string& pad : pads)
+    for (const std::string& word : words)
+      for (int spaces = 0; spaces < 7; ++spaces) {
+        const std::string gap(static_cast<size_t>(spaces), ' ');
+        const std::string before = "/*" + pad + "*/" + gap + "LOAD DATA LOCAL " + word + " 'f'";
+        const std::string inside = "LOAD DATA LOCAL" + gap + "/*" + pad + "*/" + word + "'f'";
+        EXPECT_EQ(Names(before), std::vector<std::string>{"f|f"}) << before;
+        EXPECT_EQ(Names(inside), std::vector<std::string>{"f|f"}) << inside;
+      }
+}
+
 }  // namespace
