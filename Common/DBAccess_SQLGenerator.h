@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "Common/CLRClasses.h"
@@ -114,7 +115,18 @@ class TStatementInputs {
     }
   }
   void Add(const void* pointer) { Add(static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer))); }
-  void AddText(const String& text);
+  // Inline as well: two names of every field are checked per post. Compared as bytes: the texts
+  // are names, equal or not, and a unit-by-unit loop costs more.
+  void AddText(const String& text) {
+    if (FRecording) {
+      FTexts.push_back(text);
+    } else if (FSame) {
+      FSame = FTextAt < FTexts.size() && FTexts[FTextAt].size() == text.size() &&
+              std::memcmp(FTexts[FTextAt].data(), text.data(),
+                          text.size() * sizeof(char16_t)) == 0;
+      ++FTextAt;
+    }
+  }
   // After a check: every value equalled the kept one and none was missing or extra.
   bool Matches() const;
   bool Empty() const { return FValues.empty(); }
@@ -202,6 +214,9 @@ class TDASQLGenerator : public TObject {
                               bool modifiedOnly);
   // What of one descriptor the text depends on.
   virtual void DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc);
+  // The part every dialect shares, for a descriptor already cast (lxDesc: fieldDesc as a
+  // TLxFieldDesc, or null when it is none), so that an override casts each descriptor once.
+  void DescribeCommonField(TStatementInputs& inputs, TFieldDesc* fieldDesc, TLxFieldDesc* lxDesc);
   virtual String GetSQLFieldName(TFieldDesc* fieldDesc, bool qualify);
   virtual int MaxParamNameLength() { return INT_MAX; }
   virtual bool PlaceholdersAllowed() { return true; }

@@ -4,8 +4,6 @@
 // again; anything that differs makes the updater build a fresh text.
 #include "Common/DBAccess_SQLGenerator.h"
 
-#include <cstring>
-
 #include "Common/DBAccess_HotCast.h"
 
 void TDAParamsInfo::CopyFrom(const TDAParamsInfo& source) {
@@ -31,18 +29,6 @@ void TStatementInputs::BeginCheck() {
   FSame = !FValues.empty();
   FValueAt = 0;
   FTextAt = 0;
-}
-
-void TStatementInputs::AddText(const String& text) {
-  if (FRecording) {
-    FTexts.push_back(text);
-    return;
-  }
-  if (!FSame) return;
-  // Compared as bytes: the texts are names, equal or not, and a unit-by-unit loop costs more.
-  FSame = FTextAt < FTexts.size() && FTexts[FTextAt].size() == text.size() &&
-          std::memcmp(FTexts[FTextAt].data(), text.data(), text.size() * sizeof(char16_t)) == 0;
-  ++FTextAt;
 }
 
 bool TStatementInputs::Matches() const {
@@ -101,12 +87,16 @@ void TDASQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tab
 }
 
 void TDASQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
+  DescribeCommonField(inputs, fieldDesc, HotCast<TLxFieldDesc>(fieldDesc));
+}
+
+void TDASQLGenerator::DescribeCommonField(TStatementInputs& inputs, TFieldDesc* fieldDesc,
+                                          TLxFieldDesc* lxDesc) {
   inputs.Add(fieldDesc);
   inputs.AddText(fieldDesc->Name());
   inputs.AddText(fieldDesc->SourceName());
   inputs.Add(fieldDesc->FieldNo());
   inputs.Add(fieldDesc->DataType());
-  auto* lxDesc = HotCast<TLxFieldDesc>(fieldDesc);
   inputs.Add(lxDesc);
   inputs.Add(lxDesc != nullptr ? lxDesc->TableInfo() : nullptr);
   // The parameter information points at the dataset field of each descriptor.

@@ -105,9 +105,13 @@ void TCustomMySQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInf
 }
 
 void TCustomMySQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
-  TDASQLGenerator::DescribeField(inputs, fieldDesc);
-  // The row-version check chooses its column by these.
+  // One cast serves both parts: a MySQL descriptor is a TLxFieldDesc too; only another kind
+  // takes the second cast.
   auto* desc = HotCast<TMySQLFieldDesc>(fieldDesc);
+  TLxFieldDesc* lxDesc = desc;
+  if (lxDesc == nullptr) lxDesc = HotCast<TLxFieldDesc>(fieldDesc);
+  DescribeCommonField(inputs, fieldDesc, lxDesc);
+  // The row-version check chooses its column by these.
   inputs.Add(desc != nullptr ? desc->MySQLType() : -1);
   inputs.Add(desc != nullptr && desc->IsAutoUpdateTimestamp());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "MySql/MyClasses_RecordSetFields.h"
 #include "MySql/MyClasses_SQLInfo.h"
 #include "MySql/MyParser.h"
@@ -79,6 +81,50 @@ TEST(MySQLGenerator, QuickRefreshComparesTheNewestTimestamp) {
             u"SELECT * FROM payment\rWHERE changed_on >= '1899-12-30 00:00:00'  ORDER BY id "
             u"LIMIT 100");
 }
+
+// A kept UPDATE with the row-version check serves the next record only while the column the check
+// compares stays the same: each case keeps a statement, changes one fact of a descriptor and
+// compares the generator's verdict with a fresh build.
+struct RowVersionShapeCase {
+  const char* Name;
+  std::function<void(MyPaymentHost&)> Setup;
+  std::function<void(MyPaymentHost&)> Change;
+  bool SameStatement;
+};
+
+const RowVersionShapeCase kRowVersionShapeCases[] = {
+    {"NothingChanged", [](MyPaymentHost&) {}, [](MyPaymentHost&) {}, true},
+    {"StampNoLongerATimestamp", [](MyPaymentHost&) {},
+     [](MyPaymentHost& h) { h.Stamp->SetMySQLType(12); }, false},
+    // With two TIMESTAMP columns the one the server updates wins; without it, the first.
+    {"StampNoLongerUpdatedByTheServer",
+     [](MyPaymentHost& h) { static_cast<TMySQLFieldDesc*>(h.Descs[1])->SetMySQLType(7); },
+     [](MyPaymentHost& h) { h.Stamp->SetIsAutoUpdateTimestamp(false); }, false},
+};
+
+class MySQLGeneratorRowVersionShape : public ::testing::TestWithParam<RowVersionShapeCase> {};
+
+TEST_P(MySQLGeneratorRowVersionShape, AKeptStatementFollowsTheRowVersionColumn) {
+  const RowVersionShapeCase& c = GetParam();
+  MyPaymentHost host;
+  c.Setup(host);
+  TCustomMySQLGenerator gen(&host);
+  gen.CheckRowVersion = true;
+  TDAParams params;
+  String kept = Build(gen, stUpdate, &params);
+  TStatementShape shape;
+  ASSERT_TRUE(gen.KeepLastShape(shape));
+  c.Change(host);
+  bool matches = gen.MatchesShape(shape, stUpdate, true);
+  EXPECT_EQ(Build(gen, stUpdate, &params) == kept, c.SameStatement) << "the case's own premise";
+  EXPECT_EQ(matches, c.SameStatement);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MySQLGeneratorRowVersionShape,
+                         ::testing::ValuesIn(kRowVersionShapeCases),
+                         [](const ::testing::TestParamInfo<RowVersionShapeCase>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 TEST(MySQLGenerator, TableSelect) {
   MyPaymentHost host;
