@@ -7,13 +7,13 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "Common/CLRClasses.h"
 #include "Common/DBAccess_StatementType.h"
 #include "Common/DBAccess_Params.h"
 #include "Common/LxAccess_RecordSet.h"
+#include "Common/MemUtils.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Sets.h"
 
@@ -121,9 +121,7 @@ class TStatementInputs {
     if (FRecording) {
       FTexts.push_back(text);
     } else if (FSame) {
-      FSame = FTextAt < FTexts.size() && FTexts[FTextAt].size() == text.size() &&
-              std::memcmp(FTexts[FTextAt].data(), text.data(),
-                          text.size() * sizeof(char16_t)) == 0;
+      FSame = FTextAt < FTexts.size() && SameUnits(FTexts[FTextAt], text);
       ++FTextAt;
     }
   }

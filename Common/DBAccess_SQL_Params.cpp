@@ -127,7 +127,7 @@ bool TCustomDASQL::DescsRepeatNames() const {
   // the last call is kept.
   bool sameNames = static_cast<int>(FRepeatCheckedNames.size()) == descs.Count();
   for (int i = 0; i < descs.Count() && sameNames; ++i)
-    sameNames = descs.GetItem(i)->GetName() == FRepeatCheckedNames[static_cast<size_t>(i)];
+    sameNames = SameUnits(descs.GetItem(i)->GetName(), FRepeatCheckedNames[static_cast<size_t>(i)]);
   if (sameNames) return FNamesRepeat;
   FRepeatCheckedNames.resize(static_cast<size_t>(descs.Count()));
   for (int i = 0; i < descs.Count(); ++i)

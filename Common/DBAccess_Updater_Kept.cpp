@@ -4,23 +4,10 @@
 // same inputs and the same answers from the record. The updater adds what lies on its side: the
 // same component, command and connection, the text still on the command, the same refresh and
 // returning options, and no handler that sees the parameters before they run.
-#include <cstring>
-
 #include "Common/DBAccess.h"
 #include "Common/DBAccess_AccessUtils.h"
 #include "Common/DBAccess_DataSet.h"
 #include "Common/DBAccess_Updater.h"
-
-namespace {
-
-// Compared as bytes: the texts are equal or not, and the string's own comparison orders them
-// unit by unit, which costs a loop step per character of a statement.
-bool SameUnits(const String& a, const String& b) {
-  return a.size() == b.size() &&
-         std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
-}  // namespace
 
 int TDADataSetUpdater::KeptIndex(TStatementType statementType) {
   switch (statementType) {
