@@ -58,6 +58,10 @@ void TDAParam::SetAsVariant(const Variant& value) {
     else
       Blob()->SetAsAnsiString(UTF8Encode(VarToStr(value)));
     ValueChanged();
+  } else if (DataType() != ftUnknown && !value.IsEmpty()) {
+    // The type is known and the value is one: it is kept as it comes, with a single copy
+    // (the general path infers a type and maps Empty to Null first).
+    SetTypedValue(DataType(), value);
   } else {
     TParam::SetAsVariant(value);
   }

@@ -36,6 +36,9 @@ class TDAParam : public TParam {
   bool IsSharedObject() const { return IsBlobDataType(DataType()); }
 
   Variant GetAsVariant() override;
+  // The value as the parameter keeps it, without a copy; for a parameter that holds no blob
+  // object (a blob's content is read through GetAsVariant).
+  const Variant& StoredValue() const { return Data(); }
   void SetAsVariant(const Variant& value) override;
   String GetAsString() override;
   void SetAsString(const String& value) override;

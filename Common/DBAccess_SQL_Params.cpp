@@ -123,20 +123,17 @@ TDAParam* TCustomDASQL::FindResultParam() const {
 
 bool TCustomDASQL::DescsRepeatNames() const {
   TParamDescs& descs = FICommand->Params();
-  // The caseless collation is the costly part of every execution: the answer for the names of
-  // the last call is kept.
-  bool sameNames = static_cast<int>(FRepeatCheckedNames.size()) == descs.Count();
-  for (int i = 0; i < descs.Count() && sameNames; ++i)
-    sameNames = SameUnits(descs.GetItem(i)->GetName(), FRepeatCheckedNames[static_cast<size_t>(i)]);
-  if (sameNames) return FNamesRepeat;
-  FRepeatCheckedNames.resize(static_cast<size_t>(descs.Count()));
-  for (int i = 0; i < descs.Count(); ++i)
-    FRepeatCheckedNames[static_cast<size_t>(i)] = descs.GetItem(i)->GetName();
+  // The caseless collation is the costly part of every execution: the answer is kept until a
+  // name changes or a descriptor comes or goes.
+  const uint64_t version = TParamDescs::NamesVersion();
+  if (FRepeatCheckedDescs == &descs && FRepeatCheckedVersion == version) return FNamesRepeat;
   FNamesRepeat = false;
   for (int i = 0; i < descs.Count() && !FNamesRepeat; ++i) {
     const String& name = descs.GetItem(i)->GetName();
     if (!name.empty() && descs.FindParam(name) != descs.GetItem(i)) FNamesRepeat = true;
   }
+  FRepeatCheckedDescs = &descs;
+  FRepeatCheckedVersion = version;
   return FNamesRepeat;
 }
 
@@ -179,12 +176,17 @@ void TCustomDASQL::WriteParams(bool withValues) {
 }
 
 void TCustomDASQL::AssignParamDesc(TParamDesc* desc, TDAParam* param) {
+  // A statement run again mostly finds its descriptors as the last run left them: each setter is
+  // called only for a change.
   desc->SetName(param->Name());
-  desc->SetDataType(GetDataTypesMapClass().GetDataType(param->DataType()));
-  desc->SetSubDataType(static_cast<uint16_t>(param->SubDataType()));
-  desc->SetNational(param->National());
-  desc->SetParamType(static_cast<uint8_t>(param->ParamType()));
-  desc->SetIsBound(param->Bound());
+  const TDataTypeCode dataType = GetDataTypesMapClass().GetDataType(param->DataType());
+  if (desc->GetDataType() != dataType) desc->SetDataType(dataType);
+  const auto subDataType = static_cast<uint16_t>(param->SubDataType());
+  if (desc->GetSubDataType() != subDataType) desc->SetSubDataType(subDataType);
+  if (desc->GetNational() != param->National()) desc->SetNational(param->National());
+  const auto paramType = static_cast<uint8_t>(param->ParamType());
+  if (desc->GetParamType() != paramType) desc->SetParamType(paramType);
+  if (desc->GetIsBound() != param->Bound()) desc->SetIsBound(param->Bound());
   int32_t size = param->DAParamSize();
   if (size == 0 && IsSizedByValue(param->DataType())) {
     const TParamType type = param->ParamType();
@@ -196,7 +198,7 @@ void TCustomDASQL::AssignParamDesc(TParamDesc* desc, TDAParam* param) {
         connection->IConnection()->GetProp(pcDefaultParamSize, fallback))
       size = fallback.AsInteger();
   }
-  desc->SetSize(size);
+  if (desc->GetSize() != size) desc->SetSize(size);
 }
 
 void TCustomDASQL::ReleaseConvertedBlobs() {
@@ -230,13 +232,14 @@ void TCustomDASQL::AssignParamValue(TParamDesc* desc, TDAParam* param) {
   }
   desc->SetConvertEOL(ConvertEOL());
   if (IsOutputOnly(type)) return;
-  Variant value = param->GetAsVariant();
+  // Copied once, from where the parameter keeps it, unless it needs a conversion first.
+  const Variant& value = param->StoredValue();
   if (dataType == ftDate && !value.IsEmpty() && !value.IsNull())
-    value = Variant::FromDate(std::trunc(value.AsDateTime()));
-  if ((desc->GetDataType() == dtBytes || desc->GetDataType() == dtVarBytes) && IsText(value))
-    value = Variant(Encoding::GetDefault()->GetBytesWide(value.AsString()));
-  desc->SetValue(Variant());
-  desc->SetValue(value);
+    desc->SetValue(Variant::FromDate(std::trunc(value.AsDateTime())));
+  else if ((desc->GetDataType() == dtBytes || desc->GetDataType() == dtVarBytes) && IsText(value))
+    desc->SetValue(Variant(Encoding::GetDefault()->GetBytesWide(value.AsString())));
+  else
+    desc->SetValue(value);
 }
 
 // ---- Values back from the descriptors.

@@ -2,11 +2,18 @@
 
 #include "Common/CLRClasses.h"
 #include "Common/LxAccess_Connection.h"
+#include "Common/MemUtils.h"
 #include "platform/rtl/NumberText.h"
 #include "platform/rtl/TextCompare.h"
 #include "platform/rtl/UnicodeText.h"
 
 // --- Parameter descriptors --------------------------------------------------------------------
+
+void TParamDesc::SetName(const String& value) {
+  if (SameUnits(FName, value)) return;
+  FName = value;
+  TouchNames();
+}
 
 bool TParamDesc::SetValue(const Variant& value) {
   FValue = value;
@@ -35,12 +42,14 @@ TParamDesc* TParamDescs::GetItem(int index) const {
 
 TParamDesc* TParamDescs::Add(std::unique_ptr<TParamDesc> param) {
   FItems.push_back(std::move(param));
+  TParamDesc::TouchNames();
   return FItems.back().get();
 }
 
 void TParamDescs::Delete(int index) {
   GetItem(index);
   FItems.erase(FItems.begin() + index);
+  TParamDesc::TouchNames();
 }
 
 TParamDesc* TParamDescs::FindParam(const String& name) const {

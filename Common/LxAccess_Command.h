@@ -3,6 +3,7 @@
 // numbered properties of a command.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,7 +58,8 @@ class TParamDesc {
   TParamDesc& operator=(const TParamDesc&) = delete;
 
   const String& GetName() const { return FName; }
-  void SetName(const String& value) { FName = value; }
+  // A changed name moves the process-wide names version on (see TParamDescs::NamesVersion).
+  void SetName(const String& value);
   TDataTypeCode GetDataType() const { return FDataType; }
   virtual void SetDataType(TDataTypeCode value) { FDataType = value; }
   uint16_t GetSubDataType() const { return FSubDataType; }
@@ -67,7 +69,8 @@ class TParamDesc {
   int32_t GetSize() const { return FSize; }
   virtual void SetSize(int32_t value) { FSize = value; }
 
-  virtual Variant GetValue() const { return FValue; }
+  // Read in place: a statement's text is written from it once per execution.
+  const Variant& GetValue() const { return FValue; }
   // Copies the value in; is-null follows it (Empty or Null). Returns is-null.
   virtual bool SetValue(const Variant& value);
   // The object the value carries; nil for an Empty or Null value. Any other value is an
@@ -86,6 +89,10 @@ class TParamDesc {
   void SetConvertEOL(bool value) { FConvertEOL = value; }
 
  private:
+  friend class TParamDescs;
+  static inline std::atomic<uint64_t> FNamesVersion{0};
+  static void TouchNames() { FNamesVersion.fetch_add(1, std::memory_order_relaxed); }
+
   String FName;
   TDataTypeCode FDataType = 0;
   uint16_t FSubDataType = 0;
@@ -110,7 +117,16 @@ class TParamDescs {
   void Delete(int index);
   // The first descriptor of that name, compared ignoring case by the locale's rules; nil when none.
   TParamDesc* FindParam(const String& name) const;
-  void Clear() { FItems.clear(); }
+  void Clear() {
+    FItems.clear();
+    TParamDesc::TouchNames();
+  }
+  // Moves on whenever any descriptor's name changes or any list gains or loses one: a caller that
+  // derived something from a list's names may keep it while the list and this number are the
+  // same.
+  static uint64_t NamesVersion() {
+    return TParamDesc::FNamesVersion.load(std::memory_order_relaxed);
+  }
 
  private:
   std::vector<std::unique_ptr<TParamDesc>> FItems;

@@ -1,11 +1,14 @@
 #include "MySql/MyClasses_Literals.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <typeinfo>
 
 #include "Common/CLRClasses.h"
+#include "Common/DBAccess_HotCast.h"
 #include "Common/MemData_Blob.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/NumberText.h"
@@ -39,29 +42,43 @@ bool BackslashCanBeTrailByte(const AnsiString& charsetName) {
   return answer;
 }
 
+// Bytes that need an escape of their own: bit 1 in every mode (the quote), bit 2 with backslash
+// escapes only.
+constexpr std::array<uint8_t, 256> kEscapeKinds = [] {
+  std::array<uint8_t, 256> kinds{};
+  kinds['\''] = 1;
+  for (unsigned char c : {'\0', '\n', '\r', '\x1a', '"', '\\'}) kinds[c] = 2;
+  return kinds;
+}();
+
+bool NeedsEscape(char c, uint8_t modeBits) {
+  return (kEscapeKinds[static_cast<unsigned char>(c)] & modeBits) != 0;
+}
+
+// Runs of bytes that need no escape are appended whole: most text has none.
 void AppendEscaped(AnsiString& out, std::string_view bytes, bool backslashEscapes) {
-  if (!backslashEscapes) {
-    for (char c : bytes) {
-      if (c == '\'') out += '\'';
-      out += c;
+  const uint8_t modeBits = backslashEscapes ? 3 : 1;
+  size_t from = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (!NeedsEscape(c, modeBits)) continue;
+    out.append(bytes.data() + from, i - from);
+    from = i + 1;
+    if (!backslashEscapes) {
+      out += "''";
+      continue;
     }
-    return;
-  }
-  for (char c : bytes) {
     switch (c) {
       case '\0': out += "\\0"; break;
       case '\n': out += "\\n"; break;
       case '\r': out += "\\r"; break;
       case '\x1a': out += "\\Z"; break;
-      case '"':
-      case '\'':
-      case '\\':
+      default:
         out += '\\';
         out += c;
-        break;
-      default: out += c;
     }
   }
+  out.append(bytes.data() + from, bytes.size() - from);
 }
 
 void AppendHex(AnsiString& out, std::string_view bytes) {
@@ -92,32 +109,38 @@ void AppendQuoted(AnsiString& out, std::string_view bytes, const LiteralContext&
 }
 
 // Appends the UTF-8 form of wide text as UTF8Encode gives it: a lone surrogate becomes U+FFFD.
+// The room for the longest form (three bytes a unit) is made once and the bytes written into it.
 void AppendUTF8(AnsiString& out, std::u16string_view text) {
+  const size_t start = out.size();
+  out.resize(start + text.size() * 3);
+  char* const first = out.data() + start;
+  char* p = first;
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c < 0x80) {
-      out += static_cast<char>(c);
+      *p++ = static_cast<char>(c);
       continue;
     }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
+      ++i;  // two units, four bytes: within the room of the two
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
     if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
+      *p++ = static_cast<char>(0xC0 | (c >> 6));
     } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *p++ = static_cast<char>(0xE0 | (c >> 12));
+      *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *p++ = static_cast<char>(0xF0 | (c >> 18));
+      *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     }
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  out.resize(start + static_cast<size_t>(p - first));
 }
 
 // The UTF-8 form of wide text, in a buffer that keeps its capacity from literal to literal so that
@@ -147,7 +170,7 @@ std::string_view StoredBytes(TBlob& blob) {
 // Compressed content goes as the bytes it is stored in, never through a text conversion, which
 // would corrupt it.
 bool AppendCompressedBlob(AnsiString& out, TBlob& blob, const LiteralContext& ctx) {
-  if (auto* compressed = dynamic_cast<TCompressedBlob*>(&blob)) {
+  if (auto* compressed = HotCast<TCompressedBlob>(&blob)) {
     compressed->SetCompressed(true);
     if (!compressed->GetCompressed()) return false;
     AppendQuoted(out, StoredBytes(*compressed), ctx);
@@ -203,7 +226,7 @@ bool IsByteArray(const Variant& value) {
 
 void AppendStringLiteral(AnsiString& out, const Variant& value, const LiteralContext& ctx) {
   if (value.VarType() == varObject) {
-    auto* blob = dynamic_cast<TBlob*>(static_cast<TSharedObject*>(value.AsObject()));
+    auto* blob = HotCast<TBlob>(static_cast<TSharedObject*>(value.AsObject()));
     RTL_ASSERT(blob != nullptr, u"The parameter's object is no blob");
     AppendBlob(out, *blob, ctx);
   } else if (IsByteArray(value)) {
@@ -263,30 +286,110 @@ void AppendDigits(AnsiString& out, int value, int width) {
   out.append(DigitsBefore(end, value, width), end);
 }
 
-// 'yyyy-mm-dd' or 'yyyy-mm-dd hh:nn:ss' of the value, the date decoded as the invariant
-// FormatDateTime decodes it. Written back to front into a small buffer and appended once.
-void AppendDateTime(AnsiString& out, const Variant& value, bool withTime) {
+// The fields of a date-time, as DecodeDateTime gives them.
+struct DateTimeParts {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The calendar date of day number `day` (0001-01-01 is day 1) in the proleptic Gregorian
+// calendar, counted in whole 400-year eras from a year that starts on 1 March, so that the leap
+// day is the last day of its year and no loop over the months is needed.
+void CivilDateOf(int64_t day, DateTimeParts& parts) {
+  const int64_t z = day + 305;  // days since 0000-03-01; day >= 1, so never negative
+  const int64_t era = z / 146097;
+  const int64_t dayOfEra = z - era * 146097;
+  const int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // 0 is March
+  parts.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  parts.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  // The year is kept in 16 bits, as the decoder keeps it.
+  parts.year = static_cast<uint16_t>(yearOfEra + era * 400 + (parts.month <= 2 ? 1 : 0));
+}
+
+// The parts of a date-time with one rounding to the millisecond, half to even, as
+// DateTimeToTimeStamp rounds. False where the value is too large for the shortcut to be exact (or
+// is not a number): the caller then decodes the long way, which also raises where it must.
+bool QuickDecode(TDateTime value, DateTimeParts& parts) {
+  const double msecs = value * MSecsPerDay;
+  if (!(std::fabs(msecs) < 0x1p52)) return false;
+  const double whole = std::floor(msecs);
+  const double rest = msecs - whole;
+  auto total = static_cast<int64_t>(whole);  // exact below 2^52
+  if (rest > 0.5 || (rest == 0.5 && (total & 1) != 0)) ++total;
+  const int64_t day = total / MSecsPerDay + DateDelta;
+  const int64_t time = std::llabs(total % MSecsPerDay);
+  parts = DateTimeParts{};
+  if (day > 0) CivilDateOf(day, parts);
+  parts.hour = static_cast<int>(time / 3600000);
+  parts.minute = static_cast<int>(time / 60000 % 60);
+  parts.second = static_cast<int>(time / 1000 % 60);
+  return true;
+}
+
+DateTimeParts DecodeParts(TDateTime value) {
+  DateTimeParts parts;
+  if (QuickDecode(value, parts)) return parts;
   uint16_t year, month, day, hour, minute, second, msec;
-  DecodeDateTime(VarToDateTime(value), year, month, day, hour, minute, second, msec);
+  DecodeDateTime(value, year, month, day, hour, minute, second, msec);
+  return {year, month, day, hour, minute, second};
+}
+
+// A year of more than four digits keeps them all: written back to front into a small buffer.
+void AppendWideDateTime(AnsiString& out, const DateTimeParts& t, bool withTime) {
   char text[48];  // room for six fields of up to five digits and their separators
   char* end = text + sizeof text;
   char* p = end;
   *--p = '\'';
   if (withTime) {
-    p = DigitsBefore(p, second, 2);
+    p = DigitsBefore(p, t.second, 2);
     *--p = ':';
-    p = DigitsBefore(p, minute, 2);
+    p = DigitsBefore(p, t.minute, 2);
     *--p = ':';
-    p = DigitsBefore(p, hour, 2);
+    p = DigitsBefore(p, t.hour, 2);
     *--p = ' ';
   }
-  p = DigitsBefore(p, day, 2);
+  p = DigitsBefore(p, t.day, 2);
   *--p = '-';
-  p = DigitsBefore(p, month, 2);
+  p = DigitsBefore(p, t.month, 2);
   *--p = '-';
-  p = DigitsBefore(p, year, 4);
+  p = DigitsBefore(p, t.year, 4);
   *--p = '\'';
   out.append(p, end);
+}
+
+// Two decimal digits of a value below 100.
+void PutTwoDigits(char* p, int value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::memcpy(p, kPairs + 2 * value, 2);
+}
+
+// 'yyyy-mm-dd' or 'yyyy-mm-dd hh:nn:ss' of the value, the date decoded as the invariant
+// FormatDateTime decodes it.
+void AppendDateTime(AnsiString& out, TDateTime value, bool withTime) {
+  const DateTimeParts t = DecodeParts(value);
+  if (t.year > 9999) {
+    AppendWideDateTime(out, t, withTime);
+    return;
+  }
+  char text[] = "'yyyy-mm-dd hh:nn:ss'";
+  PutTwoDigits(text + 1, t.year / 100);
+  PutTwoDigits(text + 3, t.year % 100);
+  PutTwoDigits(text + 6, t.month);
+  PutTwoDigits(text + 9, t.day);
+  if (!withTime) {
+    text[11] = '\'';
+    out.append(text, 12);
+    return;
+  }
+  PutTwoDigits(text + 12, t.hour);
+  PutTwoDigits(text + 15, t.minute);
+  PutTwoDigits(text + 18, t.second);
+  out.append(text, sizeof text - 1);
 }
 
 // A time as hours (not limited to 23), minutes and seconds; negative times keep their sign.
@@ -313,7 +416,7 @@ void AppendOther(AnsiString& out, const Variant& value, const LiteralContext& ct
   else if (VarIsFloat(value))
     AppendFloat(out, value);
   else if (value.VarType() == varDate || VarIsSQLTimeStamp(value))
-    AppendDateTime(out, value, true);
+    AppendDateTime(out, VarToDateTime(value), true);
   else
     AppendStringLiteral(out, value, ctx);
 }
@@ -372,11 +475,11 @@ void AppendMySQLLiteral(AnsiString& out, TDataTypeCode dataType, const Variant& 
       out += UTF8Encode(BcdToStr(VarToBcd(value), SqlSettings()));
       break;
     case dtDate:
-      AppendDateTime(out, value, false);
+      AppendDateTime(out, VarToDateTime(value), false);
       break;
     case dtDateTime:
     case dtSQLTimeStamp:
-      AppendDateTime(out, value, true);
+      AppendDateTime(out, VarToDateTime(value), true);
       break;
     case dtTime:
       AppendTime(out, value);

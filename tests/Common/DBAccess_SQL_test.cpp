@@ -243,6 +243,31 @@ TEST(DASQLParams, SizesComeFromTheValueOnlyForInputTextsWithoutSize) {
   }
 }
 
+// Whether descriptor names repeat is kept between writes: a descriptor renamed in place, or one
+// that comes or goes, must be seen at the next write.
+TEST(DASQLParams, RepeatedNamesFollowRenamedDescriptors) {
+  TTestSQL cmd;
+  cmd.SetSQLText(u"select :a, :b from t");
+  cmd.ParamByName(u"a")->SetAsInteger(7);
+  cmd.ParamByName(u"b")->SetAsString(u"bee");
+  cmd.WriteParams(true);
+  TLxCommand* provider = cmd.ICommand();
+  ASSERT_EQ(provider->GetParamCount(), 2);
+  EXPECT_EQ(provider->GetParam(1)->GetValue().AsString(), u"bee");
+
+  // Both places now name "a": the one parameter feeds both.
+  provider->GetParam(1)->SetName(u"A");
+  cmd.WriteParams(true);
+  EXPECT_EQ(provider->GetParam(0)->GetValue().AsInteger(), 7);
+  EXPECT_EQ(provider->GetParam(1)->GetValue().AsInteger(), 7);
+
+  // Named apart again, they pair by position once more.
+  provider->GetParam(1)->SetName(u"b");
+  cmd.ParamByName(u"b")->SetAsString(u"bee again");
+  cmd.WriteParams(true);
+  EXPECT_EQ(provider->GetParam(1)->GetValue().AsString(), u"bee again");
+}
+
 TEST(DASQLParams, ValuesWrittenToTheDescriptors) {
   TTestConnection conn;
   conn.SetConvertEOL(true);

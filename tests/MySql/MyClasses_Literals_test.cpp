@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "Common/CLRClasses.h"
 #include "Common/MemData_Blob.h"
@@ -257,6 +259,64 @@ TEST(MySQLLiterals, DatesMatchTheInvariantFormatting) {
     EXPECT_EQ(Literal(dtDate, Variant::FromDate(value)), date) << value;
     EXPECT_EQ(Literal(dtDateTime, Variant::FromDate(value)), dateTime) << value;
     EXPECT_EQ(Literal(dtSQLTimeStamp, Variant::FromDate(value)), dateTime) << value;
+  }
+}
+
+// The literal of a date-time as the full decoder gives its parts: the reference the writer's
+// own, shorter decoding must match byte for byte.
+AnsiString DecodedLiteral(TDateTime value, bool withTime) {
+  uint16_t y, m, d, h, n, s, ms;
+  DecodeDateTime(value, y, m, d, h, n, s, ms);
+  char text[64];
+  if (withTime)
+    std::snprintf(text, sizeof text, "'%04u-%02u-%02u %02u:%02u:%02u'", unsigned{y}, unsigned{m},
+                  unsigned{d}, unsigned{h}, unsigned{n}, unsigned{s});
+  else
+    std::snprintf(text, sizeof text, "'%04u-%02u-%02u'", unsigned{y}, unsigned{m}, unsigned{d});
+  return text;
+}
+
+void ExpectDecodedLiteral(TDateTime value) {
+  EXPECT_EQ(Literal(dtDate, Variant::FromDate(value)), DecodedLiteral(value, false)) << value;
+  EXPECT_EQ(Literal(dtDateTime, Variant::FromDate(value)), DecodedLiteral(value, true)) << value;
+}
+
+// Leap days of every rule, ties of the millisecond rounding (half to even, on both sides of day
+// zero), days before day 1 (written as year 0), a year of five digits, a year past 16 bits (the
+// decoder keeps 16) and values too large for the short route.
+TEST(MySQLLiterals, DatesMatchTheFullDecoder) {
+  const double ms = 1.0 / MSecsPerDay;
+  const TDateTime values[] = {
+      EncodeDate(1, 1, 1) + EncodeTime(0, 0, 0, 1),
+      EncodeDate(4, 2, 29) + EncodeTime(23, 59, 59, 0),
+      EncodeDate(100, 3, 1),
+      EncodeDate(400, 2, 29),
+      EncodeDate(1600, 2, 29) + 0.5,
+      EncodeDate(1900, 2, 28) + EncodeTime(23, 59, 59, 999),
+      EncodeDate(1900, 3, 1),
+      EncodeDate(2000, 2, 29) + 0.75,
+      EncodeDate(2100, 2, 28),
+      EncodeDate(2100, 3, 1) - 0.4 * ms,
+      EncodeDate(2024, 3, 5) + 0.9999999999,
+      0.5 * ms, 1.5 * ms, 2.5 * ms, -0.5 * ms, -1.5 * ms, -2.5 * ms,
+      -0.25, -0.9999999999, -1.75, -693593.5, -693594.25, -700000.5,
+      EncodeDate(9999, 12, 31) + EncodeTime(23, 59, 59, 999) + 0.6 * ms,  // into year 10000
+      2.5e7 + 0.3,   // past year 65535
+      6e7 + 0.125,   // beyond the short route
+  };
+  for (TDateTime value : values) ExpectDecodedLiteral(value);
+  // A sweep over both sides of day zero with a spread of times of day.
+  uint32_t seed = 12345;
+  for (double day = -700000; day < 3000000; day += 997) {
+    seed = seed * 1664525u + 1013904223u;
+    const double fraction = (seed >> 8) / double(1u << 24);
+    ExpectDecodedLiteral(day + fraction);
+    ExpectDecodedLiteral(day - fraction);
+  }
+  // Values the decoder refuses are refused by the writer too.
+  for (double bad : {std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+    EXPECT_ANY_THROW(DecodedLiteral(bad, true));
+    EXPECT_ANY_THROW(Literal(dtDateTime, Variant::FromDate(bad)));
   }
 }
 
