@@ -212,9 +212,5 @@ class TCustomDASQL : public TComponent, public IDAConnectionClient, public IMacr
   bool FProcCallMark = false;
   bool FDataModifying = false;
   bool FKeepParams = false;
-  // The descriptor list DescsRepeatNames last looked at, the names version then, and its answer.
-  mutable const TParamDescs* FRepeatCheckedDescs = nullptr;
-  mutable uint64_t FRepeatCheckedVersion = 0;
-  mutable bool FNamesRepeat = false;
   bool FScanningMacros = false;
 };

@@ -121,21 +121,7 @@ TDAParam* TCustomDASQL::FindResultParam() const {
 
 // ---- Parameters to the descriptors.
 
-bool TCustomDASQL::DescsRepeatNames() const {
-  TParamDescs& descs = FICommand->Params();
-  // The caseless collation is the costly part of every execution: the answer is kept until a
-  // name changes or a descriptor comes or goes.
-  const uint64_t version = TParamDescs::NamesVersion();
-  if (FRepeatCheckedDescs == &descs && FRepeatCheckedVersion == version) return FNamesRepeat;
-  FNamesRepeat = false;
-  for (int i = 0; i < descs.Count() && !FNamesRepeat; ++i) {
-    const String& name = descs.GetItem(i)->GetName();
-    if (!name.empty() && descs.FindParam(name) != descs.GetItem(i)) FNamesRepeat = true;
-  }
-  FRepeatCheckedDescs = &descs;
-  FRepeatCheckedVersion = version;
-  return FNamesRepeat;
-}
+bool TCustomDASQL::DescsRepeatNames() const { return FICommand->Params().NamesRepeat(); }
 
 TParamDesc* TCustomDASQL::DescForParam(int index, TDAParam* param, bool byName) {
   TParamDescs& descs = FICommand->Params();

@@ -12,7 +12,7 @@
 void TParamDesc::SetName(const String& value) {
   if (SameUnits(FName, value)) return;
   FName = value;
-  TouchNames();
+  if (FOwner != nullptr) FOwner->FNamesRepeat = TParamDescs::kNotAsked;
 }
 
 bool TParamDesc::SetValue(const Variant& value) {
@@ -41,21 +41,34 @@ TParamDesc* TParamDescs::GetItem(int index) const {
 }
 
 TParamDesc* TParamDescs::Add(std::unique_ptr<TParamDesc> param) {
+  param->FOwner = this;
   FItems.push_back(std::move(param));
-  TParamDesc::TouchNames();
+  FNamesRepeat = kNotAsked;
   return FItems.back().get();
 }
 
 void TParamDescs::Delete(int index) {
   GetItem(index);
   FItems.erase(FItems.begin() + index);
-  TParamDesc::TouchNames();
+  FNamesRepeat = kNotAsked;
 }
 
 TParamDesc* TParamDescs::FindParam(const String& name) const {
   for (const auto& item : FItems)
     if (AnsiSameText(item->GetName(), name)) return item.get();
   return nullptr;
+}
+
+bool TParamDescs::NamesRepeat() const {
+  if (FNamesRepeat == kNotAsked) {
+    bool repeat = false;
+    for (size_t i = 0; i < FItems.size() && !repeat; ++i) {
+      const String& name = FItems[i]->GetName();
+      repeat = !name.empty() && FindParam(name) != FItems[i].get();
+    }
+    FNamesRepeat = repeat ? 1 : 0;
+  }
+  return FNamesRepeat == 1;
 }
 
 // --- Command ------------------------------------------------------------------------------------

@@ -3,7 +3,6 @@
 // numbered properties of a command.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -48,6 +47,8 @@ struct TLxCommandClass {
   TParserClass ParserClass = nullptr;
 };
 
+class TParamDescs;
+
 // One parameter of a command. Its type byte takes the class library's values: 0 unknown,
 // 1 input, 2 output, 3 input/output, 4 result.
 class TParamDesc {
@@ -58,7 +59,7 @@ class TParamDesc {
   TParamDesc& operator=(const TParamDesc&) = delete;
 
   const String& GetName() const { return FName; }
-  // A changed name moves the process-wide names version on (see TParamDescs::NamesVersion).
+  // A changed name makes the owning list forget whether its names repeat.
   void SetName(const String& value);
   TDataTypeCode GetDataType() const { return FDataType; }
   virtual void SetDataType(TDataTypeCode value) { FDataType = value; }
@@ -90,9 +91,7 @@ class TParamDesc {
 
  private:
   friend class TParamDescs;
-  static inline std::atomic<uint64_t> FNamesVersion{0};
-  static void TouchNames() { FNamesVersion.fetch_add(1, std::memory_order_relaxed); }
-
+  TParamDescs* FOwner = nullptr;
   String FName;
   TDataTypeCode FDataType = 0;
   uint16_t FSubDataType = 0;
@@ -110,6 +109,11 @@ using TParamDescClass = std::unique_ptr<TParamDesc> (*)();
 // The parameters of a command, owned.
 class TParamDescs {
  public:
+  TParamDescs() = default;
+  // The descriptors know their list: a list does not move.
+  TParamDescs(const TParamDescs&) = delete;
+  TParamDescs& operator=(const TParamDescs&) = delete;
+
   int Count() const { return static_cast<int>(FItems.size()); }
   // Raises "List index out of bounds (%d)" outside 0..count-1.
   TParamDesc* GetItem(int index) const;
@@ -119,17 +123,19 @@ class TParamDescs {
   TParamDesc* FindParam(const String& name) const;
   void Clear() {
     FItems.clear();
-    TParamDesc::TouchNames();
+    FNamesRepeat = kNotAsked;
   }
-  // Moves on whenever any descriptor's name changes or any list gains or loses one: a caller that
-  // derived something from a list's names may keep it while the list and this number are the
-  // same.
-  static uint64_t NamesVersion() {
-    return TParamDesc::FNamesVersion.load(std::memory_order_relaxed);
-  }
+  // Whether a non-empty name is held by more than one descriptor, compared as FindParam compares.
+  // A statement asks on every execution and the caseless collation is costly, so the answer is
+  // kept until a name changes or a descriptor comes or goes.
+  bool NamesRepeat() const;
 
  private:
+  friend class TParamDesc;
+  static constexpr int8_t kNotAsked = -1;
+
   std::vector<std::unique_ptr<TParamDesc>> FItems;
+  mutable int8_t FNamesRepeat = kNotAsked;
 };
 
 class TLxCommand {
