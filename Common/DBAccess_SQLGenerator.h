@@ -65,6 +65,11 @@ class IDASQLGeneratorHost {
   virtual int QueryTableCount() = 0;
   virtual TFieldDesc* IdentityField() = 0;
   virtual TKeyAndDataFields GetKeyAndDataFields(bool allTables) = 0;
+  // The same lists written into fields, for a caller that asks on every post and reuses their
+  // storage.
+  virtual void FillKeyAndDataFields(bool allTables, TKeyAndDataFields& fields) {
+    fields = GetKeyAndDataFields(allTables);
+  }
 };
 
 // Which field, and which version of its value, feeds the parameter of the same index.
@@ -270,4 +275,6 @@ class TDASQLGenerator : public TObject {
   };
   TLastBuild FLast;
   bool FLastValid = false;
+  // The current record's key and data fields, asked for by every check of a kept statement.
+  TKeyAndDataFields FCheckFields;
 };

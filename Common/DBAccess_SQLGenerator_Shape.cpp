@@ -121,8 +121,8 @@ bool TDASQLGenerator::MatchesShape(TStatementShape& shape, TStatementType statem
   TLxTableInfo* table = FHost->UpdatingTableInfo();
   if (table == nullptr) return false;
   shape.Inputs.BeginCheck();
-  DescribeInputs(shape.Inputs, table, FHost->GetKeyAndDataFields(false), statementType,
-                 modifiedOnly);
+  FHost->FillKeyAndDataFields(false, FCheckFields);
+  DescribeInputs(shape.Inputs, table, FCheckFields, statementType, modifiedOnly);
   if (!shape.Inputs.Matches()) return false;
   for (const TRecordQuestion& question : shape.Questions)
     if (Answer(question.FieldDesc, question.Kind) != question.Answer) return false;

@@ -151,15 +151,26 @@ TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
   // Fields made from the columns usually stand in column order, each bound by its number, and no
   // two fields share a number: the one at the column's place is then the only one, found without
   // a walk over the list. A calculated column is bound by name, so it takes the walk.
+  // A field with a column number names the store's descriptor of that number, so the number
+  // and the descriptor's place in the store prove the pair without asking the dataset.
   const int index = fieldDesc->FieldNo() - 1;
-  if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0) {
+  TData* data = FDataSet->Data();
+  if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0 && data != nullptr &&
+      index < data->Fields().Count() && data->Fields()[index] == fieldDesc) {
     TField* field = fields.begin()[index];
-    if (field->FieldNo() == fieldDesc->FieldNo() && FDataSet->GetFieldDesc(field) == fieldDesc)
-      return field;
+    if (field->FieldNo() == fieldDesc->FieldNo()) return field;
   }
   for (TField* field : fields)
     if (FDataSet->GetFieldDesc(field) == fieldDesc) return field;
   return nullptr;
+}
+
+TFieldDesc* TDADataSetService::DescOfField(TField* field) {
+  TData* data = FDataSet->Data();
+  const int fieldNo = field->FieldNo();
+  if (data != nullptr && fieldNo > 0 && field->DataSet() == FDataSet)
+    return fieldNo <= data->Fields().Count() ? data->Fields()[fieldNo - 1] : nullptr;
+  return FDataSet->GetFieldDesc(field);
 }
 
 int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
@@ -174,10 +185,10 @@ bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
   if (field == nullptr) return true;
   // A blob's value is null exactly when its field is: asking the field spares reading the whole
   // blob out into a variant only to look at its kind.
-  if (!useOld && field->IsBlob()) return field->IsNull();
+  if (!useOld && field->IsBlob()) return NewValueIsNull(field);
   // These field kinds read a value as null exactly when the record holds none: the store answers
   // the question without the value being built.
-  if (NullMeansNoValue(field)) return useOld ? OldValueIsNull(field) : field->IsNull();
+  if (NullMeansNoValue(field)) return useOld ? OldValueIsNull(field) : NewValueIsNull(field);
   return (useOld ? field->OldValue() : field->Value()).IsNull();
 }
 
@@ -190,6 +201,15 @@ bool TDADataSetService::NullMeansNoValue(TField* field) {
     default:
       return false;
   }
+}
+
+bool TDADataSetService::NewValueIsNull(TField* field) {
+  // What the field's IsNull gives, read from the dataset directly: a field asks its dataset for
+  // its value, and without a buffer the dataset answers whether the record holds one. Only while
+  // its OnValidate handler runs does a field answer from elsewhere (the value being validated),
+  // and a field without a handler is never validating.
+  if (field->OnValidate || field->DataSet() != FDataSet) return field->IsNull();
+  return !FDataSet->GetFieldData(field, nullptr);
 }
 
 bool TDADataSetService::OldValueIsNull(TField* field) {

@@ -77,7 +77,7 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   bool ApplyingUpdates() override { return false; }
   bool Active() override;
   TDAParams* OwnParams() override;
-  TField* FieldOf(TFieldDesc* fieldDesc) override;
+  TField* FieldOf(TFieldDesc* fieldDesc) final;
   int FieldDescIndex(TFieldDesc* fieldDesc) override;
   bool ValueIsNull(TFieldDesc* fieldDesc, bool useOld) override;
   bool ValuesDiffer(TFieldDesc* fieldDesc) override;
@@ -101,10 +101,15 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   // The record store's descriptors in field order (none without a record set); valid until the
   // record set's descriptors change.
   std::span<TFieldDesc* const> FieldDescs();
+  // The descriptor of one of the dataset's fields, as the dataset's GetFieldDesc gives it. A
+  // field bound to a column by its number names the store's descriptor of that number: that
+  // case, every field made from a column, is answered here without the dataset's checks.
+  TFieldDesc* DescOfField(TField* field);
 
  private:
   // Whether the field's value reads as null exactly when the record holds no value.
   static bool NullMeansNoValue(TField* field);
+  bool NewValueIsNull(TField* field);
   bool OldValueIsNull(TField* field);
 
   TCustomDADataSet* FDataSet;
