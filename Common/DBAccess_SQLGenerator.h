@@ -5,6 +5,7 @@
 // supplied none; the dataset service answers the generator's questions about its dataset.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -120,6 +121,21 @@ class TStatementInputs {
     }
   }
   void Add(const void* pointer) { Add(static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer))); }
+  // Several values at once, as the same number of Add calls would take them: one bounds check
+  // and one comparison for the lot.
+  template <size_t N>
+  void Add(const int64_t (&values)[N]) {
+    if (FRecording) {
+      FValues.insert(FValues.end(), values, values + N);
+    } else if (FSame) {
+      FSame = FValueAt + N <= FValues.size() &&
+              std::equal(values, values + N, FValues.begin() + static_cast<ptrdiff_t>(FValueAt));
+      FValueAt += N;
+    }
+  }
+  static int64_t Value(const void* pointer) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
+  }
   // Inline as well: two names of every field are checked per post. Compared as bytes: the texts
   // are names, equal or not, and a unit-by-unit loop costs more.
   void AddText(const String& text) {
