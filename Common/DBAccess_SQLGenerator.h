@@ -28,6 +28,14 @@ struct TKeyAndDataFields {
   TFieldDescArray DataFieldDescs;
 };
 
+// A question about the record that a build asked (is the old or new value null, did the value
+// change) and its answer. A build is fixed by its inputs and these answers.
+struct TRecordQuestion {
+  TFieldDesc* FieldDesc = nullptr;
+  uint8_t Kind = 0;  // 0: new value null, 1: old value null, 2: value changed
+  bool Answer = false;
+};
+
 // What the generator asks about the dataset whose record it writes out. The dataset service
 // answers for its dataset.
 class IDASQLGeneratorHost {
@@ -70,6 +78,21 @@ class IDASQLGeneratorHost {
   // storage.
   virtual void FillKeyAndDataFields(bool allTables, TKeyAndDataFields& fields) {
     fields = GetKeyAndDataFields(allTables);
+  }
+
+  // The record's answer to one question a build asks (a closed dataset has no values: each
+  // reads as null).
+  bool RecordAnswer(TFieldDesc* fieldDesc, uint8_t kind) {
+    if (kind == 2) return ValuesDiffer(fieldDesc);
+    if (!Active()) return true;
+    return ValueIsNull(fieldDesc, kind == 1);
+  }
+  // Whether the record answers every question as recorded. A host may answer them together;
+  // the answers must be those RecordAnswer gives.
+  virtual bool AnswersMatch(const std::vector<TRecordQuestion>& questions) {
+    for (const TRecordQuestion& question : questions)
+      if (RecordAnswer(question.FieldDesc, question.Kind) != question.Answer) return false;
+    return true;
   }
 };
 
@@ -160,13 +183,6 @@ class TStatementInputs {
   bool FSame = true;
 };
 
-// A question about the record that a build asked (is the old or new value null, did the value
-// change) and its answer. A build is fixed by its inputs and these answers.
-struct TRecordQuestion {
-  TFieldDesc* FieldDesc = nullptr;
-  uint8_t Kind = 0;  // 0: new value null, 1: old value null, 2: value changed
-  bool Answer = false;
-};
 
 // What a generated INSERT, UPDATE or DELETE was made of, to tell whether the next record gives
 // the same text.

@@ -43,9 +43,7 @@ void TStatementInputs::Clear() {
 }
 
 bool TDASQLGenerator::Answer(TFieldDesc* fieldDesc, uint8_t kind) {
-  if (kind == 2) return FHost->ValuesDiffer(fieldDesc);
-  if (!FHost->Active()) return true;
-  return FHost->ValueIsNull(fieldDesc, kind == 1);
+  return FHost->RecordAnswer(fieldDesc, kind);
 }
 
 bool TDASQLGenerator::FieldIsNull(TFieldDesc* fieldDesc, bool useOld) {
@@ -114,7 +112,5 @@ bool TDASQLGenerator::MatchesShape(TStatementShape& shape, TStatementType statem
   FHost->FillKeyAndDataFields(false, FCheckFields);
   DescribeInputs(shape.Inputs, table, FCheckFields, statementType, modifiedOnly);
   if (!shape.Inputs.Matches()) return false;
-  for (const TRecordQuestion& question : shape.Questions)
-    if (Answer(question.FieldDesc, question.Kind) != question.Answer) return false;
-  return true;
+  return FHost->AnswersMatch(shape.Questions);
 }

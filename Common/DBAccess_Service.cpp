@@ -212,6 +212,39 @@ bool TDADataSetService::NewValueIsNull(TField* field) {
   return !FDataSet->GetFieldData(field, nullptr);
 }
 
+bool TDADataSetService::NullReadFromRecord(TField* field) {
+  return field->FieldNo() > 0 && !field->OnValidate && field->DataSet() == FDataSet &&
+         (field->IsBlob() || NullMeansNoValue(field));
+}
+
+bool TDADataSetService::AnswersMatch(const std::vector<TRecordQuestion>& questions) {
+  // A check asks whether each new value is null, several times a post. For a field of the store
+  // the dataset's answer is whether its record holds a value for the column: the record it
+  // shows is found once for all of them, and nothing between the questions moves it. Any other
+  // question is asked as a build asks it.
+  TData* data = FDataSet->Data();
+  const bool active = data != nullptr && FDataSet->Active();
+  TRecordBuffer record = nullptr;
+  bool recordFound = false;
+  for (const TRecordQuestion& question : questions) {
+    TField* field = question.Kind == 0 && active ? FieldOf(question.FieldDesc) : nullptr;
+    bool answer;
+    if (field != nullptr && NullReadFromRecord(field)) {
+      if (!recordFound) {
+        record = FDataSet->GetActiveRecBuf();
+        recordFound = true;
+      }
+      bool isBlank = true;
+      if (record != nullptr) data->GetField(field->FieldNo(), record, nullptr, isBlank);
+      answer = isBlank;
+    } else {
+      answer = RecordAnswer(question.FieldDesc, question.Kind);
+    }
+    if (answer != question.Answer) return false;
+  }
+  return true;
+}
+
 bool TDADataSetService::OldValueIsNull(TField* field) {
   // As the old value reads it: nothing before an insert, nothing for a field the record does not
   // hold, otherwise the record as it was before the change.

@@ -81,6 +81,7 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   int FieldDescIndex(TFieldDesc* fieldDesc) override;
   bool ValueIsNull(TFieldDesc* fieldDesc, bool useOld) override;
   bool ValuesDiffer(TFieldDesc* fieldDesc) override;
+  bool AnswersMatch(const std::vector<TRecordQuestion>& questions) override;
   String FinalSQL() override;
   String BaseSQL() override;
   String SQLAddWhere(const String& sql, const String& condition) override;
@@ -110,6 +111,9 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   // Whether the field's value reads as null exactly when the record holds no value.
   static bool NullMeansNoValue(TField* field);
   bool NewValueIsNull(TField* field);
+  // Whether the field's null question is answered by the record alone: a field of the store
+  // (a column number, this dataset), not validating, of a kind whose null means no value.
+  bool NullReadFromRecord(TField* field);
   bool OldValueIsNull(TField* field);
 
   TCustomDADataSet* FDataSet;
