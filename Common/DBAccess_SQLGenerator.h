@@ -5,6 +5,7 @@
 // supplied none; the dataset service answers the generator's questions about its dataset.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -25,6 +26,14 @@ using TFieldDescArray = std::vector<TFieldDesc*>;
 struct TKeyAndDataFields {
   TFieldDescArray KeyFieldDescs;
   TFieldDescArray DataFieldDescs;
+};
+
+// A question about the record that a build asked (is the old or new value null, did the value
+// change) and its answer. A build is fixed by its inputs and these answers.
+struct TRecordQuestion {
+  TFieldDesc* FieldDesc = nullptr;
+  uint8_t Kind = 0;  // 0: new value null, 1: old value null, 2: value changed
+  bool Answer = false;
 };
 
 // What the generator asks about the dataset whose record it writes out. The dataset service
@@ -65,6 +74,26 @@ class IDASQLGeneratorHost {
   virtual int QueryTableCount() = 0;
   virtual TFieldDesc* IdentityField() = 0;
   virtual TKeyAndDataFields GetKeyAndDataFields(bool allTables) = 0;
+  // The same lists written into fields, for a caller that asks on every post and reuses their
+  // storage.
+  virtual void FillKeyAndDataFields(bool allTables, TKeyAndDataFields& fields) {
+    fields = GetKeyAndDataFields(allTables);
+  }
+
+  // The record's answer to one question a build asks (a closed dataset has no values: each
+  // reads as null).
+  bool RecordAnswer(TFieldDesc* fieldDesc, uint8_t kind) {
+    if (kind == 2) return ValuesDiffer(fieldDesc);
+    if (!Active()) return true;
+    return ValueIsNull(fieldDesc, kind == 1);
+  }
+  // Whether the record answers every question as recorded. A host may answer them together;
+  // the answers must be those RecordAnswer gives.
+  virtual bool AnswersMatch(const std::vector<TRecordQuestion>& questions) {
+    for (const TRecordQuestion& question : questions)
+      if (RecordAnswer(question.FieldDesc, question.Kind) != question.Answer) return false;
+    return true;
+  }
 };
 
 // Which field, and which version of its value, feeds the parameter of the same index.
@@ -115,6 +144,21 @@ class TStatementInputs {
     }
   }
   void Add(const void* pointer) { Add(static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer))); }
+  // Several values at once, as the same number of Add calls would take them: one bounds check
+  // and one comparison for the lot.
+  template <size_t N>
+  void Add(const int64_t (&values)[N]) {
+    if (FRecording) {
+      FValues.insert(FValues.end(), values, values + N);
+    } else if (FSame) {
+      FSame = FValueAt + N <= FValues.size() &&
+              std::equal(values, values + N, FValues.begin() + static_cast<ptrdiff_t>(FValueAt));
+      FValueAt += N;
+    }
+  }
+  static int64_t Value(const void* pointer) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
+  }
   // Inline as well: two names of every field are checked per post. Compared as bytes: the texts
   // are names, equal or not, and a unit-by-unit loop costs more.
   void AddText(const String& text) {
@@ -139,13 +183,6 @@ class TStatementInputs {
   bool FSame = true;
 };
 
-// A question about the record that a build asked (is the old or new value null, did the value
-// change) and its answer. A build is fixed by its inputs and these answers.
-struct TRecordQuestion {
-  TFieldDesc* FieldDesc = nullptr;
-  uint8_t Kind = 0;  // 0: new value null, 1: old value null, 2: value changed
-  bool Answer = false;
-};
 
 // What a generated INSERT, UPDATE or DELETE was made of, to tell whether the next record gives
 // the same text.
@@ -270,4 +307,6 @@ class TDASQLGenerator : public TObject {
   };
   TLastBuild FLast;
   bool FLastValid = false;
+  // The current record's key and data fields, asked for by every check of a kept statement.
+  TKeyAndDataFields FCheckFields;
 };

@@ -43,9 +43,7 @@ void TStatementInputs::Clear() {
 }
 
 bool TDASQLGenerator::Answer(TFieldDesc* fieldDesc, uint8_t kind) {
-  if (kind == 2) return FHost->ValuesDiffer(fieldDesc);
-  if (!FHost->Active()) return true;
-  return FHost->ValueIsNull(fieldDesc, kind == 1);
+  return FHost->RecordAnswer(fieldDesc, kind);
 }
 
 bool TDASQLGenerator::FieldIsNull(TFieldDesc* fieldDesc, bool useOld) {
@@ -64,23 +62,15 @@ bool TDASQLGenerator::FieldIsModified(TFieldDesc* fieldDesc) {
 void TDASQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInfo* tableInfo,
                                      const TKeyAndDataFields& fields,
                                      TStatementType statementType, bool modifiedOnly) {
-  inputs.Add(statementType);
-  inputs.Add(modifiedOnly);
-  inputs.Add(tableInfo);
+  using V = TStatementInputs;
+  inputs.Add({statementType, modifiedOnly, V::Value(tableInfo)});
   inputs.AddText(tableInfo->GetTableNameFull());
   inputs.AddText(tableInfo->TableAlias());
-  inputs.Add(FHost->SQLInfo());
-  inputs.Add(FHost->QuoteNames());
-  inputs.Add(FHost->FullRefresh());
-  inputs.Add(FHost->ReadOnly());
-  inputs.Add(FHost->UpdatingTableAdded());
-  inputs.Add(FHost->CachedUpdates());
-  inputs.Add(FHost->ApplyingUpdates());
-  inputs.Add(FHost->Designing());
-  inputs.Add(MaxParamNameLength());
-  inputs.Add(PlaceholdersAllowed());
-  inputs.Add(FHost->IdentityField());
-  inputs.Add(static_cast<int64_t>(fields.KeyFieldDescs.size()));
+  inputs.Add({V::Value(FHost->SQLInfo()), FHost->QuoteNames(), FHost->FullRefresh(),
+              FHost->ReadOnly(), FHost->UpdatingTableAdded(), FHost->CachedUpdates(),
+              FHost->ApplyingUpdates(), FHost->Designing(), MaxParamNameLength(),
+              PlaceholdersAllowed(), V::Value(FHost->IdentityField()),
+              static_cast<int64_t>(fields.KeyFieldDescs.size())});
   for (TFieldDesc* desc : fields.KeyFieldDescs) DescribeField(inputs, desc);
   inputs.Add(static_cast<int64_t>(fields.DataFieldDescs.size()));
   for (TFieldDesc* desc : fields.DataFieldDescs) DescribeField(inputs, desc);
@@ -92,15 +82,13 @@ void TDASQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldD
 
 void TDASQLGenerator::DescribeCommonField(TStatementInputs& inputs, TFieldDesc* fieldDesc,
                                           TLxFieldDesc* lxDesc) {
-  inputs.Add(fieldDesc);
+  using V = TStatementInputs;
   inputs.AddText(fieldDesc->Name());
   inputs.AddText(fieldDesc->SourceName());
-  inputs.Add(fieldDesc->FieldNo());
-  inputs.Add(fieldDesc->DataType());
-  inputs.Add(lxDesc);
-  inputs.Add(lxDesc != nullptr ? lxDesc->TableInfo() : nullptr);
   // The parameter information points at the dataset field of each descriptor.
-  inputs.Add(FHost->FieldOf(fieldDesc));
+  inputs.Add({V::Value(fieldDesc), fieldDesc->FieldNo(), fieldDesc->DataType(), V::Value(lxDesc),
+              V::Value(lxDesc != nullptr ? lxDesc->TableInfo() : nullptr),
+              V::Value(FHost->FieldOf(fieldDesc))});
 }
 
 bool TDASQLGenerator::KeepLastShape(TStatementShape& shape) {
@@ -121,10 +109,8 @@ bool TDASQLGenerator::MatchesShape(TStatementShape& shape, TStatementType statem
   TLxTableInfo* table = FHost->UpdatingTableInfo();
   if (table == nullptr) return false;
   shape.Inputs.BeginCheck();
-  DescribeInputs(shape.Inputs, table, FHost->GetKeyAndDataFields(false), statementType,
-                 modifiedOnly);
+  FHost->FillKeyAndDataFields(false, FCheckFields);
+  DescribeInputs(shape.Inputs, table, FCheckFields, statementType, modifiedOnly);
   if (!shape.Inputs.Matches()) return false;
-  for (const TRecordQuestion& question : shape.Questions)
-    if (Answer(question.FieldDesc, question.Kind) != question.Answer) return false;
-  return true;
+  return FHost->AnswersMatch(shape.Questions);
 }

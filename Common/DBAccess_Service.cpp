@@ -151,15 +151,26 @@ TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
   // Fields made from the columns usually stand in column order, each bound by its number, and no
   // two fields share a number: the one at the column's place is then the only one, found without
   // a walk over the list. A calculated column is bound by name, so it takes the walk.
+  // A field with a column number names the store's descriptor of that number, so the number
+  // and the descriptor's place in the store prove the pair without asking the dataset.
   const int index = fieldDesc->FieldNo() - 1;
-  if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0) {
+  TData* data = FDataSet->Data();
+  if (index >= 0 && index < fields.Count() && fieldDesc->CalcKind() == 0 && data != nullptr &&
+      index < data->Fields().Count() && data->Fields()[index] == fieldDesc) {
     TField* field = fields.begin()[index];
-    if (field->FieldNo() == fieldDesc->FieldNo() && FDataSet->GetFieldDesc(field) == fieldDesc)
-      return field;
+    if (field->FieldNo() == fieldDesc->FieldNo()) return field;
   }
   for (TField* field : fields)
     if (FDataSet->GetFieldDesc(field) == fieldDesc) return field;
   return nullptr;
+}
+
+TFieldDesc* TDADataSetService::DescOfField(TField* field) {
+  TData* data = FDataSet->Data();
+  const int fieldNo = field->FieldNo();
+  if (data != nullptr && fieldNo > 0 && field->DataSet() == FDataSet)
+    return fieldNo <= data->Fields().Count() ? data->Fields()[fieldNo - 1] : nullptr;
+  return FDataSet->GetFieldDesc(field);
 }
 
 int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
@@ -174,10 +185,10 @@ bool TDADataSetService::ValueIsNull(TFieldDesc* fieldDesc, bool useOld) {
   if (field == nullptr) return true;
   // A blob's value is null exactly when its field is: asking the field spares reading the whole
   // blob out into a variant only to look at its kind.
-  if (!useOld && field->IsBlob()) return field->IsNull();
+  if (!useOld && field->IsBlob()) return NewValueIsNull(field);
   // These field kinds read a value as null exactly when the record holds none: the store answers
   // the question without the value being built.
-  if (NullMeansNoValue(field)) return useOld ? OldValueIsNull(field) : field->IsNull();
+  if (NullMeansNoValue(field)) return useOld ? OldValueIsNull(field) : NewValueIsNull(field);
   return (useOld ? field->OldValue() : field->Value()).IsNull();
 }
 
@@ -190,6 +201,48 @@ bool TDADataSetService::NullMeansNoValue(TField* field) {
     default:
       return false;
   }
+}
+
+bool TDADataSetService::NewValueIsNull(TField* field) {
+  // What the field's IsNull gives, read from the dataset directly: a field asks its dataset for
+  // its value, and without a buffer the dataset answers whether the record holds one. Only while
+  // its OnValidate handler runs does a field answer from elsewhere (the value being validated),
+  // and a field without a handler is never validating.
+  if (field->OnValidate || field->DataSet() != FDataSet) return field->IsNull();
+  return !FDataSet->GetFieldData(field, nullptr);
+}
+
+bool TDADataSetService::NullReadFromRecord(TField* field) {
+  return field->FieldNo() > 0 && !field->OnValidate && field->DataSet() == FDataSet &&
+         (field->IsBlob() || NullMeansNoValue(field));
+}
+
+bool TDADataSetService::AnswersMatch(const std::vector<TRecordQuestion>& questions) {
+  // A check asks whether each new value is null, several times a post. For a field of the store
+  // the dataset's answer is whether its record holds a value for the column: the record it
+  // shows is found once for all of them, and nothing between the questions moves it. Any other
+  // question is asked as a build asks it.
+  TData* data = FDataSet->Data();
+  const bool active = data != nullptr && FDataSet->Active();
+  TRecordBuffer record = nullptr;
+  bool recordFound = false;
+  for (const TRecordQuestion& question : questions) {
+    TField* field = question.Kind == 0 && active ? FieldOf(question.FieldDesc) : nullptr;
+    bool answer;
+    if (field != nullptr && NullReadFromRecord(field)) {
+      if (!recordFound) {
+        record = FDataSet->GetActiveRecBuf();
+        recordFound = true;
+      }
+      bool isBlank = true;
+      if (record != nullptr) data->GetField(field->FieldNo(), record, nullptr, isBlank);
+      answer = isBlank;
+    } else {
+      answer = RecordAnswer(question.FieldDesc, question.Kind);
+    }
+    if (answer != question.Answer) return false;
+  }
+  return true;
 }
 
 bool TDADataSetService::OldValueIsNull(TField* field) {

@@ -77,10 +77,11 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   bool ApplyingUpdates() override { return false; }
   bool Active() override;
   TDAParams* OwnParams() override;
-  TField* FieldOf(TFieldDesc* fieldDesc) override;
+  TField* FieldOf(TFieldDesc* fieldDesc) final;
   int FieldDescIndex(TFieldDesc* fieldDesc) override;
   bool ValueIsNull(TFieldDesc* fieldDesc, bool useOld) override;
   bool ValuesDiffer(TFieldDesc* fieldDesc) override;
+  bool AnswersMatch(const std::vector<TRecordQuestion>& questions) override;
   String FinalSQL() override;
   String BaseSQL() override;
   String SQLAddWhere(const String& sql, const String& condition) override;
@@ -101,10 +102,18 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   // The record store's descriptors in field order (none without a record set); valid until the
   // record set's descriptors change.
   std::span<TFieldDesc* const> FieldDescs();
+  // The descriptor of one of the dataset's fields, as the dataset's GetFieldDesc gives it. A
+  // field bound to a column by its number names the store's descriptor of that number: that
+  // case, every field made from a column, is answered here without the dataset's checks.
+  TFieldDesc* DescOfField(TField* field);
 
  private:
   // Whether the field's value reads as null exactly when the record holds no value.
   static bool NullMeansNoValue(TField* field);
+  bool NewValueIsNull(TField* field);
+  // Whether the field's null question is answered by the record alone: a field of the store
+  // (a column number, this dataset), not validating, of a kind whose null means no value.
+  bool NullReadFromRecord(TField* field);
   bool OldValueIsNull(TField* field);
 
   TCustomDADataSet* FDataSet;

@@ -98,10 +98,7 @@ void TCustomMySQLGenerator::DescribeInputs(TStatementInputs& inputs, TLxTableInf
                                            const TKeyAndDataFields& fields,
                                            TStatementType statementType, bool modifiedOnly) {
   TDASQLGenerator::DescribeInputs(inputs, tableInfo, fields, statementType, modifiedOnly);
-  inputs.Add(CheckRowVersion);
-  inputs.Add(LockType);
-  inputs.Add(TimestampField);
-  inputs.Add(ServerMajor);
+  inputs.Add({CheckRowVersion, LockType, TStatementInputs::Value(TimestampField), ServerMajor});
 }
 
 void TCustomMySQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* fieldDesc) {
@@ -112,8 +109,8 @@ void TCustomMySQLGenerator::DescribeField(TStatementInputs& inputs, TFieldDesc* 
   if (lxDesc == nullptr) lxDesc = HotCast<TLxFieldDesc>(fieldDesc);
   DescribeCommonField(inputs, fieldDesc, lxDesc);
   // The row-version check chooses its column by these.
-  inputs.Add(desc != nullptr ? desc->MySQLType() : -1);
-  inputs.Add(desc != nullptr && desc->IsAutoUpdateTimestamp());
+  inputs.Add({desc != nullptr ? static_cast<int64_t>(desc->MySQLType()) : -1,
+              desc != nullptr && desc->IsAutoUpdateTimestamp()});
 }
 
 void TCustomMySQLGenerator::BuildLock(const TKeyAndDataFields& fields) {

@@ -250,7 +250,7 @@ void TCustomMyDataSetService::DataSetFieldDescs(std::vector<TFieldDesc*>& shown)
   std::vector<TFieldDesc*>& show = FDescsOfFields;
   show.clear();
   for (TField* field : *dataSet->Fields())
-    if (TFieldDesc* desc = dataSet->GetFieldDesc(field)) show.push_back(desc);
+    if (TFieldDesc* desc = DescOfField(field)) show.push_back(desc);
   shown.clear();
   // Fields usually stand in the store's order: the field after the last one found is tried
   // before a search.
@@ -278,15 +278,19 @@ TFieldDescArray TCustomMyDataSetService::GetKeyFieldDescs(bool allTables) {
 }
 
 TKeyAndDataFields TCustomMyDataSetService::GetKeyAndDataFields(bool allTables) {
+  TKeyAndDataFields fields;
+  FillKeyAndDataFields(allTables, fields);
+  return fields;
+}
+
+void TCustomMyDataSetService::FillKeyAndDataFields(bool allTables, TKeyAndDataFields& fields) {
   // Both lists from one look at the fields, as GetKeyFieldDescs and GetDataFieldDescs give them.
   DataSetFieldDescs(FShown);
   const bool keysNamed = !DADataSet()->KeyFields().empty();
-  TKeyAndDataFields fields;
   CollectMyKeyAndDataFields(FShown, allTables, UpdatingTableInfo(),
                             DADataSet()->Options()->SetFieldsReadOnly,
                             keysNamed ? nullptr : &fields.KeyFieldDescs, &fields.DataFieldDescs);
   if (keysNamed) fields.KeyFieldDescs = TDADataSetService::GetKeyFieldDescs(allTables);
-  return fields;
 }
 
 TFieldDescArray TCustomMyDataSetService::GetDataFieldDescs(bool allTables) {

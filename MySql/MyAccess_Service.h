@@ -62,6 +62,7 @@ class TCustomMyDataSetService : public TDADataSetService {
   // edits when one of its fields is writable or it has its own INSERT, UPDATE or DELETE text.
   bool CanModify() override;
   TKeyAndDataFields GetKeyAndDataFields(bool allTables) override;
+  void FillKeyAndDataFields(bool allTables, TKeyAndDataFields& fields) override;
 
   // pcCheckRowVersion, pcLockType and pcAutoIncReadOnly; other codes go to the base.
   bool SetProp(int32_t prop, const Variant& value) override;
