@@ -1,5 +1,6 @@
 // TFields, TFieldList and TLookupList.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/db/DBConsts.h"
 #include "platform/db/DataSet.h"
@@ -61,7 +62,7 @@ TField* TFields::FindField(std::u16string_view fieldName) const {
   for (TField* field : FList) {
     const String& name = field->FieldName();
     if (name.size() == length && (length == 0 || name[0] == first) &&
-        std::u16string_view(name) == fieldName)
+        std::memcmp(name.data(), fieldName.data(), length * sizeof(char16_t)) == 0)
       return field;
   }
   for (TField* field : FList) {
