@@ -94,8 +94,14 @@ class TMemDataSet : public TDataSet {
   virtual void Prepare();
   virtual void UnPrepare();
   bool Prepared() const { return FData && FData->Prepared(); }
-  // The descriptor of a field in the data object, or nullptr.
-  virtual TFieldDesc* GetFieldDesc(TField* field);
+  // The descriptor of a field in the data object, or nullptr. A field bound to a column by its
+  // number (the usual case, asked for several times a post) is answered in line.
+  TFieldDesc* GetFieldDesc(TField* field) {
+    const int fieldNo = field ? field->FieldNo() : 0;
+    if (fieldNo > 0 && FData && field->DataSet() == this && fieldNo <= FData->Fields().Count())
+      return FData->Fields()[fieldNo - 1];
+    return FindFieldDesc(field);
+  }
 
   // ---- Blobs of the active record. A descriptor of another type raises "Field is not BLOB".
   TBlob* GetBlobOfDesc(TFieldDesc* fieldDesc);
@@ -202,7 +208,9 @@ class TMemDataSet : public TDataSet {
   Variant GetStateFieldValue(TDataSetState state, TField* field) override;
   void DataConvert(TField* field, const void* source, void* dest, bool toNative) override;
   TFieldClass GetFieldClass(TFieldType fieldType) override;
-  std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+  // Final: WriteBlobText stores as this stream would, so a different stream would not see it.
+  std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) final;
+  bool WriteBlobText(TBlobField* field, const String& text) override;
   bool BookmarkValid(const TBookmark& bookmark) override;
   int CompareBookmarks(const TBookmark& bookmark1, const TBookmark& bookmark2) override;
   void SetRecNo(int value) override;
@@ -322,6 +330,8 @@ class TMemDataSet : public TDataSet {
   void SetReadRecordInfo(TRecordBuffer buffer, TRecordItem* item) const;
   // Puts each item read in a block into its buffer's bookmark, for FinishRecordRead.
   void KeepReadItems(TRecordBuffer* buffers, TRecordItem* const* items, int count) const;
+  // GetFieldDesc of a field not bound by its number, or one out of the store's range.
+  TFieldDesc* FindFieldDesc(TField* field);
   // The descriptor paired with a calculated or lookup field (nullptr when none).
   TFieldDesc* CalcFieldDesc(TField* field);
   // An edit is over: the blob fields no longer count as written.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Common/MemDS.h"
+#include "platform/rtl/UnicodeText.h"
 
 namespace {
 
@@ -14,6 +15,61 @@ std::unique_ptr<TStream> TMemDataSet::CreateBlobStream(TField* field, TBlobStrea
   auto* blobField = dynamic_cast<TBlobField*>(field);
   if (!blobField) throw EInvalidCast(SInvalidCast);
   return std::make_unique<TBlobStream>(blobField, mode);
+}
+
+namespace {
+
+// Whether the text holds a unit of a surrogate pair: such a text goes through its UTF-8 form, as
+// the stream writes it, so that an unpaired unit is stored exactly as the stream stores it.
+bool HasSurrogates(const String& text) {
+  for (char16_t unit : text)
+    if (unit >= 0xD800 && unit <= 0xDFFF) return true;
+  return false;
+}
+
+}  // namespace
+
+bool TMemDataSet::WriteBlobText(TBlobField* field, const String& text) {
+  // Only the plain case: a record being edited and a field that may be written. Everything else
+  // (no record, a read-only field, the wrong state) takes the stream, which raises or ignores.
+  const int fieldNo = field->FieldNo();
+  TRecordBuffer recBuf = GetActiveRecBuf();
+  if (!recBuf || fieldNo <= 0) return false;
+  if (!field->Modified()) {
+    const TDataSetState state = State();
+    if (field->ReadOnly() || (state != dsEdit && state != dsInsert && state != dsNewValue))
+      return false;
+  }
+  // As the stream does once it is closed, also after a failed write: the field counts as written
+  // and its links hear of the change; a handler's error is reported, not raised.
+  auto finish = [this, field] {
+    field->SetModified(true);
+    try {
+      DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field));
+    } catch (...) {
+      InternalHandleException();
+    }
+  };
+  try {
+    FData->TruncateBlob(fieldNo, recBuf, 0);
+    // A blob that keeps UTF-16 takes the text as it is (the stream's UTF-8 would be decoded back
+    // to the same units); any other takes the UTF-8 bytes, as the stream writes them.
+    if (!text.empty()) {
+      if (FData->GetBlob(fieldNo, recBuf)->IsUnicode() && !HasSurrogates(text)) {
+        FData->WriteBlob(fieldNo, recBuf, 0, static_cast<uint32_t>(text.size() * 2), text.data(),
+                         true);
+      } else {
+        const AnsiString utf8 = UTF8Encode(text);
+        FData->WriteBlob(fieldNo, recBuf, 0, static_cast<uint32_t>(utf8.size()), utf8.data(),
+                         false);
+      }
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  return true;
 }
 
 TBlobStream::TBlobStream(TBlobField* field, TBlobStreamMode mode)

@@ -63,7 +63,7 @@ TRecordBuffer TMemDataSet::GetStateRecBuf(TDataSetState state) {
 
 // ---- Descriptors of fields.
 
-TFieldDesc* TMemDataSet::GetFieldDesc(TField* field) {
+TFieldDesc* TMemDataSet::FindFieldDesc(TField* field) {
   RTL_ASSERT(FData != nullptr, u"FIRecordSet must be setted to this time");
   RTL_ASSERT(field != nullptr, u"Field cannot be nil");
   RTL_ASSERT(field->DataSet() == this, u"Wrong DataSet");

@@ -220,7 +220,7 @@ void TDataSet::DataEvent(TDataEvent event, intptr_t info) {
       TField* field = reinterpret_cast<TField*>(info);
       if (field->FieldKind() == fkData || field->FieldKind() == fkInternalCalc) SetModified(true);
       field->Change();
-      UpdateCalcFields();
+      if (FCalcFieldsSize > 0 || FInternalCalcFields) UpdateCalcFields();
       break;
     }
     case deFieldListChange:
@@ -234,18 +234,24 @@ void TDataSet::DataEvent(TDataEvent event, intptr_t info) {
       break;
   }
   if (!ControlsDisabled() && FState != dsBlockRead) {
-    const std::vector<TDataSource*> sources = FDataSources;
-    for (TDataSource* source : sources) {
-      if (std::find(FDataSources.begin(), FDataSources.end(), source) != FDataSources.end())
-        source->DataEvent(event, info);
-    }
-    if (event == deDataSetChange || event == deDataSetScroll || event == deLayoutChange) {
-      for (TDataSet* nested : std::vector<TDataSet*>(FNestedDataSets)) {
-        if (nested->Active()) nested->DataEvent(deParentScroll, 0);
-      }
-    }
+    // Most datasets posted through code have nobody to tell: the copy of the lists waits.
+    if (!FDataSources.empty() || !FNestedDataSets.empty()) NotifyDataSources(event, info);
   } else if ((event == deUpdateState && FState == dsInactive) || event == deLayoutChange) {
     FEnableEvent = deLayoutChange;
+  }
+}
+
+void TDataSet::NotifyDataSources(TDataEvent event, intptr_t info) {
+  // A source may leave (or a nested dataset go) while an earlier one handles the event.
+  const std::vector<TDataSource*> sources = FDataSources;
+  for (TDataSource* source : sources) {
+    if (std::find(FDataSources.begin(), FDataSources.end(), source) != FDataSources.end())
+      source->DataEvent(event, info);
+  }
+  if (event == deDataSetChange || event == deDataSetScroll || event == deLayoutChange) {
+    for (TDataSet* nested : std::vector<TDataSet*>(FNestedDataSets)) {
+      if (nested->Active()) nested->DataEvent(deParentScroll, 0);
+    }
   }
 }
 

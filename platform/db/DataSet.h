@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/db/DBTypes.h"
@@ -24,6 +25,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Variant.h"
 
+class TBlobField;
 class TDataLink;
 class TDataSetField;
 class TDataSource;
@@ -170,10 +172,11 @@ class TDataSet : public TComponent {
   int FieldCount() const;
   // Whether the fields were made from the field definitions at open (no persistent fields).
   bool DefaultFields() const { return FDefaultFields; }
-  // The field of that name (case-insensitive, full names of child fields too), or nullptr.
-  TField* FindField(const String& fieldName);
+  // The field of that name (case-insensitive, full names of child fields too), or nullptr. A
+  // view, so that a name written in the code is looked up without a string made of it.
+  TField* FindField(std::u16string_view fieldName);
   // The field, or EDatabaseError "Field '%s' not found".
-  TField* FieldByName(const String& fieldName);
+  TField* FieldByName(std::u16string_view fieldName);
   TField* FieldByNumber(int fieldNo);
   void GetFieldNames(TStrings* list);
   // The fields named in the ";"-separated list, in its order; raises for an unknown name.
@@ -226,6 +229,10 @@ class TDataSet : public TComponent {
   // The stream over a blob field's value in the active record; the caller owns it. The base has
   // no blobs and returns nullptr.
   virtual std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
+  // Replaces a blob field's value in the active record with the text, with the same checks,
+  // events and result as writing its UTF-8 through a stream opened in write mode. False when the
+  // dataset has no shorter way (the base has none): the caller then writes through the stream.
+  virtual bool WriteBlobText(TBlobField* /*field*/, const String& /*text*/) { return false; }
   // Copies the active record into the buffer; false when there is none.
   virtual bool GetCurrentRecord(TRecordBuffer buffer);
   TRecordBuffer ActiveBuffer() const;
@@ -447,6 +454,8 @@ class TDataSet : public TComponent {
   void EndInsertAppend();
   void DoInsertAppend(bool append, std::initializer_list<Variant> values);
   void UpdateCalcFields();
+  // Passes an event on to the data sources and nested datasets (DataEvent's second half).
+  void NotifyDataSources(TDataEvent event, intptr_t info);
   void CalcLookupValues();
   void CloseDataSetsNested();
 

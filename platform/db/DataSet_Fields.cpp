@@ -18,15 +18,15 @@ TFieldList* TDataSet::FieldList() { return FFieldList.get(); }
 
 int TDataSet::FieldCount() const { return FFields->Count(); }
 
-TField* TDataSet::FindField(const String& fieldName) {
+TField* TDataSet::FindField(std::u16string_view fieldName) {
   if (TField* field = FFields->FindField(fieldName)) return field;
   // Child fields of object fields go by their full names.
-  return FFieldList->Find(fieldName);
+  return FFieldList->Find(String(fieldName));
 }
 
-TField* TDataSet::FieldByName(const String& fieldName) {
+TField* TDataSet::FieldByName(std::u16string_view fieldName) {
   TField* field = FindField(fieldName);
-  if (!field) DatabaseErrorFmt(SFieldNotFound, {fieldName}, this);
+  if (!field) DatabaseErrorFmt(SFieldNotFound, {String(fieldName)}, this);
   return field;
 }
 

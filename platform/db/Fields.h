@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/db/DBTypes.h"
@@ -298,9 +299,10 @@ class TFields {
   // Raises "Field index out of range".
   TField* Fields(int index) const;
   TField* operator[](int index) const { return Fields(index); }
-  TField* FindField(const String& fieldName) const;
+  // By name as the field list's rules say: the exact spelling first, then without case.
+  TField* FindField(std::u16string_view fieldName) const;
   // Raises "Field '%s' not found".
-  TField* FieldByName(const String& fieldName) const;
+  TField* FieldByName(std::u16string_view fieldName) const;
   TField* FieldByNumber(int fieldNo) const;
   int IndexOf(const TField* field) const;
   void Add(TField* field);

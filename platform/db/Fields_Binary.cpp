@@ -179,7 +179,11 @@ void TBlobField::SetAsAnsiString(const AnsiString& value) {
   WriteAll(this, value.data(), value.size());
 }
 
-void TBlobField::SetAsString(const String& value) { SetAsAnsiString(UTF8Encode(value)); }
+void TBlobField::SetAsString(const String& value) {
+  // The dataset may store the text without a stream and its UTF-8 copy; it says when it cannot.
+  if (DataSet() && DataSet()->WriteBlobText(this, value)) return;
+  SetAsAnsiString(UTF8Encode(value));
+}
 
 Variant TBlobField::GetAsVariant() {
   if (IsNull()) return Variant::Null();

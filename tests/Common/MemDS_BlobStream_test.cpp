@@ -1,5 +1,6 @@
 // Blob streams of the in-memory dataset: what write mode does at once, reads and seeks past the
-// end, the checks before writing, text of a Unicode blob, and a stream without a record.
+// end, the checks before writing, text of a Unicode blob, a stream without a record, and a text
+// set without a stream ending as the stream would leave it.
 #include <gtest/gtest.h>
 
 #include "tests/Common/MemDS_TestData.h"
@@ -123,6 +124,83 @@ TEST_F(BlobFixture, OnlyBlobFieldsHaveStreams) {
   EXPECT_EQ(MessageOf([&] { ds.GetBlobByName(u"ID"); }), u"Field is not BLOB");
   ASSERT_NE(ds.GetBlobByName(u"DATA"), nullptr);
   EXPECT_EQ(ds.GetBlobByName(u"DATA")->GetAsAnsiString(), "0123456789");
+}
+
+// SetAsString stores the text without a stream where it can; whatever the case, the record, the
+// field's flag, the change events and the errors must be those of writing the text's UTF-8
+// through a write stream (SetAsAnsiString still goes that way).
+TEST_F(BlobFixture, SettingTextEndsAsWritingItsUtf8ThroughAStream) {
+  enum class Before { Edit, Browse, ReadOnly, ReadOnlyWritten };
+  struct Case {
+    const char* name;
+    const char16_t* field;
+    String text;
+    Before before;
+  };
+  const String loneSurrogate = String(u"a") + char16_t(0xD800) + u"b";
+  const Case cases[] = {
+      {"memo, Cyrillic", u"TEXT", u"Донација", Before::Edit},
+      {"memo, emptied", u"TEXT", u"", Before::Edit},
+      {"memo, a pair beyond 16 bits", u"TEXT", u"x\U0001F600y", Before::Edit},
+      {"memo, an unpaired surrogate", u"TEXT", loneSurrogate, Before::Edit},
+      {"bytes, Cyrillic", u"DATA", u"Донација", Before::Edit},
+      {"bytes, emptied", u"DATA", u"", Before::Edit},
+      {"memo, not editing", u"TEXT", u"нов", Before::Browse},
+      {"memo, read-only", u"TEXT", u"нов", Before::ReadOnly},
+      {"memo, read-only but written in this edit", u"TEXT", u"нов", Before::ReadOnlyWritten},
+      {"bytes, read-only", u"DATA", u"нов", Before::ReadOnly},
+  };
+  struct Outcome {
+    String error;
+    bool modified = false;
+    int changes = 0;
+    bool isNull = false;
+    AnsiString value;
+    AnsiString afterCancel;
+    bool operator==(const Outcome&) const = default;
+  };
+  auto run = [&](const Case& c, bool throughStream) {
+    TMemDataSet set(nullptr);
+    UseStore(set, {{u"ID", dtInteger}, {u"DATA", dtBlob}, {u"TEXT", dtWideMemo}},
+             {{1, Variant("0123456789"), Variant("Здраво")}});
+    set.Open();
+    auto* field = static_cast<TBlobField*>(set.FieldByName(c.field));
+    Outcome out;
+    field->OnChange = [&out](TField*) { ++out.changes; };
+    if (c.before != Before::Browse) set.Edit();
+    if (c.before == Before::ReadOnly || c.before == Before::ReadOnlyWritten)
+      field->SetReadOnly(true);
+    if (c.before == Before::ReadOnlyWritten) field->SetModified(true);
+    out.error = MessageOf([&] {
+      if (throughStream)
+        field->SetAsAnsiString(UTF8Encode(c.text));
+      else
+        field->SetAsString(c.text);
+    });
+    out.modified = field->Modified();
+    out.isNull = field->IsNull();
+    out.value = field->AsAnsiString();
+    if (set.State() == dsEdit) set.Cancel();
+    out.afterCancel = field->AsAnsiString();
+    return out;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome direct = run(c, false);
+    const Outcome stream = run(c, true);
+    EXPECT_EQ(direct.error, stream.error);
+    EXPECT_EQ(direct.modified, stream.modified);
+    EXPECT_EQ(direct.changes, stream.changes);
+    EXPECT_EQ(direct.isNull, stream.isNull);
+    EXPECT_EQ(direct.value, stream.value);
+    EXPECT_EQ(direct.afterCancel, stream.afterCancel);
+  }
+  // The cases do differ: a write that went through fired one change and kept the text.
+  const Outcome written = run(cases[0], false);
+  EXPECT_EQ(written.changes, 1);
+  EXPECT_EQ(written.value, UTF8Encode(u"Донација"));
+  EXPECT_EQ(written.afterCancel, UTF8Encode(u"Здраво"));
+  EXPECT_NE(run(cases[7], false).error, u"");
 }
 
 }  // namespace
