@@ -126,7 +126,10 @@ class TData {
   virtual void DateTimeToExternal(const uint8_t* data, TFieldDesc* field, int kind, void* dest);
   virtual void DateTimeFromExternal(uint8_t* data, TFieldDesc* field, int kind,
                                     const void* source);
-  virtual bool IsBlobFieldType(TDataTypeCode dataType);
+  // Final and inline: a blob's size is read on every jump to a record.
+  virtual bool IsBlobFieldType(TDataTypeCode dataType) final {
+    return dataType == dtBlob || dataType == dtMemo || dataType == dtWideMemo;
+  }
   virtual bool IsSharedObjectType(TDataTypeCode dataType);
   virtual bool FieldsChanged() { return false; }
   virtual void GetRecord(uint8_t* recBuf) = 0;
@@ -206,6 +209,7 @@ class TData {
   void WriteBlob(int fieldNo, uint8_t* recBuf, uint32_t position, uint32_t count,
                  const void* source, bool raw = false);
   void TruncateBlob(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false);
+  // Inline for a value in the record itself (MemData_FieldRead.h), as GetField.
   uint32_t GetBlobSize(int fieldNo, uint8_t* recBuf, bool raw = false, bool useRollback = false);
   void SetBlobSize(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw = false,
                    bool useRollback = false);
@@ -282,6 +286,7 @@ class TData {
   void ReadText(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest, bool& isBlank);
   void GetFieldInGeneral(int fieldNo, TFieldDesc* field, uint8_t* recBuf, void* dest,
                          bool& isBlank);
+  uint32_t GetBlobSizeInGeneral(int fieldNo, uint8_t* recBuf, bool raw, bool useRollback);
   // GetNull, asked only when the null byte says null: no rule makes a field null whose byte says
   // it holds a value.
   bool IsNullField(int fieldNo, uint8_t* recBuf) {
@@ -572,6 +577,8 @@ class TMemData : public TData {
   };
 
   bool DecideItemHidden(TRecordItem* item);
+  // SetRecNo for a number the record-number index does not answer.
+  void SetRecNoUnindexed(int32_t recNo);
   void RenumberForward(TRecordItem* item);
   void RenumberBackward(TRecordItem* item, int offsetChange);
   bool ItemIsLive(const TRecBookmark* bookmark) const;

@@ -64,9 +64,7 @@ void TBlob::HoldOtherStore(TLxBlobData* store) {
   FHoldsOtherStore = true;
 }
 
-void TBlob::CheckValid() const {
-  if (FValidMarker != ValidMarkerAlive) throw Exception(u"Invalid BLOB");
-}
+void TBlob::RaiseInvalid() { throw Exception(u"Invalid BLOB"); }
 
 void TBlob::CheckCached() const {
   if (!FRollbackEnabled) throw Exception(u"Blob must be in cached mode");
@@ -131,13 +129,6 @@ void TBlob::SetStore(TLxBlobData* store) {
   store->AddRef();
   TSharedObject::Release(FStore);
   FStore = store;
-}
-
-uint32_t TBlob::GetSize() {
-  CheckValid();
-  if (!FStore) return 0;
-  // The size of plain content is read here; the store's virtual call is left to the others.
-  return FStore->HoldsPlainContent() ? FStore->PlainSize() : FStore->GetSize();
 }
 
 void TBlob::SetSize(uint32_t size) {

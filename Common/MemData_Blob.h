@@ -185,7 +185,13 @@ class TBlob : public TSharedObject {
   // Loads data on demand in descendants; nothing here.
   virtual void CheckValue() {}
   virtual void SaveToRollback();
-  virtual uint32_t GetSize();
+  // Final and inline: the record store reads a value's size on every jump to a record, and the
+  // size of plain content is two loads past the blob (compressed content asks its store).
+  virtual uint32_t GetSize() final {
+    CheckValid();
+    if (!FStore) return 0;
+    return FStore->HoldsPlainContent() ? FStore->PlainSize() : FStore->GetSize();
+  }
   virtual void SetSize(uint32_t size);
   virtual void SetIsUnicode(bool value);
   virtual uint32_t GetSizeUni();
@@ -206,7 +212,9 @@ class TBlob : public TSharedObject {
   virtual void Cancel();
 
   // Raises "Invalid BLOB" for a blob that was destroyed.
-  void CheckValid() const;
+  void CheckValid() const {
+    if (FValidMarker != ValidMarkerAlive) RaiseInvalid();
+  }
   TBlobPiece* GetFirstPiece() const { return FStore ? FStore->FirstPiece() : nullptr; }
   void Assign(TBlob& source);
   void SetStore(TLxBlobData* store);
@@ -241,6 +249,7 @@ class TBlob : public TSharedObject {
 
  private:
   friend struct TBlobCarve;
+  [[noreturn]] static void RaiseInvalid();
   void SaveBeforeChange() {
     if (FRollbackEnabled && !HasRollback()) SaveToRollback();
   }

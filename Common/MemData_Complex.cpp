@@ -268,7 +268,7 @@ void TData::TruncateBlob(int fieldNo, uint8_t* recBuf, uint32_t size, bool raw) 
   if (size == 0) recBuf[FDataSize + fieldNo - 1] = 1;
 }
 
-uint32_t TData::GetBlobSize(int fieldNo, uint8_t* recBuf, bool raw, bool useRollback) {
+uint32_t TData::GetBlobSizeInGeneral(int fieldNo, uint8_t* recBuf, bool raw, bool useRollback) {
   if (IsNullField(fieldNo, recBuf)) return 0;
   TBlob* blob = GetBlob(fieldNo, recBuf);
   ReadRollbackScope scope(blob, useRollback);

@@ -137,3 +137,19 @@ inline bool CopyFixed(void* dest, const uint8_t* data, int32_t size) {
   }
   return GetFieldInGeneral(fieldNo, field, recBuf, dest, isBlank);
 }
+
+// In line for the value of a blob field in the record itself, not shown as its rollback copy: the
+// size of its plain content is read with no call. Everything else takes the general path.
+inline uint32_t TData::GetBlobSize(int fieldNo, uint8_t* recBuf, bool raw, bool useRollback) {
+  if (fieldNo < 1 || fieldNo > FFields.Count() || useRollback ||
+      recBuf[FDataSize + fieldNo - 1] == 1)
+    return GetBlobSizeInGeneral(fieldNo, recBuf, raw, useRollback);
+  const TFieldDesc* field = FFields[fieldNo - 1];
+  if (!IsBlobFieldType(field->DataType()) || field->HasParent())
+    return GetBlobSizeInGeneral(fieldNo, recBuf, raw, useRollback);
+  TBlob* blob;
+  std::memcpy(&blob, FieldData(field, recBuf), sizeof blob);
+  if (!blob || (blob->IsUnicode() && !raw))
+    return GetBlobSizeInGeneral(fieldNo, recBuf, raw, useRollback);
+  return blob->GetSize();
+}

@@ -29,10 +29,6 @@ int32_t PlaceField(TFieldDesc* field, int32_t offset) {
 
 }  // namespace
 
-bool TData::IsBlobFieldType(TDataTypeCode dataType) {
-  return dataType == dtBlob || dataType == dtMemo || dataType == dtWideMemo;
-}
-
 bool TData::IsSharedObjectType(TDataTypeCode dataType) {
   return IsBlobFieldType(dataType) || dataType == dtVariant || dataType == dtExtString ||
          dataType == dtExtVarBytes || dataType == dtExtWideString;

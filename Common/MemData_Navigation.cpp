@@ -114,13 +114,18 @@ void TMemData::GetRecord(uint8_t* recBuf) {
 }
 
 void TMemData::SetRecNo(int32_t recNo) {
-  // A built index answers every number it holds; the checks below are for the other cases.
+  // A built index answers every number it holds; SetRecNoUnindexed takes the other cases.
   const size_t index = static_cast<uint32_t>(recNo) - 1u;
   if (index < FRecordNoCache.size()) {
     FCurrentItem = FRecordNoCache[index];
     FBof = FEof = false;
     return;
   }
+  SetRecNoUnindexed(recNo);
+}
+
+// Out of line, so that the indexed jump above saves no registers for it.
+[[gnu::noinline]] void TMemData::SetRecNoUnindexed(int32_t recNo) {
   if (!FFirstItem || recNo < 1) return;
   if (FRecordNoCache.empty()) {
     // Walk from the nearest of the first record, the last visible one and the current one.

@@ -429,3 +429,62 @@ TEST(BlobFields, ReadingTheRollbackCopy) {
 }
 
 }  // namespace
+
+// The blob size read in line must answer as the blob itself does for every shape of value: none
+// written, one piece, a chain of pieces, compressed content, Unicode content counted as ANSI,
+// the rollback copy shown, and a NULL value. A fast path that read only the first piece, took
+// compressed bytes for the size or ignored the rollback or ANSI request fails one of these.
+TEST(BlobFields, SizeReadInLineAnswersAsTheBlobForEveryShape) {
+  const std::string longText(300, 'x');
+  const std::string wide = "Здраво, world";  // 19 UTF-8 bytes, 13 UTF-16 units
+  struct Case {
+    const char* name;
+    TDataTypeCode type;
+    std::string text;
+    uint32_t pieceCapacity;  // 0: the default
+    bool compress;
+    bool raw;
+    uint32_t expected;
+  };
+  const Case cases[] = {
+      {"empty", dtMemo, "", 0, false, false, 0},
+      {"one piece", dtMemo, "hello", 0, false, false, 5},
+      {"chain of pieces", dtMemo, longText, 7, false, false, 300},
+      {"compressed", dtMemo, longText, 0, true, false, 300},
+      {"wide counted as ANSI", dtWideMemo, wide, 0, false, false, 19},
+      {"wide raw", dtWideMemo, wide, 0, false, true, 26},
+      {"wide chain raw", dtWideMemo, wide, 4, false, true, 26},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestStore store({{u"ID", dtInteger}, {u"NOTE", c.type}});
+    store.InitFields();
+    RecBuf buf(store);
+    TBlob* blob = store.GetBlob(2, buf);
+    if (c.pieceCapacity != 0) blob->Store()->SetPieceCapacity(c.pieceCapacity);
+    if (!c.text.empty())
+      store.WriteBlob(2, buf, 0, static_cast<uint32_t>(c.text.size()), c.text.data());
+    if (c.pieceCapacity != 0 && c.text.size() > c.pieceCapacity)
+      ASSERT_NE(blob->GetFirstPiece()->Next, nullptr) << "the case needs a chain";
+    if (c.compress) {
+      ASSERT_TRUE(static_cast<TCompressedBlob*>(blob)->SetCompressed(true));
+      ASSERT_LT(blob->GetFirstPiece()->UsedBytes, 300u);
+    }
+    EXPECT_EQ(store.GetBlobSize(2, buf, c.raw), c.expected);
+    EXPECT_EQ(store.GetBlobSize(2, buf, c.raw),
+              c.raw || !blob->IsUnicode() ? blob->GetSize() : blob->GetSizeUni());
+  }
+
+  // The rollback copy shown, and a NULL value, whatever its blob holds.
+  TestStore store({{u"ID", dtInteger}, {u"NOTE", dtMemo}});
+  store.InitFields();
+  RecBuf buf(store);
+  store.WriteBlob(2, buf, 0, 3, "old");
+  store.GetBlob(2, buf)->Commit();
+  store.WriteBlob(2, buf, 0, 9, "newer one");
+  EXPECT_EQ(store.GetBlobSize(2, buf), 9u);
+  EXPECT_EQ(store.GetBlobSize(2, buf, true, true), 3u);
+  store.SetNull(2, buf, true);
+  EXPECT_EQ(store.GetBlobSize(2, buf), 0u);
+  EXPECT_EQ(store.GetBlobSize(2, buf, true), 0u);
+}
