@@ -464,8 +464,9 @@ TEST(BlobFields, SizeReadInLineAnswersAsTheBlobForEveryShape) {
     if (c.pieceCapacity != 0) blob->Store()->SetPieceCapacity(c.pieceCapacity);
     if (!c.text.empty())
       store.WriteBlob(2, buf, 0, static_cast<uint32_t>(c.text.size()), c.text.data());
-    if (c.pieceCapacity != 0 && c.text.size() > c.pieceCapacity)
+    if (c.pieceCapacity != 0 && c.text.size() > c.pieceCapacity) {
       ASSERT_NE(blob->GetFirstPiece()->Next, nullptr) << "the case needs a chain";
+    }
     if (c.compress) {
       ASSERT_TRUE(static_cast<TCompressedBlob*>(blob)->SetCompressed(true));
       ASSERT_LT(blob->GetFirstPiece()->UsedBytes, 300u);
