@@ -36,7 +36,8 @@ class TLxTableInfo {
   bool IsView() const { return FIsView; }
   void SetIsView(bool value) { FIsView = value; }
 
-  virtual String GetTableNameFull() const { return FTableName; }
+  // By reference: the update statements ask for it on every post.
+  virtual const String& GetTableNameFull() const { return FTableName; }
   virtual void SetTableNameFull(const String&) {}
 
  private:

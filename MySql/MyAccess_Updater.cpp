@@ -35,7 +35,10 @@ bool TCustomMyDataSetUpdater::ValuesEqual(const Variant& a, const Variant& b) {
 
 void TCustomMyDataSetUpdater::SetUpdateComponentOptions(TStatementType,
                                                         TCustomDADataSet& component) {
-  component.SetFetchAll(true);
+  // The setting stays with the component and its record set between posts: set again, it is
+  // only handed to the record set once more (an open component would fetch and resync, too).
+  if (!component.FetchAll() || component.UniDirectional() || component.Active())
+    component.SetFetchAll(true);
   auto* own = HotCast<TCustomMyDataSet>(DADataSet());
   auto* target = HotCast<TCustomMyDataSet>(&component);
   if (own != nullptr && target != nullptr) {
@@ -72,17 +75,25 @@ void TCustomMyDataSetUpdater::PrepareUpdateStatement(const String& text,
 bool TCustomMyDataSetUpdater::GetIdentityFieldValue(Variant& value) {
   TCustomDAConnection* connection = DADataSet()->Connection();
   if (connection == nullptr || connection->IConnection() == nullptr) return false;
-  DADataSet()->AcquireConnection(true);
   Variant id;
-  try {
+  // The key is kept from the INSERT's answer: an open session gives it without a connect
+  // request of its own, which is taken only where the session has to be opened first.
+  if (connection->Connected()) {
     connection->IConnection()->GetProp(pcLastInsertId, id);
-  } catch (...) {
+  } else {
+    DADataSet()->AcquireConnection(true);
+    try {
+      connection->IConnection()->GetProp(pcLastInsertId, id);
+    } catch (...) {
+      DADataSet()->ReleaseConnection();
+      throw;
+    }
     DADataSet()->ReleaseConnection();
-    throw;
   }
-  DADataSet()->ReleaseConnection();
-  if (id.IsEmpty() || id.IsNull() || id.AsInt64() == 0) return false;
-  value = Variant(id.AsInt64());
+  if (id.IsEmpty() || id.IsNull()) return false;
+  int64_t key = id.AsInt64();
+  if (key == 0) return false;
+  value = Variant(key);
   return true;
 }
 

@@ -33,7 +33,7 @@ class TMyTableInfo : public TLxTableInfo {
   TFieldDesc* TimestampField() const { return FTimestampField; }
   void SetTimestampField(TFieldDesc* field) { FTimestampField = field; }
 
-  String GetTableNameFull() const override { return FTableNameFull; }
+  const String& GetTableNameFull() const override { return FTableNameFull; }
   void SetTableNameFull(const String& value) override { FTableNameFull = value; }
 
  private:
