@@ -200,13 +200,14 @@ class TMemDataSet : public TDataSet {
   // ---- Overrides of the platform dataset.
   using TDataSet::GetFieldData;
   using TDataSet::SetFieldData;
-  bool GetFieldData(TField* field, void* buffer) override;
-  bool GetFieldData(int fieldNo, void* buffer) override;
-  bool GetFieldData(TField* field, void* buffer, bool nativeFormat) override;
-  void SetFieldData(TField* field, const void* buffer) override;
-  void SetFieldData(TField* field, const void* buffer, bool nativeFormat) override;
+  // Final: every field read and write passes here, and the calls between them stay direct.
+  bool GetFieldData(TField* field, void* buffer) final;
+  bool GetFieldData(int fieldNo, void* buffer) final;
+  bool GetFieldData(TField* field, void* buffer, bool nativeFormat) final;
+  void SetFieldData(TField* field, const void* buffer) final;
+  void SetFieldData(TField* field, const void* buffer, bool nativeFormat) final;
   Variant GetStateFieldValue(TDataSetState state, TField* field) override;
-  void DataConvert(TField* field, const void* source, void* dest, bool toNative) override;
+  void DataConvert(TField* field, const void* source, void* dest, bool toNative) final;
   TFieldClass GetFieldClass(TFieldType fieldType) override;
   // Final: WriteBlobText stores as this stream would, so a different stream would not see it.
   std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) final;

@@ -17,6 +17,9 @@ bool IsCalcOrLookup(const TField* field) {
 
 bool IsWideText(TDataTypeCode code) { return code == dtWideString || code == dtExtWideString; }
 
+// Values up to this size in their record form are converted in a buffer on the stack.
+constexpr int SmallValueSize = 64;
+
 }  // namespace
 
 TRecordBuffer TMemDataSet::GetActiveRecBuf() {
@@ -172,8 +175,16 @@ bool TMemDataSet::GetFieldData(int fieldNo, void* buffer) {
 }
 
 bool TMemDataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
-  if (nativeFormat || !buffer || field->DataType() != ftWideString)
-    return TDataSet::GetFieldData(field, buffer, nativeFormat);
+  if (nativeFormat || !buffer || field->DataType() == ftVariant)
+    return GetFieldData(field, buffer);
+  if (field->DataType() != ftWideString) {
+    const int size = field->DataSize();
+    if (size > SmallValueSize) return TDataSet::GetFieldData(field, buffer, nativeFormat);
+    alignas(8) uint8_t native[SmallValueSize] = {};
+    if (!GetFieldData(field, native)) return false;
+    DataConvert(field, native, buffer, false);
+    return true;
+  }
   // The text is read in the column's own length, whatever the field's size says.
   TFieldDesc* desc = IsCalcOrLookup(field) ? nullptr : GetFieldDesc(field);
   const int units = std::max(field->Size(), desc ? static_cast<int>(desc->Length()) : 0) + 9;
@@ -218,7 +229,19 @@ void TMemDataSet::SetFieldData(TField* field, const void* buffer, bool nativeFor
     SetFieldData(field, static_cast<const String*>(buffer)->c_str());
     return;
   }
-  TDataSet::SetFieldData(field, buffer, nativeFormat);
+  if (nativeFormat || !buffer || field->DataType() == ftVariant) {
+    SetFieldData(field, buffer);
+    return;
+  }
+  if (field->DataSize() > SmallValueSize) {
+    TDataSet::SetFieldData(field, buffer, nativeFormat);
+    return;
+  }
+  // The common values convert on the stack; the bytes past the value stay zero as the store
+  // may read a calculated date in a wider slot.
+  alignas(8) uint8_t native[SmallValueSize] = {};
+  DataConvert(field, buffer, native, true);
+  SetFieldData(field, native);
 }
 
 Variant TMemDataSet::GetStateFieldValue(TDataSetState state, TField* field) {

@@ -86,7 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
         TypeCase{"Bytes", {u"R", dtBytes, 3}, Variant(TBytes{0x41, 0x42, 0x43}), ftBytes, 3,
                  u"ABC"},
         TypeCase{"VarBytes", {u"R", dtVarBytes, 8}, Variant(TBytes{0x61, 0x62}), ftVarBytes, 8,
-                 u"ab"}),
+                 u"ab"},
+        // Longer than the values converted on the stack.
+        TypeCase{"LongBytes", {u"R", dtBytes, 80}, Variant(TBytes(80, 0x5A)), ftBytes, 80,
+                 String(80, u'Z')}),
     [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
 
 TEST(MemDataSetOpen, DescriptorAttributesBecomeDefinitionAttributes) {
