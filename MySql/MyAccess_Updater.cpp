@@ -76,19 +76,13 @@ bool TCustomMyDataSetUpdater::GetIdentityFieldValue(Variant& value) {
   TCustomDAConnection* connection = DADataSet()->Connection();
   if (connection == nullptr || connection->IConnection() == nullptr) return false;
   Variant id;
-  // The key is kept from the INSERT's answer: an open session gives it without a connect
-  // request of its own, which is taken only where the session has to be opened first.
+  // The key comes from the INSERT's answer. An open session still holds it. A closed one (in
+  // disconnected mode the session ends with the statement) would be opened afresh and know no
+  // key: the component that ran the INSERT kept it from its session.
   if (connection->Connected()) {
     connection->IConnection()->GetProp(pcLastInsertId, id);
-  } else {
-    DADataSet()->AcquireConnection(true);
-    try {
-      connection->IConnection()->GetProp(pcLastInsertId, id);
-    } catch (...) {
-      DADataSet()->ReleaseConnection();
-      throw;
-    }
-    DADataSet()->ReleaseConnection();
+  } else if (TCustomDADataSet* component = CurrentUpdateDataSet()) {
+    id = Variant(component->LastInsertId());
   }
   if (id.IsEmpty() || id.IsNull()) return false;
   int64_t key = id.AsInt64();

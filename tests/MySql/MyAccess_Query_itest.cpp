@@ -244,31 +244,39 @@ TEST_F(QueryServer, DisconnectedModeKeepsTheSessionWhileATransactionIsOpen) {
   EXPECT_THROW(Conn.Commit(), EDatabaseError) << "nothing to commit";
 }
 
-// A posted row takes the key the server gave it, read from the session that ran the INSERT.
-TEST_F(QueryServer, AppendedRowsTakeTheirServerKeysFromTheOpenSession) {
+// A posted row takes the key the server gave it, as the session that ran the INSERT told it, also
+// where that session ends with the statement.
+TEST_F(QueryServer, AppendedRowsTakeTheirServerKeysFromTheSessionThatRanTheInsert) {
   Conn.ExecSQL(u"create table if not exists keyed (id int primary key auto_increment, n int)");
-  Conn.ExecSQL(u"delete from keyed");
-  Conn.ExecSQL(u"alter table keyed auto_increment = 40");
-  TMyQuery rows(nullptr);
-  rows.SetConnection(&Conn);
-  rows.SetSQLText(u"select id, n from keyed");
-  rows.Open();
-  int keys[2] = {};
-  for (int& key : keys) {
-    rows.Append();
-    rows.FieldByName(u"n")->SetAsInteger(7);
-    rows.Post();
-    key = rows.FieldByName(u"id")->AsInteger();
+  for (bool disconnected : {false, true}) {
+    SCOPED_TRACE(disconnected ? "disconnected mode" : "connected");
+    Conn.ExecSQL(u"delete from keyed");
+    Conn.ExecSQL(u"alter table keyed auto_increment = 40");
+    if (disconnected) {
+      Conn.SetConnected(false);
+      Conn.Options()->SetDisconnectedMode(true);
+    }
+    TMyQuery rows(nullptr);
+    rows.SetConnection(&Conn);
+    rows.SetSQLText(u"select id, n from keyed");
+    rows.Open();
+    int keys[2] = {};
+    for (int& key : keys) {
+      rows.Append();
+      rows.FieldByName(u"n")->SetAsInteger(7);
+      rows.Post();
+      key = rows.FieldByName(u"id")->AsInteger();
+    }
+    EXPECT_GE(keys[0], 40);
+    EXPECT_EQ(keys[1], keys[0] + 1) << "each row its own key, not the one before";
+    TMyQuery check(nullptr);
+    check.SetConnection(&Conn);
+    check.SetSQLText(u"select count(*) as c from keyed where id in (:a, :b) and n = 7");
+    check.ParamByName(u"a")->SetAsInteger(keys[0]);
+    check.ParamByName(u"b")->SetAsInteger(keys[1]);
+    check.Open();
+    EXPECT_EQ(check.FieldByName(u"c")->AsInteger(), 2) << "the keys are the server's";
   }
-  EXPECT_GE(keys[0], 40);
-  EXPECT_EQ(keys[1], keys[0] + 1) << "each row its own key, not the one before";
-  TMyQuery check(nullptr);
-  check.SetConnection(&Conn);
-  check.SetSQLText(u"select count(*) as c from keyed where id in (:a, :b) and n = 7");
-  check.ParamByName(u"a")->SetAsInteger(keys[0]);
-  check.ParamByName(u"b")->SetAsInteger(keys[1]);
-  check.Open();
-  EXPECT_EQ(check.FieldByName(u"c")->AsInteger(), 2) << "the keys are the server's";
 }
 
 TEST_F(QueryServer, ExecuteOpensASelectAndLeavesTheSessionReadyAfterAProcedureWithRows) {
