@@ -165,14 +165,6 @@ TField* TDADataSetService::FieldOf(TFieldDesc* fieldDesc) {
   return nullptr;
 }
 
-TFieldDesc* TDADataSetService::DescOfField(TField* field) {
-  TData* data = FDataSet->Data();
-  const int fieldNo = field->FieldNo();
-  if (data != nullptr && fieldNo > 0 && field->DataSet() == FDataSet)
-    return fieldNo <= data->Fields().Count() ? data->Fields()[fieldNo - 1] : nullptr;
-  return FDataSet->GetFieldDesc(field);
-}
-
 int TDADataSetService::FieldDescIndex(TFieldDesc* fieldDesc) {
   std::span<TFieldDesc* const> descs = FieldDescs();
   for (size_t i = 0; i < descs.size(); ++i)

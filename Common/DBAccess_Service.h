@@ -102,10 +102,6 @@ class TDADataSetService : public TDataSetService, public IDASQLGeneratorHost {
   // The record store's descriptors in field order (none without a record set); valid until the
   // record set's descriptors change.
   std::span<TFieldDesc* const> FieldDescs();
-  // The descriptor of one of the dataset's fields, as the dataset's GetFieldDesc gives it. A
-  // field bound to a column by its number names the store's descriptor of that number: that
-  // case, every field made from a column, is answered here without the dataset's checks.
-  TFieldDesc* DescOfField(TField* field);
 
  private:
   // Whether the field's value reads as null exactly when the record holds no value.

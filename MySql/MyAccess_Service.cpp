@@ -250,7 +250,7 @@ void TCustomMyDataSetService::DataSetFieldDescs(std::vector<TFieldDesc*>& shown)
   std::vector<TFieldDesc*>& show = FDescsOfFields;
   show.clear();
   for (TField* field : *dataSet->Fields())
-    if (TFieldDesc* desc = DescOfField(field)) show.push_back(desc);
+    if (TFieldDesc* desc = dataSet->GetFieldDesc(field)) show.push_back(desc);
   shown.clear();
   // Fields usually stand in the store's order: the field after the last one found is tried
   // before a search.
